@@ -1,0 +1,36 @@
+# Shared by run.sh and test.sh: install what is missing, configure, build.
+# Sourced, not run.
+
+# ensure_packages PKG...: installs the Debian packages that are not installed yet.
+# As root it runs apt-get itself; anyone else is told the one line to run.
+ensure_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  else
+    echo "Missing packages. Please run as root:" >&2
+    echo "  apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+}
+
+# Packages every build needs.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev)
+
+# configure_and_build DIR TYPE [cmake args...]
+configure_and_build() {
+  local dir=$1 type=$2
+  shift 2
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@"
+  cmake --build "$dir" -j2
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The loaded lines of one resource kind: rows of head, text and tail, with the
+// texts shown as a one-column list. Rows are indexed from 0; qsizetype throughout,
+// so a store is not limited to 32767 rows.
+
+#include "model/ResourceKind.h"
+#include "model/ResourceLine.h"
+
+#include <QAbstractListModel>
+#include <vector>
+
+namespace kvarsel {
+
+class LineStore : public QAbstractListModel {
+    Q_OBJECT
+public:
+    // "Файл = ": the head of a file-marker row starts with it; the path follows.
+    static const QString kMarkerPrefix;
+
+    struct Row {
+        ResourceLine line;
+        bool fileMarker = false; // set only by AppendFileMarker, never read off the head
+    };
+
+    explicit LineStore(ResourceKind kind, QObject* parent = nullptr);
+
+    ResourceKind kind() const { return m_kind; }
+
+    void Clear();
+    void AppendRow(const QString& head, const QString& text, const QString& tail);
+    void AppendRow(const ResourceLine& line);
+    void AppendFileMarker(const QString& fullPath);
+    // Replaces every row at once (one model reset): the loader's fast path.
+    void Assign(std::vector<Row> rows);
+
+    qsizetype RowCount() const { return qsizetype(m_rows.size()); }
+    const QString& Head(qsizetype i) const { return m_rows[size_t(i)].line.head; }
+    const QString& Text(qsizetype i) const { return m_rows[size_t(i)].line.text; }
+    const QString& Tail(qsizetype i) const { return m_rows[size_t(i)].line.tail; }
+    bool IsFileMarker(qsizetype i) const { return m_rows[size_t(i)].fileMarker; }
+    // The path a marker row names; empty for any other row.
+    QString MarkerPath(qsizetype i) const;
+    QString ComposedLine(qsizetype i) const { return m_rows[size_t(i)].line.composed(); }
+    const Row& row(qsizetype i) const { return m_rows[size_t(i)]; }
+
+    // Both keep every other row at its index; the view hears one dataChanged.
+    void ReplaceText(qsizetype i, const QString& text);
+    void ReplaceHead(qsizetype i, const QString& head);
+
+    // First row after `start` whose text begins with `search`, ignoring case; -1 if none.
+    qsizetype FindPrefix(const QString& search, qsizetype start) const;
+
+    // QAbstractListModel: the texts, one per row.
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    ResourceKind m_kind;
+    std::vector<Row> m_rows;
+};
+
+} // namespace kvarsel

@@ -1,0 +1,187 @@
+#include "model/SplitLine.h"
+
+#include "text/CharClass.h"
+
+namespace kvarsel {
+namespace {
+
+const QString kTabEscape = QStringLiteral("\\t"); // backslash + t, the script's escape, not a tab
+
+// The characters strictly between the first and the last double quote.
+QString betweenOuterQuotes(const QString& text)
+{
+    const qsizetype q1 = text.indexOf(u'"');
+    const qsizetype q2 = text.lastIndexOf(u'"');
+    return text.mid(q1 + 1, q2 - q1 - 1);
+}
+
+// Cuts `text` after the last character of its first `rangeEnd` characters that
+// passes `keep`; empties it when none does.
+template <class Keep>
+void trimTrailing(QString& text, qsizetype rangeEnd, Keep keep)
+{
+    for (qsizetype i = rangeEnd - 1; i >= 0; --i) {
+        if (keep(text[i])) {
+            text.truncate(i + 1);
+            return;
+        }
+    }
+    text.clear();
+}
+
+} // namespace
+
+void Striper_MENU(LineWork& w)
+{
+    w.text = betweenOuterQuotes(w.text);
+    // Cut at the first ".", "\t" or ":", wherever it stands: «Save As...» ends as
+    // «Save As», and «Version 2.0» as «Version 2».
+    qsizetype cut = -1;
+    for (const qsizetype at : {w.text.indexOf(u'.'), w.text.indexOf(kTabEscape), w.text.indexOf(u':')})
+        if (at >= 0 && (cut < 0 || at < cut))
+            cut = at;
+    if (cut >= 0)
+        w.text.truncate(cut);
+}
+
+void Striper_DIALOG(LineWork& w)
+{
+    w.text = betweenOuterQuotes(w.text);
+    trimTrailing(w.text, w.text.size(), isTextChar);
+}
+
+void Striper_STRING(LineWork& w)
+{
+    w.text = betweenOuterQuotes(w.text);
+    const qsizetype tab = w.text.indexOf(kTabEscape);
+    trimTrailing(w.text, tab >= 0 ? tab : w.text.size(), isTextChar);
+}
+
+void Striper_RCDATA(LineWork& w)
+{
+    const qsizetype a1 = w.text.indexOf(u'\'');
+    const qsizetype a2 = w.text.indexOf(u'\'', a1 + 1);
+    // A doubled apostrophe inside a value ends the text early.
+    w.text = w.text.mid(a1 + 1, a2 - a1 - 1);
+    trimTrailing(w.text, w.text.size(), isTextCharPct);
+}
+
+void PostLine(LineWork& w)
+{
+    for (qsizetype p = 0; p < w.text.size(); ++p) {
+        if (isTextCharPct(w.text[p])) {
+            w.text.remove(0, p);
+            return;
+        }
+    }
+    // No qualifying character: the text stays as it is (only a Menu text can get here).
+}
+
+void Striper_TLine(LineWork& w)
+{
+    // The first occurrence wins, even one before the quoted part (inside an identifier).
+    const qsizetype k = w.line.indexOf(w.text);
+    w.head = w.line.left(k);
+    w.tail = w.line.mid(k + w.text.size());
+}
+
+void Striper_TLineRcData(LineWork& w)
+{
+    // Searching from the first "=" keeps a name left of it from attracting the split.
+    qsizetype s = w.line.indexOf(u'=');
+    if (s < 0)
+        s = 0;
+    const qsizetype k = w.line.indexOf(w.text, s);
+    if (k < 0) {
+        // The value stands before the "=": no usable split, so the line is offered as nothing.
+        w.head = w.line;
+        w.text.clear();
+        w.tail.clear();
+        return;
+    }
+    w.head = w.line.left(k);
+    w.tail = w.line.mid(k + w.text.size());
+}
+
+void Meneger_MENU(LineWork& w)
+{
+    if (w.text.size() == 1)
+        w.refuse();
+}
+
+void Meneger_STRING(LineWork& w)
+{
+    if (w.text.size() == 1)
+        w.refuse();
+}
+
+void Meneger_DIALOG(LineWork& w)
+{
+    if (w.head.contains(QStringLiteral("CONTROL")) || w.text == QStringLiteral("MS Sans Serif") ||
+        w.text.size() == 1)
+        w.refuse();
+}
+
+void Meneger_RcData(LineWork& w)
+{
+    if (w.text == QStringLiteral("MS Sans Serif") || w.text == QStringLiteral("Arial"))
+        w.refuse();
+}
+
+void HideRussianString(LineWork& w, bool autoHideRussianString)
+{
+    if (!autoHideRussianString)
+        return;
+    for (const QChar c : std::as_const(w.text)) {
+        if (isNonAscii(c)) {
+            w.refuse();
+            return;
+        }
+    }
+}
+
+ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString)
+{
+    LineWork w;
+    w.line = lineAsRead;
+    w.line.remove(u'&');
+
+    // A line without its delimiter, or with a single one (no closing delimiter, so
+    // no defined text), is kept whole in the head.
+    const QChar delimiter = kindInfo(kind).delimiter;
+    const qsizetype first = w.line.indexOf(delimiter);
+    if (first < 0 || w.line.indexOf(delimiter, first + 1) < 0)
+        return ResourceLine{w.line, QString(), QString()};
+
+    w.text = w.line;
+    switch (kind) {
+    case ResourceKind::Menu:
+        Striper_MENU(w);
+        PostLine(w);
+        Striper_TLine(w);
+        Meneger_MENU(w);
+        break;
+    case ResourceKind::Dialog:
+        Striper_DIALOG(w);
+        PostLine(w);
+        Striper_TLine(w);
+        Meneger_DIALOG(w);
+        break;
+    case ResourceKind::String:
+        Striper_STRING(w);
+        PostLine(w);
+        Striper_TLine(w);
+        Meneger_STRING(w);
+        break;
+    case ResourceKind::RcData:
+        Striper_RCDATA(w);
+        PostLine(w);
+        Striper_TLineRcData(w);
+        Meneger_RcData(w);
+        break;
+    }
+    HideRussianString(w, autoHideRussianString);
+    return ResourceLine{w.head, w.text, w.tail};
+}
+
+} // namespace kvarsel

@@ -1,0 +1,48 @@
+#pragma once
+// Letter-case-insensitive comparisons: both sides are taken to lower case one
+// UTF-16 unit at a time, so a folded text keeps its length. Every "ignoring case"
+// test of the program (prefix search, phrase equality, duplicate search) uses these,
+// so the linear and the indexed lookups can never disagree about case.
+
+#include <QString>
+#include <QStringView>
+
+namespace kvarsel {
+
+inline QString foldCase(QStringView s)
+{
+    QString out(s.size(), Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < s.size(); ++i)
+        d[i] = s[i].toLower();
+    return out;
+}
+
+// `text` begins with `prefix`, letters compared without regard to case.
+inline bool startsWithIgnoringCase(QStringView text, QStringView prefix)
+{
+    if (prefix.size() > text.size())
+        return false;
+    for (qsizetype i = 0; i < prefix.size(); ++i)
+        if (text[i] != prefix[i] && text[i].toLower() != prefix[i].toLower())
+            return false;
+    return true;
+}
+
+inline bool equalsIgnoringCase(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && startsWithIgnoringCase(a, b);
+}
+
+// Index of the first row after `start` whose text begins with `search`, ignoring
+// case; -1 when no later row does. `textAt(i)` gives row i's text.
+template <class TextAt>
+qsizetype findPrefixIn(qsizetype count, TextAt&& textAt, QStringView search, qsizetype start)
+{
+    for (qsizetype i = start < 0 ? 0 : start + 1; i < count; ++i)
+        if (startsWithIgnoringCase(textAt(i), search))
+            return i;
+    return -1;
+}
+
+} // namespace kvarsel

@@ -1,0 +1,21 @@
+#pragma once
+// The character classes of the line grammar, by Windows-1251 code.
+
+#include "text/Cp1251.h"
+
+namespace kvarsel {
+
+// Letters, every non-ASCII character and every sign from "@" upwards, plus ( ) < >.
+inline bool isTextChar(QChar c)
+{
+    const int code = cp1251::charCode(c);
+    return code > 63 || code == '(' || code == ')' || code == '<' || code == '>';
+}
+
+// TextChar plus "%", so format placeholders survive the trims.
+inline bool isTextCharPct(QChar c) { return isTextChar(c) || cp1251::charCode(c) == '%'; }
+
+// A code above 127 marks non-ASCII text, which covers all Cyrillic.
+inline bool isNonAscii(QChar c) { return cp1251::charCode(c) > 127; }
+
+} // namespace kvarsel

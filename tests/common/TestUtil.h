@@ -1,0 +1,71 @@
+#pragma once
+// Small helpers shared by the tests: scratch directories and raw file access.
+
+#include "text/Cp1251.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace kvarsel::test {
+
+inline QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+inline bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(bytes) == bytes.size();
+}
+
+// Lines encoded in Windows-1251, each ended by CR LF.
+inline QByteArray cp1251Lines(const QStringList& lines)
+{
+    QByteArray out;
+    for (const QString& l : lines) {
+        cp1251::encode(l, out);
+        out += "\r\n";
+    }
+    return out;
+}
+
+inline bool writeLinesRaw(const QString& path, const QStringList& lines)
+{
+    return writeBytes(path, cp1251Lines(lines));
+}
+
+// Copies a directory tree; used to work on a scratch copy of demo/.
+inline bool copyTree(const QString& from, const QString& to)
+{
+    QDir src(from);
+    if (!QDir().mkpath(to))
+        return false;
+    for (const QFileInfo& fi : src.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QString target = to + QLatin1Char('/') + fi.fileName();
+        if (fi.isDir()) {
+            if (!copyTree(fi.absoluteFilePath(), target))
+                return false;
+        } else if (!QFile::copy(fi.absoluteFilePath(), target)) {
+            return false;
+        } else {
+            QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner);
+        }
+    }
+    return true;
+}
+
+inline QString demoDir() { return QStringLiteral(KVARSEL_DEMO_DIR); }
+
+} // namespace kvarsel::test

@@ -1,0 +1,209 @@
+#include "TestUtil.h"
+#include "text/CaseFold.h"
+#include "text/CharClass.h"
+#include "text/Cp1251.h"
+#include "text/TextFile.h"
+
+#include <QFileInfo>
+
+using namespace kvarsel;
+using namespace kvarsel::test;
+
+class TextTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void everyByteRoundTrips()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QString decoded = cp1251::decode(all);
+        QCOMPARE(decoded.size(), 256);
+        QByteArray back;
+        QVERIFY(cp1251::encode(decoded, back));
+        QCOMPARE(back, all);
+        for (int b = 0; b < 256; ++b)
+            QCOMPARE(cp1251::charCode(decoded[b]), b);
+        // The one unassigned byte keeps its own code point.
+        QCOMPARE(decoded[0x98].unicode(), char16_t(0x98));
+    }
+
+    void cyrillicSample_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("alphabet edges") << QStringLiteral("АЯаяЁё") << QByteArray("\xC0\xDF\xE0\xFF\xA8\xB8");
+        QTest::newRow("word") << QStringLiteral("Файл") << QByteArray("\xD4\xE0\xE9\xEB");
+        QTest::newRow("signs") << QStringLiteral("№ «»—…€") << QByteArray("\xB9 \xAB\xBB\x97\x85\x88");
+        QTest::newRow("ukrainian") << QStringLiteral("ЄІЇҐєіїґ") << QByteArray("\xAA\xB2\xAF\xA5\xBA\xB3\xBF\xB4");
+    }
+    void cyrillicSample()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(cp1251::decode(bytes), text);
+        QByteArray out;
+        QVERIFY(cp1251::encode(text, out));
+        QCOMPARE(out, bytes);
+    }
+
+    void charCodes_data()
+    {
+        QTest::addColumn<QChar>("c");
+        QTest::addColumn<int>("code");
+        QTest::newRow("latin") << QChar(u'A') << 65;
+        QTest::newRow("quote") << QChar(u'"') << 34;
+        QTest::newRow("cyrillic") << QChar(u'ж') << 0xE6;
+        QTest::newRow("chinese") << QChar(u'中') << 63;
+        QTest::newRow("c1 control not in page") << QChar(u'\u0081') << 63;
+        QTest::newRow("surrogate") << QChar(u'\xD83D') << 63;
+    }
+    void charCodes()
+    {
+        QFETCH(QChar, c);
+        QFETCH(int, code);
+        QCOMPARE(cp1251::charCode(c), code);
+    }
+
+    void characterClasses_data()
+    {
+        QTest::addColumn<QString>("chars");
+        QTest::addColumn<bool>("textChar");
+        QTest::addColumn<bool>("textCharPct");
+        QTest::newRow("letters and signs from @") << QStringLiteral("@AZaz[]_~{}ЖЁ\u00A0") << true << true;
+        QTest::newRow("brackets") << QStringLiteral("()<>") << true << true;
+        QTest::newRow("percent") << QStringLiteral("%") << false << true;
+        QTest::newRow("outside") << QStringLiteral("09 \t!\"#$&'*+,-./:;=?") << false << false;
+        QTest::newRow("unencodable counts as ?") << QStringLiteral("中") << false << false;
+    }
+    void characterClasses()
+    {
+        QFETCH(QString, chars);
+        QFETCH(bool, textChar);
+        QFETCH(bool, textCharPct);
+        for (const QChar c : chars) {
+            QVERIFY2(isTextChar(c) == textChar, qPrintable(QString(c)));
+            QVERIFY2(isTextCharPct(c) == textCharPct, qPrintable(QString(c)));
+        }
+    }
+
+    void splitsLines_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+        QTest::newRow("lf") << QByteArray("a\nb\n") << QStringList{"a", "b"};
+        QTest::newRow("lone cr") << QByteArray("a\rb\r") << QStringList{"a", "b"};
+        QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("no final end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
+        QTest::newRow("empty lines kept") << QByteArray("\r\n\r\na\r\n\r\n") << QStringList{"", "", "a", ""};
+        QTest::newRow("cr cr lf is two ends") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"};
+        QTest::newRow("empty file") << QByteArray() << QStringList{};
+        QTest::newRow("blanks kept") << QByteArray("  x  \r\n") << QStringList{"  x  "};
+    }
+    void splitsLines()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("f.txt"));
+        QVERIFY(writeBytes(path, bytes));
+        const LinesRead read = readLines(path);
+        QVERIFY(read.ok());
+        QCOMPARE(read.lines, lines);
+    }
+
+    void writesCp1251WithCrLf()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("out.txt"));
+        QVERIFY(!writeLines(path, {QStringLiteral("Файл"), QString(), QStringLiteral("x")}));
+        QCOMPARE(readBytes(path), QByteArray("\xD4\xE0\xE9\xEB\r\n\r\nx\r\n"));
+    }
+
+    void unencodableCharacterFailsAndKeepsOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("out.txt"));
+        QVERIFY(writeBytes(path, "old\r\n"));
+        const auto error = writeLines(path, {QStringLiteral("fine"), QStringLiteral("bad 中 here")});
+        QVERIFY(error.has_value());
+        QCOMPARE(error->path, path);
+        QCOMPARE(error->line, 2);
+        QVERIFY(error->message().contains(path));
+        QVERIFY(error->message().contains(QStringLiteral("строка 2")));
+        QCOMPARE(readBytes(path), QByteArray("old\r\n"));
+    }
+
+    void unreadableFilesAreReported_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("directory") << "directory";
+        QTest::newRow("dangling link") << "dangling";
+    }
+    void unreadableFilesAreReported()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("x.rc"));
+        if (kind == QLatin1String("directory"))
+            QVERIFY(QDir().mkdir(path));
+        if (kind == QLatin1String("dangling"))
+            QVERIFY(QFile::link(dir.filePath(QStringLiteral("nowhere")), path));
+        const LinesRead read = readLines(path);
+        QVERIFY(!read.ok());
+        QCOMPARE(read.error->path, path);
+        QVERIFY(!read.error->reason.isEmpty());
+    }
+
+    void writeFailuresAreReported()
+    {
+        QTemporaryDir dir;
+        // The parent directory is gone: nothing can be created there, whoever runs the test.
+        const QString path = dir.filePath(QStringLiteral("gone/out.txt"));
+        const auto error = writeLines(path, {QStringLiteral("x")});
+        QVERIFY(error.has_value());
+        QCOMPARE(error->path, path);
+        QVERIFY(!error->reason.isEmpty());
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
+    void injectedWriteFaultKeepsOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("out.txt"));
+        QVERIFY(writeBytes(path, "old\r\n"));
+        setWriteFaultForTesting([](const QString&) { return QStringLiteral("нет места на диске"); });
+        const auto error = writeLines(path, {QStringLiteral("new")});
+        setWriteFaultForTesting({});
+        QVERIFY(error.has_value());
+        QCOMPARE(error->reason, QStringLiteral("нет места на диске"));
+        QCOMPARE(readBytes(path), QByteArray("old\r\n"));
+        QVERIFY(!writeLines(path, {QStringLiteral("new")}));
+        QCOMPARE(readBytes(path), QByteArray("new\r\n"));
+    }
+
+    void caseFolding_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("latin") << "Open file" << "OPEN" << true;
+        QTest::newRow("cyrillic") << "Открыть" << "ОТК" << true;
+        QTest::newRow("longer prefix") << "Op" << "Open" << false;
+        QTest::newRow("empty prefix") << "x" << "" << true;
+        QTest::newRow("blank matters") << "Open" << " Open" << false;
+    }
+    void caseFolding()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, prefix);
+        QFETCH(bool, starts);
+        QCOMPARE(startsWithIgnoringCase(text, prefix), starts);
+        QCOMPARE(foldCase(text).startsWith(foldCase(prefix)), starts);
+    }
+};
+
+QTEST_GUILESS_MAIN(TextTest)
+#include "tst_text.moc"
