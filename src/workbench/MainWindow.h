@@ -1,13 +1,106 @@
 #pragma once
+// The program's first window. It owns the working state (WorkState) and opens
+// every other window: it disables itself, shows the other window without making
+// it modal, and that window enables it again when it hides.
+
+#include "workbench/UiServices.h"
+#include "workbench/WorkState.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <array>
+
+class QLabel;
+class QListView;
+class QProgressBar;
+class QStackedWidget;
+class QTabBar;
+class QToolButton;
 
 namespace kvarsel {
+
+class ResourcesDialog;
+class SaveResourcesDialog;
+class SettingsDialog;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // The eight buttons along the bottom edge, in their order.
+    enum Button { OpenResources, AutoTranslate, DeferredTranslate, OptimizeDictionary, EditDictionary,
+                  Settings, Help, Exit, ButtonCount };
+
+    MainWindow(const QString& workDir, UiServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up after construction: settings and user dictionary, the warning when
+    // no dictionary is connected, then the window shows. Returns false when the
+    // program must end at once (no dictionary file at all in the working directory).
+    bool start();
+
+    WorkState& state() { return m_state; }
+    UiServices& services() { return m_services; }
+    SettingsDialog* settingsDialog() const { return m_settings; }
+
+    // The resources dialog's chosen directory (kept while the dialog is hidden).
+    QString resourcesDirectory() const;
+    void setResourcesDirectory(const QString& dir);
+    // Loads a directory exactly as the resources dialog's "ОК" does, with the dialog shown meanwhile.
+    void loadResourcesFrom(const QString& dir);
+
+    // Repaints the whole window at once (long operations call this between steps).
+    void repaintNow();
+    // Busy cursor over the application while a long operation runs.
+    void setBusy(bool busy);
+
+    // The visible list and the panels, for the row handlers and tests.
+    QListView* listView(ResourceKind kind) const { return m_lists[size_t(kindIndex(kind))]; }
+    QListView* visibleList() const;
+    QTabBar* tabBar() const { return m_tabs; }
+    QToolButton* button(Button which) const { return m_buttons[size_t(which)]; }
+    QLabel* panel(int number) const { return m_panels[size_t(number - 1)]; }
+    QProgressBar* progressBar() const { return m_progress; }
+
+    // Exit sequence: the user dictionary saved when changed, then the scripts
+    // offered for saving when changed; otherwise the program ends at once.
+    void runExitSequence();
+    // Saves the user dictionary, reporting a failure; false when it failed.
+    bool saveUserDictionary();
+
+    // Hooks for the windows that come with the translation, deferred-translation,
+    // maintenance and help functions: the button calls the slot when one is set.
+    void setButtonAction(Button which, std::function<void()> action);
+
+Q_SIGNALS:
+    void resourcesLoaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildUi();
+    void refreshPanels();
+    void onTabChanged(int index);
+    void showKindList(ResourceKind kind);
+    void openResourcesDialog();
+    void openSettings();
+    void applyLoadResult(const LoadResult& result);
+    void onButton(Button which);
+
+    WorkState m_state;
+    UiServices& m_services;
+    QTabBar* m_tabs = nullptr;
+    QStackedWidget* m_listStack = nullptr;
+    std::array<QListView*, kKindCount> m_lists{};
+    std::array<QLabel*, 8> m_panels{};
+    QProgressBar* m_progress = nullptr;
+    std::array<QToolButton*, ButtonCount> m_buttons{};
+    std::array<std::function<void()>, ButtonCount> m_actions{};
+    SettingsDialog* m_settings = nullptr;
+    QPointer<ResourcesDialog> m_resources;
+    SaveResourcesDialog* m_saveDialog = nullptr;
+    QString m_resourcesDir; // survives the resources dialog's destruction by "Отмена"
+    bool m_exiting = false;
 };
 
 } // namespace kvarsel

@@ -1,0 +1,57 @@
+#include "dictionary/CurrentDictionary.h"
+
+#include "text/CaseFold.h"
+
+namespace kvarsel {
+
+void CurrentDictionary::Clear()
+{
+    m_rows.clear();
+    ++m_revision;
+}
+
+void CurrentDictionary::Append(const QString& row)
+{
+    m_rows.append(row);
+    ++m_revision;
+}
+
+void CurrentDictionary::Insert(qsizetype index, const QString& row)
+{
+    m_rows.insert(index, row);
+    ++m_revision;
+}
+
+void CurrentDictionary::Remove(qsizetype index)
+{
+    m_rows.removeAt(index);
+    ++m_revision;
+}
+
+void CurrentDictionary::Replace(qsizetype index, const QString& row)
+{
+    m_rows[index] = row;
+    ++m_revision;
+}
+
+void CurrentDictionary::Assign(QStringList rows)
+{
+    m_rows = std::move(rows);
+    ++m_revision;
+}
+
+void CurrentDictionary::AppendEntry(const QString& source, const QString& translation)
+{
+    if (m_rows.isEmpty())
+        m_rows << QString() << QString();
+    m_rows << source << translation;
+    ++m_revision;
+}
+
+qsizetype CurrentDictionary::FindPrefix(const QString& search, qsizetype start) const
+{
+    return findPrefixIn(
+        m_rows.size(), [this](qsizetype i) -> QStringView { return m_rows[i]; }, search, start);
+}
+
+} // namespace kvarsel

@@ -1,0 +1,40 @@
+#pragma once
+// The one dictionary in memory: rows 0 and 1 empty, then source and translation
+// rows in turn, sources on even rows from 2. Outside automatic translation it
+// holds the user dictionary.
+
+#include <QStringList>
+
+namespace kvarsel {
+
+class CurrentDictionary {
+public:
+    void Clear();
+    void Append(const QString& row);
+    void Insert(qsizetype index, const QString& row);
+    void Remove(qsizetype index);
+    // Replaces a row in place; every other row keeps its index.
+    void Replace(qsizetype index, const QString& row);
+    void Assign(QStringList rows);
+
+    // Appends source and translation as one entry. A dictionary that has no rows
+    // yet (no user dictionary at start) gets its two empty leading rows first, so
+    // the entry lands on an even row where lookup and saving reach it.
+    void AppendEntry(const QString& source, const QString& translation);
+
+    qsizetype RowCount() const { return m_rows.size(); }
+    const QString& Row(qsizetype index) const { return m_rows[index]; }
+    const QStringList& rows() const { return m_rows; }
+
+    // First row after `start` whose text begins with `search`, ignoring case; -1 if none.
+    qsizetype FindPrefix(const QString& search, qsizetype start) const;
+
+    // Changes on every edit, so derived indexes can tell they are stale.
+    quint64 revision() const { return m_revision; }
+
+private:
+    QStringList m_rows;
+    quint64 m_revision = 0;
+};
+
+} // namespace kvarsel

@@ -1,0 +1,42 @@
+#pragma once
+// Dictionary files ("*.dic", Windows-1251, source line then translation line) and
+// the texts the dictionary status panel shows while they load.
+
+#include "dictionary/CurrentDictionary.h"
+#include "text/FileError.h"
+
+#include <optional>
+
+namespace kvarsel {
+
+namespace dictionary_texts {
+inline const QString kLoading = QStringLiteral("Загрузка словаря");
+inline const QString kUserDictionary = QStringLiteral("Пользовательский словарь");
+} // namespace dictionary_texts
+
+// Loads a connected dictionary: the two empty rows, then every non-empty line
+// verbatim (lines of blanks are kept). A file that cannot be read is reported and
+// leaves only the two empty rows, so its pass finds nothing.
+std::optional<FileError> LoadDictionary(const QString& path, CurrentDictionary& dictionary);
+
+// Loads the user dictionary of `workDir`: the two empty rows, then every line,
+// empty ones included. A missing file loads as an empty dictionary.
+std::optional<FileError> LoadUserDictionary(const QString& workDir, CurrentDictionary& dictionary);
+
+// The user dictionary's file in `workDir`, found without regard to letter case;
+// empty when there is none.
+QString findUserDictionary(const QString& workDir);
+
+// A file of `dir` whose name equals `name` ignoring case ("User.old", "velmora.ini"):
+// the existing one when there is one, else `dir` joined with `name` as given.
+QString fileInDirIgnoringCase(const QString& dir, const QString& name);
+
+// The status text after loading dictionary `index` (0-based) of `count`:
+// «Словарь № 2 из  3 используемых», or "Пользовательский словарь" for the first
+// one when the user dictionary is connected first.
+QString dictionaryStatusText(qsizetype index, qsizetype count, bool userDictionaryFirst);
+
+// A non-negative number as a signed conversion writes it: one leading blank.
+QString withSignBlank(qsizetype n);
+
+} // namespace kvarsel

@@ -1,0 +1,68 @@
+#include "workbench/Propagation.h"
+
+#include "text/CaseFold.h"
+
+namespace kvarsel {
+
+void recordTranslation(LineStore& store, qsizetype row, const QString& translation, bool hideTranslated)
+{
+    if (!hideTranslated) {
+        store.ReplaceText(row, translation);
+        return;
+    }
+    store.ReplaceText(row, QString());
+    store.ReplaceHead(row, store.Head(row) + translation);
+}
+
+qsizetype Search_Kind(LineStore& store, const QString& phrase, const QString& translation, bool hideTranslated)
+{
+    // An empty phrase would match every marker and plain row; in hide mode that
+    // would glue the translation into lines that never had a text.
+    if (phrase.isEmpty())
+        return 0;
+    qsizetype changed = 0;
+    for (qsizetype i = 1; i < store.RowCount(); ++i) {
+        const QString& text = store.Text(i);
+        if (!text.isEmpty() && equalsIgnoringCase(text, phrase)) {
+            recordTranslation(store, i, translation, hideTranslated);
+            ++changed;
+        }
+    }
+    return changed;
+}
+
+static qsizetype searchIn(WorkState& state, ResourceKind kind, const QString& phrase, const QString& translation)
+{
+    LineStore& store = state.store(kind);
+    if (store.RowCount() == 0)
+        return 0;
+    return Search_Kind(store, phrase, translation, state.hideTranslated());
+}
+
+qsizetype Search_Menu(WorkState& state, const QString& phrase, const QString& translation)
+{
+    return searchIn(state, ResourceKind::Menu, phrase, translation);
+}
+
+qsizetype Search_Dialog(WorkState& state, const QString& phrase, const QString& translation)
+{
+    return searchIn(state, ResourceKind::Dialog, phrase, translation);
+}
+
+qsizetype Search_String(WorkState& state, const QString& phrase, const QString& translation)
+{
+    return searchIn(state, ResourceKind::String, phrase, translation);
+}
+
+qsizetype Search_RcData(WorkState& state, const QString& phrase, const QString& translation)
+{
+    return searchIn(state, ResourceKind::RcData, phrase, translation);
+}
+
+qsizetype applyToAllKinds(WorkState& state, const QString& phrase, const QString& translation)
+{
+    return Search_Menu(state, phrase, translation) + Search_Dialog(state, phrase, translation) +
+           Search_String(state, phrase, translation) + Search_RcData(state, phrase, translation);
+}
+
+} // namespace kvarsel

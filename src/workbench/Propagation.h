@@ -1,0 +1,26 @@
+#pragma once
+// Applying one translation to every loaded row whose text is the phrase.
+
+#include "workbench/WorkState.h"
+
+namespace kvarsel {
+
+// Records a translation in row i: in place, or (hide-translated mode) moved onto
+// the end of the head with the text emptied, so the row is no longer offered but
+// its saved line still carries the translation.
+void recordTranslation(LineStore& store, qsizetype row, const QString& translation, bool hideTranslated);
+
+// Every row from index 1 whose text equals `phrase` ignoring case gets
+// `translation`. Rows with empty text are never touched, whatever the phrase.
+// Returns how many rows changed.
+qsizetype Search_Kind(LineStore& store, const QString& phrase, const QString& translation, bool hideTranslated);
+
+qsizetype Search_Menu(WorkState& state, const QString& phrase, const QString& translation);
+qsizetype Search_Dialog(WorkState& state, const QString& phrase, const QString& translation);
+qsizetype Search_String(WorkState& state, const QString& phrase, const QString& translation);
+qsizetype Search_RcData(WorkState& state, const QString& phrase, const QString& translation);
+
+// The four in the order Menu, Dialog, String, RcData, each on a kind with rows.
+qsizetype applyToAllKinds(WorkState& state, const QString& phrase, const QString& translation);
+
+} // namespace kvarsel

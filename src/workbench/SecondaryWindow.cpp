@@ -1,0 +1,41 @@
+#include "workbench/SecondaryWindow.h"
+
+#include <QKeyEvent>
+
+namespace kvarsel {
+
+SecondaryWindow::SecondaryWindow(QWidget* mainWindow) : QDialog(mainWindow), m_main(mainWindow)
+{
+    setModal(false);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+void SecondaryWindow::showOverMain()
+{
+    if (m_main)
+        m_main->setEnabled(false);
+    // A disabled parent disables its children too; the window is a top-level
+    // dialog, so it stays usable.
+    setEnabled(true);
+    show();
+    raise();
+    activateWindow();
+}
+
+void SecondaryWindow::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (m_main)
+        m_main->setEnabled(true);
+}
+
+void SecondaryWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace kvarsel

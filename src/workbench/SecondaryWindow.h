@@ -1,0 +1,31 @@
+#pragma once
+// Base of every window opened from the main window. The main window disables
+// itself and shows the window without making it modal; the window enables the
+// main window again whenever it hides or closes, so at most one of them works at
+// a time and the main window can never be left disabled.
+
+#include <QDialog>
+#include <QPointer>
+
+namespace kvarsel {
+
+class SecondaryWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit SecondaryWindow(QWidget* mainWindow);
+
+    // Disables the main window and shows this one, raised and active.
+    void showOverMain();
+
+protected:
+    QWidget* mainWindow() const { return m_main; }
+    void hideEvent(QHideEvent* event) override;
+    // Esc would hide the window behind the back of its own "Отмена" logic; windows
+    // that want it map it themselves.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPointer<QWidget> m_main;
+};
+
+} // namespace kvarsel

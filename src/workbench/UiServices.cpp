@@ -1,0 +1,56 @@
+#include "workbench/UiServices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
+#include <QUrl>
+
+namespace kvarsel {
+
+void DesktopUiServices::message(QWidget* parent, const QString& title, const QString& text, MessageIcon icon)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageIcon::Stop: box.setIcon(QMessageBox::Critical); break;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+}
+
+QString DesktopUiServices::openFile(QWidget* parent, const QString& title, const QString& directory,
+                                    const QString& filter, const QString& defaultSuffix)
+{
+    QFileDialog dialog(parent, title, directory, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString DesktopUiServices::clipboardText() { return QApplication::clipboard()->text(); }
+
+void DesktopUiServices::setClipboardText(const QString& text) { QApplication::clipboard()->setText(text); }
+
+void DesktopUiServices::clearClipboard() { QApplication::clipboard()->clear(); }
+
+bool DesktopUiServices::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+void DesktopUiServices::beep() { QApplication::beep(); }
+
+void DesktopUiServices::quit()
+{
+    // Queued, so a quit asked for before the event loop runs is not lost.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+} // namespace kvarsel

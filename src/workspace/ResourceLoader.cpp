@@ -1,0 +1,104 @@
+#include "workspace/ResourceLoader.h"
+
+#include "model/SplitLine.h"
+#include "text/TextFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kvarsel {
+
+bool directoryHasResources(const QString& dir)
+{
+    static const QStringList needles = {QStringLiteral("/menu"), QStringLiteral("/dialog"),
+                                        QStringLiteral("/string"), QStringLiteral("/rcdata")};
+    const QDir d(dir);
+    const QFileInfoList subDirs = d.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& sub : subDirs) {
+        const QString lower = QDir::fromNativeSeparators(sub.absoluteFilePath()).toLower();
+        for (const QString& needle : needles)
+            if (lower.contains(needle))
+                return true;
+    }
+    return false;
+}
+
+QString resourceSubDirectory(const QString& dir, const QString& name)
+{
+    const QDir d(dir);
+    const QFileInfoList entries =
+        d.entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& entry : entries)
+        if (entry.isDir() && entry.fileName().compare(name, Qt::CaseInsensitive) == 0)
+            return d.filePath(entry.fileName());
+    return QString();
+}
+
+QStringList scriptFiles(const QString& kindDir, const QString& mask)
+{
+    const QString suffix = mask.mid(1); // "*.rc" -> ".rc"
+    const QDir d(kindDir);
+    QStringList names = d.entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot);
+    QStringList paths;
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    for (const QString& name : names)
+        if (name.endsWith(suffix, Qt::CaseInsensitive) && name.size() > suffix.size())
+            paths << d.filePath(name);
+    return paths;
+}
+
+LoadResult loadResources(const QString& dir, const LineStores& stores, bool autoHideRussianString,
+                         const LoadCallbacks& callbacks)
+{
+    LoadResult result;
+    for (LineStore* store : stores)
+        store->Clear();
+
+    for (const ResourceKind kind : kAllKinds) {
+        const KindInfo& info = kindInfo(kind);
+        const int k = kindIndex(kind);
+        const QString kindDir = resourceSubDirectory(QDir(dir).absolutePath(), info.subDir);
+        if (kindDir.isEmpty())
+            continue;
+        result.present[k] = true;
+        const QStringList files = scriptFiles(kindDir, info.mask);
+        if (callbacks.kindStarted)
+            callbacks.kindStarted(kind, files.size());
+        if (files.isEmpty())
+            result.noScripts[k] = true;
+
+        std::vector<LineStore::Row> rows;
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            LinesRead read = readLines(files[i]);
+            if (!read.ok()) {
+                // An unreadable script gets no rows at all, so saving never touches it.
+                result.errors.append(*read.error);
+            } else {
+                rows.push_back(LineStore::Row{
+                    ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true});
+                rows.reserve(rows.size() + size_t(read.lines.size()));
+                for (const QString& line : std::as_const(read.lines))
+                    rows.push_back(LineStore::Row{SplitLine(kind, line, autoHideRussianString), false});
+            }
+            if (callbacks.fileLoaded)
+                callbacks.fileLoaded(kind, i);
+        }
+        stores[k]->Assign(std::move(rows));
+        if (callbacks.kindFinished)
+            callbacks.kindFinished(kind);
+    }
+
+    for (const ResourceKind kind : kAllKinds) {
+        if (stores[kindIndex(kind)]->RowCount() > 0) {
+            result.anyRows = true;
+            if (!result.visibleKind)
+                result.visibleKind = kind;
+        }
+    }
+    return result;
+}
+
+} // namespace kvarsel

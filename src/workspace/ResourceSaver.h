@@ -1,0 +1,27 @@
+#pragma once
+// Writing the loaded scripts back in place.
+
+#include "workspace/ResourceLoader.h"
+
+namespace kvarsel {
+
+struct SaveCallbacks {
+    std::function<void(ResourceKind kind, qsizetype rowCount)> kindStarted;
+    std::function<void(ResourceKind kind, qsizetype row)> rowReached;
+    std::function<void(ResourceKind kind)> kindFinished;
+};
+
+struct SaveResult {
+    qsizetype filesWritten = 0;
+    FileErrors errors; // files that were not written; each keeps its old content
+};
+
+// Rewrites every script from its marker row: one line per following row up to the
+// next marker, head & text & tail, Windows-1251, CR LF after every line. Each file
+// is replaced atomically; a failure is collected and the other files are still written.
+SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& callbacks = {});
+
+// The lines one script would get: rows after marker `markerRow` up to the next marker.
+QStringList scriptLines(const LineStore& store, qsizetype markerRow);
+
+} // namespace kvarsel

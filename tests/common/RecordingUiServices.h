@@ -1,0 +1,60 @@
+#pragma once
+// Stands in for the desktop in widget tests: records every message box and
+// clipboard change, answers the file-open dialog from a queue, never blocks.
+
+#include "workbench/UiServices.h"
+
+#include <QList>
+#include <QStringList>
+#include <QUrl>
+
+namespace kvarsel::test {
+
+struct RecordedMessage {
+    QString title;
+    QString text;
+    MessageIcon icon;
+};
+
+class RecordingUiServices : public UiServices {
+public:
+    QList<RecordedMessage> messages;
+    QStringList openFileAnswers; // taken from the front; empty means "cancelled"
+    QStringList openFileTitles;
+    QString clipboard;
+    int clipboardClears = 0;
+    QList<QUrl> openedUrls;
+    int beeps = 0;
+    int quits = 0;
+    // Runs inside message(), as if the user read the box: tests use it to check
+    // what the windows looked like while it was shown.
+    std::function<void(const RecordedMessage&)> onMessage;
+
+    void message(QWidget*, const QString& title, const QString& text, MessageIcon icon) override
+    {
+        messages.append({title, text, icon});
+        if (onMessage)
+            onMessage(messages.last());
+    }
+    QString openFile(QWidget*, const QString& title, const QString&, const QString&, const QString&) override
+    {
+        openFileTitles.append(title);
+        return openFileAnswers.isEmpty() ? QString() : openFileAnswers.takeFirst();
+    }
+    QString clipboardText() override { return clipboard; }
+    void setClipboardText(const QString& text) override { clipboard = text; }
+    void clearClipboard() override
+    {
+        clipboard.clear();
+        ++clipboardClears;
+    }
+    bool openUrl(const QUrl& url) override
+    {
+        openedUrls.append(url);
+        return true;
+    }
+    void beep() override { ++beeps; }
+    void quit() override { ++quits; }
+};
+
+} // namespace kvarsel::test
