@@ -1,12 +1,22 @@
 #include "workbench/MainWindow.h"
+#include "workbench/UiServices.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kvarsel"));
-    kvarsel::MainWindow window;
-    window.show();
+    // Outside a desktop session Qt knows no icon theme; the freedesktop one is the
+    // closest to a native look, and every button has a built-in fallback anyway.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+
+    kvarsel::DesktopUiServices services;
+    kvarsel::MainWindow window(QDir::currentPath(), services);
+    if (!window.start())
+        return 1;
     return QApplication::exec();
 }

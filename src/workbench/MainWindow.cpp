@@ -1,11 +1,334 @@
 #include "workbench/MainWindow.h"
 
-namespace kvarsel {
+#include "dictionary/SaveUserDic.h"
+#include "settings/SettingsDialog.h"
+#include "workspace/ResourcesDialog.h"
+#include "workspace/SaveResourcesDialog.h"
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace kvarsel {
+namespace texts {
+const QString kCaption = QStringLiteral("Кварсел");
+const QString kNoConnected = QStringLiteral(
+    "В программе нет подключенных словарей, используемых\nдля работы переводчика.\n\n"
+    "Для подключения словарей нажмите на кнопку Настройки,\nперейдите ко вкладке Словари и подключите нужные.");
+
+struct ButtonText {
+    QString caption;    // as the program names the button
+    QString twoLines;   // as the picture shows it
+    const char* theme;  // freedesktop icon name
+    QStyle::StandardPixmap fallback;
+};
+
+const std::array<ButtonText, MainWindow::ButtonCount>& buttons()
 {
-    setWindowTitle(QStringLiteral("Кварсел"));
-    resize(900, 600);
+    static const std::array<ButtonText, MainWindow::ButtonCount> table = {{
+        {QStringLiteral("Открыть ресурсы"), QStringLiteral("Открыть\nресурсы"), "document-open",
+         QStyle::SP_DialogOpenButton},
+        {QStringLiteral("Автоматический перевод"), QStringLiteral("Автоматический\nперевод"), "system-run",
+         QStyle::SP_MediaPlay},
+        {QStringLiteral("Отложенный перевод"), QStringLiteral("Отложенный\nперевод"), "document-send",
+         QStyle::SP_ArrowRight},
+        {QStringLiteral("Оптимизировать словарь"), QStringLiteral("Оптимизировать\nсловарь"), "edit-clear-all",
+         QStyle::SP_BrowserReload},
+        {QStringLiteral("Редактировать словарь"), QStringLiteral("Редактировать\nсловарь"), "accessories-text-editor",
+         QStyle::SP_FileDialogContentsView},
+        {QStringLiteral("Настройки программы"), QStringLiteral("Настройки\nпрограммы"), "preferences-system",
+         QStyle::SP_ComputerIcon},
+        {QStringLiteral("Краткая Справка"), QStringLiteral("Краткая\nСправка"), "help-browser",
+         QStyle::SP_DialogHelpButton},
+        {QStringLiteral("Выход из программы"), QStringLiteral("Выход из\nпрограммы"), "application-exit",
+         QStyle::SP_DialogCloseButton},
+    }};
+    return table;
+}
+} // namespace texts
+
+MainWindow::MainWindow(const QString& workDir, UiServices& services, QWidget* parent)
+    : QMainWindow(parent), m_state(workDir), m_services(services)
+{
+    setObjectName(QStringLiteral("MainWindow"));
+    setWindowTitle(texts::kCaption);
+    buildUi();
+    connect(&m_state, &WorkState::panelsChanged, this, &MainWindow::refreshPanels);
+    refreshPanels();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildUi()
+{
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+
+    m_tabs = new QTabBar;
+    m_tabs->setObjectName(QStringLiteral("kindTabs"));
+    m_tabs->setExpanding(false);
+    for (const ResourceKind kind : kAllKinds)
+        m_tabs->addTab(kindInfo(kind).tabTitle);
+    m_tabs->setCurrentIndex(0);
+    connect(m_tabs, &QTabBar::currentChanged, this, &MainWindow::onTabChanged);
+
+    m_listStack = new QStackedWidget;
+    m_listStack->setObjectName(QStringLiteral("textLists"));
+    m_listStack->setFrameShape(QFrame::StyledPanel);
+    for (const ResourceKind kind : kAllKinds) {
+        auto* list = new QListView;
+        list->setObjectName(QStringLiteral("TextList") + kindInfo(kind).name);
+        list->setModel(&m_state.store(kind));
+        list->setUniformItemSizes(true);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->setFrameShape(QFrame::NoFrame);
+        m_lists[size_t(kindIndex(kind))] = list;
+        m_listStack->addWidget(list);
+    }
+
+    layout->addWidget(m_tabs);
+    layout->addWidget(m_listStack, 1);
+
+    m_progress = new QProgressBar;
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setTextVisible(false);
+    m_progress->setMaximumHeight(12);
+    m_progress->setValue(0);
+    layout->addWidget(m_progress);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setSpacing(4);
+    for (int b = 0; b < ButtonCount; ++b) {
+        const texts::ButtonText& t = texts::buttons()[size_t(b)];
+        auto* button = new QToolButton;
+        button->setObjectName(QStringLiteral("button%1").arg(b));
+        button->setText(t.twoLines);
+        button->setToolTip(t.caption);
+        button->setAccessibleName(t.caption);
+        button->setIcon(QIcon::fromTheme(QLatin1String(t.theme), style()->standardIcon(t.fallback)));
+        button->setIconSize(QSize(32, 32));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        button->setAutoRaise(false);
+        connect(button, &QToolButton::clicked, this, [this, b] { onButton(Button(b)); });
+        m_buttons[size_t(b)] = button;
+        buttonRow->addWidget(button);
+    }
+    m_buttons[AutoTranslate]->setEnabled(false);
+    layout->addLayout(buttonRow);
+    setCentralWidget(central);
+
+    // Eight panels; the labels 2, 4 and 6 never change.
+    for (int p = 0; p < 8; ++p) {
+        auto* label = new QLabel;
+        label->setObjectName(QStringLiteral("panel%1").arg(p + 1));
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setContentsMargins(4, 0, 4, 0);
+        m_panels[size_t(p)] = label;
+    }
+    m_panels[1]->setText(panel_texts::kRowLabel);
+    m_panels[3]->setText(panel_texts::kOfLabel);
+    m_panels[5]->setText(panel_texts::kRemainingLabel);
+    const int stretch[8] = {3, 0, 1, 0, 1, 0, 3, 2};
+    for (int p = 0; p < 8; ++p)
+        statusBar()->addWidget(m_panels[size_t(p)], stretch[p]);
+    statusBar()->setSizeGripEnabled(true);
+
+    resize(980, 640);
+}
+
+void MainWindow::refreshPanels()
+{
+    m_panels[0]->setText(m_state.hideModeText());
+    m_panels[2]->setText(m_state.rowNumberText());
+    m_panels[4]->setText(QString::number(m_state.remainingRows()));
+    m_panels[6]->setText(m_state.dictionaryStatus());
+    m_panels[7]->setText(m_state.translationMode());
+}
+
+bool MainWindow::start()
+{
+    m_settings = new SettingsDialog(*this);
+    m_settings->setPathLabel(QDir::toNativeSeparators(m_state.workDir()));
+    if (!m_settings->applyLoad(loadSettings(m_state.workDir()))) {
+        delete m_settings;
+        m_settings = nullptr;
+        return false;
+    }
+    if (m_state.connectedDictionaries.isEmpty())
+        m_services.message(this, texts::kCaption, texts::kNoConnected, MessageIcon::Stop);
+    show();
+    return true;
+}
+
+QString MainWindow::resourcesDirectory() const
+{
+    // A dialog destroyed by "Отмена" comes back at the working directory.
+    return m_resources ? m_resources->chosenDirectory() : m_state.workDir();
+}
+
+void MainWindow::setResourcesDirectory(const QString& dir)
+{
+    if (!m_resources)
+        openResourcesDialogHidden();
+    m_resources->setChosenDirectory(dir);
+}
+
+void MainWindow::openResourcesDialogHidden()
+{
+    if (m_resources)
+        return;
+    const bool hideRussian = m_settings && m_settings->autoHideRussianString();
+    m_resources = new ResourcesDialog(*this, hideRussian);
+    connect(m_resources, &ResourcesDialog::loaded, this, &MainWindow::applyLoadResult);
+}
+
+void MainWindow::openResourcesDialog()
+{
+    openResourcesDialogHidden();
+    m_resources->showOverMain();
+}
+
+void MainWindow::loadResourcesFrom(const QString& dir)
+{
+    openResourcesDialogHidden();
+    m_resources->setChosenDirectory(dir);
+    m_resources->showOverMain();
+    m_resources->repaint();
+    repaintNow();
+    m_resources->load();
+}
+
+void MainWindow::applyLoadResult(const LoadResult& result)
+{
+    for (const ResourceKind kind : kAllKinds)
+        if (result.noScripts[size_t(kindIndex(kind))])
+            listView(kind)->setEnabled(false); // stays disabled for the rest of the run
+    if (result.visibleKind)
+        showKindList(*result.visibleKind);
+    m_buttons[AutoTranslate]->setEnabled(result.anyRows);
+    Q_EMIT resourcesLoaded();
+}
+
+QListView* MainWindow::visibleList() const { return qobject_cast<QListView*>(m_listStack->currentWidget()); }
+
+void MainWindow::showKindList(ResourceKind kind) { m_listStack->setCurrentIndex(kindIndex(kind)); }
+
+void MainWindow::onTabChanged(int index)
+{
+    if (index < 0 || index >= kKindCount)
+        return;
+    const ResourceKind kind = kAllKinds[size_t(index)];
+    m_state.setCurrentKind(kind);
+    showKindList(kind);
+    const QListView* list = listView(kind);
+    const QModelIndex current = list->selectionModel()->currentIndex();
+    const bool selected = current.isValid() && list->selectionModel()->isSelected(current);
+    m_state.setRowNumber(selected ? current.row() + 1 : 0, false);
+    const qsizetype rows = m_state.store(kind).RowCount();
+    m_state.setRemainingRows(rows == 0 ? 0 : rows - 1);
+}
+
+void MainWindow::repaintNow() { repaint(); }
+
+void MainWindow::setBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::setButtonAction(Button which, std::function<void()> action)
+{
+    m_actions[size_t(which)] = std::move(action);
+}
+
+void MainWindow::onButton(Button which)
+{
+    const auto run = [this, which] {
+        if (m_actions[size_t(which)])
+            m_actions[size_t(which)]();
+    };
+    switch (which) {
+    case OpenResources:
+        openResourcesDialog();
+        break;
+    case OptimizeDictionary:
+        if (m_state.dictionary().RowCount() < 1)
+            return;
+        m_state.userDictionaryChanged = true;
+        run();
+        break;
+    case EditDictionary:
+        m_state.userDictionaryChanged = true;
+        run();
+        break;
+    case Settings:
+        m_settings->setPathLabel(QDir::toNativeSeparators(m_state.workDir()));
+        m_settings->showOverMain();
+        break;
+    case Exit:
+        runExitSequence();
+        break;
+    case AutoTranslate:
+    case DeferredTranslate:
+    case Help:
+    case ButtonCount:
+        run();
+        break;
+    }
+}
+
+bool MainWindow::saveUserDictionary()
+{
+    setBusy(true);
+    const auto error = SaveUserDic(m_state.workDir(), m_state.dictionary());
+    setBusy(false);
+    if (error) {
+        m_services.message(this, texts::kCaption,
+                           QStringLiteral("Словарь пользователя не сохранен:\n") + error->message(),
+                           MessageIcon::Stop);
+        return false;
+    }
+    m_state.userDictionaryChanged = false;
+    return true;
+}
+
+void MainWindow::runExitSequence()
+{
+    // The program never ends while the user dictionary failed to save.
+    if (m_state.userDictionaryChanged && !saveUserDictionary())
+        return;
+    if (m_state.resourcesChanged) {
+        if (!m_saveDialog)
+            m_saveDialog = new SaveResourcesDialog(*this);
+        m_saveDialog->showOverMain();
+        return;
+    }
+    hide();
+    m_services.quit();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The frame's close box acts as "Выход из программы".
+    event->ignore();
+    if (isEnabled())
+        runExitSequence();
 }
 
 } // namespace kvarsel

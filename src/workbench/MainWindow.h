@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 
 class QLabel;
 class QListView;
@@ -83,6 +84,7 @@ private:
     void onTabChanged(int index);
     void showKindList(ResourceKind kind);
     void openResourcesDialog();
+    void openResourcesDialogHidden();
     void openSettings();
     void applyLoadResult(const LoadResult& result);
     void onButton(Button which);
@@ -99,8 +101,6 @@ private:
     SettingsDialog* m_settings = nullptr;
     QPointer<ResourcesDialog> m_resources;
     SaveResourcesDialog* m_saveDialog = nullptr;
-    QString m_resourcesDir; // survives the resources dialog's destruction by "Отмена"
-    bool m_exiting = false;
 };
 
 } // namespace kvarsel

@@ -1,5 +1,6 @@
 #include "workbench/UiServices.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>

@@ -1,0 +1,173 @@
+#include "settings/SettingsDialog.h"
+
+#include "settings/SettingsStartUp.h"
+#include "workbench/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace kvarsel {
+namespace texts {
+const QString kCaption = QStringLiteral("Настройки");
+const QString kGeneralTab = QStringLiteral("Общие");
+const QString kDictionariesTab = QStringLiteral("Словари");
+const QString kHideTranslated = QStringLiteral("Скрывать переведенные строки");
+const QString kHideRussian = QStringLiteral("Скрывать уже переведенные строки при повторной загрузке");
+const QString kUserFirst = QStringLiteral("Первый словарь - пользовательский");
+const QString kConnectAll = QStringLiteral("Подключить все");
+const QString kDisconnectAll = QStringLiteral("Отключить все");
+const QString kOk = QStringLiteral("OK");
+const QString kCancel = QStringLiteral("Отмена");
+const QString kTitle = QStringLiteral("Кварсел");
+const QString kNoDictionaries = QStringLiteral("В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика.");
+const QString kNothingConnected = QStringLiteral("Не подключен ни один словарь для перевода.\nРабота программы невозможна.");
+const QString kAvailableLabel = QStringLiteral("Словари рабочего каталога (отмеченные подключены):");
+} // namespace texts
+
+SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
+{
+    setObjectName(QStringLiteral("SettingsDialog"));
+    setWindowTitle(texts::kCaption);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("tabs"));
+
+    auto* general = new QWidget;
+    auto* generalLayout = new QVBoxLayout(general);
+    m_hideTranslated = new QCheckBox(texts::kHideTranslated);
+    m_hideTranslated->setObjectName(QStringLiteral("hideTranslated"));
+    m_hideRussian = new QCheckBox(texts::kHideRussian);
+    m_hideRussian->setObjectName(QStringLiteral("hideRussian"));
+    generalLayout->addWidget(m_hideTranslated);
+    generalLayout->addWidget(m_hideRussian);
+    generalLayout->addStretch();
+    m_tabs->addTab(general, texts::kGeneralTab);
+
+    auto* dictionaries = new QWidget;
+    auto* dictLayout = new QVBoxLayout(dictionaries);
+    m_userFirst = new QCheckBox(texts::kUserFirst);
+    m_userFirst->setObjectName(QStringLiteral("userFirst"));
+    dictLayout->addWidget(m_userFirst);
+    dictLayout->addWidget(new QLabel(texts::kAvailableLabel));
+    m_available = new QListWidget;
+    m_available->setObjectName(QStringLiteral("AvailableDictionaries"));
+    dictLayout->addWidget(m_available, 1);
+    auto* markButtons = new QHBoxLayout;
+    m_connectAll = new QPushButton(texts::kConnectAll);
+    m_connectAll->setObjectName(QStringLiteral("connectAll"));
+    m_disconnectAll = new QPushButton(texts::kDisconnectAll);
+    m_disconnectAll->setObjectName(QStringLiteral("disconnectAll"));
+    markButtons->addWidget(m_connectAll);
+    markButtons->addWidget(m_disconnectAll);
+    markButtons->addStretch();
+    dictLayout->addLayout(markButtons);
+    m_tabs->addTab(dictionaries, texts::kDictionariesTab);
+
+    m_path = new QLabel;
+    m_path->setObjectName(QStringLiteral("pathLabel"));
+    m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* ok = new QPushButton(texts::kOk);
+    ok->setObjectName(QStringLiteral("ok"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(texts::kCancel);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_path, 1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs, 1);
+    layout->addLayout(buttons);
+
+    connect(ok, &QPushButton::clicked, this, &SettingsDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &SettingsDialog::reject);
+    connect(m_connectAll, &QPushButton::clicked, this, [this] { setAllMarks(true); });
+    connect(m_disconnectAll, &QPushButton::clicked, this, [this] { setAllMarks(false); });
+    resize(520, 380);
+}
+
+bool SettingsDialog::applyLoad(const SettingsLoad& load)
+{
+    m_loaded = load.settings;
+    const Settings& s = load.settings;
+    m_userFirst->setEnabled(s.userDictionaryExists);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto userDictionaryError = applySettingsLoad(load, m_main.state());
+    QApplication::restoreOverrideCursor();
+    if (load.noDictionaryFiles) {
+        m_main.services().message(&m_main, texts::kTitle, texts::kNoDictionaries, MessageIcon::Stop);
+        return false;
+    }
+    m_available->clear();
+    for (qsizetype i = 0; i < s.availableDictionaries.size(); ++i) {
+        auto* item = new QListWidgetItem(s.availableDictionaries[i], m_available);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(s.marked.value(i) ? Qt::Checked : Qt::Unchecked);
+    }
+    m_hideTranslated->setChecked(s.autoHideTranslateString);
+    m_hideRussian->setChecked(s.autoHideRussianString);
+    m_userFirst->setChecked(s.userDictionaryFirst);
+    m_connectAll->setEnabled(!s.availableDictionaries.isEmpty());
+    m_disconnectAll->setEnabled(!s.availableDictionaries.isEmpty());
+    m_tabs->setCurrentIndex(0);
+    if (load.error)
+        m_main.services().message(&m_main, texts::kTitle, load.error->message(), MessageIcon::Stop);
+    if (userDictionaryError)
+        m_main.services().message(&m_main, texts::kTitle, userDictionaryError->message(), MessageIcon::Stop);
+    return true;
+}
+
+Settings SettingsDialog::currentSettings() const
+{
+    Settings s = m_loaded;
+    s.autoHideTranslateString = m_hideTranslated->isChecked();
+    s.autoHideRussianString = m_hideRussian->isChecked();
+    s.userDictionaryFirst = m_userFirst->isChecked();
+    for (int i = 0; i < m_available->count() && i < s.marked.size(); ++i)
+        s.marked[i] = m_available->item(i)->checkState() == Qt::Checked;
+    return s;
+}
+
+bool SettingsDialog::autoHideRussianString() const { return m_hideRussian->isChecked(); }
+
+bool SettingsDialog::userDictionaryFirst() const { return m_userFirst->isChecked(); }
+
+void SettingsDialog::setPathLabel(const QString& path) { m_path->setText(path); }
+
+void SettingsDialog::setAllMarks(bool marked)
+{
+    for (int i = 0; i < m_available->count(); ++i)
+        m_available->item(i)->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
+}
+
+void SettingsDialog::accept()
+{
+    const Settings s = currentSettings();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto error = writeSettings(m_main.state().workDir(), s);
+    QApplication::restoreOverrideCursor();
+    if (error)
+        m_main.services().message(this, texts::kTitle, error->message(), MessageIcon::Stop);
+    if (!s.anythingConnected()) {
+        m_main.services().message(this, texts::kTitle, texts::kNothingConnected, MessageIcon::Stop);
+        return;
+    }
+    WorkState& state = m_main.state();
+    state.setHideMode(s.autoHideTranslateString ? HideMode::Hide : HideMode::Show);
+    state.connectedDictionaries = connectedAfterOk(state.workDir(), s);
+    hide();
+}
+
+void SettingsDialog::reject() { hide(); }
+
+} // namespace kvarsel

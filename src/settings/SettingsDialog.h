@@ -1,0 +1,54 @@
+#pragma once
+// "Настройки": which dictionaries are connected and in which order, and the two
+// hide modes. Created at start and only hidden afterwards, so its controls hold
+// the settings for the whole run; the flags that other windows read come
+// straight from its check boxes.
+
+#include "settings/SettingsFile.h"
+#include "workbench/SecondaryWindow.h"
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+namespace kvarsel {
+
+class MainWindow;
+
+class SettingsDialog : public SecondaryWindow {
+    Q_OBJECT
+public:
+    explicit SettingsDialog(MainWindow& main);
+
+    // Start-up: fills the controls from `load` and applies it to the main window's
+    // state. Returns false when the program must end (no dictionary file at all).
+    bool applyLoad(const SettingsLoad& load);
+
+    // The settings as the controls hold them now.
+    Settings currentSettings() const;
+    bool autoHideRussianString() const;
+    bool userDictionaryFirst() const;
+
+    void setPathLabel(const QString& path);
+
+    void accept() override; // "OK"
+    void reject() override; // "Отмена"
+
+private:
+    void setAllMarks(bool marked);
+
+    MainWindow& m_main;
+    Settings m_loaded; // the list of available dictionaries and the user dictionary's presence
+    QTabWidget* m_tabs = nullptr;
+    QCheckBox* m_hideTranslated = nullptr;
+    QCheckBox* m_hideRussian = nullptr;
+    QCheckBox* m_userFirst = nullptr;
+    QListWidget* m_available = nullptr;
+    QPushButton* m_connectAll = nullptr;
+    QPushButton* m_disconnectAll = nullptr;
+    QLabel* m_path = nullptr;
+};
+
+} // namespace kvarsel

@@ -1,0 +1,106 @@
+#include "settings/SettingsFile.h"
+
+#include "dictionary/DictionaryFiles.h"
+#include "text/TextFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kvarsel {
+
+bool Settings::anythingConnected() const
+{
+    return (userDictionaryExists && userDictionaryFirst) || marked.contains(true);
+}
+
+QStringList dictionaryFileNames(const QString& workDir)
+{
+    QStringList names;
+    const QFileInfoList entries =
+        QDir(workDir).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& entry : entries)
+        if (entry.fileName().endsWith(QStringLiteral(".dic"), Qt::CaseInsensitive) &&
+            entry.fileName().size() > 4)
+            names << entry.fileName();
+    return names;
+}
+
+SettingsLoad loadSettings(const QString& workDir)
+{
+    SettingsLoad load;
+    Settings& s = load.settings;
+    const QDir dir(workDir);
+    const QString userPath = findUserDictionary(workDir);
+    s.userDictionaryExists = !userPath.isEmpty();
+
+    const QStringList names = dictionaryFileNames(workDir);
+    load.noDictionaryFiles = names.isEmpty();
+    for (const QString& name : names)
+        if (name.toLower() != QStringLiteral("user.dic"))
+            s.availableDictionaries << name;
+    s.marked = QList<bool>(s.availableDictionaries.size(), false);
+
+    const QString iniPath = fileInDirIgnoringCase(workDir, settings_keys::kFileName);
+    if (!QFileInfo::exists(iniPath))
+        return load;
+    const LinesRead read = readLines(iniPath);
+    if (!read.ok()) {
+        load.error = read.error;
+        return load;
+    }
+    load.linesRead = read.lines.size();
+    // Each test is applied to every line on its own, so one line may match several.
+    for (const QString& line : read.lines) {
+        const QString lower = line.toLower();
+        if (lower == QStringLiteral("user.dic")) {
+            s.userDictionaryFirst = true;
+            if (s.userDictionaryExists)
+                load.connectedDictionaries << userPath;
+        }
+        if (line == settings_keys::kAutoHideTranslate)
+            s.autoHideTranslateString = true;
+        if (line == settings_keys::kAutoHideRussian)
+            s.autoHideRussianString = true;
+        for (qsizetype i = 0; i < s.availableDictionaries.size(); ++i) {
+            if (s.availableDictionaries[i].toLower() == lower) {
+                s.marked[i] = true;
+                load.connectedDictionaries << dir.filePath(s.availableDictionaries[i]);
+            }
+        }
+    }
+    return load;
+}
+
+QStringList settingsLines(const Settings& settings)
+{
+    QStringList lines;
+    if (settings.autoHideTranslateString)
+        lines << settings_keys::kAutoHideTranslate;
+    if (settings.userDictionaryFirst)
+        lines << settings_keys::kUserDictionary;
+    if (settings.autoHideRussianString)
+        lines << settings_keys::kAutoHideRussian;
+    for (qsizetype i = 0; i < settings.availableDictionaries.size(); ++i)
+        if (settings.marked.value(i))
+            lines << settings.availableDictionaries[i];
+    return lines;
+}
+
+std::optional<FileError> writeSettings(const QString& workDir, const Settings& settings)
+{
+    return writeLines(fileInDirIgnoringCase(workDir, settings_keys::kFileName), settingsLines(settings));
+}
+
+QStringList connectedAfterOk(const QString& workDir, const Settings& settings)
+{
+    QStringList connected;
+    const QDir dir(workDir);
+    if (settings.userDictionaryExists && settings.userDictionaryFirst)
+        connected << findUserDictionary(workDir);
+    for (qsizetype i = 0; i < settings.availableDictionaries.size(); ++i)
+        if (settings.marked.value(i))
+            connected << dir.filePath(settings.availableDictionaries[i]);
+    return connected;
+}
+
+} // namespace kvarsel

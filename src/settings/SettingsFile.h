@@ -1,0 +1,60 @@
+#pragma once
+// The settings file velmora.ini in the working directory: one entry per line,
+// no sections. Lines are recognised by four independent tests, so hand-edited
+// files keep working; "OK" writes them back in a fixed order.
+
+#include "text/FileError.h"
+
+#include <QList>
+#include <QStringList>
+#include <optional>
+
+namespace kvarsel {
+
+namespace settings_keys {
+inline const QString kAutoHideTranslate = QStringLiteral("AutoHideTranslateString");
+inline const QString kAutoHideRussian = QStringLiteral("AutoHideRussianString");
+inline const QString kUserDictionary = QStringLiteral("User.dic");
+inline const QString kFileName = QStringLiteral("velmora.ini");
+} // namespace settings_keys
+
+struct Settings {
+    bool autoHideTranslateString = false;
+    bool autoHideRussianString = false;
+    bool userDictionaryFirst = false;   // the check box is checked
+    bool userDictionaryExists = false;  // the check box is enabled
+    QStringList availableDictionaries;  // "*.dic" names of the working directory, user.dic left out
+    QList<bool> marked;                 // one mark per available dictionary
+
+    // What "OK" counts as connected: the user dictionary when it exists and is
+    // checked, and every marked dictionary.
+    bool anythingConnected() const;
+};
+
+struct SettingsLoad {
+    Settings settings;
+    QStringList connectedDictionaries; // full paths, in the order of the file's lines
+    bool noDictionaryFiles = false;    // the working directory holds no "*.dic" at all
+    qsizetype linesRead = 0;           // lines of the settings file; panel 1 is set only when there were any
+    std::optional<FileError> error;    // the settings file exists but could not be read
+};
+
+// The "*.dic" names of a directory in ascending name order, letter case ignored.
+QStringList dictionaryFileNames(const QString& workDir);
+
+// Reads the working directory's dictionaries and settings file. A missing or empty
+// file leaves every setting off and connects nothing.
+SettingsLoad loadSettings(const QString& workDir);
+
+// The lines "OK" writes: the two flags and the user dictionary line when set,
+// then every marked dictionary in list order.
+QStringList settingsLines(const Settings& settings);
+
+// Writes the settings file atomically.
+std::optional<FileError> writeSettings(const QString& workDir, const Settings& settings);
+
+// The connected list after "OK": the user dictionary first (when it counts),
+// then the marked dictionaries in list order.
+QStringList connectedAfterOk(const QString& workDir, const Settings& settings);
+
+} // namespace kvarsel

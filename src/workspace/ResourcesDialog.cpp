@@ -1,0 +1,199 @@
+#include "workspace/ResourcesDialog.h"
+
+#include "settings/SettingsDialog.h"
+#include "workbench/MainWindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace kvarsel {
+namespace texts {
+const QString kCaption = QStringLiteral("Ресурсы");
+const QString kDrive = QStringLiteral("Диск:");
+const QString kDirectory = QStringLiteral("Каталог с подкаталогами ресурсов:");
+const QString kHideRussianMode = QStringLiteral("Режим сокрытия русских строк при загрузке");
+const QString kOk = QStringLiteral("ОК"); // Cyrillic letters, as the dialog has always shown them
+const QString kCancel = QStringLiteral("Отмена");
+const QString kNotReady = QStringLiteral("Устройство не готово");
+const QString kNotReadyTitle = QStringLiteral("Выбор файлов ресурсов");
+const QString kTitle = QStringLiteral("Кварсел");
+const QString kSomeNotRead = QStringLiteral("Не все файлы ресурсов удалось прочитать; они не загружены:");
+
+QString loadingCaption(ResourceKind kind)
+{
+    // One blank after the dash for Menu, two for the others.
+    return kind == ResourceKind::Menu ? QStringLiteral("Ресурсы - Menu")
+                                      : QStringLiteral("Ресурсы -  ") + kindInfo(kind).name;
+}
+} // namespace texts
+
+ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : SecondaryWindow(&main), m_main(main)
+{
+    setObjectName(QStringLiteral("ResourcesDialog"));
+    setWindowTitle(texts::kCaption);
+
+    m_volumes = new QComboBox;
+    m_volumes->setObjectName(QStringLiteral("volumes"));
+    fillVolumes();
+
+    m_fsModel = new QFileSystemModel(this);
+    m_fsModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    m_fsModel->setRootPath(QDir::rootPath());
+    m_tree = new QTreeView;
+    m_tree->setObjectName(QStringLiteral("directoryTree"));
+    m_tree->setModel(m_fsModel);
+    for (int c = 1; c < m_fsModel->columnCount(); ++c)
+        m_tree->hideColumn(c);
+    m_tree->header()->hide();
+    m_tree->setRootIndex(m_fsModel->index(QDir::rootPath()));
+
+    m_modeLabel = new QLabel(texts::kHideRussianMode);
+    m_modeLabel->setObjectName(QStringLiteral("modeLabel"));
+    m_modeLabel->setVisible(hideRussianMode);
+    QFont bold = m_modeLabel->font();
+    bold.setBold(true);
+    m_modeLabel->setFont(bold);
+
+    m_ok = new QPushButton(texts::kOk);
+    m_ok->setObjectName(QStringLiteral("ok"));
+    m_ok->setEnabled(false);
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(texts::kCancel);
+    m_cancel->setObjectName(QStringLiteral("cancel"));
+    m_progress = new QProgressBar;
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setTextVisible(false);
+    m_progress->setValue(0);
+
+    auto* driveRow = new QHBoxLayout;
+    auto* driveLabel = new QLabel(texts::kDrive);
+    driveLabel->setBuddy(m_volumes);
+    driveRow->addWidget(driveLabel);
+    driveRow->addWidget(m_volumes, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_progress, 1);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(driveRow);
+    auto* dirLabel = new QLabel(texts::kDirectory);
+    dirLabel->setBuddy(m_tree);
+    layout->addWidget(dirLabel);
+    layout->addWidget(m_tree, 1);
+    layout->addWidget(m_modeLabel);
+    layout->addLayout(buttons);
+
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &ResourcesDialog::onTreeCurrentChanged);
+    connect(m_volumes, &QComboBox::activated, this,
+            [this](int i) { chooseVolume(m_volumes->itemData(i).toString()); });
+    connect(m_ok, &QPushButton::clicked, this, &ResourcesDialog::load);
+    connect(m_cancel, &QPushButton::clicked, this, &ResourcesDialog::cancel);
+
+    resize(460, 520);
+    setChosenDirectory(QDir::currentPath());
+}
+
+void ResourcesDialog::fillVolumes()
+{
+    m_volumes->clear();
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid())
+            continue;
+        const QString root = volume.rootPath();
+        const QString name = volume.displayName() == root ? root : root + QStringLiteral("  [") + volume.displayName() + u']';
+        m_volumes->addItem(name, root);
+    }
+}
+
+bool ResourcesDialog::okEnabled() const { return m_ok->isEnabled(); }
+
+void ResourcesDialog::setChosenDirectory(const QString& dir)
+{
+    m_chosen = QDir(dir).absolutePath();
+    m_ok->setEnabled(directoryHasResources(m_chosen));
+    // Keep the volume chooser on the volume that holds the directory.
+    const QString root = QStorageInfo(m_chosen).rootPath();
+    const int at = m_volumes->findData(root);
+    if (at >= 0)
+        m_volumes->setCurrentIndex(at);
+    const QModelIndex index = m_fsModel->index(m_chosen);
+    if (index.isValid() && m_tree->currentIndex() != index) {
+        m_settingDirectory = true;
+        m_tree->setCurrentIndex(index);
+        m_tree->scrollTo(index);
+        m_tree->expand(index);
+        m_settingDirectory = false;
+    }
+}
+
+void ResourcesDialog::onTreeCurrentChanged()
+{
+    if (m_settingDirectory)
+        return;
+    const QString path = m_fsModel->filePath(m_tree->currentIndex());
+    if (!path.isEmpty())
+        setChosenDirectory(path);
+}
+
+void ResourcesDialog::chooseVolume(const QString& rootPath)
+{
+    const QFileInfo info(rootPath);
+    const QStorageInfo volume(rootPath);
+    if (!rootPath.isEmpty() && info.isDir() && info.isExecutable() && volume.isReady()) {
+        setChosenDirectory(rootPath);
+        return;
+    }
+    m_main.services().beep();
+    m_main.services().message(this, texts::kNotReadyTitle, texts::kNotReady, MessageIcon::Stop);
+    setChosenDirectory(QDir::homePath());
+}
+
+void ResourcesDialog::load()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    LoadCallbacks callbacks;
+    callbacks.kindStarted = [this](ResourceKind kind, qsizetype files) {
+        setWindowTitle(texts::loadingCaption(kind));
+        m_progress->setMaximum(int(qMax<qsizetype>(files, 1)));
+        m_progress->setValue(0);
+        repaint();
+    };
+    callbacks.fileLoaded = [this](ResourceKind, qsizetype i) { m_progress->setValue(int(i)); };
+    callbacks.kindFinished = [this](ResourceKind) {
+        setWindowTitle(texts::kCaption);
+        m_main.repaintNow();
+    };
+    const bool hideRussian = m_main.settingsDialog() && m_main.settingsDialog()->autoHideRussianString();
+    const LoadResult result = loadResources(m_chosen, m_main.state().stores(), hideRussian, callbacks);
+    m_progress->setValue(0);
+    QApplication::restoreOverrideCursor();
+    Q_EMIT loaded(result);
+    if (!result.errors.isEmpty())
+        m_main.services().message(this, texts::kTitle, describeFailures(texts::kSomeNotRead, result.errors),
+                                  MessageIcon::Stop);
+    m_main.repaintNow();
+    hide();
+}
+
+void ResourcesDialog::cancel()
+{
+    m_main.repaintNow();
+    hide();
+    deleteLater();
+}
+
+} // namespace kvarsel

@@ -1,0 +1,59 @@
+#pragma once
+// "Ресурсы": choose the directory whose sub-directories menu, dialog, string and
+// rcdata hold the scripts, then load them. Hidden, not destroyed, after loading,
+// so its chosen directory stays what later exports write into.
+
+#include "workbench/SecondaryWindow.h"
+#include "workspace/ResourceLoader.h"
+
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTreeView;
+
+namespace kvarsel {
+
+class MainWindow;
+
+class ResourcesDialog : public SecondaryWindow {
+    Q_OBJECT
+public:
+    // `hideRussianMode` shows the mode label; it is read once, when the dialog is made.
+    ResourcesDialog(MainWindow& main, bool hideRussianMode);
+
+    QString chosenDirectory() const { return m_chosen; }
+    // Points the tree at `dir` and applies the rule that enables "ОК".
+    void setChosenDirectory(const QString& dir);
+    bool okEnabled() const;
+
+    // The volume chooser's change: the tree moves to that volume's root, or to the
+    // home directory (with a beep and a message) when the volume cannot be entered.
+    void chooseVolume(const QString& rootPath);
+
+    // "ОК": loads the chosen directory into the main window's stores, then hides.
+    void load();
+    // "Отмена": back to the main window; the dialog is destroyed.
+    void cancel();
+
+Q_SIGNALS:
+    void loaded(const kvarsel::LoadResult& result);
+
+private:
+    void onTreeCurrentChanged();
+    void fillVolumes();
+
+    MainWindow& m_main;
+    QString m_chosen;
+    QComboBox* m_volumes = nullptr;
+    QFileSystemModel* m_fsModel = nullptr;
+    QTreeView* m_tree = nullptr;
+    QLabel* m_modeLabel = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QProgressBar* m_progress = nullptr;
+    bool m_settingDirectory = false;
+};
+
+} // namespace kvarsel

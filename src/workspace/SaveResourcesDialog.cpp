@@ -1,0 +1,108 @@
+#include "workspace/SaveResourcesDialog.h"
+
+#include "workbench/MainWindow.h"
+#include "workspace/ResourceSaver.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace kvarsel {
+namespace texts {
+const QString kCaption = QStringLiteral("Сохранение ресурсов");
+const QString kQuestion = QStringLiteral("Перезаписать ресурсы перед выходом из программы?");
+const QString kYes = QStringLiteral("Да");
+const QString kNo = QStringLiteral("Нет");
+const QString kCancel = QStringLiteral("Отмена");
+const QString kTitle = QStringLiteral("Кварсел");
+const QString kNotSaved = QStringLiteral(
+    "Не удалось сохранить файлы ресурсов (прежнее содержимое этих файлов не изменено).\n"
+    "Программа не завершена, чтобы переводы не были потеряны:");
+} // namespace texts
+
+SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
+{
+    setObjectName(QStringLiteral("SaveResourcesDialog"));
+    setWindowTitle(texts::kCaption);
+
+    auto* icon = new QLabel;
+    icon->setObjectName(QStringLiteral("icon"));
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(48, 48));
+    auto* question = new QLabel(texts::kQuestion);
+    question->setObjectName(QStringLiteral("question"));
+    question->setWordWrap(true);
+
+    auto* yes = new QPushButton(texts::kYes);
+    yes->setObjectName(QStringLiteral("yes"));
+    yes->setDefault(true);
+    auto* no = new QPushButton(texts::kNo);
+    no->setObjectName(QStringLiteral("no"));
+    auto* cancel = new QPushButton(texts::kCancel);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    m_progress = new QProgressBar;
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setTextVisible(false);
+    m_progress->setValue(0);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    top->addWidget(question, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(yes);
+    buttons->addWidget(no);
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+    layout->addWidget(m_progress);
+
+    connect(yes, &QPushButton::clicked, this, &SaveResourcesDialog::saveAndExit);
+    connect(no, &QPushButton::clicked, this, &SaveResourcesDialog::exitWithoutSaving);
+    connect(cancel, &QPushButton::clicked, this, &SaveResourcesDialog::cancel);
+}
+
+void SaveResourcesDialog::saveAndExit()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SaveCallbacks callbacks;
+    // Painting is spaced out in time, so a large save is not spent repainting.
+    QDeadlineTimer nextPaint;
+    callbacks.kindStarted = [this](ResourceKind, qsizetype rows) {
+        m_progress->setMaximum(int(qMin<qsizetype>(rows, INT_MAX)));
+    };
+    callbacks.rowReached = [this, &nextPaint](ResourceKind, qsizetype row) {
+        if (nextPaint.hasExpired()) {
+            m_progress->setValue(int(qMin<qsizetype>(row, INT_MAX)));
+            nextPaint.setRemainingTime(30);
+        }
+    };
+    callbacks.kindFinished = [this](ResourceKind) { repaint(); };
+    const SaveResult result = saveResources(std::as_const(m_main.state()).stores(), callbacks);
+    m_progress->setValue(0);
+    QApplication::restoreOverrideCursor();
+    if (!result.errors.isEmpty()) {
+        m_main.services().message(this, texts::kTitle, describeFailures(texts::kNotSaved, result.errors),
+                                  MessageIcon::Stop);
+        hide();
+        return;
+    }
+    hide();
+    m_main.services().quit();
+}
+
+void SaveResourcesDialog::exitWithoutSaving()
+{
+    hide();
+    m_main.services().quit();
+}
+
+void SaveResourcesDialog::cancel() { hide(); }
+
+} // namespace kvarsel
