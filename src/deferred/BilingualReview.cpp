@@ -1,0 +1,65 @@
+#include "deferred/BilingualReview.h"
+
+#include "workbench/Propagation.h"
+#include "workbench/WorkState.h"
+
+namespace kvarsel {
+
+void BilingualReview::Reset(QStringList entries)
+{
+    m_entries = std::move(entries);
+    m_pairIndex = 0;
+}
+
+QString BilingualReview::Source() const
+{
+    return HasPair() ? m_entries[m_pairIndex] : QString();
+}
+
+QString BilingualReview::Translation() const
+{
+    return m_pairIndex + 1 < m_entries.size() ? m_entries[m_pairIndex + 1] : QString();
+}
+
+void BilingualReview::Next()
+{
+    if (CanGoForward())
+        m_pairIndex += 2;
+}
+
+void BilingualReview::Previous()
+{
+    if (CanGoBack())
+        m_pairIndex -= 2;
+}
+
+bool BilingualReview::Accept(WorkState& state, const QString& translation)
+{
+    if (!HasPair())
+        return false;
+    const QString source = Source();
+    const QString recorded = singleLine(translation);
+    // An empty source would match every row without text; it is never applied.
+    if (!source.isEmpty()) {
+        state.dictionary().AppendEntry(source, recorded);
+        applyToAllKinds(state, source, recorded);
+    }
+    // A lone last line has no translation line to remove with it.
+    m_entries.remove(m_pairIndex, qMin<qsizetype>(2, m_entries.size() - m_pairIndex));
+    if (m_pairIndex >= m_entries.size() && !m_entries.isEmpty())
+        m_pairIndex = (m_entries.size() - 1) / 2 * 2;
+    return true;
+}
+
+QString BilingualReview::singleLine(const QString& text)
+{
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    out.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    out.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    out.replace(QChar::LineSeparator, QLatin1Char(' '));
+    out.replace(QChar::ParagraphSeparator, QLatin1Char(' '));
+    return out;
+}
+
+} // namespace kvarsel

@@ -1,0 +1,91 @@
+#include "deferred/DeferredExport.h"
+
+#include "deferred/EscapeSpacing.h"
+#include "dictionary/DictionaryFiles.h"
+#include "text/Cp1251.h"
+#include "text/TextFile.h"
+
+#include <QDir>
+
+namespace kvarsel {
+
+bool IsExportable(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int code = cp1251::charCode(text[i]);
+        if (code == '%') {
+            ++i; // the placeholder's letter does not count
+            continue;
+        }
+        if (code <= 64)
+            continue;
+        if (code > 127)
+            return false;
+        if (text.size() > 3)
+            return true;
+    }
+    return false;
+}
+
+qsizetype exportRowSpan(const LineStore& store)
+{
+    const qsizetype n = store.RowCount() - 1;
+    return n <= 0 ? 1 : n;
+}
+
+qsizetype exportProgressMaximum(const ConstLineStores& stores)
+{
+    qsizetype total = 0;
+    for (const LineStore* store : stores)
+        total += exportRowSpan(*store);
+    return total;
+}
+
+bool resourcesCountAsLoaded(const ConstLineStores& stores)
+{
+    return exportProgressMaximum(stores) > kKindCount;
+}
+
+void collectExportPhrases(const ConstLineStores& stores, ExportList& list,
+                          const ExportScanCallbacks& callbacks)
+{
+    qsizetype before = 0; // n() of the kinds already passed, scanned or not
+    for (const ResourceKind kind : kAllKinds) {
+        const LineStore& store = *stores[size_t(kindIndex(kind))];
+        const qsizetype n = exportRowSpan(store);
+        if (n > 1) {
+            if (callbacks.kindStarted)
+                callbacks.kindStarted(kind);
+            for (qsizetype i = 0; i <= n; ++i) {
+                if (callbacks.progress)
+                    callbacks.progress(before + i);
+                const QString& text = store.Text(i);
+                if (!text.isEmpty() && IsExportable(text))
+                    list.Add(text);
+            }
+        }
+        before += n;
+    }
+}
+
+void prepareExportList(ExportList& list)
+{
+    list.RemoveDuplicates();
+    for (qsizetype i = 0; i < list.Count(); ++i)
+        list.Replace(i, spaceOutEscapes(list.Item(i)));
+}
+
+QString depTransPath(const QString& resourceDir)
+{
+    return fileInDirIgnoringCase(resourceDir, export_texts::kFileName);
+}
+
+std::optional<FileError> writeDepTrans(const QString& resourceDir, const ExportList& list)
+{
+    if (resourceDir.isEmpty() || !QFileInfo(resourceDir).isDir())
+        return FileError{QDir(resourceDir).filePath(export_texts::kFileName),
+                         QStringLiteral("каталог с ресурсами не найден")};
+    return writeLines(depTransPath(resourceDir), list.Items());
+}
+
+} // namespace kvarsel
