@@ -1,0 +1,57 @@
+#pragma once
+// "Редактирование автоматического перевода": the pairs of a bilingual file one by
+// one. "OK" records the pair in the user dictionary and applies it to the loaded
+// rows; "Выход" keeps a backup of the file and writes the pairs not yet accepted
+// back into it, so the review can go on in a later run.
+
+#include "deferred/BilingualReview.h"
+#include "workbench/SecondaryWindow.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kvarsel {
+
+class MainWindow;
+
+class AutoTranslationEditor : public SecondaryWindow {
+    Q_OBJECT
+public:
+    explicit AutoTranslationEditor(MainWindow& main);
+
+    // A freshly read file: its pairs replace whatever an earlier review left, the
+    // first pair shows, and the window opens over the disabled main window.
+    void startReview(const QString& path, QStringList entries);
+
+    void acceptPair();          // "OK"
+    void previousPair();        // "<--"
+    void restoreTranslation();  // "Отмена"
+    void nextPair();            // "-->"
+    void finish();              // "Выход"
+
+    const BilingualReview& review() const { return m_review; }
+    const QString& bilingualPath() const { return m_path; }
+
+protected:
+    // The frame's close box leaves the way "Выход" does, so the remaining pairs are
+    // kept and manual translation works again.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showPair();
+
+    MainWindow& m_main;
+    BilingualReview m_review;
+    QString m_path;
+    QLabel* m_file = nullptr;
+    QPlainTextEdit* m_source = nullptr;
+    QPlainTextEdit* m_translation = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_back = nullptr;
+    QPushButton* m_restore = nullptr;
+    QPushButton* m_forward = nullptr;
+    QPushButton* m_exit = nullptr;
+};
+
+} // namespace kvarsel
