@@ -2,6 +2,9 @@
 
 #include "dictionary/SaveUserDic.h"
 #include "settings/SettingsDialog.h"
+#include "workbench/AutoTranslation.h"
+#include "workbench/ManualTranslationDialog.h"
+#include "workbench/RowHandlers.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
 
@@ -95,6 +98,17 @@ void MainWindow::buildUi()
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setFrameShape(QFrame::NoFrame);
         m_lists[size_t(kindIndex(kind))] = list;
+        // Mouse, keyboard and program selections all reach the same handler; the
+        // handler itself tells a repeated click from a new row.
+        connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this, kind](const QModelIndex& current) {
+                    if (current.isValid())
+                        onRowSelected(kind, current.row());
+                });
+        connect(list, &QListView::clicked, this,
+                [this, kind](const QModelIndex& index) { onRowSelected(kind, index.row()); });
+        connect(list, &QListView::doubleClicked, this,
+                [this, kind](const QModelIndex& index) { onRowDoubleClicked(kind, index.row()); });
         m_listStack->addWidget(list);
     }
 
@@ -285,11 +299,74 @@ void MainWindow::onButton(Button which)
         runExitSequence();
         break;
     case AutoTranslate:
+        onAutoTranslate();
+        break;
     case DeferredTranslate:
     case Help:
     case ButtonCount:
         run();
         break;
+    }
+}
+
+void MainWindow::onRowSelected(ResourceKind kind, qsizetype row)
+{
+    const SelectionEffect effect = handleRowSelection(m_state, kind, row);
+    if (!effect.handled)
+        return;
+    if (effect.clipboardText)
+        m_services.setClipboardText(*effect.clipboardText);
+    else
+        m_services.clearClipboard();
+}
+
+void MainWindow::onRowDoubleClicked(ResourceKind kind, qsizetype row)
+{
+    const ManualTranslationRequest request =
+        handleRowDoubleClick(m_state, kind, row, m_services.clipboardText());
+    if (request.open)
+        manualTranslationDialog()->open(request.phrase, request.proposal);
+}
+
+ManualTranslationDialog* MainWindow::manualTranslationDialog()
+{
+    if (!m_manual) {
+        m_manual = new ManualTranslationDialog(*this);
+        connect(m_manual, &ManualTranslationDialog::advanceTo, this,
+                [this](qsizetype row) { selectRow(m_state.currentKind(), row); });
+    }
+    return m_manual;
+}
+
+void MainWindow::selectRow(ResourceKind kind, qsizetype row)
+{
+    QListView* list = listView(kind);
+    const QModelIndex index = m_state.store(kind).index(int(row));
+    list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    list->scrollTo(index);
+}
+
+void MainWindow::onAutoTranslate()
+{
+    setBusy(true);
+    AutoTranslationCallbacks callbacks;
+    callbacks.progressMaximum = [this](qsizetype max) { m_progress->setMaximum(int(qMin<qsizetype>(max, INT_MAX))); };
+    callbacks.progressValue = [this](qsizetype value) { m_progress->setValue(int(qMin<qsizetype>(value, INT_MAX))); };
+    callbacks.repaint = [this] { repaintNow(); };
+    const bool userFirst = m_settings && m_settings->userDictionaryFirst();
+    const AutoTranslationResult result = runAutomaticTranslation(m_state, userFirst, callbacks);
+    setBusy(false);
+    repaintNow();
+    if (!result.ran) {
+        m_services.message(this, texts::kCaption,
+                           QStringLiteral("Словарь пользователя не сохранен, автоматический перевод не выполнен:\n") +
+                               result.errors.constFirst().message(),
+                           MessageIcon::Stop);
+    } else if (!result.errors.isEmpty()) {
+        m_services.message(this, texts::kCaption,
+                           describeFailures(QStringLiteral("Не удалось прочитать словари (они пропущены):"),
+                                            result.errors),
+                           MessageIcon::Stop);
     }
 }
 

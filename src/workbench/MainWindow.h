@@ -20,6 +20,7 @@ class QToolButton;
 
 namespace kvarsel {
 
+class ManualTranslationDialog;
 class ResourcesDialog;
 class SaveResourcesDialog;
 class SettingsDialog;
@@ -62,6 +63,9 @@ public:
     QLabel* panel(int number) const { return m_panels[size_t(number - 1)]; }
     QProgressBar* progressBar() const { return m_progress; }
 
+    // The manual translation dialog, created on first use.
+    ManualTranslationDialog* manualTranslationDialog();
+
     // Exit sequence: the user dictionary saved when changed, then the scripts
     // offered for saving when changed; otherwise the program ends at once.
     void runExitSequence();
@@ -88,6 +92,10 @@ private:
     void openSettings();
     void applyLoadResult(const LoadResult& result);
     void onButton(Button which);
+    void onRowSelected(ResourceKind kind, qsizetype row);
+    void onRowDoubleClicked(ResourceKind kind, qsizetype row);
+    void onAutoTranslate();
+    void selectRow(ResourceKind kind, qsizetype row);
 
     WorkState m_state;
     UiServices& m_services;
@@ -101,6 +109,7 @@ private:
     SettingsDialog* m_settings = nullptr;
     QPointer<ResourcesDialog> m_resources;
     SaveResourcesDialog* m_saveDialog = nullptr;
+    ManualTranslationDialog* m_manual = nullptr;
 };
 
 } // namespace kvarsel

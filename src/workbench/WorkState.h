@@ -44,6 +44,8 @@ public:
     const CurrentDictionary& dictionary() const { return m_dictionary; }
 
     QStringList connectedDictionaries;
+    // The text of the row the row handlers last took up (in and out field of lookups too).
+    QString lookupPhrase;
     bool resourcesChanged = false;
     bool userDictionaryChanged = false;
 

@@ -1,0 +1,34 @@
+#pragma once
+// Automatic translation: one pass per connected dictionary over every loaded
+// text, earlier dictionaries winning, the user dictionary back in memory at the end.
+
+#include "text/FileError.h"
+#include "workbench/WorkState.h"
+
+#include <functional>
+
+namespace kvarsel {
+
+struct AutoTranslationCallbacks {
+    std::function<void(qsizetype maximum)> progressMaximum;
+    std::function<void(qsizetype value)> progressValue;
+    // After each dictionary load and at most every 36th row (and no more often than
+    // every 30 ms), so painting never dominates a large run.
+    std::function<void()> repaint;
+};
+
+struct AutoTranslationResult {
+    bool ran = false;                        // false: the user dictionary could not be saved first
+    FileErrors errors;                       // dictionaries that could not be read, or the failed save
+    QList<qsizetype> translatedByDictionary; // rows each pass translated, in connected order
+    qsizetype textsLookedUp = 0;             // non-empty texts of the first pass
+};
+
+// `userDictionaryFirst` names dictionary 0 "Пользовательский словарь" in panel 7.
+AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDictionaryFirst,
+                                              const AutoTranslationCallbacks& callbacks = {});
+
+// The text panel 8 shows while a kind is translated: "Перевод Menu", ...
+QString translatingKindText(ResourceKind kind);
+
+} // namespace kvarsel

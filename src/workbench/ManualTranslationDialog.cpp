@@ -1,0 +1,126 @@
+#include "workbench/ManualTranslationDialog.h"
+
+#include "text/Cp1251.h"
+#include "workbench/MainWindow.h"
+#include "workbench/RowHandlers.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kvarsel {
+namespace texts {
+const QString kCaption = QStringLiteral("Перевод фразы (ручной перевод)");
+const QString kPhrase = QStringLiteral("Текст оригинала :");
+const QString kTranslation = QStringLiteral("Текст перевода :");
+const QString kOk = QStringLiteral("OK");
+const QString kCancel = QStringLiteral("Отмена");
+const QString kTitle = QStringLiteral("Кварсел");
+QString unstorable(QChar c)
+{
+    return QStringLiteral("Перевод содержит символ «%1» (U+%2), который нельзя сохранить в кодировке "
+                          "Windows-1251.\nИсправьте перевод.")
+        .arg(c)
+        .arg(QStringLiteral("%1").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper());
+}
+const QString kLineBreak = QStringLiteral("Перевод не может содержать перевод строки: строка сценария "
+                                          "ресурсов была бы разорвана.\nИсправьте перевод.");
+} // namespace texts
+
+ManualTranslationDialog::ManualTranslationDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
+{
+    setObjectName(QStringLiteral("ManualTranslationDialog"));
+    setWindowTitle(texts::kCaption);
+
+    m_phrase = new QPlainTextEdit;
+    m_phrase->setObjectName(QStringLiteral("phrase"));
+    m_phrase->setReadOnly(true);
+    m_phrase->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_phrase->setTabChangesFocus(true);
+    m_translation = new QPlainTextEdit;
+    m_translation->setObjectName(QStringLiteral("translation"));
+    m_translation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_translation->setTabChangesFocus(true);
+    m_translation->installEventFilter(this);
+
+    m_ok = new QPushButton(texts::kOk);
+    m_ok->setObjectName(QStringLiteral("ok"));
+    m_ok->setAutoDefault(false);
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(texts::kCancel);
+    m_cancel->setObjectName(QStringLiteral("cancel"));
+    // Not auto-default: Enter on the focused "Отмена" still means "OK".
+    m_cancel->setAutoDefault(false);
+
+    auto* phraseLabel = new QLabel(texts::kPhrase);
+    phraseLabel->setBuddy(m_phrase);
+    auto* translationLabel = new QLabel(texts::kTranslation);
+    translationLabel->setBuddy(m_translation);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(phraseLabel);
+    layout->addWidget(m_phrase);
+    layout->addWidget(translationLabel);
+    layout->addWidget(m_translation);
+    layout->addLayout(buttons);
+
+    connect(m_ok, &QPushButton::clicked, this, &ManualTranslationDialog::confirm);
+    connect(m_cancel, &QPushButton::clicked, this, &ManualTranslationDialog::cancel);
+    resize(480, 300);
+}
+
+void ManualTranslationDialog::open(const QString& phrase, const QString& proposal)
+{
+    m_phrase->setPlainText(phrase);
+    m_translation->setPlainText(proposal);
+    m_translation->selectAll();
+    showOverMain();
+    m_translation->setFocus();
+}
+
+QString ManualTranslationDialog::phrase() const { return m_phrase->toPlainText(); }
+
+QString ManualTranslationDialog::translation() const { return m_translation->toPlainText(); }
+
+void ManualTranslationDialog::confirm()
+{
+    const QString t = translation();
+    // A translation the scripts cannot hold is stopped here, not at exit.
+    const qsizetype bad = cp1251::firstUnencodable(t);
+    if (bad >= 0) {
+        m_main.services().message(this, texts::kTitle, texts::unstorable(t[bad]), MessageIcon::Stop);
+        return;
+    }
+    if (t.contains(u'\n') || t.contains(u'\r')) {
+        m_main.services().message(this, texts::kTitle, texts::kLineBreak, MessageIcon::Stop);
+        return;
+    }
+    const ManualTranslationOutcome outcome = confirmManualTranslation(m_main.state(), phrase(), t);
+    hide();
+    m_main.services().clearClipboard();
+    if (outcome.nextRow >= 0)
+        Q_EMIT advanceTo(outcome.nextRow);
+}
+
+void ManualTranslationDialog::cancel() { hide(); }
+
+bool ManualTranslationDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // The translation box is a multi-line box, but Enter in it confirms, as in a dialog.
+    if (watched == m_translation && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            confirm();
+            return true;
+        }
+    }
+    return SecondaryWindow::eventFilter(watched, event);
+}
+
+} // namespace kvarsel

@@ -1,0 +1,434 @@
+// The main window with its settings, resources, save and manual translation
+// windows, driven offscreen through the desktop seam.
+#include "RecordingUiServices.h"
+#include "TestUtil.h"
+#include "settings/SettingsDialog.h"
+#include "text/TextFile.h"
+#include "workbench/MainWindow.h"
+#include "workbench/ManualTranslationDialog.h"
+#include "workspace/ResourcesDialog.h"
+#include "workspace/SaveResourcesDialog.h"
+
+#include <QCheckBox>
+#include <QDirIterator>
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QToolButton>
+
+using namespace kvarsel;
+using namespace kvarsel::test;
+
+namespace {
+
+const QString kNoConnected = QStringLiteral(
+    "В программе нет подключенных словарей, используемых\nдля работы переводчика.\n\n"
+    "Для подключения словарей нажмите на кнопку Настройки,\nперейдите ко вкладке Словари и подключите нужные.");
+
+// A scratch working directory: a copy of the demo, or an empty one with the given files.
+struct Workspace {
+    QTemporaryDir tmp;
+    QString dir;
+    Workspace(bool demo = true) : dir(tmp.path())
+    {
+        if (demo)
+            copyTree(demoDir(), dir);
+    }
+    QString path(const QString& rel) const { return dir + "/" + rel; }
+};
+
+template <class T>
+T* child(QWidget* parent, const char* name)
+{
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+void click(QWidget* parent, const char* name)
+{
+    auto* b = child<QAbstractButton>(parent, name);
+    QVERIFY2(b, name);
+    QVERIFY2(b->isEnabled(), name);
+    b->click();
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startsWithDemo()
+    {
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Кварсел"));
+        QVERIFY(ui.messages.isEmpty());
+        QCOMPARE(w.state().connectedDictionaries.size(), 3);
+        QVERIFY(w.state().connectedDictionaries[0].endsWith("User.dic"));
+        QCOMPARE(w.state().dictionary().Row(2), QStringLiteral("Restore"));
+        const QStringList panels{"Не скрывать переведенные строки", "Строка:", "0", "из", "0", "оставшихся",
+                                 "Пользовательский словарь", "Ручной перевод"};
+        for (int p = 1; p <= 8; ++p)
+            QCOMPARE(w.panel(p)->text(), panels[p - 1]);
+        QStringList tabs;
+        for (int t = 0; t < w.tabBar()->count(); ++t)
+            tabs << w.tabBar()->tabText(t);
+        QCOMPARE(tabs, (QStringList{"Menu", "Dialog", "String", "RCData"}));
+        QVERIFY(!w.button(MainWindow::AutoTranslate)->isEnabled());
+        QCOMPARE(w.button(MainWindow::Exit)->toolTip(), QStringLiteral("Выход из программы"));
+    }
+
+    void startWithoutSettingsFile()
+    {
+        Workspace ws;
+        QVERIFY(QFile::remove(ws.path("velmora.ini")));
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        QCOMPARE(w.panel(1)->text(), QString());
+        QVERIFY(w.state().connectedDictionaries.isEmpty());
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].title, QStringLiteral("Кварсел"));
+        QCOMPARE(ui.messages[0].text, kNoConnected);
+        QCOMPARE(ui.messages[0].icon, MessageIcon::Stop);
+        // The user dictionary is loaded all the same.
+        QVERIFY(w.state().dictionary().RowCount() > 2);
+    }
+
+    void startWithoutAnyDictionaryEnds()
+    {
+        Workspace ws(false);
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(!w.start());
+        QVERIFY(!w.isVisible());
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].text,
+                 QStringLiteral("В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика."));
+    }
+
+    void settingsOkWritesTheFile()
+    {
+        Workspace ws(false);
+        for (const char* f : {"User.dic", "a.dic", "b.dic"})
+            QVERIFY(writeLinesRaw(ws.path(f), {"x", "y"}));
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        SettingsDialog* s = w.settingsDialog();
+        click(&w, "button5");
+        QVERIFY(s->isVisible());
+        QVERIFY(!w.isEnabled());
+        QCOMPARE(child<QLabel>(s, "pathLabel")->text(), QDir::toNativeSeparators(ws.dir));
+        child<QCheckBox>(s, "hideTranslated")->setChecked(true);
+        child<QCheckBox>(s, "userFirst")->setChecked(true);
+        click(s, "connectAll");
+        click(s, "ok");
+        QVERIFY(!s->isVisible());
+        QVERIFY(w.isEnabled());
+        QCOMPARE(readBytes(ws.path("velmora.ini")), cp1251Lines({"AutoHideTranslateString", "User.dic", "a.dic", "b.dic"}));
+        QCOMPARE(w.panel(1)->text(), QStringLiteral("Скрывать переведенные строки"));
+        QCOMPARE(w.state().connectedDictionaries,
+                 (QStringList{ws.path("User.dic"), ws.path("a.dic"), ws.path("b.dic")}));
+    }
+
+    void handEditedOrderThenOk()
+    {
+        Workspace ws(false);
+        for (const char* f : {"User.dic", "a.dic", "b.dic"})
+            QVERIFY(writeLinesRaw(ws.path(f), {"x", "y"}));
+        QVERIFY(writeLinesRaw(ws.path("velmora.ini"), {"B.DIC", "user.dic", "autohidetranslatestring", "b.dic"}));
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        QCOMPARE(w.state().connectedDictionaries,
+                 (QStringList{ws.path("b.dic"), ws.path("User.dic"), ws.path("b.dic")}));
+        QCOMPARE(w.panel(1)->text(), QStringLiteral("Не скрывать переведенные строки"));
+        click(&w, "button5");
+        click(w.settingsDialog(), "ok");
+        QCOMPARE(w.state().connectedDictionaries, (QStringList{ws.path("User.dic"), ws.path("b.dic")}));
+        QCOMPARE(readBytes(ws.path("velmora.ini")), cp1251Lines({"User.dic", "b.dic"}));
+    }
+
+    void okWithNothingConnectedKeepsWindowOpen()
+    {
+        Workspace ws(false);
+        QVERIFY(writeLinesRaw(ws.path("a.dic"), {"x", "y"}));
+        QVERIFY(writeLinesRaw(ws.path("velmora.ini"), {"User.dic"})); // no user.dic here
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        auto* userFirst = child<QCheckBox>(w.settingsDialog(), "userFirst");
+        QVERIFY(userFirst->isChecked() && !userFirst->isEnabled());
+        QVERIFY(w.state().connectedDictionaries.isEmpty());
+        click(&w, "button5");
+        ui.messages.clear();
+        click(w.settingsDialog(), "ok");
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].text,
+                 QStringLiteral("Не подключен ни один словарь для перевода.\nРабота программы невозможна."));
+        QVERIFY(w.settingsDialog()->isVisible());
+        QVERIFY(!w.isEnabled());
+        QCOMPARE(readBytes(ws.path("velmora.ini")), cp1251Lines({"User.dic"}));
+    }
+
+    void cancelKeepsControlsButNotPanel()
+    {
+        Workspace ws;
+        QVERIFY(writeLinesRaw(ws.path("velmora.ini"), {"AutoHideRussianString", "common.dic"}));
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        SettingsDialog* s = w.settingsDialog();
+        QVERIFY(s->autoHideRussianString());
+        click(&w, "button5");
+        child<QCheckBox>(s, "hideRussian")->setChecked(false);
+        child<QCheckBox>(s, "hideTranslated")->setChecked(true);
+        click(s, "cancel");
+        QVERIFY(w.isEnabled());
+        QVERIFY(!s->autoHideRussianString());
+        QCOMPARE(w.panel(1)->text(), QStringLiteral("Не скрывать переведенные строки"));
+        QCOMPARE(readBytes(ws.path("velmora.ini")), cp1251Lines({"AutoHideRussianString", "common.dic"}));
+    }
+
+    void loadsResourcesAndSwitchesTabs()
+    {
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        click(&w, "button0");
+        auto* dialog = w.findChild<ResourcesDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Ресурсы"));
+        QVERIFY(!dialog->okEnabled()); // the working directory has no resource sub-directory
+        dialog->setChosenDirectory(ws.path("resources"));
+        QVERIFY(dialog->okEnabled());
+        QStringList captions;
+        ui.onMessage = nullptr;
+        connect(dialog, &QWidget::windowTitleChanged, this, [&](const QString& t) { captions << t; });
+        click(dialog, "ok");
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(w.isEnabled());
+        QCOMPARE(captions, (QStringList{"Ресурсы - Menu", "Ресурсы", "Ресурсы -  Dialog", "Ресурсы",
+                                        "Ресурсы -  String", "Ресурсы", "Ресурсы -  RcData", "Ресурсы"}));
+        QVERIFY(w.button(MainWindow::AutoTranslate)->isEnabled());
+        QCOMPARE(w.visibleList(), w.listView(ResourceKind::Menu));
+        QCOMPARE(w.visibleList()->model()->index(4, 0).data().toString(), QStringLiteral("File"));
+        // Loading does not touch the panels; the tab switch does, without the blank.
+        QCOMPARE(w.panel(5)->text(), QStringLiteral("0"));
+        w.tabBar()->setCurrentIndex(1);
+        QCOMPARE(w.visibleList(), w.listView(ResourceKind::Dialog));
+        QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
+        QCOMPARE(w.panel(5)->text(), QString::number(w.state().store(ResourceKind::Dialog).RowCount() - 1));
+        w.tabBar()->setCurrentIndex(3);
+        QCOMPARE(w.state().currentKind(), ResourceKind::RcData);
+        // Exit right after loading and switching tabs: nothing is written.
+        const QByteArray user = readBytes(ws.path("User.dic"));
+        click(&w, "button7");
+        QCOMPARE(ui.quits, 1);
+        QCOMPARE(readBytes(ws.path("User.dic")), user);
+        QVERIFY(!QFileInfo::exists(ws.path("User.old")));
+    }
+
+    void cancelDestroysResourcesDialog()
+    {
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        click(&w, "button0");
+        QPointer<ResourcesDialog> dialog = w.findChild<ResourcesDialog*>();
+        dialog->setChosenDirectory(ws.path("resources"));
+        click(dialog, "cancel");
+        QVERIFY(w.isEnabled());
+        QTRY_VERIFY(dialog.isNull());
+        QCOMPARE(w.resourcesDirectory(), ws.dir);
+        QCOMPARE(w.state().totalRows(), 0);
+    }
+
+    void manualTranslationThroughTheWindow()
+    {
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.path("resources"));
+        QListView* list = w.listView(ResourceKind::Menu);
+        const LineStore& menu = w.state().store(ResourceKind::Menu);
+        const qsizetype fileRow = menu.FindPrefix(QStringLiteral("File"), 0);
+        QCOMPARE(menu.Text(fileRow), QStringLiteral("File"));
+        // A click puts the text on the clipboard; panel 3 gets the blank.
+        const QRect r = list->visualRect(menu.index(int(fileRow)));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+        QCOMPARE(ui.clipboard, QStringLiteral("File"));
+        QCOMPARE(w.panel(3)->text(), QStringLiteral(" %1").arg(fileRow + 1));
+        // The user copies a translation elsewhere, then double-clicks the same row.
+        ui.clipboard = QStringLiteral("Файл");
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
+        auto* dialog = w.findChild<ManualTranslationDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(!w.isEnabled());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Перевод фразы (ручной перевод)"));
+        QCOMPARE(dialog->phrase(), QStringLiteral("File"));
+        QCOMPARE(dialog->translation(), QStringLiteral("Файл"));
+        QVERIFY(child<QPlainTextEdit>(dialog, "translation")->textCursor().hasSelection());
+        // Enter on the focused "Отмена" confirms.
+        auto* cancel = child<QPushButton>(dialog, "cancel");
+        cancel->setFocus();
+        QTest::keyClick(dialog, Qt::Key_Return);
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(w.isEnabled());
+        QCOMPARE(menu.Text(fileRow), QStringLiteral("Файл"));
+        QCOMPARE(ui.clipboardClears, 1);
+        const CurrentDictionary& d = w.state().dictionary();
+        QCOMPARE(d.Row(d.RowCount() - 2), QStringLiteral("File"));
+        QCOMPARE(d.Row(d.RowCount() - 1), QStringLiteral("Файл"));
+        // The selection moved on to the next row with text, and that counts as a selection.
+        QCOMPARE(list->currentIndex().row(), int(fileRow + 2));
+        QCOMPARE(w.panel(3)->text(), QStringLiteral(" %1").arg(fileRow + 3));
+    }
+
+    void unstorableTranslationKeepsDialogOpen()
+    {
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.path("resources"));
+        w.listView(ResourceKind::Menu)->setCurrentIndex(w.state().store(ResourceKind::Menu).index(4));
+        ui.clipboard = QStringLiteral("Файл 中");
+        emit w.listView(ResourceKind::Menu)->doubleClicked(w.state().store(ResourceKind::Menu).index(4));
+        auto* dialog = w.findChild<ManualTranslationDialog*>();
+        QCOMPARE(dialog->translation(), QStringLiteral("Файл 中"));
+        click(dialog, "ok");
+        QCOMPARE(ui.messages.size(), 1);
+        QVERIFY(ui.messages[0].text.contains(QStringLiteral("中")));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(w.state().store(ResourceKind::Menu).Text(4), QStringLiteral("File"));
+        // "Отмена" leaves everything, the clipboard included; the flags stay set.
+        click(dialog, "cancel");
+        QVERIFY(w.isEnabled());
+        QCOMPARE(ui.clipboardClears, 0);
+        QVERIFY(w.state().resourcesChanged && w.state().userDictionaryChanged);
+    }
+
+    void cancelledDialogStillSavesDictionaryAtExit()
+    {
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.path("resources"));
+        emit w.listView(ResourceKind::Menu)->doubleClicked(w.state().store(ResourceKind::Menu).index(4));
+        click(w.findChild<ManualTranslationDialog*>(), "cancel");
+        const QByteArray user = readBytes(ws.path("User.dic"));
+        click(&w, "button7");
+        QCOMPARE(readBytes(ws.path("User.old")), user);
+        auto* save = w.findChild<SaveResourcesDialog*>();
+        QVERIFY(save && save->isVisible());
+        QCOMPARE(save->windowTitle(), QStringLiteral("Сохранение ресурсов"));
+        QCOMPARE(child<QLabel>(save, "question")->text(),
+                 QStringLiteral("Перезаписать ресурсы перед выходом из программы?"));
+        click(save, "cancel");
+        QVERIFY(w.isEnabled());
+        QCOMPARE(ui.quits, 0);
+        click(&w, "button7");
+        click(save, "no");
+        QCOMPARE(ui.quits, 1);
+    }
+
+    void failedScriptKeepsProgramRunning()
+    {
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.path("resources"));
+        click(&w, "button1");
+        const QByteArray about = readBytes(ws.path("resources/dialog/about.rc"));
+        setWriteFaultForTesting([](const QString& p) {
+            return p.endsWith("about.rc") ? QStringLiteral("нет прав доступа") : QString();
+        });
+        click(&w, "button7");
+        click(w.findChild<SaveResourcesDialog*>(), "yes");
+        setWriteFaultForTesting({});
+        QCOMPARE(ui.quits, 0);
+        QCOMPARE(ui.messages.size(), 1);
+        QVERIFY(ui.messages[0].text.contains(ws.path("resources/dialog/about.rc")));
+        QVERIFY(ui.messages[0].text.contains(QStringLiteral("нет прав доступа")));
+        QCOMPARE(ui.messages[0].icon, MessageIcon::Stop);
+        QVERIFY(w.isEnabled());
+        QCOMPARE(readBytes(ws.path("resources/dialog/about.rc")), about);
+        // The other scripts were written.
+        QVERIFY(readBytes(ws.path("resources/menu/main.rc")).contains(cp1251Lines({"    POPUP \"Файл\""})));
+    }
+
+    void closeBoxActsAsExit()
+    {
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        QVERIFY(!w.close());
+        QCOMPARE(ui.quits, 1);
+    }
+
+    // Load the demo, translate automatically, translate one phrase by hand, exit
+    // with "Да": the scripts equal the expected files.
+    void endToEnd()
+    {
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.path("resources"));
+        click(&w, "button1");
+        QVERIFY(ui.messages.isEmpty());
+        QCOMPARE(w.panel(8)->text(), QStringLiteral("Ручной перевод"));
+        QCOMPARE(w.panel(7)->text(), QStringLiteral("Пользовательский словарь"));
+        w.tabBar()->setCurrentIndex(2); // String
+        const LineStore& strings = w.state().store(ResourceKind::String);
+        qsizetype row = -1;
+        for (qsizetype i = 0; i < strings.RowCount(); ++i)
+            if (strings.Text(i) == QStringLiteral("Line %d, column %d"))
+                row = i;
+        QVERIFY(row > 0);
+        w.listView(ResourceKind::String)->setCurrentIndex(strings.index(int(row)));
+        QCOMPARE(ui.clipboard, QStringLiteral("Line %d, column %d"));
+        ui.clipboard = QStringLiteral("Строка %d, столбец %d");
+        emit w.listView(ResourceKind::String)->doubleClicked(strings.index(int(row)));
+        click(w.findChild<ManualTranslationDialog*>(), "ok");
+        click(&w, "button7");
+        click(w.findChild<SaveResourcesDialog*>(), "yes");
+        QCOMPARE(ui.quits, 1);
+        const QString expected = QStringLiteral(KVARSEL_TEST_DATA) + "/expected";
+        // KVARSEL_UPDATE_GOLDEN=1 writes the expected files afresh (review them before committing).
+        if (qEnvironmentVariableIsSet("KVARSEL_UPDATE_GOLDEN")) {
+            QDir(expected).removeRecursively();
+            QDirIterator scripts(ws.path("resources"), QDir::Files, QDirIterator::Subdirectories);
+            while (scripts.hasNext()) {
+                const QString file = scripts.next();
+                QVERIFY(writeBytes(expected + "/" + QDir(ws.dir).relativeFilePath(file), readBytes(file)));
+            }
+            QVERIFY(writeBytes(expected + "/User.dic", readBytes(ws.path("User.dic"))));
+        }
+        QDirIterator it(expected, QDir::Files, QDirIterator::Subdirectories);
+        int compared = 0;
+        while (it.hasNext()) {
+            const QString file = it.next();
+            const QString rel = QDir(expected).relativeFilePath(file);
+            QCOMPARE(readBytes(ws.path(rel)), readBytes(file));
+            ++compared;
+        }
+        QCOMPARE(compared, 9);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,279 @@
+// Automatic translation, row handlers and manual translation, without a display.
+#include "TestUtil.h"
+#include "workbench/AutoTranslation.h"
+#include "workbench/Propagation.h"
+#include "workbench/RowHandlers.h"
+#include "text/TextFile.h"
+#include "workspace/ResourceSaver.h"
+
+using namespace kvarsel;
+using namespace kvarsel::test;
+
+namespace {
+
+void fill(LineStore& store, const QStringList& texts)
+{
+    store.AppendFileMarker(QStringLiteral("/nowhere/x.rc"));
+    for (const QString& t : texts)
+        store.AppendRow(QStringLiteral("H\""), t, QStringLiteral("\"T"));
+}
+
+} // namespace
+
+class TranslationTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void earlierDictionaryWins()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeLinesRaw(dir.filePath("a.dic"), {"File", "Файл", "OK", "OK", "Exit", "Exit!"}));
+        QVERIFY(writeLinesRaw(dir.filePath("b.dic"), {"File", "Документ", "OK", "Хорошо", "Exit", "Выход"}));
+        QVERIFY(writeLinesRaw(dir.filePath("User.dic"), {"Mine", "Моё"}));
+        WorkState state(dir.path());
+        fill(state.store(ResourceKind::Menu), {"File", "ok", "Exit", "Edit", ""});
+        state.connectedDictionaries = {dir.filePath("a.dic"), dir.filePath("b.dic")};
+        QStringList panel7;
+        QObject::connect(&state, &WorkState::panelsChanged, [&] {
+            if (panel7.isEmpty() || panel7.last() != state.dictionaryStatus())
+                panel7 << state.dictionaryStatus();
+        });
+        const AutoTranslationResult r = runAutomaticTranslation(state, false);
+        QVERIFY(r.ran && r.errors.isEmpty());
+        const LineStore& m = state.store(ResourceKind::Menu);
+        QCOMPARE(m.Text(1), QStringLiteral("Файл"));     // the second pass skips Cyrillic
+        // "ok" became "oK" (Latin, first letter kept lower) and is looked up again.
+        QCOMPARE(m.Text(2), QStringLiteral("хорошо"));
+        // "Exit!" is looked up again too, but the later dictionary does not know it.
+        QCOMPARE(m.Text(3), QStringLiteral("Exit!"));
+        QCOMPARE(m.Text(4), QStringLiteral("Edit"));
+        QCOMPARE(r.translatedByDictionary, (QList<qsizetype>{3, 1}));
+        QVERIFY(state.resourcesChanged);
+        QCOMPARE(state.translationMode(), QStringLiteral("Ручной перевод"));
+        QCOMPARE(state.dictionaryStatus(), QStringLiteral("Пользовательский словарь"));
+        QCOMPARE(state.dictionary().rows(), (QStringList{"", "", "Mine", "Моё"}));
+        QVERIFY(panel7.contains("Словарь № 2 из  2 используемых"));
+    }
+
+    void progressValues()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeLinesRaw(dir.filePath("a.dic"), {"x", "y"}));
+        WorkState state(dir.path());
+        const auto rows = [](LineStore& s, int n) {
+            for (int i = 0; i < n; ++i)
+                s.AppendRow(QString(), QStringLiteral("t%1").arg(i), QString());
+        };
+        rows(state.store(ResourceKind::Menu), 10);
+        rows(state.store(ResourceKind::String), 5);
+        rows(state.store(ResourceKind::RcData), 3);
+        state.connectedDictionaries = {dir.filePath("a.dic"), dir.filePath("a.dic")};
+        qsizetype maximum = -1;
+        QList<qsizetype> values;
+        QStringList modes;
+        QObject::connect(&state, &WorkState::panelsChanged, [&] {
+            if (modes.isEmpty() || modes.last() != state.translationMode())
+                modes << state.translationMode();
+        });
+        AutoTranslationCallbacks callbacks;
+        callbacks.progressMaximum = [&](qsizetype m) { maximum = m; };
+        callbacks.progressValue = [&](qsizetype v) { values << v; };
+        runAutomaticTranslation(state, false, callbacks);
+        QCOMPARE(maximum, 22);
+        QList<qsizetype> pass;
+        for (int v = 0; v <= 17; ++v)
+            pass << v;
+        QCOMPARE(values, pass + pass + QList<qsizetype>{0});
+        QVERIFY(!modes.contains("Перевод Dialog"));
+        QCOMPARE(modes.mid(0, 4), (QStringList{"Автоматический перевод", "Перевод Menu", "Перевод String",
+                                               "Перевод RcData"}));
+    }
+
+    // Hide mode: rows show empty, and the saved lines equal those of show mode.
+    void hideModeWritesSameLines()
+    {
+        QByteArray written[2];
+        for (int hide = 0; hide < 2; ++hide) {
+            QTemporaryDir dir;
+            QVERIFY(writeLinesRaw(dir.filePath("a.dic"), {"Open", "Открыть", "Save", "Сохранить"}));
+            QVERIFY(writeLinesRaw(dir.filePath("res/menu/m.rc"),
+                                  {"MENUITEM \"&Open...\"", "MENUITEM \"Save\\tCtrl+S\"", "MENUITEM \"Quit\""}));
+            WorkState state(dir.path());
+            state.setHideMode(hide ? HideMode::Hide : HideMode::Show);
+            loadResources(dir.filePath("res"), state.stores(), false);
+            state.connectedDictionaries = {dir.filePath("a.dic")};
+            runAutomaticTranslation(state, false);
+            const LineStore& m = state.store(ResourceKind::Menu);
+            QCOMPARE(m.Text(1), hide ? QString() : QStringLiteral("Открыть"));
+            if (hide)
+                QVERIFY(m.Head(1).endsWith(QStringLiteral("Открыть")));
+            QVERIFY(saveResources(std::as_const(state).stores()).errors.isEmpty());
+            written[hide] = readBytes(dir.filePath("res/menu/m.rc"));
+        }
+        QCOMPARE(written[1], written[0]);
+        QCOMPARE(written[0], cp1251Lines({"MENUITEM \"Открыть...\"", "MENUITEM \"Сохранить\\tCtrl+S\"",
+                                          "MENUITEM \"Quit\""}));
+    }
+
+    void unsavedManualWorkIsSavedFirst()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeLinesRaw(dir.filePath("User.dic"), {"Old", "Старое"}));
+        WorkState state(dir.path());
+        state.dictionary().Assign({"", "", "Old", "Старое", "New", "Новое"});
+        state.userDictionaryChanged = true;
+        fill(state.store(ResourceKind::Menu), {"New"});
+        state.connectedDictionaries = {dir.filePath("User.dic")};
+        const AutoTranslationResult r = runAutomaticTranslation(state, true);
+        QVERIFY(r.ran);
+        QVERIFY(!state.userDictionaryChanged);
+        QCOMPARE(readBytes(dir.filePath("User.old")), cp1251Lines({"Old", "Старое"}));
+        QCOMPARE(state.store(ResourceKind::Menu).Text(1), QStringLiteral("Новое"));
+    }
+
+    void failedSaveStopsTheRun()
+    {
+        QTemporaryDir dir;
+        WorkState state(dir.path());
+        state.dictionary().AppendEntry("New", "Новое");
+        state.userDictionaryChanged = true;
+        fill(state.store(ResourceKind::Menu), {"New"});
+        setWriteFaultForTesting([](const QString&) { return QStringLiteral("нет места на диске"); });
+        const AutoTranslationResult r = runAutomaticTranslation(state, false);
+        setWriteFaultForTesting({});
+        QVERIFY(!r.ran);
+        QCOMPARE(r.errors.size(), 1);
+        // The manual entry is still in memory and still marked for saving.
+        QVERIFY(state.userDictionaryChanged);
+        QCOMPARE(state.dictionary().RowCount(), 4);
+        QCOMPARE(state.store(ResourceKind::Menu).Text(1), QStringLiteral("New"));
+    }
+
+    void unreadableDictionaryIsReportedOthersRun()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeLinesRaw(dir.filePath("b.dic"), {"Open", "Открыть"}));
+        WorkState state(dir.path());
+        fill(state.store(ResourceKind::Dialog), {"Open"});
+        state.connectedDictionaries = {dir.filePath("gone.dic"), dir.filePath("b.dic")};
+        const AutoTranslationResult r = runAutomaticTranslation(state, false);
+        QCOMPARE(r.errors.size(), 1);
+        QVERIFY(r.errors[0].path.endsWith("gone.dic"));
+        QCOMPARE(state.store(ResourceKind::Dialog).Text(1), QStringLiteral("Открыть"));
+        // No user dictionary: the two empty rows.
+        QCOMPARE(state.dictionary().rows(), (QStringList{"", ""}));
+    }
+
+    void selectionHandler()
+    {
+        WorkState state(QDir::tempPath());
+        fill(state.store(ResourceKind::Menu), {"Open", "", "Save", "Exit"});
+        SelectionEffect e = handleRowSelection(state, ResourceKind::Menu, 1);
+        QVERIFY(e.handled);
+        QCOMPARE(e.clipboardText, std::optional<QString>(QStringLiteral("Open")));
+        QCOMPARE(state.rowNumberText(), QStringLiteral(" 2"));
+        // The same row again: nothing.
+        QVERIFY(!handleRowSelection(state, ResourceKind::Menu, 1).handled);
+        e = handleRowSelection(state, ResourceKind::Menu, 2);
+        QVERIFY(e.handled && !e.clipboardText); // empty text clears the clipboard
+        // After a tab switch wrote "5" for row 4, clicking row 4 changes nothing.
+        state.setRowNumber(5, false);
+        QVERIFY(!handleRowSelection(state, ResourceKind::Menu, 4).handled);
+        state.setRowNumber(11, false);
+        handleRowSelection(state, ResourceKind::Menu, 0);
+        QCOMPARE(state.rowNumber(), 1);
+        // Outside manual mode nothing happens.
+        state.setTranslationMode(panel_texts::kDeferredMode);
+        QVERIFY(!handleRowSelection(state, ResourceKind::Menu, 3).handled);
+        QVERIFY(!handleRowDoubleClick(state, ResourceKind::Menu, 3, QString()).open);
+        QVERIFY(!state.resourcesChanged);
+    }
+
+    void doubleClickProposal_data()
+    {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("proposal");
+        QTest::newRow("translation on the clipboard") << "Открыть" << "Открыть";
+        QTest::newRow("row text on the clipboard") << "Open" << "Open";
+        QTest::newRow("empty clipboard") << "" << "";
+    }
+    void doubleClickProposal()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(QString, proposal);
+        WorkState state(QDir::tempPath());
+        fill(state.store(ResourceKind::Menu), {"Open"});
+        const ManualTranslationRequest r = handleRowDoubleClick(state, ResourceKind::Menu, 1, clipboard);
+        QVERIFY(r.open);
+        QCOMPARE(r.phrase, QStringLiteral("Open"));
+        QCOMPARE(r.proposal, proposal);
+        QVERIFY(state.resourcesChanged && state.userDictionaryChanged);
+        QCOMPARE(state.rowNumberText(), QStringLiteral(" 2"));
+    }
+
+    void propagation_data()
+    {
+        QTest::addColumn<bool>("hide");
+        QTest::newRow("show") << false;
+        QTest::newRow("hide") << true;
+    }
+    void propagation()
+    {
+        QFETCH(bool, hide);
+        WorkState state(QDir::tempPath());
+        state.setHideMode(hide ? HideMode::Hide : HideMode::Show);
+        fill(state.store(ResourceKind::Menu), {"Open", "OPEN", "Open...", "", "Opened"});
+        fill(state.store(ResourceKind::Dialog), {"open"});
+        state.setRowNumber(2, true);
+        const ManualTranslationOutcome out = confirmManualTranslation(state, "Open", "Открыть");
+        QVERIFY(out.recorded);
+        QCOMPARE(out.rowsChanged, 3);
+        QCOMPARE(state.dictionary().rows(), (QStringList{"", "", "Open", "Открыть"}));
+        const LineStore& m = state.store(ResourceKind::Menu);
+        const LineStore& d = state.store(ResourceKind::Dialog);
+        const QString shown = hide ? QString() : QStringLiteral("Открыть");
+        QCOMPARE(m.Text(1), shown);
+        QCOMPARE(m.Text(2), shown);
+        QCOMPARE(d.Text(1), shown);
+        QCOMPARE(m.Text(3), QStringLiteral("Open..."));
+        QCOMPARE(m.ComposedLine(1), QStringLiteral("H\"Открыть\"T"));
+        QCOMPARE(m.ComposedLine(4), QStringLiteral("H\"\"T")); // empty rows are never touched
+        QCOMPARE(m.ComposedLine(0), QStringLiteral("Файл = /nowhere/x.rc"));
+        // Next row with text below row 1 (panel 3 reads 2): row 2 in show mode, row 3 when hidden.
+        QCOMPARE(out.nextRow, hide ? 3 : 2);
+    }
+
+    void confirmationsThatRecordNothing_data()
+    {
+        QTest::addColumn<QString>("phrase");
+        QTest::addColumn<QString>("translation");
+        QTest::newRow("unchanged") << "Open" << "Open";
+        QTest::newRow("empty translation") << "Open" << "";
+        QTest::newRow("empty phrase") << "" << "Открыть";
+    }
+    void confirmationsThatRecordNothing()
+    {
+        QFETCH(QString, phrase);
+        QFETCH(QString, translation);
+        WorkState state(QDir::tempPath());
+        state.setHideMode(HideMode::Hide);
+        fill(state.store(ResourceKind::Menu), {"Open", ""});
+        const ManualTranslationOutcome out = confirmManualTranslation(state, phrase, translation);
+        QVERIFY(!out.recorded);
+        QCOMPARE(state.dictionary().RowCount(), 0);
+        QCOMPARE(state.store(ResourceKind::Menu).ComposedLine(2), QStringLiteral("H\"\"T"));
+        QCOMPARE(state.store(ResourceKind::Menu).Text(1), QStringLiteral("Open"));
+    }
+
+    void advanceSkipsEmptyRows()
+    {
+        WorkState state(QDir::tempPath());
+        fill(state.store(ResourceKind::Menu), {"a1", "a2", "a3", "a4", "Word", "", "", "b8"});
+        state.setRowNumber(6, true); // the dialog was opened on row 5
+        QCOMPARE(confirmManualTranslation(state, "Word", "Слово").nextRow, 8);
+        state.setRowNumber(9, true);
+        QCOMPARE(confirmManualTranslation(state, "b8", "б8").nextRow, -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TranslationTest)
+#include "tst_translation.moc"
