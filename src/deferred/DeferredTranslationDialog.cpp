@@ -91,7 +91,7 @@ DeferredTranslationDialog::DeferredTranslationDialog(MainWindow& main) : Seconda
     connect(proceed, &QPushButton::clicked, this, &DeferredTranslationDialog::runExport);
     connect(cancel, &QPushButton::clicked, this, &DeferredTranslationDialog::cancel);
 
-    resize(520, 400);
+    resize(520, 330);
 }
 
 void DeferredTranslationDialog::showForExport()
