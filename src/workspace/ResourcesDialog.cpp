@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -58,6 +59,11 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
     m_tree->header()->hide();
     m_tree->setRootIndex(m_fsModel->index(QDir::rootPath()));
 
+    m_chosenLabel = new QLabel;
+    m_chosenLabel->setObjectName(QStringLiteral("chosenDirectory"));
+    m_chosenLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_chosenLabel->setWordWrap(true);
+
     m_modeLabel = new QLabel(texts::kHideRussianMode);
     m_modeLabel->setObjectName(QStringLiteral("modeLabel"));
     m_modeLabel->setVisible(hideRussianMode);
@@ -93,9 +99,16 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
     dirLabel->setBuddy(m_tree);
     layout->addWidget(dirLabel);
     layout->addWidget(m_tree, 1);
+    layout->addWidget(m_chosenLabel);
     layout->addWidget(m_modeLabel);
     layout->addLayout(buttons);
 
+    // The model reads directories in the background; once the chosen one's parent
+    // is read, bring it into view.
+    connect(m_fsModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (m_chosen.startsWith(loaded))
+            revealChosen();
+    });
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ResourcesDialog::onTreeCurrentChanged);
     connect(m_volumes, &QComboBox::activated, this,
@@ -130,14 +143,26 @@ void ResourcesDialog::setChosenDirectory(const QString& dir)
     const int at = m_volumes->findData(root);
     if (at >= 0)
         m_volumes->setCurrentIndex(at);
+    m_chosenLabel->setText(QDir::toNativeSeparators(m_chosen));
+    revealChosen();
+}
+
+void ResourcesDialog::revealChosen()
+{
     const QModelIndex index = m_fsModel->index(m_chosen);
-    if (index.isValid() && m_tree->currentIndex() != index) {
-        m_settingDirectory = true;
+    if (!index.isValid())
+        return;
+    m_settingDirectory = true;
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        m_tree->expand(up);
+    if (m_tree->currentIndex() != index)
         m_tree->setCurrentIndex(index);
-        m_tree->scrollTo(index);
-        m_tree->expand(index);
-        m_settingDirectory = false;
-    }
+    m_tree->expand(index);
+    m_settingDirectory = false;
+    // Expanding lays the tree out later; scroll once that is done.
+    QTimer::singleShot(0, this, [this] {
+        m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
 }
 
 void ResourcesDialog::onTreeCurrentChanged()

@@ -43,12 +43,14 @@ Q_SIGNALS:
 private:
     void onTreeCurrentChanged();
     void fillVolumes();
+    void revealChosen();
 
     MainWindow& m_main;
     QString m_chosen;
     QComboBox* m_volumes = nullptr;
     QFileSystemModel* m_fsModel = nullptr;
     QTreeView* m_tree = nullptr;
+    QLabel* m_chosenLabel = nullptr;
     QLabel* m_modeLabel = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;

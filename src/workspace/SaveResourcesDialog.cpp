@@ -48,6 +48,7 @@ SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&ma
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->setTextVisible(false);
     m_progress->setValue(0);
+    m_progress->setMaximumHeight(12);
 
     auto* top = new QHBoxLayout;
     top->addWidget(icon);
@@ -63,6 +64,7 @@ SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&ma
     layout->addLayout(buttons);
     layout->addWidget(m_progress);
 
+    setMinimumWidth(460);
     connect(yes, &QPushButton::clicked, this, &SaveResourcesDialog::saveAndExit);
     connect(no, &QPushButton::clicked, this, &SaveResourcesDialog::exitWithoutSaving);
     connect(cancel, &QPushButton::clicked, this, &SaveResourcesDialog::cancel);

@@ -252,6 +252,32 @@ private Q_SLOTS:
         QCOMPARE(w.state().totalRows(), 0);
     }
 
+    void volumeThatCannotBeEntered()
+    {
+        Workspace ws;
+        QVERIFY(writeLinesRaw(ws.path("velmora.ini"), {"common.dic", "AutoHideRussianString"}));
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        click(&w, "button0");
+        auto* dialog = w.findChild<ResourcesDialog*>();
+        QVERIFY(child<QLabel>(dialog, "modeLabel")->isVisibleTo(dialog));
+        QCOMPARE(child<QLabel>(dialog, "modeLabel")->text(), QStringLiteral("Режим сокрытия русских строк при загрузке"));
+        dialog->chooseVolume(ws.path("no-such-volume"));
+        QCOMPARE(ui.beeps, 1);
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].title, QStringLiteral("Выбор файлов ресурсов"));
+        QCOMPARE(ui.messages[0].text, QStringLiteral("Устройство не готово"));
+        QCOMPARE(ui.messages[0].icon, MessageIcon::Stop);
+        QCOMPARE(dialog->chosenDirectory(), QDir::homePath());
+        // Without the setting the label stays hidden in a dialog made afterwards.
+        click(dialog, "cancel");
+        QTRY_VERIFY(!w.findChild<ResourcesDialog*>());
+        child<QCheckBox>(w.settingsDialog(), "hideRussian")->setChecked(false);
+        click(&w, "button0");
+        QVERIFY(!child<QLabel>(w.findChild<ResourcesDialog*>(), "modeLabel")->isVisibleTo(w.findChild<ResourcesDialog*>()));
+    }
+
     void manualTranslationThroughTheWindow()
     {
         Workspace ws;
