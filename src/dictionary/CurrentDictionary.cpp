@@ -1,5 +1,6 @@
 #include "dictionary/CurrentDictionary.h"
 
+#include "dictionary/LookupIndex.h"
 #include "text/CaseFold.h"
 
 namespace kvarsel {
@@ -46,6 +47,15 @@ void CurrentDictionary::AppendEntry(const QString& source, const QString& transl
         m_rows << QString() << QString();
     m_rows << source << translation;
     ++m_revision;
+}
+
+const LookupIndex& CurrentDictionary::lookupIndex() const
+{
+    if (!m_index || m_indexRevision != m_revision) {
+        m_index = std::make_shared<const LookupIndex>(m_rows);
+        m_indexRevision = m_revision;
+    }
+    return *m_index;
 }
 
 qsizetype CurrentDictionary::FindPrefix(const QString& search, qsizetype start) const

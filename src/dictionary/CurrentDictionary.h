@@ -4,8 +4,11 @@
 // holds the user dictionary.
 
 #include <QStringList>
+#include <memory>
 
 namespace kvarsel {
+
+class LookupIndex;
 
 class CurrentDictionary {
 public:
@@ -32,9 +35,14 @@ public:
     // Changes on every edit, so derived indexes can tell they are stale.
     quint64 revision() const { return m_revision; }
 
+    // The lookup index of the rows as they are now; built on first use after a change.
+    const LookupIndex& lookupIndex() const;
+
 private:
     QStringList m_rows;
     quint64 m_revision = 0;
+    mutable std::shared_ptr<const LookupIndex> m_index;
+    mutable quint64 m_indexRevision = 0;
 };
 
 } // namespace kvarsel

@@ -1,5 +1,6 @@
 #include "dictionary/SearchString.h"
 
+#include "dictionary/LookupIndex.h"
 #include "text/CharClass.h"
 
 namespace kvarsel {
@@ -16,6 +17,16 @@ QString carryFirstLetterCase(const QString& phrase, const QString& translation)
 }
 
 LookupResult SearchString(const CurrentDictionary& dictionary, const QString& phrase)
+{
+    if (phrase.isEmpty() || isNonAscii(phrase.front()))
+        return {};
+    const qsizetype r = dictionary.lookupIndex().find(phrase);
+    if (r < 0 || r + 1 >= dictionary.RowCount())
+        return {};
+    return {true, carryFirstLetterCase(phrase, dictionary.Row(r + 1))};
+}
+
+LookupResult SearchStringLinear(const CurrentDictionary& dictionary, const QString& phrase)
 {
     if (phrase.isEmpty() || isNonAscii(phrase.front()))
         return {};

@@ -14,7 +14,10 @@ struct LookupResult {
 // A phrase starting with a non-ASCII character (already Russian) is not looked up.
 // The search walks the rows that begin with the phrase and gives up at the first
 // translation (odd) row among them, even when a later source would match.
+// Answered through the dictionary's index; SearchStringLinear is the same lookup
+// as a plain walk over the rows, kept as the reference the index is checked against.
 LookupResult SearchString(const CurrentDictionary& dictionary, const QString& phrase);
+LookupResult SearchStringLinear(const CurrentDictionary& dictionary, const QString& phrase);
 
 // The letter case of the phrase's first character carried over to the translation.
 QString carryFirstLetterCase(const QString& phrase, const QString& translation);

@@ -1,5 +1,6 @@
 #include "dictionary/SearchString.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace kvarsel;
@@ -49,9 +50,71 @@ private Q_SLOTS:
         QFETCH(QString, result);
         CurrentDictionary dictionary;
         dictionary.Assign(QStringList{QString(), QString()} + rows);
-        const LookupResult r = SearchString(dictionary, phrase);
-        QCOMPARE(r.found, found);
-        QCOMPARE(r.found ? r.translation : phrase, result);
+        for (const auto search : {SearchString, SearchStringLinear}) {
+            const LookupResult r = search(dictionary, phrase);
+            QCOMPARE(r.found, found);
+            QCOMPARE(r.found ? r.translation : phrase, result);
+        }
+    }
+
+    // The index follows every change of the dictionary.
+    void indexFollowsEdits()
+    {
+        CurrentDictionary d;
+        d.AppendEntry("Open", "Открыть");
+        QVERIFY(SearchString(d, "Open").found);
+        d.Insert(2, "Openness"); // now "Openness" is a source and "Open" a translation row
+        QVERIFY(!SearchString(d, "Open").found);
+        d.Remove(2);
+        d.Replace(3, "Раскрыть");
+        QCOMPARE(SearchString(d, "open").translation, QStringLiteral("раскрыть"));
+        d.Clear();
+        QVERIFY(!SearchString(d, "Open").found);
+    }
+
+    // Many lookups against dictionaries built to hit every rule of the walk: shared
+    // prefixes, case variants, translation rows that begin with sources, blanks,
+    // Cyrillic, broken pairing. The index must agree with the walk every time.
+    void indexAgreesWithWalk()
+    {
+        QRandomGenerator rng(8);
+        const QStringList stems{"Open", "open", "OPEN", "Op", "Open file", "Open files", "Save", "save as",
+                                "Tool", "Toolbar", "tool bar", "3D", "  ", " Open", "Open ", "Файл", "файл",
+                                "Ёлка", "%d", "%D files", "(none)", "x", "X", "Ǆ", "ǆ", "中文"};
+        qsizetype agreed = 0;
+        qsizetype found = 0;
+        for (int dict = 0; dict < 50; ++dict) {
+            QStringList rows{QString(), QString()};
+            const int entries = rng.bounded(1, 120);
+            for (int e = 0; e < entries * 2; ++e) {
+                QString row = stems[rng.bounded(stems.size())];
+                if (rng.bounded(3) == 0)
+                    row += stems[rng.bounded(stems.size())];
+                if (rng.bounded(10) == 0)
+                    row = row.toUpper();
+                rows << row;
+            }
+            if (rng.bounded(4) == 0) // broken pairing: an extra row shifts everything after it
+                rows.insert(rng.bounded(2, int(rows.size())), stems[rng.bounded(stems.size())]);
+            CurrentDictionary d;
+            d.Assign(rows);
+            for (int q = 0; q < 2000; ++q) {
+                QString phrase = rng.bounded(2) ? rows[rng.bounded(rows.size())] : stems[rng.bounded(stems.size())];
+                if (rng.bounded(5) == 0)
+                    phrase = phrase.toLower();
+                if (rng.bounded(7) == 0 && phrase.size() > 1)
+                    phrase.chop(1);
+                const LookupResult fast = SearchString(d, phrase);
+                const LookupResult slow = SearchStringLinear(d, phrase);
+                QCOMPARE(fast.found, slow.found);
+                QCOMPARE(fast.translation, slow.translation);
+                ++agreed;
+                found += fast.found;
+            }
+        }
+        QCOMPARE(agreed, 100000);
+        // Both outcomes are well represented, so the comparison means something.
+        QVERIFY2(found > 20000 && found < 80000, qPrintable(QString::number(found)));
     }
 
     // The empty leading rows are never a match, not even for a phrase of blanks.
