@@ -57,8 +57,9 @@ QString LineStore::MarkerPath(qsizetype i) const
 void LineStore::ReplaceText(qsizetype i, const QString& text)
 {
     m_rows[size_t(i)].line.text = text;
+    static const QList<int> roles{Qt::DisplayRole};
     const QModelIndex at = index(int(i));
-    Q_EMIT dataChanged(at, at, {Qt::DisplayRole});
+    Q_EMIT dataChanged(at, at, roles);
 }
 
 void LineStore::ReplaceHead(qsizetype i, const QString& head)
