@@ -1,0 +1,169 @@
+#include "batch/BatchCommand.h"
+
+#include "batch/BatchTexts.h"
+
+#include <QDir>
+#include <algorithm>
+
+namespace kvarsel
+{
+
+namespace
+{
+
+struct OptionSpec {
+    QString name;
+    bool takesValue;
+};
+
+QList<OptionSpec> optionsOf(BatchCommandKind kind)
+{
+    switch (kind) {
+    case BatchCommandKind::Translate:
+        return {{QStringLiteral("--workdir"), true},
+                {QStringLiteral("--dictionary"), true},
+                {QStringLiteral("--hide-translated"), false},
+                {QStringLiteral("--hide-russian"), false},
+                {QStringLiteral("--dry-run"), false}};
+    case BatchCommandKind::Export:
+        return {{QStringLiteral("--output"), true}, {QStringLiteral("--hide-russian"), false}};
+    case BatchCommandKind::Stats:
+    case BatchCommandKind::None:
+        break;
+    }
+    return {};
+}
+
+BatchCommandKind kindNamed(const QString& name)
+{
+    for (const BatchCommandKind kind :
+         {BatchCommandKind::Translate, BatchCommandKind::Export, BatchCommandKind::Stats})
+        if (commandName(kind) == name)
+            return kind;
+    return BatchCommandKind::None;
+}
+
+bool isHelp(const QString& argument)
+{
+    return argument == QStringLiteral("--help") || argument == QStringLiteral("-h");
+}
+
+BatchCommand usageError(BatchCommand command, const QString& error)
+{
+    command.action = BatchCommand::Action::UsageError;
+    command.error = error;
+    return command;
+}
+
+} // namespace
+
+QString commandName(BatchCommandKind kind)
+{
+    switch (kind) {
+    case BatchCommandKind::Translate:
+        return QStringLiteral("translate");
+    case BatchCommandKind::Export:
+        return QStringLiteral("export");
+    case BatchCommandKind::Stats:
+        return QStringLiteral("stats");
+    case BatchCommandKind::None:
+        break;
+    }
+    return QString();
+}
+
+BatchCommand parseBatchCommand(const QStringList& arguments, const QString& currentDir)
+{
+    BatchCommand command;
+    if (arguments.isEmpty())
+        return usageError(command, batch_texts::kNoCommand);
+    if (isHelp(arguments.first())) {
+        command.action = BatchCommand::Action::ProgramHelp;
+        return command;
+    }
+    command.kind = kindNamed(arguments.first());
+    if (command.kind == BatchCommandKind::None)
+        return usageError(command, batch_texts::unknownCommand(arguments.first()));
+
+    // Help wins over every other mistake on the line, so "--help" always answers.
+    for (qsizetype i = 1; i < arguments.size() && arguments[i] != QStringLiteral("--"); ++i) {
+        if (isHelp(arguments[i])) {
+            command.action = BatchCommand::Action::CommandHelp;
+            return command;
+        }
+    }
+
+    const QDir base(currentDir);
+    const auto absolute = [&base](const QString& path) {
+        return QDir::cleanPath(base.absoluteFilePath(path));
+    };
+    const QList<OptionSpec> specs = optionsOf(command.kind);
+    QStringList positional;
+    QStringList seen;
+    bool optionsEnded = false;
+
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (optionsEnded || !argument.startsWith(u'-') || argument == QStringLiteral("-")) {
+            positional << argument;
+            continue;
+        }
+        if (argument == QStringLiteral("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        const qsizetype equals = argument.indexOf(u'=');
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        const auto spec = std::find_if(specs.cbegin(), specs.cend(),
+                                       [&name](const OptionSpec& s) { return s.name == name; });
+        if (spec == specs.cend())
+            return usageError(command, batch_texts::unknownOption(name, commandName(command.kind)));
+
+        QString value;
+        if (spec->takesValue) {
+            if (equals >= 0) {
+                value = argument.mid(equals + 1);
+            } else if (i + 1 < arguments.size()) {
+                value = arguments[++i];
+            } else {
+                return usageError(command, batch_texts::optionNeedsValue(name));
+            }
+            if (value.isEmpty())
+                return usageError(command, batch_texts::optionNeedsValue(name));
+        } else if (equals >= 0) {
+            return usageError(command, batch_texts::optionTakesNoValue(name));
+        }
+
+        // Only --dictionary may name several things; a second --workdir is a slip.
+        if (name != QStringLiteral("--dictionary") && seen.contains(name))
+            return usageError(command, batch_texts::optionTwice(name));
+        seen << name;
+
+        if (name == QStringLiteral("--workdir"))
+            command.workDir = absolute(value);
+        else if (name == QStringLiteral("--dictionary"))
+            command.dictionaries << absolute(value);
+        else if (name == QStringLiteral("--output"))
+            command.output = absolute(value);
+        else if (name == QStringLiteral("--hide-translated"))
+            command.hideTranslated = true;
+        else if (name == QStringLiteral("--hide-russian"))
+            command.hideRussian = true;
+        else if (name == QStringLiteral("--dry-run"))
+            command.dryRun = true;
+    }
+
+    if (positional.isEmpty())
+        return usageError(command, batch_texts::kNoResourceDir);
+    if (positional.size() > 1)
+        return usageError(command, batch_texts::extraArgument(positional[1]));
+    if (positional.first().isEmpty())
+        return usageError(command, batch_texts::kNoResourceDir);
+    command.resourceDir = absolute(positional.first());
+    if (command.kind == BatchCommandKind::Translate && command.workDir.isEmpty())
+        command.workDir = QDir::cleanPath(base.absolutePath());
+    command.action = BatchCommand::Action::Run;
+    return command;
+}
+
+} // namespace kvarsel

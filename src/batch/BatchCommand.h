@@ -1,0 +1,40 @@
+#pragma once
+// The command line of kvarsel-batch: which command, on which resource directory,
+// with which options. Parsing never prints; the caller reports the error text.
+
+#include <QString>
+#include <QStringList>
+
+namespace kvarsel
+{
+
+enum class BatchCommandKind { None, Translate, Export, Stats };
+
+// Exit statuses: success, a file that could not be read or written, a usage error.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFileError = 1;
+inline constexpr int kExitUsage = 2;
+
+struct BatchCommand {
+    enum class Action { Run, ProgramHelp, CommandHelp, UsageError };
+    Action action = Action::UsageError;
+    BatchCommandKind kind = BatchCommandKind::None;
+    QString error; // for UsageError: what is wrong, in Russian
+
+    QString resourceDir;      // absolute
+    QString workDir;          // translate: absolute; the current directory by default
+    QStringList dictionaries; // translate: --dictionary files in the order given, absolute
+    bool hideTranslated = false;
+    bool hideRussian = false;
+    bool dryRun = false;
+    QString output; // export: absolute; empty means DepTrans.txt in the resource directory
+};
+
+// `arguments` without the program name; relative paths are taken from `currentDir`.
+// "--name value" and "--name=value" are both accepted; "--" ends the options.
+BatchCommand parseBatchCommand(const QStringList& arguments, const QString& currentDir);
+
+// "translate", "export", "stats".
+QString commandName(BatchCommandKind kind);
+
+} // namespace kvarsel

@@ -1,0 +1,82 @@
+#include "batch/BatchConsole.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace kvarsel
+{
+
+namespace
+{
+
+void writeLine(FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+StandardConsole::StandardConsole() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
+
+void StandardConsole::out(const QString& text)
+{
+    clearProgress();
+    writeLine(stdout, text);
+}
+
+void StandardConsole::err(const QString& text)
+{
+    clearProgress();
+    writeLine(stderr, text);
+}
+
+void StandardConsole::progress(const QString& text)
+{
+    if (!m_terminal)
+        return;
+    clearProgress();
+    if (text.isEmpty())
+        return;
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+    m_progressWidth = text.size();
+}
+
+void StandardConsole::clearProgress()
+{
+    if (m_progressWidth == 0)
+        return;
+    // Carriage return, blanks over the old text, carriage return again.
+    const QByteArray blank = '\r' + QByteArray(m_progressWidth, ' ') + '\r';
+    std::fwrite(blank.constData(), 1, size_t(blank.size()), stderr);
+    std::fflush(stderr);
+    m_progressWidth = 0;
+}
+
+void ProgressLine::show(const QString& text)
+{
+    if (!m_console.showsProgress() || text == m_last)
+        return;
+    m_last = text;
+    m_console.progress(text);
+}
+
+void ProgressLine::clear()
+{
+    if (m_last.isEmpty())
+        return;
+    m_last.clear();
+    m_console.progress(QString());
+}
+
+int percentOf(qsizetype value, qsizetype maximum)
+{
+    if (maximum <= 0)
+        return 100;
+    return int(qBound(qsizetype(0), value * 100 / maximum, qsizetype(100)));
+}
+
+} // namespace kvarsel

@@ -1,0 +1,62 @@
+#include "batch/BatchExport.h"
+
+#include "batch/BatchLoad.h"
+#include "batch/BatchTexts.h"
+#include "deferred/DeferredExport.h"
+#include "text/TextFile.h"
+#include "workbench/WorkState.h"
+
+#include <QDir>
+
+namespace kvarsel
+{
+
+ExportList exportPhrases(const ConstLineStores& stores)
+{
+    ExportList list;
+    collectExportPhrases(stores, list);
+    if (!list.IsEmpty())
+        prepareExportList(list);
+    return list;
+}
+
+std::optional<FileError> writeExport(const QString& resourceDir, const QString& output,
+                                     const ExportList& list)
+{
+    if (output.isEmpty())
+        return writeDepTrans(resourceDir, list);
+    return writeLines(output, list.Items());
+}
+
+int runExport(const BatchCommand& command, BatchConsole& console)
+{
+    const QString problem = checkResourceDirectory(command.resourceDir);
+    if (!problem.isEmpty()) {
+        console.err(batch_texts::kProgram + QStringLiteral(": ") + problem);
+        return kExitUsage;
+    }
+    WorkState state{QString()};
+    const LoadResult loaded =
+        loadWithProgress(command.resourceDir, state.stores(), command.hideRussian, console);
+    reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
+    const int status = loaded.errors.isEmpty() ? kExitOk : kExitFileError;
+
+    const ExportList list = exportPhrases(std::as_const(state).stores());
+    if (list.IsEmpty()) {
+        // As in the window: nothing to translate, so no file is created or replaced.
+        console.out(batch_texts::kNoEnglish + QStringLiteral(": файл не записан."));
+        return status;
+    }
+    const QString target =
+        command.output.isEmpty() ? depTransPath(command.resourceDir) : command.output;
+    if (const auto error = writeExport(command.resourceDir, command.output, list)) {
+        console.err(batch_texts::kDepTransNotWritten + QChar(10) + error->message());
+        return kExitFileError;
+    }
+    console.out(QStringLiteral("Записано фраз: %1 в файл %2")
+                    .arg(list.Count())
+                    .arg(QDir::toNativeSeparators(target)));
+    return status;
+}
+
+} // namespace kvarsel

@@ -1,0 +1,40 @@
+#include "batch/BatchLoad.h"
+
+#include "batch/BatchTexts.h"
+
+#include <QFileInfo>
+
+namespace kvarsel
+{
+
+QString checkResourceDirectory(const QString& dir)
+{
+    if (!QFileInfo(dir).isDir())
+        return batch_texts::resourceDirMissing(dir);
+    if (!directoryHasResources(dir))
+        return batch_texts::resourceDirWithoutKinds(dir);
+    return QString();
+}
+
+LoadResult loadWithProgress(const QString& dir, const LineStores& stores,
+                            bool autoHideRussianString, BatchConsole& console)
+{
+    ProgressLine progress(console);
+    LoadCallbacks callbacks;
+    qsizetype files = 0;
+    if (progress.active()) {
+        callbacks.kindStarted = [&files](ResourceKind, qsizetype count) { files = count; };
+        callbacks.fileLoaded = [&](ResourceKind kind, qsizetype i) {
+            progress.show(batch_texts::loadingProgress(kindInfo(kind).name, i + 1, files));
+        };
+    }
+    return loadResources(dir, stores, autoHideRussianString, callbacks);
+}
+
+void reportFailures(BatchConsole& console, const QString& intro, const FileErrors& errors)
+{
+    if (!errors.isEmpty())
+        console.err(describeFailures(intro, errors));
+}
+
+} // namespace kvarsel

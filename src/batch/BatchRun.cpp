@@ -1,0 +1,42 @@
+#include "batch/BatchRun.h"
+
+#include "batch/BatchCommand.h"
+#include "batch/BatchExport.h"
+#include "batch/BatchStats.h"
+#include "batch/BatchTexts.h"
+#include "batch/BatchTranslate.h"
+
+namespace kvarsel
+{
+
+int runBatch(const QStringList& arguments, const QString& currentDir, BatchConsole& console)
+{
+    const BatchCommand command = parseBatchCommand(arguments, currentDir);
+    switch (command.action) {
+    case BatchCommand::Action::ProgramHelp:
+        console.out(batch_texts::programHelp());
+        return kExitOk;
+    case BatchCommand::Action::CommandHelp:
+        console.out(batch_texts::commandHelp(command.kind));
+        return kExitOk;
+    case BatchCommand::Action::UsageError:
+        console.err(batch_texts::kProgram + QStringLiteral(": ") + command.error + QChar(10) +
+                    batch_texts::helpHint(command.kind));
+        return kExitUsage;
+    case BatchCommand::Action::Run:
+        break;
+    }
+    switch (command.kind) {
+    case BatchCommandKind::Translate:
+        return runTranslate(command, console);
+    case BatchCommandKind::Export:
+        return runExport(command, console);
+    case BatchCommandKind::Stats:
+        return runStats(command, console);
+    case BatchCommandKind::None:
+        break;
+    }
+    return kExitUsage;
+}
+
+} // namespace kvarsel

@@ -1,0 +1,105 @@
+#include "batch/BatchStats.h"
+
+#include "batch/BatchLoad.h"
+#include "batch/BatchTexts.h"
+#include "deferred/DeferredExport.h"
+#include "text/CharClass.h"
+#include "workbench/WorkState.h"
+
+namespace kvarsel
+{
+
+KindCounts ResourceStats::total() const
+{
+    KindCounts sum;
+    for (const KindCounts& k : kinds) {
+        sum.files += k.files;
+        sum.lines += k.lines;
+        sum.texts += k.texts;
+        sum.russian += k.russian;
+        sum.exportable += k.exportable;
+    }
+    return sum;
+}
+
+ResourceStats countResources(const ConstLineStores& stores)
+{
+    ResourceStats stats;
+    for (const ResourceKind kind : kAllKinds) {
+        const LineStore& store = *stores[size_t(kindIndex(kind))];
+        KindCounts& counts = stats.kinds[size_t(kindIndex(kind))];
+        for (qsizetype i = 0; i < store.RowCount(); ++i) {
+            if (store.IsFileMarker(i)) {
+                ++counts.files;
+                continue;
+            }
+            ++counts.lines;
+            const QString& text = store.Text(i);
+            if (text.isEmpty())
+                continue;
+            ++counts.texts;
+            if (isNonAscii(text.front()))
+                ++counts.russian;
+        }
+        // The export's own scan decides, with its rule about which kinds and rows
+        // it looks at; the other kinds are left out by giving it empty stores.
+        const LineStore empty(kind);
+        ConstLineStores only{&empty, &empty, &empty, &empty};
+        only[size_t(kindIndex(kind))] = &store;
+        ExportList list;
+        collectExportPhrases(only, list);
+        counts.exportable = list.Count();
+    }
+    ExportList all;
+    collectExportPhrases(stores, all);
+    prepareExportList(all);
+    stats.exportPhrases = all.Count();
+    return stats;
+}
+
+QStringList formatStats(const ResourceStats& stats)
+{
+    const auto row = [](const QString& name, const KindCounts& k) {
+        return QStringLiteral("%1%2%3%4%5%6")
+            .arg(name, -8)
+            .arg(k.files, 8)
+            .arg(k.lines, 9)
+            .arg(k.texts, 9)
+            .arg(k.russian, 12)
+            .arg(k.exportable, 14);
+    };
+    QStringList lines;
+    lines << QStringLiteral("%1%2%3%4%5%6")
+                 .arg(QStringLiteral("Вид"), -8)
+                 .arg(QStringLiteral("Файлов"), 8)
+                 .arg(QStringLiteral("Строк"), 9)
+                 .arg(QStringLiteral("Текстов"), 9)
+                 .arg(QStringLiteral("На русском"), 12)
+                 .arg(QStringLiteral("Для экспорта"), 14);
+    for (const ResourceKind kind : kAllKinds)
+        lines << row(kindInfo(kind).name, stats.kinds[size_t(kindIndex(kind))]);
+    lines << row(QStringLiteral("Всего"), stats.total());
+    lines << QStringLiteral("Фраз для файла отложенного перевода (без повторов): %1")
+                 .arg(stats.exportPhrases);
+    return lines;
+}
+
+int runStats(const BatchCommand& command, BatchConsole& console)
+{
+    const QString problem = checkResourceDirectory(command.resourceDir);
+    if (!problem.isEmpty()) {
+        console.err(batch_texts::kProgram + QStringLiteral(": ") + problem);
+        return kExitUsage;
+    }
+    // The working state of the window program, without a working directory:
+    // counting needs only its four line stores.
+    WorkState state{QString()};
+    const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), false, console);
+    reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
+    console.out(formatStats(countResources(std::as_const(state).stores())).join(QChar(10)));
+    if (!loaded.errors.isEmpty())
+        return kExitFileError;
+    return kExitOk;
+}
+
+} // namespace kvarsel

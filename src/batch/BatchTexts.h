@@ -1,0 +1,59 @@
+#pragma once
+// Everything kvarsel-batch says, in one place: help, usage errors, reports.
+
+#include "batch/BatchCommand.h"
+
+#include <QString>
+
+namespace kvarsel::batch_texts
+{
+
+inline const QString kProgram = QStringLiteral("kvarsel-batch");
+
+QString programHelp();
+QString commandHelp(BatchCommandKind kind);
+// The line after a usage error that says where to find help.
+QString helpHint(BatchCommandKind kind);
+
+// Usage errors.
+inline const QString kNoCommand =
+    QStringLiteral("не указана команда (translate, export или stats)");
+inline const QString kNoResourceDir = QStringLiteral("не указан каталог ресурсов");
+QString unknownCommand(const QString& name);
+QString unknownOption(const QString& name, const QString& command);
+QString optionNeedsValue(const QString& name);
+QString optionTakesNoValue(const QString& name);
+QString optionTwice(const QString& name);
+QString extraArgument(const QString& argument);
+QString resourceDirMissing(const QString& dir);
+QString resourceDirWithoutKinds(const QString& dir);
+QString workDirMissing(const QString& dir);
+
+// The window program's own messages, said the same way here.
+inline const QString kNoDictionaryFiles = QStringLiteral(
+    "В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика.");
+inline const QString kNothingConnected =
+    QStringLiteral("В программе нет подключенных словарей, используемых\n"
+                   "для работы переводчика.");
+inline const QString kNoEnglish = QStringLiteral("Строки на английском языке не найдены");
+
+// Failures (each followed by one line per file).
+inline const QString kScriptsNotRead =
+    QStringLiteral("Не удалось прочитать сценарии (они пропущены):");
+inline const QString kSettingsNotRead = QStringLiteral("Не удалось прочитать файл настроек:");
+inline const QString kUserDictionaryNotRead =
+    QStringLiteral("Не удалось прочитать словарь пользователя:");
+inline const QString kDictionariesNotRead =
+    QStringLiteral("Не удалось прочитать словари (они пропущены):");
+inline const QString kUserDictionaryNotSaved =
+    QStringLiteral("Словарь пользователя не сохранен, автоматический перевод не выполнен:");
+inline const QString kScriptsNotWritten =
+    QStringLiteral("Не удалось записать сценарии (прежнее содержимое сохранено):");
+inline const QString kDepTransNotWritten = QStringLiteral("Файл отложенного перевода не создан:");
+
+// Progress lines (standard error, only on a terminal).
+QString loadingProgress(const QString& kindName, qsizetype file, qsizetype files);
+QString translatingProgress(qsizetype dictionary, qsizetype dictionaries, int percent);
+QString savingProgress(const QString& kindName, int percent);
+
+} // namespace kvarsel::batch_texts

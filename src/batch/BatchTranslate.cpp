@@ -1,0 +1,241 @@
+#include "batch/BatchTranslate.h"
+
+#include "batch/BatchLoad.h"
+#include "batch/BatchTexts.h"
+#include "dictionary/DictionaryFiles.h"
+#include "settings/SettingsStartUp.h"
+#include "text/CharClass.h"
+#include "workbench/AutoTranslation.h"
+#include "workspace/ResourceSaver.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kvarsel
+{
+
+namespace
+{
+
+bool sameFile(const QString& a, const QString& b)
+{
+    const QFileInfo fa(a), fb(b);
+    if (fa.exists() && fb.exists())
+        return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+void usage(BatchConsole& console, const QString& problem)
+{
+    console.err(batch_texts::kProgram + QStringLiteral(": ") + problem);
+}
+
+} // namespace
+
+ConnectedSetup connectDictionaries(WorkState& state, const QStringList& dictionaries)
+{
+    ConnectedSetup setup;
+    const SettingsLoad load = loadSettings(state.workDir());
+    // Loads User.dic as start-up does: automatic translation saves it first when
+    // changed and loads it back at the end, so it must be the real one.
+    setup.userDictionaryError = applySettingsLoad(load, state);
+    if (dictionaries.isEmpty()) {
+        setup.settingsError = load.error;
+        setup.noDictionaryFiles = load.noDictionaryFiles;
+        setup.userDictionaryFirst = load.settings.userDictionaryFirst;
+    } else {
+        state.connectedDictionaries = dictionaries;
+        const QString user = findUserDictionary(state.workDir());
+        setup.userDictionaryFirst = !user.isEmpty() && sameFile(dictionaries.first(), user);
+    }
+    return setup;
+}
+
+RowsSnapshot snapshotRows(const ConstLineStores& stores)
+{
+    RowsSnapshot snapshot;
+    for (const ResourceKind kind : kAllKinds) {
+        const int k = kindIndex(kind);
+        const LineStore& store = *stores[size_t(k)];
+        snapshot.heads[size_t(k)].reserve(store.RowCount());
+        snapshot.texts[size_t(k)].reserve(store.RowCount());
+        for (qsizetype i = 0; i < store.RowCount(); ++i) {
+            snapshot.heads[size_t(k)] << store.Head(i);
+            snapshot.texts[size_t(k)] << store.Text(i);
+        }
+    }
+    return snapshot;
+}
+
+qsizetype countUntranslated(const RowsSnapshot& before, const ConstLineStores& after)
+{
+    qsizetype count = 0;
+    for (const ResourceKind kind : kAllKinds) {
+        const int k = kindIndex(kind);
+        const LineStore& store = *after[size_t(k)];
+        const QStringList& texts = before.texts[size_t(k)];
+        const QStringList& heads = before.heads[size_t(k)];
+        const qsizetype rows = qMin(store.RowCount(), texts.size());
+        for (qsizetype i = 0; i < rows; ++i) {
+            const QString& text = texts[i];
+            if (text.isEmpty() || isNonAscii(text.front()))
+                continue;
+            if (store.Text(i) == text && store.Head(i) == heads[i])
+                ++count;
+        }
+    }
+    return count;
+}
+
+QStringList formatTranslateSummary(const TranslateSummary& summary)
+{
+    QStringList lines;
+    lines << QStringLiteral("Каталог ресурсов: %1")
+                 .arg(QDir::toNativeSeparators(summary.resourceDir));
+    lines << QStringLiteral("%1%2%3")
+                 .arg(QStringLiteral("Вид"), -8)
+                 .arg(QStringLiteral("Файлов"), 8)
+                 .arg(QStringLiteral("Строк"), 9);
+    const auto row = [](const QString& name, const KindCounts& k) {
+        return QStringLiteral("%1%2%3").arg(name, -8).arg(k.files, 8).arg(k.lines, 9);
+    };
+    for (const ResourceKind kind : kAllKinds)
+        lines << row(kindInfo(kind).name, summary.loaded.kinds[size_t(kindIndex(kind))]);
+    const KindCounts total = summary.loaded.total();
+    lines << row(QStringLiteral("Всего"), total);
+    lines << QStringLiteral("Текстов: %1, из них уже на русском: %2")
+                 .arg(total.texts)
+                 .arg(total.russian);
+    if (summary.dictionaries.isEmpty()) {
+        lines << QStringLiteral("Словари не подключены.");
+    } else {
+        lines << QStringLiteral("Переведено словарями:");
+        for (const DictionaryCount& d : summary.dictionaries)
+            lines << QStringLiteral("  %1 (%2): %3")
+                         .arg(d.label, QDir::toNativeSeparators(d.path))
+                         .arg(d.translated);
+    }
+    lines << QStringLiteral("Осталось без перевода: %1").arg(summary.untranslated);
+    if (summary.dryRun)
+        lines << QStringLiteral("Пробный запуск: сценарии не записаны.");
+    else
+        lines << QStringLiteral("Записано сценариев: %1").arg(summary.filesWritten);
+    return lines;
+}
+
+int runTranslate(const BatchCommand& command, BatchConsole& console)
+{
+    if (const QString problem = checkResourceDirectory(command.resourceDir); !problem.isEmpty()) {
+        usage(console, problem);
+        return kExitUsage;
+    }
+    if (!QFileInfo(command.workDir).isDir()) {
+        usage(console, batch_texts::workDirMissing(command.workDir));
+        return kExitUsage;
+    }
+
+    WorkState state(command.workDir);
+    const ConnectedSetup setup = connectDictionaries(state, command.dictionaries);
+    if (setup.settingsError) {
+        // Without the settings nothing is known to be connected; rewriting the
+        // scripts then would only strip their "&" characters.
+        console.err(batch_texts::kSettingsNotRead + QChar(10) + setup.settingsError->message());
+        return kExitFileError;
+    }
+    if (setup.noDictionaryFiles) {
+        usage(console, batch_texts::kNoDictionaryFiles +
+                           QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(command.workDir)));
+        return kExitUsage;
+    }
+    int status = kExitOk;
+    if (setup.userDictionaryError) {
+        console.err(batch_texts::kUserDictionaryNotRead + QChar(10) +
+                    setup.userDictionaryError->message());
+        status = kExitFileError;
+    }
+    if (state.connectedDictionaries.isEmpty())
+        console.err(batch_texts::kNothingConnected);
+    state.setHideMode(command.hideTranslated ? HideMode::Hide : HideMode::Show);
+
+    const LoadResult loaded =
+        loadWithProgress(command.resourceDir, state.stores(), command.hideRussian, console);
+    if (!loaded.errors.isEmpty()) {
+        reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
+        status = kExitFileError;
+    }
+
+    TranslateSummary summary;
+    summary.resourceDir = command.resourceDir;
+    summary.dryRun = command.dryRun;
+    summary.loaded = countResources(std::as_const(state).stores());
+    const RowsSnapshot before = snapshotRows(std::as_const(state).stores());
+
+    // The window enables automatic translation only after a load that gave rows,
+    // and offers to save only after something changed.
+    if (loaded.anyRows) {
+        ProgressLine progress(console);
+        AutoTranslationCallbacks callbacks;
+        qsizetype dictionary = 0;
+        qsizetype maximum = 0;
+        QMetaObject::Connection counting;
+        if (progress.active()) {
+            counting = QObject::connect(&state, &WorkState::panelsChanged, [&] {
+                if (state.dictionaryStatus() == dictionary_texts::kLoading)
+                    ++dictionary;
+            });
+            callbacks.progressMaximum = [&maximum](qsizetype max) { maximum = max; };
+            callbacks.progressValue = [&](qsizetype value) {
+                if (dictionary > 0)
+                    progress.show(batch_texts::translatingProgress(
+                        dictionary, state.connectedDictionaries.size(), percentOf(value, maximum)));
+            };
+        }
+        const AutoTranslationResult result =
+            runAutomaticTranslation(state, setup.userDictionaryFirst, callbacks);
+        QObject::disconnect(counting);
+        progress.clear();
+        if (!result.ran) {
+            console.err(batch_texts::kUserDictionaryNotSaved + QChar(10) +
+                        result.errors.constFirst().message());
+            return kExitFileError;
+        }
+        if (!result.errors.isEmpty()) {
+            reportFailures(console, batch_texts::kDictionariesNotRead, result.errors);
+            status = kExitFileError;
+        }
+        const qsizetype count = state.connectedDictionaries.size();
+        for (qsizetype d = 0; d < count; ++d)
+            summary.dictionaries.append({dictionaryStatusText(d, count, setup.userDictionaryFirst),
+                                         state.connectedDictionaries[d],
+                                         result.translatedByDictionary.value(d)});
+
+        if (!command.dryRun && state.resourcesChanged) {
+            SaveCallbacks saving;
+            qsizetype rows = 0;
+            if (progress.active()) {
+                saving.kindStarted = [&rows](ResourceKind, qsizetype count) { rows = count; };
+                saving.rowReached = [&](ResourceKind kind, qsizetype row) {
+                    progress.show(
+                        batch_texts::savingProgress(kindInfo(kind).name, percentOf(row, rows)));
+                };
+            }
+            const SaveResult saved = saveResources(std::as_const(state).stores(), saving);
+            progress.clear();
+            summary.filesWritten = saved.filesWritten;
+            if (!saved.errors.isEmpty()) {
+                reportFailures(console, batch_texts::kScriptsNotWritten, saved.errors);
+                status = kExitFileError;
+            }
+        }
+    } else {
+        for (qsizetype d = 0; d < state.connectedDictionaries.size(); ++d)
+            summary.dictionaries.append({dictionaryStatusText(d, state.connectedDictionaries.size(),
+                                                              setup.userDictionaryFirst),
+                                         state.connectedDictionaries[d], 0});
+    }
+    summary.untranslated = countUntranslated(before, std::as_const(state).stores());
+    console.out(formatTranslateSummary(summary).join(QChar(10)));
+    return status;
+}
+
+} // namespace kvarsel

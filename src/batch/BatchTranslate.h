@@ -1,0 +1,61 @@
+#pragma once
+// kvarsel-batch translate: load a resource directory, translate it with the
+// connected dictionaries and write the scripts back, as the window program does
+// with "ОК", "Автоматический перевод" and "Да".
+
+#include "batch/BatchCommand.h"
+#include "batch/BatchConsole.h"
+#include "batch/BatchStats.h"
+#include "text/FileError.h"
+#include "workbench/WorkState.h"
+
+#include <optional>
+
+namespace kvarsel
+{
+
+struct ConnectedSetup {
+    bool userDictionaryFirst = false; // names dictionary 0 "Пользовательский словарь"
+    bool noDictionaryFiles = false; // the settings file was used and the directory has no "*.dic"
+    std::optional<FileError> settingsError;       // velmora.ini exists but could not be read
+    std::optional<FileError> userDictionaryError; // User.dic exists but could not be read
+};
+
+// Start-up's part of the work: the settings file read and the user dictionary
+// loaded into `state`. `dictionaries`, when not empty, replaces the connected list
+// in the order given; the user dictionary then counts as first when it is the
+// first of them. The hide-translated mode is left to the caller.
+ConnectedSetup connectDictionaries(WorkState& state, const QStringList& dictionaries);
+
+// Heads and texts of every row as loaded, to tell afterwards which rows a
+// dictionary changed.
+struct RowsSnapshot {
+    std::array<QStringList, kKindCount> heads;
+    std::array<QStringList, kKindCount> texts;
+};
+RowsSnapshot snapshotRows(const ConstLineStores& stores);
+
+// Texts that no dictionary changed, leaving out those that begin with a non-ASCII
+// character: the lookup never touches them, they are taken as already translated.
+qsizetype countUntranslated(const RowsSnapshot& before, const ConstLineStores& after);
+
+struct DictionaryCount {
+    QString label; // as the dictionary status panel names it
+    QString path;
+    qsizetype translated = 0;
+};
+
+struct TranslateSummary {
+    QString resourceDir;
+    ResourceStats loaded; // counts as loaded, before translation
+    QList<DictionaryCount> dictionaries;
+    qsizetype untranslated = 0;
+    bool dryRun = false;
+    qsizetype filesWritten = 0;
+};
+
+QStringList formatTranslateSummary(const TranslateSummary& summary);
+
+int runTranslate(const BatchCommand& command, BatchConsole& console);
+
+} // namespace kvarsel
