@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace kvarsel {
 
@@ -34,8 +37,14 @@ static std::optional<FileError> checkReadable(const QString& path)
     const QFileInfo info(path);
     if (!info.exists()) {
         // A dangling or looping symbolic link exists as a name but not as a file.
-        if (info.isSymLink())
+        if (info.isSymLink()) {
+#ifdef Q_OS_UNIX
+            struct stat st;
+            if (::stat(QFile::encodeName(path).constData(), &st) != 0 && errno == ELOOP)
+                return FileError{path, QStringLiteral("символические ссылки образуют петлю")};
+#endif
             return FileError{path, QStringLiteral("символическая ссылка никуда не ведёт")};
+        }
         return FileError{path, QStringLiteral("файл не найден")};
     }
     if (info.isDir())
