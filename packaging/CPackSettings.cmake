@@ -1,0 +1,29 @@
+# The Debian package: both programs, the menu entry and the icon.
+set(CPACK_PACKAGE_NAME kvarsel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Кварсел")
+set(CPACK_PACKAGE_CONTACT "Kvarsel maintainers <maintainers@users.noreply.c-seed-58e576dd.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Translator of Windows resource scripts from English into Russian")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Кварсел translates the user-visible texts of Windows resource scripts (menu, dialog,\n\
+string table and RCDATA scripts extracted as text) from English into Russian through\n\
+phrase dictionaries, by hand or automatically. Its whole interface is in Russian.\n\
+kvarsel-batch re-applies the dictionaries to a resource directory from a script.")
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The window program needs a platform plugin, which Debian ships apart from the Qt libraries.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+find_program(KVARSEL_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(KVARSEL_DPKG_SHLIBDEPS)
+  # The exact library versions the binaries were linked against, Qt 6 among them.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6core6, libqt6gui6, libqt6widgets6")
+endif()
+# Only what install() names goes into the package: no tests, no headers.
+set(CPACK_SOURCE_IGNORE_FILES "/build/;/\\\\.git/")
+include(CPack)
