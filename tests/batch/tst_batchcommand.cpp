@@ -119,19 +119,6 @@ private Q_SLOTS:
         const BatchCommand dashed = parseBatchCommand({"stats", "--", "-res"}, kCwd);
         QCOMPARE(dashed.resourceDir, QStringLiteral("/home/u/work/-res"));
     }
-
-    void everyCommandHasItsOwnHelp()
-    {
-        for (const BatchCommandKind kind :
-             {BatchCommandKind::Translate, BatchCommandKind::Export, BatchCommandKind::Stats}) {
-            const QString help = batch_texts::commandHelp(kind);
-            QVERIFY(help.startsWith(QStringLiteral("Использование: kvarsel-batch ") +
-                                    commandName(kind)));
-            QVERIFY(help.contains(QStringLiteral("--help")));
-        }
-        QVERIFY(batch_texts::commandHelp(BatchCommandKind::Translate).contains("--dictionary"));
-        QVERIFY(batch_texts::commandHelp(BatchCommandKind::Export).contains("DepTrans.txt"));
-    }
 };
 
 QTEST_GUILESS_MAIN(BatchCommandTest)

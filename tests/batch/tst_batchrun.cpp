@@ -106,16 +106,6 @@ private Q_SLOTS:
         QCOMPARE(s.console.errLines.value(1), hint);
     }
 
-    void helpGoesToStandardOutput()
-    {
-        Scratch s;
-        QCOMPARE(s.run({"translate", "--help"}), kExitOk);
-        QCOMPARE(
-            s.console.outText(),
-            batch_texts::commandHelp(BatchCommandKind::Translate).split(QChar(10)).join(QChar(10)));
-        QVERIFY(s.console.errLines.isEmpty());
-    }
-
     void statsCountsEachKind()
     {
         Scratch s;
