@@ -11,12 +11,12 @@ namespace kvarsel
 namespace
 {
 
-struct OptionSpec {
+struct OptionRule {
     QString name;
     bool takesValue;
 };
 
-QList<OptionSpec> optionsOf(BatchCommandKind kind)
+QList<OptionRule> optionsOf(BatchCommandKind kind)
 {
     switch (kind) {
     case BatchCommandKind::Translate:
@@ -97,7 +97,7 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
     const auto absolute = [&base](const QString& path) {
         return QDir::cleanPath(base.absoluteFilePath(path));
     };
-    const QList<OptionSpec> specs = optionsOf(command.kind);
+    const QList<OptionRule> rules = optionsOf(command.kind);
     QStringList positional;
     QStringList seen;
     bool optionsEnded = false;
@@ -114,13 +114,13 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
         }
         const qsizetype equals = argument.indexOf(u'=');
         const QString name = equals < 0 ? argument : argument.left(equals);
-        const auto spec = std::find_if(specs.cbegin(), specs.cend(),
-                                       [&name](const OptionSpec& s) { return s.name == name; });
-        if (spec == specs.cend())
+        const auto rule = std::find_if(rules.cbegin(), rules.cend(),
+                                       [&name](const OptionRule& r) { return r.name == name; });
+        if (rule == rules.cend())
             return usageError(command, batch_texts::unknownOption(name, commandName(command.kind)));
 
         QString value;
-        if (spec->takesValue) {
+        if (rule->takesValue) {
             if (equals >= 0) {
                 value = argument.mid(equals + 1);
             } else if (i + 1 < arguments.size()) {
