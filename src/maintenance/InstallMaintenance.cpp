@@ -1,0 +1,25 @@
+#include "maintenance/InstallMaintenance.h"
+
+#include "maintenance/UserDictionaryEditor.h"
+#include "maintenance/UserDictionaryOptimizer.h"
+#include "workbench/MainWindow.h"
+
+namespace kvarsel {
+
+void installMaintenance(MainWindow& main)
+{
+    main.setButtonAction(MainWindow::OptimizeDictionary, [&main] {
+        auto* optimizer = main.findChild<UserDictionaryOptimizer*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!optimizer)
+            optimizer = new UserDictionaryOptimizer(&main, main.state().dictionary(), main.services());
+        optimizer->showOverMain();
+    });
+    main.setButtonAction(MainWindow::EditDictionary, [&main] {
+        auto* editor = main.findChild<UserDictionaryEditor*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!editor)
+            editor = new UserDictionaryEditor(&main, main.state().dictionary());
+        editor->showOverMain();
+    });
+}
+
+} // namespace kvarsel

@@ -1,0 +1,425 @@
+#include "maintenance/OptimizerSession.h"
+
+#include "dictionary/DictionaryFiles.h"
+#include "maintenance/OptimizerTexts.h"
+#include "maintenance/RowText.h"
+#include "text/CharClass.h"
+
+namespace kvarsel {
+
+namespace {
+
+class SilentFeedback : public OptimizerFeedback {
+public:
+    void setBusy(bool) override {}
+    void setProgressMaximum(qsizetype) override {}
+    void setProgress(qsizetype) override {}
+    void repaintNow(bool) override {}
+    void setClipboardText(const QString&) override {}
+};
+
+bool hasCodeIn(const QString& text, int low, int high)
+{
+    for (const QChar c : text) {
+        const int code = cp1251::charCode(c);
+        if (code >= low && code <= high)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString optimizerFailureText(const OptimizerFailure& failure)
+{
+    using namespace optimizer_texts;
+    return kFailureIntro + withSignBlank(failure.number) + u'\n' + failure.description + u'\n' +
+           kFailureOutro;
+}
+
+QString unpairedRowsText(const EmptyRowsRemoved& removed)
+{
+    return QStringLiteral("Удалены пустые строки, вторая строка записи которых не пуста: %1.")
+               .arg(removed.unpaired) +
+           u'\n' +
+           QStringLiteral("Следующие за ними фразы и переводы сдвинулись на одну строку, "
+                          "начиная со строки № %1 «%2».")
+               .arg(removed.firstAffectedRow)
+               .arg(removed.firstAffectedText) +
+           u'\n' +
+           QStringLiteral("Нажмите «Проверить на ошибки», чтобы найти и исправить сдвинутые строки.");
+}
+
+QString cutToText(const QString& row)
+{
+    qsizetype begin = 0;
+    while (begin < row.size() && !isTextCharPct(row[begin]))
+        ++begin;
+    if (begin == row.size())
+        begin = 0;
+    QString s = row.sliced(begin);
+    qsizetype end = s.size();
+    while (end > 0 && !isTextChar(s[end - 1]))
+        --end;
+    if (end > 0)
+        s.truncate(end);
+    return s;
+}
+
+bool passesAlphabetCheck(const QString& rowText, qsizetype row)
+{
+    const QString t = foldTrimmed(rowText);
+    if (t.isEmpty())
+        return true;
+    // Latin letters (with [ \ ] ^ _ `) on source rows; Cyrillic (and signs such as № «) on translations.
+    return row % 2 == 0 ? hasCodeIn(t, 65, 122) : hasCodeIn(t, 168, 255);
+}
+
+OptimizerSession::OptimizerSession(CurrentDictionary& dictionary) : m_dictionary(dictionary) {}
+
+OptimizerFeedback& OptimizerSession::feedback()
+{
+    static SilentFeedback silent;
+    return m_feedback ? *m_feedback : silent;
+}
+
+void OptimizerSession::stepRepaintCounter()
+{
+    if (m_repaintCounter >= 35) {
+        m_repaintCounter = 0;
+        feedback().repaintNow(true);
+    } else {
+        ++m_repaintCounter;
+    }
+}
+
+std::optional<OptimizerFailure> OptimizerSession::continueOptimization()
+{
+    if (m_pending != Pending::None)
+        return std::nullopt;
+    if (!m_prepared)
+        PrepareDictionary();
+    return FindDuplicates();
+}
+
+void OptimizerSession::checkForErrors()
+{
+    if (m_pending == Pending::None)
+        CheckAlphabet();
+}
+
+EmptyRowsRemoved OptimizerSession::exit()
+{
+    dropPending();
+    const EmptyRowsRemoved removed = RemoveEmptyRows();
+    if (removed.unpaired > 0) {
+        // A first check starts at row 4; a later one where the last stopped. Either
+        // way it must reach the first row that moved.
+        const qsizetype from = removed.firstAffectedRow;
+        if (m_checkRow == 0 ? from < 4 : from < m_checkRow)
+            m_checkRow = from;
+    }
+    return removed;
+}
+
+// ---- PrepareDictionary ------------------------------------------------------
+
+void OptimizerSession::PrepareDictionary()
+{
+    OptimizerFeedback& fb = feedback();
+    fb.setBusy(true);
+    fb.setProgressMaximum(m_dictionary.RowCount());
+    for (qsizetype i = 0; i < m_dictionary.RowCount(); ++i) {
+        fb.setProgress(i);
+        stepRepaintCounter();
+        const QString trimmed = trimBlanks(m_dictionary.Row(i));
+        if (trimmed != m_dictionary.Row(i))
+            m_dictionary.Replace(i, trimmed);
+    }
+    fb.setProgressMaximum(m_dictionary.RowCount());
+    for (qsizetype i = 0; i < m_dictionary.RowCount(); ++i) {
+        fb.setProgress(i);
+        stepRepaintCounter();
+        const QString s = cutToText(m_dictionary.Row(i));
+        if (s != m_dictionary.Row(i))
+            m_dictionary.Replace(i, trimBlanks(s));
+    }
+    m_prepared = true;
+    fb.setBusy(false);
+    fb.setProgress(0);
+}
+
+// ---- FindDuplicates ---------------------------------------------------------
+
+void OptimizerSession::BlankEntry(qsizetype sourceRow)
+{
+    for (const qsizetype row : {sourceRow, sourceRow + 1})
+        if (row >= 0 && row < m_dictionary.RowCount())
+            m_dictionary.Replace(row, QString());
+}
+
+// Gathers the later entries with the same source as the entry at `p`: blanks exact
+// repeats, lists differing translations as candidates. A later row that merely
+// begins with the source, or stands on a translation row, gives the entry up.
+OptimizerSession::GroupEnd OptimizerSession::collectGroup(qsizetype p, qsizetype rowCount)
+{
+    if (p + 1 >= rowCount)
+        return GroupEnd::PastEnd;
+    const QString s = m_dictionary.Row(p);
+    m_listRows = QStringList{m_dictionary.Row(p + 1)};
+    m_groupRows = QList<qsizetype>{p};
+    m_selected = -1;
+    const QString a = foldTrimmed(s);
+    const QString c = foldTrimmed(m_dictionary.Row(p + 1));
+    qsizetype start = p + 1;
+    for (;;) {
+        const qsizetype q = m_dictionary.FindPrefix(s, start);
+        if (q <= start)
+            break;
+        if (a.isEmpty() || q % 2 == 1 || foldTrimmed(m_dictionary.Row(q)) != a)
+            return GroupEnd::NoChoice;
+        if (q + 1 >= rowCount)
+            return GroupEnd::PastEnd;
+        const QString& translation = m_dictionary.Row(q + 1);
+        if (!c.isEmpty() && foldTrimmed(translation) == c) {
+            BlankEntry(q);
+            continue;
+        }
+        m_listRows.append(trimBlanks(translation));
+        if (m_listRows.size() - 1 > kMaxCandidates)
+            return GroupEnd::TooMany;
+        m_groupRows.append(q);
+        start = q + 1;
+    }
+    return m_listRows.size() > 1 ? GroupEnd::Choice : GroupEnd::NoChoice;
+}
+
+void OptimizerSession::clearGroup()
+{
+    m_phrase.clear();
+    m_listRows.clear();
+    m_groupRows.clear();
+    m_selected = -1;
+}
+
+std::optional<OptimizerFailure> OptimizerSession::FindDuplicates()
+{
+    OptimizerFeedback& fb = feedback();
+    fb.setBusy(true);
+    const qsizetype n = m_dictionary.RowCount();
+    fb.setProgressMaximum(n);
+    // The clipboard gets each examined phrase in turn; only the last one can be seen.
+    QString lastPhrase;
+    std::optional<OptimizerFailure> failure;
+    bool stopped = false;
+    for (m_entryRow = m_entryRow == 0 ? 2 : m_entryRow + 2; m_entryRow <= n - 1; m_entryRow += 2) {
+        const qsizetype p = m_entryRow;
+        fb.setProgress(p);
+        if (m_dictionary.Row(p).isEmpty())
+            continue;
+        stepRepaintCounter();
+        m_phrase = m_dictionary.Row(p);
+        lastPhrase = m_phrase;
+        const GroupEnd end = collectGroup(p, n);
+        if (end == GroupEnd::NoChoice) {
+            clearGroup();
+            continue;
+        }
+        stopped = true;
+        if (end == GroupEnd::Choice) {
+            m_pending = Pending::Choice; // EntryRow stays p; the user's choice goes on
+            break;
+        }
+        // A group too large to choose from, or a source without a translation row on
+        // the last row: the pass ends at this entry, the group is dropped.
+        if (end == GroupEnd::TooMany)
+            failure = OptimizerFailure{
+                kTooManyTranslations,
+                QStringLiteral("У фразы «%1» больше %2 различных переводов.").arg(m_phrase).arg(kMaxCandidates)};
+        clearGroup();
+        fb.setProgress(0);
+        break;
+    }
+    if (!stopped)
+        fb.setProgress(0);
+    if (!lastPhrase.isEmpty())
+        fb.setClipboardText(lastPhrase);
+    fb.setBusy(false);
+    return failure;
+}
+
+// ---- The choice -------------------------------------------------------------
+
+void OptimizerSession::candidateClicked(qsizetype position)
+{
+    if (m_pending != Pending::Choice || position < 0 || position >= m_listRows.size())
+        return;
+    m_selected = position;
+    m_newValue = m_listRows[position];
+}
+
+std::optional<OptimizerFailure> OptimizerSession::candidateDoubleClicked(qsizetype position)
+{
+    if (m_pending != Pending::Choice)
+        return std::nullopt;
+    if (position >= 0 && position < m_listRows.size())
+        m_selected = position;
+    const auto failure = useSelected();
+    m_newValue.clear();
+    return failure;
+}
+
+std::optional<OptimizerFailure> OptimizerSession::useSelected()
+{
+    if (m_pending != Pending::Choice)
+        return std::nullopt;
+    // With nothing selected every entry of the group goes, the current one included.
+    for (qsizetype i = 0; i < m_groupRows.size(); ++i)
+        if (i != m_selected)
+            BlankEntry(m_groupRows[i]);
+    m_pending = Pending::None;
+    clearGroup();
+    return continueOptimization();
+}
+
+std::optional<OptimizerFailure> OptimizerSession::useNewValue()
+{
+    if (m_pending != Pending::Choice)
+        return std::nullopt;
+    const QString value = trimBlanks(m_newValue);
+    if (value.isEmpty())
+        return std::nullopt;
+    m_dictionary.Replace(m_groupRows[0] + 1, value);
+    for (qsizetype i = 1; i < m_groupRows.size(); ++i)
+        BlankEntry(m_groupRows[i]);
+    m_pending = Pending::None;
+    clearGroup();
+    m_newValue.clear();
+    return continueOptimization();
+}
+
+void OptimizerSession::dropPending()
+{
+    if (m_pending == Pending::Choice) {
+        m_pending = Pending::None;
+        clearGroup();
+    } else if (m_pending == Pending::Repair) {
+        endRepair();
+    }
+}
+
+// ---- CheckAlphabet ----------------------------------------------------------
+
+void OptimizerSession::CheckAlphabet()
+{
+    OptimizerFeedback& fb = feedback();
+    m_listCaption = ListCaption::Errors;
+    fb.repaintNow(false);
+    const qsizetype first = m_checkRow == 0 ? 4 : m_checkRow; // a first check skips the first entry
+    m_listRows.clear();
+    m_selected = -1;
+    fb.setBusy(true);
+    const qsizetype n = m_dictionary.RowCount();
+    fb.setProgressMaximum(n);
+    for (m_checkRow = first; m_checkRow <= n - 1; ++m_checkRow) {
+        fb.setProgress(m_checkRow);
+        stepRepaintCounter();
+        if (!passesAlphabetCheck(m_dictionary.Row(m_checkRow), m_checkRow)) {
+            report(m_checkRow, n);
+            fb.setBusy(false);
+            return;
+        }
+    }
+    fb.setBusy(false);
+    fb.setProgress(0);
+    m_listCaption = ListCaption::Candidates;
+}
+
+// The reported row with up to five rows on either side, the reported row highlighted.
+void OptimizerSession::report(qsizetype r, qsizetype rowCount)
+{
+    const qsizetype from = qMax<qsizetype>(0, r - 5);
+    const qsizetype to = qMin(rowCount - 1, r + 5);
+    m_listRows = m_dictionary.rows().mid(from, to - from + 1);
+    m_selected = r - from;
+    m_repairText = m_dictionary.Row(r);
+    m_reportedText = foldTrimmed(m_repairText);
+    m_pending = Pending::Repair;
+}
+
+void OptimizerSession::endRepair()
+{
+    m_pending = Pending::None;
+    m_listRows.clear();
+    m_selected = -1;
+}
+
+void OptimizerSession::deleteRow()
+{
+    if (m_pending != Pending::Repair)
+        return;
+    // The reported row itself, the one the repair box shows; the next row takes its place.
+    if (m_checkRow < m_dictionary.RowCount())
+        m_dictionary.Remove(m_checkRow);
+    endRepair();
+    CheckAlphabet();
+}
+
+void OptimizerSession::changeRow()
+{
+    if (m_pending != Pending::Repair || foldTrimmed(m_repairText) == m_reportedText)
+        return;
+    if (m_checkRow < m_dictionary.RowCount())
+        m_dictionary.Replace(m_checkRow, trimBlanks(m_repairText));
+    endRepair();
+    CheckAlphabet();
+}
+
+void OptimizerSession::skipRow()
+{
+    if (m_pending != Pending::Repair)
+        return;
+    ++m_checkRow;
+    endRepair();
+    CheckAlphabet();
+}
+
+// ---- RemoveEmptyRows --------------------------------------------------------
+
+EmptyRowsRemoved OptimizerSession::RemoveEmptyRows()
+{
+    OptimizerFeedback& fb = feedback();
+    EmptyRowsRemoved result;
+    fb.setBusy(true);
+    const QStringList& rows = m_dictionary.rows();
+    const qsizetype n = rows.size();
+    fb.setProgressMaximum(n);
+    // One pass that keeps the non-empty rows gives what removing each empty row in
+    // turn gives, without moving the rest of the list once per removed row.
+    QStringList kept;
+    kept.reserve(n);
+    for (qsizetype i = 0; i < n; ++i) {
+        const QString& row = rows[i];
+        if (i >= 2)
+            fb.setProgress(i);
+        if (i < 2 || !row.isEmpty()) {
+            kept.append(row);
+            continue;
+        }
+        ++result.removed;
+        const qsizetype partner = i % 2 == 0 ? i + 1 : i - 1;
+        if (partner < n && !rows[partner].isEmpty()) {
+            if (result.unpaired++ == 0) {
+                result.firstAffectedRow = partner < i ? kept.size() - 1 : kept.size();
+                result.firstAffectedText = rows[partner];
+            }
+        }
+    }
+    if (result.removed > 0)
+        m_dictionary.Assign(std::move(kept));
+    fb.setProgress(0);
+    fb.setBusy(false);
+    return result;
+}
+
+} // namespace kvarsel

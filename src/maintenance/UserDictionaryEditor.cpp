@@ -1,0 +1,113 @@
+#include "maintenance/UserDictionaryEditor.h"
+
+#include "maintenance/EditorTexts.h"
+
+#include <QApplication>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kvarsel {
+
+namespace {
+
+QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false); // Enter in a box acts through the box's own signal
+    return button;
+}
+
+} // namespace
+
+UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionary& dictionary)
+    : SecondaryWindow(mainWindow), m_dictionary(dictionary)
+{
+    using namespace editor_texts;
+    setWindowTitle(kCaption);
+    setObjectName(QStringLiteral("UserDictionaryEditor"));
+
+    m_pattern = new QLineEdit(this);
+    m_pattern->setObjectName(QStringLiteral("patternBox"));
+    m_searchButton = makeButton(kFind, "searchButton", this);
+    m_found = new QLineEdit(this);
+    m_found->setObjectName(QStringLiteral("foundBox"));
+    m_found->setReadOnly(true);
+    m_change = new QLineEdit(this);
+    m_change->setObjectName(QStringLiteral("changeBox"));
+    m_ok = makeButton(kOk, "okButton", this);
+    auto* exitButton = makeButton(kExit, "exitButton", this);
+
+    auto* patternRow = new QHBoxLayout;
+    patternRow->addWidget(m_pattern, 1);
+    patternRow->addWidget(m_searchButton);
+    auto* form = new QFormLayout;
+    form->addRow(kPatternLabel, patternRow);
+    form->addRow(kFoundLabel, m_found);
+    form->addRow(kChangeLabel, m_change);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(exitButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    resize(560, sizeHint().height());
+
+    connect(m_searchButton, &QPushButton::clicked, this, &UserDictionaryEditor::runSearch);
+    connect(m_pattern, &QLineEdit::returnPressed, this, &UserDictionaryEditor::runSearch);
+    connect(m_change, &QLineEdit::textChanged, this, [this] {
+        m_search.changeEdited();
+        refreshButtons();
+    });
+    connect(m_change, &QLineEdit::returnPressed, this, [this] {
+        if (m_ok->isEnabled())
+            onOk();
+    });
+    connect(m_ok, &QPushButton::clicked, this, &UserDictionaryEditor::onOk);
+    connect(exitButton, &QPushButton::clicked, this, &QWidget::hide);
+    refreshButtons();
+}
+
+void UserDictionaryEditor::showEvent(QShowEvent* event)
+{
+    SecondaryWindow::showEvent(event);
+    m_search.revalidate(m_dictionary);
+    refreshButtons();
+}
+
+void UserDictionaryEditor::refreshButtons()
+{
+    m_searchButton->setText(m_search.continuing() ? editor_texts::kFindNext : editor_texts::kFind);
+    m_ok->setEnabled(m_search.okEnabled());
+}
+
+void UserDictionaryEditor::runSearch()
+{
+    if (m_pattern->text().isEmpty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const EditorSearch::Outcome outcome = m_search.search(m_dictionary, m_pattern->text());
+    QApplication::restoreOverrideCursor();
+    if (outcome == EditorSearch::Outcome::Hit) {
+        m_found->setText(m_search.foundText());
+        m_change->setText(m_search.foundText());
+        m_change->selectAll(); // typing replaces the found text
+        m_change->setFocus();
+    } else if (outcome == EditorSearch::Outcome::NoHit) {
+        m_pattern->setFocus();
+    }
+    refreshButtons();
+}
+
+void UserDictionaryEditor::onOk()
+{
+    if (m_search.applyChange(m_dictionary, m_change->text()))
+        runSearch();
+    refreshButtons();
+}
+
+} // namespace kvarsel

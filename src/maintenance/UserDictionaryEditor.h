@@ -1,0 +1,38 @@
+#pragma once
+// "Редактирование словаря пользователя": finds rows of the dictionary in memory by
+// a fragment and overwrites a found row with a corrected text. Created on first
+// use, then only hidden and shown, so its boxes and search position last the run.
+
+#include "maintenance/EditorSearch.h"
+#include "workbench/SecondaryWindow.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace kvarsel {
+
+class UserDictionaryEditor : public SecondaryWindow {
+    Q_OBJECT
+public:
+    UserDictionaryEditor(QWidget* mainWindow, CurrentDictionary& dictionary);
+
+    const EditorSearch& search() const { return m_search; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void runSearch();
+    void onOk();
+    void refreshButtons();
+
+    CurrentDictionary& m_dictionary;
+    EditorSearch m_search;
+    QLineEdit* m_pattern = nullptr;
+    QPushButton* m_searchButton = nullptr;
+    QLineEdit* m_found = nullptr;
+    QLineEdit* m_change = nullptr;
+    QPushButton* m_ok = nullptr;
+};
+
+} // namespace kvarsel

@@ -1,0 +1,454 @@
+#include "maintenance/InstallMaintenance.h"
+#include "maintenance/UserDictionaryEditor.h"
+#include "maintenance/UserDictionaryOptimizer.h"
+#include "workbench/MainWindow.h"
+
+#include "RecordingUiServices.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+using namespace kvarsel;
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    test::RecordingUiServices services;
+    std::unique_ptr<MainWindow> main;
+
+    explicit Fixture(const QStringList& rowsFrom2)
+    {
+        main = std::make_unique<MainWindow>(dir.path(), services);
+        main->state().dictionary().Assign(QStringList{QString(), QString()} + rowsFrom2);
+        installMaintenance(*main);
+        main->show();
+    }
+    QStringList rows() const { return main->state().dictionary().rows().mid(2); }
+
+    UserDictionaryEditor* openEditor()
+    {
+        main->button(MainWindow::EditDictionary)->click();
+        return main->findChild<UserDictionaryEditor*>();
+    }
+    UserDictionaryOptimizer* openOptimizer()
+    {
+        main->button(MainWindow::OptimizeDictionary)->click();
+        return main->findChild<UserDictionaryOptimizer*>();
+    }
+};
+
+template <class T> T* child(QWidget* w, const char* name)
+{
+    T* found = w->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qWarning("no child %s", name);
+    return found;
+}
+
+QPushButton* button(QWidget* w, const char* name) { return child<QPushButton>(w, name); }
+
+QStringList labelTexts(QWidget* w)
+{
+    QStringList texts;
+    for (QLabel* label : w->findChildren<QLabel*>())
+        texts << label->text();
+    return texts;
+}
+
+QStringList listRows(QWidget* w)
+{
+    QStringList rows;
+    QAbstractItemModel* model = child<QListView>(w, "list")->model();
+    for (int i = 0; i < model->rowCount(); ++i)
+        rows << model->index(i, 0).data().toString();
+    return rows;
+}
+
+int selectedRow(QWidget* w)
+{
+    const QModelIndexList rows = child<QListView>(w, "list")->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+void clickRow(QWidget* w, int row, bool twice = false)
+{
+    auto* list = child<QListView>(w, "list");
+    const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (twice)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Types over the whole box as a user would (QTest::keyClicks takes only ASCII).
+void typeInto(QLineEdit* box, const QString& text)
+{
+    box->selectAll();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(box, &press);
+}
+
+const QStringList kFileGroup{"File", "Файл", "File", "Документ", "File", "Файл"};
+
+} // namespace
+
+class MaintenanceWindowsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // ---- Editor ----
+
+    void editorTexts()
+    {
+        Fixture f({"Open", "Открыть"});
+        UserDictionaryEditor* editor = f.openEditor();
+        QVERIFY(editor);
+        QCOMPARE(editor->windowTitle(), QString("Редактирование словаря пользователя"));
+        const QStringList labels = labelTexts(editor);
+        QVERIFY(labels.contains("Образец для поиска :"));
+        QVERIFY(labels.contains("Фраза в словаре :"));
+        QVERIFY(labels.contains("Измененная фраза :"));
+        QCOMPARE(button(editor, "searchButton")->text(), QString("Найти"));
+        QCOMPARE(button(editor, "okButton")->text(), QString("OK"));
+        QCOMPARE(button(editor, "exitButton")->text(), QString("Выход"));
+        QVERIFY(!button(editor, "okButton")->isEnabled());
+    }
+
+    void editorOpensOverTheDisabledMainWindowAndKeepsItsState()
+    {
+        Fixture f({"File", "Файл", "Profile", "Профиль"});
+        f.main->state().userDictionaryChanged = false;
+        UserDictionaryEditor* editor = f.openEditor();
+        QVERIFY(editor->isVisible());
+        QVERIFY(!f.main->isEnabled());
+        QVERIFY(f.main->state().userDictionaryChanged);
+
+        child<QLineEdit>(editor, "patternBox")->setText("file");
+        button(editor, "searchButton")->click();
+        QCOMPARE(child<QLineEdit>(editor, "foundBox")->text(), QString("File"));
+        QCOMPARE(button(editor, "searchButton")->text(), QString("Найти далее"));
+
+        button(editor, "exitButton")->click();
+        QVERIFY(!editor->isVisible());
+        QVERIFY(f.main->isEnabled());
+
+        QCOMPARE(f.openEditor(), editor);
+        QCOMPARE(f.main->findChildren<UserDictionaryEditor*>().size(), 1);
+        QCOMPARE(button(editor, "searchButton")->text(), QString("Найти далее"));
+        QCOMPARE(child<QLineEdit>(editor, "patternBox")->text(), QString("file"));
+        button(editor, "searchButton")->click();
+        QCOMPARE(child<QLineEdit>(editor, "foundBox")->text(), QString("Profile"));
+        QCOMPARE(editor->search().foundRow(), 4);
+    }
+
+    void editorHitFillsAndSelectsTheChangeBox()
+    {
+        Fixture f({"Open", "Открыть", "Save", "Сохранить"});
+        UserDictionaryEditor* editor = f.openEditor();
+        auto* change = child<QLineEdit>(editor, "changeBox");
+        child<QLineEdit>(editor, "patternBox")->setText("OPEN ");
+        button(editor, "searchButton")->click();
+        QCOMPARE(child<QLineEdit>(editor, "foundBox")->text(), QString("Open"));
+        QCOMPARE(change->text(), QString("Open"));
+        QCOMPARE(change->selectedText(), QString("Open"));
+        QVERIFY(button(editor, "okButton")->isEnabled());
+
+        // Nothing further: caption back, boxes keep their texts, "OK" can no longer write.
+        button(editor, "searchButton")->click();
+        QCOMPARE(button(editor, "searchButton")->text(), QString("Найти"));
+        QCOMPARE(child<QLineEdit>(editor, "foundBox")->text(), QString("Open"));
+        QCOMPARE(change->text(), QString("Open"));
+        QVERIFY(!button(editor, "okButton")->isEnabled());
+        typeInto(change, "Раскрыть");
+        QVERIFY(!button(editor, "okButton")->isEnabled());
+        QCOMPARE(f.rows(), (QStringList{"Open", "Открыть", "Save", "Сохранить"}));
+    }
+
+    void editorOkReplacesAndSearchesOn()
+    {
+        Fixture f({"Open", "Открыть", "Open file", "Открыть файл"});
+        UserDictionaryEditor* editor = f.openEditor();
+        auto* change = child<QLineEdit>(editor, "changeBox");
+        child<QLineEdit>(editor, "patternBox")->setText("открыть");
+        button(editor, "searchButton")->click();
+        typeInto(change, "Открыть файл");
+        button(editor, "okButton")->click();
+        QCOMPARE(f.rows(), (QStringList{"Open", "Открыть файл", "Open file", "Открыть файл"}));
+        // The next hit shows at once.
+        QCOMPARE(child<QLineEdit>(editor, "foundBox")->text(), QString("Открыть файл"));
+        QCOMPARE(editor->search().foundRow(), 5);
+        QVERIFY(button(editor, "okButton")->isEnabled());
+        typeInto(change, "Открыть  файл");
+        button(editor, "okButton")->click();
+        QCOMPARE(f.main->state().dictionary().Row(5), QString("Открыть  файл"));
+        QCOMPARE(button(editor, "searchButton")->text(), QString("Найти"));
+        QVERIFY(!button(editor, "okButton")->isEnabled());
+    }
+
+    void editorOkWithBlanksDoesNothing()
+    {
+        Fixture f({"Open", "Открыть"});
+        UserDictionaryEditor* editor = f.openEditor();
+        child<QLineEdit>(editor, "patternBox")->setText("open");
+        button(editor, "searchButton")->click();
+        typeInto(child<QLineEdit>(editor, "changeBox"), "   ");
+        button(editor, "okButton")->click();
+        QCOMPARE(f.rows(), (QStringList{"Open", "Открыть"}));
+        QCOMPARE(button(editor, "searchButton")->text(), QString("Найти далее"));
+        QVERIFY(button(editor, "okButton")->isEnabled());
+    }
+
+    void editorEmptyPatternDoesNothing()
+    {
+        Fixture f({"Open", "Открыть"});
+        UserDictionaryEditor* editor = f.openEditor();
+        button(editor, "searchButton")->click();
+        QCOMPARE(button(editor, "searchButton")->text(), QString("Найти"));
+        QVERIFY(child<QLineEdit>(editor, "foundBox")->text().isEmpty());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void editorForgetsAHitWhoseRowWasRemovedMeanwhile()
+    {
+        Fixture f({"Open", "", "Save", "Сохранить"});
+        UserDictionaryEditor* editor = f.openEditor();
+        child<QLineEdit>(editor, "patternBox")->setText("сохранить");
+        button(editor, "searchButton")->click();
+        QCOMPARE(editor->search().foundRow(), 5);
+        button(editor, "exitButton")->click();
+        // The optimiser's "Выход" removes the empty row 3.
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        button(optimizer, "exitButton")->click();
+        QCOMPARE(f.rows(), (QStringList{"Open", "Save", "Сохранить"}));
+        f.openEditor();
+        QVERIFY(!button(editor, "okButton")->isEnabled());
+        typeInto(child<QLineEdit>(editor, "changeBox"), "Записать");
+        button(editor, "okButton")->click();
+        QCOMPARE(f.rows(), (QStringList{"Open", "Save", "Сохранить"}));
+    }
+
+    // ---- Optimizer ----
+
+    void optimizerTexts()
+    {
+        Fixture f({"Open", "Открыть"});
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        QVERIFY(optimizer);
+        QCOMPARE(optimizer->windowTitle(), QString("Оптимизация словаря пользователя"));
+        QStringList frames;
+        for (QGroupBox* box : optimizer->findChildren<QGroupBox*>())
+            frames << box->title();
+        QCOMPARE(frames, (QStringList{"Фраза на английском : ", "Наиболее корректный перевод на русский язык : ",
+                                      "Варианты действий : ", "Варианты действий : "}));
+        const QStringList labels = labelTexts(optimizer);
+        QVERIFY(labels.contains("Вы можете использовать наиболее корректный вариант перевода из списка, "
+                                "или ввести свой собственный вариант"));
+        QVERIFY(labels.contains("Бывают случаи, когда оператор по ошибке использует буквы, написание которых в "
+                                "русском и английском языках одинаково, например а, о или с. Проще всего тогда "
+                                "отредактировать строку прямо отсюда : "));
+        const QList<std::pair<const char*, QString>> buttons{
+            {"useSelectedButton", "Использовать выделенную фразу"},
+            {"useNewValueButton", "Использовать новое значение"},
+            {"deleteRowButton", "Удалить строку"},
+            {"changeRowButton", "Изменить строку"},
+            {"skipRowButton", "Пропустить строку"},
+            {"continueButton", "Продолжить оптимизацию"},
+            {"checkButton", "Проверить на ошибки"},
+            {"exitButton", "Выход"}};
+        for (const auto& [name, text] : buttons)
+            QCOMPARE(button(optimizer, name)->text(), text);
+        QVERIFY(!child<QGroupBox>(optimizer, "choiceFrame")->isVisible());
+        QVERIFY(!child<QGroupBox>(optimizer, "repairFrame")->isVisible());
+        QVERIFY(!f.main->isEnabled());
+    }
+
+    void optimizerIsNotOpenedOnAnEmptyDictionary()
+    {
+        Fixture f({});
+        f.main->state().dictionary().Clear();
+        f.main->state().userDictionaryChanged = false;
+        QVERIFY(!f.openOptimizer());
+        QVERIFY(!f.main->state().userDictionaryChanged);
+        QVERIFY(f.main->isEnabled());
+    }
+
+    void choiceWithTheSelectedCandidate()
+    {
+        Fixture f(kFileGroup);
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        button(optimizer, "continueButton")->click();
+        QVERIFY(child<QGroupBox>(optimizer, "choiceFrame")->isVisible());
+        QVERIFY(!child<QGroupBox>(optimizer, "repairFrame")->isVisible());
+        QVERIFY(!button(optimizer, "continueButton")->isEnabled());
+        QVERIFY(!button(optimizer, "checkButton")->isEnabled());
+        QCOMPARE(child<QLineEdit>(optimizer, "phraseBox")->text(), QString("File"));
+        QCOMPARE(listRows(optimizer), (QStringList{"Файл", "Документ"}));
+        QCOMPARE(f.services.clipboard, QString("File"));
+        QVERIFY(!QApplication::overrideCursor());
+
+        clickRow(optimizer, 1);
+        QCOMPARE(selectedRow(optimizer), 1);
+        QCOMPARE(child<QLineEdit>(optimizer, "newValueBox")->text(), QString("Документ"));
+        button(optimizer, "useSelectedButton")->click();
+        QVERIFY(!child<QGroupBox>(optimizer, "choiceFrame")->isVisible());
+        QVERIFY(button(optimizer, "continueButton")->isEnabled());
+        QVERIFY(listRows(optimizer).isEmpty());
+        QVERIFY(child<QLineEdit>(optimizer, "phraseBox")->text().isEmpty());
+        QCOMPARE(child<QProgressBar>(optimizer, "progressBar")->value(), 0);
+        button(optimizer, "exitButton")->click();
+        QCOMPARE(f.rows(), (QStringList{"File", "Документ"}));
+        QVERIFY(!optimizer->isVisible());
+        QVERIFY(f.main->isEnabled());
+    }
+
+    void choiceWithNothingSelected()
+    {
+        Fixture f(kFileGroup);
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        button(optimizer, "continueButton")->click();
+        QCOMPARE(selectedRow(optimizer), -1);
+        button(optimizer, "useSelectedButton")->click();
+        button(optimizer, "exitButton")->click();
+        QVERIFY(f.rows().isEmpty());
+    }
+
+    void choiceWithANewValue()
+    {
+        Fixture f(kFileGroup);
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        button(optimizer, "continueButton")->click();
+        auto* newValue = child<QLineEdit>(optimizer, "newValueBox");
+        typeInto(newValue, "Папка");
+        button(optimizer, "useNewValueButton")->click();
+        QVERIFY(newValue->text().isEmpty());
+        QVERIFY(!child<QGroupBox>(optimizer, "choiceFrame")->isVisible());
+        button(optimizer, "exitButton")->click();
+        QCOMPARE(f.rows(), (QStringList{"File", "Папка"}));
+    }
+
+    void doubleClickUsesTheCandidate()
+    {
+        Fixture f(kFileGroup);
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        button(optimizer, "continueButton")->click();
+        clickRow(optimizer, 1, true);
+        QVERIFY(!child<QGroupBox>(optimizer, "choiceFrame")->isVisible());
+        QVERIFY(child<QLineEdit>(optimizer, "newValueBox")->text().isEmpty());
+        QCOMPARE(f.rows(), (QStringList{"", "", "File", "Документ", "", ""}));
+    }
+
+    void tooManyTranslationsShowTheFailureMessage()
+    {
+        QStringList rows;
+        for (int i = 0; i < 102; ++i)
+            rows << "Go" << QString("Иди %1 раз").arg(i);
+        Fixture f(rows);
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        button(optimizer, "continueButton")->click();
+        QCOMPARE(f.services.messages.size(), 1);
+        const test::RecordedMessage& m = f.services.messages.first();
+        QCOMPARE(m.title, QString("Сообщение об ошибке"));
+        QCOMPARE(m.icon, MessageIcon::Stop);
+        QVERIFY(m.text.startsWith("В модуле оптимизации произошла ошибка №  1\n"));
+        QVERIFY(m.text.endsWith("\nСейчас произойдет выход из процедуры оптимизации."));
+        QVERIFY(listRows(optimizer).isEmpty());
+        QVERIFY(!child<QGroupBox>(optimizer, "choiceFrame")->isVisible());
+        QCOMPARE(child<QProgressBar>(optimizer, "progressBar")->value(), 0);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void exitDropsAPendingChoiceAndStateLasts()
+    {
+        Fixture f(kFileGroup + QStringList{"Edit", "Правка", "Edit", "Изменить"});
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        button(optimizer, "continueButton")->click();
+        button(optimizer, "exitButton")->click();
+        QVERIFY(!child<QGroupBox>(optimizer, "choiceFrame")->isVisible());
+        QVERIFY(listRows(optimizer).isEmpty());
+        QCOMPARE(f.rows(), (QStringList{"File", "Файл", "File", "Документ", "Edit", "Правка", "Edit", "Изменить"}));
+
+        QCOMPARE(f.openOptimizer(), optimizer);
+        QCOMPARE(f.main->findChildren<UserDictionaryOptimizer*>().size(), 1);
+        QVERIFY(button(optimizer, "continueButton")->isEnabled());
+        QVERIFY(optimizer->session().prepared());
+        QCOMPARE(optimizer->session().entryRow(), 2);
+        // The pass goes on from row 4.
+        button(optimizer, "continueButton")->click();
+        QCOMPARE(child<QLineEdit>(optimizer, "phraseBox")->text(), QString("Edit"));
+    }
+
+    void closingTheWindowActsAsExit()
+    {
+        Fixture f({"A", "Б", "", "", "C", "Д"});
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        optimizer->close();
+        QVERIFY(!optimizer->isVisible());
+        QVERIFY(f.main->isEnabled());
+        QCOMPARE(f.rows(), (QStringList{"A", "Б", "C", "Д"}));
+    }
+
+    void repairDeletesTheReportedRow()
+    {
+        Fixture f({"Open", "Открыть", "Файл", "File", "Save", "Сохранить", "Copy", "Копия", "Cut", "Вырезать"});
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        button(optimizer, "checkButton")->click();
+        QCOMPARE(child<QGroupBox>(optimizer, "listFrame")->title(), QString("Ошибка в словаре : "));
+        QVERIFY(child<QGroupBox>(optimizer, "repairFrame")->isVisible());
+        QVERIFY(!child<QGroupBox>(optimizer, "choiceFrame")->isVisible());
+        QVERIFY(!button(optimizer, "continueButton")->isEnabled());
+        QVERIFY(!button(optimizer, "checkButton")->isEnabled());
+        QCOMPARE(listRows(optimizer), f.main->state().dictionary().rows().mid(0, 10));
+        QCOMPARE(selectedRow(optimizer), 4);
+        QCOMPARE(child<QLineEdit>(optimizer, "repairBox")->text(), QString("Файл"));
+        button(optimizer, "deleteRowButton")->click();
+        QCOMPARE(f.rows().mid(0, 3), (QStringList{"Open", "Открыть", "File"}));
+        QCOMPARE(child<QLineEdit>(optimizer, "repairBox")->text(), QString("Save"));
+        QCOMPARE(selectedRow(optimizer), 5);
+    }
+
+    void repairChangeAndSkip()
+    {
+        Fixture f({"Open", "Открыть", "Save", "Save", "Copy", "Копия"});
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        button(optimizer, "checkButton")->click();
+        auto* repair = child<QLineEdit>(optimizer, "repairBox");
+        typeInto(repair, " save");
+        button(optimizer, "changeRowButton")->click();
+        QVERIFY(child<QGroupBox>(optimizer, "repairFrame")->isVisible());
+        QCOMPARE(f.main->state().dictionary().Row(5), QString("Save"));
+        typeInto(repair, " Сохранить ");
+        button(optimizer, "changeRowButton")->click();
+        QCOMPARE(f.main->state().dictionary().Row(5), QString("Сохранить"));
+        QVERIFY(!child<QGroupBox>(optimizer, "repairFrame")->isVisible());
+        QCOMPARE(child<QGroupBox>(optimizer, "listFrame")->title(),
+                 QString("Наиболее корректный перевод на русский язык : "));
+        QVERIFY(listRows(optimizer).isEmpty());
+    }
+
+    void exitReportsShiftedPairing()
+    {
+        Fixture f({"Open", "", "Save", "Сохранить"});
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        button(optimizer, "exitButton")->click();
+        QCOMPARE(f.services.messages.size(), 1);
+        QCOMPARE(f.services.messages.first().title, QString("Кварсел"));
+        QCOMPARE(f.services.messages.first().icon, MessageIcon::Information);
+        QVERIFY(f.services.messages.first().text.contains("«Проверить на ошибки»"));
+        QCOMPARE(f.rows(), (QStringList{"Open", "Save", "Сохранить"}));
+        f.openOptimizer();
+        button(optimizer, "checkButton")->click();
+        QCOMPARE(child<QLineEdit>(optimizer, "repairBox")->text(), QString("Save"));
+    }
+};
+
+QTEST_MAIN(MaintenanceWindowsTest)
+#include "tst_maintenancewindows.moc"
