@@ -1,0 +1,79 @@
+#include "help/HelpWindow.h"
+
+#include "help/HelpTexts.h"
+#include "workbench/UiServices.h"
+
+#include <QDir>
+#include <QFrame>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace kvarsel {
+
+HelpWindow::HelpWindow(QWidget* mainWindow, UiServices& services, const QString& directory)
+    : SecondaryWindow(mainWindow), m_services(services)
+{
+    using namespace help_texts;
+    setWindowTitle(kCaption);
+    setObjectName(QStringLiteral("HelpWindow"));
+
+    m_list = new QListView(this);
+    m_list->setObjectName(QStringLiteral("helpList"));
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Readme.txt is laid out for a fixed-width font; long lines scroll instead of being cut.
+    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_list->setTextElideMode(Qt::ElideNone);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto* model = new QStringListModel(m_list);
+    m_list->setModel(model);
+
+    auto* directoryLabel = new QLabel(QDir::toNativeSeparators(directory), this);
+    directoryLabel->setObjectName(QStringLiteral("directoryLabel"));
+    directoryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* siteButton = new QPushButton(kProjectAddress, this);
+    siteButton->setObjectName(QStringLiteral("siteButton"));
+    siteButton->setAutoDefault(false);
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    auto* ok = new QPushButton(kOk, this);
+    ok->setObjectName(QStringLiteral("okButton"));
+
+    auto* directoryRow = new QHBoxLayout;
+    directoryRow->addWidget(new QLabel(kWorkDirLabel, this));
+    directoryRow->addWidget(directoryLabel, 1);
+    auto* siteRow = new QHBoxLayout;
+    siteRow->addWidget(new QLabel(kSiteLabel, this));
+    siteRow->addWidget(siteButton);
+    siteRow->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(directoryRow);
+    layout->addWidget(new QLabel(kVersion, this));
+    layout->addLayout(siteRow);
+    layout->addWidget(line);
+    layout->addLayout(buttons);
+    resize(820, 560);
+
+    connect(siteButton, &QPushButton::clicked, this,
+            [this] { m_services.openUrl(QUrl(kProjectAddress)); });
+    connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+
+    const HelpList help = buildHelpList(directory);
+    model->setStringList(help.rows);
+    if (help.readmeMissing)
+        m_services.message(mainWindow, kMessageTitle, readmeMissingMessage(), MessageIcon::None);
+    else if (help.readError)
+        m_services.message(mainWindow, kMessageTitle, help.readError->message(), MessageIcon::Stop);
+}
+
+} // namespace kvarsel

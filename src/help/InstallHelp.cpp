@@ -1,0 +1,20 @@
+#include "help/InstallHelp.h"
+
+#include "help/HelpWindow.h"
+#include "workbench/MainWindow.h"
+
+#include <QDir>
+
+namespace kvarsel {
+
+void installHelp(MainWindow& main)
+{
+    main.setButtonAction(MainWindow::Help, [&main] {
+        auto* help = main.findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!help)
+            help = new HelpWindow(&main, main.services(), QDir::currentPath());
+        help->showOverMain();
+    });
+}
+
+} // namespace kvarsel
