@@ -100,10 +100,12 @@ void MainWindow::buildUi()
         m_lists[size_t(kindIndex(kind))] = list;
         // Mouse, keyboard and program selections all reach the same handler; the
         // handler itself tells a repeated click from a new row.
-        connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
-                [this, kind](const QModelIndex& current) {
-                    if (current.isValid())
-                        onRowSelected(kind, current.row());
+        // A selection, not a mere current row: a list that gets the focus makes its
+        // first row current without selecting it, and that must not touch the clipboard.
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this, kind](const QItemSelection& selected) {
+                    if (!selected.indexes().isEmpty())
+                        onRowSelected(kind, selected.indexes().constFirst().row());
                 });
         connect(list, &QListView::clicked, this,
                 [this, kind](const QModelIndex& index) { onRowSelected(kind, index.row()); });

@@ -289,6 +289,11 @@ private Q_SLOTS:
         const LineStore& menu = w.state().store(ResourceKind::Menu);
         const qsizetype fileRow = menu.FindPrefix(QStringLiteral("File"), 0);
         QCOMPARE(menu.Text(fileRow), QStringLiteral("File"));
+        // A row made current without being selected (the list got the focus) is no click.
+        ui.clipboard = QStringLiteral("kept");
+        list->selectionModel()->setCurrentIndex(menu.index(0), QItemSelectionModel::NoUpdate);
+        QCOMPARE(ui.clipboard, QStringLiteral("kept"));
+        QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
         // A click puts the text on the clipboard; panel 3 gets the blank.
         const QRect r = list->visualRect(menu.index(int(fileRow)));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
