@@ -1,3 +1,6 @@
+#include "deferred/DeferredTranslation.h"
+#include "help/InstallHelp.h"
+#include "maintenance/InstallMaintenance.h"
 #include "workbench/MainWindow.h"
 #include "workbench/UiServices.h"
 
@@ -16,6 +19,9 @@ int main(int argc, char* argv[])
 
     kvarsel::DesktopUiServices services;
     kvarsel::MainWindow window(QDir::currentPath(), services);
+    kvarsel::installDeferredTranslation(window);
+    kvarsel::installMaintenance(window);
+    kvarsel::installHelp(window);
     if (!window.start())
         return 1;
     return QApplication::exec();
