@@ -75,7 +75,28 @@ bool passesAlphabetCheck(const QString& rowText, qsizetype row)
     return row % 2 == 0 ? hasCodeIn(t, 65, 122) : hasCodeIn(t, 168, 255);
 }
 
+namespace {
+bool s_indexedSearch = true;
+}
+
 OptimizerSession::OptimizerSession(CurrentDictionary& dictionary) : m_dictionary(dictionary) {}
+
+OptimizerSession::~OptimizerSession() = default;
+
+void OptimizerSession::setIndexedSearchForTesting(bool indexed) { s_indexedSearch = indexed; }
+
+qsizetype OptimizerSession::findPrefix(const QString& search, qsizetype start)
+{
+    if (!s_indexedSearch)
+        return m_dictionary.FindPrefix(search, start);
+    // Blanking an entry keeps the index (it marks the rows); any other change since
+    // it was built, by the user's choice or another window, asks for a new one.
+    if (!m_prefixIndex || m_prefixIndexRevision != m_dictionary.revision()) {
+        m_prefixIndex = std::make_unique<PrefixIndex>(m_dictionary.rows());
+        m_prefixIndexRevision = m_dictionary.revision();
+    }
+    return m_prefixIndex->findPrefix(search, start);
+}
 
 OptimizerFeedback& OptimizerSession::feedback()
 {
@@ -153,9 +174,16 @@ void OptimizerSession::PrepareDictionary()
 
 void OptimizerSession::BlankEntry(qsizetype sourceRow)
 {
-    for (const qsizetype row : {sourceRow, sourceRow + 1})
-        if (row >= 0 && row < m_dictionary.RowCount())
+    const bool indexCurrent = m_prefixIndex && m_prefixIndexRevision == m_dictionary.revision();
+    for (const qsizetype row : {sourceRow, sourceRow + 1}) {
+        if (row >= 0 && row < m_dictionary.RowCount()) {
             m_dictionary.Replace(row, QString());
+            if (indexCurrent)
+                m_prefixIndex->markEmpty(row);
+        }
+    }
+    if (indexCurrent)
+        m_prefixIndexRevision = m_dictionary.revision();
 }
 
 // Gathers the later entries with the same source as the entry at `p`: blanks exact
@@ -173,7 +201,7 @@ OptimizerSession::GroupEnd OptimizerSession::collectGroup(qsizetype p, qsizetype
     const QString c = foldTrimmed(m_dictionary.Row(p + 1));
     qsizetype start = p + 1;
     for (;;) {
-        const qsizetype q = m_dictionary.FindPrefix(s, start);
+        const qsizetype q = findPrefix(s, start);
         if (q <= start)
             break;
         if (a.isEmpty() || q % 2 == 1 || foldTrimmed(m_dictionary.Row(q)) != a)

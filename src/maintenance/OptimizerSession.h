@@ -11,9 +11,11 @@
 // user's own "Удалить строку") removes rows.
 
 #include "dictionary/CurrentDictionary.h"
+#include "dictionary/PrefixIndex.h"
 
 #include <QList>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 namespace kvarsel {
@@ -69,6 +71,7 @@ public:
     static constexpr int kTooManyTranslations = 1;
 
     explicit OptimizerSession(CurrentDictionary& dictionary);
+    ~OptimizerSession();
     void setFeedback(OptimizerFeedback* feedback) { m_feedback = feedback; }
 
     // The buttons. "Продолжить оптимизацию" and "Проверить на ошибки" do nothing while a
@@ -100,6 +103,9 @@ public:
     EmptyRowsRemoved RemoveEmptyRows();
     void BlankEntry(qsizetype sourceRow);
 
+    // Tests compare the indexed duplicate search with the plain row walk it replaces.
+    static void setIndexedSearchForTesting(bool indexed);
+
     // State.
     Pending pending() const { return m_pending; }
     bool prepared() const { return m_prepared; }
@@ -122,6 +128,8 @@ private:
     OptimizerFeedback& feedback();
     void stepRepaintCounter();
     GroupEnd collectGroup(qsizetype p, qsizetype rowCount);
+    // FindPrefix on the dictionary, through an index kept across the pass.
+    qsizetype findPrefix(const QString& search, qsizetype start);
     void clearGroup();
     void dropPending();
     void endRepair();
@@ -129,6 +137,8 @@ private:
 
     CurrentDictionary& m_dictionary;
     OptimizerFeedback* m_feedback = nullptr;
+    std::unique_ptr<PrefixIndex> m_prefixIndex;
+    quint64 m_prefixIndexRevision = 0; // the dictionary's revision the index describes
 
     bool m_prepared = false;
     qsizetype m_entryRow = 0;
