@@ -1,5 +1,6 @@
 #include "maintenance/UserDictionaryOptimizer.h"
 
+
 #include "maintenance/OptimizerTexts.h"
 #include "workbench/UiServices.h"
 
@@ -244,6 +245,11 @@ void UserDictionaryOptimizer::setProgress(qsizetype value) { m_progress->setValu
 
 void UserDictionaryOptimizer::repaintNow(bool withMain)
 {
+    // The every-36th-row repaints of a pass are also spaced in time, so painting
+    // never dominates a pass over a large dictionary.
+    if (withMain && m_sincePaint.isValid() && m_sincePaint.elapsed() < 30)
+        return;
+    m_sincePaint.start();
     render();
     repaint();
     if (withMain && mainWindow())

@@ -7,6 +7,8 @@
 #include "maintenance/OptimizerSession.h"
 #include "workbench/SecondaryWindow.h"
 
+#include <QElapsedTimer>
+
 class QGroupBox;
 class QLineEdit;
 class QListView;
@@ -58,6 +60,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QPushButton* m_continue = nullptr;
     QPushButton* m_check = nullptr;
+    QElapsedTimer m_sincePaint; // since the last repaint of a running pass
 };
 
 } // namespace kvarsel
