@@ -2,6 +2,7 @@
 // Small helpers shared by the tests: scratch directories and raw file access.
 
 #include "text/Cp1251.h"
+#include "workspace/ResourceLoader.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -67,5 +68,13 @@ inline bool copyTree(const QString& from, const QString& to)
 }
 
 inline QString demoDir() { return QStringLiteral(KVARSEL_DEMO_DIR); }
+
+// Four line stores, one per kind, for tests of loading and saving without a window.
+struct Stores {
+    LineStore menu{ResourceKind::Menu}, dialog{ResourceKind::Dialog}, string{ResourceKind::String},
+        rcdata{ResourceKind::RcData};
+    LineStores all() { return {&menu, &dialog, &string, &rcdata}; }
+    ConstLineStores constAll() const { return {&menu, &dialog, &string, &rcdata}; }
+};
 
 } // namespace kvarsel::test

@@ -9,17 +9,6 @@
 using namespace kvarsel;
 using namespace kvarsel::test;
 
-namespace {
-
-struct Stores {
-    LineStore menu{ResourceKind::Menu}, dialog{ResourceKind::Dialog}, string{ResourceKind::String},
-        rcdata{ResourceKind::RcData};
-    LineStores all() { return {&menu, &dialog, &string, &rcdata}; }
-    ConstLineStores constAll() const { return {&menu, &dialog, &string, &rcdata}; }
-};
-
-} // namespace
-
 class HostileTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:

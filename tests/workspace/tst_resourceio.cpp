@@ -10,12 +10,6 @@ using namespace kvarsel::test;
 
 namespace {
 
-struct Stores {
-    LineStore menu{ResourceKind::Menu}, dialog{ResourceKind::Dialog}, string{ResourceKind::String},
-        rcdata{ResourceKind::RcData};
-    LineStores all() { return {&menu, &dialog, &string, &rcdata}; }
-    ConstLineStores constAll() const { return {&menu, &dialog, &string, &rcdata}; }
-};
 
 // What a script looks like after a load and a save without translation: every
 // "&" gone and every line ended by CR LF.
