@@ -134,7 +134,7 @@ void MainWindow::buildUi()
         button->setToolTip(t.caption);
         button->setAccessibleName(t.caption);
         button->setIcon(QIcon::fromTheme(QLatin1String(t.theme), style()->standardIcon(t.fallback)));
-        button->setIconSize(QSize(32, 32));
+        button->setIconSize(QSize(24, 24)); // the size every theme icon here comes in
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
         button->setAutoRaise(false);
