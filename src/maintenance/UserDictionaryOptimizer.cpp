@@ -241,7 +241,15 @@ void UserDictionaryOptimizer::setProgressMaximum(qsizetype maximum)
     m_progress->setRange(0, qMax(1, clampToInt(maximum)));
 }
 
-void UserDictionaryOptimizer::setProgress(qsizetype value) { m_progress->setValue(clampToInt(value)); }
+void UserDictionaryOptimizer::setProgress(qsizetype value)
+{
+    // The bar repaints at every pixel it grows; over a large pass it moves at most
+    // every 30 ms (the final 0 always goes through).
+    if (value != 0 && m_sinceProgress.isValid() && m_sinceProgress.elapsed() < 30)
+        return;
+    m_sinceProgress.start();
+    m_progress->setValue(clampToInt(value));
+}
 
 void UserDictionaryOptimizer::repaintNow(bool withMain)
 {

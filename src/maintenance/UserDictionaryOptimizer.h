@@ -60,7 +60,8 @@ private:
     QProgressBar* m_progress = nullptr;
     QPushButton* m_continue = nullptr;
     QPushButton* m_check = nullptr;
-    QElapsedTimer m_sincePaint; // since the last repaint of a running pass
+    QElapsedTimer m_sincePaint;    // since the last repaint of a running pass
+    QElapsedTimer m_sinceProgress; // since the progress bar last moved
 };
 
 } // namespace kvarsel

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -353,7 +354,15 @@ void MainWindow::onAutoTranslate()
     setBusy(true);
     AutoTranslationCallbacks callbacks;
     callbacks.progressMaximum = [this](qsizetype max) { m_progress->setMaximum(int(qMin<qsizetype>(max, INT_MAX))); };
-    callbacks.progressValue = [this](qsizetype value) { m_progress->setValue(int(qMin<qsizetype>(value, INT_MAX))); };
+    // The bar repaints itself whenever it grows by a pixel; over a large run that
+    // alone would cost more than the translation, so it moves at most every 30 ms.
+    QElapsedTimer sinceProgress;
+    callbacks.progressValue = [this, &sinceProgress](qsizetype value) {
+        if (value != 0 && sinceProgress.isValid() && sinceProgress.elapsed() < 30)
+            return;
+        sinceProgress.start();
+        m_progress->setValue(int(qMin<qsizetype>(value, INT_MAX)));
+    };
     callbacks.repaint = [this] { repaintNow(); };
     const bool userFirst = m_settings && m_settings->userDictionaryFirst();
     const AutoTranslationResult result = runAutomaticTranslation(m_state, userFirst, callbacks);
