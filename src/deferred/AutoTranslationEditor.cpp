@@ -2,6 +2,7 @@
 
 #include "deferred/BilingualFile.h"
 #include "workbench/MainWindow.h"
+#include "workbench/ProductName.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -22,7 +23,7 @@ const QString kBack = QStringLiteral("<--");
 const QString kRestore = QStringLiteral("Отмена");
 const QString kForward = QStringLiteral("-->");
 const QString kExit = QStringLiteral("Выход");
-const QString kTitle = QStringLiteral("Кварсел");
+const QString kTitle = kProductName;
 const QString kNotSaved = QStringLiteral("Оставшиеся пары не записаны, файл билингвы остался прежним:");
 } // namespace texts
 

@@ -57,21 +57,6 @@ QString bilingualBackupPath(const QString& path)
     return fileInDirIgnoringCase(info.absolutePath(), backup);
 }
 
-static std::optional<FileError> readWholeFile(const QString& path, QByteArray& bytes)
-{
-    if (!QFileInfo(path).isFile())
-        return FileError{path, QStringLiteral("это не обычный файл")};
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        return FileError{path, reasonFor(file, errno)};
-    errno = 0;
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return FileError{path, reasonFor(file, errno)};
-    return std::nullopt;
-}
-
 std::optional<FileError> saveBilingualFile(const QString& path, const QStringList& entries)
 {
     QStringList lines;
@@ -85,11 +70,8 @@ std::optional<FileError> saveBilingualFile(const QString& path, const QStringLis
 
     const bool exists = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
     if (exists) {
-        QByteArray previous;
-        if (auto failed = readWholeFile(path, previous))
-            return failed;
         // A copy, not a rename: the bilingual path never goes missing midway.
-        if (auto failed = writeFileSafely(bilingualBackupPath(path), previous))
+        if (auto failed = copyFileSafely(path, bilingualBackupPath(path)))
             return failed;
     }
     if (!lines.isEmpty())

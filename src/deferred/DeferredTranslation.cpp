@@ -5,6 +5,7 @@
 #include "deferred/DeferredExport.h"
 #include "deferred/DeferredTranslationDialog.h"
 #include "workbench/MainWindow.h"
+#include "workbench/ProductName.h"
 
 #include <QFileInfo>
 
@@ -13,7 +14,7 @@ namespace texts {
 const QString kOpenTitle = QStringLiteral("Загрузка билингвы");
 const QString kOpenFilter = QStringLiteral("*.txt");
 const QString kOpenSuffix = QStringLiteral(".txt");
-const QString kTitle = QStringLiteral("Кварсел");
+const QString kTitle = kProductName;
 const QString kNotRead = QStringLiteral("Файл билингвы не прочитан:");
 } // namespace texts
 

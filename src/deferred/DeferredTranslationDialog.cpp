@@ -2,6 +2,7 @@
 
 #include "deferred/DeferredExport.h"
 #include "workbench/MainWindow.h"
+#include "workbench/ProductName.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -35,7 +36,7 @@ const QString kContinue = QStringLiteral("Продолжить");
 const QString kCancel = QStringLiteral("Отмена");
 const QString kModeScan = QStringLiteral("Отложенный перевод ");
 const QString kModePreparing = QStringLiteral("Подготовка списка");
-const QString kTitle = QStringLiteral("Кварсел");
+const QString kTitle = kProductName;
 const QString kNothingFound = QStringLiteral("Строки на английском языке не найдены");
 const QString kNotWritten = QStringLiteral("Файл отложенного перевода не создан:");
 const QString kDoneTitle = QStringLiteral("Отложенный перевод");

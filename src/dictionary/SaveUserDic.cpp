@@ -4,9 +4,7 @@
 #include "text/TextFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <cerrno>
 
 namespace kvarsel {
 
@@ -23,16 +21,9 @@ std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictio
         return bad;
 
     // The backup is a copy written atomically, not a rename: User.dic never goes missing.
-    if (QFileInfo::exists(userPath)) {
-        QFile previous(userPath);
-        if (!previous.open(QIODevice::ReadOnly))
-            return FileError{userPath, reasonFor(previous, errno)};
-        const QByteArray previousBytes = previous.readAll();
-        if (previous.error() != QFileDevice::NoError)
-            return FileError{userPath, reasonFor(previous, errno)};
-        if (auto failed = writeFileSafely(oldPath, previousBytes))
+    if (QFileInfo::exists(userPath))
+        if (auto failed = copyFileSafely(userPath, oldPath))
             return failed;
-    }
     return writeFileSafely(userPath, bytes);
 }
 

@@ -2,6 +2,7 @@
 // Every text the help window shows, and the help list it is filled with.
 
 #include "text/FileError.h"
+#include "workbench/ProductName.h"
 
 #include <QStringList>
 #include <optional>
@@ -21,7 +22,7 @@ inline const QString kVersion = QStringLiteral("Версия программы 
 inline const QString kSiteLabel =
     QStringLiteral("Более подробная справка, словари и новые версии программы  на сайте ");
 inline const QString kOk = QStringLiteral("Ok");
-inline const QString kMessageTitle = QStringLiteral("Кварсел");
+inline const QString kMessageTitle = kProductName;
 
 inline const QString kReadmeName = QStringLiteral("Readme.txt");
 inline const QString kReadmeMissing = QStringLiteral("Файла Readme.txt нет в рабочем каталоге программы!");

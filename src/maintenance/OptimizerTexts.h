@@ -1,6 +1,8 @@
 #pragma once
 // Every text the user dictionary optimiser shows.
 
+#include "workbench/ProductName.h"
+
 #include <QString>
 
 namespace kvarsel::optimizer_texts {
@@ -33,6 +35,6 @@ inline const QString kFailureTitle = QStringLiteral("Сообщение об о�
 inline const QString kFailureIntro = QStringLiteral("В модуле оптимизации произошла ошибка № ");
 inline const QString kFailureOutro = QStringLiteral("Сейчас произойдет выход из процедуры оптимизации.");
 
-inline const QString kMessageTitle = QStringLiteral("Кварсел");
+inline const QString kMessageTitle = kProductName;
 
 } // namespace kvarsel::optimizer_texts

@@ -2,6 +2,7 @@
 
 #include "settings/SettingsStartUp.h"
 #include "workbench/MainWindow.h"
+#include "workbench/ProductName.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,7 +27,7 @@ const QString kConnectAll = QStringLiteral("Подключить все");
 const QString kDisconnectAll = QStringLiteral("Отключить все");
 const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("Отмена");
-const QString kTitle = QStringLiteral("Кварсел");
+const QString kTitle = kProductName;
 const QString kNoDictionaries = QStringLiteral("В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика.");
 const QString kNothingConnected = QStringLiteral("Не подключен ни один словарь для перевода.\nРабота программы невозможна.");
 const QString kAvailableLabel = QStringLiteral("Словари рабочего каталога (отмеченные подключены):");

@@ -54,26 +54,29 @@ static std::optional<FileError> checkReadable(const QString& path)
     return std::nullopt;
 }
 
+std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
+{
+    if (auto bad = checkReadable(path))
+        return bad;
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return FileError{path, reasonFor(file, errno)};
+    errno = 0;
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return FileError{path, reasonFor(file, errno)};
+    return std::nullopt;
+}
+
 LinesRead readLines(const QString& path)
 {
     LinesRead result;
-    if (auto bad = checkReadable(path)) {
+    QByteArray bytes;
+    if (auto bad = readFileBytes(path, bytes))
         result.error = bad;
-        return result;
-    }
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = FileError{path, reasonFor(file, errno)};
-        return result;
-    }
-    errno = 0;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = FileError{path, reasonFor(file, errno)};
-        return result;
-    }
-    result.lines = splitLines(cp1251::decode(bytes));
+    else
+        result.lines = splitLines(cp1251::decode(bytes));
     return result;
 }
 
@@ -128,6 +131,14 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
     if (!file.commit())
         return FileError{path, reasonFor(file, errno)};
     return std::nullopt;
+}
+
+std::optional<FileError> copyFileSafely(const QString& from, const QString& to)
+{
+    QByteArray bytes;
+    if (auto failed = readFileBytes(from, bytes))
+        return failed;
+    return writeFileSafely(to, bytes);
 }
 
 std::optional<FileError> writeLines(const QString& path, const QStringList& lines)

@@ -17,6 +17,10 @@ struct LinesRead {
     bool ok() const { return !error.has_value(); }
 };
 
+// Reads a whole regular file as bytes; a directory, a pipe or a device is refused
+// with a reason instead of blocking.
+std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes);
+
 // Splits decoded text into lines without their ends; empty lines are kept.
 QStringList splitLines(const QString& text);
 
@@ -31,6 +35,10 @@ std::optional<FileError> encodeLines(const QString& path, const QStringList& lin
 // Writes bytes over a file through a temporary file renamed into place, so the
 // old file stays whole if anything fails. Returns the failure, or nothing.
 std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes);
+
+// Makes `to` a copy of `from`, atomically: the backup step of the savers that keep
+// one, done as a copy so the original never goes missing midway.
+std::optional<FileError> copyFileSafely(const QString& from, const QString& to);
 
 // encodeLines + writeFileSafely: the old file is untouched on any failure.
 std::optional<FileError> writeLines(const QString& path, const QStringList& lines);

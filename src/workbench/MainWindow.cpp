@@ -7,6 +7,7 @@
 #include "workbench/RowHandlers.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
+#include "workbench/ProductName.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,7 +27,7 @@
 
 namespace kvarsel {
 namespace texts {
-const QString kCaption = QStringLiteral("Кварсел");
+const QString kCaption = kProductName;
 const QString kNoConnected = QStringLiteral(
     "В программе нет подключенных словарей, используемых\nдля работы переводчика.\n\n"
     "Для подключения словарей нажмите на кнопку Настройки,\nперейдите ко вкладке Словари и подключите нужные.");
@@ -249,14 +250,11 @@ void MainWindow::onTabChanged(int index)
     if (index < 0 || index >= kKindCount)
         return;
     const ResourceKind kind = kAllKinds[size_t(index)];
-    m_state.setCurrentKind(kind);
     showKindList(kind);
     const QListView* list = listView(kind);
     const QModelIndex current = list->selectionModel()->currentIndex();
     const bool selected = current.isValid() && list->selectionModel()->isSelected(current);
-    m_state.setRowNumber(selected ? current.row() + 1 : 0, false);
-    const qsizetype rows = m_state.store(kind).RowCount();
-    m_state.setRemainingRows(rows == 0 ? 0 : rows - 1);
+    m_state.switchTab(kind, selected ? current.row() : -1);
 }
 
 void MainWindow::repaintNow() { repaint(); }

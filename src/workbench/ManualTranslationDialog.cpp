@@ -3,6 +3,7 @@
 #include "text/Cp1251.h"
 #include "workbench/MainWindow.h"
 #include "workbench/RowHandlers.h"
+#include "workbench/ProductName.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -18,7 +19,7 @@ const QString kPhrase = QStringLiteral("Текст оригинала :");
 const QString kTranslation = QStringLiteral("Текст перевода :");
 const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("Отмена");
-const QString kTitle = QStringLiteral("Кварсел");
+const QString kTitle = kProductName;
 QString unstorable(QChar c)
 {
     return QStringLiteral("Перевод содержит символ «%1» (U+%2), который нельзя сохранить в кодировке "

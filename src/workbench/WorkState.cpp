@@ -64,12 +64,6 @@ QString WorkState::rowNumberText() const
     return (m_rowNumberBlank ? QStringLiteral(" ") : QString()) + QString::number(m_rowNumber);
 }
 
-void WorkState::setRemainingRows(qsizetype n)
-{
-    m_remainingRows = n;
-    Q_EMIT panelsChanged();
-}
-
 void WorkState::setDictionaryStatus(const QString& text)
 {
     m_dictionaryStatus = text;
@@ -82,9 +76,14 @@ void WorkState::setTranslationMode(const QString& text)
     Q_EMIT panelsChanged();
 }
 
-void WorkState::setCurrentKind(ResourceKind kind)
+void WorkState::switchTab(ResourceKind kind, qsizetype selectedRow)
 {
     m_currentKind = kind;
+    m_rowNumber = selectedRow < 0 ? 0 : selectedRow + 1;
+    m_rowNumberBlank = false;
+    const qsizetype rows = store(kind).RowCount();
+    m_remainingRows = rows == 0 ? 0 : rows - 1;
+    Q_EMIT panelsChanged();
 }
 
 } // namespace kvarsel

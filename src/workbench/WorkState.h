@@ -64,7 +64,6 @@ public:
 
     // Panel 5: row count of the visible list minus one, as the tab switch computed it.
     qsizetype remainingRows() const { return m_remainingRows; }
-    void setRemainingRows(qsizetype n);
 
     // Panel 7: which dictionary is in memory.
     const QString& dictionaryStatus() const { return m_dictionaryStatus; }
@@ -77,7 +76,11 @@ public:
 
     // The kind of the selected tab.
     ResourceKind currentKind() const { return m_currentKind; }
-    void setCurrentKind(ResourceKind kind);
+
+    // The user selects the tab of `kind`, whose list has `selectedRow` selected (-1
+    // for none): panel 3 gets that row's number, panel 5 the rows left, both without
+    // the leading blank the row handlers write.
+    void switchTab(ResourceKind kind, qsizetype selectedRow);
 
 Q_SIGNALS:
     // A panel text changed; the main window repaints its status bar from the state.

@@ -2,6 +2,7 @@
 
 #include "settings/SettingsDialog.h"
 #include "workbench/MainWindow.h"
+#include "workbench/ProductName.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,7 +29,7 @@ const QString kOk = QStringLiteral("ОК"); // Cyrillic letters, as the dialog h
 const QString kCancel = QStringLiteral("Отмена");
 const QString kNotReady = QStringLiteral("Устройство не готово");
 const QString kNotReadyTitle = QStringLiteral("Выбор файлов ресурсов");
-const QString kTitle = QStringLiteral("Кварсел");
+const QString kTitle = kProductName;
 const QString kSomeNotRead = QStringLiteral("Не все файлы ресурсов удалось прочитать; они не загружены:");
 
 QString loadingCaption(ResourceKind kind)

@@ -2,6 +2,7 @@
 
 #include "workbench/MainWindow.h"
 #include "workspace/ResourceSaver.h"
+#include "workbench/ProductName.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -19,7 +20,7 @@ const QString kQuestion = QStringLiteral("Перезаписать ресурс�
 const QString kYes = QStringLiteral("Да");
 const QString kNo = QStringLiteral("Нет");
 const QString kCancel = QStringLiteral("Отмена");
-const QString kTitle = QStringLiteral("Кварсел");
+const QString kTitle = kProductName;
 const QString kNotSaved = QStringLiteral(
     "Не удалось сохранить файлы ресурсов (прежнее содержимое этих файлов не изменено).\n"
     "Программа не завершена, чтобы переводы не были потеряны:");

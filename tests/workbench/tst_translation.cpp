@@ -188,6 +188,32 @@ private Q_SLOTS:
         QVERIFY(!state.resourcesChanged);
     }
 
+    void tabSwitchPanels_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("rowPanel");
+        QTest::addColumn<qsizetype>("remaining");
+        QTest::newRow("empty list") << 0 << -1 << "0" << qsizetype(0);
+        QTest::newRow("one row, none selected") << 1 << -1 << "0" << qsizetype(0);
+        QTest::newRow("row 11 selected") << 20 << 11 << "12" << qsizetype(19);
+    }
+    void tabSwitchPanels()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, selected);
+        QFETCH(QString, rowPanel);
+        QFETCH(qsizetype, remaining);
+        WorkState state(QDir::tempPath());
+        for (int i = 0; i < rows; ++i)
+            state.store(ResourceKind::RcData).AppendRow(QString(), QStringLiteral("t"), QString());
+        state.setRowNumber(5, true);
+        state.switchTab(ResourceKind::RcData, selected);
+        QCOMPARE(state.currentKind(), ResourceKind::RcData);
+        QCOMPARE(state.rowNumberText(), rowPanel); // no leading blank after a tab switch
+        QCOMPARE(state.remainingRows(), remaining);
+    }
+
     void doubleClickProposal_data()
     {
         QTest::addColumn<QString>("clipboard");
