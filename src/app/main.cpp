@@ -22,7 +22,9 @@ int main(int argc, char* argv[])
     kvarsel::installDeferredTranslation(window);
     kvarsel::installMaintenance(window);
     kvarsel::installHelp(window);
+    // Without any dictionary the program has told the user why and ends, as
+    // planned, not as a failure.
     if (!window.start())
-        return 1;
+        return 0;
     return QApplication::exec();
 }

@@ -405,12 +405,30 @@ void MainWindow::runExitSequence()
         m_saveDialog->showOverMain();
         return;
     }
+    endProgram();
+}
+
+void MainWindow::endProgram()
+{
+    // Qt's quit first asks every visible window to close and gives up when one
+    // refuses. The main window refuses a close that the user asked for (it starts
+    // the exit sequence instead), so once the end is decided the windows are put
+    // away and the main window lets itself be closed.
+    m_ending = true;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows)
+        if (window != this && window->isVisible())
+            window->hide();
     hide();
     m_services.quit();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (m_ending) {
+        event->accept();
+        return;
+    }
     // The frame's close box acts as "Выход из программы".
     event->ignore();
     if (isEnabled())

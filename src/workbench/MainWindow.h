@@ -71,6 +71,9 @@ public:
     void runExitSequence();
     // Saves the user dictionary, reporting a failure; false when it failed.
     bool saveUserDictionary();
+    // Ends the program: every window is put away and the event loop told to quit.
+    // Only the exit sequence and the save dialog's answers call it.
+    void endProgram();
 
     // Hooks for the windows that come with the translation, deferred-translation,
     // maintenance and help functions: the button calls the slot when one is set.
@@ -110,6 +113,7 @@ private:
     QPointer<ResourcesDialog> m_resources;
     SaveResourcesDialog* m_saveDialog = nullptr;
     ManualTranslationDialog* m_manual = nullptr;
+    bool m_ending = false;
 };
 
 } // namespace kvarsel

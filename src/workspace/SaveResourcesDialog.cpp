@@ -97,13 +97,13 @@ void SaveResourcesDialog::saveAndExit()
         return;
     }
     hide();
-    m_main.services().quit();
+    m_main.endProgram();
 }
 
 void SaveResourcesDialog::exitWithoutSaving()
 {
     hide();
-    m_main.services().quit();
+    m_main.endProgram();
 }
 
 void SaveResourcesDialog::cancel() { hide(); }

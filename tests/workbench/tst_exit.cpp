@@ -1,0 +1,188 @@
+// Ending the program through the real event loop and the real desktop services:
+// QApplication::exec() must return, with the scripts written or left alone.
+// Message boxes are real too; a timer answers them as a user reading them would.
+#include "TestUtil.h"
+#include "deferred/DeferredTranslation.h"
+#include "text/TextFile.h"
+#include "workbench/MainWindow.h"
+#include "workbench/ManualTranslationDialog.h"
+#include "workbench/UiServices.h"
+#include "workspace/SaveResourcesDialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDirIterator>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWindow>
+
+using namespace kvarsel;
+using namespace kvarsel::test;
+
+namespace {
+
+using Road = std::function<void(MainWindow&)>;
+
+QAbstractButton* button(QWidget* window, const char* name)
+{
+    return window ? window->findChild<QAbstractButton*>(QString::fromLatin1(name)) : nullptr;
+}
+
+QWidget* shownWindow(const char* objectName)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(objectName) && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+// Every script under a directory, by relative path.
+QMap<QString, QByteArray> snapshot(const QString& dir)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        files.insert(QDir(dir).relativeFilePath(f), readBytes(f));
+    }
+    return files;
+}
+
+// Counts how often the save dialog is shown: the fault made it come back after every answer.
+struct ShowCounter : QObject {
+    int saveDialogShown = 0;
+    QStringList messages;
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Show && o->objectName() == QLatin1String("SaveResourcesDialog"))
+            ++saveDialogShown;
+        return false;
+    }
+};
+
+} // namespace
+
+class ExitTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void endsThroughEventLoop_data()
+    {
+        QTest::addColumn<Road>("road");
+        QTest::addColumn<bool>("scriptsWritten");
+        QTest::addColumn<int>("saveDialogShown");
+
+        const auto load = [](MainWindow& w) { w.loadResourcesFrom(w.state().workDir() + "/resources"); };
+        const auto exitButton = [](MainWindow& w) { button(&w, "button7")->click(); };
+        const auto answer = [](const char* which) {
+            return [which] { button(shownWindow("SaveResourcesDialog"), which)->click(); };
+        };
+        const auto translated = [=](MainWindow& w) {
+            load(w);
+            button(&w, "button1")->click(); // "Автоматический перевод"
+        };
+
+        QTest::newRow("nothing changed") << Road([=](MainWindow& w) { load(w); exitButton(w); }) << false << 0;
+        QTest::newRow("auto, Да") << Road([=](MainWindow& w) {
+            translated(w);
+            exitButton(w);
+            answer("yes")();
+        }) << true << 1;
+        QTest::newRow("auto, Нет") << Road([=](MainWindow& w) {
+            translated(w);
+            exitButton(w);
+            answer("no")();
+        }) << false << 1;
+        QTest::newRow("auto, Отмена, then Да") << Road([=](MainWindow& w) {
+            translated(w);
+            exitButton(w);
+            answer("cancel")();
+            exitButton(w);
+            answer("yes")();
+        }) << true << 2;
+        QTest::newRow("manual, close box, Да") << Road([=](MainWindow& w) {
+            load(w);
+            const LineStore& menu = w.state().store(ResourceKind::Menu);
+            Q_EMIT w.listView(ResourceKind::Menu)->doubleClicked(menu.index(4));
+            auto* dialog = w.findChild<ManualTranslationDialog*>();
+            dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))->setPlainText(QStringLiteral("Файл"));
+            button(dialog, "ok")->click();
+            w.windowHandle()->close(); // what the window manager does for the close box
+            answer("yes")();
+        }) << true << 1;
+        QTest::newRow("close box, nothing changed") << Road([](MainWindow& w) { w.windowHandle()->close(); })
+                                                    << false << 0;
+        QTest::newRow("deferred export, Да") << Road([=](MainWindow& w) {
+            translated(w);
+            button(&w, "button2")->click(); // "Отложенный перевод"
+            button(shownWindow("DeferredTranslationDialog"), "continue")->click();
+            answer("yes")();
+        }) << true << 1;
+        QTest::newRow("failed save keeps running, then Нет") << Road([=](MainWindow& w) {
+            translated(w);
+            setWriteFaultForTesting([](const QString& p) {
+                return p.endsWith("about.rc") ? QStringLiteral("нет прав доступа") : QString();
+            });
+            exitButton(w);
+            answer("yes")(); // the failure message is answered by the timer
+            setWriteFaultForTesting({});
+            QVERIFY(w.isVisible() && w.isEnabled());
+            exitButton(w);
+            answer("no")();
+        }) << true << 2;
+    }
+
+    void endsThroughEventLoop()
+    {
+        QFETCH(Road, road);
+        QFETCH(bool, scriptsWritten);
+        QFETCH(int, saveDialogShown);
+
+        QTemporaryDir tmp;
+        QVERIFY(copyTree(demoDir(), tmp.path()));
+        const QMap<QString, QByteArray> before = snapshot(tmp.path() + "/resources");
+
+        ShowCounter counter;
+        qApp->installEventFilter(&counter);
+        DesktopUiServices services;
+        MainWindow w(tmp.path(), services);
+        installDeferredTranslation(w);
+        QVERIFY(w.start());
+
+        // A user reads each message box and presses its button.
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, [&counter] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                counter.messages << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        answerer.start(20);
+        // A program that does not end is put down, and the test sees the other status.
+        bool hung = false;
+        QTimer::singleShot(15000, [&hung] {
+            hung = true;
+            for (QWidget* window : QApplication::topLevelWidgets())
+                window->hide();
+            QCoreApplication::exit(99);
+        });
+        QTimer::singleShot(0, &w, [&] { road(w); });
+        const int status = QApplication::exec();
+        qApp->removeEventFilter(&counter);
+
+        QVERIFY2(!hung, "the program did not end");
+        QCOMPARE(status, 0);
+        QCOMPARE(counter.saveDialogShown, saveDialogShown);
+        const QMap<QString, QByteArray> after = snapshot(tmp.path() + "/resources");
+        if (scriptsWritten) {
+            QVERIFY(after != before);
+            QVERIFY(after.value("menu/main.rc").contains(cp1251Lines({"    POPUP \"Файл\""})));
+        } else {
+            QCOMPARE(after, before);
+        }
+    }
+};
+
+QTEST_MAIN(ExitTest)
+#include "tst_exit.moc"
