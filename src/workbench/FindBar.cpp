@@ -51,8 +51,12 @@ void FindBar::close()
 void FindBar::setNotFound(bool notFound)
 {
     QPalette p = palette();
-    if (notFound)
-        p.setColor(QPalette::Base, QColor(0xff, 0xd6, 0xd6));
+    if (notFound) {
+        // A red tint of the theme's own field colour, so dark themes stay readable.
+        const QColor base = p.color(QPalette::Base);
+        p.setColor(QPalette::Base, QColor::fromRgbF(float(base.redF() * 0.7 + 0.3), float(base.greenF() * 0.7),
+                                                    float(base.blueF() * 0.7)));
+    }
     m_field->setPalette(p);
 }
 

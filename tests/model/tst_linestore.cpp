@@ -1,7 +1,6 @@
 #include "model/LineStore.h"
 #include "model/RowSearch.h"
 
-#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -99,19 +98,6 @@ private Q_SLOTS:
         QCOMPARE(counts(), std::pair(qsizetype(0), qsizetype(0)));
     }
 
-    void markerLabelIsDisplayOnly()
-    {
-        LineStore store(ResourceKind::Dialog);
-        store.AppendFileMarker(QStringLiteral("/r/Dialog/about.rc"));
-        store.AppendRow(QString(), QStringLiteral("OK"), QString());
-        QCOMPARE(store.markerLabel(0), QStringLiteral("about.rc")); // no directory known yet
-        store.setResourceDirectory(QStringLiteral("/r"));
-        QCOMPARE(store.data(store.index(0), LineStore::MarkerLabelRole).toString(),
-                 QDir::toNativeSeparators(QStringLiteral("Dialog/about.rc")));
-        QCOMPARE(store.data(store.index(0)).toString(), QString());
-        QCOMPARE(store.markerLabel(1), QString());
-    }
-
     void findRows_data()
     {
         QTest::addColumn<bool>("untranslated");
@@ -120,16 +106,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("back");
         QTest::addColumn<int>("found");
         // rows: 0 "", 1 "Open file", 2 "Открыть", 3 "", 4 "Save AS", 5 "reOPEN", 6 "Сохранить"
-        QTest::newRow("contains: from no row") << false << "open" << -1 << false << 1;
         QTest::newRow("contains: inside, case ignored") << false << "OPEN" << 1 << false << 5;
         QTest::newRow("contains: wraps past the end") << false << "open" << 5 << false << 1;
         QTest::newRow("contains: backward wraps") << false << "open" << 1 << true << 5;
-        QTest::newRow("contains: backward from no row") << false << "s" << -1 << true << 4;
         QTest::newRow("contains: Cyrillic case") << false << "ОТКР" << 4 << false << 2;
         QTest::newRow("contains: only the current row") << false << "save" << 4 << false << 4;
-        QTest::newRow("contains: nowhere") << false << "close" << 0 << false << -1;
         QTest::newRow("contains: empty needle") << false << "" << 0 << false << -1;
-        QTest::newRow("untranslated: first") << true << "" << -1 << false << 1;
         QTest::newRow("untranslated: skips Russian and blank") << true << "" << 1 << false << 4;
         QTest::newRow("untranslated: wraps") << true << "" << 5 << false << 1;
         QTest::newRow("untranslated: backward") << true << "" << 4 << true << 1;

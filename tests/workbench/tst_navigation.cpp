@@ -124,8 +124,8 @@ private Q_SLOTS:
         QTest::newRow("more typing keeps a row that still holds it") << QStringList{"key Ctrl+F", "sav", "e a"}
                                                                       << "Save As" << 0;
         QTest::newRow("Enter goes to the next") << QStringList{"key Ctrl+F", "save", "key Return"} << "Save As" << 0;
-        QTest::newRow("F3 past the last wraps") << QStringList{"key Ctrl+F", "save", "key F3", "key F3"} << "Save" << 0;
         QTest::newRow("Shift+F3 goes back") << QStringList{"key Ctrl+F", "save", "key Shift+F3"} << "Save As" << 0;
+        QTest::newRow("F3 past the last wraps") << QStringList{"key Ctrl+F", "save", "key F3", "key F3"} << "Save" << 0;
         QTest::newRow("inside a text, Cyrillic case ignored") << QStringList{"key Ctrl+F", "ЗАМЕТ"} << "Открыть заметки"
                                                               << 0;
         QTest::newRow("nothing found leaves the row, Enter beeps")
@@ -157,7 +157,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("first from no row") << QString() << "Ctrl+Down" << "File";
         QTest::newRow("skips blank and marker rows") << "About Pebble Notes" << "Ctrl+Down" << "Tray";
         QTest::newRow("skips a Russian text") << "Restore" << "Ctrl+Down" << "Exit";
         QTest::newRow("back over it") << "Exit" << "Ctrl+Up" << "Restore";
@@ -219,8 +218,6 @@ private Q_SLOTS:
         MainWindow again(tmp.path(), ui);
         new WindowPlacement(&again);
         QCOMPARE(again.geometry(), where);
-        QVERIFY(!QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kvarsel"),
-                           QStringLiteral("kvarsel")).fileName().contains(QLatin1String("velmora")));
     }
 
     void secondaryWindowsOpenCentred()
