@@ -3,6 +3,7 @@
 #include "maintenance/InstallMaintenance.h"
 #include "workbench/MainWindow.h"
 #include "workbench/UiServices.h"
+#include "workbench/WindowPlacement.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,6 +23,7 @@ int main(int argc, char* argv[])
     kvarsel::installDeferredTranslation(window);
     kvarsel::installMaintenance(window);
     kvarsel::installHelp(window);
+    new kvarsel::WindowPlacement(&window); // owned by the window
     // Without any dictionary the program has told the user why and ends, as
     // planned, not as a failure.
     if (!window.start())

@@ -3,7 +3,6 @@
 #include "batch/BatchLoad.h"
 #include "batch/BatchTexts.h"
 #include "deferred/DeferredExport.h"
-#include "text/CharClass.h"
 #include "workbench/WorkState.h"
 
 namespace kvarsel
@@ -28,19 +27,11 @@ ResourceStats countResources(const ConstLineStores& stores)
     for (const ResourceKind kind : kAllKinds) {
         const LineStore& store = *stores[size_t(kindIndex(kind))];
         KindCounts& counts = stats.kinds[size_t(kindIndex(kind))];
-        for (qsizetype i = 0; i < store.RowCount(); ++i) {
-            if (store.IsFileMarker(i)) {
-                ++counts.files;
-                continue;
-            }
-            ++counts.lines;
-            const QString& text = store.Text(i);
-            if (text.isEmpty())
-                continue;
-            ++counts.texts;
-            if (isNonAscii(text.front()))
-                ++counts.russian;
-        }
+        for (qsizetype i = 0; i < store.RowCount(); ++i)
+            ++(store.IsFileMarker(i) ? counts.files : counts.lines);
+        // The same counts the main window shows as "Переведено N из M".
+        counts.texts = store.TextRowCount();
+        counts.russian = store.RussianRowCount();
         // The export's own scan decides, with its rule about which kinds and rows
         // it looks at; the other kinds are left out by giving it empty stores.
         const LineStore empty(kind);

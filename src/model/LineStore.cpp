@@ -1,6 +1,10 @@
 #include "model/LineStore.h"
 
 #include "text/CaseFold.h"
+#include "text/CharClass.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <climits>
 
@@ -18,6 +22,7 @@ void LineStore::Clear()
         return;
     beginResetModel();
     m_rows.clear();
+    m_textRows = m_russianRows = 0;
     endResetModel();
 }
 
@@ -31,6 +36,7 @@ void LineStore::AppendRow(const ResourceLine& line)
     const int at = int(qMin<qsizetype>(RowCount(), INT_MAX));
     beginInsertRows(QModelIndex(), at, at);
     m_rows.push_back(Row{line, false});
+    count(line.text, 1);
     endInsertRows();
 }
 
@@ -46,6 +52,9 @@ void LineStore::Assign(std::vector<Row> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_textRows = m_russianRows = 0;
+    for (const Row& row : m_rows)
+        count(row.line.text, 1);
     endResetModel();
 }
 
@@ -54,10 +63,36 @@ QString LineStore::MarkerPath(qsizetype i) const
     return IsFileMarker(i) ? Head(i).mid(kMarkerPrefix.size()) : QString();
 }
 
+QString LineStore::markerLabel(qsizetype i) const
+{
+    const QString path = MarkerPath(i);
+    if (path.isEmpty())
+        return QString();
+    return QDir::toNativeSeparators(m_resourceDir.isEmpty() ? QFileInfo(path).fileName()
+                                                            : QDir(m_resourceDir).relativeFilePath(path));
+}
+
+bool LineStore::IsRussian(qsizetype i) const
+{
+    const QString& text = Text(i);
+    return !text.isEmpty() && isNonAscii(text.front());
+}
+
+void LineStore::count(const QString& text, int sign)
+{
+    if (text.isEmpty())
+        return;
+    m_textRows += sign;
+    if (isNonAscii(text.front()))
+        m_russianRows += sign;
+}
+
 void LineStore::ReplaceText(qsizetype i, const QString& text)
 {
+    count(m_rows[size_t(i)].line.text, -1);
     m_rows[size_t(i)].line.text = text;
-    static const QList<int> roles{Qt::DisplayRole};
+    count(text, 1);
+    static const QList<int> roles{Qt::DisplayRole, RussianRole};
     const QModelIndex at = index(int(i));
     Q_EMIT dataChanged(at, at, roles);
 }
@@ -83,9 +118,23 @@ QVariant LineStore::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= RowCount())
         return {};
-    if (role == Qt::DisplayRole)
+    switch (role) {
+    case Qt::DisplayRole:
         return Text(index.row());
-    return {};
+    case MarkerLabelRole:
+        return markerLabel(index.row());
+    case Qt::AccessibleTextRole:
+    case Qt::ToolTipRole:
+        // A marker row is empty text; a screen reader or the pointer still learns the file.
+        if (IsFileMarker(index.row()))
+            return role == Qt::ToolTipRole ? QDir::toNativeSeparators(MarkerPath(index.row()))
+                                           : markerLabel(index.row());
+        return {};
+    case RussianRole:
+        return IsRussian(index.row());
+    default:
+        return {};
+    }
 }
 
 } // namespace kvarsel

@@ -17,6 +17,13 @@ public:
     // "Файл = ": the head of a file-marker row starts with it; the path follows.
     static const QString kMarkerPrefix;
 
+    // Display-only roles for the list's painter; the text itself stays Qt::DisplayRole,
+    // so everything that reads the model (type-ahead, tests) still sees the bare text.
+    enum Role {
+        MarkerLabelRole = Qt::UserRole + 1, // a marker row's path, relative to the resource directory
+        RussianRole,                        // bool: the text is already Russian
+    };
+
     struct Row {
         ResourceLine line;
         bool fileMarker = false; // set only by AppendFileMarker, never read off the head
@@ -33,6 +40,12 @@ public:
     // Replaces every row at once (one model reset): the loader's fast path.
     void Assign(std::vector<Row> rows);
 
+    // The directory the marker paths are shown relative to (the loaded resource directory).
+    void setResourceDirectory(const QString& dir) { m_resourceDir = dir; }
+    // A marker row's path as the list shows it: relative to the resource directory,
+    // or the bare file name without one; empty for any other row.
+    QString markerLabel(qsizetype i) const;
+
     qsizetype RowCount() const { return qsizetype(m_rows.size()); }
     const QString& Head(qsizetype i) const { return m_rows[size_t(i)].line.head; }
     const QString& Text(qsizetype i) const { return m_rows[size_t(i)].line.text; }
@@ -47,6 +60,12 @@ public:
     void ReplaceText(qsizetype i, const QString& text);
     void ReplaceHead(qsizetype i, const QString& head);
 
+    // Rows with a text, and those among them already in Russian (first character above
+    // 127 in Windows-1251). Kept up to date by every change, so asking is free.
+    qsizetype TextRowCount() const { return m_textRows; }
+    qsizetype RussianRowCount() const { return m_russianRows; }
+    bool IsRussian(qsizetype i) const;
+
     // First row after `start` whose text begins with `search`, ignoring case; -1 if none.
     qsizetype FindPrefix(const QString& search, qsizetype start) const;
 
@@ -55,8 +74,13 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
+    void count(const QString& text, int sign);
+
     ResourceKind m_kind;
     std::vector<Row> m_rows;
+    QString m_resourceDir;
+    qsizetype m_textRows = 0;
+    qsizetype m_russianRows = 0;
 };
 
 } // namespace kvarsel

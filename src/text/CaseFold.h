@@ -29,6 +29,15 @@ inline bool startsWithIgnoringCase(QStringView text, QStringView prefix)
     return true;
 }
 
+// `text` holds `needle` somewhere, letters compared without regard to case.
+inline bool containsIgnoringCase(QStringView text, QStringView needle)
+{
+    for (qsizetype at = 0; at + needle.size() <= text.size(); ++at)
+        if (startsWithIgnoringCase(text.mid(at), needle))
+            return true;
+    return false;
+}
+
 inline bool equalsIgnoringCase(QStringView a, QStringView b)
 {
     return a.size() == b.size() && startsWithIgnoringCase(a, b);

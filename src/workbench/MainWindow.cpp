@@ -3,7 +3,10 @@
 #include "dictionary/SaveUserDic.h"
 #include "settings/SettingsDialog.h"
 #include "workbench/AutoTranslation.h"
+#include "workbench/FindBar.h"
+#include "workbench/ListNavigation.h"
 #include "workbench/ManualTranslationDialog.h"
+#include "workbench/RowDelegate.h"
 #include "workbench/RowHandlers.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
@@ -87,10 +90,12 @@ void MainWindow::buildUi()
         m_tabs->addTab(kindInfo(kind).tabTitle);
     m_tabs->setCurrentIndex(0);
     connect(m_tabs, &QTabBar::currentChanged, this, &MainWindow::onTabChanged);
+    m_navigation = new ListNavigation(*this);
 
     m_listStack = new QStackedWidget;
     m_listStack->setObjectName(QStringLiteral("textLists"));
     m_listStack->setFrameShape(QFrame::StyledPanel);
+    connect(m_listStack, &QStackedWidget::currentChanged, m_navigation, &ListNavigation::refreshCount);
     for (const ResourceKind kind : kAllKinds) {
         auto* list = new QListView;
         list->setObjectName(QStringLiteral("TextList") + kindInfo(kind).name);
@@ -99,6 +104,7 @@ void MainWindow::buildUi()
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setFrameShape(QFrame::NoFrame);
+        list->setItemDelegate(m_navigation->rowDelegate());
         m_lists[size_t(kindIndex(kind))] = list;
         // Mouse, keyboard and program selections all reach the same handler; the
         // handler itself tells a repeated click from a new row.
@@ -116,7 +122,12 @@ void MainWindow::buildUi()
         m_listStack->addWidget(list);
     }
 
-    layout->addWidget(m_tabs);
+    auto* tabRow = new QHBoxLayout;
+    tabRow->addWidget(m_tabs);
+    tabRow->addStretch(1);
+    tabRow->addWidget(m_navigation->translatedLabel());
+    layout->addLayout(tabRow);
+    layout->addWidget(m_navigation->findBar());
     layout->addWidget(m_listStack, 1);
 
     m_progress = new QProgressBar;
@@ -242,6 +253,8 @@ void MainWindow::applyLoadResult(const LoadResult& result)
 }
 
 QListView* MainWindow::visibleList() const { return qobject_cast<QListView*>(m_listStack->currentWidget()); }
+
+ResourceKind MainWindow::visibleKind() const { return kAllKinds[size_t(m_listStack->currentIndex())]; }
 
 void MainWindow::showKindList(ResourceKind kind) { m_listStack->setCurrentIndex(kindIndex(kind)); }
 

@@ -20,6 +20,7 @@ class QToolButton;
 
 namespace kvarsel {
 
+class ListNavigation;
 class ManualTranslationDialog;
 class ResourcesDialog;
 class SaveResourcesDialog;
@@ -58,10 +59,14 @@ public:
     // The visible list and the panels, for the row handlers and tests.
     QListView* listView(ResourceKind kind) const { return m_lists[size_t(kindIndex(kind))]; }
     QListView* visibleList() const;
+    ResourceKind visibleKind() const;
     QTabBar* tabBar() const { return m_tabs; }
     QToolButton* button(Button which) const { return m_buttons[size_t(which)]; }
     QLabel* panel(int number) const { return m_panels[size_t(number - 1)]; }
     QProgressBar* progressBar() const { return m_progress; }
+
+    // Selects a row of a list as a click does, and scrolls it into view.
+    void selectRow(ResourceKind kind, qsizetype row);
 
     // The manual translation dialog, created on first use.
     ManualTranslationDialog* manualTranslationDialog();
@@ -98,7 +103,6 @@ private:
     void onRowSelected(ResourceKind kind, qsizetype row);
     void onRowDoubleClicked(ResourceKind kind, qsizetype row);
     void onAutoTranslate();
-    void selectRow(ResourceKind kind, qsizetype row);
 
     WorkState m_state;
     UiServices& m_services;
@@ -114,6 +118,7 @@ private:
     SaveResourcesDialog* m_saveDialog = nullptr;
     ManualTranslationDialog* m_manual = nullptr;
     bool m_ending = false;
+    ListNavigation* m_navigation = nullptr;
 };
 
 } // namespace kvarsel

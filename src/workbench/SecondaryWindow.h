@@ -14,7 +14,8 @@ class SecondaryWindow : public QDialog {
 public:
     explicit SecondaryWindow(QWidget* mainWindow);
 
-    // Disables the main window and shows this one, raised and active.
+    // Disables the main window and shows this one, raised and active, centred on
+    // the main window (kept on its screen).
     void showOverMain();
 
 protected:
@@ -25,6 +26,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void centreOnMain();
+
     QPointer<QWidget> m_main;
 };
 

@@ -86,6 +86,7 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
             if (callbacks.fileLoaded)
                 callbacks.fileLoaded(kind, i);
         }
+        stores[k]->setResourceDirectory(QDir(dir).absolutePath());
         stores[k]->Assign(std::move(rows));
         if (callbacks.kindFinished)
             callbacks.kindFinished(kind);

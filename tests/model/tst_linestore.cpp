@@ -1,4 +1,5 @@
 #include "model/LineStore.h"
+#include "model/RowSearch.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -71,6 +72,65 @@ private Q_SLOTS:
         for (const char* t : {"", "Open file", "open", "Save", "OPEN"})
             store.AppendRow(QString(), QString::fromUtf8(t), QString());
         QCOMPARE(store.FindPrefix(search, start), qsizetype(found));
+    }
+
+    void countsFollowEveryChange()
+    {
+        LineStore store(ResourceKind::Menu);
+        const auto counts = [&store] { return std::pair{store.TextRowCount(), store.RussianRowCount()}; };
+        store.AppendFileMarker(QStringLiteral("/r/menu/a.rc"));
+        store.AppendRow(QString(), QString(), QString());
+        store.AppendRow(QString(), QStringLiteral("Open"), QString());
+        store.AppendRow(QString(), QStringLiteral("Файл"), QString());
+        store.AppendRow(QString(), QStringLiteral("«Quoted»"), QString()); // « is 171 in Windows-1251
+        QCOMPARE(counts(), std::pair(qsizetype(3), qsizetype(2)));
+        store.ReplaceText(2, QStringLiteral("Открыть"));
+        QCOMPARE(counts(), std::pair(qsizetype(3), qsizetype(3)));
+        store.ReplaceText(3, QString()); // a translation hidden away
+        QCOMPARE(counts(), std::pair(qsizetype(2), qsizetype(2)));
+        store.ReplaceText(1, QStringLiteral("Save"));
+        QCOMPARE(counts(), std::pair(qsizetype(3), qsizetype(2)));
+        std::vector<LineStore::Row> rows(3);
+        rows[1].line.text = QStringLiteral("Да");
+        store.Assign(std::move(rows));
+        QCOMPARE(counts(), std::pair(qsizetype(1), qsizetype(1)));
+        store.Clear();
+        QCOMPARE(counts(), std::pair(qsizetype(0), qsizetype(0)));
+    }
+
+    void findRows_data()
+    {
+        QTest::addColumn<bool>("untranslated");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<bool>("back");
+        QTest::addColumn<int>("found");
+        // rows: 0 "", 1 "Open file", 2 "Открыть", 3 "", 4 "Save AS", 5 "reOPEN", 6 "Сохранить"
+        QTest::newRow("contains: inside, case ignored") << false << "OPEN" << 1 << false << 5;
+        QTest::newRow("contains: wraps past the end") << false << "open" << 5 << false << 1;
+        QTest::newRow("contains: backward wraps") << false << "open" << 1 << true << 5;
+        QTest::newRow("contains: Cyrillic case") << false << "ОТКР" << 4 << false << 2;
+        QTest::newRow("contains: only the current row") << false << "save" << 4 << false << 4;
+        QTest::newRow("contains: empty needle") << false << "" << 0 << false << -1;
+        QTest::newRow("untranslated: skips Russian and blank") << true << "" << 1 << false << 4;
+        QTest::newRow("untranslated: wraps") << true << "" << 5 << false << 1;
+        QTest::newRow("untranslated: backward") << true << "" << 4 << true << 1;
+        QTest::newRow("untranslated: backward from no row") << true << "" << -1 << true << 5;
+    }
+    void findRows()
+    {
+        QFETCH(bool, untranslated);
+        QFETCH(QString, needle);
+        QFETCH(int, current);
+        QFETCH(bool, back);
+        QFETCH(int, found);
+        LineStore store(ResourceKind::String);
+        for (const char* t : {"", "Open file", "Открыть", "", "Save AS", "reOPEN", "Сохранить"})
+            store.AppendRow(QString(), QString::fromUtf8(t), QString());
+        const SearchDirection direction = back ? SearchDirection::Backward : SearchDirection::Forward;
+        QCOMPARE(untranslated ? findUntranslated(store, current, direction)
+                              : findContaining(store, needle, current, direction),
+                 qsizetype(found));
     }
 
     void clearAndAssign()
