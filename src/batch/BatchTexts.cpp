@@ -1,5 +1,7 @@
 #include "batch/BatchTexts.h"
 
+#include <QDir>
+
 namespace kvarsel::batch_texts
 {
 
@@ -151,6 +153,13 @@ QString resourceDirWithoutKinds(const QString& dir)
 QString workDirMissing(const QString& dir)
 {
     return QStringLiteral("рабочий каталог «%1» не найден").arg(dir);
+}
+
+QString outputIsInput(const QString& output, const QString& what)
+{
+    return QStringLiteral("файл вывода «%1» — это %2, он не будет перезаписан; "
+                          "укажите в --output другой файл")
+        .arg(QDir::toNativeSeparators(output), what);
 }
 
 QString loadingProgress(const QString& kindName, qsizetype file, qsizetype files)
