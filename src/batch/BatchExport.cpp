@@ -41,9 +41,6 @@ QString exportOverwritesInput(const QString& output, const QString& workDir,
     for (const QString& name : dictionaryFileNames(workDir))
         if (same(QDir(workDir).filePath(name)))
             return QStringLiteral("словарь");
-    for (const QString& connected : loadSettings(workDir).connectedDictionaries)
-        if (same(connected))
-            return QStringLiteral("словарь");
     return QString();
 }
 

@@ -23,8 +23,8 @@ std::optional<FileError> writeExport(const QString& resourceDir, const QString& 
                                      const ExportList& list);
 
 // What `output` would overwrite, when it is one of the program's inputs: a loaded
-// (or unreadable) script, a dictionary of `workDir` or one connected in its
-// settings, User.dic, User.old or the settings file. Empty when it is none.
+// (or unreadable) script, a dictionary of `workDir` (connected ones are among
+// them), User.dic, User.old or the settings file. Empty when it is none.
 QString exportOverwritesInput(const QString& output, const QString& workDir,
                               const ConstLineStores& stores, const FileErrors& unreadScripts);
 

@@ -88,7 +88,7 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
         std::vector<LineStore::Row> rows;
         for (qsizetype i = 0; i < files.size(); ++i) {
             LinesRead read;
-            if (!QFileInfo(files[i]).canonicalFilePath().isEmpty() && !liesWithin(files[i], root))
+            if (QFileInfo::exists(files[i]) && !liesWithin(files[i], root))
                 read.error = FileError{files[i], outsideReason(files[i], QStringLiteral("сценарий"))};
             else
                 read = readLines(files[i]);

@@ -135,15 +135,6 @@ QString checkOldOrNew(const Snapshot& now, const Snapshot& before, const Snapsho
     return QString();
 }
 
-struct Mount {
-    QString path;
-    ~Mount()
-    {
-        if (!path.isEmpty() && QProcess::execute("umount", {path}) != 0)
-            QProcess::execute("umount", {"-l", path});
-    }
-};
-
 } // namespace
 
 class DiskFaultTest : public QObject {
@@ -244,12 +235,9 @@ private Q_SLOTS:
         const QString base = QFileInfo(tmp.path()).canonicalFilePath();
         const QString dir = base + "/disk";
         QVERIFY(QDir().mkpath(dir));
-        QProcess mount;
-        mount.start("mount", {"-t", "tmpfs", "-o", "size=1000k", "tmpfs", dir});
-        if (!mount.waitForFinished(30000) || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0)
-            QSKIP(qPrintable("could not mount a tmpfs (" + QString::fromLocal8Bit(mount.readAllStandardError()).trimmed() +
-                             "); the full disk was only simulated above"));
-        Mount mounted{dir};
+        const SmallDisk disk(dir, "1000k");
+        if (!disk.error.isEmpty())
+            QSKIP(qPrintable(disk.error + "; the full disk was only simulated above"));
 
         // 120 scripts of just under 4 KB, the size of a tmpfs page: translated, each
         // needs a second page, so the disk runs out midway through the save.
@@ -274,15 +262,7 @@ private Q_SLOTS:
         const Snapshot after = snapshot(roomy.path());
 
         // Fill the disk, then leave room for about ten scripts' growth.
-        {
-            QFile filler(dir + "/filler");
-            QVERIFY(filler.open(QIODevice::WriteOnly));
-            const QByteArray block(4096, 'x');
-            while (filler.write(block) == block.size() && filler.flush())
-                ;
-            filler.close();
-            QVERIFY(filler.resize(qMax<qint64>(0, filler.size() - 10 * 4096)));
-        }
+        QVERIFY(disk.fill("filler", 10 * 4096));
         const Snapshot filled = snapshot(dir);
         Snapshot expectedAfter = after;
         expectedAfter["filler"] = filled["filler"];
@@ -299,13 +279,7 @@ private Q_SLOTS:
         QCOMPARE(scriptsReportedWritten(full.out), written);
 
         // Export over an existing DepTrans.txt on the disk now full to the last page.
-        {
-            QFile filler(dir + "/filler2");
-            QVERIFY(filler.open(QIODevice::WriteOnly));
-            const QByteArray block(512, 'x');
-            while (filler.write(block) == block.size() && filler.flush())
-                ;
-        }
+        QVERIFY(disk.fill("filler2"));
         QProcess batch;
         batch.start(KVARSEL_BATCH, {"export", dir + "/res"});
         batch.waitForFinished(120000);
