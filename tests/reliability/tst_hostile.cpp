@@ -168,6 +168,39 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
 
+    // The file's permissions survive the rename of a new file over it; a link the
+    // user made to their own file stays a link and the file it leads to changes,
+    // unless the write is a backup, which replaces the link itself.
+    void writerKeepsModeAndLinks_data()
+    {
+        QTest::addColumn<bool>("throughLink");
+        QTest::addColumn<int>("link");
+        QTest::newRow("plain file") << false << int(LinkAtTarget::Follow);
+        QTest::newRow("followed link") << true << int(LinkAtTarget::Follow);
+        QTest::newRow("replaced link") << true << int(LinkAtTarget::Replace);
+    }
+    void writerKeepsModeAndLinks()
+    {
+        QFETCH(bool, throughLink);
+        QFETCH(int, link);
+        QTemporaryDir tmp;
+        const QString file = tmp.filePath("file.txt");
+        QVERIFY(writeBytes(file, "old\r\n"));
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const QString name = throughLink ? tmp.filePath("link.txt") : file;
+        if (throughLink)
+            QVERIFY(QFile::link(file, name));
+        QVERIFY(!writeFileSafely(name, "new\r\n", SafeWriteOptions{LinkAtTarget(link), QString()}));
+        QCOMPARE(readBytes(name), QByteArray("new\r\n"));
+        const bool replaced = LinkAtTarget(link) == LinkAtTarget::Replace;
+        QCOMPARE(QFileInfo(name).isSymLink(), throughLink && !replaced);
+        QCOMPARE(readBytes(file), QByteArray(replaced ? "old\r\n" : "new\r\n"));
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, 0640u);
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), throughLink ? 2 : 1);
+    }
+
     // Every byte value, NUL included, survives a load and a save.
     void binaryFileRoundTrips()
     {
