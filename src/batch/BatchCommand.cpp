@@ -160,7 +160,9 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
     if (positional.first().isEmpty())
         return usageError(command, batch_texts::kNoResourceDir);
     command.resourceDir = absolute(positional.first());
-    if (command.kind == BatchCommandKind::Translate && command.workDir.isEmpty())
+    // Export has no --workdir; the current one is where its output must not land
+    // on the user dictionary or the settings.
+    if (command.kind != BatchCommandKind::Stats && command.workDir.isEmpty())
         command.workDir = QDir::cleanPath(base.absolutePath());
     command.action = BatchCommand::Action::Run;
     return command;

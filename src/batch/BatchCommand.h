@@ -22,7 +22,7 @@ struct BatchCommand {
     QString error; // for UsageError: what is wrong, in Russian
 
     QString resourceDir;      // absolute
-    QString workDir;          // translate: absolute; the current directory by default
+    QString workDir;          // translate: absolute, the current directory by default; export: the current directory
     QStringList dictionaries; // translate: --dictionary files in the order given, absolute
     bool hideTranslated = false;
     bool hideRussian = false;

@@ -3,6 +3,8 @@
 #include "batch/BatchLoad.h"
 #include "batch/BatchTexts.h"
 #include "deferred/DeferredExport.h"
+#include "dictionary/DictionaryFiles.h"
+#include "settings/SettingsFile.h"
 #include "text/TextFile.h"
 #include "workbench/WorkState.h"
 
@@ -10,6 +12,37 @@
 
 namespace kvarsel
 {
+
+QString exportOverwritesInput(const QString& output, const QString& workDir,
+                              const ConstLineStores& stores, const FileErrors& unreadScripts)
+{
+    const QString real = realFilePath(output);
+    if (real.isEmpty())
+        return QString();
+    // Names are matched without regard to letter case everywhere in this program,
+    // so "user.DIC" is the user dictionary here too.
+    const auto same = [&real](const QString& path) {
+        const QString other = realFilePath(path);
+        return !other.isEmpty() && other.compare(real, Qt::CaseInsensitive) == 0;
+    };
+    for (const LineStore* store : stores)
+        for (qsizetype i = 0; i < store->RowCount(); ++i)
+            if (store->IsFileMarker(i) && same(store->MarkerPath(i)))
+                return QStringLiteral("сценарий");
+    for (const FileError& unread : unreadScripts)
+        if (same(unread.path))
+            return QStringLiteral("сценарий");
+    if (same(QDir(workDir).filePath(QStringLiteral("User.dic"))))
+        return QStringLiteral("словарь пользователя");
+    if (same(QDir(workDir).filePath(QStringLiteral("User.old"))))
+        return QStringLiteral("резервная копия словаря пользователя");
+    if (same(QDir(workDir).filePath(settings_keys::kFileName)))
+        return QStringLiteral("файл настроек");
+    for (const QString& name : dictionaryFileNames(workDir))
+        if (same(QDir(workDir).filePath(name)))
+            return QStringLiteral("словарь");
+    return QString();
+}
 
 ExportList exportPhrases(const ConstLineStores& stores)
 {
@@ -46,6 +79,15 @@ int runExport(const BatchCommand& command, BatchConsole& console)
         // As in the window: nothing to translate, so no file is created or replaced.
         console.out(batch_texts::kNoEnglish + QStringLiteral(": файл не записан."));
         return status;
+    }
+    if (!command.output.isEmpty()) {
+        const QString input = exportOverwritesInput(command.output, command.workDir,
+                                                    std::as_const(state).stores(), loaded.errors);
+        if (!input.isEmpty()) {
+            console.err(batch_texts::kProgram + QStringLiteral(": ") +
+                        batch_texts::outputIsInput(command.output, input));
+            return kExitUsage;
+        }
     }
     const QString target =
         command.output.isEmpty() ? depTransPath(command.resourceDir) : command.output;

@@ -22,6 +22,12 @@ ExportList exportPhrases(const ConstLineStores& stores);
 std::optional<FileError> writeExport(const QString& resourceDir, const QString& output,
                                      const ExportList& list);
 
+// What `output` would overwrite, when it is one of the program's inputs: a loaded
+// (or unreadable) script, a dictionary of `workDir` (connected ones are among
+// them), User.dic, User.old or the settings file. Empty when it is none.
+QString exportOverwritesInput(const QString& output, const QString& workDir,
+                              const ConstLineStores& stores, const FileErrors& unreadScripts);
+
 int runExport(const BatchCommand& command, BatchConsole& console);
 
 } // namespace kvarsel

@@ -1,5 +1,7 @@
 #include "batch/BatchTexts.h"
 
+#include <QDir>
+
 namespace kvarsel::batch_texts
 {
 
@@ -75,7 +77,8 @@ QString commandHelp(BatchCommandKind kind)
             "каждого \\n. Выводит, сколько фраз записано.\n"
             "\n"
             "  --output ФАЙЛ    куда записать фразы (по умолчанию DepTrans.txt\n"
-            "                   в каталоге ресурсов)\n"
+            "                   в каталоге ресурсов); сценарий, словарь, User.dic,\n"
+            "                   User.old и velmora.ini не перезаписываются\n"
             "  --hide-russian   при загрузке не трогать строки, текст которых уже\n"
             "                   содержит русские буквы\n"
             "  --help           эта справка\n"
@@ -151,6 +154,13 @@ QString resourceDirWithoutKinds(const QString& dir)
 QString workDirMissing(const QString& dir)
 {
     return QStringLiteral("рабочий каталог «%1» не найден").arg(dir);
+}
+
+QString outputIsInput(const QString& output, const QString& what)
+{
+    return QStringLiteral("файл вывода «%1» — это %2, он не будет перезаписан; "
+                          "укажите в --output другой файл")
+        .arg(QDir::toNativeSeparators(output), what);
 }
 
 QString loadingProgress(const QString& kindName, qsizetype file, qsizetype files)

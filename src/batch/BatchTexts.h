@@ -28,6 +28,8 @@ QString extraArgument(const QString& argument);
 QString resourceDirMissing(const QString& dir);
 QString resourceDirWithoutKinds(const QString& dir);
 QString workDirMissing(const QString& dir);
+// --output names an input file; `what` says which ("сценарий", "словарь", ...).
+QString outputIsInput(const QString& output, const QString& what);
 
 // The window program's own messages, said the same way here.
 inline const QString kNoDictionaryFiles = QStringLiteral(

@@ -85,7 +85,9 @@ std::optional<FileError> writeDepTrans(const QString& resourceDir, const ExportL
     if (resourceDir.isEmpty() || !QFileInfo(resourceDir).isDir())
         return FileError{QDir(resourceDir).filePath(export_texts::kFileName),
                          QStringLiteral("каталог с ресурсами не найден")};
-    return writeLines(depTransPath(resourceDir), list.Items());
+    // A DepTrans.txt that is a link out of the resource directory is not written through.
+    return writeLines(depTransPath(resourceDir), list.Items(),
+                      SafeWriteOptions{LinkAtTarget::Follow, resourceDir});
 }
 
 } // namespace kvarsel

@@ -39,6 +39,7 @@ QString reasonForErrno(int err)
     case ELOOP: return QStringLiteral("слишком много символических ссылок (возможно, ссылка на саму себя)");
     case ENAMETOOLONG: return QStringLiteral("слишком длинное имя файла");
     case EIO: return QStringLiteral("ошибка ввода-вывода");
+    case EFBIG: return QStringLiteral("файл слишком велик для этого диска");
     case EMFILE:
     case ENFILE: return QStringLiteral("открыто слишком много файлов");
     case EBUSY:

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -102,51 +101,13 @@ std::optional<FileError> encodeLines(const QString& path, const QStringList& lin
     return std::nullopt;
 }
 
-static WriteFault& writeFault()
-{
-    static WriteFault fault;
-    return fault;
-}
-
-void setWriteFaultForTesting(WriteFault fault) { writeFault() = std::move(fault); }
-
-std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes)
-{
-    if (const WriteFault& fault = writeFault()) {
-        const QString reason = fault(path);
-        if (!reason.isEmpty())
-            return FileError{path, reason};
-    }
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        return FileError{path, reasonFor(file, errno)};
-    errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        const int err = errno;
-        file.cancelWriting();
-        return FileError{path, reasonFor(file, err)};
-    }
-    errno = 0;
-    if (!file.commit())
-        return FileError{path, reasonFor(file, errno)};
-    return std::nullopt;
-}
-
-std::optional<FileError> copyFileSafely(const QString& from, const QString& to)
-{
-    QByteArray bytes;
-    if (auto failed = readFileBytes(from, bytes))
-        return failed;
-    return writeFileSafely(to, bytes);
-}
-
-std::optional<FileError> writeLines(const QString& path, const QStringList& lines)
+std::optional<FileError> writeLines(const QString& path, const QStringList& lines,
+                                    const SafeWriteOptions& options)
 {
     QByteArray bytes;
     if (auto bad = encodeLines(path, lines, bytes))
         return bad;
-    return writeFileSafely(path, bytes);
+    return writeFileSafely(path, bytes, options);
 }
 
 } // namespace kvarsel

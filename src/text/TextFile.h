@@ -3,10 +3,10 @@
 // line without an end; writing ends every line with CR LF and is atomic.
 
 #include "text/FileError.h"
+#include "text/SafeWrite.h"
 
 #include <QByteArray>
 #include <QStringList>
-#include <functional>
 #include <optional>
 
 namespace kvarsel {
@@ -32,20 +32,8 @@ LinesRead readLines(const QString& path);
 // cannot hold, naming its 1-based line; nothing is replaced by "?".
 std::optional<FileError> encodeLines(const QString& path, const QStringList& lines, QByteArray& out);
 
-// Writes bytes over a file through a temporary file renamed into place, so the
-// old file stays whole if anything fails. Returns the failure, or nothing.
-std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes);
-
-// Makes `to` a copy of `from`, atomically: the backup step of the savers that keep
-// one, done as a copy so the original never goes missing midway.
-std::optional<FileError> copyFileSafely(const QString& from, const QString& to);
-
 // encodeLines + writeFileSafely: the old file is untouched on any failure.
-std::optional<FileError> writeLines(const QString& path, const QStringList& lines);
-
-// Tests stand in for a failing disk: while set, every safe write asks the hook first
-// and fails with the reason it returns (an empty reason lets the write go on).
-using WriteFault = std::function<QString(const QString& path)>;
-void setWriteFaultForTesting(WriteFault fault);
+std::optional<FileError> writeLines(const QString& path, const QStringList& lines,
+                                    const SafeWriteOptions& options = {});
 
 } // namespace kvarsel

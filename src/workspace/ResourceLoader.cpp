@@ -1,6 +1,7 @@
 #include "workspace/ResourceLoader.h"
 
 #include "model/SplitLine.h"
+#include "text/SafeWrite.h"
 #include "text/TextFile.h"
 
 #include <QDir>
@@ -50,6 +51,13 @@ QStringList scriptFiles(const QString& kindDir, const QString& mask)
     return paths;
 }
 
+static QString outsideReason(const QString& path, const QString& what)
+{
+    return QStringLiteral("%1 на самом деле находится вне выбранного каталога ресурсов (%2), "
+                          "он не загружен")
+        .arg(what, QDir::toNativeSeparators(QFileInfo(path).canonicalFilePath()));
+}
+
 LoadResult loadResources(const QString& dir, const LineStores& stores, bool autoHideRussianString,
                          const LoadCallbacks& callbacks)
 {
@@ -57,12 +65,19 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
     for (LineStore* store : stores)
         store->Clear();
 
+    const QString root = QDir(dir).absolutePath();
     for (const ResourceKind kind : kAllKinds) {
         const KindInfo& info = kindInfo(kind);
         const int k = kindIndex(kind);
-        const QString kindDir = resourceSubDirectory(QDir(dir).absolutePath(), info.subDir);
+        const QString kindDir = resourceSubDirectory(root, info.subDir);
         if (kindDir.isEmpty())
             continue;
+        // A link out of the tree (an archive from somebody else may hold one) would
+        // make saving write over files the user never chose.
+        if (!liesWithin(kindDir, root)) {
+            result.errors.append(FileError{kindDir, outsideReason(kindDir, QStringLiteral("каталог"))});
+            continue;
+        }
         result.present[k] = true;
         const QStringList files = scriptFiles(kindDir, info.mask);
         if (callbacks.kindStarted)
@@ -72,7 +87,11 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
 
         std::vector<LineStore::Row> rows;
         for (qsizetype i = 0; i < files.size(); ++i) {
-            LinesRead read = readLines(files[i]);
+            LinesRead read;
+            if (QFileInfo::exists(files[i]) && !liesWithin(files[i], root))
+                read.error = FileError{files[i], outsideReason(files[i], QStringLiteral("сценарий"))};
+            else
+                read = readLines(files[i]);
             if (!read.ok()) {
                 // An unreadable script gets no rows at all, so saving never touches it.
                 result.errors.append(*read.error);

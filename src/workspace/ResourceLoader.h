@@ -43,6 +43,8 @@ struct LoadResult {
 
 // Empties all four stores, then reads Menu, Dialog, String and RcData in turn: per
 // file a marker row with its full path, then one row per line through SplitLine.
+// A kind's sub-directory or a script whose real path lies outside `dir` is not
+// read: it is named in the errors with the reason.
 LoadResult loadResources(const QString& dir, const LineStores& stores, bool autoHideRussianString,
                          const LoadCallbacks& callbacks = {});
 

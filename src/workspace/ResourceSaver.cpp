@@ -2,7 +2,14 @@
 
 #include "text/TextFile.h"
 
+#include <QFileInfo>
+
 namespace kvarsel {
+
+QString resourceDirectoryOf(const QString& scriptPath)
+{
+    return QFileInfo(QFileInfo(scriptPath).absolutePath()).absolutePath();
+}
 
 QStringList scriptLines(const LineStore& store, qsizetype markerRow)
 {
@@ -27,7 +34,11 @@ SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& cal
                 callbacks.rowReached(kind, i);
             if (!store.IsFileMarker(i))
                 continue;
-            if (auto error = writeLines(store.MarkerPath(i), scriptLines(store, i)))
+            // Checked again now, not only at load: a link changed since then must not
+            // carry the save out of the chosen directory.
+            const QString path = store.MarkerPath(i);
+            const SafeWriteOptions confined{LinkAtTarget::Follow, resourceDirectoryOf(path)};
+            if (auto error = writeLines(path, scriptLines(store, i), confined))
                 result.errors.append(*error);
             else
                 ++result.filesWritten;

@@ -19,7 +19,13 @@ struct SaveResult {
 // Rewrites every script from its marker row: one line per following row up to the
 // next marker, head & text & tail, Windows-1251, CR LF after every line. Each file
 // is replaced atomically; a failure is collected and the other files are still written.
+// A script whose real path has come to lie outside its resource directory is not
+// written and counts as a failure.
 SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& callbacks = {});
+
+// The resource directory a loaded script belongs to: a script's path is always
+// that directory, the kind's sub-directory and the file name.
+QString resourceDirectoryOf(const QString& scriptPath);
 
 // The lines one script would get: rows after marker `markerRow` up to the next marker.
 QStringList scriptLines(const LineStore& store, qsizetype markerRow);

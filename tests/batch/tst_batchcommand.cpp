@@ -114,7 +114,7 @@ private Q_SLOTS:
         const BatchCommand c =
             parseBatchCommand({"export", "res", "--output", "out/phrases.txt"}, kCwd);
         QCOMPARE(c.output, QStringLiteral("/home/u/work/out/phrases.txt"));
-        QVERIFY(c.workDir.isEmpty());
+        QCOMPARE(c.workDir, kCwd);
         // A directory whose name starts with a dash is reachable after "--".
         const BatchCommand dashed = parseBatchCommand({"stats", "--", "-res"}, kCwd);
         QCOMPARE(dashed.resourceDir, QStringLiteral("/home/u/work/-res"));

@@ -394,6 +394,42 @@ private Q_SLOTS:
         QCOMPARE(readLines(s.res + "/DepTrans.txt").lines, QStringList{"kept"});
         QVERIFY(s.console.outLines.isEmpty());
     }
+
+    // --output naming one of the program's inputs would overwrite it with phrases.
+    void exportRefusesAnInputAsOutput_data()
+    {
+        QTest::addColumn<QString>("output"); // relative to the scratch directory
+        QTest::addColumn<QString>("what");
+        QTest::newRow("script") << "res/string/strings.rc" << "сценарий";
+        QTest::newRow("script, other case") << "res/string/STRINGS.rc" << "сценарий";
+        QTest::newRow("link to a script") << "link.txt" << "сценарий";
+        QTest::newRow("user dictionary") << "work/user.DIC" << "словарь пользователя";
+        QTest::newRow("its backup") << "work/USER.old" << "резервная копия словаря пользователя";
+        QTest::newRow("settings") << "work/velmora.ini" << "файл настроек";
+        QTest::newRow("dictionary") << "work/a.dic" << "словарь";
+    }
+    void exportRefusesAnInputAsOutput()
+    {
+        QFETCH(QString, output);
+        QFETCH(QString, what);
+        Scratch s;
+        s.strings({"Open file"});
+        s.dictionary("User.dic", {"Exit", "Выход"});
+        s.dictionary("User.old", {"Exit", "Выйти"});
+        s.dictionary("a.dic", {"File", "Файл"});
+        s.file(s.work + "/velmora.ini", {"User.dic", "a.dic"});
+        QVERIFY(QFile::link(s.res + "/string/strings.rc", s.tmp.filePath("link.txt")));
+        const QString target = s.tmp.filePath(output);
+        const QString real = QFileInfo(target).exists() ? target : QString();
+        const QByteArray before = readBytes(QFileInfo(target).canonicalFilePath());
+        QCOMPARE(s.run({"export", s.res, "--output", target}), kExitUsage);
+        QCOMPARE(s.console.errLines.value(0),
+                 batch_texts::kProgram + ": " + batch_texts::outputIsInput(target, what));
+        QVERIFY(s.console.outLines.isEmpty());
+        if (!real.isEmpty())
+            QCOMPARE(readBytes(real), before);
+        QCOMPARE(QDir(s.work).entryList(QDir::Files).size(), 4);
+    }
 };
 
 QTEST_GUILESS_MAIN(BatchRunTest)

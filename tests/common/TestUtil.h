@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -75,6 +76,40 @@ struct Stores {
         rcdata{ResourceKind::RcData};
     LineStores all() { return {&menu, &dialog, &string, &rcdata}; }
     ConstLineStores constAll() const { return {&menu, &dialog, &string, &rcdata}; }
+};
+
+// A small tmpfs mounted over a directory for as long as this object lives: a disk
+// that really runs full. Mounting needs root (as in CI); `error` says why it failed.
+struct SmallDisk {
+    QString path;
+    QString error;
+    SmallDisk(const QString& dir, const QString& size)
+    {
+        QDir().mkpath(dir);
+        QProcess mount;
+        mount.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", dir});
+        if (!mount.waitForFinished(30000) || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0)
+            error = "mount: " + QString::fromLocal8Bit(mount.readAllStandardError()).trimmed() + mount.errorString();
+        else
+            path = dir;
+    }
+    ~SmallDisk()
+    {
+        if (!path.isEmpty() && QProcess::execute(QStringLiteral("umount"), {path}) != 0)
+            QProcess::execute(QStringLiteral("umount"), {"-l", path});
+    }
+    // Fills the disk up to the last `keepFree` bytes with the file `name`.
+    bool fill(const QString& name, qint64 keepFree = 0) const
+    {
+        QFile filler(path + "/" + name);
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Append))
+            return false;
+        const QByteArray block(512, 'x');
+        while (filler.write(block) == block.size() && filler.flush())
+            ;
+        filler.close();
+        return filler.resize(qMax<qint64>(0, filler.size() - keepFree));
+    }
 };
 
 } // namespace kvarsel::test

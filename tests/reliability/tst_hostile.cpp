@@ -1,6 +1,11 @@
 // Resource directories that hold what no script should: every entry is loaded
 // or named in a message, the rest loads, and nothing hangs.
 #include "TestUtil.h"
+#include "deferred/BilingualFile.h"
+#include "deferred/DeferredExport.h"
+#include "deferred/ExportList.h"
+#include "dictionary/DictionaryFiles.h"
+#include "dictionary/SaveUserDic.h"
 #include "text/TextFile.h"
 #include "workspace/ResourceSaver.h"
 
@@ -60,6 +65,140 @@ private Q_SLOTS:
             QCOMPARE(::lstat(QFile::encodeName(odd).constData(), &st), 0);
             QVERIFY(S_ISFIFO(st.st_mode));
         }
+    }
+
+    // A link out of the chosen tree, as an archive from somebody else may hold:
+    // not loaded, named with the reason, and never written. A link that stays
+    // inside the tree is an ordinary script.
+    void linksOutOfTheTree_data()
+    {
+        QTest::addColumn<QString>("link");   // in the resource directory
+        QTest::addColumn<QString>("target"); // relative to the scratch directory
+        QTest::addColumn<bool>("loaded");
+        QTest::newRow("script") << "menu/b.rc" << "outside/b.rc" << false;
+        QTest::newRow("kind directory") << "string" << "outside" << false;
+        QTest::newRow("script inside") << "menu/b.rc" << "res/shared/b.rc" << true;
+    }
+    void linksOutOfTheTree()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, target);
+        QFETCH(bool, loaded);
+        QTemporaryDir tmp;
+        const QString res = tmp.filePath("res");
+        QVERIFY(writeLinesRaw(res + "/menu/a.rc", {"MENUITEM \"Open\""}));
+        const QByteArray outside = cp1251Lines({"MENUITEM \"Theirs\""});
+        QVERIFY(writeBytes(tmp.filePath(target) + (target.endsWith(".rc") ? "" : "/b.rc"), outside));
+        QVERIFY(QFile::link(tmp.filePath(target), res + "/" + link));
+        Stores s;
+        const LoadResult r = loadResources(res, s.all(), false);
+        if (loaded) {
+            QVERIFY(r.errors.isEmpty());
+            QCOMPARE(s.menu.RowCount(), 4);
+            return;
+        }
+        QCOMPARE(r.errors.size(), 1);
+        QCOMPARE(r.errors[0].path, res + "/" + link);
+        QVERIFY2(r.errors[0].reason.contains("вне выбранного каталога ресурсов"), qPrintable(r.errors[0].reason));
+        QCOMPARE(s.menu.RowCount() + s.string.RowCount(), 2);
+        for (LineStore* store : s.all())
+            for (qsizetype i = 0; i < store->RowCount(); ++i)
+                store->ReplaceText(i, store->Text(i) + "!");
+        QVERIFY(saveResources(s.constAll()).errors.isEmpty());
+        QCOMPARE(readBytes(tmp.filePath(target) + (target.endsWith(".rc") ? "" : "/b.rc")), outside);
+    }
+
+    // A script turned into a link out of the tree after the load is not written
+    // through at save time either.
+    void saveChecksWhereTheScriptLies()
+    {
+        QTemporaryDir tmp;
+        const QString script = tmp.filePath("res/menu/a.rc");
+        QVERIFY(writeLinesRaw(script, {"MENUITEM \"Open\""}));
+        const QByteArray outside = cp1251Lines({"theirs"});
+        QVERIFY(writeBytes(tmp.filePath("outside.rc"), outside));
+        Stores s;
+        QVERIFY(loadResources(tmp.filePath("res"), s.all(), false).errors.isEmpty());
+        QVERIFY(QFile::remove(script));
+        QVERIFY(QFile::link(tmp.filePath("outside.rc"), script));
+        const SaveResult r = saveResources(s.constAll());
+        QCOMPARE(r.filesWritten, 0);
+        QCOMPARE(r.errors.size(), 1);
+        QCOMPARE(r.errors[0].path, script);
+        QCOMPARE(readBytes(tmp.filePath("outside.rc")), outside);
+        QVERIFY(QFileInfo(script).isSymLink());
+        // The same for the deferred-translation file of that directory.
+        QVERIFY(QFile::link(tmp.filePath("outside.rc"), tmp.filePath("res/DepTrans.txt")));
+        ExportList phrases;
+        phrases.Add("Open");
+        QVERIFY(writeDepTrans(tmp.filePath("res"), phrases));
+        QCOMPARE(readBytes(tmp.filePath("outside.rc")), outside);
+    }
+
+    // A backup is a new regular file: a link at its name is replaced, and the
+    // file it pointed to is left alone.
+    void backupsReplaceLinks_data()
+    {
+        QTest::addColumn<QString>("backup");
+        QTest::newRow("User.old") << "User.old";
+        QTest::newRow("bi.old") << "bi.old";
+    }
+    void backupsReplaceLinks()
+    {
+        QFETCH(QString, backup);
+        QTemporaryDir tmp;
+        const QString dir = tmp.filePath("w");
+        const QByteArray previous = cp1251Lines({"Open", "Открыть"});
+        const QByteArray foreign = cp1251Lines({"not yours"});
+        QVERIFY(writeBytes(tmp.filePath("foreign.txt"), foreign));
+        QVERIFY(writeBytes(dir + "/User.dic", previous));
+        QVERIFY(writeBytes(dir + "/bi.txt", previous));
+        QVERIFY(QFile::link(tmp.filePath("foreign.txt"), dir + "/" + backup));
+        if (backup == "User.old") {
+            CurrentDictionary dictionary;
+            QVERIFY(!LoadUserDictionary(dir, dictionary));
+            dictionary.AppendEntry("Save", "Сохранить");
+            QVERIFY(!SaveUserDic(dir, dictionary));
+        } else {
+            QVERIFY(!saveBilingualFile(dir + "/bi.txt", {"Save", "Сохранить"}));
+        }
+        QCOMPARE(readBytes(tmp.filePath("foreign.txt")), foreign);
+        QVERIFY(!QFileInfo(dir + "/" + backup).isSymLink());
+        QCOMPARE(readBytes(dir + "/" + backup), previous);
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
+    // The file's permissions survive the rename of a new file over it; a link the
+    // user made to their own file stays a link and the file it leads to changes,
+    // unless the write is a backup, which replaces the link itself.
+    void writerKeepsModeAndLinks_data()
+    {
+        QTest::addColumn<bool>("throughLink");
+        QTest::addColumn<int>("link");
+        QTest::newRow("plain file") << false << int(LinkAtTarget::Follow);
+        QTest::newRow("followed link") << true << int(LinkAtTarget::Follow);
+        QTest::newRow("replaced link") << true << int(LinkAtTarget::Replace);
+    }
+    void writerKeepsModeAndLinks()
+    {
+        QFETCH(bool, throughLink);
+        QFETCH(int, link);
+        QTemporaryDir tmp;
+        const QString file = tmp.filePath("file.txt");
+        QVERIFY(writeBytes(file, "old\r\n"));
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const QString name = throughLink ? tmp.filePath("link.txt") : file;
+        if (throughLink)
+            QVERIFY(QFile::link(file, name));
+        QVERIFY(!writeFileSafely(name, "new\r\n", SafeWriteOptions{LinkAtTarget(link), QString()}));
+        QCOMPARE(readBytes(name), QByteArray("new\r\n"));
+        const bool replaced = LinkAtTarget(link) == LinkAtTarget::Replace;
+        QCOMPARE(QFileInfo(name).isSymLink(), throughLink && !replaced);
+        QCOMPARE(readBytes(file), QByteArray(replaced ? "old\r\n" : "new\r\n"));
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, 0640u);
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), throughLink ? 2 : 1);
     }
 
     // Every byte value, NUL included, survives a load and a save.

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QToolButton>
+#include <unistd.h>
 
 using namespace kvarsel;
 using namespace kvarsel::test;
@@ -398,6 +399,54 @@ private Q_SLOTS:
         QCOMPARE(readBytes(ws.path("resources/dialog/about.rc")), about);
         // The other scripts were written.
         QVERIFY(readBytes(ws.path("resources/menu/main.rc")).contains(cp1251Lines({"    POPUP \"Файл\""})));
+    }
+
+    // The working directory on a disk that is really full: "Выход из программы"
+    // after a manual translation says the dictionary was not saved, keeps both
+    // User.dic and User.old as they were, and the program runs on; with room
+    // again, the same button saves.
+    void exitOnAFullDiskKeepsTheDictionary()
+    {
+        if (::geteuid() != 0)
+            QSKIP("mounting a small tmpfs needs root");
+        QTemporaryDir tmp;
+        const SmallDisk disk(tmp.filePath("disk"), "2m");
+        if (!disk.error.isEmpty())
+            QSKIP(qPrintable(disk.error));
+        QVERIFY(copyTree(demoDir(), disk.path));
+        QVERIFY(writeBytes(disk.path + "/User.old", cp1251Lines({"Ancient", "Древнее"})));
+        RecordingUiServices ui;
+        MainWindow w(disk.path, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(disk.path + "/resources");
+        ui.clipboard = QStringLiteral("Файл");
+        emit w.listView(ResourceKind::Menu)->doubleClicked(w.state().store(ResourceKind::Menu).index(4));
+        click(w.findChild<ManualTranslationDialog*>(), "ok");
+        QVERIFY(w.state().userDictionaryChanged);
+        const QByteArray user = readBytes(disk.path + "/User.dic");
+        const QByteArray old = readBytes(disk.path + "/User.old");
+        const QStringList names = QDir(disk.path).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY(disk.fill("filler"));
+
+        ui.messages.clear();
+        click(&w, "button7");
+        QCOMPARE(ui.quits, 0);
+        QCOMPARE(ui.messages.size(), 1);
+        QVERIFY2(ui.messages[0].text.contains(disk.path + "/User."), qPrintable(ui.messages[0].text));
+        QVERIFY(ui.messages[0].text.contains(QStringLiteral("нет места на диске")));
+        QVERIFY(w.isEnabled());
+        QCOMPARE(readBytes(disk.path + "/User.dic"), user);
+        QCOMPARE(readBytes(disk.path + "/User.old"), old);
+        QStringList now = QDir(disk.path).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(now.removeAll("filler"), 1);
+        QCOMPARE(now, names); // no temporary file left
+
+        QVERIFY(QFile::remove(disk.path + "/filler"));
+        click(&w, "button7");
+        QCOMPARE(readBytes(disk.path + "/User.old"), user);
+        QVERIFY(!w.state().userDictionaryChanged);
+        click(w.findChild<SaveResourcesDialog*>(), "no");
+        QCOMPARE(ui.quits, 1);
     }
 
     void closeBoxActsAsExit()

@@ -1,0 +1,356 @@
+#include "text/SafeWrite.h"
+
+#include "text/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <QSaveFile>
+#endif
+
+namespace kvarsel {
+
+static WriteFault& writeFault()
+{
+    static WriteFault fault;
+    return fault;
+}
+
+void setWriteFaultForTesting(WriteFault fault) { writeFault() = std::move(fault); }
+
+#ifdef Q_OS_UNIX
+
+namespace {
+
+QString fromNative(const QByteArray& path) { return QFile::decodeName(path); }
+
+QByteArray toNative(const QString& path)
+{
+    return QFile::encodeName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+}
+
+QByteArray parentOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray nameOf(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
+
+QByteArray joined(const QByteArray& dir, const QByteArray& name)
+{
+    return dir.endsWith('/') ? dir + name : dir + '/' + name;
+}
+
+// The file a chain of symbolic links at `path` ends in; `path` itself when it is
+// no link. A chain that ends nowhere gives the name it points to, as creating the
+// file there is what writing through it would do.
+bool followLinks(QByteArray& path, int& err)
+{
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0) {
+            if (errno == ENOENT)
+                return true;
+            err = errno;
+            return false;
+        }
+        if (!S_ISLNK(st.st_mode))
+            return true;
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(path.constData(), target.data(), size_t(target.size()));
+        if (n < 0) {
+            err = errno;
+            return false;
+        }
+        target.truncate(n);
+        path = target.startsWith('/') ? target : joined(parentOf(path), target);
+        path = QFile::encodeName(QDir::cleanPath(QFile::decodeName(path)));
+    }
+    err = ELOOP;
+    return false;
+}
+
+bool realPath(const QByteArray& path, QByteArray& real)
+{
+    char buffer[PATH_MAX];
+    if (!::realpath(path.constData(), buffer))
+        return false;
+    real = buffer;
+    return true;
+}
+
+// The real path of `path` with every link resolved, also for a file not yet there.
+bool canonical(const QByteArray& path, QByteArray& real)
+{
+    if (realPath(path, real))
+        return true;
+    QByteArray final = path;
+    int err = 0;
+    if (!followLinks(final, err))
+        return false;
+    QByteArray dir;
+    if (!realPath(parentOf(final), dir))
+        return false;
+    real = joined(dir, nameOf(final));
+    return true;
+}
+
+bool inside(const QByteArray& real, const QByteArray& dir)
+{
+    return real == dir || real.startsWith(dir.endsWith('/') ? dir : dir + '/');
+}
+
+// A descriptor closed on every way out unless handed over by release().
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    int release() { return std::exchange(fd, -1); }
+};
+
+QByteArray uniqueName(const QByteArray& dir, const QByteArray& name)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray suffix(6, '0');
+    for (char& c : suffix)
+        c = letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+    return joined(dir, name + '.' + suffix);
+}
+
+bool writeAll(int fd, const QByteArray& bytes, int& err)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(qMin<qsizetype>(left, 1 << 30)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            return false;
+        }
+        if (n == 0) {
+            err = ENOSPC;
+            return false;
+        }
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+// Syncs a directory so a rename in it survives a power cut. File systems that
+// cannot sync a directory say so with EINVAL; that is no failure of the save.
+int syncDirectory(const QByteArray& dir)
+{
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return 0; // a directory that may be written but not read: nothing to sync through
+    int err = 0;
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
+        err = errno;
+    ::close(fd);
+    return err;
+}
+
+} // namespace
+
+QString realFilePath(const QString& path)
+{
+    QByteArray real;
+    return canonical(toNative(path), real) ? fromNative(real) : QString();
+}
+
+bool liesWithin(const QString& path, const QString& dir)
+{
+    QByteArray realDir, realFile;
+    return realPath(toNative(dir), realDir) && canonical(toNative(path), realFile) &&
+           inside(realFile, realDir);
+}
+
+std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,
+                                         const SafeWriteOptions& options)
+{
+    if (const WriteFault& fault = writeFault()) {
+        const QString reason = fault(path);
+        if (!reason.isEmpty())
+            return FileError{path, reason};
+    }
+    const auto failed = [&path](int err) { return FileError{path, reasonForErrno(err)}; };
+
+    int err = 0;
+    QByteArray final = toNative(path);
+    if (options.link == LinkAtTarget::Follow && !followLinks(final, err))
+        return failed(err);
+    QByteArray dir;
+    if (!realPath(parentOf(final), dir))
+        return failed(errno);
+    const QByteArray name = nameOf(final);
+    final = joined(dir, name);
+    if (!options.within.isEmpty()) {
+        QByteArray root;
+        if (!realPath(toNative(options.within), root) || !inside(final, root))
+            return FileError{path, QStringLiteral("файл на самом деле находится вне каталога «%1» (%2), "
+                                                  "запись туда запрещена")
+                                       .arg(QDir::toNativeSeparators(options.within),
+                                            QDir::toNativeSeparators(fromNative(final)))};
+    }
+
+    struct stat old;
+    const bool existed = ::lstat(final.constData(), &old) == 0;
+    if (existed) {
+        if (S_ISDIR(old.st_mode))
+            return FileError{path, QStringLiteral("это каталог, а не файл")};
+        if (!S_ISREG(old.st_mode) && !(S_ISLNK(old.st_mode) && options.link == LinkAtTarget::Replace))
+            return FileError{path, QStringLiteral("это не обычный файл (канал или устройство)")};
+    } else if (errno != ENOENT) {
+        return failed(errno);
+    }
+    const bool keepMode = existed && S_ISREG(old.st_mode);
+
+    // The temporary file: a fresh name in the same directory, so the rename stays
+    // on one file system and is atomic.
+    QByteArray temp;
+    Descriptor file;
+    for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
+        temp = uniqueName(dir, name);
+        file.fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (file.fd < 0 && errno != EEXIST)
+            return failed(errno);
+    }
+    if (file.fd < 0)
+        return failed(EEXIST);
+    const auto abandon = [&](int error) {
+        if (file.fd >= 0)
+            ::close(file.release());
+        ::unlink(temp.constData());
+        return failed(error);
+    };
+
+    if (keepMode) {
+        // The new file keeps the old one's permissions and, where allowed, its owner.
+        if (::fchmod(file.fd, old.st_mode & 07777) != 0)
+            return abandon(errno);
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            (void)!::fchown(file.fd, old.st_uid, old.st_gid);
+    }
+    if (!writeAll(file.fd, bytes, err))
+        return abandon(err);
+#ifdef Q_OS_LINUX
+    if (::fdatasync(file.fd) != 0)
+#else
+    if (::fsync(file.fd) != 0)
+#endif
+        return abandon(errno);
+    if (::close(file.release()) != 0)
+        return abandon(errno);
+
+    // A second name for the old file (or for the link a backup replaces), so it
+    // can be put back if the directory cannot be synced after the rename. Where
+    // hard links are not possible the save goes on without that way back.
+    QByteArray keep;
+    if (existed) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray candidate = uniqueName(dir, name);
+            if (::linkat(AT_FDCWD, final.constData(), AT_FDCWD, candidate.constData(), 0) == 0) {
+                keep = candidate;
+                break;
+            }
+            if (errno != EEXIST)
+                break;
+        }
+    }
+    if (::rename(temp.constData(), final.constData()) != 0) {
+        const int error = errno;
+        if (!keep.isEmpty())
+            ::unlink(keep.constData());
+        return abandon(error);
+    }
+    if (const int error = syncDirectory(dir)) {
+        if (!keep.isEmpty())
+            ::rename(keep.constData(), final.constData());
+        else if (!existed)
+            ::unlink(final.constData());
+        // With neither, the new file stays: better than no file at the name at all.
+        syncDirectory(dir);
+        return failed(error);
+    }
+    if (!keep.isEmpty())
+        ::unlink(keep.constData());
+    return std::nullopt;
+}
+
+#else // not Q_OS_UNIX
+
+QString realFilePath(const QString& path)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (!real.isEmpty())
+        return real;
+    const QString dir = QFileInfo(path).absoluteDir().canonicalPath();
+    return dir.isEmpty() ? QString() : QDir(dir).filePath(QFileInfo(path).fileName());
+}
+
+bool liesWithin(const QString& path, const QString& dir)
+{
+    const QString root = QFileInfo(dir).canonicalFilePath();
+    const QString real = realFilePath(path);
+    return !root.isEmpty() && (real == root || real.startsWith(root + QLatin1Char('/')));
+}
+
+std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,
+                                         const SafeWriteOptions& options)
+{
+    if (const WriteFault& fault = writeFault()) {
+        const QString reason = fault(path);
+        if (!reason.isEmpty())
+            return FileError{path, reason};
+    }
+    if (!options.within.isEmpty() && !liesWithin(path, options.within))
+        return FileError{path, QStringLiteral("файл на самом деле находится вне каталога «%1», запись туда запрещена")
+                                   .arg(QDir::toNativeSeparators(options.within))};
+    if (options.link == LinkAtTarget::Replace && QFileInfo(path).isSymLink() && !QFile::remove(path))
+        return FileError{path, QStringLiteral("не удалось заменить ссылку")};
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly))
+        return FileError{path, reasonFor(file, errno)};
+    errno = 0;
+    // QSaveFile renames even when the flush inside commit() fails: flush and check first.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const int err = errno;
+        file.cancelWriting();
+        return FileError{path, reasonFor(file, err)};
+    }
+    errno = 0;
+    if (!file.commit())
+        return FileError{path, reasonFor(file, errno)};
+    return std::nullopt;
+}
+
+#endif
+
+std::optional<FileError> copyFileSafely(const QString& from, const QString& to)
+{
+    QByteArray bytes;
+    if (auto failed = readFileBytes(from, bytes))
+        return failed;
+    return writeFileSafely(to, bytes, SafeWriteOptions{LinkAtTarget::Replace, QString()});
+}
+
+} // namespace kvarsel

@@ -1,0 +1,54 @@
+#pragma once
+// The one way this program writes a file: the bytes go into a new temporary file
+// in the target's directory, every write, the sync to disk and the close are
+// checked, and only then is it renamed over the target and the directory synced.
+// On any failure the target is byte for byte what it was and no temporary file
+// stays behind; success means the whole file is on disk.
+
+#include "text/FileError.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace kvarsel {
+
+// What a write does with a symbolic link at the target's name.
+enum class LinkAtTarget {
+    Follow,  // the file the link leads to is replaced and the link kept (the user's own files)
+    Replace, // the link itself gives way to a new regular file (backups: never written through)
+};
+
+struct SafeWriteOptions {
+    LinkAtTarget link = LinkAtTarget::Follow;
+    // When set, the write is refused unless the file really (links resolved) lies
+    // in this directory or below it.
+    QString within;
+};
+
+// Writes `bytes` as the whole new content of `path`. Returns the failure, or nothing.
+std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,
+                                         const SafeWriteOptions& options = {});
+
+// Makes `to` a copy of `from`: the backup step of the savers that keep one, done as
+// a copy so the original never goes missing midway. `to` is always a new regular
+// file; a link at its name is replaced, never written through.
+std::optional<FileError> copyFileSafely(const QString& from, const QString& to);
+
+// The real path of `path`, every link resolved; for a file not there yet, where it
+// would be created. Empty when its directory cannot be resolved.
+QString realFilePath(const QString& path);
+
+// Whether `path` really lies in `dir` or below it once every link in either is
+// resolved. A missing `path` counts by its directory, so a file about to be
+// created is judged by where it would be created.
+bool liesWithin(const QString& path, const QString& dir);
+
+// Tests stand in for a failing disk above the system calls: while set, every safe
+// write asks the hook first and fails with the reason it returns (an empty reason
+// lets the write go on).
+using WriteFault = std::function<QString(const QString& path)>;
+void setWriteFaultForTesting(WriteFault fault);
+
+} // namespace kvarsel

@@ -1,0 +1,293 @@
+// A failing disk for one directory, preloaded (LD_PRELOAD) into a child process:
+// after a number of calls succeed, writes, syncs or renames of files under that
+// directory fail with the chosen error, as a full or broken disk makes them fail.
+// Everything else goes straight to the C library.
+//
+//   KVARSEL_FAULT_DIR    directory, as its real path; files at or below it are affected
+//   KVARSEL_FAULT_CALL   write (write, pwrite, writev), sync (fsync, fdatasync)
+//                        or rename (rename, renameat, renameat2)
+//   KVARSEL_FAULT_AFTER  how many such calls succeed first (default 0)
+//   KVARSEL_FAULT_COUNT  how many fail then (default: all that follow)
+//   KVARSEL_FAULT_ERRNO  ENOSPC or EIO (default ENOSPC)
+//
+// Plain C library calls only: this runs inside another program, before and
+// around its own start-up.
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE
+#endif
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/types.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+namespace {
+
+enum Family { kNone, kWrite, kSync, kRename };
+
+constexpr int kMaxFd = 65536;
+std::atomic<unsigned char> g_tracked[kMaxFd]; // fds opened on a file under the directory
+std::atomic<long> g_calls{0};
+
+const char* faultDir()
+{
+    static const char* dir = std::getenv("KVARSEL_FAULT_DIR");
+    return dir && *dir ? dir : nullptr;
+}
+
+Family faultFamily()
+{
+    static const Family family = [] {
+        const char* call = std::getenv("KVARSEL_FAULT_CALL");
+        if (!call)
+            return kNone;
+        if (!std::strcmp(call, "write"))
+            return kWrite;
+        if (!std::strcmp(call, "sync"))
+            return kSync;
+        if (!std::strcmp(call, "rename"))
+            return kRename;
+        return kNone;
+    }();
+    return family;
+}
+
+long numberFrom(const char* name, long fallback)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? std::strtol(value, nullptr, 10) : fallback;
+}
+
+int faultErrno()
+{
+    const char* value = std::getenv("KVARSEL_FAULT_ERRNO");
+    if (value && !std::strcmp(value, "EIO"))
+        return EIO;
+    return ENOSPC;
+}
+
+bool underDir(const char* path)
+{
+    const char* dir = faultDir();
+    if (!dir || !path)
+        return false;
+    const size_t n = std::strlen(dir);
+    return std::strncmp(path, dir, n) == 0 && (path[n] == '/' || path[n] == '\0');
+}
+
+// The absolute form of `path` as seen from `dirfd` (AT_FDCWD: the current directory).
+void absolute(int dirfd, const char* path, char* out, size_t size)
+{
+    if (path[0] == '/') {
+        std::snprintf(out, size, "%s", path);
+        return;
+    }
+    char base[PATH_MAX] = "";
+    if (dirfd == AT_FDCWD) {
+        if (!getcwd(base, sizeof base))
+            base[0] = '\0';
+    } else {
+        char link[64];
+        std::snprintf(link, sizeof link, "/proc/self/fd/%d", dirfd);
+        const ssize_t len = readlink(link, base, sizeof base - 1);
+        base[len > 0 ? len : 0] = '\0';
+    }
+    std::snprintf(out, size, "%s/%s", base, path);
+}
+
+void track(int fd)
+{
+    if (fd < 0 || fd >= kMaxFd)
+        return;
+    char link[64];
+    char path[PATH_MAX];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t len = readlink(link, path, sizeof path - 1);
+    path[len > 0 ? len : 0] = '\0';
+    g_tracked[fd].store(len > 0 && underDir(path) ? 1 : 0);
+}
+
+bool trackedFd(int fd) { return fd >= 0 && fd < kMaxFd && g_tracked[fd].load() != 0; }
+
+// Counts a call of `family` on the directory; true when this one is to fail.
+bool shouldFail(Family family)
+{
+    if (family != faultFamily())
+        return false;
+    const long call = ++g_calls;
+    const long after = numberFrom("KVARSEL_FAULT_AFTER", 0);
+    const long count = numberFrom("KVARSEL_FAULT_COUNT", -1);
+    if (call <= after || (count >= 0 && call > after + count))
+        return false;
+    errno = faultErrno();
+    return true;
+}
+
+template <typename F>
+F next(const char* name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+bool takesMode(int flags)
+{
+#ifdef O_TMPFILE
+    if ((flags & O_TMPFILE) == O_TMPFILE)
+        return true;
+#endif
+    return (flags & O_CREAT) != 0;
+}
+
+} // namespace
+
+#define MODE_ARG(flags)                                                                            \
+    mode_t mode = 0;                                                                               \
+    if (takesMode(flags)) {                                                                        \
+        va_list args;                                                                              \
+        va_start(args, flags);                                                                     \
+        mode = mode_t(va_arg(args, int));                                                          \
+        va_end(args);                                                                              \
+    }
+
+extern "C" {
+
+int open(const char* path, int flags, ...)
+{
+    MODE_ARG(flags)
+    static auto real = next<int (*)(const char*, int, ...)>("open");
+    const int fd = real(path, flags, mode);
+    track(fd);
+    return fd;
+}
+
+int open64(const char* path, int flags, ...)
+{
+    MODE_ARG(flags)
+    static auto real = next<int (*)(const char*, int, ...)>("open64");
+    const int fd = real(path, flags, mode);
+    track(fd);
+    return fd;
+}
+
+int openat(int dirfd, const char* path, int flags, ...)
+{
+    MODE_ARG(flags)
+    static auto real = next<int (*)(int, const char*, int, ...)>("openat");
+    const int fd = real(dirfd, path, flags, mode);
+    track(fd);
+    return fd;
+}
+
+int openat64(int dirfd, const char* path, int flags, ...)
+{
+    MODE_ARG(flags)
+    static auto real = next<int (*)(int, const char*, int, ...)>("openat64");
+    const int fd = real(dirfd, path, flags, mode);
+    track(fd);
+    return fd;
+}
+
+int creat(const char* path, mode_t mode)
+{
+    static auto real = next<int (*)(const char*, mode_t)>("creat");
+    const int fd = real(path, mode);
+    track(fd);
+    return fd;
+}
+
+int close(int fd)
+{
+    static auto real = next<int (*)(int)>("close");
+    if (fd >= 0 && fd < kMaxFd)
+        g_tracked[fd].store(0);
+    return real(fd);
+}
+
+ssize_t write(int fd, const void* buffer, size_t count)
+{
+    static auto real = next<ssize_t (*)(int, const void*, size_t)>("write");
+    if (trackedFd(fd) && shouldFail(kWrite))
+        return -1;
+    return real(fd, buffer, count);
+}
+
+ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset)
+{
+    static auto real = next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
+    if (trackedFd(fd) && shouldFail(kWrite))
+        return -1;
+    return real(fd, buffer, count, offset);
+}
+
+ssize_t pwrite64(int fd, const void* buffer, size_t count, off64_t offset)
+{
+    static auto real = next<ssize_t (*)(int, const void*, size_t, off64_t)>("pwrite64");
+    if (trackedFd(fd) && shouldFail(kWrite))
+        return -1;
+    return real(fd, buffer, count, offset);
+}
+
+ssize_t writev(int fd, const struct iovec* iov, int count)
+{
+    static auto real = next<ssize_t (*)(int, const struct iovec*, int)>("writev");
+    if (trackedFd(fd) && shouldFail(kWrite))
+        return -1;
+    return real(fd, iov, count);
+}
+
+int fsync(int fd)
+{
+    static auto real = next<int (*)(int)>("fsync");
+    if (trackedFd(fd) && shouldFail(kSync))
+        return -1;
+    return real(fd);
+}
+
+int fdatasync(int fd)
+{
+    static auto real = next<int (*)(int)>("fdatasync");
+    if (trackedFd(fd) && shouldFail(kSync))
+        return -1;
+    return real(fd);
+}
+
+static bool renameUnderDir(int olddirfd, const char* oldpath, int newdirfd, const char* newpath)
+{
+    char from[PATH_MAX + 64], to[PATH_MAX + 64];
+    absolute(olddirfd, oldpath, from, sizeof from);
+    absolute(newdirfd, newpath, to, sizeof to);
+    return underDir(from) || underDir(to);
+}
+
+int rename(const char* oldpath, const char* newpath)
+{
+    static auto real = next<int (*)(const char*, const char*)>("rename");
+    if (renameUnderDir(AT_FDCWD, oldpath, AT_FDCWD, newpath) && shouldFail(kRename))
+        return -1;
+    return real(oldpath, newpath);
+}
+
+int renameat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath)
+{
+    static auto real = next<int (*)(int, const char*, int, const char*)>("renameat");
+    if (renameUnderDir(olddirfd, oldpath, newdirfd, newpath) && shouldFail(kRename))
+        return -1;
+    return real(olddirfd, oldpath, newdirfd, newpath);
+}
+
+int renameat2(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, unsigned flags)
+{
+    static auto real = next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
+    if (renameUnderDir(olddirfd, oldpath, newdirfd, newpath) && shouldFail(kRename))
+        return -1;
+    return real(olddirfd, oldpath, newdirfd, newpath, flags);
+}
+
+} // extern "C"

@@ -1,0 +1,295 @@
+// Saves on a disk that really fails. kvarsel-batch and the crash child run with a
+// preloaded library that makes write, sync or rename calls under their directory
+// fail with ENOSPC or EIO; and, where a tmpfs may be mounted, on a disk that is
+// really full. Every file must then be byte for byte old or new, no temporary
+// file may stay, and the failure must be reported with exit status 1.
+#include "TestUtil.h"
+
+#include "text/FileError.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QRegularExpression>
+#include <cerrno>
+#include <unistd.h>
+
+using namespace kvarsel;
+using namespace kvarsel::test;
+
+namespace {
+
+using Snapshot = QMap<QString, QByteArray>; // relative path -> bytes
+
+Snapshot snapshot(const QString& dir)
+{
+    Snapshot files;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        files[QDir(dir).relativeFilePath(f)] = readBytes(f);
+    }
+    return files;
+}
+
+void restore(const QString& dir, const Snapshot& files)
+{
+    for (auto i = files.cbegin(); i != files.cend(); ++i)
+        writeBytes(dir + "/" + i.key(), i.value());
+}
+
+QStringList stringTable(int file, int count)
+{
+    QStringList lines{"STRINGTABLE", "BEGIN"};
+    for (int i = 0; i < count; ++i)
+        lines << QStringLiteral("    IDS_%1_%2 \"Open\"").arg(file).arg(i);
+    return lines << "END";
+}
+
+// The files an operation starts from, relative to its directory.
+Snapshot fixture(const QString& op)
+{
+    if (op == "translate" || op == "scripts" || op == "export")
+        return {{"d.dic", cp1251Lines({"Open", "Открыть файл"})},
+                {"res/string/s1.rc", cp1251Lines(stringTable(1, 20))},
+                {"res/string/s2.rc", cp1251Lines(stringTable(2, 20))},
+                {"res/string/s3.rc", cp1251Lines(stringTable(3, 20))},
+                {"res/DepTrans.txt", cp1251Lines({"Old phrase"})}};
+    if (op == "userdic")
+        return {{"User.dic", cp1251Lines({"Open", "Открыть"})}, {"User.old", cp1251Lines({"Ancient", "Древнее"})}};
+    if (op == "settings")
+        return {{"velmora.ini", cp1251Lines({"User.dic", "a.dic"})},
+                {"User.dic", cp1251Lines({"x", "y"})},
+                {"a.dic", cp1251Lines({"x", "y"})}};
+    if (op == "deptrans")
+        return {{"DepTrans.txt", cp1251Lines({"Old phrase"})}, {"menu/a.rc", "x\r\n"}};
+    if (op == "bilingual")
+        return {{"bi.txt", cp1251Lines({"Open", "Открыть", "Save", "Сохранить"})},
+                {"bi.old", cp1251Lines({"older", "старше"})}};
+    return {};
+}
+
+struct Outcome {
+    int status = -1;
+    QString out, err;
+};
+
+Outcome runWithFaults(const QString& op, const QString& dir, const QProcessEnvironment& faults)
+{
+    QString program = QStringLiteral(KVARSEL_CRASH_CHILD);
+    QStringList args{op, dir};
+    if (op == "translate") {
+        program = QStringLiteral(KVARSEL_BATCH);
+        args = QStringList{"translate", dir + "/res", "--workdir", dir, "--dictionary", dir + "/d.dic"};
+    } else if (op == "export") {
+        program = QStringLiteral(KVARSEL_BATCH);
+        args = QStringList{"export", dir + "/res"};
+    } else if (op == "scripts") {
+        args = QStringList{op, dir + "/res"};
+    } else if (op == "bilingual") {
+        args = QStringList{op, dir + "/bi.txt"};
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& key : faults.keys())
+        env.insert(key, faults.value(key));
+    env.insert("LD_PRELOAD", QStringLiteral(KVARSEL_DISK_FAULT));
+    env.insert("KVARSEL_FAULT_DIR", dir);
+    // A sanitizer runtime wants to be first in the list of libraries; this one is harmless before it.
+    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setWorkingDirectory(dir);
+    child.start(program, args);
+    Outcome outcome;
+    if (!child.waitForFinished(120000) || child.exitStatus() != QProcess::NormalExit)
+        return outcome;
+    outcome.status = child.exitCode();
+    outcome.out = QString::fromUtf8(child.readAllStandardOutput());
+    outcome.err = QString::fromUtf8(child.readAllStandardError());
+    return outcome;
+}
+
+qsizetype scriptsReportedWritten(const QString& out)
+{
+    const auto match = QRegularExpression(QStringLiteral("Записано сценариев: (\\d+)")).match(out);
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}
+
+// Every file old or new, nothing else there: what is wrong, or nothing. Counts the
+// scripts that are new.
+QString checkOldOrNew(const Snapshot& now, const Snapshot& before, const Snapshot& after, qsizetype& scriptsNew)
+{
+    scriptsNew = 0;
+    for (auto i = now.cbegin(); i != now.cend(); ++i) {
+        const QString& name = i.key();
+        if (!before.contains(name) && !after.contains(name))
+            return "left behind: " + name;
+        const bool old = before.contains(name) && i.value() == before[name];
+        const bool whole = after.contains(name) && i.value() == after[name];
+        if (!old && !whole)
+            return "neither old nor new: " + name;
+        scriptsNew += name.endsWith(".rc") && whole && !old;
+    }
+    for (const QString& name : before.keys())
+        if (!now.contains(name))
+            return "gone: " + name;
+    return QString();
+}
+
+} // namespace
+
+class DiskFaultTest : public QObject {
+    Q_OBJECT
+    QMap<QString, Snapshot> m_after; // each operation's files after a save that went well
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        for (const QString op : {"translate", "scripts", "export", "userdic", "settings", "deptrans", "bilingual"}) {
+            QTemporaryDir tmp;
+            const QString dir = QFileInfo(tmp.path()).canonicalFilePath();
+            restore(dir, fixture(op));
+            const Outcome ok = runWithFaults(op, dir, {});
+            QVERIFY2(ok.status == 0, qPrintable(op + ": " + ok.err));
+            m_after[op] = snapshot(dir);
+            QVERIFY2(m_after[op] != fixture(op), qPrintable(op));
+        }
+    }
+
+    // Which call fails, after how many went through, with which error. `failing` is
+    // the file whose save fails: named in the message, its old bytes kept; with
+    // `untouched` no file at all may change.
+    void failingCall_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<bool>("untouched");
+        const QList<std::pair<QString, QString>> ops{{"translate", "res/string/s1.rc"},
+                                                     {"scripts", "res/string/s1.rc"},
+                                                     {"export", "res/DepTrans.txt"},
+                                                     {"userdic", "User.old"},
+                                                     {"settings", "velmora.ini"},
+                                                     {"deptrans", "DepTrans.txt"},
+                                                     {"bilingual", "bi.old"}};
+        for (const auto& [op, first] : ops) {
+            for (const QString call : {"write", "sync", "rename"})
+                for (const QString error : {"ENOSPC", "EIO"})
+                    QTest::addRow("%s %s %s", qPrintable(op), qPrintable(call), qPrintable(error))
+                        << op << call << 0 << -1 << error << first << true;
+            // The file synced and renamed, then the directory cannot be synced: the
+            // old file is put back.
+            QTest::addRow("%s directory sync", qPrintable(op)) << op << "sync" << 1 << 1 << "EIO" << first << false;
+        }
+        // Later files of a run fail after earlier ones were written whole.
+        QTest::newRow("translate second write") << "translate" << "write" << 1 << -1 << "ENOSPC" << "res/string/s2.rc" << false;
+        QTest::newRow("translate third rename") << "translate" << "rename" << 2 << -1 << "EIO" << "res/string/s3.rc" << false;
+        QTest::newRow("userdic after backup") << "userdic" << "write" << 1 << -1 << "ENOSPC" << "User.dic" << false;
+        QTest::newRow("bilingual after backup") << "bilingual" << "rename" << 1 << -1 << "EIO" << "bi.txt" << false;
+    }
+    void failingCall()
+    {
+        QFETCH(QString, op);
+        QFETCH(QString, call);
+        QFETCH(int, after);
+        QFETCH(int, count);
+        QFETCH(QString, error);
+        QFETCH(QString, failing);
+        QFETCH(bool, untouched);
+        QTemporaryDir tmp;
+        const QString dir = QFileInfo(tmp.path()).canonicalFilePath();
+        const Snapshot before = fixture(op);
+        restore(dir, before);
+        QProcessEnvironment faults;
+        faults.insert("KVARSEL_FAULT_CALL", call);
+        faults.insert("KVARSEL_FAULT_AFTER", QString::number(after));
+        faults.insert("KVARSEL_FAULT_COUNT", QString::number(count));
+        faults.insert("KVARSEL_FAULT_ERRNO", error);
+
+        const Outcome outcome = runWithFaults(op, dir, faults);
+        QCOMPARE(outcome.status, 1);
+        QVERIFY2(outcome.err.contains(reasonForErrno(error == "EIO" ? EIO : ENOSPC)), qPrintable(outcome.err));
+        QVERIFY2(outcome.err.contains(dir + "/" + failing), qPrintable(outcome.err));
+        const Snapshot now = snapshot(dir);
+        if (untouched)
+            QCOMPARE(now, before);
+        QVERIFY2(now.value(failing) == before.value(failing), qPrintable(failing));
+        qsizetype scriptsNew = 0;
+        const QString wrong = checkOldOrNew(now, before, m_after[op], scriptsNew);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+        // Success is claimed only for what is whole on disk.
+        if (op == "translate")
+            QCOMPARE(scriptsReportedWritten(outcome.out), scriptsNew);
+        else
+            QVERIFY(!outcome.out.contains("done") && !outcome.out.contains("Записано фраз"));
+    }
+
+    // The same on a disk that is really full: a small tmpfs, mounted where the
+    // test may (as root), with many scripts that grow as they are translated.
+    void reallyFullDisk()
+    {
+        if (::geteuid() != 0)
+            QSKIP("mounting a small tmpfs needs root; the full disk was only simulated above");
+        QTemporaryDir tmp;
+        const QString base = QFileInfo(tmp.path()).canonicalFilePath();
+        const QString dir = base + "/disk";
+        QVERIFY(QDir().mkpath(dir));
+        const SmallDisk disk(dir, "1000k");
+        if (!disk.error.isEmpty())
+            QSKIP(qPrintable(disk.error + "; the full disk was only simulated above"));
+
+        // 120 scripts of just under 4 KB, the size of a tmpfs page: translated, each
+        // needs a second page, so the disk runs out midway through the save.
+        Snapshot before;
+        for (int f = 0; f < 120; ++f)
+            before[QStringLiteral("res/string/s%1.rc").arg(f, 3, 10, QChar(u'0'))] = cp1251Lines(stringTable(f, 220)).left(4000);
+        before["res/DepTrans.txt"] = cp1251Lines({"Old phrase"});
+        restore(dir, before);
+        const QString dictionary = base + "/d.dic";
+        QVERIFY(writeBytes(dictionary, cp1251Lines({"Open", "Открыть файл"})));
+
+        const auto translate = [&](const QString& where) {
+            QProcess batch;
+            batch.start(KVARSEL_BATCH, {"translate", where + "/res", "--workdir", base, "--dictionary", dictionary});
+            batch.waitForFinished(120000);
+            return Outcome{batch.exitCode(), QString::fromUtf8(batch.readAllStandardOutput()),
+                           QString::fromUtf8(batch.readAllStandardError())};
+        };
+        QTemporaryDir roomy;
+        restore(roomy.path(), before);
+        QCOMPARE(translate(roomy.path()).status, 0);
+        const Snapshot after = snapshot(roomy.path());
+
+        // Fill the disk, then leave room for about ten scripts' growth.
+        QVERIFY(disk.fill("filler", 10 * 4096));
+        const Snapshot filled = snapshot(dir);
+        Snapshot expectedAfter = after;
+        expectedAfter["filler"] = filled["filler"];
+        before.insert("filler", filled["filler"]);
+
+        const Outcome full = translate(dir);
+        QCOMPARE(full.status, 1);
+        QVERIFY2(full.err.contains(reasonForErrno(ENOSPC)), qPrintable(full.err));
+        qsizetype written = 0;
+        const QString wrong = checkOldOrNew(snapshot(dir), before, expectedAfter, written);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+        QVERIFY2(written > 0 && written < 120, qPrintable(QString::number(written)));
+        qInfo("full tmpfs: %lld of 120 scripts written whole, the others kept", qlonglong(written));
+        QCOMPARE(scriptsReportedWritten(full.out), written);
+
+        // Export over an existing DepTrans.txt on the disk now full to the last page.
+        QVERIFY(disk.fill("filler2"));
+        QProcess batch;
+        batch.start(KVARSEL_BATCH, {"export", dir + "/res"});
+        batch.waitForFinished(120000);
+        QCOMPARE(batch.exitCode(), 1);
+        QVERIFY(!QString::fromUtf8(batch.readAllStandardOutput()).contains("Записано фраз"));
+        QCOMPARE(readBytes(dir + "/res/DepTrans.txt"), before["res/DepTrans.txt"]);
+        QCOMPARE(QDir(dir + "/res").entryList(QDir::Files | QDir::Hidden), QStringList{"DepTrans.txt"});
+    }
+};
+
+QTEST_GUILESS_MAIN(DiskFaultTest)
+#include "tst_diskfault.moc"
