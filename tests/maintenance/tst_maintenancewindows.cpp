@@ -219,21 +219,21 @@ private Q_SLOTS:
 
     void editorForgetsAHitWhoseRowWasRemovedMeanwhile()
     {
-        Fixture f({"Open", "", "Save", "Сохранить"});
+        Fixture f({"Open", "Открыть", "", "Save", "Сохранить"});
         UserDictionaryEditor* editor = f.openEditor();
         child<QLineEdit>(editor, "patternBox")->setText("сохранить");
         button(editor, "searchButton")->click();
-        QCOMPARE(editor->search().foundRow(), 5);
+        QCOMPARE(editor->search().foundRow(), 6);
         button(editor, "exitButton")->click();
-        // The optimiser's "Выход" removes the empty row 3.
+        // The optimiser's "Выход" removes the stray empty row 4.
         UserDictionaryOptimizer* optimizer = f.openOptimizer();
         button(optimizer, "exitButton")->click();
-        QCOMPARE(f.rows(), (QStringList{"Open", "Save", "Сохранить"}));
+        QCOMPARE(f.rows(), (QStringList{"Open", "Открыть", "Save", "Сохранить"}));
         f.openEditor();
         QVERIFY(!button(editor, "okButton")->isEnabled());
         typeInto(child<QLineEdit>(editor, "changeBox"), "Записать");
         button(editor, "okButton")->click();
-        QCOMPARE(f.rows(), (QStringList{"Open", "Save", "Сохранить"}));
+        QCOMPARE(f.rows(), (QStringList{"Open", "Открыть", "Save", "Сохранить"}));
     }
 
     // ---- Optimizer ----
@@ -396,7 +396,7 @@ private Q_SLOTS:
         QCOMPARE(f.rows(), (QStringList{"A", "Б", "C", "Д"}));
     }
 
-    void repairDeletesTheReportedRow()
+    void repairDeletesTheReportedEntry()
     {
         Fixture f({"Open", "Открыть", "Файл", "File", "Save", "Сохранить", "Copy", "Копия", "Cut", "Вырезать"});
         UserDictionaryOptimizer* optimizer = f.openOptimizer();
@@ -410,9 +410,8 @@ private Q_SLOTS:
         QCOMPARE(selectedRow(optimizer), 4);
         QCOMPARE(child<QLineEdit>(optimizer, "repairBox")->text(), QString("Файл"));
         button(optimizer, "deleteRowButton")->click();
-        QCOMPARE(f.rows().mid(0, 3), (QStringList{"Open", "Открыть", "File"}));
-        QCOMPARE(child<QLineEdit>(optimizer, "repairBox")->text(), QString("Save"));
-        QCOMPARE(selectedRow(optimizer), 5);
+        QCOMPARE(f.rows().mid(0, 3), (QStringList{"Open", "Открыть", "Save"}));
+        QVERIFY(!child<QGroupBox>(optimizer, "repairFrame")->isVisible());
     }
 
     void repairChangeAndSkip()
@@ -436,17 +435,19 @@ private Q_SLOTS:
 
     void exitReportsShiftedPairing()
     {
-        Fixture f({"Open", "", "Save", "Сохранить"});
+        // An empty source row before a translation: it may be an entry without its
+        // source, or a stray line; it goes alone and the user is told.
+        Fixture f({"Open", "Открыть", "", "Копия", "Cut", "Вырезать"});
         UserDictionaryOptimizer* optimizer = f.openOptimizer();
         button(optimizer, "exitButton")->click();
         QCOMPARE(f.services.messages.size(), 1);
         QCOMPARE(f.services.messages.first().title, QString("Кварсел"));
         QCOMPARE(f.services.messages.first().icon, MessageIcon::Information);
         QVERIFY(f.services.messages.first().text.contains("«Проверить на ошибки»"));
-        QCOMPARE(f.rows(), (QStringList{"Open", "Save", "Сохранить"}));
+        QCOMPARE(f.rows(), (QStringList{"Open", "Открыть", "Копия", "Cut", "Вырезать"}));
         f.openOptimizer();
         button(optimizer, "checkButton")->click();
-        QCOMPARE(child<QLineEdit>(optimizer, "repairBox")->text(), QString("Save"));
+        QCOMPARE(child<QLineEdit>(optimizer, "repairBox")->text(), QString("Копия"));
     }
 };
 
