@@ -1,6 +1,7 @@
 #include "deferred/AutoTranslationEditor.h"
 
 #include "deferred/BilingualFile.h"
+#include "text/LineText.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
 
@@ -117,6 +118,12 @@ void AutoTranslationEditor::showPair()
 
 void AutoTranslationEditor::acceptPair()
 {
+    const QString problem = lineTextProblem(m_translation->toPlainText(), LineTextRole::Translation);
+    if (!problem.isEmpty()) {
+        m_main.services().message(this, texts::kTitle, problem, MessageIcon::Stop);
+        m_translation->setFocus();
+        return;
+    }
     if (!m_review.Accept(m_main.state(), m_translation->toPlainText()))
         return;
     if (m_review.BilingualList().isEmpty())

@@ -276,6 +276,39 @@ private Q_SLOTS:
                  QStringList({"Open file", "Открыть файл", "Save", "Сохранить"}));
     }
 
+    // What the review's "OK" must not record: the pair stays, nothing is applied.
+    void reviewRefusesATranslationThatCannotBeStored_data()
+    {
+        QTest::addColumn<QString>("translation");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("pasted line break") << "Сохранить\nВторая" << "перевод строки";
+        QTest::newRow("outside the code page") << "Сохранить \u2713" << "U+2713";
+    }
+
+    void reviewRefusesATranslationThatCannotBeStored()
+    {
+        QFETCH(QString, translation);
+        QFETCH(QString, says);
+        Fixture f;
+        const QString res = f.makeResources({"Save", "Exit"});
+        const QString bi = res + QStringLiteral("/bi.txt");
+        QVERIFY(test::writeLinesRaw(bi, {"Save", "Сохранить", "Exit", "Выход"}));
+        f.services.openFileAnswers << bi;
+        f.pressDeferred();
+        AutoTranslationEditor* e = f.editor();
+        const QStringList before = f.main->state().dictionary().rows();
+        f.translationBox()->setPlainText(translation);
+        f.button(e, "ok")->click();
+        QCOMPARE(f.services.messages.size(), 1);
+        QCOMPARE(f.services.messages.first().icon, MessageIcon::Stop);
+        QVERIFY2(f.services.messages.first().text.contains(says), qPrintable(f.services.messages.first().text));
+        QVERIFY(e->isVisible());
+        QCOMPARE(f.sourceBox(), QStringLiteral("Save"));
+        QCOMPARE(f.translationBox()->toPlainText(), translation);
+        QCOMPARE(f.main->state().dictionary().rows(), before);
+        QCOMPARE(f.texts(ResourceKind::String), QStringList({"Save", "Exit"}));
+    }
+
     void acceptingTheLastPairLeavesOnlyTheBackup()
     {
         Fixture f;

@@ -6,6 +6,7 @@
 #include "RecordingUiServices.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -91,6 +92,14 @@ void clickRow(QWidget* w, int row, bool twice = false)
 }
 
 // Types over the whole box as a user would (QTest::keyClicks takes only ASCII).
+// Pastes over the whole box through the clipboard, as a user brings in a copied line.
+void pasteInto(QLineEdit* box, const QString& text)
+{
+    QApplication::clipboard()->setText(text);
+    box->selectAll();
+    box->paste();
+}
+
 void typeInto(QLineEdit* box, const QString& text)
 {
     box->selectAll();
@@ -234,6 +243,57 @@ private Q_SLOTS:
         typeInto(child<QLineEdit>(editor, "changeBox"), "Записать");
         button(editor, "okButton")->click();
         QCOMPARE(f.rows(), (QStringList{"Open", "Открыть", "Save", "Сохранить"}));
+    }
+
+    // A pasted line break would split one row of User.dic in two and move every
+    // later entry; a character the file cannot hold could not be written.
+    void boxesRefuseWhatUserDicCannotHold_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("says");
+        for (const char* box : {"editor", "newValue", "repair"}) {
+            QTest::addRow("%s, LF", box) << box << "Store\nSecond" << "перевод строки";
+            QTest::addRow("%s, CR LF", box) << box << "Store\r\nSecond" << "перевод строки";
+            QTest::addRow("%s, CR", box) << box << "Store\rSecond" << "перевод строки";
+            QTest::addRow("%s, outside the code page", box) << box << "Store \u2713" << "U+2713";
+        }
+    }
+
+    void boxesRefuseWhatUserDicCannotHold()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, says);
+        Fixture f(box == "repair" ? QStringList{"Open", "Открыть", "Store", "Store"} : kFileGroup);
+        QLineEdit* edit = nullptr;
+        QPushButton* apply = nullptr;
+        QWidget* window = nullptr;
+        if (box == "editor") {
+            window = f.openEditor();
+            child<QLineEdit>(window, "patternBox")->setText("файл");
+            button(window, "searchButton")->click();
+            edit = child<QLineEdit>(window, "changeBox");
+            apply = button(window, "okButton");
+        } else {
+            window = f.openOptimizer();
+            button(window, box == "repair" ? "checkButton" : "continueButton")->click();
+            edit = child<QLineEdit>(window, box == "repair" ? "repairBox" : "newValueBox");
+            apply = button(window, box == "repair" ? "changeRowButton" : "useNewValueButton");
+        }
+        const QStringList before = f.rows();
+        pasteInto(edit, text);
+        QCOMPARE(edit->text(), text);
+        apply->click();
+        QCOMPARE(f.services.messages.size(), 1);
+        QCOMPARE(f.services.messages.first().icon, MessageIcon::Stop);
+        QVERIFY2(f.services.messages.first().text.contains(says), qPrintable(f.services.messages.first().text));
+        QCOMPARE(f.rows(), before);
+        QVERIFY(window->isVisible());
+        if (box == "newValue")
+            QVERIFY(child<QGroupBox>(window, "choiceFrame")->isVisible());
+        if (box == "repair")
+            QVERIFY(child<QGroupBox>(window, "repairFrame")->isVisible());
     }
 
     // ---- Optimizer ----
