@@ -1,7 +1,6 @@
 #include "deferred/AutoTranslationEditor.h"
 
 #include "deferred/BilingualFile.h"
-#include "text/LineText.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
 
@@ -118,7 +117,7 @@ void AutoTranslationEditor::showPair()
 
 void AutoTranslationEditor::acceptPair()
 {
-    const QString problem = lineTextProblem(m_translation->toPlainText(), LineTextRole::Translation);
+    const QString problem = BilingualReview::Refusal(m_translation->toPlainText());
     if (!problem.isEmpty()) {
         m_main.services().message(this, texts::kTitle, problem, MessageIcon::Stop);
         m_translation->setFocus();

@@ -277,15 +277,17 @@ private Q_SLOTS:
     }
 
     // What the review's "OK" must not record: the pair stays, nothing is applied.
-    void reviewRefusesATranslationThatCannotBeStored_data()
+    void reviewRefusesAnEmptyOrUnstorableTranslation_data()
     {
         QTest::addColumn<QString>("translation");
         QTest::addColumn<QString>("says");
+        QTest::newRow("empty") << "" << "пустым";
+        QTest::newRow("blanks only") << "   " << "пустым";
         QTest::newRow("pasted line break") << "Сохранить\nВторая" << "перевод строки";
         QTest::newRow("outside the code page") << "Сохранить \u2713" << "U+2713";
     }
 
-    void reviewRefusesATranslationThatCannotBeStored()
+    void reviewRefusesAnEmptyOrUnstorableTranslation()
     {
         QFETCH(QString, translation);
         QFETCH(QString, says);
@@ -307,6 +309,11 @@ private Q_SLOTS:
         QCOMPARE(f.translationBox()->toPlainText(), translation);
         QCOMPARE(f.main->state().dictionary().rows(), before);
         QCOMPARE(f.texts(ResourceKind::String), QStringList({"Save", "Exit"}));
+        // The source kept as its own translation is an answer the review takes.
+        f.translationBox()->setPlainText(QStringLiteral("Save"));
+        f.button(e, "ok")->click();
+        QCOMPARE(f.sourceBox(), QStringLiteral("Exit"));
+        QCOMPARE(f.main->state().dictionary().rows().last(2), QStringList({"Save", "Save"}));
     }
 
     void acceptingTheLastPairLeavesOnlyTheBackup()
