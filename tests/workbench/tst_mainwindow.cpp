@@ -177,6 +177,35 @@ private Q_SLOTS:
         QCOMPARE(readBytes(ws.path("velmora.ini")), cp1251Lines({"User.dic"}));
     }
 
+    // The refusal writes nothing: "Отмена" after it leaves the next start as it was.
+    void refusedOkThenCancelKeepsTheSettingsFile()
+    {
+        Workspace ws(false);
+        for (const char* f : {"User.dic", "a.dic"})
+            QVERIFY(writeLinesRaw(ws.path(f), {"x", "y"}));
+        QVERIFY(writeLinesRaw(ws.path("velmora.ini"), {"User.dic", "a.dic"}));
+        const QByteArray before = readBytes(ws.path("velmora.ini"));
+        {
+            RecordingUiServices ui;
+            MainWindow w(ws.dir, ui);
+            QVERIFY(w.start());
+            SettingsDialog* s = w.settingsDialog();
+            click(&w, "button5");
+            click(s, "disconnectAll");
+            child<QCheckBox>(s, "userFirst")->setChecked(false);
+            ui.messages.clear();
+            click(s, "ok");
+            QCOMPARE(ui.messages.size(), 1);
+            QVERIFY(s->isVisible());
+            QCOMPARE(readBytes(ws.path("velmora.ini")), before);
+            click(s, "cancel");
+        }
+        RecordingUiServices ui;
+        MainWindow again(ws.dir, ui);
+        QVERIFY(again.start());
+        QCOMPARE(again.state().connectedDictionaries, (QStringList{ws.path("User.dic"), ws.path("a.dic")}));
+    }
+
     void cancelKeepsControlsButNotPanel()
     {
         Workspace ws;
