@@ -194,8 +194,11 @@ bool MainWindow::start()
 
 QString MainWindow::resourcesDirectory() const
 {
-    // A dialog destroyed by "Отмена" comes back at the working directory.
-    return m_resources ? m_resources->chosenDirectory() : m_state.workDir();
+    // After "Отмена" destroyed the dialog, the scripts in memory still came from
+    // the directory they were loaded from.
+    if (m_resources)
+        return m_resources->chosenDirectory();
+    return m_state.loadedResourcesDir.isEmpty() ? m_state.workDir() : m_state.loadedResourcesDir;
 }
 
 void MainWindow::setResourcesDirectory(const QString& dir)

@@ -3,11 +3,13 @@
 #include "deferred/DeferredTranslationDialog.h"
 #include "text/TextFile.h"
 #include "workbench/MainWindow.h"
+#include "workspace/ResourcesDialog.h"
 
 #include "RecordingUiServices.h"
 #include "TestUtil.h"
 
 #include <QGroupBox>
+#include <QPointer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -149,6 +151,29 @@ private Q_SLOTS:
         QCOMPARE(readLines(res + QStringLiteral("/DepTrans.txt")).lines,
                  QStringList({"Line one \\n Line two", "Open file", "Save"}));
         QCOMPARE(f.exportWindow()->exportList().Count(), 3);
+    }
+
+    // "Отмена" in a resources dialog opened after the load destroys it; the export
+    // still goes where the scripts in memory came from, and says so.
+    void exportAfterCancelledResourcesDialogWritesWhereTheScriptsCameFrom()
+    {
+        Fixture f;
+        const QString res = f.makeResources({"Save"});
+        const QString other = f.makeResources({"Open"}, QStringLiteral("other"));
+        f.main->loadResourcesFrom(res);
+        f.main->findChild<QAbstractButton*>(QStringLiteral("button0"))->click();
+        QPointer<ResourcesDialog> dialog = f.main->findChild<ResourcesDialog*>();
+        QVERIFY(dialog);
+        dialog->setChosenDirectory(other);
+        f.button(dialog, "cancel")->click();
+        QTRY_VERIFY(dialog.isNull());
+        f.pressDeferred();
+        f.button(f.exportWindow(), "continue")->click();
+        QCOMPARE(readLines(res + QStringLiteral("/DepTrans.txt")).lines, QStringList({"Save"}));
+        QVERIFY(!QFileInfo::exists(f.path(QStringLiteral("work/DepTrans.txt"))));
+        QVERIFY(!QFileInfo::exists(other + QStringLiteral("/DepTrans.txt")));
+        QCOMPARE(f.services.messages.size(), 1);
+        QVERIFY(f.services.messages[0].text.endsWith(QDir::toNativeSeparators(res)));
     }
 
     void exportWithoutEnglishReturnsToManualMode()
