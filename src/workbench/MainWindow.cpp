@@ -238,8 +238,15 @@ void MainWindow::applyLoadResult(const LoadResult& result)
     for (const ResourceKind kind : kAllKinds)
         if (result.noScripts[size_t(kindIndex(kind))])
             listView(kind)->setEnabled(false); // stays disabled for the rest of the run
-    if (result.visibleKind)
-        showKindList(*result.visibleKind);
+    if (result.visibleKind) {
+        // The tab follows the list shown, so the selection and the panels speak of
+        // the rows the user sees; panels 3 and 5 are set as a tab switch sets them.
+        const int index = kindIndex(*result.visibleKind);
+        if (m_tabs->currentIndex() != index)
+            m_tabs->setCurrentIndex(index);
+        else
+            onTabChanged(index);
+    }
     m_buttons[AutoTranslate]->setEnabled(result.anyRows);
     Q_EMIT resourcesLoaded();
 }

@@ -249,8 +249,11 @@ private Q_SLOTS:
         QVERIFY(w.button(MainWindow::AutoTranslate)->isEnabled());
         QCOMPARE(w.visibleList(), w.listView(ResourceKind::Menu));
         QCOMPARE(w.visibleList()->model()->index(4, 0).data().toString(), QStringLiteral("File"));
-        // Loading does not touch the panels; the tab switch does, without the blank.
-        QCOMPARE(w.panel(5)->text(), QStringLiteral("0"));
+        // Loading selects the tab of the list shown and sets the panels as a tab
+        // switch does, without the blank.
+        QCOMPARE(w.tabBar()->currentIndex(), 0);
+        QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
+        QCOMPARE(w.panel(5)->text(), QString::number(w.state().store(ResourceKind::Menu).RowCount() - 1));
         w.tabBar()->setCurrentIndex(1);
         QCOMPARE(w.visibleList(), w.listView(ResourceKind::Dialog));
         QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
@@ -263,6 +266,28 @@ private Q_SLOTS:
         QCOMPARE(ui.quits, 1);
         QCOMPARE(readBytes(ws.path("User.dic")), user);
         QVERIFY(!QFileInfo::exists(ws.path("User.old")));
+    }
+
+    // Without a menu sub-directory the Dialog rows show, under the "Dialog" tab, and
+    // the advance after a manual translation goes through the Dialog rows.
+    void loadSelectsTheTabOfTheListShown()
+    {
+        Workspace ws;
+        QVERIFY(QDir(ws.path("resources/menu")).removeRecursively());
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.path("resources"));
+        QCOMPARE(w.visibleList(), w.listView(ResourceKind::Dialog));
+        QCOMPARE(w.tabBar()->currentIndex(), 1);
+        QCOMPARE(w.state().currentKind(), ResourceKind::Dialog);
+        QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
+        QCOMPARE(w.panel(5)->text(), QString::number(w.state().store(ResourceKind::Dialog).RowCount() - 1));
+        // A later load brings the tab back to the list it shows.
+        w.tabBar()->setCurrentIndex(2);
+        w.loadResourcesFrom(ws.path("resources"));
+        QCOMPARE(w.tabBar()->currentIndex(), 1);
+        QCOMPARE(w.state().currentKind(), ResourceKind::Dialog);
     }
 
     void cancelDestroysResourcesDialog()
