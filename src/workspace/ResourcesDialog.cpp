@@ -11,7 +11,9 @@
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStorageInfo>
@@ -30,6 +32,10 @@ const QString kCancel = QStringLiteral("Отмена");
 const QString kNotReady = QStringLiteral("Устройство не готово");
 const QString kNotReadyTitle = QStringLiteral("Выбор файлов ресурсов");
 const QString kTitle = kProductName;
+QString noSuchDirectory(const QString& path)
+{
+    return QStringLiteral("Каталог «%1» не найден.").arg(path);
+}
 const QString kSomeNotRead = QStringLiteral("Не все файлы ресурсов удалось прочитать; они не загружены:");
 
 QString loadingCaption(ResourceKind kind)
@@ -60,10 +66,10 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
     m_tree->header()->hide();
     m_tree->setRootIndex(m_fsModel->index(QDir::rootPath()));
 
-    m_chosenLabel = new QLabel;
-    m_chosenLabel->setObjectName(QStringLiteral("chosenDirectory"));
-    m_chosenLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_chosenLabel->setWordWrap(true);
+    // The chosen directory, and a box to type a path into: Enter goes there.
+    m_chosenBox = new QLineEdit;
+    m_chosenBox->setObjectName(QStringLiteral("chosenDirectory"));
+    m_chosenBox->installEventFilter(this);
 
     m_modeLabel = new QLabel(texts::kHideRussianMode);
     m_modeLabel->setObjectName(QStringLiteral("modeLabel"));
@@ -100,7 +106,7 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
     dirLabel->setBuddy(m_tree);
     layout->addWidget(dirLabel);
     layout->addWidget(m_tree, 1);
-    layout->addWidget(m_chosenLabel);
+    layout->addWidget(m_chosenBox);
     layout->addWidget(m_modeLabel);
     layout->addLayout(buttons);
 
@@ -144,8 +150,45 @@ void ResourcesDialog::setChosenDirectory(const QString& dir)
     const int at = m_volumes->findData(root);
     if (at >= 0)
         m_volumes->setCurrentIndex(at);
-    m_chosenLabel->setText(QDir::toNativeSeparators(m_chosen));
+    m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
     revealChosen();
+}
+
+void ResourcesDialog::goToTypedPath()
+{
+    const QString typed = QDir::fromNativeSeparators(m_chosenBox->text().trimmed());
+    if (typed.isEmpty() || QDir::cleanPath(QDir(m_chosen).absoluteFilePath(typed)) == m_chosen) {
+        m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+        return;
+    }
+    // A relative path is taken from the directory chosen so far.
+    const QString path = QDir::cleanPath(QDir(m_chosen).absoluteFilePath(typed));
+    if (!QFileInfo(path).isDir()) {
+        m_main.services().beep();
+        m_main.services().message(this, texts::kTitle, texts::noSuchDirectory(QDir::toNativeSeparators(path)),
+                                  MessageIcon::Stop);
+        m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+        return;
+    }
+    setChosenDirectory(path);
+}
+
+bool ResourcesDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_chosenBox) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            // Enter in the box chooses the typed directory; it must not reach "ОК".
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                goToTypedPath();
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            // A path typed but not confirmed is not the chosen one: show the chosen one again.
+            m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+        }
+    }
+    return SecondaryWindow::eventFilter(watched, event);
 }
 
 void ResourcesDialog::revealChosen()

@@ -11,6 +11,9 @@
 
 #include <QCheckBox>
 #include <QDirIterator>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QTreeView>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -304,6 +307,54 @@ private Q_SLOTS:
         QTRY_VERIFY(dialog.isNull());
         QCOMPARE(w.resourcesDirectory(), ws.dir);
         QCOMPARE(w.state().totalRows(), 0);
+    }
+
+    // The tree opens on the chosen directory, expanded and in view, even among
+    // hundreds of siblings; a path typed into the box under the tree goes there.
+    void resourcesTreeShowsTheChosenDirectory()
+    {
+        Workspace ws;
+        for (int i = 0; i < 300; ++i)
+            QVERIFY(QDir(ws.dir).mkpath(QStringLiteral("d%1/sub").arg(i, 3, 10, QChar(u'0'))));
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        // The dialog opens on the program's current directory.
+        const QString cwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(ws.path("d250")));
+        click(&w, "button0");
+        QVERIFY(QDir::setCurrent(cwd));
+        auto* dialog = w.findChild<ResourcesDialog*>();
+        auto* tree = child<QTreeView>(dialog, "directoryTree");
+        QVERIFY(tree);
+        const auto fsModel = [tree] { return qobject_cast<QFileSystemModel*>(tree->model()); };
+        const auto shown = [&](const QString& dir) {
+            const QModelIndex current = tree->currentIndex();
+            return fsModel()->filePath(current) == dir && tree->isExpanded(current) &&
+                   tree->viewport()->rect().contains(tree->visualRect(current).center());
+        };
+        QTRY_VERIFY(shown(ws.path("d250")));
+        // Directories read later in the background must not move it away again.
+        QTest::qWait(1500);
+        QVERIFY(shown(ws.path("d250")));
+
+        auto* box = child<QLineEdit>(dialog, "chosenDirectory");
+        QVERIFY(box);
+        QCOMPARE(box->text(), QDir::toNativeSeparators(ws.path("d250")));
+        box->setText(QDir::toNativeSeparators(ws.path("resources")));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(dialog->chosenDirectory(), ws.path("resources"));
+        QVERIFY(dialog->okEnabled());
+        QVERIFY(dialog->isVisible()); // Enter in the box chooses, it does not load
+        QCOMPARE(w.state().totalRows(), 0);
+        QTRY_VERIFY(shown(ws.path("resources")));
+
+        box->setText(ws.path("no-such-directory"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(ui.beeps, 1);
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(dialog->chosenDirectory(), ws.path("resources"));
+        QCOMPARE(box->text(), QDir::toNativeSeparators(ws.path("resources")));
     }
 
     void volumeThatCannotBeEntered()
