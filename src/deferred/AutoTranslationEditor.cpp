@@ -57,6 +57,7 @@ AutoTranslationEditor::AutoTranslationEditor(MainWindow& main) : SecondaryWindow
     m_restore = makeButton(texts::kRestore, "restore");
     m_forward = makeButton(texts::kForward, "forward");
     m_exit = makeButton(texts::kExit, "exit");
+    setEscapeButton(m_exit);
 
     auto* fileRow = new QHBoxLayout;
     auto* fileLabel = new QLabel(texts::kFile);

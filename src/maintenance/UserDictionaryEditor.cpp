@@ -44,6 +44,7 @@ UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionar
     m_change->setObjectName(QStringLiteral("changeBox"));
     m_ok = makeButton(kOk, "okButton", this);
     auto* exitButton = makeButton(kExit, "exitButton", this);
+    setEscapeButton(exitButton);
 
     auto* patternRow = new QHBoxLayout;
     patternRow->addWidget(m_pattern, 1);

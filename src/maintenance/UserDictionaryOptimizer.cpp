@@ -118,6 +118,7 @@ void UserDictionaryOptimizer::buildUi()
     m_continue = makeButton(kContinue, "continueButton", this);
     m_check = makeButton(kCheck, "checkButton", this);
     auto* exitButton = makeButton(kExit, "exitButton", this);
+    setEscapeButton(exitButton);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_continue);
     bottom->addWidget(m_check);

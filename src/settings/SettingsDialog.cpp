@@ -81,6 +81,7 @@ SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_mai
     ok->setDefault(true);
     auto* cancel = new QPushButton(texts::kCancel);
     cancel->setObjectName(QStringLiteral("cancel"));
+    setEscapeButton(cancel);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_path, 1);
     buttons->addWidget(ok);

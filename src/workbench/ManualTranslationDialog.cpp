@@ -44,6 +44,7 @@ ManualTranslationDialog::ManualTranslationDialog(MainWindow& main) : SecondaryWi
     m_ok->setDefault(true);
     m_cancel = new QPushButton(texts::kCancel);
     m_cancel->setObjectName(QStringLiteral("cancel"));
+    setEscapeButton(m_cancel);
     // Not auto-default: Enter on the focused "Отмена" still means "OK".
     m_cancel->setAutoDefault(false);
 

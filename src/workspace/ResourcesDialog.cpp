@@ -84,6 +84,7 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
     m_ok->setDefault(true);
     m_cancel = new QPushButton(texts::kCancel);
     m_cancel->setObjectName(QStringLiteral("cancel"));
+    setEscapeButton(m_cancel);
     m_progress = new QProgressBar;
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->setTextVisible(false);
