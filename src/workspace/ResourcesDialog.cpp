@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTimer>
@@ -65,6 +66,8 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
         m_tree->hideColumn(c);
     m_tree->header()->hide();
     m_tree->setRootIndex(m_fsModel->index(QDir::rootPath()));
+    m_tree->installEventFilter(this);
+    m_tree->viewport()->installEventFilter(this);
 
     // The chosen directory, and a box to type a path into: Enter goes there.
     m_chosenBox = new QLineEdit;
@@ -117,6 +120,19 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
         if (m_chosen.startsWith(loaded))
             revealChosen();
     });
+    // The model fills and sorts a directory in the background, after it was shown:
+    // rows arriving above the chosen directory would push it out of view. It is
+    // kept in view until the user takes the tree in hand.
+    const auto keepInView = [this] {
+        if (m_keepChosenInView)
+            QTimer::singleShot(0, this, [this] {
+                if (m_keepChosenInView && m_tree->currentIndex().isValid())
+                    m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::EnsureVisible);
+            });
+    };
+    connect(m_fsModel, &QAbstractItemModel::layoutChanged, this, keepInView);
+    connect(m_fsModel, &QAbstractItemModel::rowsInserted, this, keepInView);
+    connect(m_tree->verticalScrollBar(), &QScrollBar::sliderPressed, this, [this] { m_keepChosenInView = false; });
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ResourcesDialog::onTreeCurrentChanged);
     connect(m_volumes, &QComboBox::activated, this,
@@ -176,6 +192,11 @@ void ResourcesDialog::goToTypedPath()
 
 bool ResourcesDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_tree || watched == m_tree->viewport()) {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::Wheel || type == QEvent::KeyPress)
+            m_keepChosenInView = false;
+    }
     if (watched == m_chosenBox) {
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
@@ -204,6 +225,7 @@ void ResourcesDialog::revealChosen()
         m_tree->setCurrentIndex(index);
     m_tree->expand(index);
     m_settingDirectory = false;
+    m_keepChosenInView = true;
     // Expanding lays the tree out later; scroll once that is done.
     QTimer::singleShot(0, this, [this] {
         m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);

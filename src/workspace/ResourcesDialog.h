@@ -63,6 +63,7 @@ private:
     QPushButton* m_cancel = nullptr;
     QProgressBar* m_progress = nullptr;
     bool m_settingDirectory = false;
+    bool m_keepChosenInView = false; // until the user scrolls, clicks or types in the tree
 };
 
 } // namespace kvarsel
