@@ -1,5 +1,6 @@
 #include "workbench/MainWindow.h"
 
+#include "dictionary/DictionaryFiles.h"
 #include "dictionary/SaveUserDic.h"
 #include "settings/SettingsDialog.h"
 #include "workbench/AutoTranslation.h"
@@ -160,6 +161,13 @@ void MainWindow::buildUi()
     m_panels[1]->setText(panel_texts::kRowLabel);
     m_panels[3]->setText(panel_texts::kOfLabel);
     m_panels[5]->setText(panel_texts::kRemainingLabel);
+    // Panel 7 is never cut: it is as wide as the longest text it can show (up to two
+    // digit dictionary numbers) in the panel's own font.
+    for (const QString& longest : {dictionaryStatusText(98, 99, false), dictionary_texts::kUserDictionary}) {
+        m_panels[6]->setText(longest);
+        m_panels[6]->setMinimumWidth(qMax(m_panels[6]->minimumWidth(), m_panels[6]->sizeHint().width()));
+    }
+    m_panels[6]->clear();
     const int stretch[8] = {3, 0, 1, 0, 1, 0, 3, 2};
     for (int p = 0; p < 8; ++p)
         statusBar()->addWidget(m_panels[size_t(p)], stretch[p]);

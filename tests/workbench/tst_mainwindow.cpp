@@ -9,7 +9,9 @@
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QScopeGuard>
 #include <QDirIterator>
 #include <QFileSystemModel>
 #include <QLineEdit>
@@ -355,6 +357,44 @@ private Q_SLOTS:
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(dialog->chosenDirectory(), ws.path("resources"));
         QCOMPARE(box->text(), QDir::toNativeSeparators(ws.path("resources")));
+    }
+
+    // At the window's default size every text panel 7 can show is whole, with the
+    // desktop's font and with a larger one.
+    void dictionaryPanelFitsItsTexts_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("pointSize");
+        for (const int size : {0, 13}) {
+            QTest::addRow("user dictionary, %d pt", size) << QStringLiteral("Пользовательский словарь") << size;
+            QTest::addRow("one digit, %d pt", size) << QStringLiteral("Словарь № 2 из  4 используемых") << size;
+            QTest::addRow("two digits, %d pt", size) << QStringLiteral("Словарь № 12 из  14 используемых") << size;
+        }
+    }
+
+    void dictionaryPanelFitsItsTexts()
+    {
+        QFETCH(QString, status);
+        QFETCH(int, pointSize);
+        const QFont desktopFont = QApplication::font();
+        auto restoreFont = qScopeGuard([&] { QApplication::setFont(desktopFont); });
+        if (pointSize > 0) {
+            QFont larger = desktopFont;
+            larger.setPointSize(pointSize);
+            QApplication::setFont(larger);
+        }
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.state().setDictionaryStatus(status);
+        QCoreApplication::processEvents();
+        QLabel* panel = w.panel(7);
+        QCOMPARE(panel->text(), status);
+        QVERIFY2(panel->contentsRect().width() >= panel->fontMetrics().horizontalAdvance(status),
+                 qPrintable(QStringLiteral("%1 < %2").arg(panel->contentsRect().width()).arg(
+                     panel->fontMetrics().horizontalAdvance(status))));
     }
 
     void volumeThatCannotBeEntered()
