@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
 
-ensure_packages "${BUILD_PACKAGES[@]}" fonts-dejavu-core adwaita-icon-theme
+ensure_packages "${BUILD_PACKAGES[@]}" "${QT_TRANSLATION_PACKAGES[@]}" fonts-dejavu-core adwaita-icon-theme
 configure_and_build build/release Release -DKVARSEL_BUILD_TESTS=OFF
 
 # The program works in its current directory; give it a copy so the samples in

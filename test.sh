@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
 
-ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${QT_TRANSLATION_PACKAGES[@]}"
 configure_and_build build/test Debug -DKVARSEL_BUILD_TESTS=ON -DKVARSEL_WERROR=ON
 ctest --test-dir build/test --output-on-failure -j2
 

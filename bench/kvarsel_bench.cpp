@@ -2,7 +2,13 @@
 // directory of 30,000 lines per kind, three 250,000-entry dictionaries and a
 // 250,000-entry user dictionary. Prints wall time and peak memory per step.
 //
-//   kvarsel_bench [--keep DIR]
+//   kvarsel_bench [--keep DIR [--generate-only]]
+//
+// --keep copies the workload, as generated and before any step changes it, to DIR:
+// DIR/res holds the untranslated scripts, DIR/work the dictionaries and a
+// velmora.ini connecting d0.dic, d1.dic and d2.dic, so the same run can be made
+// again in the program (working directory DIR/work) or with kvarsel-batch.
+// --generate-only stops after that copy.
 
 #include "dictionary/DictionaryFiles.h"
 #include "dictionary/SearchString.h"
@@ -11,10 +17,12 @@
 #include "workbench/AutoTranslation.h"
 #include "workbench/WorkState.h"
 #include "maintenance/OptimizerSession.h"
+#include "settings/SettingsFile.h"
 #include "workspace/ResourceSaver.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
@@ -144,6 +152,31 @@ void generate(const QString& root)
             user << phrase(p) << russian(p);
     }
     writeFile(root + "/work/User.dic", user);
+
+    // The settings the measured run uses: the three dictionaries, in this order.
+    Settings settings;
+    settings.availableDictionaries = dictionaryFileNames(root + "/work");
+    for (const QString& name : settings.availableDictionaries)
+        settings.marked << name.startsWith(u'd');
+    if (auto e = writeSettings(root + "/work", settings)) {
+        std::fprintf(stderr, "%s\n", qPrintable(e->message()));
+        std::exit(1);
+    }
+}
+
+void copyWorkload(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = to + u'/' + QDir(from).relativeFilePath(file);
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        if (!QFile::copy(file, target)) {
+            std::fprintf(stderr, "Cannot copy %s to %s\n", qPrintable(file), qPrintable(target));
+            std::exit(1);
+        }
+    }
 }
 
 } // namespace
@@ -151,14 +184,24 @@ void generate(const QString& root)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    // The steps run on a scratch copy: the save step writes the translated scripts
+    // over the ones it loaded, and the kept workload must stay as generated.
     QTemporaryDir tmp;
-    QString root = tmp.path();
+    const QString root = tmp.path();
+    QString keep;
+    bool generateOnly = false;
     if (argc > 2 && QByteArray(argv[1]) == "--keep") {
-        root = QString::fromLocal8Bit(argv[2]);
-        QDir().mkpath(root);
+        keep = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+        generateOnly = argc > 3 && QByteArray(argv[3]) == "--generate-only";
     }
-    std::fprintf(stderr, "Generating the workload in %s ...\n", qPrintable(root));
+    std::fprintf(stderr, "Generating the workload ...\n");
     generate(root);
+    if (!keep.isEmpty()) {
+        std::fprintf(stderr, "Keeping it in %s\n", qPrintable(keep));
+        copyWorkload(root, keep);
+        if (generateOnly)
+            return 0;
+    }
     const QString work = root + "/work";
     const QStringList dictionaries{work + "/d0.dic", work + "/d1.dic", work + "/d2.dic"};
 

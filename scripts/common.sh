@@ -27,6 +27,9 @@ ensure_packages() {
 # Packages every build needs.
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev)
 
+# Qt's own texts in Russian (qtbase_ru.qm), for the program and its window tests.
+QT_TRANSLATION_PACKAGES=(qt6-translations-l10n)
+
 # configure_and_build DIR TYPE [cmake args...]
 configure_and_build() {
   local dir=$1 type=$2

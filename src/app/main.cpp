@@ -2,6 +2,7 @@
 #include "help/InstallHelp.h"
 #include "maintenance/InstallMaintenance.h"
 #include "workbench/MainWindow.h"
+#include "workbench/QtTranslation.h"
 #include "workbench/UiServices.h"
 #include "workbench/WindowPlacement.h"
 
@@ -13,6 +14,9 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kvarsel"));
+    QString translationError;
+    if (!kvarsel::installQtRussianTranslation(app, &translationError))
+        qWarning("%s", qPrintable(translationError));
     // Outside a desktop session Qt knows no icon theme; the freedesktop one is the
     // closest to a native look, and every button has a built-in fallback anyway.
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))

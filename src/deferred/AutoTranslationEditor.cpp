@@ -57,6 +57,7 @@ AutoTranslationEditor::AutoTranslationEditor(MainWindow& main) : SecondaryWindow
     m_restore = makeButton(texts::kRestore, "restore");
     m_forward = makeButton(texts::kForward, "forward");
     m_exit = makeButton(texts::kExit, "exit");
+    setEscapeButton(m_exit);
 
     auto* fileRow = new QHBoxLayout;
     auto* fileLabel = new QLabel(texts::kFile);
@@ -117,6 +118,12 @@ void AutoTranslationEditor::showPair()
 
 void AutoTranslationEditor::acceptPair()
 {
+    const QString problem = BilingualReview::Refusal(m_translation->toPlainText());
+    if (!problem.isEmpty()) {
+        m_main.services().message(this, texts::kTitle, problem, MessageIcon::Stop);
+        m_translation->setFocus();
+        return;
+    }
     if (!m_review.Accept(m_main.state(), m_translation->toPlainText()))
         return;
     if (m_review.BilingualList().isEmpty())

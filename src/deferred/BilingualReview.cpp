@@ -1,5 +1,6 @@
 #include "deferred/BilingualReview.h"
 
+#include "text/LineText.h"
 #include "workbench/Propagation.h"
 #include "workbench/WorkState.h"
 
@@ -39,6 +40,9 @@ bool BilingualReview::Accept(WorkState& state, const QString& translation)
         return false;
     const QString source = Source();
     const QString recorded = singleLine(translation);
+    // Whatever reaches here, an empty translation is never recorded nor applied.
+    if (recorded.trimmed().isEmpty())
+        return false;
     // An empty source would match every row without text; it is never applied.
     if (!source.isEmpty()) {
         state.dictionary().AppendEntry(source, recorded);
@@ -49,6 +53,14 @@ bool BilingualReview::Accept(WorkState& state, const QString& translation)
     if (m_pairIndex >= m_entries.size() && !m_entries.isEmpty())
         m_pairIndex = (m_entries.size() - 1) / 2 * 2;
     return true;
+}
+
+QString BilingualReview::Refusal(const QString& translation)
+{
+    if (translation.trimmed().isEmpty())
+        return QStringLiteral("Перевод не может быть пустым: он стер бы все такие тексты в сценариях "
+                              "ресурсов.\nВведите перевод или оставьте текст оригинала.");
+    return lineTextProblem(translation, LineTextRole::Translation);
 }
 
 QString BilingualReview::singleLine(const QString& text)

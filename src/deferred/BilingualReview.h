@@ -33,8 +33,14 @@ public:
     // into the dictionary, every loaded row whose text is the source gets the
     // translation, and the pair leaves the list. The next pair becomes current, or
     // the new last one when the last was accepted. False, and nothing changes, when
-    // there is no pair.
+    // there is no pair or the translation is empty.
     bool Accept(WorkState& state, const QString& translation);
+
+    // Why "OK" cannot record `translation`; empty when it can. An empty translation
+    // would empty every equal text of the scripts, now and in every later automatic
+    // translation; a line break or a character the files cannot hold could not be
+    // written. A translation equal to its source is a fine answer.
+    static QString Refusal(const QString& translation);
 
     // A resource text is one line: line breaks typed or pasted into the translation
     // become blanks, so they cannot split the dictionary file or a script line.

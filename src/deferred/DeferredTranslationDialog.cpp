@@ -78,6 +78,7 @@ DeferredTranslationDialog::DeferredTranslationDialog(MainWindow& main) : Seconda
     proceed->setDefault(true);
     auto* cancel = new QPushButton(texts::kCancel);
     cancel->setObjectName(QStringLiteral("cancel"));
+    setEscapeButton(cancel);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(proceed);
     buttons->addStretch();

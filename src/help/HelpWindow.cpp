@@ -44,6 +44,7 @@ HelpWindow::HelpWindow(QWidget* mainWindow, UiServices& services, const QString&
     line->setFrameShadow(QFrame::Sunken);
     auto* ok = new QPushButton(kOk, this);
     ok->setObjectName(QStringLiteral("okButton"));
+    setEscapeButton(ok);
 
     auto* directoryRow = new QHBoxLayout;
     directoryRow->addWidget(new QLabel(kWorkDirLabel, this));

@@ -386,9 +386,17 @@ void OptimizerSession::deleteRow()
 {
     if (m_pending != Pending::Repair)
         return;
-    // The reported row itself, the one the repair box shows; the next row takes its place.
-    if (m_checkRow < m_dictionary.RowCount())
-        m_dictionary.Remove(m_checkRow);
+    // The whole entry the reported row belongs to: removing one row of a pair would put
+    // every later translation on a source row. The check goes on at the row that now
+    // follows the entry.
+    const qsizetype source = m_checkRow - m_checkRow % 2;
+    const qsizetype n = m_dictionary.RowCount();
+    if (source >= 2 && source < n) {
+        if (source + 1 < n)
+            m_dictionary.Remove(source + 1);
+        m_dictionary.Remove(source);
+        m_checkRow = source;
+    }
     endRepair();
     CheckAlphabet();
 }
@@ -422,8 +430,17 @@ EmptyRowsRemoved OptimizerSession::RemoveEmptyRows()
     const QStringList& rows = m_dictionary.rows();
     const qsizetype n = rows.size();
     fb.setProgressMaximum(n);
-    // One pass that keeps the non-empty rows gives what removing each empty row in
-    // turn gives, without moving the rest of the list once per removed row.
+    // Which row looks like what: a source holds a Latin letter, a translation a
+    // Cyrillic one. Only a row that is plainly one and not the other decides.
+    const auto onlySource = [&](qsizetype i) {
+        return passesAlphabetCheck(rows[i], 0) && !passesAlphabetCheck(rows[i], 1);
+    };
+    const auto onlyTranslation = [&](qsizetype i) {
+        return passesAlphabetCheck(rows[i], 1) && !passesAlphabetCheck(rows[i], 0);
+    };
+    // One pass that keeps the rows gives what removing each one in turn gives,
+    // without moving the rest of the list once per removed row. The slot a row lands
+    // in (source or translation) is its position among the rows kept so far.
     QStringList kept;
     kept.reserve(n);
     for (qsizetype i = 0; i < n; ++i) {
@@ -435,11 +452,26 @@ EmptyRowsRemoved OptimizerSession::RemoveEmptyRows()
             continue;
         }
         ++result.removed;
-        const qsizetype partner = i % 2 == 0 ? i + 1 : i - 1;
-        if (partner < n && !rows[partner].isEmpty()) {
+        const bool translationSlot = kept.size() % 2 == 1;
+        const bool nextFilled = i + 1 < n && !rows[i + 1].isEmpty();
+        if (translationSlot) {
+            // A source with an empty translation would empty every text it matches:
+            // the entry goes whole. Only a plain translation after the empty row shows
+            // a stray line between a source and its translation.
+            if (!(nextFilled && onlyTranslation(i + 1))) {
+                kept.removeLast();
+                ++result.removed;
+            }
+            continue;
+        }
+        // An empty source row before a plain source is a stray line: removing it alone
+        // puts the later entries back in step. Before anything else it may as well be
+        // an entry without its source; it goes alone and the user is told the rows
+        // after it moved.
+        if (nextFilled && !onlySource(i + 1)) {
             if (result.unpaired++ == 0) {
-                result.firstAffectedRow = partner < i ? kept.size() - 1 : kept.size();
-                result.firstAffectedText = rows[partner];
+                result.firstAffectedRow = kept.size();
+                result.firstAffectedText = rows[i + 1];
             }
         }
     }

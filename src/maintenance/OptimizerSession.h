@@ -41,8 +41,8 @@ struct OptimizerFailure {
 // What RemoveEmptyRows did.
 struct EmptyRowsRemoved {
     qsizetype removed = 0;
-    // Removed rows whose entry partner was not empty: after each, the pairing of the
-    // following entries has shifted by one row.
+    // Empty rows removed alone although the row after them might be a translation:
+    // after each, the following rows may have moved from source to translation rows.
     qsizetype unpaired = 0;
     // Row (after the removal) of the partner of the first such row, and its text.
     qsizetype firstAffectedRow = -1;

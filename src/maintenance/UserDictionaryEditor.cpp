@@ -1,6 +1,9 @@
 #include "maintenance/UserDictionaryEditor.h"
 
 #include "maintenance/EditorTexts.h"
+#include "text/LineText.h"
+#include "workbench/ProductName.h"
+#include "workbench/UiServices.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -23,8 +26,9 @@ QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
 
 } // namespace
 
-UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionary& dictionary)
-    : SecondaryWindow(mainWindow), m_dictionary(dictionary)
+UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionary& dictionary,
+                                           UiServices& services)
+    : SecondaryWindow(mainWindow), m_dictionary(dictionary), m_services(services)
 {
     using namespace editor_texts;
     setWindowTitle(kCaption);
@@ -40,6 +44,7 @@ UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionar
     m_change->setObjectName(QStringLiteral("changeBox"));
     m_ok = makeButton(kOk, "okButton", this);
     auto* exitButton = makeButton(kExit, "exitButton", this);
+    setEscapeButton(exitButton);
 
     auto* patternRow = new QHBoxLayout;
     patternRow->addWidget(m_pattern, 1);
@@ -105,6 +110,12 @@ void UserDictionaryEditor::runSearch()
 
 void UserDictionaryEditor::onOk()
 {
+    const QString problem = lineTextProblem(m_change->text(), LineTextRole::DictionaryRow);
+    if (!problem.isEmpty()) {
+        m_services.message(this, kProductName, problem, MessageIcon::Stop);
+        m_change->setFocus();
+        return;
+    }
     if (m_search.applyChange(m_dictionary, m_change->text()))
         runSearch();
     refreshButtons();

@@ -11,10 +11,12 @@ class QPushButton;
 
 namespace kvarsel {
 
+class UiServices;
+
 class UserDictionaryEditor : public SecondaryWindow {
     Q_OBJECT
 public:
-    UserDictionaryEditor(QWidget* mainWindow, CurrentDictionary& dictionary);
+    UserDictionaryEditor(QWidget* mainWindow, CurrentDictionary& dictionary, UiServices& services);
 
     const EditorSearch& search() const { return m_search; }
 
@@ -27,6 +29,7 @@ private:
     void refreshButtons();
 
     CurrentDictionary& m_dictionary;
+    UiServices& m_services;
     EditorSearch m_search;
     QLineEdit* m_pattern = nullptr;
     QPushButton* m_searchButton = nullptr;

@@ -2,6 +2,7 @@
 
 
 #include "maintenance/OptimizerTexts.h"
+#include "text/LineText.h"
 #include "workbench/UiServices.h"
 
 #include <QApplication>
@@ -117,6 +118,7 @@ void UserDictionaryOptimizer::buildUi()
     m_continue = makeButton(kContinue, "continueButton", this);
     m_check = makeButton(kCheck, "checkButton", this);
     auto* exitButton = makeButton(kExit, "exitButton", this);
+    setEscapeButton(exitButton);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_continue);
     bottom->addWidget(m_check);
@@ -154,7 +156,11 @@ void UserDictionaryOptimizer::buildUi()
     });
     connect(m_newValue, &QLineEdit::textEdited, this, [this](const QString& text) { m_session.setNewValue(text); });
     connect(useSelected, &QPushButton::clicked, this, [this] { finish(m_session.useSelected()); });
-    connect(useNewValue, &QPushButton::clicked, this, [this] { finish(m_session.useNewValue()); });
+    connect(useNewValue, &QPushButton::clicked, this, [this] {
+        if (refuseUnstorable(m_newValue))
+            return;
+        finish(m_session.useNewValue());
+    });
 
     connect(m_repairBox, &QLineEdit::textEdited, this, [this](const QString& text) { m_session.setRepairText(text); });
     connect(deleteRow, &QPushButton::clicked, this, [this] {
@@ -162,6 +168,8 @@ void UserDictionaryOptimizer::buildUi()
         render();
     });
     connect(changeRow, &QPushButton::clicked, this, [this] {
+        if (refuseUnstorable(m_repairBox))
+            return;
         m_session.changeRow();
         render();
     });
@@ -198,6 +206,16 @@ void UserDictionaryOptimizer::render()
     m_continue->setEnabled(m_session.pending() == Pending::None);
     m_check->setEnabled(m_session.pending() == Pending::None);
     m_rendering = false;
+}
+
+bool UserDictionaryOptimizer::refuseUnstorable(QLineEdit* box)
+{
+    const QString problem = lineTextProblem(box->text(), LineTextRole::DictionaryRow);
+    if (problem.isEmpty())
+        return false;
+    m_services.message(this, optimizer_texts::kMessageTitle, problem, MessageIcon::Stop);
+    box->setFocus();
+    return true;
 }
 
 void UserDictionaryOptimizer::finish(const std::optional<OptimizerFailure>& failure)

@@ -42,6 +42,9 @@ private:
     void buildUi();
     void render();
     void finish(const std::optional<OptimizerFailure>& failure);
+    // Stops a text that would break User.dic (a line break, a character it cannot
+    // hold) with a message; true when it did.
+    bool refuseUnstorable(QLineEdit* box);
     void exitOptimizer();
 
     OptimizerSession m_session;

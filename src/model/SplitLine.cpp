@@ -79,8 +79,22 @@ void PostLine(LineWork& w)
 
 void Striper_TLine(LineWork& w)
 {
-    // The first occurrence wins, even one before the quoted part (inside an identifier).
-    const qsizetype k = w.line.indexOf(w.text);
+    // A text is searched from the first double quote, where the quoted part begins:
+    // the same letters in an identifier or keyword before it («IDS_OK "OK"») must not
+    // attract the split. An empty text stays at the start of the line.
+    qsizetype s = 0;
+    if (!w.text.isEmpty()) {
+        s = w.line.indexOf(u'"');
+        if (s < 0)
+            s = 0;
+    }
+    const qsizetype k = w.line.indexOf(w.text, s);
+    if (k < 0) {
+        w.head = w.line;
+        w.text.clear();
+        w.tail.clear();
+        return;
+    }
     w.head = w.line.left(k);
     w.tail = w.line.mid(k + w.text.size());
 }

@@ -81,6 +81,7 @@ SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_mai
     ok->setDefault(true);
     auto* cancel = new QPushButton(texts::kCancel);
     cancel->setObjectName(QStringLiteral("cancel"));
+    setEscapeButton(cancel);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_path, 1);
     buttons->addWidget(ok);
@@ -154,15 +155,17 @@ void SettingsDialog::setAllMarks(bool marked)
 void SettingsDialog::accept()
 {
     const Settings s = currentSettings();
+    // Refused before anything is written: the file keeps the dictionaries the next
+    // start connects, whatever the user does after the refusal.
+    if (!s.anythingConnected()) {
+        m_main.services().message(this, texts::kTitle, texts::kNothingConnected, MessageIcon::Stop);
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto error = writeSettings(m_main.state().workDir(), s);
     QApplication::restoreOverrideCursor();
     if (error)
         m_main.services().message(this, texts::kTitle, error->message(), MessageIcon::Stop);
-    if (!s.anythingConnected()) {
-        m_main.services().message(this, texts::kTitle, texts::kNothingConnected, MessageIcon::Stop);
-        return;
-    }
     WorkState& state = m_main.state();
     state.setHideMode(s.autoHideTranslateString ? HideMode::Hide : HideMode::Show);
     state.connectedDictionaries = connectedAfterOk(state.workDir(), s);

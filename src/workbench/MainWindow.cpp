@@ -1,5 +1,6 @@
 #include "workbench/MainWindow.h"
 
+#include "dictionary/DictionaryFiles.h"
 #include "dictionary/SaveUserDic.h"
 #include "settings/SettingsDialog.h"
 #include "workbench/AutoTranslation.h"
@@ -171,6 +172,13 @@ void MainWindow::buildUi()
     m_panels[1]->setText(panel_texts::kRowLabel);
     m_panels[3]->setText(panel_texts::kOfLabel);
     m_panels[5]->setText(panel_texts::kRemainingLabel);
+    // Panel 7 is never cut: it is as wide as the longest text it can show (up to two
+    // digit dictionary numbers) in the panel's own font.
+    for (const QString& longest : {dictionaryStatusText(98, 99, false), dictionary_texts::kUserDictionary}) {
+        m_panels[6]->setText(longest);
+        m_panels[6]->setMinimumWidth(qMax(m_panels[6]->minimumWidth(), m_panels[6]->sizeHint().width()));
+    }
+    m_panels[6]->clear();
     const int stretch[8] = {3, 0, 1, 0, 1, 0, 3, 2};
     for (int p = 0; p < 8; ++p)
         statusBar()->addWidget(m_panels[size_t(p)], stretch[p]);
@@ -205,8 +213,11 @@ bool MainWindow::start()
 
 QString MainWindow::resourcesDirectory() const
 {
-    // A dialog destroyed by "Отмена" comes back at the working directory.
-    return m_resources ? m_resources->chosenDirectory() : m_state.workDir();
+    // After "Отмена" destroyed the dialog, the scripts in memory still came from
+    // the directory they were loaded from.
+    if (m_resources)
+        return m_resources->chosenDirectory();
+    return m_state.loadedResourcesDir.isEmpty() ? m_state.workDir() : m_state.loadedResourcesDir;
 }
 
 void MainWindow::setResourcesDirectory(const QString& dir)
@@ -246,8 +257,15 @@ void MainWindow::applyLoadResult(const LoadResult& result)
     for (const ResourceKind kind : kAllKinds)
         if (result.noScripts[size_t(kindIndex(kind))])
             listView(kind)->setEnabled(false); // stays disabled for the rest of the run
-    if (result.visibleKind)
-        showKindList(*result.visibleKind);
+    if (result.visibleKind) {
+        // The tab follows the list shown, so the selection and the panels speak of
+        // the rows the user sees; panels 3 and 5 are set as a tab switch sets them.
+        const int index = kindIndex(*result.visibleKind);
+        if (m_tabs->currentIndex() != index)
+            m_tabs->setCurrentIndex(index);
+        else
+            onTabChanged(index);
+    }
     m_buttons[AutoTranslate]->setEnabled(result.anyRows);
     Q_EMIT resourcesLoaded();
 }

@@ -1,6 +1,6 @@
 #include "workbench/ManualTranslationDialog.h"
 
-#include "text/Cp1251.h"
+#include "text/LineText.h"
 #include "workbench/MainWindow.h"
 #include "workbench/RowHandlers.h"
 #include "workbench/ProductName.h"
@@ -20,15 +20,6 @@ const QString kTranslation = QStringLiteral("Текст перевода :");
 const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("Отмена");
 const QString kTitle = kProductName;
-QString unstorable(QChar c)
-{
-    return QStringLiteral("Перевод содержит символ «%1» (U+%2), который нельзя сохранить в кодировке "
-                          "Windows-1251.\nИсправьте перевод.")
-        .arg(c)
-        .arg(QStringLiteral("%1").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper());
-}
-const QString kLineBreak = QStringLiteral("Перевод не может содержать перевод строки: строка сценария "
-                                          "ресурсов была бы разорвана.\nИсправьте перевод.");
 } // namespace texts
 
 ManualTranslationDialog::ManualTranslationDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
@@ -53,6 +44,7 @@ ManualTranslationDialog::ManualTranslationDialog(MainWindow& main) : SecondaryWi
     m_ok->setDefault(true);
     m_cancel = new QPushButton(texts::kCancel);
     m_cancel->setObjectName(QStringLiteral("cancel"));
+    setEscapeButton(m_cancel);
     // Not auto-default: Enter on the focused "Отмена" still means "OK".
     m_cancel->setAutoDefault(false);
 
@@ -93,13 +85,9 @@ void ManualTranslationDialog::confirm()
 {
     const QString t = translation();
     // A translation the scripts cannot hold is stopped here, not at exit.
-    const qsizetype bad = cp1251::firstUnencodable(t);
-    if (bad >= 0) {
-        m_main.services().message(this, texts::kTitle, texts::unstorable(t[bad]), MessageIcon::Stop);
-        return;
-    }
-    if (t.contains(u'\n') || t.contains(u'\r')) {
-        m_main.services().message(this, texts::kTitle, texts::kLineBreak, MessageIcon::Stop);
+    const QString problem = lineTextProblem(t, LineTextRole::Translation);
+    if (!problem.isEmpty()) {
+        m_main.services().message(this, texts::kTitle, problem, MessageIcon::Stop);
         return;
     }
     const ManualTranslationOutcome outcome = confirmManualTranslation(m_main.state(), phrase(), t);

@@ -57,8 +57,10 @@ void SecondaryWindow::hideEvent(QHideEvent* event)
 
 void SecondaryWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape) {
-        event->ignore();
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (m_escapeButton && m_escapeButton->isVisible() && m_escapeButton->isEnabled())
+            m_escapeButton->click();
+        event->accept();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -4,6 +4,7 @@
 // main window again whenever it hides or closes, so at most one of them works at
 // a time and the main window can never be left disabled.
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QPointer>
 
@@ -21,14 +22,17 @@ public:
 protected:
     QWidget* mainWindow() const { return m_main; }
     void hideEvent(QHideEvent* event) override;
-    // Esc would hide the window behind the back of its own "Отмена" logic; windows
-    // that want it map it themselves.
+    // Esc presses the window's cancelling button ("Отмена", "Выход", ...), so it runs
+    // that button's own logic; without one set, Esc does nothing (it would otherwise
+    // hide the window behind the back of that logic).
+    void setEscapeButton(QAbstractButton* button) { m_escapeButton = button; }
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void centreOnMain();
 
     QPointer<QWidget> m_main;
+    QPointer<QAbstractButton> m_escapeButton;
 };
 
 } // namespace kvarsel

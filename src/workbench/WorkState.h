@@ -44,6 +44,9 @@ public:
     const CurrentDictionary& dictionary() const { return m_dictionary; }
 
     QStringList connectedDictionaries;
+    // The directory the scripts in the stores were last loaded from (empty before a
+    // load); it outlives the resources dialog, which "Отмена" destroys.
+    QString loadedResourcesDir;
     // The text of the row the row handlers last took up (in and out field of lookups too).
     QString lookupPhrase;
     bool resourcesChanged = false;

@@ -11,8 +11,11 @@
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTimer>
@@ -30,6 +33,10 @@ const QString kCancel = QStringLiteral("Отмена");
 const QString kNotReady = QStringLiteral("Устройство не готово");
 const QString kNotReadyTitle = QStringLiteral("Выбор файлов ресурсов");
 const QString kTitle = kProductName;
+QString noSuchDirectory(const QString& path)
+{
+    return QStringLiteral("Каталог «%1» не найден.").arg(path);
+}
 const QString kSomeNotRead = QStringLiteral("Не все файлы ресурсов удалось прочитать; они не загружены:");
 
 QString loadingCaption(ResourceKind kind)
@@ -59,11 +66,13 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
         m_tree->hideColumn(c);
     m_tree->header()->hide();
     m_tree->setRootIndex(m_fsModel->index(QDir::rootPath()));
+    m_tree->installEventFilter(this);
+    m_tree->viewport()->installEventFilter(this);
 
-    m_chosenLabel = new QLabel;
-    m_chosenLabel->setObjectName(QStringLiteral("chosenDirectory"));
-    m_chosenLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_chosenLabel->setWordWrap(true);
+    // The chosen directory, and a box to type a path into: Enter goes there.
+    m_chosenBox = new QLineEdit;
+    m_chosenBox->setObjectName(QStringLiteral("chosenDirectory"));
+    m_chosenBox->installEventFilter(this);
 
     m_modeLabel = new QLabel(texts::kHideRussianMode);
     m_modeLabel->setObjectName(QStringLiteral("modeLabel"));
@@ -78,6 +87,7 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
     m_ok->setDefault(true);
     m_cancel = new QPushButton(texts::kCancel);
     m_cancel->setObjectName(QStringLiteral("cancel"));
+    setEscapeButton(m_cancel);
     m_progress = new QProgressBar;
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->setTextVisible(false);
@@ -100,7 +110,7 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
     dirLabel->setBuddy(m_tree);
     layout->addWidget(dirLabel);
     layout->addWidget(m_tree, 1);
-    layout->addWidget(m_chosenLabel);
+    layout->addWidget(m_chosenBox);
     layout->addWidget(m_modeLabel);
     layout->addLayout(buttons);
 
@@ -110,6 +120,19 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
         if (m_chosen.startsWith(loaded))
             revealChosen();
     });
+    // The model fills and sorts a directory in the background, after it was shown:
+    // rows arriving above the chosen directory would push it out of view. It is
+    // kept in view until the user takes the tree in hand.
+    const auto keepInView = [this] {
+        if (m_keepChosenInView)
+            QTimer::singleShot(0, this, [this] {
+                if (m_keepChosenInView && m_tree->currentIndex().isValid())
+                    m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::EnsureVisible);
+            });
+    };
+    connect(m_fsModel, &QAbstractItemModel::layoutChanged, this, keepInView);
+    connect(m_fsModel, &QAbstractItemModel::rowsInserted, this, keepInView);
+    connect(m_tree->verticalScrollBar(), &QScrollBar::sliderPressed, this, [this] { m_keepChosenInView = false; });
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ResourcesDialog::onTreeCurrentChanged);
     connect(m_volumes, &QComboBox::activated, this,
@@ -144,8 +167,50 @@ void ResourcesDialog::setChosenDirectory(const QString& dir)
     const int at = m_volumes->findData(root);
     if (at >= 0)
         m_volumes->setCurrentIndex(at);
-    m_chosenLabel->setText(QDir::toNativeSeparators(m_chosen));
+    m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
     revealChosen();
+}
+
+void ResourcesDialog::goToTypedPath()
+{
+    const QString typed = QDir::fromNativeSeparators(m_chosenBox->text().trimmed());
+    if (typed.isEmpty() || QDir::cleanPath(QDir(m_chosen).absoluteFilePath(typed)) == m_chosen) {
+        m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+        return;
+    }
+    // A relative path is taken from the directory chosen so far.
+    const QString path = QDir::cleanPath(QDir(m_chosen).absoluteFilePath(typed));
+    if (!QFileInfo(path).isDir()) {
+        m_main.services().beep();
+        m_main.services().message(this, texts::kTitle, texts::noSuchDirectory(QDir::toNativeSeparators(path)),
+                                  MessageIcon::Stop);
+        m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+        return;
+    }
+    setChosenDirectory(path);
+}
+
+bool ResourcesDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tree || watched == m_tree->viewport()) {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::Wheel || type == QEvent::KeyPress)
+            m_keepChosenInView = false;
+    }
+    if (watched == m_chosenBox) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            // Enter in the box chooses the typed directory; it must not reach "ОК".
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                goToTypedPath();
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            // A path typed but not confirmed is not the chosen one: show the chosen one again.
+            m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+        }
+    }
+    return SecondaryWindow::eventFilter(watched, event);
 }
 
 void ResourcesDialog::revealChosen()
@@ -160,6 +225,7 @@ void ResourcesDialog::revealChosen()
         m_tree->setCurrentIndex(index);
     m_tree->expand(index);
     m_settingDirectory = false;
+    m_keepChosenInView = true;
     // Expanding lays the tree out later; scroll once that is done.
     QTimer::singleShot(0, this, [this] {
         m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);
@@ -205,6 +271,7 @@ void ResourcesDialog::load()
     };
     const bool hideRussian = m_main.settingsDialog() && m_main.settingsDialog()->autoHideRussianString();
     const LoadResult result = loadResources(m_chosen, m_main.state().stores(), hideRussian, callbacks);
+    m_main.state().loadedResourcesDir = m_chosen;
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     Q_EMIT loaded(result);

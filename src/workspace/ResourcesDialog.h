@@ -9,6 +9,7 @@
 class QComboBox;
 class QFileSystemModel;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTreeView;
@@ -44,18 +45,25 @@ private:
     void onTreeCurrentChanged();
     void fillVolumes();
     void revealChosen();
+    void goToTypedPath();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
 
     MainWindow& m_main;
     QString m_chosen;
     QComboBox* m_volumes = nullptr;
     QFileSystemModel* m_fsModel = nullptr;
     QTreeView* m_tree = nullptr;
-    QLabel* m_chosenLabel = nullptr;
+    QLineEdit* m_chosenBox = nullptr;
     QLabel* m_modeLabel = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     QProgressBar* m_progress = nullptr;
     bool m_settingDirectory = false;
+    bool m_keepChosenInView = false; // until the user scrolls, clicks or types in the tree
 };
 
 } // namespace kvarsel

@@ -45,6 +45,7 @@ SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&ma
     no->setObjectName(QStringLiteral("no"));
     auto* cancel = new QPushButton(texts::kCancel);
     cancel->setObjectName(QStringLiteral("cancel"));
+    setEscapeButton(cancel);
     m_progress = new QProgressBar;
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->setTextVisible(false);

@@ -3,11 +3,13 @@
 #include "deferred/DeferredTranslationDialog.h"
 #include "text/TextFile.h"
 #include "workbench/MainWindow.h"
+#include "workspace/ResourcesDialog.h"
 
 #include "RecordingUiServices.h"
 #include "TestUtil.h"
 
 #include <QGroupBox>
+#include <QPointer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -151,6 +153,29 @@ private Q_SLOTS:
         QCOMPARE(f.exportWindow()->exportList().Count(), 3);
     }
 
+    // "Отмена" in a resources dialog opened after the load destroys it; the export
+    // still goes where the scripts in memory came from, and says so.
+    void exportAfterCancelledResourcesDialogWritesWhereTheScriptsCameFrom()
+    {
+        Fixture f;
+        const QString res = f.makeResources({"Save"});
+        const QString other = f.makeResources({"Open"}, QStringLiteral("other"));
+        f.main->loadResourcesFrom(res);
+        f.main->findChild<QAbstractButton*>(QStringLiteral("button0"))->click();
+        QPointer<ResourcesDialog> dialog = f.main->findChild<ResourcesDialog*>();
+        QVERIFY(dialog);
+        dialog->setChosenDirectory(other);
+        f.button(dialog, "cancel")->click();
+        QTRY_VERIFY(dialog.isNull());
+        f.pressDeferred();
+        f.button(f.exportWindow(), "continue")->click();
+        QCOMPARE(readLines(res + QStringLiteral("/DepTrans.txt")).lines, QStringList({"Save"}));
+        QVERIFY(!QFileInfo::exists(f.path(QStringLiteral("work/DepTrans.txt"))));
+        QVERIFY(!QFileInfo::exists(other + QStringLiteral("/DepTrans.txt")));
+        QCOMPARE(f.services.messages.size(), 1);
+        QVERIFY(f.services.messages[0].text.endsWith(QDir::toNativeSeparators(res)));
+    }
+
     void exportWithoutEnglishReturnsToManualMode()
     {
         Fixture f;
@@ -274,6 +299,46 @@ private Q_SLOTS:
         QCOMPARE(readLines(bi).lines, QStringList({"Save", "Сохранить"}));
         QCOMPARE(readLines(res + QStringLiteral("/bi.old")).lines,
                  QStringList({"Open file", "Открыть файл", "Save", "Сохранить"}));
+    }
+
+    // What the review's "OK" must not record: the pair stays, nothing is applied.
+    void reviewRefusesAnEmptyOrUnstorableTranslation_data()
+    {
+        QTest::addColumn<QString>("translation");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("empty") << "" << "пустым";
+        QTest::newRow("blanks only") << "   " << "пустым";
+        QTest::newRow("pasted line break") << "Сохранить\nВторая" << "перевод строки";
+        QTest::newRow("outside the code page") << "Сохранить \u2713" << "U+2713";
+    }
+
+    void reviewRefusesAnEmptyOrUnstorableTranslation()
+    {
+        QFETCH(QString, translation);
+        QFETCH(QString, says);
+        Fixture f;
+        const QString res = f.makeResources({"Save", "Exit"});
+        const QString bi = res + QStringLiteral("/bi.txt");
+        QVERIFY(test::writeLinesRaw(bi, {"Save", "Сохранить", "Exit", "Выход"}));
+        f.services.openFileAnswers << bi;
+        f.pressDeferred();
+        AutoTranslationEditor* e = f.editor();
+        const QStringList before = f.main->state().dictionary().rows();
+        f.translationBox()->setPlainText(translation);
+        f.button(e, "ok")->click();
+        QCOMPARE(f.services.messages.size(), 1);
+        QCOMPARE(f.services.messages.first().icon, MessageIcon::Stop);
+        QVERIFY2(f.services.messages.first().text.contains(says), qPrintable(f.services.messages.first().text));
+        QVERIFY(e->isVisible());
+        QCOMPARE(f.sourceBox(), QStringLiteral("Save"));
+        QCOMPARE(f.translationBox()->toPlainText(), translation);
+        QCOMPARE(f.main->state().dictionary().rows(), before);
+        QCOMPARE(f.texts(ResourceKind::String), QStringList({"Save", "Exit"}));
+        // The source kept as its own translation is an answer the review takes.
+        f.translationBox()->setPlainText(QStringLiteral("Save"));
+        f.button(e, "ok")->click();
+        QCOMPARE(f.sourceBox(), QStringLiteral("Exit"));
+        QCOMPARE(f.main->state().dictionary().rows().last(2), QStringList({"Save", "Save"}));
     }
 
     void acceptingTheLastPairLeavesOnlyTheBackup()

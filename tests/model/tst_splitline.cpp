@@ -84,8 +84,12 @@ private Q_SLOTS:
         row("menu no text char stays whole", K::Menu, u"MENUITEM ″12″", u"MENUITEM ″", u"12", u"″");
         row("menu one letter refused", K::Menu, u"MENUITEM ″X″", u"MENUITEM ″X", u"", u"″");
         row("empty quotes", K::Menu, u"MENUITEM ″″, 1", u"", u"", u"MENUITEM ″″, 1");
-        row("split at first occurrence inside identifier", K::Menu, u"ID_Open ″Open″", u"ID_", u"Open",
-            u" ″Open″");
+        // The same letters in an identifier or keyword before the quotes stay where they are.
+        row("identifier before the quotes", K::Menu, u"ID_Open ″Open″", u"ID_Open ″", u"Open", u"″");
+        row("string id equal to its text", K::String, u"    IDS_OK ″OK″", u"    IDS_OK ″", u"OK", u"″");
+        row("keyword holding the text", K::Dialog, u"    PUSHBUTTON ″ON″,IDC_ON", u"    PUSHBUTTON ″", u"ON",
+            u"″,IDC_ON");
+        row("one letter in the keyword refused", K::Menu, u"MENUITEM ″M″", u"MENUITEM ″M", u"", u"″");
         row("outer quotes: first and last", K::Menu, u"″a″ ″Copy″", u"″", u"a″ ″Copy", u"″");
         row("single quote char is no text", K::Menu, u"MENUITEM ″Open", u"MENUITEM ″Open", u"", u"");
         row("dialog trailing trim keeps bracket", K::Dialog, u"LTEXT ″Size (KB):″", u"LTEXT ″",

@@ -9,8 +9,13 @@
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QScopeGuard>
 #include <QDirIterator>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QTreeView>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -178,6 +183,35 @@ private Q_SLOTS:
         QCOMPARE(readBytes(ws.path("velmora.ini")), cp1251Lines({"User.dic"}));
     }
 
+    // The refusal writes nothing: "Отмена" after it leaves the next start as it was.
+    void refusedOkThenCancelKeepsTheSettingsFile()
+    {
+        Workspace ws(false);
+        for (const char* f : {"User.dic", "a.dic"})
+            QVERIFY(writeLinesRaw(ws.path(f), {"x", "y"}));
+        QVERIFY(writeLinesRaw(ws.path("velmora.ini"), {"User.dic", "a.dic"}));
+        const QByteArray before = readBytes(ws.path("velmora.ini"));
+        {
+            RecordingUiServices ui;
+            MainWindow w(ws.dir, ui);
+            QVERIFY(w.start());
+            SettingsDialog* s = w.settingsDialog();
+            click(&w, "button5");
+            click(s, "disconnectAll");
+            child<QCheckBox>(s, "userFirst")->setChecked(false);
+            ui.messages.clear();
+            click(s, "ok");
+            QCOMPARE(ui.messages.size(), 1);
+            QVERIFY(s->isVisible());
+            QCOMPARE(readBytes(ws.path("velmora.ini")), before);
+            click(s, "cancel");
+        }
+        RecordingUiServices ui;
+        MainWindow again(ws.dir, ui);
+        QVERIFY(again.start());
+        QCOMPARE(again.state().connectedDictionaries, (QStringList{ws.path("User.dic"), ws.path("a.dic")}));
+    }
+
     void cancelKeepsControlsButNotPanel()
     {
         Workspace ws;
@@ -221,8 +255,11 @@ private Q_SLOTS:
         QVERIFY(w.button(MainWindow::AutoTranslate)->isEnabled());
         QCOMPARE(w.visibleList(), w.listView(ResourceKind::Menu));
         QCOMPARE(w.visibleList()->model()->index(4, 0).data().toString(), QStringLiteral("File"));
-        // Loading does not touch the panels; the tab switch does, without the blank.
-        QCOMPARE(w.panel(5)->text(), QStringLiteral("0"));
+        // Loading selects the tab of the list shown and sets the panels as a tab
+        // switch does, without the blank.
+        QCOMPARE(w.tabBar()->currentIndex(), 0);
+        QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
+        QCOMPARE(w.panel(5)->text(), QString::number(w.state().store(ResourceKind::Menu).RowCount() - 1));
         w.tabBar()->setCurrentIndex(1);
         QCOMPARE(w.visibleList(), w.listView(ResourceKind::Dialog));
         QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
@@ -235,6 +272,28 @@ private Q_SLOTS:
         QCOMPARE(ui.quits, 1);
         QCOMPARE(readBytes(ws.path("User.dic")), user);
         QVERIFY(!QFileInfo::exists(ws.path("User.old")));
+    }
+
+    // Without a menu sub-directory the Dialog rows show, under the "Dialog" tab, and
+    // the advance after a manual translation goes through the Dialog rows.
+    void loadSelectsTheTabOfTheListShown()
+    {
+        Workspace ws;
+        QVERIFY(QDir(ws.path("resources/menu")).removeRecursively());
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.path("resources"));
+        QCOMPARE(w.visibleList(), w.listView(ResourceKind::Dialog));
+        QCOMPARE(w.tabBar()->currentIndex(), 1);
+        QCOMPARE(w.state().currentKind(), ResourceKind::Dialog);
+        QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
+        QCOMPARE(w.panel(5)->text(), QString::number(w.state().store(ResourceKind::Dialog).RowCount() - 1));
+        // A later load brings the tab back to the list it shows.
+        w.tabBar()->setCurrentIndex(2);
+        w.loadResourcesFrom(ws.path("resources"));
+        QCOMPARE(w.tabBar()->currentIndex(), 1);
+        QCOMPARE(w.state().currentKind(), ResourceKind::Dialog);
     }
 
     void cancelDestroysResourcesDialog()
@@ -251,6 +310,92 @@ private Q_SLOTS:
         QTRY_VERIFY(dialog.isNull());
         QCOMPARE(w.resourcesDirectory(), ws.dir);
         QCOMPARE(w.state().totalRows(), 0);
+    }
+
+    // The tree opens on the chosen directory, expanded and in view, even among
+    // hundreds of siblings; a path typed into the box under the tree goes there.
+    void resourcesTreeShowsTheChosenDirectory()
+    {
+        Workspace ws;
+        for (int i = 0; i < 300; ++i)
+            QVERIFY(QDir(ws.dir).mkpath(QStringLiteral("d%1/sub").arg(i, 3, 10, QChar(u'0'))));
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        // The dialog opens on the program's current directory.
+        const QString cwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(ws.path("d250")));
+        click(&w, "button0");
+        QVERIFY(QDir::setCurrent(cwd));
+        auto* dialog = w.findChild<ResourcesDialog*>();
+        auto* tree = child<QTreeView>(dialog, "directoryTree");
+        QVERIFY(tree);
+        const auto fsModel = [tree] { return qobject_cast<QFileSystemModel*>(tree->model()); };
+        const auto shown = [&](const QString& dir) {
+            const QModelIndex current = tree->currentIndex();
+            return fsModel()->filePath(current) == dir && tree->isExpanded(current) &&
+                   tree->viewport()->rect().contains(tree->visualRect(current).center());
+        };
+        QTRY_VERIFY(shown(ws.path("d250")));
+        // Directories read later in the background must not move it away again.
+        QTest::qWait(1500);
+        QVERIFY(shown(ws.path("d250")));
+
+        auto* box = child<QLineEdit>(dialog, "chosenDirectory");
+        QVERIFY(box);
+        QCOMPARE(box->text(), QDir::toNativeSeparators(ws.path("d250")));
+        box->setText(QDir::toNativeSeparators(ws.path("resources")));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(dialog->chosenDirectory(), ws.path("resources"));
+        QVERIFY(dialog->okEnabled());
+        QVERIFY(dialog->isVisible()); // Enter in the box chooses, it does not load
+        QCOMPARE(w.state().totalRows(), 0);
+        QTRY_VERIFY(shown(ws.path("resources")));
+
+        box->setText(ws.path("no-such-directory"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(ui.beeps, 1);
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(dialog->chosenDirectory(), ws.path("resources"));
+        QCOMPARE(box->text(), QDir::toNativeSeparators(ws.path("resources")));
+    }
+
+    // At the window's default size every text panel 7 can show is whole, with the
+    // desktop's font and with a larger one.
+    void dictionaryPanelFitsItsTexts_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("pointSize");
+        for (const int size : {0, 13}) {
+            QTest::addRow("user dictionary, %d pt", size) << QStringLiteral("Пользовательский словарь") << size;
+            QTest::addRow("one digit, %d pt", size) << QStringLiteral("Словарь № 2 из  4 используемых") << size;
+            QTest::addRow("two digits, %d pt", size) << QStringLiteral("Словарь № 12 из  14 используемых") << size;
+        }
+    }
+
+    void dictionaryPanelFitsItsTexts()
+    {
+        QFETCH(QString, status);
+        QFETCH(int, pointSize);
+        const QFont desktopFont = QApplication::font();
+        auto restoreFont = qScopeGuard([&] { QApplication::setFont(desktopFont); });
+        if (pointSize > 0) {
+            QFont larger = desktopFont;
+            larger.setPointSize(pointSize);
+            QApplication::setFont(larger);
+        }
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.state().setDictionaryStatus(status);
+        QCoreApplication::processEvents();
+        QLabel* panel = w.panel(7);
+        QCOMPARE(panel->text(), status);
+        QVERIFY2(panel->contentsRect().width() >= panel->fontMetrics().horizontalAdvance(status),
+                 qPrintable(QStringLiteral("%1 < %2").arg(panel->contentsRect().width()).arg(
+                     panel->fontMetrics().horizontalAdvance(status))));
     }
 
     void volumeThatCannotBeEntered()

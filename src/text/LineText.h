@@ -1,0 +1,20 @@
+#pragma once
+// The one check for a text the user types for a single line of a file: a script
+// line or a row of a dictionary. A line break would split the line in two and move
+// everything after it; a character the file cannot hold could not be written.
+
+#include <QString>
+#include <QStringView>
+
+namespace kvarsel {
+
+enum class LineTextRole {
+    Translation,   // a translation that goes into the scripts (and the user dictionary)
+    DictionaryRow, // a row of the user dictionary, source or translation
+};
+
+// Why `text` cannot be stored as one line, worded for the box it was typed in;
+// empty when it can.
+QString lineTextProblem(QStringView text, LineTextRole role);
+
+} // namespace kvarsel
