@@ -103,6 +103,7 @@ QStringList formatTranslateSummary(const TranslateSummary& summary)
         lines << row(kindInfo(kind).name, summary.loaded.kinds[size_t(kindIndex(kind))]);
     const KindCounts total = summary.loaded.total();
     lines << row(QStringLiteral("Всего"), total);
+    lines << formatEncodings(summary.loaded);
     lines << QStringLiteral("Текстов: %1, из них уже на русском: %2")
                  .arg(total.texts)
                  .arg(total.russian);

@@ -95,9 +95,10 @@ AutoTranslationEditor::AutoTranslationEditor(MainWindow& main) : SecondaryWindow
     resize(560, 420);
 }
 
-void AutoTranslationEditor::startReview(const QString& path, QStringList entries)
+void AutoTranslationEditor::startReview(const QString& path, QStringList entries, TextEncoding encoding)
 {
     m_path = path;
+    m_encoding = encoding;
     m_file->setText(QDir::toNativeSeparators(path));
     m_file->setToolTip(m_file->text());
     m_review.Reset(std::move(entries));
@@ -142,7 +143,7 @@ void AutoTranslationEditor::restoreTranslation() { m_translation->setPlainText(m
 void AutoTranslationEditor::finish()
 {
     m_main.setBusy(true);
-    const auto error = saveBilingualFile(m_path, m_review.BilingualList());
+    const auto error = saveBilingualFile(m_path, m_review.BilingualList(), m_encoding);
     m_main.setBusy(false);
     if (error)
         m_main.services().message(this, texts::kTitle, texts::kNotSaved + QChar(10) + error->message(),

@@ -1,9 +1,9 @@
 #include "workbench/ManualTranslationDialog.h"
 
-#include "text/Cp1251.h"
 #include "workbench/MainWindow.h"
 #include "workbench/RowHandlers.h"
 #include "workbench/ProductName.h"
+#include "workbench/StorageCheck.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -20,13 +20,6 @@ const QString kTranslation = QStringLiteral("Текст перевода :");
 const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("Отмена");
 const QString kTitle = kProductName;
-QString unstorable(QChar c)
-{
-    return QStringLiteral("Перевод содержит символ «%1» (U+%2), который нельзя сохранить в кодировке "
-                          "Windows-1251.\nИсправьте перевод.")
-        .arg(c)
-        .arg(QStringLiteral("%1").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper());
-}
 const QString kLineBreak = QStringLiteral("Перевод не может содержать перевод строки: строка сценария "
                                           "ресурсов была бы разорвана.\nИсправьте перевод.");
 } // namespace texts
@@ -92,10 +85,9 @@ QString ManualTranslationDialog::translation() const { return m_translation->toP
 void ManualTranslationDialog::confirm()
 {
     const QString t = translation();
-    // A translation the scripts cannot hold is stopped here, not at exit.
-    const qsizetype bad = cp1251::firstUnencodable(t);
-    if (bad >= 0) {
-        m_main.services().message(this, texts::kTitle, texts::unstorable(t[bad]), MessageIcon::Stop);
+    // A translation that User.dic or a script it goes to cannot hold is stopped here, not at exit.
+    if (const auto bad = unstorableTranslation(m_main.state(), phrase(), t)) {
+        m_main.services().message(this, texts::kTitle, unstorableText(t, *bad), MessageIcon::Stop);
         return;
     }
     if (t.contains(u'\n') || t.contains(u'\r')) {

@@ -27,7 +27,7 @@ SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& cal
                 callbacks.rowReached(kind, i);
             if (!store.IsFileMarker(i))
                 continue;
-            if (auto error = writeLines(store.MarkerPath(i), scriptLines(store, i)))
+            if (auto error = writeLines(store.MarkerPath(i), scriptLines(store, i), store.MarkerEncoding(i)))
                 result.errors.append(*error);
             else
                 ++result.filesWritten;
