@@ -408,6 +408,33 @@ private Q_SLOTS:
         QCOMPARE(readLines(s.res + "/DepTrans.txt").lines, QStringList{"kept"});
         QVERIFY(s.console.outLines.isEmpty());
     }
+
+    // The script a current resource editor saves (UTF-16LE with a mark) next to
+    // UTF-8 and Windows-1251 ones: each translated and written back in its own encoding.
+    void scriptsInEveryEncodingTranslateAndCount()
+    {
+        Scratch s;
+        const QString golden = QStringLiteral(KVARSEL_TEST_DATA "/encodings/");
+        QVERIFY(copyTree(golden + "utf16le/res/menu", s.res + "/menu"));
+        QVERIFY(copyTree(golden + "utf8/res/string", s.res + "/string"));
+        QVERIFY(copyTree(golden + "cp1251/res/dialog", s.res + "/dialog"));
+        QVERIFY(QFile::copy(golden + "work/a.dic", s.work + "/a.dic"));
+        QCOMPARE(s.run({"stats", s.res}), kExitOk);
+        const QStringList counts{"Menu                 0       0            0         1         0",
+                                 "Dialog               1       0            0         0         0",
+                                 "String               0       2            0         0         0",
+                                 "Всего                1       2            0         1         0"};
+        for (const QString& line : counts)
+            QVERIFY2(s.console.outLines.contains(line), qPrintable(s.console.outText()));
+        s.console = RecordingConsole();
+        QCOMPARE(s.run({"translate", s.res, "--dictionary", "a.dic"}), kExitOk);
+        for (const QString& line : counts)
+            QVERIFY2(s.console.outLines.contains(line), qPrintable(s.console.outText()));
+        QCOMPARE(s.console.outLines.last(), QStringLiteral("Записано сценариев: 4"));
+        QCOMPARE(readBytes(s.res + "/menu/main.rc"), readBytes(golden + "utf16le/expected/menu/main.rc"));
+        QCOMPARE(readBytes(s.res + "/string/wide.rc"), readBytes(golden + "utf8/expected/string/wide.rc"));
+        QCOMPARE(readBytes(s.res + "/dialog/empty.rc"), QByteArray());
+    }
 };
 
 QTEST_GUILESS_MAIN(BatchRunTest)
