@@ -340,6 +340,9 @@ private Q_SLOTS:
         click(dialog, "ok");
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY(ui.messages[0].text.contains(QStringLiteral("中")));
+        // The message names the file that cannot hold it, and that file's encoding.
+        QVERIFY(ui.messages[0].text.contains(QStringLiteral("Windows-1251 файла\n«") +
+                                             QDir::toNativeSeparators(ws.path("User.dic"))));
         QVERIFY(dialog->isVisible());
         QCOMPARE(w.state().store(ResourceKind::Menu).Text(4), QStringLiteral("File"));
         // "Отмена" leaves everything, the clipboard included; the flags stay set.
