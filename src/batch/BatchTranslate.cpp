@@ -117,6 +117,8 @@ QStringList formatTranslateSummary(const TranslateSummary& summary)
                          .arg(d.translated);
     }
     lines << QStringLiteral("Осталось без перевода: %1").arg(summary.untranslated);
+    if (!summary.unstorable.isEmpty())
+        lines << summary.unstorable;
     if (summary.dryRun)
         lines << QStringLiteral("Пробный запуск: сценарии не записаны.");
     else
@@ -204,6 +206,7 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
             reportFailures(console, batch_texts::kDictionariesNotRead, result.errors);
             status = kExitFileError;
         }
+        summary.unstorable = unstorableRowsText(result);
         const qsizetype count = state.connectedDictionaries.size();
         for (qsizetype d = 0; d < count; ++d)
             summary.dictionaries.append({dictionaryStatusText(d, count, setup.userDictionaryFirst),

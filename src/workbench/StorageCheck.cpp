@@ -54,6 +54,11 @@ std::optional<Unstorable> unstorableTranslation(const WorkState& state, const QS
     return findUnstorable(translation, translationTargets(state, phrase));
 }
 
+std::optional<Unstorable> unstorableInUserDictionary(const WorkState& state, const QString& text)
+{
+    return findUnstorable(text, {userDictionaryTarget(state)});
+}
+
 QString unstorableText(const QString& translation, const Unstorable& unstorable)
 {
     const QChar c = translation[unstorable.index];

@@ -22,6 +22,10 @@ QList<StorageTarget> translationTargets(const WorkState& state, const QString& p
 std::optional<Unstorable> unstorableTranslation(const WorkState& state, const QString& phrase,
                                                 const QString& translation);
 
+// The first character of `text` that User.dic cannot hold: for boxes that write
+// only the user dictionary (its editor and optimiser).
+std::optional<Unstorable> unstorableInUserDictionary(const WorkState& state, const QString& text);
+
 // The refusal the box shows: the character, its code, the file and its encoding.
 QString unstorableText(const QString& translation, const Unstorable& unstorable);
 

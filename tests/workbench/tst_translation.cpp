@@ -336,6 +336,37 @@ private Q_SLOTS:
             QVERIFY(unstorableText(translation, *refused).contains(QStringLiteral("«☺» (U+263A)")));
         }
     }
+
+    // A UTF-8 dictionary's translation that a Windows-1251 script cannot hold is not
+    // recorded, so the script still saves; a later dictionary may translate the row.
+    void translationAScriptCannotHoldIsLeftOut_data()
+    {
+        QTest::addColumn<QStringList>("dictionaries");
+        QTest::addColumn<QString>("smile");
+        QTest::addColumn<qsizetype>("unstorable");
+        QTest::newRow("only the UTF-8 one") << QStringList{"a.dic"} << "Smile" << qsizetype(1);
+        QTest::newRow("a later one fits") << QStringList{"a.dic", "b.dic"} << "Улыбка" << qsizetype(0);
+    }
+    void translationAScriptCannotHoldIsLeftOut()
+    {
+        QFETCH(QStringList, dictionaries);
+        QFETCH(QString, smile);
+        QFETCH(qsizetype, unstorable);
+        QTemporaryDir dir;
+        QVERIFY(writeBytes(dir.filePath("a.dic"), QStringLiteral("Smile\r\nУлыбка ☺\r\nOpen\r\nОткрыть\r\n").toUtf8()));
+        QVERIFY(writeLinesRaw(dir.filePath("b.dic"), {"Smile", "Улыбка"}));
+        const QString script = dir.filePath("res/menu/m.rc");
+        QVERIFY(writeLinesRaw(script, {"MENUITEM \"Smile\"", "MENUITEM \"Open\""}));
+        WorkState state(dir.path());
+        for (const QString& d : dictionaries)
+            state.connectedDictionaries << dir.filePath(d);
+        QVERIFY(loadResources(dir.filePath("res"), state.stores(), false).errors.isEmpty());
+        const AutoTranslationResult r = runAutomaticTranslation(state, false);
+        QCOMPARE(r.unstorableRows, unstorable);
+        QCOMPARE(unstorableRowsText(r).contains(script), unstorable > 0);
+        QVERIFY(saveResources(std::as_const(state).stores()).errors.isEmpty());
+        QCOMPARE(readLines(script).lines, QStringList({"MENUITEM \"" + smile + "\"", "MENUITEM \"Открыть\""}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TranslationTest)
