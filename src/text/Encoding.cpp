@@ -109,7 +109,7 @@ DecodedText decodeUtf8(QByteArrayView body, TextEncoding encoding, qsizetype bod
     result.encoding = encoding;
     const Utf8Check check = checkUtf8(body);
     if (check.firstInvalid >= 0) {
-        result.error = QStringLiteral("файл в кодировке %1 содержит байты, которые не являются текстом UTF-8")
+        result.error = QStringLiteral("текст в кодировке %1 содержит байты, которые не являются текстом UTF-8")
                            .arg(encodingName(encoding)) +
                        atByte(bodyOffset + check.firstInvalid);
         return result;
@@ -124,7 +124,7 @@ DecodedText decodeUtf16(QByteArrayView body, TextEncoding encoding)
     result.encoding = encoding;
     const qsizetype markSize = 2;
     if (body.size() % 2 != 0) {
-        result.error = QStringLiteral("файл в кодировке %1 обрывается на половине символа: нечётное число байтов")
+        result.error = QStringLiteral("текст в кодировке %1 обрывается на половине символа: нечётное число байтов")
                            .arg(encodingName(encoding));
         return result;
     }
@@ -137,7 +137,7 @@ DecodedText decodeUtf16(QByteArrayView body, TextEncoding encoding)
         d[i] = QChar(little ? char16_t(p[2 * i] | p[2 * i + 1] << 8) : char16_t(p[2 * i] << 8 | p[2 * i + 1]));
     const qsizetype bad = firstUnencodable(text, encoding);
     if (bad >= 0) {
-        result.error = QStringLiteral("файл в кодировке %1 содержит непарный суррогат").arg(encodingName(encoding)) +
+        result.error = QStringLiteral("текст в кодировке %1 содержит непарный суррогат").arg(encodingName(encoding)) +
                        atByte(markSize + 2 * bad);
         return result;
     }
