@@ -173,6 +173,11 @@ QByteArrayView byteOrderMark(TextEncoding e)
 
 DecodedText decodeText(QByteArrayView bytes)
 {
+    // UTF-32 marks: read as UTF-16 or Windows-1251 such a file would come apart at
+    // the first "&" loading removes, so it is refused whole.
+    if (bytes.startsWith(QByteArrayView("\xFF\xFE\x00\x00", 4)) || bytes.startsWith(QByteArrayView("\x00\x00\xFE\xFF", 4)))
+        return DecodedText{QString(), TextEncoding::Windows1251,
+                           QStringLiteral("кодировка UTF-32 не поддерживается; сохраните файл в UTF-16 или UTF-8")};
     if (bytes.startsWith(QByteArrayView(kUtf8Mark, 3)))
         return decodeUtf8(bytes.sliced(3), TextEncoding::Utf8Bom, 3);
     if (bytes.startsWith(QByteArrayView(kUtf16LeMark, 2)))

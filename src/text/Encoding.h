@@ -49,7 +49,7 @@ struct DecodedText {
 // UTF-8, FF FE UTF-16 little-endian, FE FF big-endian); without one, bytes that are
 // valid UTF-8 and hold at least one multi-byte sequence are UTF-8; everything else is
 // Windows-1251, which takes any byte and gives it back unchanged. The mark is not
-// part of the text.
+// part of the text. A UTF-32 mark makes the bytes unreadable.
 DecodedText decodeText(QByteArrayView bytes);
 
 // Decodes in a fixed encoding, for files that have only one (the settings file).

@@ -136,6 +136,7 @@ private Q_SLOTS:
         QTest::newRow("bad utf-8 after mark") << QByteArray("\xEF\xBB\xBF\xD4\xE0") << E::Utf8Bom << "" << false;
         QTest::newRow("odd utf-16") << QByteArray("\xFF\xFEO\x00p", 5) << E::Utf16Le << "" << false;
         QTest::newRow("high surrogate at end") << QByteArray("\xFF\xFE\x3D\xD8", 4) << E::Utf16Le << "" << false;
+        QTest::newRow("utf-32 is refused") << QByteArray("\xFF\xFE\x00\x00O\x00\x00\x00", 8) << E::Windows1251 << "" << false;
         QTest::newRow("low surrogate alone") << QByteArray("\xFE\xFF\xDE\x00\x00O", 6) << E::Utf16Be << "" << false;
     }
     void detectsEncoding()
