@@ -4,14 +4,19 @@
 
 #include <cstdint>
 
-namespace kvarsel {
-namespace {
+namespace kvarsel
+{
+namespace
+{
 
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 constexpr char kUtf16LeMark[] = "\xFF\xFE";
 constexpr char kUtf16BeMark[] = "\xFE\xFF";
 
-bool isContinuation(uint8_t b) { return (b & 0xC0) == 0x80; }
+bool isContinuation(uint8_t b)
+{
+    return (b & 0xC0) == 0x80;
+}
 
 // Length of the well-formed UTF-8 sequence at `p` (shortest form, no surrogates,
 // nothing above U+10FFFF); 0 when the bytes there are not one.
@@ -87,8 +92,8 @@ QString decodeWellFormedUtf8(QByteArrayView bytes)
             cp = char32_t(b & 0x0F) << 12 | char32_t(p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
             i += 3;
         } else {
-            cp = char32_t(b & 0x07) << 18 | char32_t(p[i + 1] & 0x3F) << 12 | char32_t(p[i + 2] & 0x3F) << 6 |
-                 (p[i + 3] & 0x3F);
+            cp = char32_t(b & 0x07) << 18 | char32_t(p[i + 1] & 0x3F) << 12 |
+                 char32_t(p[i + 2] & 0x3F) << 6 | (p[i + 3] & 0x3F);
             i += 4;
         }
         if (cp < 0x10000) {
@@ -101,7 +106,10 @@ QString decodeWellFormedUtf8(QByteArrayView bytes)
     return out;
 }
 
-QString atByte(qsizetype offset) { return QStringLiteral(" (байт %1)").arg(offset); }
+QString atByte(qsizetype offset)
+{
+    return QStringLiteral(" (байт %1)").arg(offset);
+}
 
 DecodedText decodeUtf8(QByteArrayView body, TextEncoding encoding, qsizetype bodyOffset)
 {
@@ -109,9 +117,10 @@ DecodedText decodeUtf8(QByteArrayView body, TextEncoding encoding, qsizetype bod
     result.encoding = encoding;
     const Utf8Check check = checkUtf8(body);
     if (check.firstInvalid >= 0) {
-        result.error = QStringLiteral("текст в кодировке %1 содержит байты, которые не являются текстом UTF-8")
-                           .arg(encodingName(encoding)) +
-                       atByte(bodyOffset + check.firstInvalid);
+        result.error =
+            QStringLiteral("текст в кодировке %1 содержит байты, которые не являются текстом UTF-8")
+                .arg(encodingName(encoding)) +
+            atByte(bodyOffset + check.firstInvalid);
         return result;
     }
     result.text = decodeWellFormedUtf8(body);
@@ -124,8 +133,10 @@ DecodedText decodeUtf16(QByteArrayView body, TextEncoding encoding)
     result.encoding = encoding;
     const qsizetype markSize = 2;
     if (body.size() % 2 != 0) {
-        result.error = QStringLiteral("текст в кодировке %1 обрывается на половине символа: нечётное число байтов")
-                           .arg(encodingName(encoding));
+        result.error =
+            QStringLiteral(
+                "текст в кодировке %1 обрывается на половине символа: нечётное число байтов")
+                .arg(encodingName(encoding));
         return result;
     }
     const bool little = encoding == TextEncoding::Utf16Le;
@@ -134,10 +145,12 @@ DecodedText decodeUtf16(QByteArrayView body, TextEncoding encoding)
     QString text(units, Qt::Uninitialized);
     QChar* d = text.data();
     for (qsizetype i = 0; i < units; ++i)
-        d[i] = QChar(little ? char16_t(p[2 * i] | p[2 * i + 1] << 8) : char16_t(p[2 * i] << 8 | p[2 * i + 1]));
+        d[i] = QChar(little ? char16_t(p[2 * i] | p[2 * i + 1] << 8)
+                            : char16_t(p[2 * i] << 8 | p[2 * i + 1]));
     const qsizetype bad = firstUnencodable(text, encoding);
     if (bad >= 0) {
-        result.error = QStringLiteral("текст в кодировке %1 содержит непарный суррогат").arg(encodingName(encoding)) +
+        result.error = QStringLiteral("текст в кодировке %1 содержит непарный суррогат")
+                           .arg(encodingName(encoding)) +
                        atByte(markSize + 2 * bad);
         return result;
     }
@@ -150,11 +163,16 @@ DecodedText decodeUtf16(QByteArrayView body, TextEncoding encoding)
 QString encodingName(TextEncoding e)
 {
     switch (e) {
-    case TextEncoding::Windows1251: return QStringLiteral("Windows-1251");
-    case TextEncoding::Utf8: return QStringLiteral("UTF-8");
-    case TextEncoding::Utf8Bom: return QStringLiteral("UTF-8 с BOM");
-    case TextEncoding::Utf16Le: return QStringLiteral("UTF-16LE");
-    case TextEncoding::Utf16Be: return QStringLiteral("UTF-16BE");
+    case TextEncoding::Windows1251:
+        return QStringLiteral("Windows-1251");
+    case TextEncoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case TextEncoding::Utf8Bom:
+        return QStringLiteral("UTF-8 с BOM");
+    case TextEncoding::Utf16Le:
+        return QStringLiteral("UTF-16LE");
+    case TextEncoding::Utf16Be:
+        return QStringLiteral("UTF-16BE");
     }
     return QString();
 }
@@ -162,11 +180,15 @@ QString encodingName(TextEncoding e)
 QByteArrayView byteOrderMark(TextEncoding e)
 {
     switch (e) {
-    case TextEncoding::Utf8Bom: return QByteArrayView(kUtf8Mark, 3);
-    case TextEncoding::Utf16Le: return QByteArrayView(kUtf16LeMark, 2);
-    case TextEncoding::Utf16Be: return QByteArrayView(kUtf16BeMark, 2);
+    case TextEncoding::Utf8Bom:
+        return QByteArrayView(kUtf8Mark, 3);
+    case TextEncoding::Utf16Le:
+        return QByteArrayView(kUtf16LeMark, 2);
+    case TextEncoding::Utf16Be:
+        return QByteArrayView(kUtf16BeMark, 2);
     case TextEncoding::Windows1251:
-    case TextEncoding::Utf8: break;
+    case TextEncoding::Utf8:
+        break;
     }
     return QByteArrayView();
 }
@@ -175,9 +197,12 @@ DecodedText decodeText(QByteArrayView bytes)
 {
     // UTF-32 marks: read as UTF-16 or Windows-1251 such a file would come apart at
     // the first "&" loading removes, so it is refused whole.
-    if (bytes.startsWith(QByteArrayView("\xFF\xFE\x00\x00", 4)) || bytes.startsWith(QByteArrayView("\x00\x00\xFE\xFF", 4)))
-        return DecodedText{QString(), TextEncoding::Windows1251,
-                           QStringLiteral("кодировка UTF-32 не поддерживается; сохраните файл в UTF-16 или UTF-8")};
+    if (bytes.startsWith(QByteArrayView("\xFF\xFE\x00\x00", 4)) ||
+        bytes.startsWith(QByteArrayView("\x00\x00\xFE\xFF", 4)))
+        return DecodedText{
+            QString(), TextEncoding::Windows1251,
+            QStringLiteral(
+                "кодировка UTF-32 не поддерживается; сохраните файл в UTF-16 или UTF-8")};
     if (bytes.startsWith(QByteArrayView(kUtf8Mark, 3)))
         return decodeUtf8(bytes.sliced(3), TextEncoding::Utf8Bom, 3);
     if (bytes.startsWith(QByteArrayView(kUtf16LeMark, 2)))
@@ -193,15 +218,18 @@ DecodedText decodeText(QByteArrayView bytes)
 DecodedText decodeTextAs(QByteArrayView bytes, TextEncoding encoding)
 {
     switch (encoding) {
-    case TextEncoding::Windows1251: break;
-    case TextEncoding::Utf8: return decodeUtf8(bytes, encoding, 0);
+    case TextEncoding::Windows1251:
+        break;
+    case TextEncoding::Utf8:
+        return decodeUtf8(bytes, encoding, 0);
     case TextEncoding::Utf8Bom:
     case TextEncoding::Utf16Le:
     case TextEncoding::Utf16Be: {
         const QByteArrayView mark = byteOrderMark(encoding);
         if (!bytes.startsWith(mark))
             return DecodedText{QString(), encoding,
-                               QStringLiteral("в начале файла нет метки кодировки %1").arg(encodingName(encoding))};
+                               QStringLiteral("в начале файла нет метки кодировки %1")
+                                   .arg(encodingName(encoding))};
         if (encoding == TextEncoding::Utf8Bom)
             return decodeUtf8(bytes.sliced(mark.size()), encoding, mark.size());
         return decodeUtf16(bytes.sliced(mark.size()), encoding);
@@ -277,7 +305,8 @@ std::optional<Unstorable> findUnstorable(QStringView text, const QList<StorageTa
 
 QString characterCode(QChar c)
 {
-    return QStringLiteral("U+") + QStringLiteral("%1").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper();
+    return QStringLiteral("U+") +
+           QStringLiteral("%1").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper();
 }
 
 } // namespace kvarsel

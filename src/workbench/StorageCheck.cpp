@@ -6,7 +6,8 @@
 #include <QDir>
 #include <QSet>
 
-namespace kvarsel {
+namespace kvarsel
+{
 
 StorageTarget userDictionaryTarget(const WorkState& state)
 {
@@ -62,10 +63,12 @@ std::optional<Unstorable> unstorableInUserDictionary(const WorkState& state, con
 QString unstorableText(const QString& translation, const Unstorable& unstorable)
 {
     const QChar c = translation[unstorable.index];
-    const QString what = c.isSurrogate() ? QStringLiteral("непарный суррогат (%1)").arg(characterCode(c))
-                                         : QStringLiteral("символ «%1» (%2)").arg(c).arg(characterCode(c));
-    return QStringLiteral("Перевод содержит %1, который нельзя сохранить в кодировке %2 файла\n«%3».\n"
-                          "Исправьте перевод.")
+    const QString what = c.isSurrogate()
+                             ? QStringLiteral("непарный суррогат (%1)").arg(characterCode(c))
+                             : QStringLiteral("символ «%1» (%2)").arg(c).arg(characterCode(c));
+    return QStringLiteral(
+               "Перевод содержит %1, который нельзя сохранить в кодировке %2 файла\n«%3».\n"
+               "Исправьте перевод.")
         .arg(what, encodingName(unstorable.encoding), QDir::toNativeSeparators(unstorable.path));
 }
 

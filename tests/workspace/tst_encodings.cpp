@@ -10,9 +10,13 @@
 using namespace kvarsel;
 using namespace kvarsel::test;
 
-namespace {
+namespace
+{
 
-QString golden(const QString& rel) { return QStringLiteral(KVARSEL_TEST_DATA "/encodings/") + rel; }
+QString golden(const QString& rel)
+{
+    return QStringLiteral(KVARSEL_TEST_DATA "/encodings/") + rel;
+}
 
 // Every row of every kind, the marker's path made relative, so stores loaded from
 // different directories compare; the scripts only the UTF encodings can hold are left out.
@@ -26,7 +30,8 @@ QStringList rowsOf(const WorkState& state, const QString& res)
             if (store.IsFileMarker(i)) {
                 skip = store.MarkerPath(i).endsWith(QStringLiteral("wide.rc"));
                 if (!skip)
-                    rows << QStringLiteral("marker ") + QDir(res).relativeFilePath(store.MarkerPath(i));
+                    rows << QStringLiteral("marker ") +
+                                QDir(res).relativeFilePath(store.MarkerPath(i));
             } else if (!skip) {
                 rows << store.Head(i) + u'|' + store.Text(i) + u'|' + store.Tail(i);
             }
@@ -52,7 +57,8 @@ struct Loaded {
     QString res, work;
     WorkState state;
     LoadResult result;
-    explicit Loaded(const QString& name) : res(tmp.filePath("res")), work(tmp.filePath("work")), state(work)
+    explicit Loaded(const QString& name)
+        : res(tmp.filePath("res")), work(tmp.filePath("work")), state(work)
     {
         copyTree(golden(name + "/res"), res);
         copyTree(golden("work"), work);
@@ -64,7 +70,8 @@ struct Loaded {
 
 } // namespace
 
-class EncodingsTest : public QObject {
+class EncodingsTest : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void sameWorkspaceInEveryEncoding_data()
@@ -113,11 +120,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("UTF-16LE odd byte") << "odd-le.rc" << "нечётное число байтов";
-        QTest::newRow("UTF-16BE odd byte") << "odd-be.rc" << "нечётное число байтов";
-        QTest::newRow("lone high surrogate") << "lone-high-le.rc" << "непарный суррогат (байт 32)";
-        QTest::newRow("lone low surrogate") << "lone-low-be.rc" << "непарный суррогат (байт 22)";
-        QTest::newRow("Windows-1251 after a UTF-8 mark") << "bad-utf8.rc" << "не являются текстом UTF-8 (байт 40)";
+        QTest::newRow("UTF-16LE odd byte") << "odd-le.rc"
+                                           << "нечётное число байтов";
+        QTest::newRow("UTF-16BE odd byte") << "odd-be.rc"
+                                           << "нечётное число байтов";
+        QTest::newRow("lone high surrogate") << "lone-high-le.rc"
+                                             << "непарный суррогат (байт 32)";
+        QTest::newRow("lone low surrogate") << "lone-low-be.rc"
+                                            << "непарный суррогат (байт 22)";
+        QTest::newRow("Windows-1251 after a UTF-8 mark") << "bad-utf8.rc"
+                                                         << "не являются текстом UTF-8 (байт 40)";
     }
     void brokenScriptIsUnreadable()
     {
