@@ -8,6 +8,7 @@
 #include "workbench/ManualTranslationDialog.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
+#include "text/Encoding.h"
 
 #include <QCheckBox>
 #include <QDirIterator>
@@ -401,6 +402,33 @@ private Q_SLOTS:
         QCOMPARE(readBytes(ws.path("resources/dialog/about.rc")), about);
         // The other scripts were written.
         QVERIFY(readBytes(ws.path("resources/menu/main.rc")).contains(cp1251Lines({"    POPUP \"Файл\""})));
+    }
+
+    // A UTF-16LE workspace without a User.dic: a translation Windows-1251 cannot hold
+    // is taken, and at exit the script stays UTF-16LE, the new User.dic is UTF-8.
+    void translationInAUtf16Script()
+    {
+        Workspace ws(false);
+        QVERIFY(copyTree(QStringLiteral(KVARSEL_TEST_DATA "/encodings/utf16le/res"), ws.path("resources")));
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        w.start();
+        w.loadResourcesFrom(ws.path("resources"));
+        const LineStore& menu = w.state().store(ResourceKind::Menu);
+        QCOMPARE(menu.Text(5), QStringLiteral("Open"));
+        ui.clipboard = QStringLiteral("Открыть ☺");
+        emit w.listView(ResourceKind::Menu)->doubleClicked(menu.index(5));
+        const qsizetype before = ui.messages.size();
+        click(w.findChild<ManualTranslationDialog*>(), "ok");
+        QCOMPARE(ui.messages.size(), before);
+        click(&w, "button7");
+        click(w.findChild<SaveResourcesDialog*>(), "yes");
+        QCOMPARE(ui.quits, 1);
+        const DecodedText script = decodeText(readBytes(ws.path("resources/menu/main.rc")));
+        QCOMPARE(script.encoding, TextEncoding::Utf16Le);
+        QVERIFY(script.text.contains(QStringLiteral("MENUITEM \"Открыть ☺\", 101\r\n")));
+        QCOMPARE(readBytes(ws.path("User.dic")),
+                 QByteArray("\xEF\xBB\xBF") + QStringLiteral("Open\r\nОткрыть ☺\r\n").toUtf8());
     }
 
     void closeBoxActsAsExit()
