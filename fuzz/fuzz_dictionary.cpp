@@ -3,6 +3,7 @@
 #include "FuzzSupport.h"
 #include "dictionary/DictionaryFiles.h"
 #include "dictionary/SearchString.h"
+#include "text/Encoding.h"
 
 using namespace kvarsel;
 
@@ -22,13 +23,15 @@ static void compareLookups(const CurrentDictionary& d)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString path = fuzz::writeInput("User.dic", data, size);
+    // Only bytes that break the encoding their byte-order mark promises are unreadable.
+    const bool readable = decodeText(QByteArrayView(data, qsizetype(size))).ok();
     CurrentDictionary d;
-    FUZZ_CHECK(!LoadDictionary(path, d), path);
+    FUZZ_CHECK(!LoadDictionary(path, d) == readable, path);
     FUZZ_CHECK(d.RowCount() >= 2 && d.Row(0).isEmpty() && d.Row(1).isEmpty(), path);
     for (qsizetype i = 2; i < d.RowCount(); ++i)
         FUZZ_CHECK(!d.Row(i).isEmpty(), path);
     compareLookups(d);
-    FUZZ_CHECK(!LoadUserDictionary(fuzz::scratch().path(), d), path);
+    FUZZ_CHECK(!LoadUserDictionary(fuzz::scratch().path(), d) == readable, path);
     compareLookups(d);
     return 0;
 }

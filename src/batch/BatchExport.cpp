@@ -58,7 +58,7 @@ std::optional<FileError> writeExport(const QString& resourceDir, const QString& 
 {
     if (output.isEmpty())
         return writeDepTrans(resourceDir, list);
-    return writeLines(output, list.Items());
+    return writeLines(output, list.Items(), depTransEncoding(list));
 }
 
 int runExport(const BatchCommand& command, BatchConsole& console)
@@ -98,6 +98,8 @@ int runExport(const BatchCommand& command, BatchConsole& console)
     console.out(QStringLiteral("Записано фраз: %1 в файл %2")
                     .arg(list.Count())
                     .arg(QDir::toNativeSeparators(target)));
+    if (const QString note = depTransEncodingNote(depTransEncoding(list)); !note.isEmpty())
+        console.out(note);
     return status;
 }
 

@@ -17,6 +17,8 @@ KindCounts ResourceStats::total() const
         sum.texts += k.texts;
         sum.russian += k.russian;
         sum.exportable += k.exportable;
+        for (int e = 0; e < kEncodingCount; ++e)
+            sum.encodings[size_t(e)] += k.encodings[size_t(e)];
     }
     return sum;
 }
@@ -27,8 +29,14 @@ ResourceStats countResources(const ConstLineStores& stores)
     for (const ResourceKind kind : kAllKinds) {
         const LineStore& store = *stores[size_t(kindIndex(kind))];
         KindCounts& counts = stats.kinds[size_t(kindIndex(kind))];
-        for (qsizetype i = 0; i < store.RowCount(); ++i)
-            ++(store.IsFileMarker(i) ? counts.files : counts.lines);
+        for (qsizetype i = 0; i < store.RowCount(); ++i) {
+            if (store.IsFileMarker(i)) {
+                ++counts.files;
+                ++counts.encodings[size_t(encodingIndex(store.MarkerEncoding(i)))];
+            } else {
+                ++counts.lines;
+            }
+        }
         // The same counts the main window shows as "Переведено N из M".
         counts.texts = store.TextRowCount();
         counts.russian = store.RussianRowCount();
@@ -70,8 +78,28 @@ QStringList formatStats(const ResourceStats& stats)
     for (const ResourceKind kind : kAllKinds)
         lines << row(kindInfo(kind).name, stats.kinds[size_t(kindIndex(kind))]);
     lines << row(QStringLiteral("Всего"), stats.total());
+    lines << formatEncodings(stats);
     lines << QStringLiteral("Фраз для файла отложенного перевода (без повторов): %1")
                  .arg(stats.exportPhrases);
+    return lines;
+}
+
+QStringList formatEncodings(const ResourceStats& stats)
+{
+    const auto width = [](TextEncoding e) { return int(qMax<qsizetype>(encodingName(e).size() + 2, 8)); };
+    QString header = QStringLiteral("%1").arg(QStringLiteral("Вид"), -8);
+    for (const TextEncoding e : kAllEncodings)
+        header += QStringLiteral("%1").arg(encodingName(e), width(e));
+    const auto row = [&width](const QString& name, const KindCounts& k) {
+        QString line = QStringLiteral("%1").arg(name, -8);
+        for (const TextEncoding e : kAllEncodings)
+            line += QStringLiteral("%1").arg(k.encodings[size_t(encodingIndex(e))], width(e));
+        return line;
+    };
+    QStringList lines{QStringLiteral("Кодировки сценариев:"), header};
+    for (const ResourceKind kind : kAllKinds)
+        lines << row(kindInfo(kind).name, stats.kinds[size_t(kindIndex(kind))]);
+    lines << row(QStringLiteral("Всего"), stats.total());
     return lines;
 }
 

@@ -3,6 +3,7 @@
 
 #include "batch/BatchCommand.h"
 #include "batch/BatchConsole.h"
+#include "text/Encoding.h"
 #include "workspace/ResourceLoader.h"
 
 #include <array>
@@ -16,6 +17,7 @@ struct KindCounts {
     qsizetype texts = 0;      // rows with a text: what translation looks at
     qsizetype russian = 0;    // texts whose first character is non-ASCII; the lookup skips them
     qsizetype exportable = 0; // texts the deferred-translation export would collect
+    std::array<qsizetype, kEncodingCount> encodings{}; // scripts per encoding (encodingIndex)
 };
 
 struct ResourceStats {
@@ -27,9 +29,14 @@ struct ResourceStats {
 
 ResourceStats countResources(const ConstLineStores& stores);
 
-// The table the command prints: a header, one line per kind, the totals, then
-// the number of phrases for the deferred-translation file.
+// The table the command prints: a header, one line per kind, the totals, the
+// scripts of each kind per encoding, then the number of phrases for the
+// deferred-translation file.
 QStringList formatStats(const ResourceStats& stats);
+
+// "Кодировки сценариев:", then a header and one line per kind and the totals, a
+// column per encoding: how many scripts were read in it. Shared by stats and translate.
+QStringList formatEncodings(const ResourceStats& stats);
 
 int runStats(const BatchCommand& command, BatchConsole& console);
 

@@ -103,6 +103,7 @@ QStringList formatTranslateSummary(const TranslateSummary& summary)
         lines << row(kindInfo(kind).name, summary.loaded.kinds[size_t(kindIndex(kind))]);
     const KindCounts total = summary.loaded.total();
     lines << row(QStringLiteral("Всего"), total);
+    lines << formatEncodings(summary.loaded);
     lines << QStringLiteral("Текстов: %1, из них уже на русском: %2")
                  .arg(total.texts)
                  .arg(total.russian);
@@ -116,6 +117,8 @@ QStringList formatTranslateSummary(const TranslateSummary& summary)
                          .arg(d.translated);
     }
     lines << QStringLiteral("Осталось без перевода: %1").arg(summary.untranslated);
+    if (!summary.unstorable.isEmpty())
+        lines << summary.unstorable;
     if (summary.dryRun)
         lines << QStringLiteral("Пробный запуск: сценарии не записаны.");
     else
@@ -203,6 +206,7 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
             reportFailures(console, batch_texts::kDictionariesNotRead, result.errors);
             status = kExitFileError;
         }
+        summary.unstorable = unstorableRowsText(result);
         const qsizetype count = state.connectedDictionaries.size();
         for (qsizetype d = 0; d < count; ++d)
             summary.dictionaries.append({dictionaryStatusText(d, count, setup.userDictionaryFirst),

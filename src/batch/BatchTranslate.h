@@ -50,6 +50,7 @@ struct TranslateSummary {
     ResourceStats loaded; // counts as loaded, before translation
     QList<DictionaryCount> dictionaries;
     qsizetype untranslated = 0;
+    QString unstorable; // unstorableRowsText of the run; empty when every translation could be kept
     bool dryRun = false;
     qsizetype filesWritten = 0;
 };

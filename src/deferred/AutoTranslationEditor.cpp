@@ -1,5 +1,7 @@
 #include "deferred/AutoTranslationEditor.h"
 
+#include "workbench/StorageCheck.h"
+
 #include "deferred/BilingualFile.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
@@ -96,9 +98,10 @@ AutoTranslationEditor::AutoTranslationEditor(MainWindow& main) : SecondaryWindow
     resize(560, 420);
 }
 
-void AutoTranslationEditor::startReview(const QString& path, QStringList entries)
+void AutoTranslationEditor::startReview(const QString& path, QStringList entries, TextEncoding encoding)
 {
     m_path = path;
+    m_encoding = encoding;
     m_file->setText(QDir::toNativeSeparators(path));
     m_file->setToolTip(m_file->text());
     m_review.Reset(std::move(entries));
@@ -118,7 +121,12 @@ void AutoTranslationEditor::showPair()
 
 void AutoTranslationEditor::acceptPair()
 {
-    const QString problem = BilingualReview::Refusal(m_translation->toPlainText());
+    const QString translation = m_translation->toPlainText();
+    QString problem = BilingualReview::Refusal(translation);
+    // Refused only when User.dic or a script the pair goes to cannot hold a character.
+    if (const auto bad = problem.isEmpty() ? unstorableTranslation(m_main.state(), m_review.Source(), translation)
+                                           : std::nullopt)
+        problem = unstorableText(translation, *bad);
     if (!problem.isEmpty()) {
         m_main.services().message(this, texts::kTitle, problem, MessageIcon::Stop);
         m_translation->setFocus();
@@ -149,7 +157,7 @@ void AutoTranslationEditor::restoreTranslation() { m_translation->setPlainText(m
 void AutoTranslationEditor::finish()
 {
     m_main.setBusy(true);
-    const auto error = saveBilingualFile(m_path, m_review.BilingualList());
+    const auto error = saveBilingualFile(m_path, m_review.BilingualList(), m_encoding);
     m_main.setBusy(false);
     if (error)
         m_main.services().message(this, texts::kTitle, texts::kNotSaved + QChar(10) + error->message(),

@@ -5,6 +5,7 @@
 // back into it, so the review can go on in a later run.
 
 #include "deferred/BilingualReview.h"
+#include "text/Encoding.h"
 #include "workbench/SecondaryWindow.h"
 
 class QLabel;
@@ -22,7 +23,9 @@ public:
 
     // A freshly read file: its pairs replace whatever an earlier review left, the
     // first pair shows, and the window opens over the disabled main window.
-    void startReview(const QString& path, QStringList entries);
+    // The file is written back in `encoding`, the one it was read in.
+    void startReview(const QString& path, QStringList entries,
+                     TextEncoding encoding = TextEncoding::Windows1251);
 
     void acceptPair();          // "OK"
     void previousPair();        // "<--"
@@ -32,6 +35,7 @@ public:
 
     const BilingualReview& review() const { return m_review; }
     const QString& bilingualPath() const { return m_path; }
+    TextEncoding bilingualEncoding() const { return m_encoding; }
 
 protected:
     // The frame's close box leaves the way "Выход" does, so the remaining pairs are
@@ -44,6 +48,7 @@ private:
     MainWindow& m_main;
     BilingualReview m_review;
     QString m_path;
+    TextEncoding m_encoding = TextEncoding::Windows1251;
     QLabel* m_file = nullptr;
     QPlainTextEdit* m_source = nullptr;
     QPlainTextEdit* m_translation = nullptr;

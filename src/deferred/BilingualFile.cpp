@@ -32,6 +32,7 @@ BilingualRead readBilingualFile(const QString& path)
 {
     BilingualRead result;
     LinesRead read = readLines(path);
+    result.encoding = read.encoding;
     if (!read.ok()) {
         result.error = read.error;
         return result;
@@ -57,15 +58,16 @@ QString bilingualBackupPath(const QString& path)
     return fileInDirIgnoringCase(info.absolutePath(), backup);
 }
 
-std::optional<FileError> saveBilingualFile(const QString& path, const QStringList& entries)
+std::optional<FileError> saveBilingualFile(const QString& path, const QStringList& entries,
+                                           TextEncoding encoding)
 {
     QStringList lines;
     for (const QString& entry : entries)
         if (!entry.isEmpty())
             lines.append(entry);
-    // Encode first: a character the code page cannot hold stops before any file changes.
+    // Encode first: a character the encoding cannot hold stops before any file changes.
     QByteArray bytes;
-    if (auto bad = encodeLines(path, lines, bytes))
+    if (auto bad = encodeLines(path, lines, bytes, encoding))
         return bad;
 
     const bool exists = QFileInfo::exists(path) || QFileInfo(path).isSymLink();

@@ -2,6 +2,7 @@
 // The bilingual file: the outside translator's output of DepTrans.txt, each
 // phrase line followed by its translation line, empty lines anywhere.
 
+#include "text/Encoding.h"
 #include "text/FileError.h"
 
 #include <QStringList>
@@ -11,6 +12,7 @@ namespace kvarsel {
 
 struct BilingualRead {
     QStringList entries; // sources on even positions, each followed by its translation
+    TextEncoding encoding = TextEncoding::Windows1251; // the file's, kept by its rewrite
     std::optional<FileError> error;
     bool ok() const { return !error.has_value(); }
 };
@@ -33,7 +35,9 @@ QString bilingualBackupPath(const QString& path);
 // non-empty ones) in its place; with none left the file is removed and only the
 // backup remains. The backup is a complete copy on disk before the file changes and
 // the file is replaced atomically, so on any failure the bilingual path still holds
-// the old text, and nothing but the file and its backup is ever touched.
-std::optional<FileError> saveBilingualFile(const QString& path, const QStringList& entries);
+// the old text, and nothing but the file and its backup is ever touched. The file is
+// written in `encoding`, the one it was read in; the backup is its bytes as they were.
+std::optional<FileError> saveBilingualFile(const QString& path, const QStringList& entries,
+                                           TextEncoding encoding = TextEncoding::Windows1251);
 
 } // namespace kvarsel

@@ -75,6 +75,17 @@ void prepareExportList(ExportList& list)
         list.Replace(i, spaceOutEscapes(list.Item(i)));
 }
 
+TextEncoding depTransEncoding(const ExportList& list) { return encodingForNewFile(list.Items()); }
+
+QString depTransEncodingNote(TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Windows1251)
+        return QString();
+    return QStringLiteral("Файл записан в кодировке %1: в нём есть символы, которых нет в кодировке "
+                          "Windows-1251.")
+        .arg(encodingName(encoding));
+}
+
 QString depTransPath(const QString& resourceDir)
 {
     return fileInDirIgnoringCase(resourceDir, export_texts::kFileName);
@@ -86,7 +97,7 @@ std::optional<FileError> writeDepTrans(const QString& resourceDir, const ExportL
         return FileError{QDir(resourceDir).filePath(export_texts::kFileName),
                          QStringLiteral("каталог с ресурсами не найден")};
     // A DepTrans.txt that is a link out of the resource directory is not written through.
-    return writeLines(depTransPath(resourceDir), list.Items(),
+    return writeLines(depTransPath(resourceDir), list.Items(), depTransEncoding(list),
                       SafeWriteOptions{LinkAtTarget::Follow, resourceDir});
 }
 

@@ -4,6 +4,7 @@
 // machine translator.
 
 #include "deferred/ExportList.h"
+#include "text/Encoding.h"
 #include "workspace/ResourceLoader.h"
 
 #include <functional>
@@ -44,7 +45,14 @@ void prepareExportList(ExportList& list);
 // letter case is replaced, otherwise the file is created as "DepTrans.txt".
 QString depTransPath(const QString& resourceDir);
 
-// Writes the list, one phrase per line, over DepTrans.txt atomically.
+// DepTrans.txt is Windows-1251, unless a phrase holds a character the code page
+// lacks: then the whole file is UTF-8 with a byte-order mark.
+TextEncoding depTransEncoding(const ExportList& list);
+
+// What the message after an export adds when the file is not Windows-1251; empty otherwise.
+QString depTransEncodingNote(TextEncoding encoding);
+
+// Writes the list, one phrase per line, in depTransEncoding over DepTrans.txt atomically.
 std::optional<FileError> writeDepTrans(const QString& resourceDir, const ExportList& list);
 
 } // namespace kvarsel

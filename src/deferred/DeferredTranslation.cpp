@@ -73,7 +73,7 @@ void DeferredTranslation::importBilingual()
     // the resources.
     state.userDictionaryChanged = true;
     state.resourcesChanged = true;
-    reviewWindow()->startReview(file.absoluteFilePath(), std::move(read.entries));
+    reviewWindow()->startReview(file.absoluteFilePath(), std::move(read.entries), read.encoding);
 }
 
 void installDeferredTranslation(MainWindow& main)

@@ -157,8 +157,10 @@ void DeferredTranslationDialog::runExport()
         abandonRun();
         return;
     }
-    m_main.services().message(this, texts::kDoneTitle, texts::kDone + QDir::toNativeSeparators(dir),
-                              MessageIcon::Information);
+    QString done = texts::kDone + QDir::toNativeSeparators(dir);
+    if (const QString note = depTransEncodingNote(depTransEncoding(m_exportList)); !note.isEmpty())
+        done += QStringLiteral("\n\n") + note;
+    m_main.services().message(this, texts::kDoneTitle, done, MessageIcon::Information);
     hide();
     m_main.runExitSequence();
 }

@@ -3,8 +3,11 @@
 // rows in turn, sources on even rows from 2. Outside automatic translation it
 // holds the user dictionary.
 
+#include "text/Encoding.h"
+
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace kvarsel {
 
@@ -32,6 +35,12 @@ public:
     // First row after `start` whose text begins with `search`, ignoring case; -1 if none.
     qsizetype FindPrefix(const QString& search, qsizetype start) const;
 
+    // The encoding of the file the rows were loaded from, kept for writing them back;
+    // empty when no file was read (a user dictionary not created yet). Editing the
+    // rows leaves it as it is.
+    const std::optional<TextEncoding>& fileEncoding() const { return m_fileEncoding; }
+    void setFileEncoding(std::optional<TextEncoding> encoding) { m_fileEncoding = encoding; }
+
     // Changes on every edit, so derived indexes can tell they are stale.
     quint64 revision() const { return m_revision; }
 
@@ -40,6 +49,7 @@ public:
 
 private:
     QStringList m_rows;
+    std::optional<TextEncoding> m_fileEncoding;
     quint64 m_revision = 0;
     mutable std::shared_ptr<const LookupIndex> m_index;
     mutable quint64 m_indexRevision = 0;

@@ -16,6 +16,7 @@ std::optional<FileError> LoadDictionary(const QString& path, CurrentDictionary& 
         if (!line.isEmpty())
             rows.append(std::move(line));
     dictionary.Assign(std::move(rows));
+    dictionary.setFileEncoding(read.encoding);
     return read.error;
 }
 
@@ -24,12 +25,15 @@ std::optional<FileError> LoadUserDictionary(const QString& workDir, CurrentDicti
     QStringList rows{QString(), QString()};
     const QString path = findUserDictionary(workDir);
     std::optional<FileError> error;
+    std::optional<TextEncoding> encoding;
     if (!path.isEmpty()) {
         LinesRead read = readLines(path);
         error = read.error;
+        encoding = read.encoding;
         rows.append(std::move(read.lines));
     }
     dictionary.Assign(std::move(rows));
+    dictionary.setFileEncoding(encoding);
     return error;
 }
 

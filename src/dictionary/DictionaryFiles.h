@@ -1,6 +1,6 @@
 #pragma once
-// Dictionary files ("*.dic", Windows-1251, source line then translation line) and
-// the texts the dictionary status panel shows while they load.
+// Dictionary files ("*.dic", source line then translation line, in any encoding
+// text/Encoding.h reads) and the texts the dictionary status panel shows while they load.
 
 #include "dictionary/CurrentDictionary.h"
 #include "text/FileError.h"

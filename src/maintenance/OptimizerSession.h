@@ -71,6 +71,7 @@ public:
     static constexpr int kTooManyTranslations = 1;
 
     explicit OptimizerSession(CurrentDictionary& dictionary);
+    const CurrentDictionary& dictionary() const { return m_dictionary; }
     ~OptimizerSession();
     void setFeedback(OptimizerFeedback* feedback) { m_feedback = feedback; }
 

@@ -1,7 +1,7 @@
 #include "maintenance/UserDictionaryEditor.h"
 
 #include "maintenance/EditorTexts.h"
-#include "text/LineText.h"
+#include "workbench/StorageCheck.h"
 #include "workbench/ProductName.h"
 #include "workbench/UiServices.h"
 
@@ -110,7 +110,7 @@ void UserDictionaryEditor::runSearch()
 
 void UserDictionaryEditor::onOk()
 {
-    const QString problem = lineTextProblem(m_change->text(), LineTextRole::DictionaryRow);
+    const QString problem = userDictionaryRowProblem(m_dictionary, m_change->text());
     if (!problem.isEmpty()) {
         m_services.message(this, kProductName, problem, MessageIcon::Stop);
         m_change->setFocus();

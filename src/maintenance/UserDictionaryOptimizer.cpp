@@ -2,7 +2,7 @@
 
 
 #include "maintenance/OptimizerTexts.h"
-#include "text/LineText.h"
+#include "workbench/StorageCheck.h"
 #include "workbench/UiServices.h"
 
 #include <QApplication>
@@ -210,7 +210,7 @@ void UserDictionaryOptimizer::render()
 
 bool UserDictionaryOptimizer::refuseUnstorable(QLineEdit* box)
 {
-    const QString problem = lineTextProblem(box->text(), LineTextRole::DictionaryRow);
+    const QString problem = userDictionaryRowProblem(m_session.dictionary(), box->text());
     if (problem.isEmpty())
         return false;
     m_services.message(this, optimizer_texts::kMessageTitle, problem, MessageIcon::Stop);

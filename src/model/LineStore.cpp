@@ -40,11 +40,11 @@ void LineStore::AppendRow(const ResourceLine& line)
     endInsertRows();
 }
 
-void LineStore::AppendFileMarker(const QString& fullPath)
+void LineStore::AppendFileMarker(const QString& fullPath, TextEncoding encoding)
 {
     const int at = int(qMin<qsizetype>(RowCount(), INT_MAX));
     beginInsertRows(QModelIndex(), at, at);
-    m_rows.push_back(Row{ResourceLine{kMarkerPrefix + fullPath, QString(), QString()}, true});
+    m_rows.push_back(Row{ResourceLine{kMarkerPrefix + fullPath, QString(), QString()}, true, encoding});
     endInsertRows();
 }
 

@@ -5,6 +5,7 @@
 
 #include "model/ResourceKind.h"
 #include "model/ResourceLine.h"
+#include "text/Encoding.h"
 
 #include <QAbstractListModel>
 #include <vector>
@@ -27,6 +28,8 @@ public:
     struct Row {
         ResourceLine line;
         bool fileMarker = false; // set only by AppendFileMarker, never read off the head
+        // A marker row's file was read in this encoding and is written back in it.
+        TextEncoding encoding = TextEncoding::Windows1251;
     };
 
     explicit LineStore(ResourceKind kind, QObject* parent = nullptr);
@@ -36,7 +39,7 @@ public:
     void Clear();
     void AppendRow(const QString& head, const QString& text, const QString& tail);
     void AppendRow(const ResourceLine& line);
-    void AppendFileMarker(const QString& fullPath);
+    void AppendFileMarker(const QString& fullPath, TextEncoding encoding = TextEncoding::Windows1251);
     // Replaces every row at once (one model reset): the loader's fast path.
     void Assign(std::vector<Row> rows);
 
@@ -53,6 +56,8 @@ public:
     bool IsFileMarker(qsizetype i) const { return m_rows[size_t(i)].fileMarker; }
     // The path a marker row names; empty for any other row.
     QString MarkerPath(qsizetype i) const;
+    // The encoding of the file a marker row names.
+    TextEncoding MarkerEncoding(qsizetype i) const { return m_rows[size_t(i)].encoding; }
     QString ComposedLine(qsizetype i) const { return m_rows[size_t(i)].line.composed(); }
     const Row& row(qsizetype i) const { return m_rows[size_t(i)]; }
 

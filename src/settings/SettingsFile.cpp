@@ -43,7 +43,8 @@ SettingsLoad loadSettings(const QString& workDir)
     const QString iniPath = fileInDirIgnoringCase(workDir, settings_keys::kFileName);
     if (!QFileInfo::exists(iniPath))
         return load;
-    const LinesRead read = readLines(iniPath);
+    // The settings file is Windows-1251 only: its bytes are never taken for another encoding.
+    const LinesRead read = readLinesAs(iniPath, TextEncoding::Windows1251);
     if (!read.ok()) {
         load.error = read.error;
         return load;

@@ -1,7 +1,8 @@
 #pragma once
-// The one check for a text the user types for a single line of a file: a script
-// line or a row of a dictionary. A line break would split the line in two and move
-// everything after it; a character the file cannot hold could not be written.
+// The check for a text the user types for a single line of a file: a script line
+// or a row of a dictionary. A line break would split the line in two and move
+// everything after it. Whether the file's encoding can hold every character depends
+// on the file and is asked of workbench/StorageCheck.h.
 
 #include <QString>
 #include <QStringView>

@@ -1,7 +1,5 @@
 #include "text/TextFile.h"
 
-#include "text/Cp1251.h"
-
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -68,44 +66,74 @@ std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
     return std::nullopt;
 }
 
-LinesRead readLines(const QString& path)
+static LinesRead linesFrom(const QString& path, const DecodedText& decoded)
 {
     LinesRead result;
-    QByteArray bytes;
-    if (auto bad = readFileBytes(path, bytes))
-        result.error = bad;
+    result.encoding = decoded.encoding;
+    if (!decoded.ok())
+        result.error = FileError{path, decoded.error};
     else
-        result.lines = splitLines(cp1251::decode(bytes));
+        result.lines = splitLines(decoded.text);
     return result;
 }
 
-std::optional<FileError> encodeLines(const QString& path, const QStringList& lines, QByteArray& out)
+LinesRead readLines(const QString& path)
 {
-    qsizetype total = 0;
+    QByteArray bytes;
+    if (auto bad = readFileBytes(path, bytes)) {
+        LinesRead result;
+        result.error = bad;
+        return result;
+    }
+    return linesFrom(path, decodeText(bytes));
+}
+
+LinesRead readLinesAs(const QString& path, TextEncoding encoding)
+{
+    QByteArray bytes;
+    if (auto bad = readFileBytes(path, bytes)) {
+        LinesRead result;
+        result.encoding = encoding;
+        result.error = bad;
+        return result;
+    }
+    return linesFrom(path, decodeTextAs(bytes, encoding));
+}
+
+std::optional<FileError> encodeLines(const QString& path, const QStringList& lines, QByteArray& out,
+                                     TextEncoding encoding)
+{
+    const bool wide = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+    qsizetype total = 3;
     for (const QString& line : lines)
         total += line.size() + 2;
-    out.reserve(out.size() + total);
+    out.reserve(out.size() + (wide ? 2 * total : total));
+    const QByteArrayView mark = byteOrderMark(encoding);
+    out.append(mark.data(), mark.size());
+    static const QString lineEnd = QStringLiteral("\r\n");
     for (qsizetype i = 0; i < lines.size(); ++i) {
         qsizetype bad = -1;
-        if (!cp1251::encode(lines[i], out, &bad)) {
+        if (!encodeText(lines[i], encoding, out, &bad)) {
             const QChar c = lines[i][bad];
-            const QString code =
-                QStringLiteral("%1").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper();
-            return FileError{path,
-                             QStringLiteral("символ «%1» (U+%2) нельзя сохранить в кодировке Windows-1251")
-                                 .arg(c.isPrint() ? QString(c) : QStringLiteral("?"), code),
-                             i + 1};
+            const QString reason =
+                c.isSurrogate()
+                    ? QStringLiteral("непарный суррогат (%1) нельзя сохранить в кодировке %2")
+                          .arg(characterCode(c), encodingName(encoding))
+                    : QStringLiteral("символ «%1» (%2) нельзя сохранить в кодировке %3")
+                          .arg(c.isPrint() ? QString(c) : QStringLiteral("?"), characterCode(c),
+                               encodingName(encoding));
+            return FileError{path, reason, i + 1};
         }
-        out.append("\r\n", 2);
+        encodeText(lineEnd, encoding, out);
     }
     return std::nullopt;
 }
 
-std::optional<FileError> writeLines(const QString& path, const QStringList& lines,
+std::optional<FileError> writeLines(const QString& path, const QStringList& lines, TextEncoding encoding,
                                     const SafeWriteOptions& options)
 {
     QByteArray bytes;
-    if (auto bad = encodeLines(path, lines, bytes))
+    if (auto bad = encodeLines(path, lines, bytes, encoding))
         return bad;
     return writeFileSafely(path, bytes, options);
 }

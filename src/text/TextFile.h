@@ -1,7 +1,9 @@
 #pragma once
-// Line files in Windows-1251: reading accepts CR LF, LF and a lone CR and a last
-// line without an end; writing ends every line with CR LF and is atomic.
+// Line files: reading finds the file's encoding (text/Encoding.h) and accepts CR LF,
+// LF and a lone CR and a last line without an end; writing puts back the encoding's
+// byte-order mark, ends every line with CR LF (in UTF-16 as UTF-16 units) and is atomic.
 
+#include "text/Encoding.h"
 #include "text/FileError.h"
 #include "text/SafeWrite.h"
 
@@ -13,6 +15,7 @@ namespace kvarsel {
 
 struct LinesRead {
     QStringList lines;
+    TextEncoding encoding = TextEncoding::Windows1251; // the file's, to write it back in
     std::optional<FileError> error; // set when the file could not be read; lines is then empty
     bool ok() const { return !error.has_value(); }
 };
@@ -24,16 +27,23 @@ std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes);
 // Splits decoded text into lines without their ends; empty lines are kept.
 QStringList splitLines(const QString& text);
 
-// Reads a whole file as lines. Only regular files are read: a directory, a pipe
-// or a device is refused with a reason instead of blocking or failing midway.
+// Reads a whole file as lines in the encoding its bytes show. Only regular files are
+// read: a directory, a pipe or a device is refused with a reason instead of blocking
+// or failing midway, and so is a file whose bytes break its encoding (it is never
+// half read).
 LinesRead readLines(const QString& path);
+// The same for a file that has only one encoding.
+LinesRead readLinesAs(const QString& path, TextEncoding encoding);
 
-// Encodes lines, each followed by CR LF. Fails on the first character the code page
-// cannot hold, naming its 1-based line; nothing is replaced by "?".
-std::optional<FileError> encodeLines(const QString& path, const QStringList& lines, QByteArray& out);
+// Encodes lines, the encoding's byte-order mark first, each line followed by CR LF.
+// Fails on the first character the encoding cannot hold, naming its 1-based line;
+// nothing is replaced by "?".
+std::optional<FileError> encodeLines(const QString& path, const QStringList& lines, QByteArray& out,
+                                     TextEncoding encoding = TextEncoding::Windows1251);
 
 // encodeLines + writeFileSafely: the old file is untouched on any failure.
 std::optional<FileError> writeLines(const QString& path, const QStringList& lines,
+                                    TextEncoding encoding = TextEncoding::Windows1251,
                                     const SafeWriteOptions& options = {});
 
 } // namespace kvarsel

@@ -5,9 +5,21 @@
 #include "dictionary/SearchString.h"
 #include "workbench/Propagation.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QMap>
 
 namespace kvarsel {
+
+QString unstorableRowsText(const AutoTranslationResult& result)
+{
+    if (result.unstorableRows == 0)
+        return QString();
+    return QStringLiteral("Не переведено строк: %1. Их переводы содержат символы, которых нет в кодировке "
+                          "сценария (первый такой сценарий: «%2»).")
+        .arg(result.unstorableRows)
+        .arg(QDir::toNativeSeparators(result.firstUnstorableScript));
+}
 
 QString translatingKindText(ResourceKind kind) { return QStringLiteral("Перевод ") + kindInfo(kind).name; }
 
@@ -50,6 +62,9 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         }
     };
 
+    // Rows a translation was refused for, with their script, until a later pass translates them.
+    QMap<QPair<int, qsizetype>, QString> unstorable;
+
     const qsizetype count = state.connectedDictionaries.size();
     for (qsizetype d = 0; d < count; ++d) {
         state.setDictionaryStatus(dictionary_texts::kLoading);
@@ -64,7 +79,13 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 continue;
             state.setTranslationMode(translatingKindText(kind));
             LineStore& store = state.store(kind);
+            TextEncoding encoding = TextEncoding::Windows1251;
+            QString script;
             for (qsizetype i = 0; i < n; ++i) {
+                if (store.IsFileMarker(i)) {
+                    encoding = store.MarkerEncoding(i);
+                    script = store.MarkerPath(i);
+                }
                 if (repaintCounter < 35) {
                     ++repaintCounter;
                 } else {
@@ -82,12 +103,22 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 const LookupResult found = SearchString(state.dictionary(), text);
                 if (!found.found)
                     continue;
+                const QPair<int, qsizetype> key{kindIndex(kind), i};
+                if (firstUnencodable(found.translation, encoding) >= 0) {
+                    unstorable.insert(key, script);
+                    continue;
+                }
+                unstorable.remove(key);
                 recordTranslation(store, i, found.translation, !showTranslated);
                 ++translated;
             }
         }
         result.translatedByDictionary.append(translated);
     }
+
+    result.unstorableRows = unstorable.size();
+    if (!unstorable.isEmpty())
+        result.firstUnstorableScript = unstorable.first();
 
     if (callbacks.progressValue)
         callbacks.progressValue(0);

@@ -22,11 +22,19 @@ struct AutoTranslationResult {
     FileErrors errors;                       // dictionaries that could not be read, or the failed save
     QList<qsizetype> translatedByDictionary; // rows each pass translated, in connected order
     qsizetype textsLookedUp = 0;             // non-empty texts of the first pass
+    // Rows left untranslated because every translation found for them holds a
+    // character their script's encoding lacks (a UTF-8 dictionary, a Windows-1251
+    // script); recording one would make the whole script impossible to save.
+    qsizetype unstorableRows = 0;
+    QString firstUnstorableScript; // the path of the first such row's script
 };
 
 // `userDictionaryFirst` names dictionary 0 "Пользовательский словарь" in panel 7.
 AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDictionaryFirst,
                                               const AutoTranslationCallbacks& callbacks = {});
+
+// What the window and kvarsel-batch say about result.unstorableRows; empty when there are none.
+QString unstorableRowsText(const AutoTranslationResult& result);
 
 // The text panel 8 shows while a kind is translated: "Перевод Menu", ...
 QString translatingKindText(ResourceKind kind);

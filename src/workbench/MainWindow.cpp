@@ -408,6 +408,8 @@ void MainWindow::onAutoTranslate()
                                             result.errors),
                            MessageIcon::Stop);
     }
+    if (const QString unstorable = unstorableRowsText(result); !unstorable.isEmpty())
+        m_services.message(this, texts::kCaption, unstorable, MessageIcon::Information);
 }
 
 bool MainWindow::saveUserDictionary()

@@ -4,6 +4,7 @@
 #include "workbench/MainWindow.h"
 #include "workbench/RowHandlers.h"
 #include "workbench/ProductName.h"
+#include "workbench/StorageCheck.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -84,10 +85,14 @@ QString ManualTranslationDialog::translation() const { return m_translation->toP
 void ManualTranslationDialog::confirm()
 {
     const QString t = translation();
-    // A translation the scripts cannot hold is stopped here, not at exit.
-    const QString problem = lineTextProblem(t, LineTextRole::Translation);
-    if (!problem.isEmpty()) {
+    // A translation that would split its line, or that User.dic or a script it goes to
+    // cannot hold, is stopped here, not at exit.
+    if (const QString problem = lineTextProblem(t, LineTextRole::Translation); !problem.isEmpty()) {
         m_main.services().message(this, texts::kTitle, problem, MessageIcon::Stop);
+        return;
+    }
+    if (const auto bad = unstorableTranslation(m_main.state(), phrase(), t)) {
+        m_main.services().message(this, texts::kTitle, unstorableText(t, *bad), MessageIcon::Stop);
         return;
     }
     const ManualTranslationOutcome outcome = confirmManualTranslation(m_main.state(), phrase(), t);

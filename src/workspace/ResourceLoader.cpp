@@ -97,7 +97,7 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
                 result.errors.append(*read.error);
             } else {
                 rows.push_back(LineStore::Row{
-                    ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true});
+                    ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true, read.encoding});
                 rows.reserve(rows.size() + size_t(read.lines.size()));
                 for (const QString& line : std::as_const(read.lines))
                     rows.push_back(LineStore::Row{SplitLine(kind, line, autoHideRussianString), false});

@@ -38,7 +38,7 @@ SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& cal
             // carry the save out of the chosen directory.
             const QString path = store.MarkerPath(i);
             const SafeWriteOptions confined{LinkAtTarget::Follow, resourceDirectoryOf(path)};
-            if (auto error = writeLines(path, scriptLines(store, i), confined))
+            if (auto error = writeLines(path, scriptLines(store, i), store.MarkerEncoding(i), confined))
                 result.errors.append(*error);
             else
                 ++result.filesWritten;

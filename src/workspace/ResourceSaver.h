@@ -17,7 +17,8 @@ struct SaveResult {
 };
 
 // Rewrites every script from its marker row: one line per following row up to the
-// next marker, head & text & tail, Windows-1251, CR LF after every line. Each file
+// next marker, head & text & tail, in the encoding the script was read in (its byte-order
+// mark first), CR LF after every line. Each file
 // is replaced atomically; a failure is collected and the other files are still written.
 // A script whose real path has come to lie outside its resource directory is not
 // written and counts as a failure.

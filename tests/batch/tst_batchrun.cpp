@@ -124,6 +124,13 @@ private Q_SLOTS:
                               "String         2       13        6           1             4",
                               "RcData         0        0        0           0             0",
                               "Всего          4       17        7           1             5",
+                              "Кодировки сценариев:",
+                              "Вид       Windows-1251   UTF-8  UTF-8 с BOM  UTF-16LE  UTF-16BE",
+                              "Menu                 2       0            0         0         0",
+                              "Dialog               0       0            0         0         0",
+                              "String               2       0            0         0         0",
+                              "RcData               0       0            0         0         0",
+                              "Всего                4       0            0         0         0",
                               "Фраз для файла отложенного перевода (без повторов): 4"}));
     }
 
@@ -180,7 +187,14 @@ private Q_SLOTS:
                 "Каталог ресурсов: " + s.res, "Вид       Файлов    Строк",
                 "Menu           1        2", "Dialog         0        0",
                 "String         1       10", "RcData         0        0",
-                "Всего          2       12", "Текстов: 8, из них уже на русском: 1",
+                "Всего          2       12", "Кодировки сценариев:",
+                "Вид       Windows-1251   UTF-8  UTF-8 с BOM  UTF-16LE  UTF-16BE",
+                "Menu                 1       0            0         0         0",
+                "Dialog               0       0            0         0         0",
+                "String               1       0            0         0         0",
+                "RcData               0       0            0         0         0",
+                "Всего                2       0            0         0         0",
+                "Текстов: 8, из них уже на русском: 1",
                 "Переведено словарями:", "  Пользовательский словарь (" + work + "/User.dic): 1",
                 "  Словарь № 2 из  3 используемых (" + work + "/a.dic): 3",
                 "  Словарь № 3 из  3 используемых (" + work + "/b.dic): 2",
@@ -429,6 +443,33 @@ private Q_SLOTS:
         if (!real.isEmpty())
             QCOMPARE(readBytes(real), before);
         QCOMPARE(QDir(s.work).entryList(QDir::Files).size(), 4);
+    }
+
+    // The script a current resource editor saves (UTF-16LE with a mark) next to
+    // UTF-8 and Windows-1251 ones: each translated and written back in its own encoding.
+    void scriptsInEveryEncodingTranslateAndCount()
+    {
+        Scratch s;
+        const QString golden = QStringLiteral(KVARSEL_TEST_DATA "/encodings/");
+        QVERIFY(copyTree(golden + "utf16le/res/menu", s.res + "/menu"));
+        QVERIFY(copyTree(golden + "utf8/res/string", s.res + "/string"));
+        QVERIFY(copyTree(golden + "cp1251/res/dialog", s.res + "/dialog"));
+        QVERIFY(QFile::copy(golden + "work/a.dic", s.work + "/a.dic"));
+        QCOMPARE(s.run({"stats", s.res}), kExitOk);
+        const QStringList counts{"Menu                 0       0            0         1         0",
+                                 "Dialog               1       0            0         0         0",
+                                 "String               0       2            0         0         0",
+                                 "Всего                1       2            0         1         0"};
+        for (const QString& line : counts)
+            QVERIFY2(s.console.outLines.contains(line), qPrintable(s.console.outText()));
+        s.console = RecordingConsole();
+        QCOMPARE(s.run({"translate", s.res, "--dictionary", "a.dic"}), kExitOk);
+        for (const QString& line : counts)
+            QVERIFY2(s.console.outLines.contains(line), qPrintable(s.console.outText()));
+        QCOMPARE(s.console.outLines.last(), QStringLiteral("Записано сценариев: 4"));
+        QCOMPARE(readBytes(s.res + "/menu/main.rc"), readBytes(golden + "utf16le/expected/menu/main.rc"));
+        QCOMPARE(readBytes(s.res + "/string/wide.rc"), readBytes(golden + "utf8/expected/string/wide.rc"));
+        QCOMPARE(readBytes(s.res + "/dialog/empty.rc"), QByteArray());
     }
 };
 

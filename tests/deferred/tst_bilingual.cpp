@@ -329,6 +329,44 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(bi));
         QCOMPARE(readLines(dir.filePath(QStringLiteral("DepTrans.old"))).lines, QStringList({"Save", "Сохранить"}));
     }
+
+    void utf8BilingualKeepsItsEncoding()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bi.txt"));
+        const QByteArray bytes = QStringLiteral("Open file\r\n\r\nОткрыть файл\r\nSave\r\nСохранить ☺\r\n").toUtf8();
+        QVERIFY(test::writeBytes(path, bytes));
+        const BilingualRead read = readBilingualFile(path);
+        QVERIFY(read.ok());
+        QCOMPARE(read.encoding, TextEncoding::Utf8);
+        QCOMPARE(read.entries, QStringList({"Open file", "Открыть файл", "Save", "Сохранить ☺"}));
+        QCOMPARE(saveBilingualFile(path, read.entries.mid(2), read.encoding), std::nullopt);
+        QCOMPARE(test::readBytes(path), QStringLiteral("Save\r\nСохранить ☺\r\n").toUtf8());
+        QCOMPARE(test::readBytes(dir.filePath(QStringLiteral("bi.old"))), bytes);
+    }
+
+    void depTransNeedsUtf8OnlyForWhatWindows1251Lacks_data()
+    {
+        QTest::addColumn<QStringList>("phrases");
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::newRow("Windows-1251") << QStringList{"Open file", "Size «5»"} << TextEncoding::Windows1251;
+        QTest::newRow("UTF-8 with mark") << QStringList{"Limit ≤ 10", "Open file"} << TextEncoding::Utf8Bom;
+    }
+    void depTransNeedsUtf8OnlyForWhatWindows1251Lacks()
+    {
+        QFETCH(QStringList, phrases);
+        QFETCH(TextEncoding, encoding);
+        QTemporaryDir dir;
+        ExportList list;
+        for (const QString& p : phrases)
+            list.Add(p);
+        QCOMPARE(writeDepTrans(dir.path(), list), std::nullopt);
+        const DecodedText written = decodeText(test::readBytes(dir.filePath(QStringLiteral("DepTrans.txt"))));
+        QCOMPARE(written.encoding, encoding);
+        QCOMPARE(splitLines(written.text), phrases);
+        QCOMPARE(depTransEncodingNote(depTransEncoding(list)).contains(QStringLiteral("UTF-8 с BOM")),
+                 encoding == TextEncoding::Utf8Bom);
+    }
 };
 
 QTEST_GUILESS_MAIN(BilingualTest)

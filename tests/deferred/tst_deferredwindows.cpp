@@ -176,6 +176,24 @@ private Q_SLOTS:
         QVERIFY(f.services.messages[0].text.endsWith(QDir::toNativeSeparators(res)));
     }
 
+    void exportOfWhatWindows1251LacksSaysItIsUtf8()
+    {
+        Fixture f;
+        const QString res = f.path(QStringLiteral("res"));
+        QVERIFY(test::writeBytes(res + QStringLiteral("/string/s.rc"),
+                                 QStringLiteral("STRINGTABLE\r\nBEGIN\r\n    IDS_1 \"Limit ≤ 10 items\"\r\nEND\r\n").toUtf8()));
+        f.main->loadResourcesFrom(res);
+        f.pressDeferred();
+        f.button(f.exportWindow(), "continue")->click();
+        QCOMPARE(test::readBytes(res + QStringLiteral("/DepTrans.txt")),
+                 QByteArray("\xEF\xBB\xBF") + QStringLiteral("Limit ≤ 10 items\r\n").toUtf8());
+        QCOMPARE(f.services.messages.size(), 1);
+        QVERIFY(f.services.messages[0].text.endsWith(
+            QDir::toNativeSeparators(res) +
+            QStringLiteral("\n\nФайл записан в кодировке UTF-8 с BOM: в нём есть символы, которых нет в "
+                           "кодировке Windows-1251.")));
+    }
+
     void exportWithoutEnglishReturnsToManualMode()
     {
         Fixture f;

@@ -181,6 +181,54 @@ private Q_SLOTS:
         else
             QCOMPARE(readBytes(dir.filePath("User.old")), old);
     }
+
+    void userDictionaryKeepsItsEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("original"); // empty: no User.dic yet
+        QTest::addColumn<QString>("translation");
+        QTest::addColumn<TextEncoding>("written");
+        const QString rows = QStringLiteral("Open\r\nОткрыть\r\n");
+        QByteArray le("\xFF\xFE");
+        for (const QChar c : rows)
+            le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        QTest::newRow("UTF-16LE stays") << le << "Сохранить" << TextEncoding::Utf16Le;
+        QTest::newRow("UTF-8 stays") << rows.toUtf8() << "Сохранить ☺" << TextEncoding::Utf8;
+        QTest::newRow("new, Windows-1251 holds it") << QByteArray() << "Сохранить" << TextEncoding::Windows1251;
+        QTest::newRow("new, needs more") << QByteArray() << "Сохранить ☺" << TextEncoding::Utf8Bom;
+    }
+    void userDictionaryKeepsItsEncoding()
+    {
+        QFETCH(QByteArray, original);
+        QFETCH(QString, translation);
+        QFETCH(TextEncoding, written);
+        QTemporaryDir dir;
+        if (!original.isEmpty())
+            QVERIFY(writeBytes(dir.filePath("User.dic"), original));
+        CurrentDictionary d;
+        QVERIFY(!LoadUserDictionary(dir.path(), d));
+        d.AppendEntry("Save", translation);
+        QVERIFY(!SaveUserDic(dir.path(), d));
+        const DecodedText saved = decodeText(readBytes(dir.filePath("User.dic")));
+        QCOMPARE(saved.encoding, written);
+        QCOMPARE(splitLines(saved.text), d.rows().mid(2));
+        QCOMPARE(readBytes(dir.filePath("User.old")), original);
+    }
+
+    void userDictionaryThatBreaksItsEncodingIsNotOverwritten()
+    {
+        QTemporaryDir dir;
+        const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + cp1251Lines({"Open", "Открыть"});
+        QVERIFY(writeBytes(dir.filePath("User.dic"), bytes));
+        CurrentDictionary d;
+        const auto read = LoadUserDictionary(dir.path(), d);
+        QVERIFY(read && read->reason.contains(QStringLiteral("UTF-8")));
+        QCOMPARE(d.rows(), (QStringList{"", ""}));
+        d.AppendEntry("Save", "Сохранить");
+        const auto error = SaveUserDic(dir.path(), d);
+        QVERIFY(error && error->reason.contains(QStringLiteral("не перезаписан")));
+        QCOMPARE(readBytes(dir.filePath("User.dic")), bytes);
+        QVERIFY(!QFileInfo::exists(dir.filePath("User.old")));
+    }
 };
 
 QTEST_GUILESS_MAIN(DictionaryTest)

@@ -32,6 +32,8 @@ struct Fixture {
     {
         main = std::make_unique<MainWindow>(dir.path(), services);
         main->state().dictionary().Assign(QStringList{QString(), QString()} + rowsFrom2);
+        // As read from a Windows-1251 User.dic, the form of every User.dic until now.
+        main->state().dictionary().setFileEncoding(TextEncoding::Windows1251);
         installMaintenance(*main);
         main->show();
     }

@@ -2,6 +2,7 @@
 #include "text/CaseFold.h"
 #include "text/CharClass.h"
 #include "text/Cp1251.h"
+#include "text/Encoding.h"
 #include "text/TextFile.h"
 
 #include <QFileInfo>
@@ -111,6 +112,85 @@ private Q_SLOTS:
         const LinesRead read = readLines(path);
         QVERIFY(read.ok());
         QCOMPARE(read.lines, lines);
+    }
+
+    void detectsEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::addColumn<QString>("text"); // empty with an error
+        QTest::addColumn<bool>("ok");
+        using E = TextEncoding;
+        QTest::newRow("ascii") << QByteArray("Open\r\n") << E::Windows1251 << "Open\r\n" << true;
+        QTest::newRow("cp1251") << QByteArray("\xD4\xE0\xE9\xEB") << E::Windows1251 << "Файл" << true;
+        QTest::newRow("binary junk") << QByteArray("\x00\x98\xFF\xC0", 4) << E::Windows1251
+                                     << QString::fromUtf16(u"\u0000\u0098яА", 4) << true;
+        QTest::newRow("utf-8") << QByteArray("\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB") << E::Utf8 << "Файл" << true;
+        QTest::newRow("utf-8 four bytes") << QByteArray("a\xF0\x9F\x98\x80") << E::Utf8 << "a😀" << true;
+        QTest::newRow("overlong is not utf-8") << QByteArray("\xC0\xAF") << E::Windows1251 << "АЇ" << true;
+        QTest::newRow("encoded surrogate is not utf-8") << QByteArray("\xED\xA0\x80") << E::Windows1251 << "н\u00A0Ђ" << true;
+        QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBFOpen") << E::Utf8Bom << "Open" << true;
+        QTest::newRow("only a mark") << QByteArray("\xEF\xBB\xBF") << E::Utf8Bom << "" << true;
+        QTest::newRow("utf-16le") << QByteArray("\xFF\xFE\x24\x04!\x00", 6) << E::Utf16Le << "Ф!" << true;
+        QTest::newRow("utf-16be pair") << QByteArray("\xFE\xFF\xD8\x3D\xDE\x00", 6) << E::Utf16Be << "😀" << true;
+        QTest::newRow("bad utf-8 after mark") << QByteArray("\xEF\xBB\xBF\xD4\xE0") << E::Utf8Bom << "" << false;
+        QTest::newRow("odd utf-16") << QByteArray("\xFF\xFEO\x00p", 5) << E::Utf16Le << "" << false;
+        QTest::newRow("high surrogate at end") << QByteArray("\xFF\xFE\x3D\xD8", 4) << E::Utf16Le << "" << false;
+        QTest::newRow("utf-32 is refused") << QByteArray("\xFF\xFE\x00\x00O\x00\x00\x00", 8) << E::Windows1251 << "" << false;
+        QTest::newRow("low surrogate alone") << QByteArray("\xFE\xFF\xDE\x00\x00O", 6) << E::Utf16Be << "" << false;
+    }
+    void detectsEncoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(TextEncoding, encoding);
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        const DecodedText decoded = decodeText(bytes);
+        QCOMPARE(decoded.encoding, encoding);
+        QCOMPARE(decoded.ok(), ok);
+        QCOMPARE(decoded.text, text);
+        if (!ok)
+            return;
+        // What was read goes back as it came.
+        QByteArray back(byteOrderMark(encoding).toByteArray());
+        QVERIFY(encodeText(decoded.text, encoding, back));
+        QCOMPARE(back, bytes);
+    }
+
+    // Ordinary Russian text in Windows-1251 is never valid UTF-8: any two Cyrillic
+    // letters in a row break it, and so do «», №, — and ё where they stand in text.
+    void russianWindows1251IsNeverUtf8()
+    {
+        const QStringList samples{
+            QStringLiteral("Открыть файл"), QStringLiteral("Сохранить как..."), QStringLiteral("Выход"),
+            QStringLiteral("Её ёж — «Всё» № 5"), QStringLiteral("ВЁДРО"), QStringLiteral("Я"),
+            QStringLiteral("    MENUITEM \"Параметры страницы...\", ID_FILE_PAGE_SETUP"),
+            QStringLiteral("    IDS_READY  \"Готово. Нажмите F1 для получения справки.\""),
+            QStringLiteral("Caption = 'Настройки соединения'"), QStringLiteral("Файл «%s» не найден"),
+            QStringLiteral("Ґанок, Їжак, Єнот, Іван; ўсё"),
+        };
+        QByteArray whole;
+        for (const QString& line : samples) {
+            QByteArray bytes;
+            QVERIFY(cp1251::encode(line, bytes));
+            QCOMPARE(decodeText(bytes).encoding, TextEncoding::Windows1251);
+            QCOMPARE(decodeText(bytes).text, line);
+            whole += bytes + "\r\n";
+        }
+        QCOMPARE(decodeText(whole).encoding, TextEncoding::Windows1251);
+    }
+
+    void writesUtf16WithCrLfUnitsAndMark()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("out.txt"));
+        QVERIFY(!writeLines(path, {QStringLiteral("Ф"), QString()}, TextEncoding::Utf16Be));
+        QCOMPARE(readBytes(path), QByteArray("\xFE\xFF\x04\x24\x00\r\x00\n\x00\r\x00\n", 12));
+        // UTF-8 holds what Windows-1251 cannot; a surrogate without its partner fits nowhere.
+        QVERIFY(!writeLines(path, {QStringLiteral("中")}, TextEncoding::Utf8Bom));
+        const auto error = writeLines(path, {QString(QChar(0xD800))}, TextEncoding::Utf8);
+        QVERIFY(error && error->reason.contains(QStringLiteral("U+D800")));
+        QCOMPARE(readBytes(path), QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD\r\n"));
     }
 
     void writesCp1251WithCrLf()

@@ -8,6 +8,7 @@
 #include "workbench/ManualTranslationDialog.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
+#include "text/Encoding.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -486,6 +487,9 @@ private Q_SLOTS:
         click(dialog, "ok");
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY(ui.messages[0].text.contains(QStringLiteral("中")));
+        // The message names the file that cannot hold it, and that file's encoding.
+        QVERIFY(ui.messages[0].text.contains(QStringLiteral("Windows-1251 файла\n«") +
+                                             QDir::toNativeSeparators(ws.path("User.dic"))));
         QVERIFY(dialog->isVisible());
         QCOMPARE(w.state().store(ResourceKind::Menu).Text(4), QStringLiteral("File"));
         // "Отмена" leaves everything, the clipboard included; the flags stay set.
@@ -592,6 +596,33 @@ private Q_SLOTS:
         QVERIFY(!w.state().userDictionaryChanged);
         click(w.findChild<SaveResourcesDialog*>(), "no");
         QCOMPARE(ui.quits, 1);
+    }
+
+    // A UTF-16LE workspace without a User.dic: a translation Windows-1251 cannot hold
+    // is taken, and at exit the script stays UTF-16LE, the new User.dic is UTF-8.
+    void translationInAUtf16Script()
+    {
+        Workspace ws(false);
+        QVERIFY(copyTree(QStringLiteral(KVARSEL_TEST_DATA "/encodings/utf16le/res"), ws.path("resources")));
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        w.start();
+        w.loadResourcesFrom(ws.path("resources"));
+        const LineStore& menu = w.state().store(ResourceKind::Menu);
+        QCOMPARE(menu.Text(5), QStringLiteral("Open"));
+        ui.clipboard = QStringLiteral("Открыть ☺");
+        emit w.listView(ResourceKind::Menu)->doubleClicked(menu.index(5));
+        const qsizetype before = ui.messages.size();
+        click(w.findChild<ManualTranslationDialog*>(), "ok");
+        QCOMPARE(ui.messages.size(), before);
+        click(&w, "button7");
+        click(w.findChild<SaveResourcesDialog*>(), "yes");
+        QCOMPARE(ui.quits, 1);
+        const DecodedText script = decodeText(readBytes(ws.path("resources/menu/main.rc")));
+        QCOMPARE(script.encoding, TextEncoding::Utf16Le);
+        QVERIFY(script.text.contains(QStringLiteral("MENUITEM \"Открыть ☺\", 101\r\n")));
+        QCOMPARE(readBytes(ws.path("User.dic")),
+                 QByteArray("\xEF\xBB\xBF") + QStringLiteral("Open\r\nОткрыть ☺\r\n").toUtf8());
     }
 
     void closeBoxActsAsExit()

@@ -3,6 +3,8 @@
 #include "workbench/AutoTranslation.h"
 #include "workbench/Propagation.h"
 #include "workbench/RowHandlers.h"
+#include "workbench/StorageCheck.h"
+#include "dictionary/DictionaryFiles.h"
 #include "text/TextFile.h"
 #include "workspace/ResourceSaver.h"
 
@@ -298,6 +300,72 @@ private Q_SLOTS:
         QCOMPARE(confirmManualTranslation(state, "Word", "Слово").nextRow, 8);
         state.setRowNumber(9, true);
         QCOMPARE(confirmManualTranslation(state, "b8", "б8").nextRow, -1);
+    }
+
+    // A translation is refused only for a file it goes to that cannot hold it.
+    void refusesOnlyWhatATargetCannotHold_data()
+    {
+        QTest::addColumn<bool>("userDicUtf8");
+        QTest::addColumn<QString>("phrase");
+        QTest::addColumn<QString>("refusedBy"); // file name, empty: accepted
+        QTest::newRow("Windows-1251 User.dic") << false << "Open" << "User.dic";
+        QTest::newRow("UTF-8 User.dic and script") << true << "open" << "";
+        QTest::newRow("Windows-1251 script") << true << "Save" << "b.rc";
+        QTest::newRow("in no script, UTF-8 User.dic") << true << "Help" << "";
+        QTest::newRow("in no script, Windows-1251 User.dic") << false << "Help" << "User.dic";
+    }
+    void refusesOnlyWhatATargetCannotHold()
+    {
+        QFETCH(bool, userDicUtf8);
+        QFETCH(QString, phrase);
+        QFETCH(QString, refusedBy);
+        QTemporaryDir dir;
+        QVERIFY(userDicUtf8 ? writeBytes(dir.filePath("User.dic"), QStringLiteral("Exit\r\nВыход\r\n").toUtf8())
+                            : writeLinesRaw(dir.filePath("User.dic"), {"Exit", "Выход"}));
+        QVERIFY(writeBytes(dir.filePath("res/menu/a.rc"),
+                           QStringLiteral("MENUITEM \"Open\"\r\nMENUITEM \"Выход\"\r\n").toUtf8()));
+        QVERIFY(writeLinesRaw(dir.filePath("res/menu/b.rc"), {"MENUITEM \"Save\""}));
+        WorkState state(dir.path());
+        QVERIFY(!LoadUserDictionary(dir.path(), state.dictionary()));
+        QVERIFY(loadResources(dir.filePath("res"), state.stores(), false).errors.isEmpty());
+        const QString translation = QStringLiteral("Перевод ☺");
+        const auto refused = unstorableTranslation(state, phrase, translation);
+        QCOMPARE(refused ? QFileInfo(refused->path).fileName() : QString(), refusedBy);
+        if (refused) {
+            QCOMPARE(refused->index, translation.size() - 1);
+            QVERIFY(unstorableText(translation, *refused).contains(QStringLiteral("«☺» (U+263A)")));
+        }
+    }
+
+    // A UTF-8 dictionary's translation that a Windows-1251 script cannot hold is not
+    // recorded, so the script still saves; a later dictionary may translate the row.
+    void translationAScriptCannotHoldIsLeftOut_data()
+    {
+        QTest::addColumn<QStringList>("dictionaries");
+        QTest::addColumn<QString>("smile");
+        QTest::addColumn<qsizetype>("unstorable");
+        QTest::newRow("only the UTF-8 one") << QStringList{"a.dic"} << "Smile" << qsizetype(1);
+        QTest::newRow("a later one fits") << QStringList{"a.dic", "b.dic"} << "Улыбка" << qsizetype(0);
+    }
+    void translationAScriptCannotHoldIsLeftOut()
+    {
+        QFETCH(QStringList, dictionaries);
+        QFETCH(QString, smile);
+        QFETCH(qsizetype, unstorable);
+        QTemporaryDir dir;
+        QVERIFY(writeBytes(dir.filePath("a.dic"), QStringLiteral("Smile\r\nУлыбка ☺\r\nOpen\r\nОткрыть\r\n").toUtf8()));
+        QVERIFY(writeLinesRaw(dir.filePath("b.dic"), {"Smile", "Улыбка"}));
+        const QString script = dir.filePath("res/menu/m.rc");
+        QVERIFY(writeLinesRaw(script, {"MENUITEM \"Smile\"", "MENUITEM \"Open\""}));
+        WorkState state(dir.path());
+        for (const QString& d : dictionaries)
+            state.connectedDictionaries << dir.filePath(d);
+        QVERIFY(loadResources(dir.filePath("res"), state.stores(), false).errors.isEmpty());
+        const AutoTranslationResult r = runAutomaticTranslation(state, false);
+        QCOMPARE(r.unstorableRows, unstorable);
+        QCOMPARE(unstorableRowsText(r).contains(script), unstorable > 0);
+        QVERIFY(saveResources(std::as_const(state).stores()).errors.isEmpty());
+        QCOMPARE(readLines(script).lines, QStringList({"MENUITEM \"" + smile + "\"", "MENUITEM \"Открыть\""}));
     }
 };
 

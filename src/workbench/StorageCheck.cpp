@@ -1,0 +1,88 @@
+#include "workbench/StorageCheck.h"
+
+#include "dictionary/DictionaryFiles.h"
+#include "text/CaseFold.h"
+
+#include <QDir>
+#include <QSet>
+
+namespace kvarsel
+{
+
+StorageTarget userDictionaryTarget(const WorkState& state)
+{
+    const QString existing = findUserDictionary(state.workDir());
+    if (existing.isEmpty())
+        return {QDir(state.workDir()).filePath(QStringLiteral("User.dic")), std::nullopt};
+    return {existing, state.dictionary().fileEncoding()};
+}
+
+QList<StorageTarget> translationTargets(const WorkState& state, const QString& phrase)
+{
+    QList<StorageTarget> targets{userDictionaryTarget(state)};
+    if (phrase.isEmpty())
+        return targets;
+    QSet<QString> seen;
+    for (const ResourceKind kind : kAllKinds) {
+        const LineStore& store = state.store(kind);
+        // Rows before the first marker belong to no file; none exist after a load.
+        qsizetype marker = -1;
+        for (qsizetype i = 0; i < store.RowCount(); ++i) {
+            if (store.IsFileMarker(i)) {
+                marker = i;
+                continue;
+            }
+            // The same rows the propagation of the translation changes.
+            const QString& text = store.Text(i);
+            if (marker < 0 || i == 0 || text.isEmpty() || !equalsIgnoringCase(text, phrase))
+                continue;
+            const QString path = store.MarkerPath(marker);
+            if (!seen.contains(path)) {
+                seen.insert(path);
+                targets.append({path, store.MarkerEncoding(marker)});
+            }
+            // The rest of this file cannot add anything new.
+            while (i + 1 < store.RowCount() && !store.IsFileMarker(i + 1))
+                ++i;
+        }
+    }
+    return targets;
+}
+
+std::optional<Unstorable> unstorableTranslation(const WorkState& state, const QString& phrase,
+                                                const QString& translation)
+{
+    return findUnstorable(translation, translationTargets(state, phrase));
+}
+
+std::optional<Unstorable> unstorableInUserDictionary(const WorkState& state, const QString& text)
+{
+    return findUnstorable(text, {userDictionaryTarget(state)});
+}
+
+QString unstorableText(const QString& translation, const Unstorable& unstorable, LineTextRole role)
+{
+    const QChar c = translation[unstorable.index];
+    const QString what = c.isSurrogate()
+                             ? QStringLiteral("непарный суррогат (%1)").arg(characterCode(c))
+                             : QStringLiteral("символ «%1» (%2)").arg(c).arg(characterCode(c));
+    const bool row = role == LineTextRole::DictionaryRow;
+    return QStringLiteral("%1 содержит %2, который нельзя сохранить в кодировке %3 файла\n«%4».\n%5")
+        .arg(row ? QStringLiteral("Строка словаря") : QStringLiteral("Перевод"), what,
+             encodingName(unstorable.encoding), QDir::toNativeSeparators(unstorable.path),
+             row ? QStringLiteral("Исправьте строку.") : QStringLiteral("Исправьте перевод."));
+}
+
+QString userDictionaryRowProblem(const CurrentDictionary& dictionary, const QString& text)
+{
+    const QString problem = lineTextProblem(text, LineTextRole::DictionaryRow);
+    if (!problem.isEmpty())
+        return problem;
+    // The editor and the optimiser work on the dictionary that was read from User.dic,
+    // in that file's encoding; a User.dic still to be created takes any character.
+    if (const auto bad = findUnstorable(text, {{QStringLiteral("User.dic"), dictionary.fileEncoding()}}))
+        return unstorableText(text, *bad, LineTextRole::DictionaryRow);
+    return QString();
+}
+
+} // namespace kvarsel
