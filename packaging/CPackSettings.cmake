@@ -16,7 +16,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The window program needs a platform plugin, which Debian ships apart from the Qt libraries.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The dialog preview and the fit check measure with fonts metric-compatible with Windows ones.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
 find_program(KVARSEL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(KVARSEL_DPKG_SHLIBDEPS)
   # The exact library versions the binaries were linked against, Qt 6 among them.

@@ -25,7 +25,8 @@ ensure_packages() {
 }
 
 # Packages every build needs.
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev)
+# fonts-liberation: the fonts with Windows metrics that the dialog fit check measures with.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-liberation)
 
 # configure_and_build DIR TYPE [cmake args...]
 configure_and_build() {

@@ -1,4 +1,5 @@
 #include "deferred/DeferredTranslation.h"
+#include "dialogs/InstallDialogPreview.h"
 #include "help/InstallHelp.h"
 #include "maintenance/InstallMaintenance.h"
 #include "workbench/MainWindow.h"
@@ -22,6 +23,7 @@ int main(int argc, char* argv[])
     kvarsel::installDeferredTranslation(window);
     kvarsel::installMaintenance(window);
     kvarsel::installHelp(window);
+    kvarsel::installDialogPreview(window);
     if (!window.start())
         return 1;
     return QApplication::exec();
