@@ -22,7 +22,7 @@ QStringList formatFitProblems(const std::vector<FitProblem>& problems, const QSt
                            .arg(p.fit.neededWidth)
                            .arg(p.fit.availableWidth);
         // A text with more forced line breaks than its height holds fits no width.
-        if (p.fit.linesNeeded > p.fit.linesAvailable)
+        if (!p.fit.widthHelps)
             line += QStringLiteral(" (строк %1 / %2)").arg(p.fit.linesNeeded).arg(p.fit.linesAvailable);
         lines << line;
     }

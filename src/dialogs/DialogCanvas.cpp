@@ -66,6 +66,9 @@ DialogCanvas::DialogCanvas(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("dialogCanvas"));
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("dialogClient"));
+    // The window's own colours, whatever the backdrop the canvas sits on.
+    m_client->setBackgroundRole(QPalette::Window);
+    m_client->setForegroundRole(QPalette::WindowText);
     m_client->setAutoFillBackground(true);
     // The controls only show; the canvas answers clicks and tooltips itself.
     m_client->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -137,6 +140,13 @@ void DialogCanvas::rebuild()
     const QRect client = clientRect();
     m_client->setGeometry(client);
     m_client->setFont(font);
+    // Check and radio boxes as Windows draws them: a 13-pixel box, then the text
+    // where the fit rule expects it.
+    const int gap = qMax(1, unitsToPixelsX(textMarginUnits(ControlKind::CheckBox), m_base) - 13);
+    m_client->setStyleSheet(QStringLiteral("QCheckBox, QRadioButton { spacing: %1px; }"
+                                           "QCheckBox::indicator, QRadioButton::indicator "
+                                           "{ width: 13px; height: 13px; }")
+                                .arg(gap));
     for (const DialogControl& c : m_dialog.controls) {
         Item item;
         const QRect local(unitsToPixelsX(c.x, m_base), unitsToPixelsY(c.y, m_base),

@@ -106,7 +106,11 @@ std::vector<Statement> statementsOf(const QStringList& lines, qsizetype firstRow
             flush();
             continue;
         }
-        if (current.firstRow >= 0 && (endsOpen(current.text) || startsAsContinuation(trimmed))) {
+        // A block word always stands alone, even after a line left open.
+        const bool blockWord = trimmed.compare(QLatin1String("BEGIN"), Qt::CaseInsensitive) == 0 ||
+                               trimmed.compare(QLatin1String("END"), Qt::CaseInsensitive) == 0 ||
+                               trimmed == QLatin1String("{") || trimmed == QLatin1String("}");
+        if (current.firstRow >= 0 && !blockWord && (endsOpen(current.text) || startsAsContinuation(trimmed))) {
             current.text += u' ';
             current.pieces.emplace_back(current.text.size(), row);
             current.text += trimmed;

@@ -162,6 +162,7 @@ TextFit measureFit(const DialogControl& control, const DialogFont& font, const T
         fit.neededWidth = oneLineUnits;
         fit.linesNeeded = qMax(fit.linesNeeded, int(paragraphs.size()));
         fit.fits = false;
+        fit.widthHelps = false;
         return fit;
     }
     // The narrowest width that holds the text in the lines available: at the

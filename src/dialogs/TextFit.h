@@ -47,6 +47,7 @@ struct TextFit {
     int availableWidth = 0; // dialog units: its width in the script
     int linesNeeded = 1;    // wrapped texts: lines at the script's width
     int linesAvailable = 1; // lines its height holds
+    bool widthHelps = true; // false: more forced line breaks than the height holds
     int missing() const { return qMax(0, neededWidth - availableWidth); }
 };
 
