@@ -23,6 +23,7 @@ namespace kvarsel {
 
 namespace {
 constexpr int kBorder = 4;
+constexpr int kMaxSide = 4096;
 }
 
 // Drawn above every control: the red outlines and the selection mark.
@@ -108,8 +109,9 @@ QRect DialogCanvas::clientRect() const
 {
     if (!m_hasDialog)
         return QRect();
-    return QRect(kBorder, kBorder + m_captionHeight, qMax(1, unitsToPixelsX(m_dialog.cx, m_base)),
-                 qMax(1, unitsToPixelsY(m_dialog.cy, m_base)));
+    // A script may claim any size; the drawing stops at a sane one.
+    return QRect(kBorder, kBorder + m_captionHeight, qBound(1, unitsToPixelsX(m_dialog.cx, m_base), kMaxSide),
+                 qBound(1, unitsToPixelsY(m_dialog.cy, m_base), kMaxSide));
 }
 
 QSize DialogCanvas::sizeHint() const
