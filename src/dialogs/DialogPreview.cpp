@@ -44,8 +44,14 @@ DialogPreview::DialogPreview(const LineStore& dialogs, QWidget* mainWindow)
     m_refresh->setInterval(0);
     connect(m_refresh, &QTimer::timeout, this, &DialogPreview::refresh);
     // A run of translations changes many rows at once; one redraw follows them all.
-    connect(&m_dialogs, &QAbstractItemModel::dataChanged, this, &DialogPreview::scheduleRefresh);
+    connect(&m_dialogs, &QAbstractItemModel::dataChanged, this, [this] {
+        forgetFile();
+        m_dirty = true;
+        scheduleRefresh();
+    });
     connect(&m_dialogs, &QAbstractItemModel::modelReset, this, [this] {
+        forgetFile();
+        m_dirty = true;
         m_anchor = -1;
         m_row = -1;
         scheduleRefresh();
@@ -58,17 +64,36 @@ DialogPreview::DialogPreview(const LineStore& dialogs, QWidget* mainWindow)
     resize(640, 480);
 }
 
+void DialogPreview::forgetFile()
+{
+    m_file.reset();
+    m_fileDialogs.clear();
+}
+
+const std::vector<DialogResource>& DialogPreview::dialogsOfFile(const FileRows& file)
+{
+    if (!m_file || m_file->markerRow != file.markerRow) {
+        m_fileDialogs = readDialogs(m_dialogs, file);
+        m_file = file;
+    }
+    return m_fileDialogs;
+}
+
 void DialogPreview::showRow(qsizetype row)
 {
     m_row = row;
-    const auto file = fileOfRow(m_dialogs, row);
-    bool inDialog = false;
-    if (file) {
-        for (const DialogResource& d : readDialogs(m_dialogs, *file))
-            inDialog = inDialog || d.contains(row);
+    if (m_file && row > m_file->markerRow && row < m_file->endRow) {
+        // Still in the same file: no walk through the store for its bounds.
+    } else {
+        const auto file = fileOfRow(m_dialogs, row);
+        if (file)
+            dialogsOfFile(*file);
+        else
+            forgetFile();
     }
-    if (inDialog)
-        m_anchor = row;
+    for (const DialogResource& d : m_fileDialogs)
+        if (d.contains(row))
+            m_anchor = row;
     refresh();
 }
 
@@ -89,13 +114,25 @@ void DialogPreview::refresh()
         showPlaceholder();
         return;
     }
-    const auto dialog = dialogAtRow(m_dialogs, m_anchor);
+    const auto file = m_file && m_anchor > m_file->markerRow && m_anchor < m_file->endRow
+                          ? m_file
+                          : fileOfRow(m_dialogs, m_anchor);
+    const DialogResource* dialog = nullptr;
+    if (file)
+        for (const DialogResource& d : dialogsOfFile(*file))
+            if (d.contains(m_anchor))
+                dialog = &d;
     if (!dialog) {
         m_anchor = -1;
         showPlaceholder();
         return;
     }
-    const auto file = fileOfRow(m_dialogs, m_anchor);
+    // Only a change of the dialog shown needs a redraw; moving within it marks another control.
+    if (m_canvas->hasDialog() && m_canvas->dialog().firstRow == dialog->firstRow && !m_dirty) {
+        m_canvas->setSelectedRow(dialog->contains(m_row) ? m_row : -1);
+        return;
+    }
+    m_dirty = false;
     m_canvas->setDialog(*dialog);
     m_canvas->setSelectedRow(dialog->contains(m_row) ? m_row : -1);
     m_header->setText(preview_texts::header(dialog->name, QFileInfo(file->path).fileName(),

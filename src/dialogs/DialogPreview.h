@@ -4,7 +4,7 @@
 // leaves the main window usable: it follows the selected row and redraws after
 // every change of the Dialog lines.
 
-#include "model/LineStore.h"
+#include "dialogs/DialogScript.h"
 
 #include <QWidget>
 
@@ -38,6 +38,8 @@ private:
     void refresh();
     void scheduleRefresh();
     void showPlaceholder();
+    void forgetFile();
+    const std::vector<DialogResource>& dialogsOfFile(const FileRows& file);
 
     const LineStore& m_dialogs;
     DialogCanvas* m_canvas = nullptr;
@@ -47,6 +49,11 @@ private:
     QTimer* m_refresh = nullptr;
     qsizetype m_row = -1;    // the selected row
     qsizetype m_anchor = -1; // a row of the dialog shown; -1 for none
+    // The dialogs of the file last looked at, so moving through its rows reads it
+    // once; any change of the lines forgets them.
+    std::optional<FileRows> m_file;
+    std::vector<DialogResource> m_fileDialogs;
+    bool m_dirty = true; // the lines changed since the canvas was drawn
 };
 
 } // namespace kvarsel
