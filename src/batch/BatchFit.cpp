@@ -29,6 +29,13 @@ QStringList formatFitProblems(const std::vector<FitProblem>& problems, const QSt
     return lines;
 }
 
+QString fontMissing(const QString& family)
+{
+    return QStringLiteral("шрифт %1 не установлен (пакет fonts-liberation), ширины измерены "
+                          "другим шрифтом и могут отличаться")
+        .arg(family);
+}
+
 QString fitHelp()
 {
     return QStringLiteral(
@@ -69,6 +76,8 @@ int runFit(const BatchCommand& command, BatchConsole& console)
     const QtTextMeasure measure;
     const std::vector<FitProblem> problems =
         findFitProblems(std::as_const(state).store(ResourceKind::Dialog), measure);
+    for (const QString& family : measure.missingFamilies())
+        console.err(batch_texts::kProgram + QStringLiteral(": ") + fontMissing(family));
     if (!problems.empty())
         console.out(formatFitProblems(problems, command.resourceDir).join(QChar(10)));
     if (!loaded.errors.isEmpty())

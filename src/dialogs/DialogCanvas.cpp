@@ -47,7 +47,11 @@ protected:
                 p.drawRect(item.rect.adjusted(0, 0, -1, -1));
             }
         }
-        if (selected >= 0 && m_canvas->m_hasDialog) {
+        if (selected >= 0 && m_canvas->m_hasDialog && selected == m_canvas->m_dialog.captionRow) {
+            p.setPen(QPen(palette().color(QPalette::Highlight).darker(150), 2, Qt::DashLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(m_canvas->captionRect().adjusted(1, 1, -2, -2));
+        } else if (selected >= 0 && m_canvas->m_hasDialog) {
             if (const DialogControl* c = controlAtRow(m_canvas->m_dialog, selected)) {
                 const auto index = size_t(c - m_canvas->m_dialog.controls.data());
                 QPen pen(palette().color(QPalette::Highlight), 2, Qt::DashLine);
@@ -112,6 +116,11 @@ QRect DialogCanvas::clientRect() const
     // A script may claim any size; the drawing stops at a sane one.
     return QRect(kBorder, kBorder + m_captionHeight, qBound(1, unitsToPixelsX(m_dialog.cx, m_base), kMaxSide),
                  qBound(1, unitsToPixelsY(m_dialog.cy, m_base), kMaxSide));
+}
+
+QRect DialogCanvas::captionRect() const
+{
+    return QRect(kBorder, kBorder, clientRect().width(), m_captionHeight);
 }
 
 QSize DialogCanvas::sizeHint() const
@@ -338,6 +347,11 @@ bool DialogCanvas::event(QEvent* event)
 void DialogCanvas::mousePressEvent(QMouseEvent* event)
 {
     const int i = controlAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && i < 0 && m_hasDialog && m_dialog.captionRow >= 0 &&
+        captionRect().contains(event->position().toPoint())) {
+        Q_EMIT rowClicked(m_dialog.captionRow);
+        return;
+    }
     if (i < 0 || event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -353,7 +367,7 @@ void DialogCanvas::paintEvent(QPaintEvent*)
     QPainter p(this);
     const QRect outer(0, 0, sizeHint().width(), sizeHint().height());
     p.fillRect(outer, palette().color(QPalette::Mid));
-    const QRect caption(kBorder, kBorder, outer.width() - 2 * kBorder, m_captionHeight);
+    const QRect caption = captionRect();
     p.fillRect(caption, palette().color(QPalette::Highlight));
     QFont captionFont = font();
     captionFont.setBold(true);

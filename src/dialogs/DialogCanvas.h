@@ -34,6 +34,7 @@ public:
     // The control under a canvas point (the innermost one); -1 for none.
     int controlAt(const QPoint& pos) const;
     QString toolTipFor(int control) const;
+    QStringList missingFamilies() const { return m_measure.missingFamilies(); }
 
     QSize sizeHint() const override;
 
@@ -57,6 +58,7 @@ private:
     void rebuild();
     QWidget* makeWidget(const DialogControl& control, const QFont& font, const QSize& size);
     QRect clientRect() const;
+    QRect captionRect() const;
 
     QtTextMeasure m_measure;
     DialogResource m_dialog;

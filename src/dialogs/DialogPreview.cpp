@@ -138,7 +138,10 @@ void DialogPreview::refresh()
     m_header->setText(preview_texts::header(dialog->name, QFileInfo(file->path).fileName(),
                                             int(dialog->controls.size())));
     const int misfits = m_canvas->misfitCount();
-    m_status->setText(preview_texts::misfitCount(misfits));
+    QString status = preview_texts::misfitCount(misfits);
+    for (const QString& family : m_canvas->missingFamilies())
+        status += QChar(10) + preview_texts::fontMissing(family);
+    m_status->setText(status);
     m_status->setStyleSheet(misfits > 0 ? QStringLiteral("color: #c00000;") : QString());
 }
 

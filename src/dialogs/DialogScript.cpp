@@ -674,8 +674,10 @@ std::vector<DialogResource> readDialogLines(const QStringList& lines, qsizetype 
             const qsizetype rest = wordEnd(st.text, 0);
             if (word == QLatin1String("CAPTION")) {
                 const std::vector<Arg> args = splitArgs(st.text, rest);
-                if (!args.empty() && isQuoted(args[0].text))
+                if (!args.empty() && isQuoted(args[0].text)) {
                     current->caption = unquote(args[0].text);
+                    current->captionRow = st.rowAt(args[0].offset);
+                }
             } else if (word == QLatin1String("FONT")) {
                 readFont(st, rest, *current);
             } else if (word == QLatin1String("STYLE")) {

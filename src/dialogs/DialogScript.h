@@ -67,6 +67,7 @@ struct DialogResource {
     bool extended = false; // DIALOGEX
     int x = 0, y = 0, cx = 0, cy = 0;
     QString caption;
+    qsizetype captionRow = -1; // the CAPTION statement's row
     bool hasFont = false;
     DialogFont font = systemDialogFont();
     QStringList styles;

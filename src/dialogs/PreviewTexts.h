@@ -31,6 +31,12 @@ inline QString misfit(const TextFit& fit)
     return text;
 }
 
+inline QString fontMissing(const QString& family)
+{
+    return QStringLiteral("Шрифт %1 не установлен (пакет fonts-liberation): размеры текстов приблизительные.")
+        .arg(family);
+}
+
 inline QString header(const QString& dialogName, const QString& fileName, int controls)
 {
     return QStringLiteral("%1 - %2, элементов: %3").arg(dialogName, fileName).arg(controls);

@@ -1,5 +1,7 @@
 #include "dialogs/QtTextMeasure.h"
 
+#include <QFontInfo>
+
 namespace kvarsel {
 
 namespace {
@@ -44,6 +46,17 @@ FontBase QtTextMeasure::base(const DialogFont& font) const { return entry(font).
 int QtTextMeasure::textWidth(const DialogFont& font, const QString& line) const
 {
     return entry(font).metrics->horizontalAdvance(line);
+}
+
+QStringList QtTextMeasure::missingFamilies() const
+{
+    QStringList missing;
+    for (const auto& [key, e] : m_cache) {
+        const QString family = e.font.family();
+        if (QFontInfo(e.font).family() != family && !missing.contains(family))
+            missing << family;
+    }
+    return missing;
 }
 
 QFont QtTextMeasure::qtFont(const DialogFont& font) const { return entry(font).font; }

@@ -19,6 +19,9 @@ public:
 
     // The Qt font a dialog font is drawn with.
     QFont qtFont(const DialogFont& font) const;
+    // Families asked for so far that the system lacks (another font stood in, so
+    // the widths are not those of the Windows font).
+    QStringList missingFamilies() const;
 
 private:
     struct Entry {

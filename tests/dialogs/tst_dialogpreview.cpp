@@ -111,6 +111,9 @@ private Q_SLOTS:
         QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->controlRect(cancel).center());
         QCOMPARE(s.selectedRow(), s.rowOf("Cancel"));
         QCOMPARE(canvas->selectedRow(), s.rowOf("Cancel"));
+        // The title bar stands for the CAPTION line.
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(30, 10));
+        QCOMPARE(s.selectedRow(), s.rowOf("Options"));
     }
 
     void contextMenuEntry()
