@@ -12,8 +12,8 @@
 
 namespace kvarsel {
 
-DialogPreview::DialogPreview(const LineStore& dialogs, QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Window), m_dialogs(dialogs)
+DialogPreview::DialogPreview(const LineStore& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("DialogPreview"));
     setWindowTitle(preview_texts::kCaption);

@@ -19,7 +19,7 @@ class DialogCanvas;
 class DialogPreview : public QWidget {
     Q_OBJECT
 public:
-    DialogPreview(const LineStore& dialogs, QWidget* mainWindow);
+    DialogPreview(const LineStore& dialogs, QWidget* parent = nullptr);
 
     // Shows the dialog of `row` with its control marked. A row outside every
     // dialog keeps the dialog shown, unmarked.

@@ -4,14 +4,44 @@
 #include "dialogs/PreviewTexts.h"
 #include "workbench/MainWindow.h"
 
+#include <QEvent>
 #include <QListView>
 #include <QMenu>
 #include <QShortcut>
 #include <QTabBar>
+#include <QWindow>
 
 namespace kvarsel {
 
 namespace {
+
+// The preview is a window of its own, not a child of the main window: a window
+// that disables the main window for its turn must not disable the preview too.
+// This child of the main window owns it, and hides it with the main window.
+class PreviewOwner : public QObject {
+public:
+    explicit PreviewOwner(MainWindow& main) : QObject(&main)
+    {
+        setObjectName(QStringLiteral("dialogPreviewOwner"));
+        main.installEventFilter(this);
+    }
+    ~PreviewOwner() override { delete preview; }
+
+    DialogPreview* preview = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide && watched == parent() && preview)
+            preview->hide();
+        return false;
+    }
+};
+
+PreviewOwner* ownerOf(MainWindow& main)
+{
+    return main.findChild<PreviewOwner*>(QStringLiteral("dialogPreviewOwner"), Qt::FindDirectChildrenOnly);
+}
 
 QListView* dialogList(MainWindow& main) { return main.listView(ResourceKind::Dialog); }
 
@@ -43,11 +73,21 @@ bool rowInDialog(MainWindow& main, qsizetype row)
 
 } // namespace
 
+DialogPreview* dialogPreviewOf(MainWindow& main)
+{
+    PreviewOwner* owner = ownerOf(main);
+    return owner ? owner->preview : nullptr;
+}
+
 DialogPreview* openDialogPreview(MainWindow& main, qsizetype row)
 {
-    auto* preview = main.findChild<DialogPreview*>(QString(), Qt::FindDirectChildrenOnly);
+    PreviewOwner* owner = ownerOf(main);
+    if (!owner)
+        owner = new PreviewOwner(main);
+    DialogPreview* preview = owner->preview;
     if (!preview) {
-        preview = new DialogPreview(main.state().store(ResourceKind::Dialog), &main);
+        preview = new DialogPreview(main.state().store(ResourceKind::Dialog), nullptr);
+        owner->preview = preview;
         QObject::connect(dialogList(main)->selectionModel(),
                          &QItemSelectionModel::selectionChanged, preview,
                          [preview](const QItemSelection& selected) {
@@ -59,6 +99,9 @@ DialogPreview* openDialogPreview(MainWindow& main, qsizetype row)
     }
     preview->showRow(row);
     preview->show();
+    // Kept above the main window by the window manager, as a window of this program.
+    if (preview->windowHandle() && main.windowHandle())
+        preview->windowHandle()->setTransientParent(main.windowHandle());
     preview->raise();
     preview->activateWindow();
     return preview;

@@ -11,6 +11,9 @@ class MainWindow;
 
 void installDialogPreview(MainWindow& main);
 
+// The preview window once it was opened; null before.
+DialogPreview* dialogPreviewOf(MainWindow& main);
+
 // Opens (or raises) the preview at a Dialog row; the window is made on first use.
 DialogPreview* openDialogPreview(MainWindow& main, qsizetype row);
 

@@ -55,7 +55,7 @@ struct Session {
         const auto rows = list()->selectionModel()->selectedIndexes();
         return rows.isEmpty() ? -1 : rows.first().row();
     }
-    DialogPreview* preview() const { return main->findChild<DialogPreview*>(); }
+    DialogPreview* preview() const { return dialogPreviewOf(*main); }
 };
 
 int controlWithText(const DialogCanvas* canvas, const QString& text)
@@ -114,6 +114,9 @@ private Q_SLOTS:
         // The title bar stands for the CAPTION line.
         QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(30, 10));
         QCOMPARE(s.selectedRow(), s.rowOf("Options"));
+        // It goes when the main window goes (at exit).
+        s.main->hide();
+        QVERIFY(!preview->isVisible());
     }
 
     void contextMenuEntry()
@@ -145,6 +148,9 @@ private Q_SLOTS:
         emit s.list()->doubleClicked(s.dialogs().index(int(cancel)));
         ManualTranslationDialog* manual = s.main->manualTranslationDialog();
         QVERIFY(manual->isVisible());
+        // Another window disables the main window, not the preview.
+        QVERIFY(!s.main->isEnabled());
+        QVERIFY(preview->isEnabled());
         auto* warning = manual->findChild<FitWarning*>("fitWarning");
         auto* box = manual->findChild<QPlainTextEdit*>("translation");
         QVERIFY(warning && box);
