@@ -74,6 +74,35 @@ private Q_SLOTS:
         QCOMPARE(m.captured(2).toInt(), available);
     }
 
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("firstErr");
+        QTest::newRow("help") << QStringList{"fit", "--help"} << 0 << QString();
+        QTest::newRow("an option it lacks")
+            << QStringList{"fit", "res", "--hide-russian"} << 2
+            << "kvarsel-batch: у команды fit нет ключа «--hide-russian»";
+        QTest::newRow("no directory") << QStringList{"fit"} << 2
+                                      << "kvarsel-batch: не указан каталог ресурсов";
+        QTest::newRow("missing directory")
+            << QStringList{"fit", "/nonexistent/res"} << 2
+            << "kvarsel-batch: каталог ресурсов «/nonexistent/res» не найден";
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, firstErr);
+        RecordingConsole console;
+        QCOMPARE(runBatch(args, QDir::tempPath(), console), status);
+        if (firstErr.isEmpty())
+            QVERIFY(console.outText().startsWith("Использование: kvarsel-batch fit"));
+        else
+            QCOMPARE(console.errLines.value(0), firstErr);
+    }
+
     // The built program, started without a display or a platform chosen.
     void programRunsWithoutDisplay()
     {
