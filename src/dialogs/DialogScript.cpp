@@ -220,7 +220,8 @@ QString unquote(const QString& arg)
 }
 
 // Integer expressions as scripts write coordinates: decimal or hex numbers with
-// + - | and parentheses. A name (a #define) makes it unreadable.
+// + - | and parentheses. A name (a #define) makes it unreadable, and so does a
+// value no dialog template can hold (its coordinates are 16-bit).
 class Expr {
 public:
     explicit Expr(const QString& s) : m_s(s) {}
@@ -230,63 +231,70 @@ public:
         skip();
         if (!v || m_i != m_s.size())
             return std::nullopt;
-        return v;
+        return int(*v);
     }
 
 private:
+    using Value = std::optional<qint64>;
+    static constexpr qint64 kLimit = 65535;
+
+    static Value checked(qint64 v) { return v >= -kLimit && v <= kLimit ? Value(v) : std::nullopt; }
     void skip()
     {
         while (m_i < m_s.size() && m_s[m_i].isSpace())
             ++m_i;
     }
-    std::optional<int> orExpr()
-    {
-        auto v = sum();
-        for (;;) {
-            skip();
-            if (!v || m_i >= m_s.size() || m_s[m_i] != u'|')
-                return v;
-            ++m_i;
-            const auto r = sum();
-            if (!r)
-                return std::nullopt;
-            v = *v | *r;
-        }
-    }
-    std::optional<int> sum()
-    {
-        auto v = unary();
-        for (;;) {
-            skip();
-            if (!v || m_i >= m_s.size() || (m_s[m_i] != u'+' && m_s[m_i] != u'-'))
-                return v;
-            const bool minus = m_s[m_i] == u'-';
-            ++m_i;
-            const auto r = unary();
-            if (!r)
-                return std::nullopt;
-            v = minus ? *v - *r : *v + *r;
-        }
-    }
-    std::optional<int> unary()
+    bool at(char16_t c)
     {
         skip();
-        if (m_i < m_s.size() && m_s[m_i] == u'-') {
+        return m_i < m_s.size() && m_s[m_i] == c;
+    }
+    Value orExpr()
+    {
+        Value v = sum();
+        while (v && at(u'|')) {
             ++m_i;
-            const auto v = unary();
-            return v ? std::optional<int>(-*v) : std::nullopt;
+            const Value r = sum();
+            v = r ? checked(*v | *r) : std::nullopt;
         }
-        if (m_i < m_s.size() && m_s[m_i] == u'(') {
+        return v;
+    }
+    Value sum()
+    {
+        Value v = unary();
+        while (v && (at(u'+') || at(u'-'))) {
+            const bool minus = m_s[m_i] == u'-';
             ++m_i;
-            const auto v = orExpr();
-            skip();
-            if (!v || m_i >= m_s.size() || m_s[m_i] != u')')
+            const Value r = unary();
+            v = r ? checked(minus ? *v - *r : *v + *r) : std::nullopt;
+        }
+        return v;
+    }
+    Value unary()
+    {
+        if (++m_depth > 64) // nesting no script needs
+            return std::nullopt;
+        const Value v = primary();
+        --m_depth;
+        return v;
+    }
+    Value primary()
+    {
+        if (at(u'-')) {
+            ++m_i;
+            const Value v = unary();
+            return v ? Value(-*v) : std::nullopt;
+        }
+        if (at(u'(')) {
+            ++m_i;
+            const Value v = orExpr();
+            if (!v || !at(u')'))
                 return std::nullopt;
             ++m_i;
             return v;
         }
         const qsizetype start = m_i;
-        while (m_i < m_s.size() && (m_s[m_i].isLetterOrNumber()))
+        while (m_i < m_s.size() && m_s[m_i].isLetterOrNumber())
             ++m_i;
         QString number = m_s.mid(start, m_i - start);
         if (number.endsWith(u'L', Qt::CaseInsensitive) && number.size() > 1)
@@ -294,12 +302,15 @@ private:
         if (number.isEmpty() || !number.front().isDigit())
             return std::nullopt;
         bool ok = false;
-        const int v = number.toInt(&ok, 0);
-        return ok ? std::optional<int>(v) : std::nullopt;
+        // Hexadecimal with 0x; otherwise decimal, leading zeros and all.
+        const bool hex = number.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+        const qint64 v = hex ? number.mid(2).toLongLong(&ok, 16) : number.toLongLong(&ok, 10);
+        return ok ? checked(v) : std::nullopt;
     }
 
     const QString& m_s;
     qsizetype m_i = 0;
+    int m_depth = 0;
 };
 
 std::optional<int> number(const QString& arg) { return Expr(arg).eval(); }
