@@ -25,7 +25,8 @@ ensure_packages() {
 }
 
 # Packages every build needs.
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev)
+# fonts-liberation: the fonts with Windows metrics that the dialog fit check measures with.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-liberation)
 
 # Qt's own texts in Russian (qtbase_ru.qm), for the program and its window tests.
 QT_TRANSLATION_PACKAGES=(qt6-translations-l10n)

@@ -1,4 +1,5 @@
 #include "deferred/DeferredTranslation.h"
+#include "dialogs/InstallDialogPreview.h"
 #include "help/InstallHelp.h"
 #include "maintenance/InstallMaintenance.h"
 #include "workbench/MainWindow.h"
@@ -28,6 +29,7 @@ int main(int argc, char* argv[])
     kvarsel::installMaintenance(window);
     kvarsel::installHelp(window);
     new kvarsel::WindowPlacement(&window); // owned by the window
+    kvarsel::installDialogPreview(window);
     // Without any dictionary the program has told the user why and ends, as
     // planned, not as a failure.
     if (!window.start())

@@ -28,6 +28,7 @@ QList<OptionRule> optionsOf(BatchCommandKind kind)
     case BatchCommandKind::Export:
         return {{QStringLiteral("--output"), true}, {QStringLiteral("--hide-russian"), false}};
     case BatchCommandKind::Stats:
+    case BatchCommandKind::Fit:
     case BatchCommandKind::None:
         break;
     }
@@ -37,7 +38,8 @@ QList<OptionRule> optionsOf(BatchCommandKind kind)
 BatchCommandKind kindNamed(const QString& name)
 {
     for (const BatchCommandKind kind :
-         {BatchCommandKind::Translate, BatchCommandKind::Export, BatchCommandKind::Stats})
+         {BatchCommandKind::Translate, BatchCommandKind::Export, BatchCommandKind::Stats,
+          BatchCommandKind::Fit})
         if (commandName(kind) == name)
             return kind;
     return BatchCommandKind::None;
@@ -66,6 +68,8 @@ QString commandName(BatchCommandKind kind)
         return QStringLiteral("export");
     case BatchCommandKind::Stats:
         return QStringLiteral("stats");
+    case BatchCommandKind::Fit:
+        return QStringLiteral("fit");
     case BatchCommandKind::None:
         break;
     }

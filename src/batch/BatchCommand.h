@@ -8,7 +8,7 @@
 namespace kvarsel
 {
 
-enum class BatchCommandKind { None, Translate, Export, Stats };
+enum class BatchCommandKind { None, Translate, Export, Stats, Fit };
 
 // Exit statuses: success, a file that could not be read or written, a usage error.
 inline constexpr int kExitOk = 0;
@@ -34,7 +34,7 @@ struct BatchCommand {
 // "--name value" and "--name=value" are both accepted; "--" ends the options.
 BatchCommand parseBatchCommand(const QStringList& arguments, const QString& currentDir);
 
-// "translate", "export", "stats".
+// "translate", "export", "stats", "fit".
 QString commandName(BatchCommandKind kind);
 
 } // namespace kvarsel

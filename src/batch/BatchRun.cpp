@@ -2,6 +2,7 @@
 
 #include "batch/BatchCommand.h"
 #include "batch/BatchExport.h"
+#include "batch/BatchFit.h"
 #include "batch/BatchStats.h"
 #include "batch/BatchTexts.h"
 #include "batch/BatchTranslate.h"
@@ -33,6 +34,8 @@ int runBatch(const QStringList& arguments, const QString& currentDir, BatchConso
         return runExport(command, console);
     case BatchCommandKind::Stats:
         return runStats(command, console);
+    case BatchCommandKind::Fit:
+        return runFit(command, console);
     case BatchCommandKind::None:
         break;
     }

@@ -1,5 +1,7 @@
 #include "batch/BatchTexts.h"
 
+#include "batch/BatchFit.h"
+
 #include <QDir>
 
 namespace kvarsel::batch_texts
@@ -18,11 +20,13 @@ QString programHelp()
         "  translate  перевести тексты подключенными словарями и перезаписать сценарии\n"
         "  export     записать английские фразы в файл отложенного перевода DepTrans.txt\n"
         "  stats      показать, сколько в ресурсах файлов, строк и текстов\n"
+        "  fit        найти элементы диалогов, в которые не помещается текст\n"
         "\n"
         "Справка по команде: kvarsel-batch КОМАНДА --help\n"
         "\n"
         "Код завершения: 0 - успешно; 1 - какой-то файл не удалось прочитать или\n"
-        "записать; 2 - ошибка в командной строке.\n");
+        "записать; 2 - ошибка в командной строке; 3 (fit) - какой-то текст не\n"
+        "помещается в элемент диалога.\n");
 }
 
 QString commandHelp(BatchCommandKind kind)
@@ -102,6 +106,8 @@ QString commandHelp(BatchCommandKind kind)
             "Ничего не записывает.\n"
             "\n"
             "  --help   эта справка\n");
+    case BatchCommandKind::Fit:
+        return fitHelp();
     case BatchCommandKind::None:
         break;
     }
@@ -117,7 +123,7 @@ QString helpHint(BatchCommandKind kind)
 
 QString unknownCommand(const QString& name)
 {
-    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats)").arg(name);
+    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats, fit)").arg(name);
 }
 
 QString unknownOption(const QString& name, const QString& command)

@@ -4,10 +4,22 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <memory>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Only the fit check measures text, and the font engine comes with QtGui; it
+    // runs on the offscreen platform, so no display is needed.
+    const bool measuresText = argc > 1 && qstrcmp(argv[1], "fit") == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (measuresText) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     kvarsel::StandardConsole console;
-    return kvarsel::runBatch(app.arguments().mid(1), QDir::currentPath(), console);
+    return kvarsel::runBatch(app->arguments().mid(1), QDir::currentPath(), console);
 }

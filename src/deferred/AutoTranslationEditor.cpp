@@ -3,6 +3,7 @@
 #include "workbench/StorageCheck.h"
 
 #include "deferred/BilingualFile.h"
+#include "dialogs/FitWarning.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
 
@@ -81,6 +82,7 @@ AutoTranslationEditor::AutoTranslationEditor(MainWindow& main) : SecondaryWindow
     layout->addWidget(m_source, 1);
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation, 1);
+    layout->addWidget(new FitWarning(main.state().store(ResourceKind::Dialog), m_source, m_translation));
     layout->addLayout(buttons);
 
     setTabOrder(m_ok, m_back);

@@ -1,5 +1,6 @@
 #include "workbench/ManualTranslationDialog.h"
 
+#include "dialogs/FitWarning.h"
 #include "text/LineText.h"
 #include "workbench/MainWindow.h"
 #include "workbench/RowHandlers.h"
@@ -62,6 +63,7 @@ ManualTranslationDialog::ManualTranslationDialog(MainWindow& main) : SecondaryWi
     layout->addWidget(m_phrase);
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation);
+    layout->addWidget(new FitWarning(main.state().store(ResourceKind::Dialog), m_phrase, m_translation));
     layout->addLayout(buttons);
 
     connect(m_ok, &QPushButton::clicked, this, &ManualTranslationDialog::confirm);

@@ -1,0 +1,88 @@
+#include "batch/BatchFit.h"
+
+#include "batch/BatchLoad.h"
+#include "batch/BatchTexts.h"
+#include "dialogs/QtTextMeasure.h"
+#include "workbench/WorkState.h"
+
+#include <QDir>
+#include <QGuiApplication>
+
+namespace kvarsel
+{
+
+QStringList formatFitProblems(const std::vector<FitProblem>& problems, const QString& resourceDir)
+{
+    const QDir base(resourceDir);
+    QStringList lines;
+    for (const FitProblem& p : problems) {
+        QString line = QStringLiteral("%1:%2: %3 / %4")
+                           .arg(QDir::fromNativeSeparators(base.relativeFilePath(p.path)))
+                           .arg(p.line)
+                           .arg(p.fit.neededWidth)
+                           .arg(p.fit.availableWidth);
+        // A text with more forced line breaks than its height holds fits no width.
+        if (!p.fit.widthHelps)
+            line += QStringLiteral(" (строк %1 / %2)").arg(p.fit.linesNeeded).arg(p.fit.linesAvailable);
+        lines << line;
+    }
+    return lines;
+}
+
+QString fontMissing(const QString& family)
+{
+    return QStringLiteral("шрифт %1 не установлен (пакет fonts-liberation), ширины измерены "
+                          "другим шрифтом и могут отличаться")
+        .arg(family);
+}
+
+QString fitHelp()
+{
+    return QStringLiteral(
+        "Использование: kvarsel-batch fit КАТАЛОГ_РЕСУРСОВ\n"
+        "\n"
+        "Загружает сценарии каталога ресурсов и проверяет, помещаются ли тексты\n"
+        "элементов диалогов (подкаталог dialog) в их прямоугольники, как окно\n"
+        "\"Предпросмотр диалога\". Для каждого элемента, текст которого не помещается,\n"
+        "выводит строку\n"
+        "  ФАЙЛ:СТРОКА: нужная ширина / имеющаяся ширина\n"
+        "в единицах диалога; ФАЙЛ - путь сценария внутри каталога ресурсов. Если\n"
+        "текст не помещается ни при какой ширине (переводов строки больше, чем\n"
+        "строк в высоте элемента), добавляется \"(строк нужно / есть)\".\n"
+        "\n"
+        "Ширина текста измеряется шрифтом диалога (FONT), вместо шрифтов Windows\n"
+        "берутся совместимые по размерам шрифты Liberation. Ничего не записывает.\n"
+        "\n"
+        "  --help   эта справка\n"
+        "\n"
+        "Код завершения: 0 - все тексты помещаются; 3 - какой-то текст не помещается;\n"
+        "1 - какой-то сценарий не удалось прочитать; 2 - ошибка в командной строке.\n");
+}
+
+int runFit(const BatchCommand& command, BatchConsole& console)
+{
+    const QString problem = checkResourceDirectory(command.resourceDir);
+    if (!problem.isEmpty()) {
+        console.err(batch_texts::kProgram + QStringLiteral(": ") + problem);
+        return kExitUsage;
+    }
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        console.err(batch_texts::kProgram + QStringLiteral(": для команды fit нужен шрифтовой движок Qt"));
+        return kExitFileError;
+    }
+    WorkState state{QString()};
+    const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), false, console);
+    reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
+    const QtTextMeasure measure;
+    const std::vector<FitProblem> problems =
+        findFitProblems(std::as_const(state).store(ResourceKind::Dialog), measure);
+    for (const QString& family : measure.missingFamilies())
+        console.err(batch_texts::kProgram + QStringLiteral(": ") + fontMissing(family));
+    if (!problems.empty())
+        console.out(formatFitProblems(problems, command.resourceDir).join(QChar(10)));
+    if (!loaded.errors.isEmpty())
+        return kExitFileError;
+    return problems.empty() ? kExitOk : kExitDoesNotFit;
+}
+
+} // namespace kvarsel

@@ -1,0 +1,25 @@
+#pragma once
+// kvarsel-batch fit: every dialog control whose text does not fit its rectangle,
+// as "FILE:LINE: width needed / width available" in dialog units.
+
+#include "batch/BatchCommand.h"
+#include "batch/BatchConsole.h"
+#include "dialogs/FitCheck.h"
+
+namespace kvarsel
+{
+
+// Something does not fit; the check itself went through.
+inline constexpr int kExitDoesNotFit = 3;
+
+// One line per problem; FILE is the script's path inside the resource directory.
+QStringList formatFitProblems(const std::vector<FitProblem>& problems, const QString& resourceDir);
+
+QString fitHelp();
+// The warning when a metric-compatible font is missing and another one measured.
+QString fontMissing(const QString& family);
+
+// Needs a QGuiApplication: the widths come from the font engine.
+int runFit(const BatchCommand& command, BatchConsole& console);
+
+} // namespace kvarsel

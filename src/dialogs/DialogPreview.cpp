@@ -1,0 +1,148 @@
+#include "dialogs/DialogPreview.h"
+
+#include "dialogs/DialogCanvas.h"
+#include "dialogs/PreviewTexts.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kvarsel {
+
+DialogPreview::DialogPreview(const LineStore& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("DialogPreview"));
+    setWindowTitle(preview_texts::kCaption);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    m_header = new QLabel;
+    m_header->setObjectName(QStringLiteral("header"));
+    m_header->setTextFormat(Qt::PlainText);
+    m_status = new QLabel;
+    m_status->setObjectName(QStringLiteral("status"));
+    m_status->setTextFormat(Qt::PlainText);
+
+    m_canvas = new DialogCanvas;
+    m_scroll = new QScrollArea;
+    m_scroll->setObjectName(QStringLiteral("scroll"));
+    m_scroll->setWidget(m_canvas);
+    m_scroll->setWidgetResizable(false);
+    m_scroll->setAlignment(Qt::AlignCenter);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_header);
+    layout->addWidget(m_scroll, 1);
+    layout->addWidget(m_status);
+
+    m_refresh = new QTimer(this);
+    m_refresh->setSingleShot(true);
+    m_refresh->setInterval(0);
+    connect(m_refresh, &QTimer::timeout, this, &DialogPreview::refresh);
+    // A run of translations changes many rows at once; one redraw follows them all.
+    connect(&m_dialogs, &QAbstractItemModel::dataChanged, this, [this] {
+        forgetFile();
+        m_dirty = true;
+        scheduleRefresh();
+    });
+    connect(&m_dialogs, &QAbstractItemModel::modelReset, this, [this] {
+        forgetFile();
+        m_dirty = true;
+        m_anchor = -1;
+        m_row = -1;
+        scheduleRefresh();
+    });
+    connect(m_canvas, &DialogCanvas::rowClicked, this, &DialogPreview::rowClicked);
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+
+    showPlaceholder();
+    resize(640, 480);
+}
+
+void DialogPreview::forgetFile()
+{
+    m_file.reset();
+    m_fileDialogs.clear();
+}
+
+const std::vector<DialogResource>& DialogPreview::dialogsOfFile(const FileRows& file)
+{
+    if (!m_file || m_file->markerRow != file.markerRow) {
+        m_fileDialogs = readDialogs(m_dialogs, file);
+        m_file = file;
+    }
+    return m_fileDialogs;
+}
+
+void DialogPreview::showRow(qsizetype row)
+{
+    m_row = row;
+    if (m_file && row > m_file->markerRow && row < m_file->endRow) {
+        // Still in the same file: no walk through the store for its bounds.
+    } else {
+        const auto file = fileOfRow(m_dialogs, row);
+        if (file)
+            dialogsOfFile(*file);
+        else
+            forgetFile();
+    }
+    for (const DialogResource& d : m_fileDialogs)
+        if (d.contains(row))
+            m_anchor = row;
+    refresh();
+}
+
+void DialogPreview::scheduleRefresh() { m_refresh->start(); }
+
+void DialogPreview::showPlaceholder()
+{
+    m_canvas->clear();
+    m_header->setText(preview_texts::kNoDialog);
+    m_status->clear();
+}
+
+void DialogPreview::refresh()
+{
+    m_refresh->stop();
+    if (m_anchor < 0 || m_anchor >= m_dialogs.RowCount()) {
+        m_anchor = -1;
+        showPlaceholder();
+        return;
+    }
+    const auto file = m_file && m_anchor > m_file->markerRow && m_anchor < m_file->endRow
+                          ? m_file
+                          : fileOfRow(m_dialogs, m_anchor);
+    const DialogResource* dialog = nullptr;
+    if (file)
+        for (const DialogResource& d : dialogsOfFile(*file))
+            if (d.contains(m_anchor))
+                dialog = &d;
+    if (!dialog) {
+        m_anchor = -1;
+        showPlaceholder();
+        return;
+    }
+    // Only a change of the dialog shown needs a redraw; moving within it marks another control.
+    if (m_canvas->hasDialog() && m_canvas->dialog().firstRow == dialog->firstRow && !m_dirty) {
+        m_canvas->setSelectedRow(dialog->contains(m_row) ? m_row : -1);
+        return;
+    }
+    m_dirty = false;
+    m_canvas->setDialog(*dialog);
+    m_canvas->setSelectedRow(dialog->contains(m_row) ? m_row : -1);
+    m_header->setText(preview_texts::header(dialog->name, QFileInfo(file->path).fileName(),
+                                            int(dialog->controls.size())));
+    const int misfits = m_canvas->misfitCount();
+    QString status = preview_texts::misfitCount(misfits);
+    for (const QString& family : m_canvas->missingFamilies())
+        status += QChar(10) + preview_texts::fontMissing(family);
+    m_status->setText(status);
+    m_status->setStyleSheet(misfits > 0 ? QStringLiteral("color: #c00000;") : QString());
+}
+
+} // namespace kvarsel

@@ -1,0 +1,205 @@
+// The preview window and the fit warnings, in the real main window on a copy of
+// the demo, offscreen.
+#include "RecordingUiServices.h"
+#include "TestUtil.h"
+#include "deferred/AutoTranslationEditor.h"
+#include "dialogs/DialogCanvas.h"
+#include "dialogs/DialogPreview.h"
+#include "dialogs/FitWarning.h"
+#include "dialogs/InstallDialogPreview.h"
+#include "workbench/MainWindow.h"
+#include "workbench/ManualTranslationDialog.h"
+
+#include <QApplication>
+#include <QListView>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+
+using namespace kvarsel;
+using namespace kvarsel::test;
+
+namespace {
+
+struct Session {
+    QTemporaryDir tmp;
+    RecordingUiServices ui;
+    std::unique_ptr<MainWindow> main;
+
+    Session()
+    {
+        copyTree(demoDir(), tmp.path());
+        main = std::make_unique<MainWindow>(tmp.path(), ui);
+        installDialogPreview(*main);
+        main->start();
+        main->loadResourcesFrom(tmp.filePath("resources"));
+        main->tabBar()->setCurrentIndex(kindIndex(ResourceKind::Dialog));
+    }
+    const LineStore& dialogs() const { return main->state().store(ResourceKind::Dialog); }
+    qsizetype rowOf(const QString& text) const
+    {
+        for (qsizetype i = 0; i < dialogs().RowCount(); ++i)
+            if (dialogs().Text(i) == text)
+                return i;
+        return -1;
+    }
+    QListView* list() const { return main->listView(ResourceKind::Dialog); }
+    void select(qsizetype row) const
+    {
+        list()->selectionModel()->setCurrentIndex(dialogs().index(int(row)), QItemSelectionModel::ClearAndSelect);
+    }
+    qsizetype selectedRow() const
+    {
+        const auto rows = list()->selectionModel()->selectedIndexes();
+        return rows.isEmpty() ? -1 : rows.first().row();
+    }
+    DialogPreview* preview() const { return dialogPreviewOf(*main); }
+};
+
+int controlWithText(const DialogCanvas* canvas, const QString& text)
+{
+    for (int i = 0; i < canvas->controlCount(); ++i)
+        if (canvas->dialog().controls[size_t(i)].text == text)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+class DialogPreviewTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void f4OpensAndFollowsTheSelection()
+    {
+        Session s;
+        const qsizetype font = s.rowOf("Font size");
+        QVERIFY(font > 0);
+        s.select(font);
+        s.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(s.main.get()));
+        QTest::keyClick(s.main.get(), Qt::Key_F4);
+        DialogPreview* preview = s.preview();
+        QVERIFY(preview && preview->isVisible());
+        QCOMPARE(preview->windowTitle(), QStringLiteral("Предпросмотр диалога"));
+        // It only shows: the main window stays usable.
+        QVERIFY(s.main->isEnabled());
+        QCOMPARE(preview->headerLabel()->text(), QStringLiteral("IDD_OPTIONS - options.rc, элементов: 11"));
+        QCOMPARE(preview->statusLabel()->text(), QStringLiteral("Все тексты помещаются."));
+        QCOMPARE(preview->canvas()->selectedRow(), font);
+
+        // Each control as its kind of widget, at its size in pixels.
+        DialogCanvas* canvas = preview->canvas();
+        const int check = controlWithText(canvas, "Show line numbers");
+        QVERIFY(qobject_cast<QAbstractButton*>(canvas->controlWidget(check)));
+        QCOMPARE(canvas->controlWidget(check)->metaObject()->className(), "QCheckBox");
+        QCOMPARE(canvas->controlWidget(controlWithText(canvas, "General"))->metaObject()->className(),
+                 "QGroupBox");
+        const QtTextMeasure measure;
+        const FontBase base = measure.base(canvas->dialog().font);
+        QCOMPARE(canvas->controlRect(check).width(), unitsToPixelsX(100, base));
+
+        // The window follows the selected row into the other dialog.
+        s.select(s.rowOf("Pebble Notes"));
+        QVERIFY(preview->headerLabel()->text().startsWith("IDD_ABOUT - about.rc"));
+
+        // A click on a control selects its row in the main window's list.
+        s.select(font);
+        const int cancel = controlWithText(canvas, "Cancel");
+        QVERIFY(cancel >= 0);
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->controlRect(cancel).center());
+        QCOMPARE(s.selectedRow(), s.rowOf("Cancel"));
+        QCOMPARE(canvas->selectedRow(), s.rowOf("Cancel"));
+        // The title bar stands for the CAPTION line.
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(30, 10));
+        QCOMPARE(s.selectedRow(), s.rowOf("Options"));
+        // It goes when the main window goes (at exit).
+        s.main->hide();
+        QVERIFY(!preview->isVisible());
+    }
+
+    void contextMenuEntry()
+    {
+        Session s;
+        const qsizetype row = s.rowOf("User name");
+        const QRect rect = s.list()->visualRect(s.dialogs().index(int(row)));
+        QString entry;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            entry = menu->actions().first()->text();
+            QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        emit s.list()->customContextMenuRequested(rect.center());
+        QCOMPARE(entry, QStringLiteral("Предпросмотр диалога"));
+        QVERIFY(s.preview() && s.preview()->isVisible());
+        QCOMPARE(s.preview()->canvas()->selectedRow(), row);
+    }
+
+    // The preview, the warning and kvarsel-batch fit agree on one translation.
+    void translationRedrawsAndWarns()
+    {
+        Session s;
+        const qsizetype cancel = s.rowOf("Cancel");
+        DialogPreview* preview = openDialogPreview(*s.main, cancel);
+        emit s.list()->doubleClicked(s.dialogs().index(int(cancel)));
+        ManualTranslationDialog* manual = s.main->manualTranslationDialog();
+        QVERIFY(manual->isVisible());
+        // Another window disables the main window, not the preview.
+        QVERIFY(!s.main->isEnabled());
+        QVERIFY(preview->isEnabled());
+        auto* warning = manual->findChild<FitWarning*>("fitWarning");
+        auto* box = manual->findChild<QPlainTextEdit*>("translation");
+        QVERIFY(warning && box);
+        box->setPlainText("Отмена");
+        QVERIFY(warning->isHidden());
+        box->setPlainText("Отменить все изменения");
+        QVERIFY(!warning->isHidden());
+        QCOMPARE(warning->problems().size(), size_t(1));
+        const int needed = warning->problems()[0].fit.neededWidth;
+        QVERIFY(needed > 50);
+        QCOMPARE(warning->text(),
+                 QStringLiteral("Не помещается в элемент диалога IDD_OPTIONS: PUSHBUTTON IDCANCEL, options.rc:15 "
+                                "(нужно %1, есть 50)")
+                     .arg(needed));
+
+        manual->confirm();
+        QVERIFY(s.main->isEnabled());
+        QTRY_COMPARE(preview->canvas()->misfitCount(), 1);
+        const int index = controlWithText(preview->canvas(), "Отменить все изменения");
+        QVERIFY(index >= 0);
+        QVERIFY(!preview->canvas()->fitOf(index).fits);
+        QCOMPARE(preview->canvas()->fitOf(index).neededWidth, needed);
+        QVERIFY(preview->canvas()->toolTipFor(index).contains(
+            QStringLiteral("нужно %1, есть 50 (не хватает %2)").arg(needed).arg(needed - 50)));
+        QCOMPARE(preview->statusLabel()->text(), QStringLiteral("Не помещается текстов: 1"));
+        const auto problems = findFitProblems(s.dialogs(), QtTextMeasure());
+        QCOMPARE(problems.size(), size_t(1));
+        QCOMPARE(problems[0].row, cancel);
+        QCOMPARE(problems[0].fit.neededWidth, needed);
+    }
+
+    void reviewWindowWarns()
+    {
+        Session s;
+        AutoTranslationEditor editor(*s.main);
+        editor.startReview(s.tmp.filePath("bilingual.txt"),
+                           {"Save changes before closing", "Сохранить изменения перед закрытием", "Help",
+                            "Справочная система программы"});
+        auto* warning = editor.findChild<FitWarning*>("fitWarning");
+        QVERIFY(warning);
+        QVERIFY(warning->isHidden());
+        editor.nextPair();
+        QVERIFY(!warning->isHidden());
+        QVERIFY(warning->text().startsWith("Не помещается в элемент диалога IDD_OPTIONS: PUSHBUTTON IDHELP"));
+        editor.findChild<QPlainTextEdit*>("translation")->setPlainText("Справка");
+        QVERIFY(warning->isHidden());
+        editor.finish();
+    }
+};
+
+QTEST_MAIN(DialogPreviewTest)
+#include "tst_dialogpreview.moc"
