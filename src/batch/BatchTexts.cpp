@@ -1,5 +1,7 @@
 #include "batch/BatchTexts.h"
 
+#include "workbench/ProgramVersion.h"
+
 namespace kvarsel::batch_texts
 {
 
@@ -16,12 +18,17 @@ QString programHelp()
         "  translate  перевести тексты подключенными словарями и перезаписать сценарии\n"
         "  export     записать английские фразы в файл отложенного перевода DepTrans.txt\n"
         "  stats      показать, сколько в ресурсах файлов, строк и текстов\n"
+        "  tmx        обмен словарями с другими программами перевода через TMX\n"
+        "             (kvarsel-batch tmx export|import ...)\n"
         "\n"
         "Справка по команде: kvarsel-batch КОМАНДА --help\n"
+        "Версия программы: kvarsel-batch --version\n"
         "\n"
         "Код завершения: 0 - успешно; 1 - какой-то файл не удалось прочитать или\n"
         "записать; 2 - ошибка в командной строке.\n");
 }
+
+QString versionText() { return kProgram + u' ' + programVersion(); }
 
 QString commandHelp(BatchCommandKind kind)
 {
@@ -108,7 +115,7 @@ QString helpHint(BatchCommandKind kind)
 
 QString unknownCommand(const QString& name)
 {
-    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats)").arg(name);
+    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats, tmx)").arg(name);
 }
 
 QString unknownOption(const QString& name, const QString& command)

@@ -11,6 +11,8 @@ namespace kvarsel::batch_texts
 inline const QString kProgram = QStringLiteral("kvarsel-batch");
 
 QString programHelp();
+// "kvarsel-batch 2.0", the answer to --version.
+QString versionText();
 QString commandHelp(BatchCommandKind kind);
 // The line after a usage error that says where to find help.
 QString helpHint(BatchCommandKind kind);
