@@ -63,6 +63,17 @@ qint64 peakKiB()
     return -1;
 }
 
+qint64 currentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
 struct Row {
     QString step;
     double seconds;
@@ -273,9 +284,14 @@ int main(int argc, char* argv[])
                 characters += xml.text().size();
         return QStringLiteral("%1 MiB of XML").arg(tmxMiB, 0, 'f', 0);
     });
+    const qint64 before = currentKiB();
     const double tmxImport = measure(QStringLiteral("import the 500,000-unit TMX file"), [&] {
         const TmxImport r = importTmx(tmxPath, root + "/memory.dic", {}, true);
-        return r.error ? r.error->message() : QStringLiteral("%1 units taken").arg(r.counts.taken);
+        return r.error ? r.error->message()
+                       : QStringLiteral("%1 units taken, %2 MiB in use before, %3 MiB dictionary")
+                             .arg(r.counts.taken)
+                             .arg(double(before) / 1024.0, 0, 'f', 0)
+                             .arg(double(QFileInfo(root + "/memory.dic").size()) / 1048576.0, 0, 'f', 0);
     });
 
     QTextStream out(stdout);

@@ -7,35 +7,61 @@
 
 namespace kvarsel {
 
-DictionaryEncoding encodingFor(const QStringList& lines)
+QByteArray DictionaryBuilder::encoded(const QString& source, const QString& translation) const
 {
-    for (const QString& line : lines)
-        if (cp1251::firstUnencodable(line) >= 0)
-            return DictionaryEncoding::Utf8Bom;
-    return DictionaryEncoding::Cp1251;
+    QByteArray out;
+    if (m_encoding == DictionaryEncoding::Utf8Bom) {
+        out = source.toUtf8();
+        out.append("\r\n", 2);
+        out.append(translation.toUtf8());
+    } else {
+        cp1251::encode(source, out);
+        out.append("\r\n", 2);
+        cp1251::encode(translation, out);
+    }
+    out.append("\r\n", 2);
+    return out;
 }
 
-QByteArray dictionaryBytes(const QStringList& lines, DictionaryEncoding encoding)
+void DictionaryBuilder::switchToUtf8()
 {
-    qsizetype total = 3;
-    for (const QString& line : lines)
-        total += line.size() + 2;
-    QByteArray out;
-    if (encoding == DictionaryEncoding::Utf8Bom) {
-        out.reserve(total + total / 2);
-        out.append("\xEF\xBB\xBF", 3);
-        for (const QString& line : lines) {
-            out.append(line.toUtf8());
-            out.append("\r\n", 2);
-        }
-    } else {
-        out.reserve(total);
-        for (const QString& line : lines) {
-            cp1251::encode(line, out); // encodingFor() has checked that every character fits
-            out.append("\r\n", 2);
-        }
+    // Every byte so far decodes losslessly; the entry starts move with the longer encoding.
+    QByteArray utf8("\xEF\xBB\xBF", 3);
+    utf8.reserve(m_bytes.size() + m_bytes.size() / 2 + 3);
+    const qsizetype n = m_starts.size();
+    for (qsizetype k = 0; k < n; ++k) {
+        const qsizetype end = k + 1 < n ? m_starts[k + 1] : m_bytes.size();
+        const QByteArrayView entry = QByteArrayView(m_bytes).sliced(m_starts[k], end - m_starts[k]);
+        m_starts[k] = utf8.size();
+        utf8.append(cp1251::decode(entry).toUtf8());
     }
-    return out;
+    m_bytes = std::move(utf8);
+    m_encoding = DictionaryEncoding::Utf8Bom;
+    // The hashes were of the old bytes.
+    m_byHash.clear();
+    for (qsizetype k = 0; k < n; ++k) {
+        const qsizetype end = k + 1 < n ? m_starts[k + 1] : m_bytes.size();
+        m_byHash.insert(qHash(QByteArrayView(m_bytes).sliced(m_starts[k], end - m_starts[k])), k);
+    }
+}
+
+bool DictionaryBuilder::add(const QString& source, const QString& translation)
+{
+    if (m_encoding == DictionaryEncoding::Cp1251 &&
+        (cp1251::firstUnencodable(source) >= 0 || cp1251::firstUnencodable(translation) >= 0))
+        switchToUtf8();
+    const QByteArray entry = encoded(source, translation);
+    const size_t hash = qHash(QByteArrayView(entry));
+    for (auto it = m_byHash.constFind(hash); it != m_byHash.cend() && it.key() == hash; ++it) {
+        const qsizetype k = it.value();
+        const qsizetype end = k + 1 < m_starts.size() ? m_starts[k + 1] : m_bytes.size();
+        if (QByteArrayView(m_bytes).sliced(m_starts[k], end - m_starts[k]) == QByteArrayView(entry))
+            return false;
+    }
+    m_byHash.insert(hash, m_starts.size());
+    m_starts.append(m_bytes.size());
+    m_bytes.append(entry);
+    return true;
 }
 
 std::optional<FileError> readDictionaryLines(const QString& path, QStringList& lines)

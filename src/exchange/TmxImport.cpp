@@ -8,16 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 #include <QXmlStreamReader>
 #include <cerrno>
 
 namespace kvarsel {
-
-size_t qHash(const TmxEntry& entry, size_t seed = 0) noexcept
-{
-    return qHashMulti(seed, entry.source, entry.translation);
-}
 
 namespace {
 
@@ -106,12 +100,12 @@ QString primarySubtag(const QString& language)
     return language.left(end).trimmed().toLower();
 }
 
-TmxRead readTmx(QIODevice& device, const QString& path, const TmxLanguages& languages)
+TmxRead readTmx(QIODevice& device, const QString& path, const TmxLanguages& languages,
+                DictionaryBuilder& into)
 {
     TmxRead result;
     const QString sourceLang = primarySubtag(languages.source);
     const QString targetLang = primarySubtag(languages.target);
-    QSet<TmxEntry> taken;
     QXmlStreamReader xml(&device);
 
     if (xml.readNextStartElement() && xml.name() != QStringLiteral("tmx"))
@@ -149,24 +143,19 @@ TmxRead readTmx(QIODevice& device, const QString& path, const TmxLanguages& lang
         } else if (holdsLineBreak(source) || holdsLineBreak(target)) {
             ++result.counts.lineBreak;
         } else {
-            TmxEntry entry{source, target};
-            if (taken.contains(entry)) {
+            if (into.add(source, target))
+                ++result.counts.taken;
+            else
                 ++result.counts.repeats;
-            } else {
-                taken.insert(entry);
-                result.entries.append(std::move(entry));
-            }
         }
     }
     if (xml.hasError()) {
         result.error = FileError{path, xmlFaultReason(xml)};
-        result.entries.clear();
     }
-    result.counts.taken = result.entries.size();
     return result;
 }
 
-TmxRead readTmx(const QString& path, const TmxLanguages& languages)
+TmxRead readTmx(const QString& path, const TmxLanguages& languages, DictionaryBuilder& into)
 {
     if (auto bad = checkReadableFile(path)) {
         TmxRead failed;
@@ -180,11 +169,9 @@ TmxRead readTmx(const QString& path, const TmxLanguages& languages)
         failed.error = FileError{path, reasonFor(file, errno)};
         return failed;
     }
-    TmxRead result = readTmx(file, path, languages);
-    if (!result.error && file.error() != QFileDevice::NoError) {
+    TmxRead result = readTmx(file, path, languages, into);
+    if (!result.error && file.error() != QFileDevice::NoError)
         result.error = FileError{path, reasonFor(file, errno)};
-        result.entries.clear();
-    }
     return result;
 }
 
@@ -207,24 +194,20 @@ TmxImport importTmx(const QString& tmxPath, const QString& output, const TmxLang
             return result;
         }
     }
-    TmxRead read = readTmx(tmxPath, languages);
+    DictionaryBuilder dictionary;
+    const TmxRead read = readTmx(tmxPath, languages, dictionary);
     result.counts = read.counts;
     if (read.error) {
         result.error = read.error;
         return result;
     }
     result.read = true;
-    if (read.entries.isEmpty()) {
+    if (dictionary.count() == 0) {
         result.error = FileError{tmxPath, tmx_texts::kNothingTaken};
         return result;
     }
-    QStringList lines;
-    lines.reserve(read.entries.size() * 2);
-    for (const TmxEntry& entry : std::as_const(read.entries))
-        lines << entry.source << entry.translation;
-    read.entries.clear();
-    result.encoding = encodingFor(lines);
-    result.error = writeFileSafely(output, dictionaryBytes(lines, result.encoding));
+    result.encoding = dictionary.encoding();
+    result.error = writeFileSafely(output, dictionary.bytes());
     return result;
 }
 

@@ -27,7 +27,6 @@ struct TmxImportCounts {
 };
 
 struct TmxRead {
-    TmxEntries entries;
     TmxImportCounts counts;
     std::optional<FileError> error; // malformed XML or not TMX: line and column in the reason
 };
@@ -35,11 +34,13 @@ struct TmxRead {
 // The primary subtag of a language code in lower case: "en-US" -> "en", "RU" -> "ru".
 QString primarySubtag(const QString& language);
 
-// Reads every unit of a TMX document. A unit's variant is the first <tuv> whose
-// xml:lang (or TMX 1.1 lang) has the wanted primary subtag; inline markup inside
-// <seg> (ph, bpt, ept, it, hi, sub, ut) gives its text.
-TmxRead readTmx(QIODevice& device, const QString& path, const TmxLanguages& languages);
-TmxRead readTmx(const QString& path, const TmxLanguages& languages);
+// Reads every unit of a TMX document as a stream and adds its pair to `into`. A
+// unit's variant is the first <tuv> whose xml:lang (or TMX 1.1 lang) has the wanted
+// primary subtag; inline markup inside <seg> (ph, bpt, ept, it, hi, sub, ut) gives
+// its text. After an error `into` holds an unknown part of the pairs.
+TmxRead readTmx(QIODevice& device, const QString& path, const TmxLanguages& languages,
+                DictionaryBuilder& into);
+TmxRead readTmx(const QString& path, const TmxLanguages& languages, DictionaryBuilder& into);
 
 struct TmxImport {
     TmxImportCounts counts;

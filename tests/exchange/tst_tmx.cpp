@@ -31,20 +31,17 @@ QByteArray tu(const QByteArray& lang1, const QByteArray& seg1, const QByteArray&
     return out + "</tu>\n";
 }
 
-TmxRead readBytes(const QByteArray& bytes, const TmxLanguages& languages = {})
+// The lines of the dictionary the document gives.
+TmxRead readBytes(const QByteArray& bytes, const TmxLanguages& languages, QStringList& lines)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return readTmx(buffer, QStringLiteral("test.tmx"), languages);
-}
-
-QStringList flat(const TmxEntries& entries)
-{
-    QStringList out;
-    for (const TmxEntry& e : entries)
-        out << e.source << e.translation;
-    return out;
+    DictionaryBuilder dictionary;
+    const TmxRead read = readTmx(buffer, QStringLiteral("test.tmx"), languages, dictionary);
+    const QByteArray& out = dictionary.bytes();
+    lines = splitLines(out.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(out.mid(3)) : cp1251::decode(out));
+    return read;
 }
 
 } // namespace
@@ -166,6 +163,10 @@ void TestTmx::handWritten_data()
                tu("en", "Cut", "ru", "Вырезать") + tu("en", "Cut", "ru", "Вырезать") +
                tu("en", "Cut", "ru", "Вырезка"))
         << "" << QStringList{"Cut", "Вырезать", "Cut", "Вырезка"} << Counts{5, 0, 0, 2, 1};
+    QTest::newRow("UTF-8 from the middle on, repeats on both sides")
+        << tmx(tu("en", "Open", "ru", "Открыть") + tu("en", "Arrow →", "ru", "Стрелка →") +
+               tu("en", "Open", "ru", "Открыть") + tu("en", "Arrow →", "ru", "Стрелка →"))
+        << "" << QStringList{"Open", "Открыть", "Arrow →", "Стрелка →"} << Counts{4, 0, 0, 0, 2};
 }
 
 void TestTmx::handWritten()
@@ -179,9 +180,10 @@ void TestTmx::handWritten()
         langs.source = languages.section(u' ', 0, 0);
         langs.target = languages.section(u' ', 1, 1);
     }
-    const TmxRead read = readBytes(document, langs);
+    QStringList lines;
+    const TmxRead read = readBytes(document, langs, lines);
     QVERIFY2(!read.error, qPrintable(read.error ? read.error->message() : QString()));
-    QCOMPARE(flat(read.entries), entries);
+    QCOMPARE(lines, entries);
     const QList<qsizetype> got{read.counts.units, read.counts.noSource, read.counts.noTarget, read.counts.lineBreak,
                      read.counts.repeats};
     QCOMPARE(got, counts);
