@@ -3,6 +3,7 @@
 set -eu
 build=$1
 cpack=$2
+version=$3
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -20,4 +21,10 @@ done
 dpkg-deb -c "$deb" | grep -q '^-rwxr-xr-x .* ./usr/bin/kvarsel-start$' || fail "kvarsel-start is not executable"
 dpkg-deb -x "$deb" "$tmp/root"
 grep -qx 'Exec=kvarsel-start' "$tmp/root/usr/share/applications/kvarsel.desktop" || fail "the menu entry does not run kvarsel-start"
+# The packaged kvarsel-batch and manual pages tell the version being packaged.
+[ "$("$tmp/root/usr/bin/kvarsel-batch" --version)" = "kvarsel-batch $version" ] || fail "kvarsel-batch --version"
+for page in kvarsel kvarsel-batch; do
+    head -n 1 "$tmp/root/usr/share/man/man1/$page.1" | grep -q "Кварсел $version" ||
+        fail "$page.1 names another version than $version"
+done
 echo "debian_package: all passed"
