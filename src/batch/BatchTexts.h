@@ -19,7 +19,7 @@ QString helpHint(BatchCommandKind kind);
 
 // Usage errors.
 inline const QString kNoCommand =
-    QStringLiteral("не указана команда (translate, export или stats)");
+    QStringLiteral("не указана команда (translate, export, stats или tmx)");
 inline const QString kNoResourceDir = QStringLiteral("не указан каталог ресурсов");
 QString unknownCommand(const QString& name);
 QString unknownOption(const QString& name, const QString& command);
