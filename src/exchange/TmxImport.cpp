@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QXmlStreamReader>
 #include <cerrno>
 
@@ -17,12 +16,16 @@ namespace {
 
 const QString kXmlNamespace = QStringLiteral("http://www.w3.org/XML/1998/namespace");
 
-QString languageOf(const QXmlStreamAttributes& attributes)
+// The primary subtag of a variant's xml:lang (or TMX 1.1 lang), without copying it.
+QStringView primarySubtagOf(const QXmlStreamAttributes& attributes)
 {
-    const QStringView xmlLang = attributes.value(kXmlNamespace, QStringLiteral("lang"));
-    if (!xmlLang.isEmpty())
-        return xmlLang.toString();
-    return attributes.value(QStringLiteral("lang")).toString(); // TMX 1.1
+    QStringView lang = attributes.value(kXmlNamespace, QStringLiteral("lang"));
+    if (lang.isEmpty())
+        lang = attributes.value(QStringLiteral("lang"));
+    qsizetype end = 0;
+    while (end < lang.size() && lang[end] != u'-' && lang[end] != u'_')
+        ++end;
+    return lang.first(end).trimmed();
 }
 
 // The text of the current <seg>, markup inside it flattened to its character data;
@@ -123,13 +126,16 @@ TmxRead readTmx(QIODevice& device, const QString& path, const TmxLanguages& lang
                 xml.skipCurrentElement();
                 continue;
             }
-            const QString lang = primarySubtag(languageOf(xml.attributes()));
+            const QXmlStreamAttributes attributes = xml.attributes(); // the view below points into it
+            const QStringView lang = primarySubtagOf(attributes);
+            const bool isSource = lang.compare(sourceLang, Qt::CaseInsensitive) == 0;
+            const bool isTarget = !isSource && lang.compare(targetLang, Qt::CaseInsensitive) == 0;
             const QString text = variantText(xml);
             // The first variant of a language with a text counts; an empty one says nothing.
-            if (!haveSource && lang == sourceLang && !text.isEmpty()) {
+            if (!haveSource && isSource && !text.isEmpty()) {
                 source = text;
                 haveSource = true;
-            } else if (!haveTarget && lang == targetLang && !text.isEmpty()) {
+            } else if (!haveTarget && isTarget && !text.isEmpty()) {
                 target = text;
                 haveTarget = true;
             }
