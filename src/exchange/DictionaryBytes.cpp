@@ -4,6 +4,7 @@
 #include "text/TextFile.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace kvarsel {
 
@@ -77,7 +78,13 @@ std::optional<FileError> readDictionaryLines(const QString& path, QStringList& l
                                                                    : QStringConverter::Utf16BE);
         text = decoder(QByteArrayView(bytes).sliced(2));
     } else {
-        text = cp1251::decode(bytes);
+        // Without a mark, valid UTF-8 that holds a multi-byte sequence is UTF-8.
+        const bool wide = std::any_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) >= 0x80; });
+        QStringDecoder utf8(QStringConverter::Utf8);
+        if (wide)
+            text = utf8(bytes);
+        if (!wide || utf8.hasError())
+            text = cp1251::decode(bytes);
     }
     lines = splitLines(text);
     return std::nullopt;

@@ -38,7 +38,8 @@ private:
 };
 
 // The lines of a dictionary file, decoded after its byte-order mark (UTF-8,
-// UTF-16 LE or BE), otherwise as Windows-1251; empty lines kept.
+// UTF-16 LE or BE); without one, valid UTF-8 holding a multi-byte sequence is
+// UTF-8 and anything else Windows-1251. Empty lines are kept.
 std::optional<FileError> readDictionaryLines(const QString& path, QStringList& lines);
 
 } // namespace kvarsel
