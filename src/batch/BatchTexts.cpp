@@ -1,7 +1,5 @@
 #include "batch/BatchTexts.h"
 
-#include "workbench/ProgramVersion.h"
-
 namespace kvarsel::batch_texts
 {
 
@@ -27,8 +25,6 @@ QString programHelp()
         "Код завершения: 0 - успешно; 1 - какой-то файл не удалось прочитать или\n"
         "записать; 2 - ошибка в командной строке.\n");
 }
-
-QString versionText() { return kProgram + u' ' + programVersion(); }
 
 QString commandHelp(BatchCommandKind kind)
 {

@@ -2,6 +2,7 @@
 // Everything kvarsel-batch says, in one place: help, usage errors, reports.
 
 #include "batch/BatchCommand.h"
+#include "workbench/ProgramVersion.h"
 
 #include <QString>
 
@@ -9,10 +10,10 @@ namespace kvarsel::batch_texts
 {
 
 inline const QString kProgram = QStringLiteral("kvarsel-batch");
+// "kvarsel-batch 2.0", the answer to --version.
+inline QString versionText() { return kProgram + u' ' + programVersion(); }
 
 QString programHelp();
-// "kvarsel-batch 2.0", the answer to --version.
-QString versionText();
 QString commandHelp(BatchCommandKind kind);
 // The line after a usage error that says where to find help.
 QString helpHint(BatchCommandKind kind);
