@@ -5,6 +5,7 @@
 #include "batch/BatchFit.h"
 #include "batch/BatchStats.h"
 #include "batch/BatchTexts.h"
+#include "batch/BatchTmx.h"
 #include "batch/BatchTranslate.h"
 
 namespace kvarsel
@@ -12,6 +13,13 @@ namespace kvarsel
 
 int runBatch(const QStringList& arguments, const QString& currentDir, BatchConsole& console)
 {
+    if (arguments.value(0) == QStringLiteral("--version")) {
+        console.out(batch_texts::versionText());
+        return kExitOk;
+    }
+    // "tmx" has actions and file arguments of its own, so it parses its own line.
+    if (arguments.value(0) == QStringLiteral("tmx"))
+        return runTmx(arguments.mid(1), currentDir, console);
     const BatchCommand command = parseBatchCommand(arguments, currentDir);
     switch (command.action) {
     case BatchCommand::Action::ProgramHelp:

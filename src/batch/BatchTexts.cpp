@@ -21,8 +21,11 @@ QString programHelp()
         "  export     записать английские фразы в файл отложенного перевода DepTrans.txt\n"
         "  stats      показать, сколько в ресурсах файлов, строк и текстов\n"
         "  fit        найти элементы диалогов, в которые не помещается текст\n"
+        "  tmx        обмен словарями с другими программами перевода через TMX\n"
+        "             (kvarsel-batch tmx export|import ...)\n"
         "\n"
         "Справка по команде: kvarsel-batch КОМАНДА --help\n"
+        "Версия программы: kvarsel-batch --version\n"
         "\n"
         "Код завершения: 0 - успешно; 1 - какой-то файл не удалось прочитать или\n"
         "записать; 2 - ошибка в командной строке; 3 (fit) - какой-то текст не\n"
@@ -123,7 +126,7 @@ QString helpHint(BatchCommandKind kind)
 
 QString unknownCommand(const QString& name)
 {
-    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats, fit)").arg(name);
+    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats, fit, tmx)").arg(name);
 }
 
 QString unknownOption(const QString& name, const QString& command)

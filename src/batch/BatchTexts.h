@@ -2,6 +2,7 @@
 // Everything kvarsel-batch says, in one place: help, usage errors, reports.
 
 #include "batch/BatchCommand.h"
+#include "workbench/ProgramVersion.h"
 
 #include <QString>
 
@@ -9,6 +10,8 @@ namespace kvarsel::batch_texts
 {
 
 inline const QString kProgram = QStringLiteral("kvarsel-batch");
+// "kvarsel-batch 2.0", the answer to --version.
+inline QString versionText() { return kProgram + u' ' + programVersion(); }
 
 QString programHelp();
 QString commandHelp(BatchCommandKind kind);
@@ -17,7 +20,7 @@ QString helpHint(BatchCommandKind kind);
 
 // Usage errors.
 inline const QString kNoCommand =
-    QStringLiteral("не указана команда (translate, export, stats или fit)");
+    QStringLiteral("не указана команда (translate, export, stats, fit или tmx)");
 inline const QString kNoResourceDir = QStringLiteral("не указан каталог ресурсов");
 QString unknownCommand(const QString& name);
 QString unknownOption(const QString& name, const QString& command);

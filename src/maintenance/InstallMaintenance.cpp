@@ -17,7 +17,8 @@ void installMaintenance(MainWindow& main)
     main.setButtonAction(MainWindow::EditDictionary, [&main] {
         auto* editor = main.findChild<UserDictionaryEditor*>(QString(), Qt::FindDirectChildrenOnly);
         if (!editor)
-            editor = new UserDictionaryEditor(&main, main.state().dictionary(), main.services());
+            editor = new UserDictionaryEditor(&main, main.state().dictionary(), main.services(),
+                                              main.state().workDir());
         editor->showOverMain();
     });
 }

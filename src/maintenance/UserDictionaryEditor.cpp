@@ -1,11 +1,14 @@
 #include "maintenance/UserDictionaryEditor.h"
 
+#include "exchange/TmxExport.h"
+#include "exchange/TmxTexts.h"
 #include "maintenance/EditorTexts.h"
 #include "workbench/StorageCheck.h"
 #include "workbench/ProductName.h"
 #include "workbench/UiServices.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -27,8 +30,8 @@ QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
 } // namespace
 
 UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionary& dictionary,
-                                           UiServices& services)
-    : SecondaryWindow(mainWindow), m_dictionary(dictionary), m_services(services)
+                                           UiServices& services, const QString& workDir)
+    : SecondaryWindow(mainWindow), m_dictionary(dictionary), m_services(services), m_workDir(workDir)
 {
     using namespace editor_texts;
     setWindowTitle(kCaption);
@@ -45,6 +48,7 @@ UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionar
     m_ok = makeButton(kOk, "okButton", this);
     auto* exitButton = makeButton(kExit, "exitButton", this);
     setEscapeButton(exitButton);
+    auto* exportButton = makeButton(tmx_texts::kExportButton, "exportTmxButton", this);
 
     auto* patternRow = new QHBoxLayout;
     patternRow->addWidget(m_pattern, 1);
@@ -54,6 +58,7 @@ UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionar
     form->addRow(kFoundLabel, m_found);
     form->addRow(kChangeLabel, m_change);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(exportButton);
     buttons->addStretch(1);
     buttons->addWidget(m_ok);
     buttons->addWidget(exitButton);
@@ -74,6 +79,7 @@ UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionar
     });
     connect(m_ok, &QPushButton::clicked, this, &UserDictionaryEditor::onOk);
     connect(exitButton, &QPushButton::clicked, this, &QWidget::hide);
+    connect(exportButton, &QPushButton::clicked, this, &UserDictionaryEditor::exportTmx);
     refreshButtons();
 }
 
@@ -106,6 +112,39 @@ void UserDictionaryEditor::runSearch()
         m_pattern->setFocus();
     }
     refreshButtons();
+}
+
+void UserDictionaryEditor::exportTmx()
+{
+    // The dictionary as it stands in memory, edits not yet saved included.
+    TmxEntries entries;
+    TmxExportCounts counts;
+    collectTmxEntries(m_dictionary.rows(), entries, counts);
+    if (entries.isEmpty()) {
+        m_services.message(this, kProductName, tmx_texts::kNothingToExport, MessageIcon::Information);
+        return;
+    }
+    const QString path = m_services.saveFile(this, tmx_texts::kExportTitle,
+                                             QDir(m_workDir).filePath(QStringLiteral("User.tmx")),
+                                             tmx_texts::kFilter, QStringLiteral("tmx"));
+    if (path.isEmpty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto error = writeTmx(path, entries);
+    QApplication::restoreOverrideCursor();
+    if (error) {
+        m_services.message(this, kProductName, tmx_texts::kNotWritten + QChar(10) + error->message(),
+                           MessageIcon::Stop);
+        return;
+    }
+    QStringList lines{tmx_texts::exported(entries.size(), QDir::toNativeSeparators(path))};
+    if (counts.emptyRows > 0)
+        lines << tmx_texts::emptyRowsLeftOut(counts.emptyRows);
+    if (counts.unpaired > 0)
+        lines << tmx_texts::unpairedLeftOut(counts.unpaired);
+    if (counts.notXml > 0)
+        lines << tmx_texts::notXmlLeftOut(counts.notXml);
+    m_services.message(this, kProductName, lines.join(QChar(10)), MessageIcon::Information);
 }
 
 void UserDictionaryEditor::onOk()

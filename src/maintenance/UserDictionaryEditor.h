@@ -16,7 +16,9 @@ class UiServices;
 class UserDictionaryEditor : public SecondaryWindow {
     Q_OBJECT
 public:
-    UserDictionaryEditor(QWidget* mainWindow, CurrentDictionary& dictionary, UiServices& services);
+    // `workDir` is where "Экспорт в TMX…" suggests to write.
+    UserDictionaryEditor(QWidget* mainWindow, CurrentDictionary& dictionary, UiServices& services,
+                         const QString& workDir);
 
     const EditorSearch& search() const { return m_search; }
 
@@ -27,9 +29,11 @@ private:
     void runSearch();
     void onOk();
     void refreshButtons();
+    void exportTmx();
 
     CurrentDictionary& m_dictionary;
     UiServices& m_services;
+    QString m_workDir;
     EditorSearch m_search;
     QLineEdit* m_pattern = nullptr;
     QPushButton* m_searchButton = nullptr;

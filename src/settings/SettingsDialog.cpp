@@ -1,10 +1,14 @@
 #include "settings/SettingsDialog.h"
 
+#include "exchange/TmxImport.h"
+#include "exchange/TmxTexts.h"
 #include "settings/SettingsStartUp.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -69,6 +73,9 @@ SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_mai
     markButtons->addWidget(m_connectAll);
     markButtons->addWidget(m_disconnectAll);
     markButtons->addStretch();
+    m_importTmx = new QPushButton(tmx_texts::kImportButton);
+    m_importTmx->setObjectName(QStringLiteral("importTmx"));
+    markButtons->addWidget(m_importTmx);
     dictLayout->addLayout(markButtons);
     m_tabs->addTab(dictionaries, texts::kDictionariesTab);
 
@@ -95,6 +102,7 @@ SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_mai
     connect(cancel, &QPushButton::clicked, this, &SettingsDialog::reject);
     connect(m_connectAll, &QPushButton::clicked, this, [this] { setAllMarks(true); });
     connect(m_disconnectAll, &QPushButton::clicked, this, [this] { setAllMarks(false); });
+    connect(m_importTmx, &QPushButton::clicked, this, &SettingsDialog::importTmxFile);
     resize(520, 380);
 }
 
@@ -150,6 +158,55 @@ void SettingsDialog::setAllMarks(bool marked)
 {
     for (int i = 0; i < m_available->count(); ++i)
         m_available->item(i)->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
+}
+
+void SettingsDialog::importTmxFile()
+{
+    UiServices& services = m_main.services();
+    const QString workDir = m_main.state().workDir();
+    const QString tmxPath =
+        services.openFile(this, tmx_texts::kImportTitle, workDir, tmx_texts::kFilter, QStringLiteral("tmx"));
+    if (tmxPath.isEmpty())
+        return;
+    // A new name in the working directory, so no dictionary, the user's least of all, is replaced.
+    const QString target = importTargetFor(workDir, tmxPath);
+    const TmxLanguages languages;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TmxImport result = importTmx(tmxPath, target, languages, false);
+    QApplication::restoreOverrideCursor();
+    QStringList lines;
+    if (result.read)
+        lines << importReport(result.counts, languages);
+    if (result.error) {
+        lines << tmx_texts::kDictionaryNotWritten << result.error->message();
+        services.message(this, texts::kTitle, lines.join(QChar(10)), MessageIcon::Stop);
+        return;
+    }
+    addAvailableDictionary(QFileInfo(target).fileName());
+    lines << tmx_texts::written(QDir::toNativeSeparators(target), result.encoding == DictionaryEncoding::Cp1251
+                                                                      ? tmx_texts::kCp1251
+                                                                      : tmx_texts::kUtf8);
+    services.message(this, texts::kTitle, lines.join(QChar(10)), MessageIcon::Information);
+}
+
+void SettingsDialog::addAvailableDictionary(const QString& name)
+{
+    // Kept in the listing's order, unmarked; the marks the user set so far stay.
+    const Settings now = currentSettings();
+    m_loaded.marked = now.marked;
+    qsizetype at = 0;
+    while (at < m_loaded.availableDictionaries.size() &&
+           m_loaded.availableDictionaries[at].compare(name, Qt::CaseInsensitive) < 0)
+        ++at;
+    m_loaded.availableDictionaries.insert(at, name);
+    m_loaded.marked.insert(at, false);
+    auto* item = new QListWidgetItem(name);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+    m_available->insertItem(int(at), item);
+    m_available->setCurrentItem(item);
+    m_connectAll->setEnabled(true);
+    m_disconnectAll->setEnabled(true);
 }
 
 void SettingsDialog::accept()

@@ -38,6 +38,8 @@ public:
 
 private:
     void setAllMarks(bool marked);
+    void importTmxFile(); // "Импорт TMX…"
+    void addAvailableDictionary(const QString& name);
 
     MainWindow& m_main;
     Settings m_loaded; // the list of available dictionaries and the user dictionary's presence
@@ -48,6 +50,7 @@ private:
     QListWidget* m_available = nullptr;
     QPushButton* m_connectAll = nullptr;
     QPushButton* m_disconnectAll = nullptr;
+    QPushButton* m_importTmx = nullptr;
     QLabel* m_path = nullptr;
 };
 

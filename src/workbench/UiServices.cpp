@@ -38,6 +38,19 @@ QString DesktopUiServices::openFile(QWidget* parent, const QString& title, const
     return dialog.selectedFiles().constFirst();
 }
 
+QString DesktopUiServices::saveFile(QWidget* parent, const QString& title, const QString& suggestedPath,
+                                    const QString& filter, const QString& defaultSuffix)
+{
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(suggestedPath);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 QString DesktopUiServices::clipboardText() { return QApplication::clipboard()->text(); }
 
 void DesktopUiServices::setClipboardText(const QString& text) { QApplication::clipboard()->setText(text); }

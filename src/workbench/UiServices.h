@@ -22,6 +22,10 @@ public:
     // The full path of the chosen file, or empty when the user cancels.
     virtual QString openFile(QWidget* parent, const QString& title, const QString& directory,
                              const QString& filter, const QString& defaultSuffix) = 0;
+    // The full path to write to, chosen starting from `suggestedPath`; empty when the
+    // user cancels. The dialog asks before an existing file is replaced.
+    virtual QString saveFile(QWidget* parent, const QString& title, const QString& suggestedPath,
+                             const QString& filter, const QString& defaultSuffix) = 0;
     virtual QString clipboardText() = 0;
     virtual void setClipboardText(const QString& text) = 0;
     virtual void clearClipboard() = 0;
@@ -36,6 +40,8 @@ class DesktopUiServices : public UiServices {
 public:
     void message(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) override;
     QString openFile(QWidget* parent, const QString& title, const QString& directory, const QString& filter,
+                     const QString& defaultSuffix) override;
+    QString saveFile(QWidget* parent, const QString& title, const QString& suggestedPath, const QString& filter,
                      const QString& defaultSuffix) override;
     QString clipboardText() override;
     void setClipboardText(const QString& text) override;

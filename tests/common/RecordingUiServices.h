@@ -21,6 +21,8 @@ public:
     QList<RecordedMessage> messages;
     QStringList openFileAnswers; // taken from the front; empty means "cancelled"
     QStringList openFileTitles;
+    QStringList saveFileAnswers; // taken from the front; empty means "cancelled"
+    QStringList saveFileSuggestions;
     QString clipboard;
     int clipboardClears = 0;
     QList<QUrl> openedUrls;
@@ -40,6 +42,11 @@ public:
     {
         openFileTitles.append(title);
         return openFileAnswers.isEmpty() ? QString() : openFileAnswers.takeFirst();
+    }
+    QString saveFile(QWidget*, const QString&, const QString& suggested, const QString&, const QString&) override
+    {
+        saveFileSuggestions.append(suggested);
+        return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.takeFirst();
     }
     QString clipboardText() override { return clipboard; }
     void setClipboardText(const QString& text) override { clipboard = text; }
