@@ -27,6 +27,10 @@ struct ResourceStats {
 
 ResourceStats countResources(const ConstLineStores& stores);
 
+// Files, lines, texts and Russian texts only: what `translate` reports, without
+// the export's scan.
+ResourceStats countLoaded(const ConstLineStores& stores);
+
 // The table the command prints: a header, one line per kind, the totals, then
 // the number of phrases for the deferred-translation file.
 QStringList formatStats(const ResourceStats& stats);

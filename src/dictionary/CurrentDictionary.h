@@ -1,7 +1,7 @@
 #pragma once
 // The one dictionary in memory: rows 0 and 1 empty, then source and translation
-// rows in turn, sources on even rows from 2. Outside automatic translation it
-// holds the user dictionary.
+// rows in turn, sources on even rows from 2. It holds the user dictionary;
+// automatic translation streams the connected dictionaries from their files.
 
 #include <QStringList>
 #include <memory>

@@ -69,14 +69,36 @@ std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
     return std::nullopt;
 }
 
+std::optional<FileError> checkFileReadable(const QString& path)
+{
+    if (auto bad = checkReadable(path))
+        return bad;
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return FileError{path, reasonFor(file, errno)};
+    return std::nullopt;
+}
+
+QString decodeText(QByteArrayView bytes) { return cp1251::decode(bytes); }
+
+std::optional<FileError> readText(const QString& path, QString& text)
+{
+    QByteArray bytes;
+    if (auto bad = readFileBytes(path, bytes))
+        return bad;
+    text = decodeText(bytes);
+    return std::nullopt;
+}
+
 LinesRead readLines(const QString& path)
 {
     LinesRead result;
-    QByteArray bytes;
-    if (auto bad = readFileBytes(path, bytes))
+    QString text;
+    if (auto bad = readText(path, text))
         result.error = bad;
     else
-        result.lines = splitLines(cp1251::decode(bytes));
+        result.lines = splitLines(text);
     return result;
 }
 

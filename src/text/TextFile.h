@@ -21,6 +21,18 @@ struct LinesRead {
 // with a reason instead of blocking.
 std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes);
 
+// Turns a file's bytes into text. Every reader of the program decodes through
+// here, so the whole file is decoded once, into one buffer.
+QString decodeText(QByteArrayView bytes);
+
+// Reads a whole regular file and decodes it in one piece: the readers that work
+// on views into the text (dictionary passes) need no string per line.
+std::optional<FileError> readText(const QString& path, QString& text);
+
+// Whether a file could be read: a regular file that opens for reading. Nothing
+// is read; for a caller that only has to report an unreadable file.
+std::optional<FileError> checkFileReadable(const QString& path);
+
 // Splits decoded text into lines without their ends; empty lines are kept.
 QStringList splitLines(const QString& text);
 

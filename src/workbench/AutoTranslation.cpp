@@ -2,21 +2,27 @@
 
 #include "dictionary/DictionaryFiles.h"
 #include "dictionary/SaveUserDic.h"
+#include "dictionary/PhraseSet.h"
 #include "dictionary/SearchString.h"
+#include "text/CharClass.h"
+#include "text/TextFile.h"
 #include "workbench/Propagation.h"
 
 #include <QElapsedTimer>
+#include <optional>
+#include <vector>
 
 namespace kvarsel {
 
 QString translatingKindText(ResourceKind kind) { return QStringLiteral("Перевод ") + kindInfo(kind).name; }
 
 AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDictionaryFirst,
-                                              const AutoTranslationCallbacks& callbacks)
+                                              const AutoTranslationCallbacks& callbacks,
+                                              UserDictionaryAtEnd atEnd)
 {
     AutoTranslationResult result;
-    // Manual work not yet saved would be lost when the passes replace the dictionary
-    // in memory; if it cannot be saved, nothing else happens.
+    // Manual work not yet saved would be missing from a pass over User.dic and lost
+    // when the user dictionary is loaded back; if it cannot be saved, nothing else happens.
     if (state.userDictionaryChanged) {
         if (auto error = SaveUserDic(state.workDir(), state.dictionary())) {
             result.errors.append(*error);
@@ -53,8 +59,27 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     const qsizetype count = state.connectedDictionaries.size();
     for (qsizetype d = 0; d < count; ++d) {
         state.setDictionaryStatus(dictionary_texts::kLoading);
-        if (auto error = LoadDictionary(state.connectedDictionaries[d], state.dictionary()))
-            result.errors.append(*error);
+        // The pass reads the dictionary as one decoded text and streams its rows past
+        // the texts it has to translate; the user dictionary stays in memory meanwhile.
+        QString dictionaryText;
+        if (auto error = readText(state.connectedDictionaries[d], dictionaryText))
+            result.errors.append(*error); // nothing to find: the pass runs over an empty dictionary
+        PhraseSet phrases;
+        phrases.reserve(total);
+        std::array<std::vector<qint32>, kKindCount> phraseOf;
+        for (const ResourceKind kind : kAllKinds) {
+            const LineStore& store = state.store(kind);
+            std::vector<qint32>& ids = phraseOf[size_t(kindIndex(kind))];
+            ids.assign(size_t(rows[size_t(kindIndex(kind))]), -1);
+            for (qsizetype i = 0; i < qsizetype(ids.size()); ++i) {
+                const QString& text = store.Text(i);
+                if (!text.isEmpty() && !isNonAscii(text.front()))
+                    ids[size_t(i)] = phrases.add(text);
+            }
+        }
+        phrases.answer(dictionaryText);
+        // One string per distinct translation, shared by every row that takes it.
+        std::vector<std::optional<QString>> translations(size_t(phrases.size()));
         state.setDictionaryStatus(dictionaryStatusText(d, count, userDictionaryFirst));
         paint();
         qsizetype translated = 0;
@@ -64,6 +89,7 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 continue;
             state.setTranslationMode(translatingKindText(kind));
             LineStore& store = state.store(kind);
+            const std::vector<qint32>& ids = phraseOf[size_t(kindIndex(kind))];
             for (qsizetype i = 0; i < n; ++i) {
                 if (repaintCounter < 35) {
                     ++repaintCounter;
@@ -79,10 +105,16 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                     continue;
                 if (d == 0)
                     ++result.textsLookedUp;
-                const LookupResult found = SearchString(state.dictionary(), text);
-                if (!found.found)
+                const qint32 id = ids[size_t(i)];
+                if (id < 0)
                     continue;
-                recordTranslation(store, i, found.translation, !showTranslated);
+                const std::optional<QStringView> row = phrases.translation(id);
+                if (!row)
+                    continue;
+                std::optional<QString>& translation = translations[size_t(id)];
+                if (!translation)
+                    translation = row->toString();
+                recordTranslation(store, i, carryFirstLetterCase(text, *translation), !showTranslated);
                 ++translated;
             }
         }
@@ -93,8 +125,9 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         callbacks.progressValue(0);
     state.setDictionaryStatus(dictionary_texts::kUserDictionary);
     state.setTranslationMode(panel_texts::kManualMode);
-    if (auto error = LoadUserDictionary(state.workDir(), state.dictionary()))
-        result.errors.append(*error);
+    if (atEnd == UserDictionaryAtEnd::Reload)
+        if (auto error = LoadUserDictionary(state.workDir(), state.dictionary()))
+            result.errors.append(*error);
     return result;
 }
 

@@ -24,9 +24,15 @@ struct AutoTranslationResult {
     qsizetype textsLookedUp = 0;             // non-empty texts of the first pass
 };
 
+// The passes never replace the dictionary in memory; the window still loads the user
+// dictionary back from its file at the end, as it did when they did. A caller that
+// never uses the user dictionary (a batch run) leaves it as it is.
+enum class UserDictionaryAtEnd { Reload, Leave };
+
 // `userDictionaryFirst` names dictionary 0 "Пользовательский словарь" in panel 7.
 AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDictionaryFirst,
-                                              const AutoTranslationCallbacks& callbacks = {});
+                                              const AutoTranslationCallbacks& callbacks = {},
+                                              UserDictionaryAtEnd atEnd = UserDictionaryAtEnd::Reload);
 
 // The text panel 8 shows while a kind is translated: "Перевод Menu", ...
 QString translatingKindText(ResourceKind kind);
