@@ -11,46 +11,67 @@ constexpr quint64 kSeed = 14695981039346656037ULL;
 constexpr quint64 kPrime = 1099511628211ULL;
 
 inline quint64 hashStep(quint64 h, char16_t folded) { return (h ^ folded) * kPrime; }
+inline quint64 mixed(quint64 h) { return h * 0x9E3779B97F4A7C15ULL; }
+inline quint32 tagOf(quint64 h) { return quint32(h); } // the slot comes from the upper bits
 
-inline size_t slotOf(quint64 hash, size_t mask) { return size_t((hash * 0x9E3779B97F4A7C15ULL) >> 32) & mask; }
+// Rows are streamed in blocks: the slot of every row of a block is fetched from
+// memory before the first row is settled, so the table's cache misses overlap
+// instead of adding up. The rows are still settled one by one, in file order.
+constexpr int kBlock = 32;
 
 } // namespace
 
-void PhraseSet::reserve(qsizetype phrases)
+struct PhraseSet::Row {
+    const QChar* text;
+    qsizetype size;
+    quint64 hash; // mixed; only for a source row that could equal a phrase
+    bool even;
+    bool lookUp;
+};
+
+size_t PhraseSet::firstSlot(quint64 hash) const { return size_t(hash >> m_shift); }
+
+void PhraseSet::rehash(size_t slotCount)
 {
-    m_entries.reserve(size_t(phrases));
-    size_t want = 16;
-    while (want < size_t(phrases) * 2)
-        want *= 2;
-    if (want > m_slots.size()) {
-        m_slots.assign(want, -1);
-        for (size_t id = 0; id < m_entries.size(); ++id) {
-            size_t s = slotOf(m_entries[id].hash, want - 1);
-            while (m_slots[s] >= 0)
-                s = (s + 1) & (want - 1);
-            m_slots[s] = qint32(id);
-        }
+    std::vector<Slot> old(slotCount);
+    old.swap(m_slots);
+    m_shift = 64;
+    for (size_t n = slotCount; n > 1; n /= 2)
+        --m_shift;
+    for (const Slot& slot : old) {
+        if (slot.id < 0)
+            continue;
+        const Entry& e = m_entries[size_t(slot.id)];
+        quint64 h = kSeed;
+        for (quint32 i = 0; i < e.size; ++i)
+            h = hashStep(h, m_folded[e.folded + i]);
+        size_t s = firstSlot(mixed(h));
+        while (m_slots[s].id >= 0)
+            s = (s + 1) & (slotCount - 1);
+        m_slots[s] = slot;
     }
 }
-
-void PhraseSet::grow() { reserve(qMax<qsizetype>(16, size() * 2)); }
 
 qint32 PhraseSet::find(quint64 hash, const QChar* text, qsizetype size) const
 {
     const auto& lower = lowerCaseTable();
     const size_t mask = m_slots.size() - 1;
-    for (size_t s = slotOf(hash, mask);; s = (s + 1) & mask) {
-        const qint32 id = m_slots[s];
-        if (id < 0)
+    const quint32 tag = tagOf(hash);
+    for (size_t s = firstSlot(hash);; s = (s + 1) & mask) {
+        const Slot slot = m_slots[s];
+        if (slot.id < 0)
             return -1;
-        const Entry& e = m_entries[size_t(id)];
-        if (e.hash != hash || e.size != size)
+        if (slot.tag != tag)
             continue;
+        const Entry e = m_entries[size_t(slot.id)];
+        if (qsizetype(e.size) != size)
+            continue;
+        const char16_t* folded = m_folded.data() + e.folded;
         qsizetype i = 0;
-        while (i < size && lower[e.text[i].unicode()] == lower[text[i].unicode()])
+        while (i < size && folded[i] == lower[text[i].unicode()])
             ++i;
         if (i == size)
-            return id;
+            return slot.id;
     }
 }
 
@@ -60,17 +81,20 @@ qint32 PhraseSet::add(QStringView phrase)
     quint64 h = kSeed;
     for (const QChar c : phrase)
         h = hashStep(h, lower[c.unicode()]);
-    if (m_slots.empty() || size_t(size() + 1) * 2 > m_slots.size())
-        grow();
+    h = mixed(h);
+    if ((m_entries.size() + 1) * 2 > m_slots.size())
+        rehash(qMax<size_t>(64, m_slots.size() * 2));
     if (const qint32 id = find(h, phrase.data(), phrase.size()); id >= 0)
         return id;
     const qint32 id = qint32(m_entries.size());
-    m_entries.push_back(Entry{phrase.data(), phrase.size(), h});
-    const size_t mask = m_slots.size() - 1;
-    size_t s = slotOf(h, mask);
-    while (m_slots[s] >= 0)
-        s = (s + 1) & mask;
-    m_slots[s] = id;
+    m_entries.push_back(Entry{quint32(m_folded.size()), quint32(phrase.size())});
+    m_states.push_back(Open);
+    for (const QChar c : phrase)
+        m_folded.push_back(lower[c.unicode()]);
+    size_t s = firstSlot(h);
+    while (m_slots[s].id >= 0)
+        s = (s + 1) & (m_slots.size() - 1);
+    m_slots[s] = Slot{tagOf(h), id};
     if (size_t(phrase.size()) >= m_lengths.size())
         m_lengths.resize(size_t(phrase.size()) + 1, 0);
     m_lengths[size_t(phrase.size())] = 1;
@@ -80,45 +104,48 @@ qint32 PhraseSet::add(QStringView phrase)
     return id;
 }
 
-void PhraseSet::settleRow(qsizetype row, const QChar* text, qsizetype size)
+void PhraseSet::settle(qint32 id, State state)
 {
-    if (m_awaiting >= 0) {
-        Entry& e = m_entries[size_t(m_awaiting)];
-        e.translationStart = text - m_base;
-        e.translationSize = size;
-        e.state = State::Found;
-        m_awaiting = -1;
-    }
+    m_states[size_t(id)] = state;
+    --m_open;
+}
+
+// A translation row ends the walk of every phrase it begins with.
+void PhraseSet::settleOddRow(const QChar* text, qsizetype size)
+{
     const auto& lower = lowerCaseTable();
-    if (!mayStart(lower[text[0].unicode()]))
-        return;
-    const qsizetype longest = qsizetype(m_lengths.size()) - 1;
-    if (row % 2 == 0) {
-        // A source row settles the phrase it equals: found, unless the walk stopped earlier.
-        if (size > longest || !m_lengths[size_t(size)])
-            return;
-        quint64 h = kSeed;
-        for (qsizetype i = 0; i < size; ++i)
-            h = hashStep(h, lower[text[i].unicode()]);
-        const qint32 id = find(h, text, size);
-        if (id >= 0 && m_entries[size_t(id)].state == State::Open) {
-            m_entries[size_t(id)].state = State::AwaitingTranslation;
-            m_awaiting = id;
-            --m_open;
-        }
-        return;
-    }
-    // A translation row ends the walk of every phrase it begins with.
-    const qsizetype limit = qMin(size, longest);
+    const qsizetype limit = qMin(size, qsizetype(m_lengths.size()) - 1);
     quint64 h = kSeed;
     for (qsizetype i = 0; i < limit; ++i) {
         h = hashStep(h, lower[text[i].unicode()]);
         if (!m_lengths[size_t(i + 1)])
             continue;
-        const qint32 id = find(h, text, i + 1);
-        if (id >= 0 && m_entries[size_t(id)].state == State::Open) {
-            m_entries[size_t(id)].state = State::NotFound;
-            --m_open;
+        const qint32 id = find(mixed(h), text, i + 1);
+        if (id >= 0 && m_states[size_t(id)] == Open)
+            settle(id, NotFound);
+    }
+}
+
+void PhraseSet::streamBlock(Row* rows, int count)
+{
+    for (int r = 0; r < count; ++r) {
+        const Row& row = rows[r];
+        if (m_awaiting >= 0) {
+            m_states[size_t(m_awaiting)] = Found;
+            m_translations[size_t(m_awaiting)] = {row.text - m_base, row.size};
+            m_awaiting = -1;
+        }
+        if (!row.lookUp)
+            continue;
+        if (!row.even) {
+            settleOddRow(row.text, row.size);
+            continue;
+        }
+        // A source row settles the phrase it equals: found, unless the walk stopped earlier.
+        const qint32 id = find(row.hash, row.text, row.size);
+        if (id >= 0 && m_states[size_t(id)] == Open) {
+            settle(id, AwaitingTranslation);
+            m_awaiting = id;
         }
     }
 }
@@ -127,31 +154,57 @@ void PhraseSet::answer(QStringView dictionaryText)
 {
     m_base = dictionaryText.data();
     m_awaiting = -1;
+    m_translations.assign(m_entries.size(), {0, 0});
+    const auto& lower = lowerCaseTable();
     const QChar* d = dictionaryText.data();
     const qsizetype n = dictionaryText.size();
-    qsizetype row = 1; // rows 0 and 1 are the load's two empty rows
-    for (qsizetype i = 0; i < n && (m_open > 0 || m_awaiting >= 0);) {
+    const qsizetype longest = qsizetype(m_lengths.size()) - 1;
+    Row block[kBlock];
+    int count = 0;
+    bool even = true; // rows 0 and 1 are the load's two empty rows; the first line is row 2
+    for (qsizetype i = 0; i < n && (m_open > 0 || m_awaiting >= 0 || count > 0);) {
         qsizetype j = i;
         while (j < n && d[j].unicode() != u'\r' && d[j].unicode() != u'\n')
             ++j;
         // Empty lines are no rows, so "\r\n" needs no pairing here.
-        if (j > i)
-            settleRow(++row, d + i, j - i);
+        if (j > i) {
+            Row& row = block[count++];
+            row.text = d + i;
+            row.size = j - i;
+            row.even = even;
+            row.lookUp = mayStart(lower[d[i].unicode()]);
+            if (row.lookUp && even) {
+                row.lookUp = row.size <= longest && m_lengths[size_t(row.size)];
+                if (row.lookUp) {
+                    quint64 h = kSeed;
+                    for (qsizetype k = i; k < j; ++k)
+                        h = hashStep(h, lower[d[k].unicode()]);
+                    row.hash = mixed(h);
+                    __builtin_prefetch(&m_slots[firstSlot(row.hash)]);
+                }
+            }
+            even = !even;
+            if (count == kBlock) {
+                streamBlock(block, count);
+                count = 0;
+            }
+        }
         i = j + 1;
     }
+    streamBlock(block, count);
     // A source on the last row has no translation to give.
     if (m_awaiting >= 0) {
-        m_entries[size_t(m_awaiting)].state = State::NotFound;
+        m_states[size_t(m_awaiting)] = NotFound;
         m_awaiting = -1;
     }
 }
 
 std::optional<QStringView> PhraseSet::translation(qint32 id) const
 {
-    const Entry& e = m_entries[size_t(id)];
-    if (e.state != State::Found)
+    if (m_states[size_t(id)] != Found)
         return std::nullopt;
-    return QStringView(m_base + e.translationStart, e.translationSize);
+    const auto [start, size] = m_translations[size_t(id)];
+    return QStringView(m_base + start, size);
 }
 
 } // namespace kvarsel

@@ -15,11 +15,8 @@ namespace kvarsel {
 
 class PhraseSet {
 public:
-    void reserve(qsizetype phrases);
-
     // Adds a phrase SearchString would look up (non-empty, first character ASCII)
-    // and returns its id; phrases equal ignoring case share one. The characters
-    // must stay as they are until answer() has run.
+    // and returns its id; phrases equal ignoring case share one.
     qint32 add(QStringView phrase);
     qsizetype size() const { return qsizetype(m_entries.size()); }
 
@@ -32,24 +29,34 @@ public:
     std::optional<QStringView> translation(qint32 id) const;
 
 private:
-    enum class State : quint8 { Open, AwaitingTranslation, Found, NotFound };
+    enum State : quint8 { Open, AwaitingTranslation, Found, NotFound };
     struct Entry {
-        const QChar* text;
-        qsizetype size;
-        quint64 hash;
-        qsizetype translationStart = 0;
-        qsizetype translationSize = 0;
-        State state = State::Open;
+        quint32 folded; // where its folded characters start in m_folded
+        quint32 size;
     };
+    // A slot keeps the lower half of the hash, so most rows that match no phrase
+    // are told apart without touching the entries.
+    struct Slot {
+        quint32 tag = 0;
+        qint32 id = -1;
+    };
+    struct Row; // one row of a block being streamed
 
     qint32 find(quint64 hash, const QChar* text, qsizetype size) const;
-    void grow();
-    void settleRow(qsizetype row, const QChar* text, qsizetype size);
+    size_t firstSlot(quint64 hash) const;
+    void rehash(size_t slotCount);
+    void settle(qint32 id, State state);
+    void settleOddRow(const QChar* text, qsizetype size);
+    void streamBlock(Row* rows, int count);
     bool mayStart(char16_t folded) const { return (m_firsts[folded >> 6] >> (folded & 63)) & 1; }
 
     std::vector<Entry> m_entries;
-    std::vector<qint32> m_slots; // open addressing, -1 for a free slot; a power of two long
-    std::vector<quint8> m_lengths; // 1 where some phrase has that length
+    std::vector<State> m_states;
+    std::vector<std::pair<qsizetype, qsizetype>> m_translations; // start and size in the streamed text
+    std::vector<char16_t> m_folded; // the phrases in lower case, one after another
+    std::vector<Slot> m_slots;      // open addressing; a power of two long
+    int m_shift = 64;               // hash bits dropped to index m_slots
+    std::vector<quint8> m_lengths;  // 1 where some phrase has that length
     std::vector<quint64> m_firsts = std::vector<quint64>(1024, 0); // folded first characters
     qsizetype m_open = 0;           // phrases not settled yet
     qint32 m_awaiting = -1;         // found on the row just streamed; its translation is next

@@ -65,7 +65,6 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         if (auto error = readText(state.connectedDictionaries[d], dictionaryText))
             result.errors.append(*error); // nothing to find: the pass runs over an empty dictionary
         PhraseSet phrases;
-        phrases.reserve(total);
         std::array<std::vector<qint32>, kKindCount> phraseOf;
         for (const ResourceKind kind : kAllKinds) {
             const LineStore& store = state.store(kind);
