@@ -75,6 +75,17 @@ qint32 PhraseSet::find(quint64 hash, const QChar* text, qsizetype size) const
     }
 }
 
+void PhraseSet::reserve(qsizetype phrases)
+{
+    m_entries.reserve(size_t(phrases));
+    m_states.reserve(size_t(phrases));
+    size_t want = 64;
+    while (want < size_t(phrases) * 2)
+        want *= 2;
+    if (want > m_slots.size())
+        rehash(want);
+}
+
 qint32 PhraseSet::add(QStringView phrase)
 {
     const auto& lower = lowerCaseTable();
@@ -89,6 +100,7 @@ qint32 PhraseSet::add(QStringView phrase)
     const qint32 id = qint32(m_entries.size());
     m_entries.push_back(Entry{quint32(m_folded.size()), quint32(phrase.size())});
     m_states.push_back(Open);
+    m_translations.emplace_back(0, 0);
     for (const QChar c : phrase)
         m_folded.push_back(lower[c.unicode()]);
     size_t s = firstSlot(h);
@@ -154,7 +166,8 @@ void PhraseSet::answer(QStringView dictionaryText)
 {
     m_base = dictionaryText.data();
     m_awaiting = -1;
-    m_translations.assign(m_entries.size(), {0, 0});
+    m_states.assign(m_entries.size(), Open);
+    m_open = size();
     const auto& lower = lowerCaseTable();
     const QChar* d = dictionaryText.data();
     const qsizetype n = dictionaryText.size();

@@ -15,6 +15,8 @@ namespace kvarsel {
 
 class PhraseSet {
 public:
+    void reserve(qsizetype phrases);
+
     // Adds a phrase SearchString would look up (non-empty, first character ASCII)
     // and returns its id; phrases equal ignoring case share one.
     qint32 add(QStringView phrase);
@@ -22,7 +24,8 @@ public:
 
     // Streams the decoded text of a dictionary file: its non-empty lines, which
     // the dictionary load makes rows 2, 3, ... after the two empty ones. Stops as
-    // soon as every phrase is settled. The text must outlive the answers.
+    // soon as every phrase is settled. Answers for an earlier dictionary are
+    // dropped first. The text must outlive the answers.
     void answer(QStringView dictionaryText);
 
     // The translation row found for phrase `id`, if any.

@@ -56,26 +56,29 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         }
     };
 
+    // The texts to look up, hashed once for all passes: a row a pass translates
+    // gets the id of its new text, which the next passes look up in turn.
+    const auto lookedUp = [](const QString& text) { return !text.isEmpty() && !isNonAscii(text.front()); };
+    PhraseSet phrases;
+    phrases.reserve(total);
+    std::array<std::vector<qint32>, kKindCount> phraseOf;
+    for (const ResourceKind kind : kAllKinds) {
+        const LineStore& store = state.store(kind);
+        std::vector<qint32>& ids = phraseOf[size_t(kindIndex(kind))];
+        ids.assign(size_t(rows[size_t(kindIndex(kind))]), -1);
+        for (qsizetype i = 0; i < qsizetype(ids.size()); ++i)
+            if (lookedUp(store.Text(i)))
+                ids[size_t(i)] = phrases.add(store.Text(i));
+    }
+
     const qsizetype count = state.connectedDictionaries.size();
     for (qsizetype d = 0; d < count; ++d) {
         state.setDictionaryStatus(dictionary_texts::kLoading);
         // The pass reads the dictionary as one decoded text and streams its rows past
-        // the texts it has to translate; the user dictionary stays in memory meanwhile.
+        // the texts to translate; the user dictionary stays in memory meanwhile.
         QString dictionaryText;
         if (auto error = readText(state.connectedDictionaries[d], dictionaryText))
             result.errors.append(*error); // nothing to find: the pass runs over an empty dictionary
-        PhraseSet phrases;
-        std::array<std::vector<qint32>, kKindCount> phraseOf;
-        for (const ResourceKind kind : kAllKinds) {
-            const LineStore& store = state.store(kind);
-            std::vector<qint32>& ids = phraseOf[size_t(kindIndex(kind))];
-            ids.assign(size_t(rows[size_t(kindIndex(kind))]), -1);
-            for (qsizetype i = 0; i < qsizetype(ids.size()); ++i) {
-                const QString& text = store.Text(i);
-                if (!text.isEmpty() && !isNonAscii(text.front()))
-                    ids[size_t(i)] = phrases.add(text);
-            }
-        }
         phrases.answer(dictionaryText);
         // One string per distinct translation, shared by every row that takes it.
         std::vector<std::optional<QString>> translations(size_t(phrases.size()));
@@ -88,7 +91,7 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 continue;
             state.setTranslationMode(translatingKindText(kind));
             LineStore& store = state.store(kind);
-            const std::vector<qint32>& ids = phraseOf[size_t(kindIndex(kind))];
+            std::vector<qint32>& ids = phraseOf[size_t(kindIndex(kind))];
             for (qsizetype i = 0; i < n; ++i) {
                 if (repaintCounter < 35) {
                     ++repaintCounter;
@@ -114,6 +117,7 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 if (!translation)
                     translation = row->toString();
                 recordTranslation(store, i, carryFirstLetterCase(text, *translation), !showTranslated);
+                ids[size_t(i)] = lookedUp(store.Text(i)) ? phrases.add(store.Text(i)) : -1;
                 ++translated;
             }
         }

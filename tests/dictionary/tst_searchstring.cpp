@@ -129,6 +129,7 @@ private Q_SLOTS:
                                 "Ёлка", "%d", "%D files", "(none)", "x", "X", "Ǆ", "ǆ", "中文"};
         const QStringList ends{"\r\n", "\n", "\r", "\r\n\r\n", "\n\n"};
         qsizetype found = 0;
+        PhraseSet set; // one set for all: each answer drops the previous dictionary's
         for (int dict = 0; dict < 200; ++dict) {
             QStringList lines;
             const int count = rng.bounded(0, 240) + (dict % 2); // odd counts leave a source last
@@ -158,7 +159,6 @@ private Q_SLOTS:
                 if (!phrase.isEmpty() && phrase.front().unicode() < 128)
                     phrases << phrase;
             }
-            PhraseSet set;
             QList<qint32> ids;
             for (const QString& phrase : std::as_const(phrases))
                 ids << set.add(phrase);
