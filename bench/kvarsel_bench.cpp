@@ -29,18 +29,11 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QDirIterator>
+#include <QProcess>
 #include <QSet>
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <functional>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
-
-extern char** environ;
 
 using namespace kvarsel;
 
@@ -178,42 +171,42 @@ void generate(const QString& root)
 
 struct ChildRun {
     double seconds = 0;
+    double cpuSeconds = 0;
     qint64 peakKiB = 0;
     bool ok = false;
 };
 
-// Runs a program to its end with its output thrown away; wall time from the
-// spawn to the reaped exit, and the child's own peak resident memory.
-ChildRun runChild(const QStringList& args, const QString& cwd)
-{
-    std::vector<QByteArray> bytes;
-    for (const QString& a : args)
-        bytes.push_back(QFile::encodeName(a));
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, QFile::encodeName(cwd).constData());
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    timespec t0{}, t1{};
-    clock_gettime(CLOCK_MONOTONIC, &t0);
-    pid_t pid = -1;
-    ChildRun run;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        clock_gettime(CLOCK_MONOTONIC, &t1);
-        run.seconds = double(t1.tv_sec - t0.tv_sec) + double(t1.tv_nsec - t0.tv_nsec) / 1e9;
-        run.peakKiB = usage.ru_maxrss;
-        run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+// The small process that spawns the peers (see kvarsel_child_runner.cpp); started
+// before any workload is generated, while the benchmark itself is still small.
+class ChildRunner {
+public:
+    ChildRunner()
+    {
+        m_process.start(QStringLiteral(KVARSEL_CHILD_RUNNER_EXE), QStringList());
+        m_process.waitForStarted();
     }
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
-}
+    ~ChildRunner()
+    {
+        m_process.closeWriteChannel();
+        m_process.waitForFinished();
+    }
+    // Runs a program to its end with its output thrown away: wall and CPU time,
+    // and its own peak resident memory.
+    ChildRun run(const QStringList& args, const QString& cwd)
+    {
+        m_process.write((QStringList{cwd} + args).join(u'\t').toLocal8Bit() + '\n');
+        while (!m_process.canReadLine())
+            if (!m_process.waitForReadyRead(-1))
+                return {};
+        const QList<QByteArray> f = m_process.readLine().trimmed().split(' ');
+        if (f.size() < 4)
+            return {};
+        return {f[0].toDouble(), f[1].toDouble(), f[2].toLongLong(), f[3] == "1"};
+    }
+
+private:
+    QProcess m_process;
+};
 
 bool onPath(const QString& program)
 {
@@ -313,6 +306,7 @@ double median(QList<double> v)
 
 struct PeerResult {
     QList<double> seconds;
+    QList<double> cpuSeconds;
     qint64 peakKiB = 0;
     bool ran = false;
     bool failed = false;
@@ -338,6 +332,7 @@ int compare(const QStringList& args)
             base = args[++i];
         }
     }
+    ChildRunner runner;
     const QString python = QStringLiteral("python3");
     const bool havePython = onPath(python);
     const bool haveMsgmerge = onPath(QStringLiteral("msgmerge"));
@@ -350,7 +345,7 @@ int compare(const QStringList& args)
     const char* names[PeerCount] = {"kvarsel-batch translate", "byte-level floor", "plain Python", "msgmerge exact"};
     struct SizeRow {
         double size;
-        qsizetype lines, entries;
+        qsizetype lines;
         PeerResult peers[PeerCount];
         QString sameBytes;
     };
@@ -365,7 +360,7 @@ int compare(const QStringList& args)
         const QStringList dictionaries{work + "/d0.dic", work + "/d1.dic", work + "/d2.dic"};
         if (haveMsgmerge)
             writeGettextInputs(root, dictionaries);
-        SizeRow row{size, 4 * qsizetype(linesPerKind), qsizetype(dictionaryEntries), {}, QString()};
+        SizeRow row{size, 4 * qsizetype(linesPerKind), {}, QString()};
         const QString res = root + "/res";
         const auto argsFor = [&](int peer, const QString& dir) -> QStringList {
             switch (peer) {
@@ -394,11 +389,12 @@ int compare(const QStringList& args)
                 const QString dir = root + QStringLiteral("/out-%1").arg(peer);
                 if (peer != Msgmerge)
                     copyTree(res, dir);
-                const ChildRun run = runChild(argsFor(peer, dir), work);
+                const ChildRun run = runner.run(argsFor(peer, dir), work);
                 PeerResult& p = row.peers[peer];
                 p.ran = true;
                 p.failed = p.failed || !run.ok;
                 p.seconds << run.seconds;
+                p.cpuSeconds << run.cpuSeconds;
                 p.peakKiB = qMax(p.peakKiB, run.peakKiB);
             }
             std::fprintf(stderr, "size %g: run %d of %d done\n", size, r + 1, runs);
@@ -414,33 +410,49 @@ int compare(const QStringList& args)
     }
 
     QTextStream out(stdout);
-    out << "Whole processes, median of " << runs << " runs alternated between the peers; peak memory is the\n"
-        << "child's ru_maxrss. Size 1: 120,000 script lines, three dictionaries of 250,000 entries.\n\n";
-    out << "| size | script lines | entries per dictionary |";
+    out << "Whole processes, medians of " << runs << " runs alternated between the peers. Size 1: 120,000\n"
+        << "script lines, three dictionaries of 250,000 entries. Peak memory is each child's ru_maxrss.\n";
+    const auto cell = [](double v, int digits) { return v < 0 ? QStringLiteral("—") : QString::number(v, 'f', digits); };
+    const auto median_of = [](const PeerResult& p, bool cpu) { return p.ran ? median(cpu ? p.cpuSeconds : p.seconds) : -1.0; };
+    const auto table = [&](const QString& title, bool cpu) {
+        out << "\n" << title << "\n\n| size | script lines |";
+        for (int peer = 0; peer < PeerCount; ++peer)
+            out << " " << names[peer] << " |";
+        out << " ÷ Python | ÷ floor | ÷ msgmerge |\n|---:|---:|";
+        for (int i = 0; i < PeerCount + 3; ++i)
+            out << "---:|";
+        out << "\n";
+        for (const SizeRow& row : std::as_const(rows)) {
+            out << "| " << row.size << " | " << row.lines << " |";
+            for (int peer = 0; peer < PeerCount; ++peer)
+                out << " " << cell(median_of(row.peers[peer], cpu), 3) << (row.peers[peer].failed ? " (failed)" : "")
+                    << " |";
+            const double own = median_of(row.peers[Program], cpu);
+            for (const int peer : {int(Python), int(Floor), int(Msgmerge)}) {
+                const double other = median_of(row.peers[peer], cpu);
+                out << " " << cell(other > 0 ? own / other : -1, 2) << " |";
+            }
+            out << "\n";
+        }
+    };
+    table(QStringLiteral("Wall time, s:"), false);
+    table(QStringLiteral("CPU time (user + system), s:"), true);
+    out << "\nPeak memory, MiB:\n\n| size |";
     for (int peer = 0; peer < PeerCount; ++peer)
-        out << " " << names[peer] << ", s |";
-    out << " ÷ Python | ÷ floor | ÷ msgmerge |";
-    for (int peer = 0; peer < PeerCount; ++peer)
-        out << " " << names[peer] << ", MiB |";
-    out << " output |\n|---:|---:|---:|";
-    for (int i = 0; i < 2 * PeerCount + 3; ++i)
+        out << " " << names[peer] << " |";
+    out << " ÷ Python | same bytes as Python |\n|---:|";
+    for (int i = 0; i < PeerCount + 1; ++i)
         out << "---:|";
     out << "---|\n";
-    const auto seconds = [](const PeerResult& p) { return p.ran ? median(p.seconds) : -1.0; };
-    const auto cell = [](double v, int digits) { return v < 0 ? QStringLiteral("—") : QString::number(v, 'f', digits); };
     for (const SizeRow& row : std::as_const(rows)) {
-        out << "| " << row.size << " | " << row.lines << " | " << row.entries << " |";
-        for (int peer = 0; peer < PeerCount; ++peer)
-            out << " " << cell(seconds(row.peers[peer]), 3) << (row.peers[peer].failed ? " (failed)" : "") << " |";
-        const double own = seconds(row.peers[Program]);
-        for (const int peer : {int(Python), int(Floor), int(Msgmerge)}) {
-            const double other = seconds(row.peers[peer]);
-            out << " " << cell(other > 0 ? own / other : -1, 2) << " |";
-        }
+        out << "| " << row.size << " |";
         for (int peer = 0; peer < PeerCount; ++peer)
             out << " " << cell(row.peers[peer].ran ? double(row.peers[peer].peakKiB) / 1024.0 : -1, 0) << " |";
-        out << " " << (row.sameBytes.isEmpty() ? QStringLiteral("—") : row.sameBytes) << " |\n";
+        out << " "
+            << cell(row.peers[Python].ran ? double(row.peers[Program].peakKiB) / double(row.peers[Python].peakKiB) : -1, 2)
+            << " | " << (row.sameBytes.isEmpty() ? QStringLiteral("—") : row.sameBytes) << " |\n";
     }
+    const auto seconds = [&](const PeerResult& p) { return median_of(p, false); };
     // Growth: each size against the one four times smaller, when both were run.
     for (const SizeRow& big : std::as_const(rows))
         for (const SizeRow& small : std::as_const(rows))

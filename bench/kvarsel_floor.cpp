@@ -1,11 +1,14 @@
 // The byte-level floor of `kvarsel-batch translate` for the comparison mode of
 // kvarsel_bench: the least any program doing the job must do. It reads every
-// script and writes it back through a temporary file renamed into place, and
-// reads every dictionary and hashes each of its lines, without decoding a byte.
+// script and writes it back as the program's safe writer does (a temporary file,
+// flushed to the disk, renamed into place), and reads every dictionary and
+// hashes each of its lines, without decoding a byte.
 //
 //   kvarsel_floor RESOURCE_DIR DICTIONARY...
 
 #include <cstdint>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -38,7 +41,10 @@ int main(int argc, char* argv[])
         const std::string bytes = readAll(path);
         fs::path tmp = path;
         tmp += ".tmp";
-        std::ofstream(tmp, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()) || ::fdatasync(fd) != 0)
+            return 1;
+        ::close(fd);
         fs::rename(tmp, path);
     }
     uint64_t sum = 0;
