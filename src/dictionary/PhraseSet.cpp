@@ -2,6 +2,10 @@
 
 #include "text/CaseFold.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace kvarsel {
 namespace {
 
@@ -19,12 +23,34 @@ inline quint32 tagOf(quint64 h) { return quint32(h); } // the slot comes from th
 // instead of adding up. The rows are still settled one by one, in file order.
 constexpr int kBlock = 32;
 
+// The end of the line starting at `i`: the first CR or LF, or `n`.
+inline qsizetype lineEnd(const QChar* d, qsizetype i, qsizetype n)
+{
+#ifdef __SSE2__
+    // Most rows are translations no phrase can begin: eight units at a time.
+    const __m128i cr = _mm_set1_epi16(0x0D);
+    const __m128i lf = _mm_set1_epi16(0x0A);
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        const int hit = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)));
+        if (hit)
+            return i + (__builtin_ctz(unsigned(hit)) >> 1);
+    }
+#endif
+    while (i < n && d[i].unicode() != u'\r' && d[i].unicode() != u'\n')
+        ++i;
+    return i;
+}
+
+inline quint32 unitsToInt(const char16_t* p) { return quint32(p[0]) | (quint32(p[1]) << 16); }
+
 } // namespace
 
 struct PhraseSet::Row {
     const QChar* text;
     qsizetype size;
     quint64 hash; // mixed; only for a source row that could equal a phrase
+    quint32 record; // the record its first slot points to when the tags agree, else 0
     bool even;
     bool lookUp;
 };
@@ -33,51 +59,55 @@ size_t PhraseSet::firstSlot(quint64 hash) const { return size_t(hash >> m_shift)
 
 void PhraseSet::rehash(size_t slotCount)
 {
-    std::vector<Slot> old(slotCount);
-    old.swap(m_slots);
+    m_slots.assign(slotCount, Slot{});
     m_shift = 64;
     for (size_t n = slotCount; n > 1; n /= 2)
         --m_shift;
-    for (const Slot& slot : old) {
-        if (slot.id < 0)
-            continue;
-        const Entry& e = m_entries[size_t(slot.id)];
+    for (const quint32 record : m_records) {
+        const char16_t* r = m_folded.data() + record;
+        const quint32 size = unitsToInt(r + 2);
         quint64 h = kSeed;
-        for (quint32 i = 0; i < e.size; ++i)
-            h = hashStep(h, m_folded[e.folded + i]);
-        size_t s = firstSlot(mixed(h));
-        while (m_slots[s].id >= 0)
+        for (quint32 i = 0; i < size; ++i)
+            h = hashStep(h, r[kRecordHead + i]);
+        h = mixed(h);
+        size_t s = firstSlot(h);
+        while (m_slots[s].record)
             s = (s + 1) & (slotCount - 1);
-        m_slots[s] = slot;
+        m_slots[s] = Slot{tagOf(h), record + 1};
     }
+}
+
+qint32 PhraseSet::matchRecord(quint32 record, const QChar* text, qsizetype size) const
+{
+    const auto& lower = lowerCaseTable();
+    const char16_t* r = m_folded.data() + record;
+    if (qsizetype(unitsToInt(r + 2)) != size)
+        return -1;
+    const char16_t* folded = r + kRecordHead;
+    for (qsizetype i = 0; i < size; ++i)
+        if (folded[i] != lower[text[i].unicode()])
+            return -1;
+    return qint32(unitsToInt(r));
 }
 
 qint32 PhraseSet::find(quint64 hash, const QChar* text, qsizetype size) const
 {
-    const auto& lower = lowerCaseTable();
     const size_t mask = m_slots.size() - 1;
     const quint32 tag = tagOf(hash);
     for (size_t s = firstSlot(hash);; s = (s + 1) & mask) {
         const Slot slot = m_slots[s];
-        if (slot.id < 0)
+        if (!slot.record)
             return -1;
         if (slot.tag != tag)
             continue;
-        const Entry e = m_entries[size_t(slot.id)];
-        if (qsizetype(e.size) != size)
-            continue;
-        const char16_t* folded = m_folded.data() + e.folded;
-        qsizetype i = 0;
-        while (i < size && folded[i] == lower[text[i].unicode()])
-            ++i;
-        if (i == size)
-            return slot.id;
+        if (const qint32 id = matchRecord(slot.record - 1, text, size); id >= 0)
+            return id;
     }
 }
 
 void PhraseSet::reserve(qsizetype phrases)
 {
-    m_entries.reserve(size_t(phrases));
+    m_records.reserve(size_t(phrases));
     m_states.reserve(size_t(phrases));
     size_t want = 64;
     while (want < size_t(phrases) * 2)
@@ -93,20 +123,25 @@ qint32 PhraseSet::add(QStringView phrase)
     for (const QChar c : phrase)
         h = hashStep(h, lower[c.unicode()]);
     h = mixed(h);
-    if ((m_entries.size() + 1) * 2 > m_slots.size())
+    if ((m_records.size() + 1) * 2 > m_slots.size())
         rehash(qMax<size_t>(64, m_slots.size() * 2));
     if (const qint32 id = find(h, phrase.data(), phrase.size()); id >= 0)
         return id;
-    const qint32 id = qint32(m_entries.size());
-    m_entries.push_back(Entry{quint32(m_folded.size()), quint32(phrase.size())});
+    const qint32 id = qint32(m_records.size());
+    const quint32 record = quint32(m_folded.size());
+    m_records.push_back(record);
     m_states.push_back(Open);
     m_translations.emplace_back(0, 0);
+    for (const quint32 v : {quint32(id), quint32(phrase.size())}) {
+        m_folded.push_back(char16_t(v & 0xFFFF));
+        m_folded.push_back(char16_t(v >> 16));
+    }
     for (const QChar c : phrase)
         m_folded.push_back(lower[c.unicode()]);
     size_t s = firstSlot(h);
-    while (m_slots[s].id >= 0)
+    while (m_slots[s].record)
         s = (s + 1) & (m_slots.size() - 1);
-    m_slots[s] = Slot{tagOf(h), id};
+    m_slots[s] = Slot{tagOf(h), record + 1};
     if (size_t(phrase.size()) >= m_lengths.size())
         m_lengths.resize(size_t(phrase.size()) + 1, 0);
     m_lengths[size_t(phrase.size())] = 1;
@@ -138,7 +173,24 @@ void PhraseSet::settleOddRow(const QChar* text, qsizetype size)
     }
 }
 
-void PhraseSet::streamBlock(Row* rows, int count)
+void PhraseSet::fetchRecords(Row* rows, int count)
+{
+    // The slots were asked for while the rows were split; now the records they
+    // point to are asked for, a block before the rows are settled.
+    for (int r = 0; r < count; ++r) {
+        Row& row = rows[r];
+        row.record = 0;
+        if (row.lookUp && row.even) {
+            const Slot slot = m_slots[firstSlot(row.hash)];
+            if (slot.record && slot.tag == tagOf(row.hash)) {
+                row.record = slot.record;
+                __builtin_prefetch(m_folded.data() + slot.record - 1);
+            }
+        }
+    }
+}
+
+void PhraseSet::settleBlock(const Row* rows, int count)
 {
     for (int r = 0; r < count; ++r) {
         const Row& row = rows[r];
@@ -154,7 +206,9 @@ void PhraseSet::streamBlock(Row* rows, int count)
             continue;
         }
         // A source row settles the phrase it equals: found, unless the walk stopped earlier.
-        const qint32 id = find(row.hash, row.text, row.size);
+        qint32 id = row.record ? matchRecord(row.record - 1, row.text, row.size) : -1;
+        if (id < 0)
+            id = find(row.hash, row.text, row.size);
         if (id >= 0 && m_states[size_t(id)] == Open) {
             settle(id, AwaitingTranslation);
             m_awaiting = id;
@@ -166,22 +220,22 @@ void PhraseSet::answer(QStringView dictionaryText)
 {
     m_base = dictionaryText.data();
     m_awaiting = -1;
-    m_states.assign(m_entries.size(), Open);
+    m_states.assign(m_records.size(), Open);
     m_open = size();
     const auto& lower = lowerCaseTable();
     const QChar* d = dictionaryText.data();
     const qsizetype n = dictionaryText.size();
     const qsizetype longest = qsizetype(m_lengths.size()) - 1;
-    Row block[kBlock];
-    int count = 0;
+    // Two blocks in flight: while one is settled, the next one's records arrive.
+    Row blocks[2][kBlock];
+    int counts[2] = {0, 0};
+    int current = 0;
     bool even = true; // rows 0 and 1 are the load's two empty rows; the first line is row 2
-    for (qsizetype i = 0; i < n && (m_open > 0 || m_awaiting >= 0 || count > 0);) {
-        qsizetype j = i;
-        while (j < n && d[j].unicode() != u'\r' && d[j].unicode() != u'\n')
-            ++j;
+    for (qsizetype i = 0; i < n && (m_open > 0 || m_awaiting >= 0 || counts[0] + counts[1] > 0);) {
+        const qsizetype j = lineEnd(d, i, n);
         // Empty lines are no rows, so "\r\n" needs no pairing here.
         if (j > i) {
-            Row& row = block[count++];
+            Row& row = blocks[current][counts[current]++];
             row.text = d + i;
             row.size = j - i;
             row.even = even;
@@ -197,14 +251,20 @@ void PhraseSet::answer(QStringView dictionaryText)
                 }
             }
             even = !even;
-            if (count == kBlock) {
-                streamBlock(block, count);
-                count = 0;
+            if (counts[current] == kBlock) {
+                fetchRecords(blocks[current], kBlock);
+                const int previous = 1 - current;
+                settleBlock(blocks[previous], counts[previous]);
+                counts[previous] = 0;
+                current = previous;
             }
         }
         i = j + 1;
     }
-    streamBlock(block, count);
+    const int previous = 1 - current;
+    settleBlock(blocks[previous], counts[previous]);
+    fetchRecords(blocks[current], counts[current]);
+    settleBlock(blocks[current], counts[current]);
     // A source on the last row has no translation to give.
     if (m_awaiting >= 0) {
         m_states[size_t(m_awaiting)] = NotFound;

@@ -20,7 +20,7 @@ public:
     // Adds a phrase SearchString would look up (non-empty, first character ASCII)
     // and returns its id; phrases equal ignoring case share one.
     qint32 add(QStringView phrase);
-    qsizetype size() const { return qsizetype(m_entries.size()); }
+    qsizetype size() const { return qsizetype(m_records.size()); }
 
     // Streams the decoded text of a dictionary file: its non-empty lines, which
     // the dictionary load makes rows 2, 3, ... after the two empty ones. Stops as
@@ -33,30 +33,30 @@ public:
 
 private:
     enum State : quint8 { Open, AwaitingTranslation, Found, NotFound };
-    struct Entry {
-        quint32 folded; // where its folded characters start in m_folded
-        quint32 size;
-    };
     // A slot keeps the lower half of the hash, so most rows that match no phrase
-    // are told apart without touching the entries.
+    // are told apart in the table alone, and where the phrase's record starts in
+    // m_folded: its id, its length, then its folded characters, all in one place.
     struct Slot {
         quint32 tag = 0;
-        qint32 id = -1;
+        quint32 record = 0; // 1 + the record's offset; 0 for a free slot
     };
+    static constexpr qsizetype kRecordHead = 4; // id and length, two units each
     struct Row; // one row of a block being streamed
 
     qint32 find(quint64 hash, const QChar* text, qsizetype size) const;
+    qint32 matchRecord(quint32 record, const QChar* text, qsizetype size) const;
     size_t firstSlot(quint64 hash) const;
     void rehash(size_t slotCount);
     void settle(qint32 id, State state);
     void settleOddRow(const QChar* text, qsizetype size);
-    void streamBlock(Row* rows, int count);
+    void fetchRecords(Row* rows, int count);
+    void settleBlock(const Row* rows, int count);
     bool mayStart(char16_t folded) const { return (m_firsts[folded >> 6] >> (folded & 63)) & 1; }
 
-    std::vector<Entry> m_entries;
+    std::vector<quint32> m_records; // record offset of each id
     std::vector<State> m_states;
     std::vector<std::pair<qsizetype, qsizetype>> m_translations; // start and size in the streamed text
-    std::vector<char16_t> m_folded; // the phrases in lower case, one after another
+    std::vector<char16_t> m_folded; // the records of the phrases, one after another
     std::vector<Slot> m_slots;      // open addressing; a power of two long
     int m_shift = 64;               // hash bits dropped to index m_slots
     std::vector<quint8> m_lengths;  // 1 where some phrase has that length
