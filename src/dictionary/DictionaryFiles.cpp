@@ -30,6 +30,8 @@ std::optional<FileError> LoadUserDictionary(const QString& workDir, CurrentDicti
         rows.append(std::move(read.lines));
     }
     dictionary.Assign(std::move(rows));
+    if (!error && !path.isEmpty())
+        dictionary.markSameAsFile(path);
     return error;
 }
 

@@ -24,7 +24,10 @@ std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictio
     if (QFileInfo::exists(userPath))
         if (auto failed = copyFileSafely(userPath, oldPath))
             return failed;
-    return writeFileSafely(userPath, bytes);
+    if (auto failed = writeFileSafely(userPath, bytes))
+        return failed;
+    dictionary.markSameAsFile(userPath);
+    return std::nullopt;
 }
 
 } // namespace kvarsel

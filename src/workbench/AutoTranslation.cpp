@@ -128,7 +128,10 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         callbacks.progressValue(0);
     state.setDictionaryStatus(dictionary_texts::kUserDictionary);
     state.setTranslationMode(panel_texts::kManualMode);
-    if (atEnd == UserDictionaryAtEnd::Reload)
+    // The passes never replaced the dictionary in memory: while it still equals
+    // User.dic as loaded or saved, loading it again would only give the same rows.
+    const QString userPath = findUserDictionary(state.workDir());
+    if (atEnd == UserDictionaryAtEnd::Reload && (userPath.isEmpty() || !state.dictionary().sameAsFile(userPath)))
         if (auto error = LoadUserDictionary(state.workDir(), state.dictionary()))
             result.errors.append(*error);
     return result;

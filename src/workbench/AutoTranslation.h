@@ -24,9 +24,9 @@ struct AutoTranslationResult {
     qsizetype textsLookedUp = 0;             // non-empty texts of the first pass
 };
 
-// The passes never replace the dictionary in memory; the window still loads the user
-// dictionary back from its file at the end, as it did when they did. A caller that
-// never uses the user dictionary (a batch run) leaves it as it is.
+// The passes never replace the dictionary in memory. At the end the window has the
+// user dictionary loaded from User.dic again unless memory still equals the file;
+// a caller that never uses the user dictionary (a batch run) leaves it as it is.
 enum class UserDictionaryAtEnd { Reload, Leave };
 
 // `userDictionaryFirst` names dictionary 0 "Пользовательский словарь" in panel 7.
