@@ -459,7 +459,9 @@ int compare(const QStringList& args)
             if (qFuzzyCompare(big.size, 4 * small.size))
                 out << "\n4× the work (" << small.size << " → " << big.size << "): kvarsel-batch "
                     << QString::number(seconds(big.peers[Program]) / seconds(small.peers[Program]), 'f', 2)
-                    << "× the time";
+                    << "× the wall time, "
+                    << QString::number(median_of(big.peers[Program], true) / median_of(small.peers[Program], true), 'f', 2)
+                    << "× the CPU time";
     out << "\n";
     return 0;
 }

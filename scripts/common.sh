@@ -27,6 +27,9 @@ ensure_packages() {
 # Packages every build needs.
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev)
 
+# The peers bench.sh compares kvarsel-batch with.
+BENCH_PACKAGES=(python3 gettext)
+
 # configure_and_build DIR TYPE [cmake args...]
 configure_and_build() {
   local dir=$1 type=$2
