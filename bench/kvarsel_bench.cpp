@@ -3,12 +3,20 @@
 // 250,000-entry user dictionary. Prints wall time and peak memory per step.
 //
 //   kvarsel_bench [--keep DIR [--generate-only]]
+//   kvarsel_bench --compare [--sizes 0.125,0.25,...] [--runs N] [--program PATH] [--keep DIR]
 //
 // --keep copies the workload, as generated and before any step changes it, to DIR:
 // DIR/res holds the untranslated scripts, DIR/work the dictionaries and a
 // velmora.ini connecting d0.dic, d1.dic and d2.dic, so the same run can be made
 // again in the program (working directory DIR/work) or with kvarsel-batch.
 // --generate-only stops after that copy.
+//
+// The comparison mode runs whole processes side by side on the workload scaled
+// to each size: kvarsel-batch translate, the byte-level floor (kvarsel_floor),
+// the plain Python translator (plain_translate.py, checked to write the same
+// bytes) and msgmerge with compendia (given only the distinct texts). Runs of
+// the peers alternate and the medians are reported, with each child's peak
+// memory (ru_maxrss). A peer that is not installed is skipped, and said so.
 
 #include "dictionary/DictionaryFiles.h"
 #include "dictionary/SearchString.h"
@@ -30,6 +38,10 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QXmlStreamReader>
+#include <QDirIterator>
+#include <QProcess>
+#include <QSet>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -37,10 +49,18 @@ using namespace kvarsel;
 
 namespace {
 
-constexpr int kLinesPerKind = 30000;
+// The workload at size 1; the comparison mode scales every count by its size.
+int linesPerKind = 30000;
 constexpr int kFilesPerKind = 10;
-constexpr int kDictionaryEntries = 250000;
-constexpr int kPhrases = 120000; // distinct phrases the scripts use; the dictionaries know the even ones
+int dictionaryEntries = 250000;
+int phraseCount = 120000; // distinct phrases the scripts use; the dictionaries know the even ones
+
+void scaleWorkload(double size)
+{
+    linesPerKind = qMax(kFilesPerKind, int(30000 * size));
+    dictionaryEntries = qMax(1, int(250000 * size));
+    phraseCount = qMax(2, int(120000 * size) / 2 * 2);
+}
 
 QString phrase(int n)
 {
@@ -115,10 +135,10 @@ void generate(const QString& root)
 {
     QRandomGenerator rng(20261208);
     // Scripts: every kind's grammar, texts drawn from the phrase set.
-    const auto text = [&] { return phrase(int(rng.bounded(kPhrases))); };
+    const auto text = [&] { return phrase(int(rng.bounded(phraseCount))); };
     for (int f = 0; f < kFilesPerKind; ++f) {
         QStringList menu, dialog, string, rcdata;
-        for (int i = 0; i < kLinesPerKind / kFilesPerKind; ++i) {
+        for (int i = 0; i < linesPerKind / kFilesPerKind; ++i) {
             menu << QStringLiteral("        MENUITEM \"&%1...\\tCtrl+%2\", ID_M%3").arg(text()).arg(i % 10).arg(i);
             dialog << (i % 7 == 0 ? QStringLiteral("    CONTROL \"%1\",IDC_C%2,\"Button\",WS_TABSTOP,7,7,50,10").arg(text()).arg(i)
                                   : QStringLiteral("    LTEXT \"%1:\",IDC_STATIC,7,%2,40,8").arg(text()).arg(i));
@@ -138,8 +158,8 @@ void generate(const QString& root)
     for (int d = 0; d < 3; ++d) {
         QStringList lines;
         int n = 0;
-        while (lines.size() < 2 * kDictionaryEntries) {
-            const int p = 2 * ((n * 3 + d) % (kPhrases / 2)); // each dictionary a third of the even phrases
+        while (lines.size() < 2 * dictionaryEntries) {
+            const int p = 2 * ((n * 3 + d) % (phraseCount / 2)); // each dictionary a third of the even phrases
             ++n;
             if (n % 9 == 0)
                 lines << phrase(p) + QStringLiteral(" and more") << russian(p) + QStringLiteral(" и ещё");
@@ -149,13 +169,13 @@ void generate(const QString& root)
                 lines << QStringLiteral("Trap %1").arg(n) << phrase(p + 3);
             lines << phrase(p) << russian(p);
         }
-        lines = lines.mid(0, 2 * kDictionaryEntries);
+        lines = lines.mid(0, 2 * dictionaryEntries);
         writeFile(root + QStringLiteral("/work/d%1.dic").arg(d), lines);
     }
     // The user dictionary: duplicates, several translations, rows in the wrong alphabet.
     QStringList user;
-    for (int e = 0; e < kDictionaryEntries; ++e) {
-        const int p = int(rng.bounded(kDictionaryEntries));
+    for (int e = 0; e < dictionaryEntries; ++e) {
+        const int p = int(rng.bounded(dictionaryEntries));
         const int kind = e % 50;
         if (kind == 0)
             user << russian(p) << phrase(p);            // swapped: both rows in the wrong alphabet
@@ -192,11 +212,318 @@ void copyWorkload(const QString& from, const QString& to)
     }
 }
 
+
+// ---- comparison mode -------------------------------------------------------
+
+struct ChildRun {
+    double seconds = 0;
+    double cpuSeconds = 0;
+    qint64 peakKiB = 0;
+    bool ok = false;
+};
+
+// The small process that spawns the peers (see kvarsel_child_runner.cpp); started
+// before any workload is generated, while the benchmark itself is still small.
+class ChildRunner {
+public:
+    ChildRunner()
+    {
+        m_process.start(QStringLiteral(KVARSEL_CHILD_RUNNER_EXE), QStringList());
+        m_process.waitForStarted();
+    }
+    ~ChildRunner()
+    {
+        m_process.closeWriteChannel();
+        m_process.waitForFinished();
+    }
+    // Runs a program to its end with its output thrown away: wall and CPU time,
+    // and its own peak resident memory.
+    ChildRun run(const QStringList& args, const QString& cwd)
+    {
+        m_process.write((QStringList{cwd} + args).join(u'\t').toLocal8Bit() + '\n');
+        while (!m_process.canReadLine())
+            if (!m_process.waitForReadyRead(-1))
+                return {};
+        const QList<QByteArray> f = m_process.readLine().trimmed().split(' ');
+        if (f.size() < 4)
+            return {};
+        return {f[0].toDouble(), f[1].toDouble(), f[2].toLongLong(), f[3] == "1"};
+    }
+
+private:
+    QProcess m_process;
+};
+
+bool onPath(const QString& program)
+{
+    for (const QString& dir : qEnvironmentVariable("PATH").split(u':'))
+        if (!dir.isEmpty() && QFileInfo(QDir(dir).filePath(program)).isExecutable())
+            return true;
+    return false;
+}
+
+void copyTree(const QString& from, const QString& to)
+{
+    QDir(to).removeRecursively();
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = to + file.mid(from.size());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::copy(file, target);
+    }
+}
+
+// The files under `a` that differ from, or are missing in, `b`.
+QStringList differences(const QString& a, const QString& b)
+{
+    QStringList differ;
+    QDirIterator it(a, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        QByteArray x, y;
+        readFileBytes(file, x);
+        if (readFileBytes(b + file.mid(a.size()), y) || x != y)
+            differ << file.mid(a.size());
+    }
+    return differ;
+}
+
+QString poString(const QString& s)
+{
+    QString e = s;
+    e.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+    return u'"' + e + u'"';
+}
+
+void writeUtf8(const QString& path, const QString& text)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text.toUtf8());
+}
+
+// msgmerge's inputs: a template of the distinct texts the program looks up, and one
+// compendium per dictionary (a PO file allows one entry per source: the first).
+void writeGettextInputs(const QString& root, const QStringList& dictionaries)
+{
+    const QString header = QStringLiteral("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n");
+    WorkState state(root + "/work");
+    loadResources(root + "/res", state.stores(), false);
+    QSet<QString> seen;
+    QString pot = header;
+    for (const ResourceKind kind : kAllKinds) {
+        const LineStore& store = state.store(kind);
+        for (qsizetype i = 0; i < store.RowCount(); ++i) {
+            const QString& t = store.Text(i);
+            if (t.isEmpty() || cp1251::charCode(t.front()) > 127 || seen.contains(t))
+                continue;
+            seen.insert(t);
+            pot += QStringLiteral("msgid %1\nmsgstr \"\"\n\n").arg(poString(t));
+        }
+    }
+    writeUtf8(root + "/gettext/ref.pot", pot);
+    writeUtf8(root + "/gettext/def.po", header);
+    for (qsizetype d = 0; d < dictionaries.size(); ++d) {
+        QStringList rows;
+        for (const QString& line : readLines(dictionaries[d]).lines)
+            if (!line.isEmpty())
+                rows << line;
+        QSet<QString> sources;
+        QString po = header;
+        for (qsizetype r = 0; r + 1 < rows.size(); r += 2) {
+            if (sources.contains(rows[r]))
+                continue;
+            sources.insert(rows[r]);
+            po += QStringLiteral("msgid %1\nmsgstr %2\n\n").arg(poString(rows[r]), poString(rows[r + 1]));
+        }
+        writeUtf8(root + QStringLiteral("/gettext/c%1.po").arg(d), po);
+    }
+}
+
+double median(QList<double> v)
+{
+    if (v.isEmpty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+struct PeerResult {
+    QList<double> seconds;
+    QList<double> cpuSeconds;
+    qint64 peakKiB = 0;
+    bool ran = false;
+    bool failed = false;
+};
+
+int compare(const QStringList& args)
+{
+    QList<double> sizes{0.125, 0.25, 0.5, 1, 2, 4};
+    int runs = 5;
+    QString program = QStringLiteral(KVARSEL_BATCH_EXE);
+    QTemporaryDir tmp;
+    QString base = tmp.path();
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == "--sizes") {
+            sizes.clear();
+            for (const QString& s : args[++i].split(u','))
+                sizes << s.toDouble();
+        } else if (args[i] == "--runs") {
+            runs = qMax(1, args[++i].toInt());
+        } else if (args[i] == "--program") {
+            program = args[++i];
+        } else if (args[i] == "--keep") {
+            base = args[++i];
+        }
+    }
+    ChildRunner runner;
+    const QString python = QStringLiteral("python3");
+    const bool havePython = onPath(python);
+    const bool haveMsgmerge = onPath(QStringLiteral("msgmerge"));
+    if (!havePython)
+        std::fprintf(stderr, "python3 is not installed: the plain Python translator is skipped\n");
+    if (!haveMsgmerge)
+        std::fprintf(stderr, "msgmerge is not installed (Debian package gettext): it is skipped\n");
+
+    enum Peer { Program, Floor, Python, Msgmerge, PeerCount };
+    const char* names[PeerCount] = {"kvarsel-batch translate", "byte-level floor", "plain Python", "msgmerge exact"};
+    struct SizeRow {
+        double size;
+        qsizetype lines;
+        PeerResult peers[PeerCount];
+        QString sameBytes;
+    };
+    QList<SizeRow> rows;
+    for (const double size : std::as_const(sizes)) {
+        scaleWorkload(size);
+        const QString root = base + QStringLiteral("/size-%1").arg(size);
+        QDir(root).removeRecursively();
+        std::fprintf(stderr, "size %g: generating ...\n", size);
+        generate(root);
+        const QString work = root + "/work";
+        const QStringList dictionaries{work + "/d0.dic", work + "/d1.dic", work + "/d2.dic"};
+        if (haveMsgmerge)
+            writeGettextInputs(root, dictionaries);
+        SizeRow row{size, 4 * qsizetype(linesPerKind), {}, QString()};
+        const QString res = root + "/res";
+        const auto argsFor = [&](int peer, const QString& dir) -> QStringList {
+            switch (peer) {
+            case Program: {
+                QStringList a{program, QStringLiteral("translate"), dir, QStringLiteral("--workdir"), work};
+                for (const QString& d : dictionaries)
+                    a << QStringLiteral("--dictionary") << d;
+                return a;
+            }
+            case Floor:
+                return QStringList{QStringLiteral(KVARSEL_FLOOR_EXE), dir} + dictionaries;
+            case Python:
+                return QStringList{python, QStringLiteral(KVARSEL_PLAIN_TRANSLATOR), dir} + dictionaries;
+            default:
+                return {QStringLiteral("msgmerge"), QStringLiteral("--no-fuzzy-matching"), QStringLiteral("-q"),
+                        QStringLiteral("--compendium"), root + "/gettext/c0.po", QStringLiteral("--compendium"),
+                        root + "/gettext/c1.po", QStringLiteral("--compendium"), root + "/gettext/c2.po",
+                        QStringLiteral("-o"), root + "/gettext/out.po", root + "/gettext/def.po",
+                        root + "/gettext/ref.pot"};
+            }
+        };
+        for (int r = 0; r < runs; ++r) {
+            for (int peer = 0; peer < PeerCount; ++peer) {
+                if ((peer == Python && !havePython) || (peer == Msgmerge && !haveMsgmerge))
+                    continue;
+                const QString dir = root + QStringLiteral("/out-%1").arg(peer);
+                if (peer != Msgmerge)
+                    copyTree(res, dir);
+                const ChildRun run = runner.run(argsFor(peer, dir), work);
+                PeerResult& p = row.peers[peer];
+                p.ran = true;
+                p.failed = p.failed || !run.ok;
+                p.seconds << run.seconds;
+                p.cpuSeconds << run.cpuSeconds;
+                p.peakKiB = qMax(p.peakKiB, run.peakKiB);
+            }
+            std::fprintf(stderr, "size %g: run %d of %d done\n", size, r + 1, runs);
+        }
+        if (havePython) {
+            const QStringList differ = differences(root + "/out-0", root + QStringLiteral("/out-%1").arg(Python));
+            row.sameBytes = differ.isEmpty() ? QStringLiteral("same bytes")
+                                             : QStringLiteral("%1 files differ, first %2").arg(differ.size()).arg(differ.first());
+        }
+        rows << row;
+        if (base == tmp.path())
+            QDir(root).removeRecursively();
+    }
+
+    QTextStream out(stdout);
+    out << "Whole processes, medians of " << runs << " runs alternated between the peers. Size 1: 120,000\n"
+        << "script lines, three dictionaries of 250,000 entries. Peak memory is each child's ru_maxrss.\n";
+    const auto cell = [](double v, int digits) { return v < 0 ? QStringLiteral("—") : QString::number(v, 'f', digits); };
+    const auto median_of = [](const PeerResult& p, bool cpu) { return p.ran ? median(cpu ? p.cpuSeconds : p.seconds) : -1.0; };
+    const auto table = [&](const QString& title, bool cpu) {
+        out << "\n" << title << "\n\n| size | script lines |";
+        for (int peer = 0; peer < PeerCount; ++peer)
+            out << " " << names[peer] << " |";
+        out << " ÷ Python | ÷ floor | ÷ msgmerge |\n|---:|---:|";
+        for (int i = 0; i < PeerCount + 3; ++i)
+            out << "---:|";
+        out << "\n";
+        for (const SizeRow& row : std::as_const(rows)) {
+            out << "| " << row.size << " | " << row.lines << " |";
+            for (int peer = 0; peer < PeerCount; ++peer)
+                out << " " << cell(median_of(row.peers[peer], cpu), 3) << (row.peers[peer].failed ? " (failed)" : "")
+                    << " |";
+            const double own = median_of(row.peers[Program], cpu);
+            for (const int peer : {int(Python), int(Floor), int(Msgmerge)}) {
+                const double other = median_of(row.peers[peer], cpu);
+                out << " " << cell(other > 0 ? own / other : -1, 2) << " |";
+            }
+            out << "\n";
+        }
+    };
+    table(QStringLiteral("Wall time, s:"), false);
+    table(QStringLiteral("CPU time (user + system), s:"), true);
+    out << "\nPeak memory, MiB:\n\n| size |";
+    for (int peer = 0; peer < PeerCount; ++peer)
+        out << " " << names[peer] << " |";
+    out << " ÷ Python | same bytes as Python |\n|---:|";
+    for (int i = 0; i < PeerCount + 1; ++i)
+        out << "---:|";
+    out << "---|\n";
+    for (const SizeRow& row : std::as_const(rows)) {
+        out << "| " << row.size << " |";
+        for (int peer = 0; peer < PeerCount; ++peer)
+            out << " " << cell(row.peers[peer].ran ? double(row.peers[peer].peakKiB) / 1024.0 : -1, 0) << " |";
+        out << " "
+            << cell(row.peers[Python].ran ? double(row.peers[Program].peakKiB) / double(row.peers[Python].peakKiB) : -1, 2)
+            << " | " << (row.sameBytes.isEmpty() ? QStringLiteral("—") : row.sameBytes) << " |\n";
+    }
+    const auto seconds = [&](const PeerResult& p) { return median_of(p, false); };
+    // Growth: each size against the one four times smaller, when both were run.
+    for (const SizeRow& big : std::as_const(rows))
+        for (const SizeRow& small : std::as_const(rows))
+            if (qFuzzyCompare(big.size, 4 * small.size))
+                out << "\n4× the work (" << small.size << " → " << big.size << "): kvarsel-batch "
+                    << QString::number(seconds(big.peers[Program]) / seconds(small.peers[Program]), 'f', 2)
+                    << "× the wall time, "
+                    << QString::number(median_of(big.peers[Program], true) / median_of(small.peers[Program], true), 'f', 2)
+                    << "× the CPU time";
+    out << "\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--compare")
+        return compare(QCoreApplication::arguments());
+    if (argc > 3 && QByteArray(argv[1]) == "--generate") {
+        scaleWorkload(QByteArray(argv[3]).toDouble());
+        generate(QString::fromLocal8Bit(argv[2]));
+        return 0;
+    }
     // The steps run on a scratch copy: the save step writes the translated scripts
     // over the ones it loaded, and the kept workload must stay as generated.
     QTemporaryDir tmp;
@@ -260,7 +587,7 @@ int main(int argc, char* argv[])
     QStringList sample;
     QRandomGenerator rng(7);
     for (int i = 0; i < 2000; ++i)
-        sample << phrase(int(rng.bounded(kPhrases)));
+        sample << phrase(int(rng.bounded(phraseCount)));
     qsizetype linearFound = 0, indexedFound = 0;
     const double linear = measure(QStringLiteral("lookup of 2,000 phrases, row walk"), [&] {
         for (const QString& p : sample)

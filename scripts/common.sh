@@ -31,6 +31,9 @@ BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-liberation)
 # Qt's own texts in Russian (qtbase_ru.qm), for the program and its window tests.
 QT_TRANSLATION_PACKAGES=(qt6-translations-l10n)
 
+# The peers bench.sh compares kvarsel-batch with.
+BENCH_PACKAGES=(python3 gettext)
+
 # configure_and_build DIR TYPE [cmake args...]
 configure_and_build() {
   local dir=$1 type=$2

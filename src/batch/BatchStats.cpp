@@ -23,7 +23,7 @@ KindCounts ResourceStats::total() const
     return sum;
 }
 
-ResourceStats countResources(const ConstLineStores& stores)
+ResourceStats countLoaded(const ConstLineStores& stores)
 {
     ResourceStats stats;
     for (const ResourceKind kind : kAllKinds) {
@@ -40,6 +40,16 @@ ResourceStats countResources(const ConstLineStores& stores)
         // The same counts the main window shows as "Переведено N из M".
         counts.texts = store.TextRowCount();
         counts.russian = store.RussianRowCount();
+    }
+    return stats;
+}
+
+ResourceStats countResources(const ConstLineStores& stores)
+{
+    ResourceStats stats = countLoaded(stores);
+    for (const ResourceKind kind : kAllKinds) {
+        const LineStore& store = *stores[size_t(kindIndex(kind))];
+        KindCounts& counts = stats.kinds[size_t(kindIndex(kind))];
         // The export's own scan decides, with its rule about which kinds and rows
         // it looks at; the other kinds are left out by giving it empty stores.
         const LineStore empty(kind);

@@ -29,6 +29,10 @@ struct ResourceStats {
 
 ResourceStats countResources(const ConstLineStores& stores);
 
+// Files, lines, texts and Russian texts, and the scripts of each kind per encoding:
+// what `translate` reports, without the export's scan.
+ResourceStats countLoaded(const ConstLineStores& stores);
+
 // The table the command prints: a header, one line per kind, the totals, the
 // scripts of each kind per encoding, then the number of phrases for the
 // deferred-translation file.

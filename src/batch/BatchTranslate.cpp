@@ -5,6 +5,7 @@
 #include "dictionary/DictionaryFiles.h"
 #include "settings/SettingsStartUp.h"
 #include "text/CharClass.h"
+#include "text/TextFile.h"
 #include "workbench/AutoTranslation.h"
 #include "workspace/ResourceSaver.h"
 
@@ -35,10 +36,16 @@ void usage(BatchConsole& console, const QString& problem)
 ConnectedSetup connectDictionaries(WorkState& state, const QStringList& dictionaries)
 {
     ConnectedSetup setup;
-    const SettingsLoad load = loadSettings(state.workDir());
-    // Loads User.dic as start-up does: automatic translation saves it first when
-    // changed and loads it back at the end, so it must be the real one.
-    setup.userDictionaryError = applySettingsLoad(load, state);
+    SettingsLoad load = loadSettings(state.workDir());
+    // Start-up loads User.dic into memory for manual translation; a batch run has
+    // none, and its passes read every connected dictionary, User.dic too, from the
+    // file. So the file is only checked, to report it unreadable as start-up would.
+    const bool userDictionaryExists = load.settings.userDictionaryExists;
+    load.settings.userDictionaryExists = false;
+    applySettingsLoad(load, state);
+    load.settings.userDictionaryExists = userDictionaryExists;
+    if (userDictionaryExists)
+        setup.userDictionaryError = checkFileReadable(findUserDictionary(state.workDir()));
     if (dictionaries.isEmpty()) {
         setup.settingsError = load.error;
         setup.noDictionaryFiles = load.noDictionaryFiles;
@@ -170,7 +177,7 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
     TranslateSummary summary;
     summary.resourceDir = command.resourceDir;
     summary.dryRun = command.dryRun;
-    summary.loaded = countResources(std::as_const(state).stores());
+    summary.loaded = countLoaded(std::as_const(state).stores());
     const RowsSnapshot before = snapshotRows(std::as_const(state).stores());
 
     // The window enables automatic translation only after a load that gave rows,
@@ -194,7 +201,7 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
             };
         }
         const AutoTranslationResult result =
-            runAutomaticTranslation(state, setup.userDictionaryFirst, callbacks);
+            runAutomaticTranslation(state, setup.userDictionaryFirst, callbacks, UserDictionaryAtEnd::Leave);
         QObject::disconnect(counting);
         progress.clear();
         if (!result.ran) {

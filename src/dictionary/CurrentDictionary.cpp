@@ -3,6 +3,8 @@
 #include "dictionary/LookupIndex.h"
 #include "text/CaseFold.h"
 
+#include <QFileInfo>
+
 namespace kvarsel {
 
 void CurrentDictionary::Clear()
@@ -56,6 +58,25 @@ const LookupIndex& CurrentDictionary::lookupIndex() const
         m_indexRevision = m_revision;
     }
     return *m_index;
+}
+
+void CurrentDictionary::markSameAsFile(const QString& path) const
+{
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        m_file.reset();
+        return;
+    }
+    m_file = FileStamp{info.absoluteFilePath(), info.size(), info.lastModified(), m_revision};
+}
+
+bool CurrentDictionary::sameAsFile(const QString& path) const
+{
+    if (!m_file || m_file->revision != m_revision)
+        return false;
+    const QFileInfo info(path);
+    return info.isFile() && info.absoluteFilePath() == m_file->path && info.size() == m_file->size &&
+           info.lastModified() == m_file->modified;
 }
 
 qsizetype CurrentDictionary::FindPrefix(const QString& search, qsizetype start) const

@@ -1,10 +1,10 @@
 #pragma once
 // The one dictionary in memory: rows 0 and 1 empty, then source and translation
-// rows in turn, sources on even rows from 2. Outside automatic translation it
-// holds the user dictionary.
+// rows in turn, sources on even rows from 2. It holds the user dictionary;
+// automatic translation streams the connected dictionaries from their files.
 
 #include "text/Encoding.h"
-
+#include <QDateTime>
 #include <QStringList>
 #include <memory>
 #include <optional>
@@ -47,12 +47,26 @@ public:
     // The lookup index of the rows as they are now; built on first use after a change.
     const LookupIndex& lookupIndex() const;
 
+    // Notes that the rows as they are now equal the file at `path` as it is now
+    // (just loaded from it or saved to it).
+    void markSameAsFile(const QString& path) const;
+    // Whether the rows still equal that file: no edit since, and the file still
+    // has the size and modification time it had then.
+    bool sameAsFile(const QString& path) const;
+
 private:
     QStringList m_rows;
     std::optional<TextEncoding> m_fileEncoding;
     quint64 m_revision = 0;
     mutable std::shared_ptr<const LookupIndex> m_index;
     mutable quint64 m_indexRevision = 0;
+    struct FileStamp {
+        QString path;
+        qint64 size = -1;
+        QDateTime modified;
+        quint64 revision = 0;
+    };
+    mutable std::optional<FileStamp> m_file; // bookkeeping, not content: a saver of a const dictionary sets it
 };
 
 } // namespace kvarsel

@@ -34,6 +34,8 @@ std::optional<FileError> LoadUserDictionary(const QString& workDir, CurrentDicti
     }
     dictionary.Assign(std::move(rows));
     dictionary.setFileEncoding(encoding);
+    if (!error && !path.isEmpty())
+        dictionary.markSameAsFile(path);
     return error;
 }
 

@@ -43,7 +43,10 @@ std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictio
         if (auto failed = writeFileSafely(oldPath, previous, SafeWriteOptions{LinkAtTarget::Replace, {}}))
             return failed;
     }
-    return writeFileSafely(userPath, bytes);
+    if (auto failed = writeFileSafely(userPath, bytes))
+        return failed;
+    dictionary.markSameAsFile(userPath);
+    return std::nullopt;
 }
 
 } // namespace kvarsel

@@ -10,9 +10,12 @@ QString carryFirstLetterCase(const QString& phrase, const QString& translation)
     if (translation.isEmpty() || phrase.isEmpty())
         return translation;
     const QChar c = phrase.front();
-    QString out = translation;
     // A lower-case letter, a digit, a blank or a sign counts as not upper case.
-    out[0] = c.toLower() == c ? out[0].toLower() : out[0].toUpper();
+    const QChar first = c.toLower() == c ? translation.front().toLower() : translation.front().toUpper();
+    if (first == translation.front())
+        return translation; // shared, not copied
+    QString out = translation;
+    out[0] = first;
     return out;
 }
 

@@ -6,8 +6,22 @@
 
 #include <QString>
 #include <QStringView>
+#include <array>
 
 namespace kvarsel {
+
+// QChar::toLower of every UTF-16 unit, as one table: the hot loops that compare
+// or hash without regard to case fold through it instead of the Unicode tables.
+inline const std::array<char16_t, 65536>& lowerCaseTable()
+{
+    static const std::array<char16_t, 65536> table = [] {
+        std::array<char16_t, 65536> t{};
+        for (int u = 0; u < 65536; ++u)
+            t[size_t(u)] = QChar(char16_t(u)).toLower().unicode();
+        return t;
+    }();
+    return table;
+}
 
 inline QString foldCase(QStringView s)
 {

@@ -66,6 +66,29 @@ std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
     return std::nullopt;
 }
 
+std::optional<FileError> checkFileReadable(const QString& path)
+{
+    if (auto bad = checkReadable(path))
+        return bad;
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return FileError{path, reasonFor(file, errno)};
+    return std::nullopt;
+}
+
+std::optional<FileError> readText(const QString& path, QString& text)
+{
+    QByteArray bytes;
+    if (auto bad = readFileBytes(path, bytes))
+        return bad;
+    DecodedText decoded = decodeText(bytes);
+    if (!decoded.ok())
+        return FileError{path, decoded.error};
+    text = std::move(decoded.text);
+    return std::nullopt;
+}
+
 static LinesRead linesFrom(const QString& path, const DecodedText& decoded)
 {
     LinesRead result;

@@ -24,6 +24,15 @@ struct LinesRead {
 // with a reason instead of blocking.
 std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes);
 
+// Reads a whole regular file and decodes it in one piece, in the encoding its bytes
+// show (decodeText): the readers that work on views into the text (dictionary
+// passes) need no string per line. Bytes that break their encoding are an error.
+std::optional<FileError> readText(const QString& path, QString& text);
+
+// Whether a file could be read: a regular file that opens for reading. Nothing
+// is read; for a caller that only has to report an unreadable file.
+std::optional<FileError> checkFileReadable(const QString& path);
+
 // Splits decoded text into lines without their ends; empty lines are kept.
 QStringList splitLines(const QString& text);
 

@@ -2,12 +2,17 @@
 
 #include "dictionary/DictionaryFiles.h"
 #include "dictionary/SaveUserDic.h"
+#include "dictionary/PhraseSet.h"
 #include "dictionary/SearchString.h"
+#include "text/CharClass.h"
+#include "text/TextFile.h"
 #include "workbench/Propagation.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMap>
+#include <optional>
+#include <vector>
 
 namespace kvarsel {
 
@@ -24,11 +29,12 @@ QString unstorableRowsText(const AutoTranslationResult& result)
 QString translatingKindText(ResourceKind kind) { return QStringLiteral("Перевод ") + kindInfo(kind).name; }
 
 AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDictionaryFirst,
-                                              const AutoTranslationCallbacks& callbacks)
+                                              const AutoTranslationCallbacks& callbacks,
+                                              UserDictionaryAtEnd atEnd)
 {
     AutoTranslationResult result;
-    // Manual work not yet saved would be lost when the passes replace the dictionary
-    // in memory; if it cannot be saved, nothing else happens.
+    // Manual work not yet saved would be missing from a pass over User.dic and lost
+    // when the user dictionary is loaded back; if it cannot be saved, nothing else happens.
     if (state.userDictionaryChanged) {
         if (auto error = SaveUserDic(state.workDir(), state.dictionary())) {
             result.errors.append(*error);
@@ -62,14 +68,34 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         }
     };
 
+    // The texts to look up, hashed once for all passes: a row a pass translates
+    // gets the id of its new text, which the next passes look up in turn.
+    const auto lookedUp = [](const QString& text) { return !text.isEmpty() && !isNonAscii(text.front()); };
+    PhraseSet phrases;
+    phrases.reserve(total);
+    std::array<std::vector<qint32>, kKindCount> phraseOf;
+    for (const ResourceKind kind : kAllKinds) {
+        const LineStore& store = state.store(kind);
+        std::vector<qint32>& ids = phraseOf[size_t(kindIndex(kind))];
+        ids.assign(size_t(rows[size_t(kindIndex(kind))]), -1);
+        for (qsizetype i = 0; i < qsizetype(ids.size()); ++i)
+            if (lookedUp(store.Text(i)))
+                ids[size_t(i)] = phrases.add(store.Text(i));
+    }
     // Rows a translation was refused for, with their script, until a later pass translates them.
     QMap<QPair<int, qsizetype>, QString> unstorable;
 
     const qsizetype count = state.connectedDictionaries.size();
     for (qsizetype d = 0; d < count; ++d) {
         state.setDictionaryStatus(dictionary_texts::kLoading);
-        if (auto error = LoadDictionary(state.connectedDictionaries[d], state.dictionary()))
-            result.errors.append(*error);
+        // The pass reads the dictionary as one decoded text and streams its rows past
+        // the texts to translate; the user dictionary stays in memory meanwhile.
+        QString dictionaryText;
+        if (auto error = readText(state.connectedDictionaries[d], dictionaryText))
+            result.errors.append(*error); // nothing to find: the pass runs over an empty dictionary
+        phrases.answer(dictionaryText);
+        // One string per distinct translation, shared by every row that takes it.
+        std::vector<std::optional<QString>> translations(size_t(phrases.size()));
         state.setDictionaryStatus(dictionaryStatusText(d, count, userDictionaryFirst));
         paint();
         qsizetype translated = 0;
@@ -79,6 +105,7 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 continue;
             state.setTranslationMode(translatingKindText(kind));
             LineStore& store = state.store(kind);
+            std::vector<qint32>& ids = phraseOf[size_t(kindIndex(kind))];
             TextEncoding encoding = TextEncoding::Windows1251;
             QString script;
             for (qsizetype i = 0; i < n; ++i) {
@@ -100,16 +127,26 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                     continue;
                 if (d == 0)
                     ++result.textsLookedUp;
-                const LookupResult found = SearchString(state.dictionary(), text);
-                if (!found.found)
+                const qint32 id = ids[size_t(i)];
+                if (id < 0)
                     continue;
+                const std::optional<QStringView> row = phrases.translation(id);
+                if (!row)
+                    continue;
+                std::optional<QString>& translation = translations[size_t(id)];
+                if (!translation)
+                    translation = row->toString();
+                const QString translatedText = carryFirstLetterCase(text, *translation);
+                // A translation the row's script cannot hold would make the whole script
+                // fail to save at exit: the row stays, and a later dictionary may still translate it.
                 const QPair<int, qsizetype> key{kindIndex(kind), i};
-                if (firstUnencodable(found.translation, encoding) >= 0) {
+                if (firstUnencodable(translatedText, encoding) >= 0) {
                     unstorable.insert(key, script);
                     continue;
                 }
                 unstorable.remove(key);
-                recordTranslation(store, i, found.translation, !showTranslated);
+                recordTranslation(store, i, translatedText, !showTranslated);
+                ids[size_t(i)] = lookedUp(store.Text(i)) ? phrases.add(store.Text(i)) : -1;
                 ++translated;
             }
         }
@@ -124,8 +161,12 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         callbacks.progressValue(0);
     state.setDictionaryStatus(dictionary_texts::kUserDictionary);
     state.setTranslationMode(panel_texts::kManualMode);
-    if (auto error = LoadUserDictionary(state.workDir(), state.dictionary()))
-        result.errors.append(*error);
+    // The passes never replaced the dictionary in memory: while it still equals
+    // User.dic as loaded or saved, loading it again would only give the same rows.
+    const QString userPath = findUserDictionary(state.workDir());
+    if (atEnd == UserDictionaryAtEnd::Reload && (userPath.isEmpty() || !state.dictionary().sameAsFile(userPath)))
+        if (auto error = LoadUserDictionary(state.workDir(), state.dictionary()))
+            result.errors.append(*error);
     return result;
 }
 

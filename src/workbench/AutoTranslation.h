@@ -29,9 +29,15 @@ struct AutoTranslationResult {
     QString firstUnstorableScript; // the path of the first such row's script
 };
 
+// The passes never replace the dictionary in memory. At the end the window has the
+// user dictionary loaded from User.dic again unless memory still equals the file;
+// a caller that never uses the user dictionary (a batch run) leaves it as it is.
+enum class UserDictionaryAtEnd { Reload, Leave };
+
 // `userDictionaryFirst` names dictionary 0 "Пользовательский словарь" in panel 7.
 AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDictionaryFirst,
-                                              const AutoTranslationCallbacks& callbacks = {});
+                                              const AutoTranslationCallbacks& callbacks = {},
+                                              UserDictionaryAtEnd atEnd = UserDictionaryAtEnd::Reload);
 
 // What the window and kvarsel-batch say about result.unstorableRows; empty when there are none.
 QString unstorableRowsText(const AutoTranslationResult& result);

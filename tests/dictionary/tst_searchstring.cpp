@@ -1,3 +1,4 @@
+#include "dictionary/PhraseSet.h"
 #include "dictionary/SearchString.h"
 
 #include <QRandomGenerator>
@@ -115,6 +116,63 @@ private Q_SLOTS:
         QCOMPARE(agreed, 100000);
         // Both outcomes are well represented, so the comparison means something.
         QVERIFY2(found > 20000 && found < 80000, qPrintable(QString::number(found)));
+    }
+
+    // Automatic translation streams a dictionary file's text past all the phrases
+    // at once. Against the same kind of dictionaries, written with every line end
+    // and empty lines between, it must give the walk's answer for every phrase.
+    void phraseSetAgreesWithWalk()
+    {
+        QRandomGenerator rng(17);
+        const QStringList stems{"Open", "open", "OPEN", "Op", "Open file", "Open files", "Save", "save as",
+                                "Tool", "Toolbar", "tool bar", "3D", "  ", " Open", "Open ", "Файл", "файл",
+                                "Ёлка", "%d", "%D files", "(none)", "x", "X", "Ǆ", "ǆ", "中文"};
+        const QStringList ends{"\r\n", "\n", "\r", "\r\n\r\n", "\n\n"};
+        qsizetype found = 0;
+        PhraseSet set; // one set for all: each answer drops the previous dictionary's
+        for (int dict = 0; dict < 200; ++dict) {
+            QStringList lines;
+            const int count = rng.bounded(0, 240) + (dict % 2); // odd counts leave a source last
+            for (int e = 0; e < count; ++e) {
+                QString line = stems[rng.bounded(stems.size())];
+                if (rng.bounded(3) == 0)
+                    line += stems[rng.bounded(stems.size())];
+                if (rng.bounded(10) == 0)
+                    line = line.toUpper();
+                lines << line;
+            }
+            QString file;
+            for (const QString& line : lines)
+                file += line + ends[rng.bounded(ends.size())];
+            if (rng.bounded(2) && !file.isEmpty())
+                file.chop(1); // a last line without its end, or a CR LF cut to CR
+            CurrentDictionary walked;
+            walked.Assign(QStringList{QString(), QString()} + lines);
+            QStringList phrases;
+            for (int q = 0; q < 300; ++q) {
+                QString phrase = rng.bounded(2) && !lines.isEmpty() ? lines[rng.bounded(lines.size())]
+                                                                    : stems[rng.bounded(stems.size())];
+                if (rng.bounded(5) == 0)
+                    phrase = phrase.toLower();
+                if (rng.bounded(7) == 0 && phrase.size() > 1)
+                    phrase.chop(1);
+                if (!phrase.isEmpty() && phrase.front().unicode() < 128)
+                    phrases << phrase;
+            }
+            QList<qint32> ids;
+            for (const QString& phrase : std::as_const(phrases))
+                ids << set.add(phrase);
+            set.answer(file);
+            for (qsizetype q = 0; q < phrases.size(); ++q) {
+                const LookupResult slow = SearchStringLinear(walked, phrases[q]);
+                const std::optional<QStringView> row = set.translation(ids[q]);
+                QCOMPARE(row.has_value(), slow.found);
+                if (row)
+                    QCOMPARE(carryFirstLetterCase(phrases[q], row->toString()), slow.translation);
+                found += slow.found;
+            }
+        }
+        QVERIFY2(found > 5000, qPrintable(QString::number(found)));
     }
 
     // The empty leading rows are never a match, not even for a phrase of blanks.

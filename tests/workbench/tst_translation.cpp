@@ -1,5 +1,6 @@
 // Automatic translation, row handlers and manual translation, without a display.
 #include "TestUtil.h"
+#include "dictionary/DictionaryFiles.h"
 #include "workbench/AutoTranslation.h"
 #include "workbench/Propagation.h"
 #include "workbench/RowHandlers.h"
@@ -148,6 +149,35 @@ private Q_SLOTS:
         QVERIFY(state.userDictionaryChanged);
         QCOMPARE(state.dictionary().RowCount(), 4);
         QCOMPARE(state.store(ResourceKind::Menu).Text(1), QStringLiteral("New"));
+    }
+
+    // The user dictionary in memory after a run is what User.dic holds: kept when
+    // it still equals the file, loaded again when the file changed meanwhile.
+    void userDictionaryAfterTheRun_data()
+    {
+        QTest::addColumn<QStringList>("fileDuringRun"); // empty: the file is left alone
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("file unchanged") << QStringList() << QStringList{"", "", "Mine", "Моё"};
+        QTest::newRow("file replaced") << QStringList{"Mine", "Моё", "Ours", "Наше"}
+                                       << QStringList{"", "", "Mine", "Моё", "Ours", "Наше"};
+    }
+    void userDictionaryAfterTheRun()
+    {
+        QFETCH(QStringList, fileDuringRun);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        QVERIFY(writeLinesRaw(dir.filePath("a.dic"), {"File", "Файл"}));
+        QVERIFY(writeLinesRaw(dir.filePath("User.dic"), {"Mine", "Моё"}));
+        WorkState state(dir.path());
+        QVERIFY(!LoadUserDictionary(dir.path(), state.dictionary()));
+        if (!fileDuringRun.isEmpty())
+            QVERIFY(writeLinesRaw(dir.filePath("User.dic"), fileDuringRun));
+        const quint64 revision = state.dictionary().revision();
+        fill(state.store(ResourceKind::Menu), {"File"});
+        state.connectedDictionaries = {dir.filePath("a.dic")};
+        QVERIFY(runAutomaticTranslation(state, false).errors.isEmpty());
+        QCOMPARE(state.dictionary().rows(), expected);
+        QCOMPARE(state.dictionary().revision() == revision, fileDuringRun.isEmpty());
     }
 
     void unreadableDictionaryIsReportedOthersRun()

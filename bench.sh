@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release) and runs the comparison of kvarsel-batch with its
+# peers, then the window's start-up and automatic translation. Arguments go to the
+# comparison, e.g. ./bench.sh --sizes 0.5,1,2 --runs 3
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/common.sh
+
+# The peers: the plain Python translator and msgmerge (gettext). The benchmark
+# skips, and says so, a peer that is missing all the same.
+ensure_packages "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+configure_and_build build/rel Release -DKVARSEL_BUILD_TESTS=ON
+build/rel/bench/kvarsel_bench --compare "$@"
+build/rel/bench/kvarsel_window_bench
