@@ -1,5 +1,7 @@
 #include "workbench/ManualTranslationDialog.h"
 
+#include "assist/SuggestionPanel.h"
+#include "assist/TranslationCheckPanel.h"
 #include "text/Cp1251.h"
 #include "workbench/MainWindow.h"
 #include "workbench/RowHandlers.h"
@@ -69,6 +71,8 @@ ManualTranslationDialog::ManualTranslationDialog(MainWindow& main) : SecondaryWi
     layout->addWidget(m_phrase);
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation);
+    layout->addWidget(new TranslationCheckPanel(m_phrase, m_translation));
+    layout->addWidget(new SuggestionPanel(m_main.state(), m_phrase, m_translation));
     layout->addLayout(buttons);
 
     connect(m_ok, &QPushButton::clicked, this, &ManualTranslationDialog::confirm);
