@@ -355,6 +355,7 @@ FileErrors SuggestionIndex::refresh(const QString& workDir, const QStringList& c
         Part part;
         part.path = userFile;
         part.user = true;
+        part.connected = false;
         parts.insert(parts.begin(), part);
     }
 

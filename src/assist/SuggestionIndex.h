@@ -92,11 +92,14 @@ public:
     qsizetype dictionaryCount() const { return qsizetype(m_parts.size()); }
     const QStringList& rowsOf(qsizetype rank) const;
     bool isUserDictionary(qsizetype rank) const { return m_parts[size_t(rank)].user; }
+    // In the connected list (the user dictionary is searched even when it is not).
+    bool isConnected(qsizetype rank) const { return m_parts[size_t(rank)].connected; }
 
 private:
     struct Part {
         QString path; // empty for the user dictionary when it has no file
         bool user = false;
+        bool connected = true;
         qint64 size = -1;
         QDateTime modified;
         std::shared_ptr<const SuggestionSegment> segment;

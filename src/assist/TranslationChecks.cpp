@@ -148,7 +148,12 @@ QStringList checkTranslation(const QString& source, const QString& translation)
         findings << (sourceTrails ? check_texts::kTrailingOnlySource : check_texts::kTrailingOnlyTranslation);
 
     // Words: runs of letters; one holding letters of both alphabets is a typing slip.
+    // The letter of an escape is no part of a word: "\nДалее" is the word "Далее".
     for (qsizetype i = 0; i < translation.size();) {
+        if (translation[i] == u'\\') {
+            i += 2;
+            continue;
+        }
         if (!translation[i].isLetter()) {
             ++i;
             continue;

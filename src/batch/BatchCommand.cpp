@@ -27,7 +27,12 @@ QList<OptionRule> optionsOf(BatchCommandKind kind)
                 {QStringLiteral("--dry-run"), false}};
     case BatchCommandKind::Export:
         return {{QStringLiteral("--output"), true}, {QStringLiteral("--hide-russian"), false}};
+    case BatchCommandKind::Suggest:
+        return {{QStringLiteral("--workdir"), true},
+                {QStringLiteral("--min"), true},
+                {QStringLiteral("--limit"), true}};
     case BatchCommandKind::Stats:
+    case BatchCommandKind::Check:
     case BatchCommandKind::None:
         break;
     }
@@ -36,8 +41,9 @@ QList<OptionRule> optionsOf(BatchCommandKind kind)
 
 BatchCommandKind kindNamed(const QString& name)
 {
-    for (const BatchCommandKind kind :
-         {BatchCommandKind::Translate, BatchCommandKind::Export, BatchCommandKind::Stats})
+    for (const BatchCommandKind kind : {BatchCommandKind::Translate, BatchCommandKind::Export,
+                                        BatchCommandKind::Stats, BatchCommandKind::Suggest,
+                                        BatchCommandKind::Check})
         if (commandName(kind) == name)
             return kind;
     return BatchCommandKind::None;
@@ -66,6 +72,10 @@ QString commandName(BatchCommandKind kind)
         return QStringLiteral("export");
     case BatchCommandKind::Stats:
         return QStringLiteral("stats");
+    case BatchCommandKind::Suggest:
+        return QStringLiteral("suggest");
+    case BatchCommandKind::Check:
+        return QStringLiteral("check");
     case BatchCommandKind::None:
         break;
     }
@@ -151,6 +161,27 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
             command.hideRussian = true;
         else if (name == QStringLiteral("--dry-run"))
             command.dryRun = true;
+        else if (name == QStringLiteral("--min") || name == QStringLiteral("--limit")) {
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            const bool isMin = name == QStringLiteral("--min");
+            if (!ok || n < (isMin ? 0 : 1) || (isMin && n > 100))
+                return usageError(command, batch_texts::badNumber(name));
+            (isMin ? command.minimum : command.limit) = n;
+        }
+    }
+
+    if (command.kind == BatchCommandKind::Check) {
+        if (positional.isEmpty())
+            return usageError(command, batch_texts::kNoFiles);
+        for (const QString& file : std::as_const(positional)) {
+            if (file.isEmpty())
+                return usageError(command, batch_texts::kNoFiles);
+            command.files << file;
+            command.filePaths << absolute(file);
+        }
+        command.action = BatchCommand::Action::Run;
+        return command;
     }
 
     if (positional.isEmpty())
@@ -160,7 +191,8 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
     if (positional.first().isEmpty())
         return usageError(command, batch_texts::kNoResourceDir);
     command.resourceDir = absolute(positional.first());
-    if (command.kind == BatchCommandKind::Translate && command.workDir.isEmpty())
+    if ((command.kind == BatchCommandKind::Translate || command.kind == BatchCommandKind::Suggest) &&
+        command.workDir.isEmpty())
         command.workDir = QDir::cleanPath(base.absolutePath());
     command.action = BatchCommand::Action::Run;
     return command;

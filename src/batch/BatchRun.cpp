@@ -1,8 +1,10 @@
 #include "batch/BatchRun.h"
 
+#include "batch/BatchCheck.h"
 #include "batch/BatchCommand.h"
 #include "batch/BatchExport.h"
 #include "batch/BatchStats.h"
+#include "batch/BatchSuggest.h"
 #include "batch/BatchTexts.h"
 #include "batch/BatchTranslate.h"
 
@@ -33,6 +35,10 @@ int runBatch(const QStringList& arguments, const QString& currentDir, BatchConso
         return runExport(command, console);
     case BatchCommandKind::Stats:
         return runStats(command, console);
+    case BatchCommandKind::Suggest:
+        return runSuggest(command, console);
+    case BatchCommandKind::Check:
+        return runCheck(command, console);
     case BatchCommandKind::None:
         break;
     }

@@ -1,5 +1,8 @@
 #include "batch/BatchTexts.h"
 
+#include "batch/BatchCheck.h"
+#include "batch/BatchSuggest.h"
+
 namespace kvarsel::batch_texts
 {
 
@@ -16,11 +19,13 @@ QString programHelp()
         "  translate  перевести тексты подключенными словарями и перезаписать сценарии\n"
         "  export     записать английские фразы в файл отложенного перевода DepTrans.txt\n"
         "  stats      показать, сколько в ресурсах файлов, строк и текстов\n"
+        "  suggest    показать похожие переводы для текстов без точного перевода\n"
+        "  check      проверить переводы словарей и файлов билингвы\n"
         "\n"
         "Справка по команде: kvarsel-batch КОМАНДА --help\n"
         "\n"
         "Код завершения: 0 - успешно; 1 - какой-то файл не удалось прочитать или\n"
-        "записать; 2 - ошибка в командной строке.\n");
+        "записать; 2 - ошибка в командной строке; 3 - check нашел замечания.\n");
 }
 
 QString commandHelp(BatchCommandKind kind)
@@ -93,6 +98,10 @@ QString commandHelp(BatchCommandKind kind)
             "в этом файле после удаления повторов. Ничего не записывает.\n"
             "\n"
             "  --help   эта справка\n");
+    case BatchCommandKind::Suggest:
+        return suggestHelp();
+    case BatchCommandKind::Check:
+        return checkHelp();
     case BatchCommandKind::None:
         break;
     }
@@ -108,7 +117,7 @@ QString helpHint(BatchCommandKind kind)
 
 QString unknownCommand(const QString& name)
 {
-    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats)").arg(name);
+    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats, suggest, check)").arg(name);
 }
 
 QString unknownOption(const QString& name, const QString& command)
@@ -151,6 +160,13 @@ QString resourceDirWithoutKinds(const QString& dir)
 QString workDirMissing(const QString& dir)
 {
     return QStringLiteral("рабочий каталог «%1» не найден").arg(dir);
+}
+
+QString badNumber(const QString& option)
+{
+    return option == QStringLiteral("--min")
+               ? QStringLiteral("после ключа --min нужно целое число от 0 до 100")
+               : QStringLiteral("после ключа %1 нужно целое число больше нуля").arg(option);
 }
 
 QString loadingProgress(const QString& kindName, qsizetype file, qsizetype files)

@@ -17,7 +17,8 @@ QString helpHint(BatchCommandKind kind);
 
 // Usage errors.
 inline const QString kNoCommand =
-    QStringLiteral("не указана команда (translate, export или stats)");
+    QStringLiteral("не указана команда (translate, export, stats, suggest или check)");
+inline const QString kNoFiles = QStringLiteral("не указаны файлы для проверки");
 inline const QString kNoResourceDir = QStringLiteral("не указан каталог ресурсов");
 QString unknownCommand(const QString& name);
 QString unknownOption(const QString& name, const QString& command);
@@ -28,6 +29,7 @@ QString extraArgument(const QString& argument);
 QString resourceDirMissing(const QString& dir);
 QString resourceDirWithoutKinds(const QString& dir);
 QString workDirMissing(const QString& dir);
+QString badNumber(const QString& option);
 
 // The window program's own messages, said the same way here.
 inline const QString kNoDictionaryFiles = QStringLiteral(

@@ -36,6 +36,7 @@ void TestChecks::findings_data()
                                                         << QStringList{t::kTrailingOnlyTranslation};
     QTest::newRow("latin o in russian word") << "Open" << "Oткрыть"
                                              << QStringList{t::mixedWord(QStringLiteral("Oткрыть"))};
+    QTest::newRow("escape letter is no part of a word") << "Line\\nnext" << "Строка\\nдалее" << QStringList();
     QTest::newRow("equal to source") << "OK" << "ok" << QStringList{t::kEqual};
     QTest::newRow("empty") << "Open" << "" << QStringList{t::kEmpty};
     QTest::newRow("no cyrillic") << "Open" << "Otkryt" << QStringList{t::kNoCyrillic};
