@@ -145,15 +145,17 @@ QList<bool> differingCharacters(QStringView source, QStringView phrase)
             at(i, j) = std::min({at(i - 1, j) + 1, at(i, j - 1) + 1, at(i - 1, j - 1) + (s[i - 1] == p[j - 1] ? 0 : 1)});
     QList<bool> marks(n, false);
     qsizetype i = n, j = m;
+    // Extra source characters are taken first, so an added word is marked as one
+    // piece rather than letter by letter across its neighbours.
     while (i > 0 && j > 0) {
-        if (s[i - 1] == p[j - 1] && at(i, j) == at(i - 1, j - 1)) {
+        if (at(i, j) == at(i - 1, j) + 1) {
+            marks[--i] = true;
+        } else if (s[i - 1] == p[j - 1] && at(i, j) == at(i - 1, j - 1)) {
             --i;
             --j;
         } else if (at(i, j) == at(i - 1, j - 1) + 1) {
             marks[--i] = true;
             --j;
-        } else if (at(i, j) == at(i - 1, j) + 1) {
-            marks[--i] = true;
         } else {
             --j;
         }
