@@ -127,7 +127,7 @@ qsizetype BoundedDistance::rows(QStringView text, qsizetype limit) const
     return row[size_t(text.size())];
 }
 
-QList<bool> differingCharacters(QStringView source, QStringView phrase)
+std::vector<bool> differingCharacters(QStringView source, QStringView phrase)
 {
     const QString s = foldCase(source);
     const QString p = foldCase(phrase);
@@ -143,25 +143,25 @@ QList<bool> differingCharacters(QStringView source, QStringView phrase)
     for (qsizetype i = 1; i <= n; ++i)
         for (qsizetype j = 1; j <= m; ++j)
             at(i, j) = std::min({at(i - 1, j) + 1, at(i, j - 1) + 1, at(i - 1, j - 1) + (s[i - 1] == p[j - 1] ? 0 : 1)});
-    QList<bool> marks(n, false);
+    std::vector<bool> marks(size_t(n), false);
     qsizetype i = n, j = m;
     // Extra source characters are taken first, so an added word is marked as one
     // piece rather than letter by letter across its neighbours.
     while (i > 0 && j > 0) {
         if (at(i, j) == at(i - 1, j) + 1) {
-            marks[--i] = true;
+            marks[size_t(--i)] = true;
         } else if (s[i - 1] == p[j - 1] && at(i, j) == at(i - 1, j - 1)) {
             --i;
             --j;
         } else if (at(i, j) == at(i - 1, j - 1) + 1) {
-            marks[--i] = true;
+            marks[size_t(--i)] = true;
             --j;
         } else {
             --j;
         }
     }
     while (i > 0)
-        marks[--i] = true;
+        marks[size_t(--i)] = true;
     return marks;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <vector>
 
 namespace kvarsel {
 
@@ -49,6 +50,6 @@ private:
 
 // Which characters of `source` an alignment with `phrase` (both compared in lower
 // case) does not match: substituted or inserted ones, marked true.
-QList<bool> differingCharacters(QStringView source, QStringView phrase);
+std::vector<bool> differingCharacters(QStringView source, QStringView phrase);
 
 } // namespace kvarsel

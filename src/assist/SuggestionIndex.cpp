@@ -18,6 +18,12 @@ namespace {
 constexpr char16_t kPad = 0xFFFF; // a noncharacter: never part of a text
 // Appended user entries are compared one by one until there are this many rows.
 constexpr qsizetype kUserTailRows = 4096;
+// The search's first step: how many of the shortest posting lists, and how many of
+// the keys sharing most of them are compared before the rest is read.
+constexpr qsizetype kSeedLists = 3;
+constexpr size_t kSeedKeys = 16;
+// Keys must share at least this many of the lists read.
+constexpr qsizetype kLeastHits = 3;
 
 // The padded pairs of a folded text, each with its occurrence number.
 void tokensOf(QStringView text, std::vector<quint64>& out)
@@ -56,6 +62,7 @@ bool sameFile(const QString& a, const QString& b)
 struct Scratch {
     std::vector<quint16> count;
     std::vector<quint32> touched;
+    std::vector<quint32> order;
 };
 Scratch& scratch(size_t keys)
 {
@@ -284,33 +291,74 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
             lists.push_back({b, e});
     }
     std::sort(lists.begin(), lists.end(), [](const Range& a, const Range& b) { return a.end - a.begin < b.end - b.begin; });
-    // A text sharing `leastShared` tokens shares at least leastShared - skipped of
-    // the shorter lists, so the longest ones need not be read.
-    const qsizetype skipped = std::min<qsizetype>((leastShared - 1) / 2, qsizetype(lists.size()));
-    lists.resize(lists.size() - size_t(skipped));
 
     Scratch& s = scratch(size_t(keyCount()));
     s.touched.clear();
-    for (const Range& r : lists)
-        for (const quint32* p = r.begin; p != r.end; ++p)
-            if (s.count[*p]++ == 0)
-                s.touched.push_back(*p);
-
-    // Most shared tokens first: the best texts come early and raise the threshold.
+    qsizetype scanned = 0;
+    const auto scanUpTo = [&](qsizetype end) {
+        for (; scanned < end; ++scanned)
+            for (const quint32* p = lists[size_t(scanned)].begin; p != lists[size_t(scanned)].end; ++p)
+                if (s.count[*p]++ == 0)
+                    s.touched.push_back(*p);
+    };
+    constexpr quint16 kVerified = 0x8000; // marks a key compared already
     std::vector<std::pair<quint16, quint32>> candidates;
+    const auto byCount = [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; };
+
+    // First the few shortest lists, and the keys sharing most of them compared: they
+    // are likely among the best, and the threshold they set shortens what follows.
+    scanUpTo(std::min<qsizetype>(kSeedLists, qsizetype(lists.size())));
+    for (const quint32 id : s.touched)
+        candidates.emplace_back(s.count[id], id);
+    const size_t seeds = std::min(candidates.size(), kSeedKeys);
+    std::partial_sort(candidates.begin(), candidates.begin() + qsizetype(seeds), candidates.end(), byCount);
+    for (size_t i = 0; i < seeds; ++i) {
+        const quint32 id = candidates[i].second;
+        s.count[id] |= kVerified;
+        if (reachable(key(id).size(), percent))
+            verify(id);
+    }
+
+    // A text sharing t tokens with the phrase shares at least t - k of its lists
+    // when k lists are left unread, so the longest ones need not be read.
+    const auto leastSharedNow = [&](int p) {
+        qsizetype least = length + 1;
+        for (qsizetype l = lo; l <= hi; ++l)
+            if (reachable(l, p))
+                least = std::min(least, sharedNeeded(l, p));
+        return least;
+    };
+    leastShared = leastSharedNow(percent);
+    const qsizetype unread = std::clamp<qsizetype>(leastShared - kLeastHits, 0, qsizetype(lists.size()));
+    scanUpTo(std::max(scanned, qsizetype(lists.size()) - unread));
+    const qsizetype skipped = qsizetype(lists.size()) - scanned;
+
+    // Most shared tokens first: the best texts come early and raise the threshold,
+    // and once no length can reach it with the count left, the rest is dropped.
+    std::vector<quint32>& order = s.order;
+    std::vector<quint32> size(size_t(scanned) + 1, 0), start(size_t(scanned) + 2, 0);
+    for (const quint32 id : s.touched)
+        if (!(s.count[id] & kVerified))
+            ++size[s.count[id]];
+    for (qsizetype c = scanned; c >= 0; --c)
+        start[size_t(c)] = start[size_t(c) + 1] + (c < scanned ? size[size_t(c) + 1] : 0);
+    order.resize(s.touched.size());
+    std::vector<quint32> fill(start.begin(), start.end() - 1);
     for (const quint32 id : s.touched) {
         const quint16 c = s.count[id];
         s.count[id] = 0;
-        if (c >= sharedNeeded(key(id).size(), percent) - skipped)
-            candidates.emplace_back(c, id);
+        if (!(c & kVerified))
+            order[fill[c]++] = id;
     }
-    std::sort(candidates.begin(), candidates.end(),
-              [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
-    for (const auto& [c, id] : candidates) {
-        const qsizetype l = key(id).size();
-        if (!reachable(l, percent) || c < sharedNeeded(l, percent) - skipped)
-            continue;
-        verify(id);
+    for (qsizetype c = scanned; c >= 0; --c) {
+        if (c < leastSharedNow(percent) - skipped)
+            break;
+        for (quint32 i = start[size_t(c)]; i < start[size_t(c)] + size[size_t(c)]; ++i) {
+            const quint32 id = order[i];
+            const qsizetype l = key(id).size();
+            if (reachable(l, percent) && c >= sharedNeeded(l, percent) - skipped)
+                verify(id);
+        }
     }
 }
 

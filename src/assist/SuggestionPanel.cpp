@@ -65,13 +65,13 @@ public:
 
 QString markedSource(const QString& source, const QString& phrase)
 {
-    const QList<bool> marks = differingCharacters(source, phrase);
+    const std::vector<bool> marks = differingCharacters(source, phrase);
     QString html;
     bool open = false;
     for (qsizetype i = 0; i < source.size(); ++i) {
-        if (marks[i] != open) {
-            html += marks[i] ? QStringLiteral("<b style=\"color:#c03000\">") : QStringLiteral("</b>");
-            open = marks[i];
+        if (marks[size_t(i)] != open) {
+            html += marks[size_t(i)] ? QStringLiteral("<b style=\"color:#c03000\">") : QStringLiteral("</b>");
+            open = marks[size_t(i)];
         }
         html += source[i] == u' ' ? QStringLiteral("&nbsp;") : QString(source[i]).toHtmlEscaped();
     }

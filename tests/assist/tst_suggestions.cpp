@@ -104,6 +104,7 @@ void TestSuggestions::indexMatchesScan_data()
     QTest::addColumn<int>("minimum");
     QTest::newRow("window: five from 60") << 5 << 60;
     QTest::newRow("batch default: three") << 3 << 60;
+    QTest::newRow("one best") << 1 << 60;
     QTest::newRow("many, low threshold") << 40 << 20;
     QTest::newRow("only close ones") << 10 << 90;
 }
@@ -117,7 +118,7 @@ void TestSuggestions::indexMatchesScan()
     QStringList connected;
     for (int d = 0; d < 3; ++d) {
         const QString path = dir.filePath(QStringLiteral("d%1.dic").arg(d));
-        QVERIFY(test::writeLinesRaw(path, randomRows(rng, 400).mid(2)));
+        QVERIFY(test::writeLinesRaw(path, randomRows(rng, 300).mid(2)));
         connected << path;
     }
     CurrentDictionary user;
