@@ -25,6 +25,8 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
 
 using namespace kvarsel;
 using namespace kvarsel::bench;
@@ -48,9 +50,20 @@ bool writeUtf8(const QString& path, const QString& text)
 
 const QString kPoHeader = QStringLiteral("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n");
 
+double childCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Processor time of the last program run, user and system, all its threads.
+double lastCpu = 0;
+
 // Runs a program, returns wall seconds (negative on failure).
 double timed(const QString& program, const QStringList& args, const QString& outputFile = QString())
 {
+    const double cpuBefore = childCpuSeconds();
     QProcess p;
     if (!outputFile.isEmpty())
         p.setStandardOutputFile(outputFile);
@@ -61,6 +74,7 @@ double timed(const QString& program, const QStringList& args, const QString& out
     if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit)
         return -1;
     const double s = double(t.nsecsElapsed()) / 1e9;
+    lastCpu = childCpuSeconds() - cpuBefore;
     return p.exitCode() == 0 ? s : -s;
 }
 
@@ -73,12 +87,20 @@ qsizetype lineCount(const QString& path)
 }
 
 struct Times {
-    double mean, median, p99, max;
+    double mean, median, p99, max, cpuMean;
 };
+
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
 
 Times phraseTimes(const SuggestionIndex& index, const QStringList& phrases)
 {
     std::vector<double> ms;
+    const double cpuStart = threadCpuMs();
     for (const QString& p : phrases) {
         QElapsedTimer t;
         t.start();
@@ -90,7 +112,8 @@ Times phraseTimes(const SuggestionIndex& index, const QStringList& phrases)
     double sum = 0;
     for (double v : ms)
         sum += v;
-    return {sum / double(ms.size()), ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back()};
+    const double cpu = (threadCpuMs() - cpuStart) / double(ms.size());
+    return {sum / double(ms.size()), ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back(), cpu};
 }
 
 // 750,000 entries with no two sources alike: words drawn from a made-up vocabulary.
@@ -158,7 +181,7 @@ int main(int argc, char* argv[])
     out << "## Similar translations, benchmark workload\n\n";
     out << "Texts without an exact translation: " << texts.size() << "; dictionaries: 3 × "
         << kDictionaryEntries << " entries.\n\n";
-    out << "| step | wall time, s | result |\n|---|---:|---|\n";
+    out << "| step | wall time, s | processor time, s | result |\n|---|---:|---:|---|\n";
     out.flush();
 
     const QString batch = QStringLiteral(KVARSEL_BATCH_EXE);
@@ -166,13 +189,13 @@ int main(int argc, char* argv[])
         const QString file = root + QStringLiteral("/suggest%1.tsv").arg(limit);
         const double s = timed(batch, {"suggest", root + "/res", "--workdir", work, "--limit", QString::number(limit)}, file);
         out << "| kvarsel-batch suggest --limit " << limit << " (whole run) | " << QString::number(s, 'f', 2) << " | "
-            << lineCount(file) << " lines |\n";
+            << QString::number(lastCpu, 'f', 2) << " | " << lineCount(file) << " lines |\n";
         out.flush();
     }
 
     const QString msgmerge = QStandardPaths::findExecutable(QStringLiteral("msgmerge"));
     if (msgmerge.isEmpty()) {
-        out << "| msgmerge | – | not installed (Debian package gettext); skipped |\n";
+        out << "| msgmerge | – | – | not installed (Debian package gettext); skipped |\n";
     } else {
         QString pot = kPoHeader;
         for (const QString& t : texts)
@@ -198,7 +221,7 @@ int main(int argc, char* argv[])
         po.open(QIODevice::ReadOnly);
         const qsizetype fuzzy = po.readAll().count("#, fuzzy");
         out << "| msgmerge --compendium (fuzzy matching, one best match) | " << QString::number(s, 'f', 2) << " | "
-            << fuzzy << " fuzzy matches of " << ids.size() << " compendium entries |\n";
+            << QString::number(lastCpu, 'f', 2) << " | " << fuzzy << " fuzzy matches of " << ids.size() << " compendium entries |\n";
     }
     out << "\nSuggestion index of the three dictionaries built in " << QString::number(buildSeconds, 'f', 2) << " s.\n\n";
     out.flush();
@@ -209,10 +232,12 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 1000 && !texts.isEmpty(); ++i)
         sample << texts[rng.bounded(texts.size())];
     out << "## One phrase's suggestions (five, from 60), 1,000 phrases\n\n";
-    out << "| dictionaries | mean, ms | median, ms | 99th percentile, ms | slowest, ms |\n|---|---:|---:|---:|---:|\n";
+    out << "| dictionaries | mean, ms | median, ms | 99th percentile, ms | slowest, ms | processor time, mean, ms |\n"
+           "|---|---:|---:|---:|---:|---:|\n";
     const auto row = [](const QString& what, const Times& t) {
         out << "| " << what << " | " << QString::number(t.mean, 'f', 2) << " | " << QString::number(t.median, 'f', 2)
-            << " | " << QString::number(t.p99, 'f', 2) << " | " << QString::number(t.max, 'f', 2) << " |\n";
+            << " | " << QString::number(t.p99, 'f', 2) << " | " << QString::number(t.max, 'f', 2) << " | "
+            << QString::number(t.cpuMean, 'f', 2) << " |\n";
         out.flush();
     };
     row(QStringLiteral("workload, 3 × 250,000 entries"), phraseTimes(state.suggestions(), sample));

@@ -86,7 +86,17 @@ struct SuggestionSegment::Collector {
     int minimum;
     std::vector<Hit> hits; // best first
 
-    int threshold() const { return qsizetype(hits.size()) < limit ? minimum : hits.back().similarity; }
+    // The least similarity an entry of dictionary `rank` at a row after `row` (-1:
+    // any row) needs to make the list: one more than the last place's when a tie
+    // would go to the entry already there.
+    int thresholdFor(int rank, qsizetype row = -1) const
+    {
+        if (qsizetype(hits.size()) < limit)
+            return minimum;
+        const Hit& last = hits.back();
+        const bool lastWinsTies = last.rank < rank || (last.rank == rank && row >= 0 && last.row < row);
+        return last.similarity + (lastWinsTies ? 1 : 0);
+    }
 
     static bool better(const Hit& a, const Hit& b)
     {
@@ -237,7 +247,9 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
         const qsizetype longer = std::max(length, l);
         return longer + 1 - 2 * maxDistanceFor(percent, longer);
     };
-    int percent = top.threshold();
+    int percent = top.thresholdFor(rank);
+    if (percent > 100)
+        return;
     qsizetype lo = std::min(length, maxLength + 1), hi = std::min(length, maxLength);
     while (lo > 1 && reachable(lo - 1, percent))
         --lo;
@@ -258,7 +270,7 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
         for (quint32 e = m_entryStart[id]; e < m_entryStart[id + 1]; ++e)
             if (!top.offer({similarity, rank, qsizetype(m_entryRows[e]), &m_rows, &m_name}))
                 break;
-        percent = top.threshold();
+        percent = top.thresholdFor(rank);
     };
 
     qsizetype leastShared = length + 1;
@@ -467,7 +479,10 @@ QList<Suggestion> SuggestionIndex::suggest(QStringView phrase, int limit, int mi
         for (qsizetype r = p.segment->indexedRows(); r < rows.size(); ++r) {
             if (r % 2 != 0 || rows[r].isEmpty())
                 continue;
-            const qsizetype limitD = maxDistanceFor(top.threshold(), std::max(folded.size(), rows[r].size()));
+            const int needed = top.thresholdFor(int(rank), r);
+            if (needed > 100)
+                break;
+            const qsizetype limitD = maxDistanceFor(needed, std::max(folded.size(), rows[r].size()));
             const qsizetype d = distance(foldCase(rows[r]), limitD);
             if (d <= limitD)
                 top.offer({similarityOf(d, folded.size(), rows[r].size()), int(rank), r, &rows, &p.segment->name()});
