@@ -276,7 +276,10 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
     qsizetype leastShared = length + 1;
     for (qsizetype l = lo; l <= hi; ++l)
         leastShared = std::min(leastShared, sharedNeeded(l, percent));
-    if (leastShared <= 0) {
+    // Shared counts are kept in 15 bits, so a phrase of this length is compared
+    // with every key instead (no resource text comes near it).
+    constexpr qsizetype kLongestCounted = 0x4000;
+    if (leastShared <= 0 || length >= kLongestCounted) {
         // A threshold this low lets through texts sharing no pair at all: compare them all.
         for (quint32 id = idLo; id < idHi; ++id)
             verify(id);
