@@ -22,8 +22,10 @@ constexpr qsizetype kUserTailRows = 4096;
 // the keys sharing most of them are compared before the rest is read.
 constexpr qsizetype kSeedLists = 3;
 constexpr size_t kSeedKeys = 16;
-// Keys must share at least this many of the lists read.
+// Keys must share at least this many of the lists read: more while the list is not
+// full yet, since the threshold is then at its lowest and lets most keys through.
 constexpr qsizetype kLeastHits = 3;
+constexpr qsizetype kLeastHitsUnfilled = 8;
 
 // The padded pairs of a folded text, each with its occurrence number.
 void tokensOf(QStringView text, std::vector<quint64>& out)
@@ -89,6 +91,7 @@ struct SuggestionSegment::Collector {
     // The least similarity an entry of dictionary `rank` at a row after `row` (-1:
     // any row) needs to make the list: one more than the last place's when a tie
     // would go to the entry already there.
+    bool full() const { return qsizetype(hits.size()) >= limit; }
     int thresholdFor(int rank, qsizetype row = -1) const
     {
         if (qsizetype(hits.size()) < limit)
@@ -344,7 +347,8 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
         return least;
     };
     leastShared = leastSharedNow(percent);
-    const qsizetype unread = std::clamp<qsizetype>(leastShared - kLeastHits, 0, qsizetype(lists.size()));
+    const qsizetype leastHits = top.full() ? kLeastHits : kLeastHitsUnfilled;
+    const qsizetype unread = std::clamp<qsizetype>(leastShared - leastHits, 0, qsizetype(lists.size()));
     scanUpTo(std::max(scanned, qsizetype(lists.size()) - unread));
     const qsizetype skipped = qsizetype(lists.size()) - scanned;
 
