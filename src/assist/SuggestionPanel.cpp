@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -112,9 +113,9 @@ SuggestionPanel::SuggestionPanel(WorkState& state, QPlainTextEdit* phraseBox, QP
         auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this);
         connect(shortcut, &QShortcut::activated, this, [this, i] { use(i); });
     }
-    const auto useItem = [this](QTreeWidgetItem* item) { use(m_list->indexOfTopLevelItem(item)); };
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, useItem);
-    connect(m_list, &QTreeWidget::itemActivated, this, useItem);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { use(m_list->indexOfTopLevelItem(item)); });
+    m_list->installEventFilter(this);
     connect(m_phraseBox, &QPlainTextEdit::textChanged, this, &SuggestionPanel::update);
     update();
 }
@@ -141,6 +142,20 @@ void SuggestionPanel::update()
         item->setToolTip(2, QStringLiteral("Ctrl+%1: %2").arg(i + 1).arg(s.translation));
         item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
     }
+}
+
+bool SuggestionPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a row takes that translation and stops there: passed on, it would
+    // reach the window's default button and confirm at once.
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            use(m_list->indexOfTopLevelItem(m_list->currentItem()));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SuggestionPanel::use(qsizetype index)

@@ -27,6 +27,9 @@ public:
     // Puts suggestion `index` (0-based) into the translation box.
     void use(qsizetype index);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void update();
 

@@ -114,6 +114,14 @@ private Q_SLOTS:
         QCOMPARE(Fixture::translation(editor)->toPlainText(), QStringLiteral("Сохранить все"));
         QVERIFY(Fixture::translation(editor)->hasFocus());
 
+        // Enter on a row takes its translation and does not accept the pair.
+        Fixture::translation(editor)->setPlainText(QStringLiteral("x"));
+        list->setFocus();
+        list->setCurrentItem(list->topLevelItem(1));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(Fixture::translation(editor)->toPlainText(), QStringLiteral("Сохранить файл"));
+        QCOMPARE(editor->review().BilingualList().size(), 4);
+
         editor->nextPair();
         QCOMPARE(Fixture::rows(editor).first(), QStringLiteral("80|Quit|Выход|menu.dic"));
         QVERIFY(Fixture::checks(editor).contains(check_texts::kEqual));
