@@ -14,7 +14,28 @@ private Q_SLOTS:
     void suggestListsTextsWithoutExactTranslation();
     void checkStatuses_data();
     void checkStatuses();
+    void usageErrors_data();
+    void usageErrors();
 };
+
+void TestBatchAssist::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("similarity above 100") << QStringList{"suggest", "res", "--min", "101"};
+    QTest::newRow("no suggestions asked") << QStringList{"suggest", "res", "--limit=0"};
+    QTest::newRow("not a number") << QStringList{"suggest", "res", "--limit", "3x"};
+    QTest::newRow("check without files") << QStringList{"check"};
+    QTest::newRow("check takes no options") << QStringList{"check", "--min", "5", "a.dic"};
+}
+
+void TestBatchAssist::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QTemporaryDir dir;
+    test::RecordingConsole console;
+    QCOMPARE(runBatch(arguments, dir.path(), console), 2);
+    QVERIFY(console.outLines.isEmpty());
+}
 
 void TestBatchAssist::suggestListsTextsWithoutExactTranslation()
 {
