@@ -27,8 +27,13 @@ QList<OptionRule> optionsOf(BatchCommandKind kind)
                 {QStringLiteral("--dry-run"), false}};
     case BatchCommandKind::Export:
         return {{QStringLiteral("--output"), true}, {QStringLiteral("--hide-russian"), false}};
+    case BatchCommandKind::Suggest:
+        return {{QStringLiteral("--workdir"), true},
+                {QStringLiteral("--min"), true},
+                {QStringLiteral("--limit"), true}};
     case BatchCommandKind::Stats:
     case BatchCommandKind::Fit:
+    case BatchCommandKind::Check:
     case BatchCommandKind::None:
         break;
     }
@@ -39,7 +44,7 @@ BatchCommandKind kindNamed(const QString& name)
 {
     for (const BatchCommandKind kind :
          {BatchCommandKind::Translate, BatchCommandKind::Export, BatchCommandKind::Stats,
-          BatchCommandKind::Fit})
+          BatchCommandKind::Fit, BatchCommandKind::Suggest, BatchCommandKind::Check})
         if (commandName(kind) == name)
             return kind;
     return BatchCommandKind::None;
@@ -70,6 +75,10 @@ QString commandName(BatchCommandKind kind)
         return QStringLiteral("stats");
     case BatchCommandKind::Fit:
         return QStringLiteral("fit");
+    case BatchCommandKind::Suggest:
+        return QStringLiteral("suggest");
+    case BatchCommandKind::Check:
+        return QStringLiteral("check");
     case BatchCommandKind::None:
         break;
     }
@@ -155,6 +164,27 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
             command.hideRussian = true;
         else if (name == QStringLiteral("--dry-run"))
             command.dryRun = true;
+        else if (name == QStringLiteral("--min") || name == QStringLiteral("--limit")) {
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            const bool isMin = name == QStringLiteral("--min");
+            if (!ok || n < (isMin ? 0 : 1) || (isMin && n > 100))
+                return usageError(command, batch_texts::badNumber(name));
+            (isMin ? command.minimum : command.limit) = n;
+        }
+    }
+
+    if (command.kind == BatchCommandKind::Check) {
+        if (positional.isEmpty())
+            return usageError(command, batch_texts::kNoFiles);
+        for (const QString& file : std::as_const(positional)) {
+            if (file.isEmpty())
+                return usageError(command, batch_texts::kNoFiles);
+            command.files << file;
+            command.filePaths << absolute(file);
+        }
+        command.action = BatchCommand::Action::Run;
+        return command;
     }
 
     if (positional.isEmpty())
@@ -165,8 +195,9 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
         return usageError(command, batch_texts::kNoResourceDir);
     command.resourceDir = absolute(positional.first());
     // Export has no --workdir; the current one is where its output must not land
-    // on the user dictionary or the settings.
-    if (command.kind != BatchCommandKind::Stats && command.workDir.isEmpty())
+    // on the user dictionary or the settings. Check reads only the files it is given.
+    if (command.kind != BatchCommandKind::Stats && command.kind != BatchCommandKind::Check &&
+        command.workDir.isEmpty())
         command.workDir = QDir::cleanPath(base.absolutePath());
     command.action = BatchCommand::Action::Run;
     return command;

@@ -8,7 +8,7 @@
 namespace kvarsel
 {
 
-enum class BatchCommandKind { None, Translate, Export, Stats, Fit };
+enum class BatchCommandKind { None, Translate, Export, Stats, Fit, Suggest, Check };
 
 // Exit statuses: success, a file that could not be read or written, a usage error.
 inline constexpr int kExitOk = 0;
@@ -28,13 +28,17 @@ struct BatchCommand {
     bool hideRussian = false;
     bool dryRun = false;
     QString output; // export: absolute; empty means DepTrans.txt in the resource directory
+    int minimum = 60; // suggest: least similarity shown
+    int limit = 3;    // suggest: suggestions per text
+    QStringList files;     // check: as given, for the report
+    QStringList filePaths; // check: the same, absolute
 };
 
 // `arguments` without the program name; relative paths are taken from `currentDir`.
 // "--name value" and "--name=value" are both accepted; "--" ends the options.
 BatchCommand parseBatchCommand(const QStringList& arguments, const QString& currentDir);
 
-// "translate", "export", "stats", "fit".
+// "translate", "export", "stats", "fit", "suggest", "check".
 QString commandName(BatchCommandKind kind);
 
 } // namespace kvarsel

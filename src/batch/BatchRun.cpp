@@ -1,9 +1,11 @@
 #include "batch/BatchRun.h"
 
+#include "batch/BatchCheck.h"
 #include "batch/BatchCommand.h"
 #include "batch/BatchExport.h"
 #include "batch/BatchFit.h"
 #include "batch/BatchStats.h"
+#include "batch/BatchSuggest.h"
 #include "batch/BatchTexts.h"
 #include "batch/BatchTmx.h"
 #include "batch/BatchTranslate.h"
@@ -44,6 +46,10 @@ int runBatch(const QStringList& arguments, const QString& currentDir, BatchConso
         return runStats(command, console);
     case BatchCommandKind::Fit:
         return runFit(command, console);
+    case BatchCommandKind::Suggest:
+        return runSuggest(command, console);
+    case BatchCommandKind::Check:
+        return runCheck(command, console);
     case BatchCommandKind::None:
         break;
     }

@@ -1,6 +1,8 @@
 #include "batch/BatchTexts.h"
 
+#include "batch/BatchCheck.h"
 #include "batch/BatchFit.h"
+#include "batch/BatchSuggest.h"
 
 #include <QDir>
 
@@ -20,6 +22,8 @@ QString programHelp()
         "  translate  перевести тексты подключенными словарями и перезаписать сценарии\n"
         "  export     записать английские фразы в файл отложенного перевода DepTrans.txt\n"
         "  stats      показать, сколько в ресурсах файлов, строк и текстов\n"
+        "  suggest    показать похожие переводы для текстов без точного перевода\n"
+        "  check      проверить переводы словарей и файлов билингвы\n"
         "  fit        найти элементы диалогов, в которые не помещается текст\n"
         "  tmx        обмен словарями с другими программами перевода через TMX\n"
         "             (kvarsel-batch tmx export|import ...)\n"
@@ -28,8 +32,8 @@ QString programHelp()
         "Версия программы: kvarsel-batch --version\n"
         "\n"
         "Код завершения: 0 - успешно; 1 - какой-то файл не удалось прочитать или\n"
-        "записать; 2 - ошибка в командной строке; 3 (fit) - какой-то текст не\n"
-        "помещается в элемент диалога.\n");
+        "записать; 2 - ошибка в командной строке; 3 - check нашел замечания или (fit)\n"
+        "какой-то текст не помещается в элемент диалога.\n");
 }
 
 QString commandHelp(BatchCommandKind kind)
@@ -112,6 +116,10 @@ QString commandHelp(BatchCommandKind kind)
             "  --help   эта справка\n");
     case BatchCommandKind::Fit:
         return fitHelp();
+    case BatchCommandKind::Suggest:
+        return suggestHelp();
+    case BatchCommandKind::Check:
+        return checkHelp();
     case BatchCommandKind::None:
         break;
     }
@@ -127,7 +135,7 @@ QString helpHint(BatchCommandKind kind)
 
 QString unknownCommand(const QString& name)
 {
-    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats, fit, tmx)").arg(name);
+    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats, fit, suggest, check, tmx)").arg(name);
 }
 
 QString unknownOption(const QString& name, const QString& command)
@@ -177,6 +185,13 @@ QString outputIsInput(const QString& output, const QString& what)
     return QStringLiteral("файл вывода «%1» — это %2, он не будет перезаписан; "
                           "укажите в --output другой файл")
         .arg(QDir::toNativeSeparators(output), what);
+}
+
+QString badNumber(const QString& option)
+{
+    return option == QStringLiteral("--min")
+               ? QStringLiteral("после ключа --min нужно целое число от 0 до 100")
+               : QStringLiteral("после ключа %1 нужно целое число больше нуля").arg(option);
 }
 
 QString loadingProgress(const QString& kindName, qsizetype file, qsizetype files)

@@ -20,7 +20,8 @@ QString helpHint(BatchCommandKind kind);
 
 // Usage errors.
 inline const QString kNoCommand =
-    QStringLiteral("не указана команда (translate, export, stats, fit или tmx)");
+    QStringLiteral("не указана команда (translate, export, stats, fit, suggest, check или tmx)");
+inline const QString kNoFiles = QStringLiteral("не указаны файлы для проверки");
 inline const QString kNoResourceDir = QStringLiteral("не указан каталог ресурсов");
 QString unknownCommand(const QString& name);
 QString unknownOption(const QString& name, const QString& command);
@@ -33,6 +34,7 @@ QString resourceDirWithoutKinds(const QString& dir);
 QString workDirMissing(const QString& dir);
 // --output names an input file; `what` says which ("сценарий", "словарь", ...).
 QString outputIsInput(const QString& output, const QString& what);
+QString badNumber(const QString& option);
 
 // The window program's own messages, said the same way here.
 inline const QString kNoDictionaryFiles = QStringLiteral(

@@ -1,5 +1,7 @@
 #include "deferred/AutoTranslationEditor.h"
 
+#include "assist/SuggestionPanel.h"
+#include "assist/TranslationCheckPanel.h"
 #include "workbench/StorageCheck.h"
 
 #include "deferred/BilingualFile.h"
@@ -83,6 +85,8 @@ AutoTranslationEditor::AutoTranslationEditor(MainWindow& main) : SecondaryWindow
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation, 1);
     layout->addWidget(new FitWarning(main.state().store(ResourceKind::Dialog), m_source, m_translation));
+    layout->addWidget(new TranslationCheckPanel(m_source, m_translation));
+    layout->addWidget(new SuggestionPanel(m_main.state(), m_source, m_translation));
     layout->addLayout(buttons);
 
     setTabOrder(m_ok, m_back);

@@ -11,6 +11,7 @@ void CurrentDictionary::Clear()
 {
     m_rows.clear();
     ++m_revision;
+    ++m_rewriteRevision;
 }
 
 void CurrentDictionary::Append(const QString& row)
@@ -23,24 +24,28 @@ void CurrentDictionary::Insert(qsizetype index, const QString& row)
 {
     m_rows.insert(index, row);
     ++m_revision;
+    ++m_rewriteRevision;
 }
 
 void CurrentDictionary::Remove(qsizetype index)
 {
     m_rows.removeAt(index);
     ++m_revision;
+    ++m_rewriteRevision;
 }
 
 void CurrentDictionary::Replace(qsizetype index, const QString& row)
 {
     m_rows[index] = row;
     ++m_revision;
+    ++m_rewriteRevision;
 }
 
 void CurrentDictionary::Assign(QStringList rows)
 {
     m_rows = std::move(rows);
     ++m_revision;
+    ++m_rewriteRevision;
 }
 
 void CurrentDictionary::AppendEntry(const QString& source, const QString& translation)

@@ -43,6 +43,9 @@ public:
 
     // Changes on every edit, so derived indexes can tell they are stale.
     quint64 revision() const { return m_revision; }
+    // Changes on every edit except appending at the end, so an index of the rows
+    // can follow new entries without reading the old ones again.
+    quint64 rewriteRevision() const { return m_rewriteRevision; }
 
     // The lookup index of the rows as they are now; built on first use after a change.
     const LookupIndex& lookupIndex() const;
@@ -58,6 +61,7 @@ private:
     QStringList m_rows;
     std::optional<TextEncoding> m_fileEncoding;
     quint64 m_revision = 0;
+    quint64 m_rewriteRevision = 0;
     mutable std::shared_ptr<const LookupIndex> m_index;
     mutable quint64 m_indexRevision = 0;
     struct FileStamp {

@@ -1,5 +1,7 @@
 #include "workbench/ManualTranslationDialog.h"
 
+#include "assist/SuggestionPanel.h"
+#include "assist/TranslationCheckPanel.h"
 #include "dialogs/FitWarning.h"
 #include "text/LineText.h"
 #include "workbench/MainWindow.h"
@@ -64,6 +66,8 @@ ManualTranslationDialog::ManualTranslationDialog(MainWindow& main) : SecondaryWi
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation);
     layout->addWidget(new FitWarning(main.state().store(ResourceKind::Dialog), m_phrase, m_translation));
+    layout->addWidget(new TranslationCheckPanel(m_phrase, m_translation));
+    layout->addWidget(new SuggestionPanel(m_main.state(), m_phrase, m_translation));
     layout->addLayout(buttons);
 
     connect(m_ok, &QPushButton::clicked, this, &ManualTranslationDialog::confirm);

@@ -4,6 +4,7 @@
 // the changed flags and the status-panel state that other windows read back.
 // One object, held by the main window; every other window reaches it from there.
 
+#include "assist/SuggestionIndex.h"
 #include "dictionary/CurrentDictionary.h"
 #include "model/LineStore.h"
 #include "workspace/ResourceLoader.h"
@@ -42,6 +43,10 @@ public:
 
     CurrentDictionary& dictionary() { return m_dictionary; }
     const CurrentDictionary& dictionary() const { return m_dictionary; }
+
+    // Similar translations from the user dictionary and the connected ones; the
+    // caller refreshes it before searching, since both may have changed.
+    SuggestionIndex& suggestions() { return m_suggestions; }
 
     QStringList connectedDictionaries;
     // The directory the scripts in the stores were last loaded from (empty before a
@@ -93,6 +98,7 @@ private:
     QString m_workDir;
     std::array<std::unique_ptr<LineStore>, kKindCount> m_stores;
     CurrentDictionary m_dictionary;
+    SuggestionIndex m_suggestions;
     HideMode m_hideMode = HideMode::Unset;
     qsizetype m_rowNumber = 0;
     bool m_rowNumberBlank = false;

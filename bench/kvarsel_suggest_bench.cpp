@@ -1,0 +1,264 @@
+// Similar translations on the benchmark workload: kvarsel-batch suggest over all
+// untranslated texts next to msgmerge's fuzzy matching of the same texts against
+// the same three dictionaries as a compendium, then the time of one phrase's
+// suggestions as the windows ask for them, at 750,000 entries.
+//
+//   kvarsel_suggest_bench [--keep DIR]
+
+#include "Workload.h"
+#include "assist/SuggestionIndex.h"
+#include "batch/BatchSuggest.h"
+#include "dictionary/CurrentDictionary.h"
+#include "text/TextFile.h"
+#include "workbench/WorkState.h"
+#include "workspace/ResourceLoader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
+
+using namespace kvarsel;
+using namespace kvarsel::bench;
+
+namespace {
+
+QTextStream out(stdout);
+
+QString poString(const QString& s)
+{
+    QString e = s;
+    e.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+    return u'"' + e + u'"';
+}
+
+bool writeUtf8(const QString& path, const QString& text)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toUtf8()) >= 0;
+}
+
+const QString kPoHeader = QStringLiteral("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n");
+
+double childCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Processor time of the last program run, user and system, all its threads.
+double lastCpu = 0;
+
+// Runs a program, returns wall seconds (negative on failure).
+double timed(const QString& program, const QStringList& args, const QString& outputFile = QString())
+{
+    const double cpuBefore = childCpuSeconds();
+    QProcess p;
+    if (!outputFile.isEmpty())
+        p.setStandardOutputFile(outputFile);
+    p.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    p.start(program, args);
+    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit)
+        return -1;
+    const double s = double(t.nsecsElapsed()) / 1e9;
+    lastCpu = childCpuSeconds() - cpuBefore;
+    return p.exitCode() == 0 ? s : -s;
+}
+
+qsizetype lineCount(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    return f.readAll().count('\n');
+}
+
+struct Times {
+    double mean, median, p99, max, cpuMean;
+};
+
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+Times phraseTimes(const SuggestionIndex& index, const QStringList& phrases)
+{
+    std::vector<double> ms;
+    const double cpuStart = threadCpuMs();
+    for (const QString& p : phrases) {
+        QElapsedTimer t;
+        t.start();
+        const QList<Suggestion> s = index.suggest(p);
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+        Q_UNUSED(s);
+    }
+    std::sort(ms.begin(), ms.end());
+    double sum = 0;
+    for (double v : ms)
+        sum += v;
+    const double cpu = (threadCpuMs() - cpuStart) / double(ms.size());
+    return {sum / double(ms.size()), ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back(), cpu};
+}
+
+// 750,000 entries with no two sources alike: words drawn from a made-up vocabulary.
+void writeDistinctDictionaries(const QString& dir)
+{
+    QRandomGenerator rng(99);
+    QStringList vocabulary;
+    const char* letters = "abcdefghijklmnopqrstuvwxyz";
+    while (vocabulary.size() < 3000) {
+        QString w;
+        const int n = 3 + int(rng.bounded(7));
+        for (int i = 0; i < n; ++i)
+            w += QLatin1Char(letters[rng.bounded(26)]);
+        vocabulary << w;
+    }
+    QSet<QString> seen;
+    for (int d = 0; d < 3; ++d) {
+        QStringList lines;
+        while (lines.size() < 2 * kDictionaryEntries) {
+            QStringList words;
+            const int n = 2 + int(rng.bounded(4));
+            for (int i = 0; i < n; ++i)
+                words << vocabulary[rng.bounded(vocabulary.size())];
+            QString source = words.join(u' ');
+            source[0] = source[0].toUpper();
+            if (seen.contains(source))
+                continue;
+            seen.insert(source);
+            lines << source << QStringLiteral("Перевод %1").arg(lines.size());
+        }
+        writeFile(dir + QStringLiteral("/x%1.dic").arg(d), lines);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir tmp;
+    QString root = tmp.path();
+    if (argc > 2 && QByteArray(argv[1]) == "--keep") {
+        root = QString::fromLocal8Bit(argv[2]);
+        QDir().mkpath(root);
+    }
+    std::fprintf(stderr, "Generating the workload in %s ...\n", qPrintable(root));
+    generate(root);
+    // The three dictionaries alone, connected, without the workload's user
+    // dictionary: both tools then search exactly the same entries.
+    const QString work = root + "/work3";
+    QDir().mkpath(work);
+    for (int d = 0; d < 3; ++d)
+        QFile::copy(root + QStringLiteral("/work/d%1.dic").arg(d), work + QStringLiteral("/d%1.dic").arg(d));
+    writeFile(work + "/velmora.ini", {"d0.dic", "d1.dic", "d2.dic"});
+
+    WorkState state(work);
+    state.connectedDictionaries = {work + "/d0.dic", work + "/d1.dic", work + "/d2.dic"};
+    loadResources(root + "/res", state.stores(), false);
+    QElapsedTimer build;
+    build.start();
+    state.suggestions().refresh(work, state.connectedDictionaries, state.dictionary());
+    const double buildSeconds = double(build.nsecsElapsed()) / 1e9;
+    const QStringList texts = textsWithoutExactTranslation(state, state.suggestions());
+
+    out << "## Similar translations, benchmark workload\n\n";
+    out << "Texts without an exact translation: " << texts.size() << "; dictionaries: 3 × "
+        << kDictionaryEntries << " entries.\n\n";
+    out << "| step | wall time, s | processor time, s | result |\n|---|---:|---:|---|\n";
+    out.flush();
+
+    const QString batch = QStringLiteral(KVARSEL_BATCH_EXE);
+    for (const int limit : {1, 3}) {
+        const QString file = root + QStringLiteral("/suggest%1.tsv").arg(limit);
+        const double s = timed(batch, {"suggest", root + "/res", "--workdir", work, "--limit", QString::number(limit)}, file);
+        out << "| kvarsel-batch suggest --limit " << limit << " (whole run) | " << QString::number(s, 'f', 2) << " | "
+            << QString::number(lastCpu, 'f', 2) << " | " << lineCount(file) << " lines |\n";
+        out.flush();
+    }
+
+    const QString msgmerge = QStandardPaths::findExecutable(QStringLiteral("msgmerge"));
+    if (msgmerge.isEmpty()) {
+        out << "| msgmerge | – | – | not installed (Debian package gettext); skipped |\n";
+    } else {
+        QString pot = kPoHeader;
+        for (const QString& t : texts)
+            pot += QStringLiteral("msgid %1\nmsgstr \"\"\n\n").arg(poString(t));
+        // A compendium may name each msgid once: the first entry, as the lookup takes it.
+        QString compendium = kPoHeader;
+        QSet<QString> ids;
+        for (int d = 0; d < 3; ++d) {
+            const QStringList lines = readLines(work + QStringLiteral("/d%1.dic").arg(d)).lines;
+            for (qsizetype i = 0; i + 1 < lines.size(); i += 2) {
+                if (lines[i].isEmpty() || ids.contains(lines[i]))
+                    continue;
+                ids.insert(lines[i]);
+                compendium += QStringLiteral("msgid %1\nmsgstr %2\n\n").arg(poString(lines[i]), poString(lines[i + 1]));
+            }
+        }
+        writeUtf8(root + "/ref.pot", pot);
+        writeUtf8(root + "/def.po", kPoHeader);
+        writeUtf8(root + "/compendium.po", compendium);
+        const double s = timed(msgmerge, {"--quiet", "--compendium=" + root + "/compendium.po", "-o", root + "/out.po",
+                                          root + "/def.po", root + "/ref.pot"});
+        QFile po(root + "/out.po");
+        po.open(QIODevice::ReadOnly);
+        const qsizetype fuzzy = po.readAll().count("#, fuzzy");
+        out << "| msgmerge --compendium (fuzzy matching, one best match) | " << QString::number(s, 'f', 2) << " | "
+            << QString::number(lastCpu, 'f', 2) << " | " << fuzzy << " fuzzy matches of " << ids.size() << " compendium entries |\n";
+    }
+    out << "\nSuggestion index of the three dictionaries built in " << QString::number(buildSeconds, 'f', 2) << " s.\n\n";
+    out.flush();
+
+    // One phrase as the windows ask: five suggestions from 60.
+    QRandomGenerator rng(5);
+    QStringList sample;
+    for (int i = 0; i < 1000 && !texts.isEmpty(); ++i)
+        sample << texts[rng.bounded(texts.size())];
+    out << "## One phrase's suggestions (five, from 60), 1,000 phrases\n\n";
+    out << "| dictionaries | mean, ms | median, ms | 99th percentile, ms | slowest, ms | processor time, mean, ms |\n"
+           "|---|---:|---:|---:|---:|---:|\n";
+    const auto row = [](const QString& what, const Times& t) {
+        out << "| " << what << " | " << QString::number(t.mean, 'f', 2) << " | " << QString::number(t.median, 'f', 2)
+            << " | " << QString::number(t.p99, 'f', 2) << " | " << QString::number(t.max, 'f', 2) << " | "
+            << QString::number(t.cpuMean, 'f', 2) << " |\n";
+        out.flush();
+    };
+    row(QStringLiteral("workload, 3 × 250,000 entries"), phraseTimes(state.suggestions(), sample));
+
+    const QString distinct = root + "/distinct";
+    QDir().mkpath(distinct);
+    writeDistinctDictionaries(distinct);
+    SuggestionIndex hard;
+    CurrentDictionary none;
+    build.restart();
+    hard.refresh(distinct, {distinct + "/x0.dic", distinct + "/x1.dic", distinct + "/x2.dic"}, none);
+    const double hardBuild = double(build.nsecsElapsed()) / 1e9;
+    // Queries: existing sources with one word changed, and made-up phrases.
+    QStringList hardSample;
+    const QStringList rows = hard.rowsOf(1);
+    for (int i = 0; i < 1000; ++i) {
+        QString s = rows[2 + 2 * qsizetype(rng.bounded(int((rows.size() - 2) / 2)))];
+        if (i % 2)
+            s = s.left(s.size() / 2) + QStringLiteral(" entry");
+        hardSample << s;
+    }
+    row(QStringLiteral("750,000 distinct sources (index built in %1 s)").arg(hardBuild, 0, 'f', 2), phraseTimes(hard, hardSample));
+    return 0;
+}

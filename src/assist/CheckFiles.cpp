@@ -1,0 +1,52 @@
+#include "assist/CheckFiles.h"
+
+#include "assist/TranslationChecks.h"
+#include "deferred/EscapeSpacing.h"
+#include "text/TextFile.h"
+
+#include <QFileInfo>
+
+namespace kvarsel {
+
+CheckedFile checkFile(const QString& path)
+{
+    CheckedFile result;
+    const LinesRead read = readLines(path);
+    if (!read.ok()) {
+        result.error = read.error;
+        return result;
+    }
+    const QString name = QFileInfo(path).fileName();
+    const bool dictionary = name.endsWith(QStringLiteral(".dic"), Qt::CaseInsensitive);
+    const bool user = name.compare(QStringLiteral("User.dic"), Qt::CaseInsensitive) == 0;
+    struct Line {
+        qsizetype number;
+        QString text;
+    };
+    QList<Line> lines;
+    for (qsizetype i = 0; i < read.lines.size(); ++i) {
+        const QString& text = read.lines[i];
+        if (text.isEmpty() && !user)
+            continue;
+        lines.append({i + 1, dictionary ? text : unspaceEscapes(text)});
+    }
+    // A last source without its translation line is checked as an empty translation.
+    for (qsizetype i = 0; i < lines.size(); i += 2) {
+        CheckedPair pair{lines[i].number, lines[i].text, i + 1 < lines.size() ? lines[i + 1].text : QString(), {}};
+        // An empty row of the user dictionary is no entry: the lookup never reaches it.
+        if (pair.source.isEmpty())
+            continue;
+        pair.findings = checkTranslation(pair.source, pair.translation);
+        if (!pair.findings.isEmpty())
+            result.pairs.append(pair);
+    }
+    return result;
+}
+
+QString findingLine(const QString& file, const CheckedPair& pair, const QString& finding)
+{
+    return QStringLiteral("%1:%2: %3: %4 → %5")
+        .arg(file, QString::number(pair.line), finding, pair.source, pair.translation);
+}
+
+} // namespace kvarsel

@@ -1,0 +1,526 @@
+#include "assist/SuggestionIndex.h"
+
+#include "assist/Similarity.h"
+#include "dictionary/CurrentDictionary.h"
+#include "dictionary/DictionaryFiles.h"
+#include "text/CaseFold.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <algorithm>
+#include <numeric>
+
+namespace kvarsel {
+
+namespace {
+
+constexpr char16_t kPad = 0xFFFF; // a noncharacter: never part of a text
+// Appended user entries are compared one by one until there are this many rows.
+constexpr qsizetype kUserTailRows = 4096;
+// The search's first step: how many of the shortest posting lists, and how many of
+// the keys sharing most of them are compared before the rest is read.
+constexpr qsizetype kSeedLists = 3;
+constexpr size_t kSeedKeys = 16;
+// Keys must share at least this many of the lists read: more while the list is not
+// full yet, since the threshold is then at its lowest and lets most keys through.
+constexpr qsizetype kLeastHits = 3;
+constexpr qsizetype kLeastHitsUnfilled = 8;
+
+// The padded pairs of a folded text, each with its occurrence number.
+void tokensOf(QStringView text, std::vector<quint64>& out)
+{
+    out.clear();
+    std::vector<quint32> pairs;
+    pairs.reserve(size_t(text.size()) + 1);
+    char16_t previous = kPad;
+    for (const QChar c : text) {
+        pairs.push_back((quint32(previous) << 16) | c.unicode());
+        previous = c.unicode();
+    }
+    pairs.push_back((quint32(previous) << 16) | kPad);
+    std::sort(pairs.begin(), pairs.end());
+    quint32 occurrence = 0;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        occurrence = (i > 0 && pairs[i] == pairs[i - 1]) ? occurrence + 1 : 0;
+        out.push_back((quint64(occurrence) << 32) | pairs[i]);
+    }
+}
+
+QString translationAt(const QStringList& rows, qsizetype row)
+{
+    return row + 1 < rows.size() ? rows[row + 1] : QString();
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    const QFileInfo fa(a), fb(b);
+    if (fa.exists() && fb.exists())
+        return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+// Counters per key, reused by every search of the thread.
+struct Scratch {
+    std::vector<quint16> count;
+    std::vector<quint32> touched;
+    std::vector<quint32> order;
+};
+Scratch& scratch(size_t keys)
+{
+    thread_local Scratch s;
+    if (s.count.size() < keys)
+        s.count.resize(keys, 0);
+    return s;
+}
+
+} // namespace
+
+struct SuggestionSegment::Collector {
+    struct Hit {
+        int similarity;
+        int rank;
+        qsizetype row;
+        const QStringList* rows;
+        const QString* name;
+    };
+    int limit;
+    int minimum;
+    std::vector<Hit> hits; // best first
+
+    // The least similarity an entry of dictionary `rank` at a row after `row` (-1:
+    // any row) needs to make the list: one more than the last place's when a tie
+    // would go to the entry already there.
+    bool full() const { return qsizetype(hits.size()) >= limit; }
+    int thresholdFor(int rank, qsizetype row = -1) const
+    {
+        if (qsizetype(hits.size()) < limit)
+            return minimum;
+        const Hit& last = hits.back();
+        const bool lastWinsTies = last.rank < rank || (last.rank == rank && row >= 0 && last.row < row);
+        return last.similarity + (lastWinsTies ? 1 : 0);
+    }
+
+    static bool better(const Hit& a, const Hit& b)
+    {
+        if (a.similarity != b.similarity)
+            return a.similarity > b.similarity;
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        return a.row < b.row;
+    }
+
+    // False when the hit does not make the list, so the rest of its key's entries
+    // (later rows, same similarity) need not be offered.
+    bool offer(const Hit& hit)
+    {
+        if (hit.similarity < minimum || limit <= 0)
+            return false;
+        if (qsizetype(hits.size()) == limit && !better(hit, hits.back()))
+            return false;
+        const QString& source = (*hit.rows)[hit.row];
+        const QString translation = translationAt(*hit.rows, hit.row);
+        // A repeat of a better-placed entry: it came earlier in the search order.
+        for (const Hit& h : hits)
+            if ((*h.rows)[h.row] == source && translationAt(*h.rows, h.row) == translation)
+                return true;
+        hits.insert(std::upper_bound(hits.begin(), hits.end(), hit, better), hit);
+        if (qsizetype(hits.size()) > limit)
+            hits.pop_back();
+        return true;
+    }
+};
+
+SuggestionSegment::SuggestionSegment(QStringList rows, QString name) : m_rows(std::move(rows)), m_name(std::move(name))
+{
+    // Group the sources by folded text, in order of first appearance.
+    QHash<QString, quint32> keyOf;
+    QStringList keys;
+    std::vector<quint32> entryKey, entryRow;
+    for (qsizetype r = 2; r < m_rows.size(); r += 2) {
+        if (m_rows[r].isEmpty())
+            continue;
+        const QString folded = foldCase(m_rows[r]);
+        auto it = keyOf.find(folded);
+        if (it == keyOf.end()) {
+            it = keyOf.insert(folded, quint32(keys.size()));
+            keys << folded;
+        }
+        entryKey.push_back(*it);
+        entryRow.push_back(quint32(r));
+    }
+    keyOf.clear();
+    const size_t keyCount = size_t(keys.size());
+
+    // Number the keys by length, then first appearance.
+    std::vector<quint32> order(keyCount);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](quint32 a, quint32 b) { return keys[a].size() < keys[b].size(); });
+    std::vector<quint32> idOf(keyCount);
+    for (size_t id = 0; id < keyCount; ++id)
+        idOf[order[id]] = quint32(id);
+    const qsizetype maxLength = keyCount ? keys[order.back()].size() : 0;
+    m_lengthStart.assign(size_t(maxLength) + 2, 0);
+    m_keyStart.reserve(keyCount + 1);
+    for (size_t id = 0; id < keyCount; ++id) {
+        const QString& k = keys[order[id]];
+        m_keyStart.push_back(quint32(m_keyText.size()));
+        m_keyText.insert(m_keyText.end(), reinterpret_cast<const char16_t*>(k.constData()),
+                         reinterpret_cast<const char16_t*>(k.constData()) + k.size());
+        ++m_lengthStart[size_t(k.size()) + 1];
+    }
+    m_keyStart.push_back(quint32(m_keyText.size()));
+    for (size_t l = 1; l < m_lengthStart.size(); ++l)
+        m_lengthStart[l] += m_lengthStart[l - 1];
+
+    // Entries per key in row order, repeats of an earlier source and translation dropped.
+    std::vector<quint32> perKey(keyCount + 1, 0);
+    for (const quint32 k : entryKey)
+        ++perKey[idOf[k] + 1];
+    for (size_t i = 1; i < perKey.size(); ++i)
+        perKey[i] += perKey[i - 1];
+    std::vector<quint32> fill(perKey.begin(), perKey.end() - 1);
+    std::vector<quint32> grouped(entryRow.size());
+    for (size_t e = 0; e < entryRow.size(); ++e)
+        grouped[fill[idOf[entryKey[e]]]++] = entryRow[e];
+    m_entryStart.reserve(keyCount + 1);
+    for (size_t id = 0; id < keyCount; ++id) {
+        m_entryStart.push_back(quint32(m_entryRows.size()));
+        const size_t first = m_entryRows.size();
+        for (quint32 e = perKey[id]; e < perKey[id + 1]; ++e) {
+            const qsizetype row = grouped[e];
+            const bool repeat = std::any_of(m_entryRows.begin() + qsizetype(first), m_entryRows.end(), [&](quint32 kept) {
+                return m_rows[kept] == m_rows[row] && translationAt(m_rows, kept) == translationAt(m_rows, row);
+            });
+            if (!repeat)
+                m_entryRows.push_back(quint32(row));
+        }
+    }
+    m_entryStart.push_back(quint32(m_entryRows.size()));
+
+    // Postings: count per token, then fill in key order so each list is ascending.
+    std::vector<quint32> tokenIds;
+    std::vector<quint32> tokenCount;
+    std::vector<quint64> tokens;
+    for (size_t id = 0; id < keyCount; ++id) {
+        tokensOf(key(quint32(id)), tokens);
+        for (const quint64 code : tokens) {
+            auto it = m_tokens.find(code);
+            if (it == m_tokens.end()) {
+                it = m_tokens.insert(code, quint32(tokenCount.size()));
+                tokenCount.push_back(0);
+            }
+            ++tokenCount[*it];
+            tokenIds.push_back(*it);
+        }
+    }
+    m_postingStart.assign(tokenCount.size() + 1, 0);
+    for (size_t t = 0; t < tokenCount.size(); ++t)
+        m_postingStart[t + 1] = m_postingStart[t] + tokenCount[t];
+    m_postings.resize(tokenIds.size());
+    std::vector<quint32> at(m_postingStart.begin(), m_postingStart.end() - 1);
+    size_t next = 0;
+    for (size_t id = 0; id < keyCount; ++id) {
+        const size_t n = size_t(key(quint32(id)).size()) + 1;
+        for (size_t i = 0; i < n; ++i)
+            m_postings[at[tokenIds[next++]]++] = quint32(id);
+    }
+}
+
+QStringView SuggestionSegment::key(quint32 id) const
+{
+    return QStringView(m_keyText.data() + m_keyStart[id], qsizetype(m_keyStart[id + 1] - m_keyStart[id]));
+}
+
+void SuggestionSegment::search(QStringView folded, const BoundedDistance& distance, int rank, Collector& top) const
+{
+    const qsizetype length = folded.size();
+    const qsizetype maxLength = qsizetype(m_lengthStart.size()) - 2;
+    if (length == 0 || keyCount() == 0)
+        return;
+
+    // Lengths that can reach the threshold: d is at least the difference in length.
+    const auto reachable = [&](qsizetype l, int percent) {
+        const qsizetype longer = std::max(length, l);
+        return std::abs(length - l) <= maxDistanceFor(percent, longer);
+    };
+    // Tokens two texts within distance d share, at least (each edit spoils two).
+    const auto sharedNeeded = [&](qsizetype l, int percent) {
+        const qsizetype longer = std::max(length, l);
+        return longer + 1 - 2 * maxDistanceFor(percent, longer);
+    };
+    int percent = top.thresholdFor(rank);
+    if (percent > 100)
+        return;
+    qsizetype lo = std::min(length, maxLength + 1), hi = std::min(length, maxLength);
+    while (lo > 1 && reachable(lo - 1, percent))
+        --lo;
+    while (hi < maxLength && reachable(hi + 1, percent))
+        ++hi;
+    if (lo > hi)
+        return;
+    const quint32 idLo = m_lengthStart[size_t(lo)], idHi = m_lengthStart[size_t(hi) + 1];
+
+    const auto verify = [&](quint32 id) {
+        const QStringView k = key(id);
+        const qsizetype longer = std::max(length, k.size());
+        const qsizetype limit = maxDistanceFor(percent, longer);
+        const qsizetype d = distance(k, limit);
+        if (d > limit)
+            return;
+        const int similarity = similarityOf(d, length, k.size());
+        for (quint32 e = m_entryStart[id]; e < m_entryStart[id + 1]; ++e)
+            if (!top.offer({similarity, rank, qsizetype(m_entryRows[e]), &m_rows, &m_name}))
+                break;
+        percent = top.thresholdFor(rank);
+    };
+
+    qsizetype leastShared = length + 1;
+    for (qsizetype l = lo; l <= hi; ++l)
+        leastShared = std::min(leastShared, sharedNeeded(l, percent));
+    // Shared counts are kept in 15 bits, so a phrase of this length is compared
+    // with every key instead (no resource text comes near it).
+    constexpr qsizetype kLongestCounted = 0x4000;
+    if (leastShared <= 0 || length >= kLongestCounted) {
+        // A threshold this low lets through texts sharing no pair at all: compare them all.
+        for (quint32 id = idLo; id < idHi; ++id)
+            verify(id);
+        return;
+    }
+
+    // The query's posting lists, cut to the reachable lengths, shortest first.
+    std::vector<quint64> tokens;
+    tokensOf(folded, tokens);
+    struct Range {
+        const quint32* begin;
+        const quint32* end;
+    };
+    std::vector<Range> lists;
+    for (const quint64 code : tokens) {
+        const auto it = m_tokens.constFind(code);
+        if (it == m_tokens.cend())
+            continue;
+        const quint32* b = m_postings.data() + m_postingStart[*it];
+        const quint32* e = m_postings.data() + m_postingStart[*it + 1];
+        b = std::lower_bound(b, e, idLo);
+        e = std::lower_bound(b, e, idHi);
+        if (b != e)
+            lists.push_back({b, e});
+    }
+    std::sort(lists.begin(), lists.end(), [](const Range& a, const Range& b) { return a.end - a.begin < b.end - b.begin; });
+
+    Scratch& s = scratch(size_t(keyCount()));
+    s.touched.clear();
+    qsizetype scanned = 0;
+    const auto scanUpTo = [&](qsizetype end) {
+        for (; scanned < end; ++scanned)
+            for (const quint32* p = lists[size_t(scanned)].begin; p != lists[size_t(scanned)].end; ++p)
+                if (s.count[*p]++ == 0)
+                    s.touched.push_back(*p);
+    };
+    constexpr quint16 kVerified = 0x8000; // marks a key compared already
+    std::vector<std::pair<quint16, quint32>> candidates;
+    const auto byCount = [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; };
+
+    // First the few shortest lists, and the keys sharing most of them compared: they
+    // are likely among the best, and the threshold they set shortens what follows.
+    scanUpTo(std::min<qsizetype>(kSeedLists, qsizetype(lists.size())));
+    for (const quint32 id : s.touched)
+        candidates.emplace_back(s.count[id], id);
+    const size_t seeds = std::min(candidates.size(), kSeedKeys);
+    std::partial_sort(candidates.begin(), candidates.begin() + qsizetype(seeds), candidates.end(), byCount);
+    for (size_t i = 0; i < seeds; ++i) {
+        const quint32 id = candidates[i].second;
+        s.count[id] |= kVerified;
+        if (reachable(key(id).size(), percent))
+            verify(id);
+    }
+
+    // A text sharing t tokens with the phrase shares at least t - k of its lists
+    // when k lists are left unread, so the longest ones need not be read.
+    const auto leastSharedNow = [&](int p) {
+        qsizetype least = length + 1;
+        for (qsizetype l = lo; l <= hi; ++l)
+            if (reachable(l, p))
+                least = std::min(least, sharedNeeded(l, p));
+        return least;
+    };
+    leastShared = leastSharedNow(percent);
+    const qsizetype leastHits = top.full() ? kLeastHits : kLeastHitsUnfilled;
+    const qsizetype unread = std::clamp<qsizetype>(leastShared - leastHits, 0, qsizetype(lists.size()));
+    scanUpTo(std::max(scanned, qsizetype(lists.size()) - unread));
+    const qsizetype skipped = qsizetype(lists.size()) - scanned;
+
+    // Most shared tokens first: the best texts come early and raise the threshold,
+    // and once no length can reach it with the count left, the rest is dropped.
+    std::vector<quint32>& order = s.order;
+    std::vector<quint32> size(size_t(scanned) + 1, 0), start(size_t(scanned) + 2, 0);
+    for (const quint32 id : s.touched)
+        if (!(s.count[id] & kVerified))
+            ++size[s.count[id]];
+    for (qsizetype c = scanned; c >= 0; --c)
+        start[size_t(c)] = start[size_t(c) + 1] + (c < scanned ? size[size_t(c) + 1] : 0);
+    order.resize(s.touched.size());
+    std::vector<quint32> fill(start.begin(), start.end() - 1);
+    for (const quint32 id : s.touched) {
+        const quint16 c = s.count[id];
+        s.count[id] = 0;
+        if (!(c & kVerified))
+            order[fill[c]++] = id;
+    }
+    for (qsizetype c = scanned; c >= 0; --c) {
+        if (c < leastSharedNow(percent) - skipped)
+            break;
+        for (quint32 i = start[size_t(c)]; i < start[size_t(c)] + size[size_t(c)]; ++i) {
+            const quint32 id = order[i];
+            const qsizetype l = key(id).size();
+            if (reachable(l, percent) && c >= sharedNeeded(l, percent) - skipped)
+                verify(id);
+        }
+    }
+}
+
+SuggestionIndex::SuggestionIndex() = default;
+SuggestionIndex::~SuggestionIndex() = default;
+
+FileErrors SuggestionIndex::refresh(const QString& workDir, const QStringList& connected, const CurrentDictionary& user)
+{
+    FileErrors errors;
+    const QString userFile = findUserDictionary(workDir);
+    std::vector<Part> parts;
+    bool userConnected = false;
+    for (const QString& path : connected) {
+        Part part;
+        part.path = path;
+        if (!userFile.isEmpty() && sameFile(path, userFile)) {
+            if (userConnected)
+                continue;
+            userConnected = true;
+            part.user = true;
+            parts.push_back(part);
+            continue;
+        }
+        const QFileInfo info(path);
+        part.size = info.size();
+        part.modified = info.lastModified();
+        const auto old = std::find_if(m_parts.begin(), m_parts.end(), [&](const Part& p) {
+            return !p.user && p.path == path && p.size == part.size && p.modified == part.modified;
+        });
+        if (old != m_parts.end()) {
+            part.segment = old->segment;
+        } else {
+            CurrentDictionary loaded;
+            if (auto error = LoadDictionary(path, loaded))
+                errors << *error;
+            else
+                part.segment = std::make_shared<const SuggestionSegment>(loaded.rows(), info.fileName());
+        }
+        parts.push_back(part);
+    }
+    if (!userConnected) {
+        Part part;
+        part.path = userFile;
+        part.user = true;
+        part.connected = false;
+        parts.insert(parts.begin(), part);
+    }
+
+    // The user dictionary: appended entries are compared directly until there are
+    // many; any other edit means indexing it again.
+    std::shared_ptr<const SuggestionSegment> userSegment;
+    for (const Part& p : m_parts)
+        if (p.user)
+            userSegment = p.segment;
+    const bool stale = !userSegment || m_user != &user || user.rewriteRevision() != m_userRewrite ||
+                       user.RowCount() < userSegment->indexedRows() ||
+                       user.RowCount() - userSegment->indexedRows() > kUserTailRows;
+    if (stale) {
+        const QString name = userFile.isEmpty() ? QStringLiteral("User.dic") : QFileInfo(userFile).fileName();
+        userSegment = std::make_shared<const SuggestionSegment>(user.rows(), name);
+        m_user = &user;
+        m_userRewrite = user.rewriteRevision();
+    }
+    for (Part& p : parts)
+        if (p.user)
+            p.segment = userSegment;
+    m_parts = std::move(parts);
+    return errors;
+}
+
+const QStringList& SuggestionIndex::rowsOf(qsizetype rank) const
+{
+    static const QStringList none;
+    const Part& p = m_parts[size_t(rank)];
+    if (p.user && m_user)
+        return m_user->rows();
+    return p.segment ? p.segment->rows() : none;
+}
+
+namespace {
+QList<Suggestion> toSuggestions(const std::vector<SuggestionSegment::Collector::Hit>& hits)
+{
+    QList<Suggestion> out;
+    for (const auto& h : hits)
+        out.append({h.similarity, (*h.rows)[h.row], translationAt(*h.rows, h.row), *h.name, h.rank, h.row});
+    return out;
+}
+} // namespace
+
+QList<Suggestion> SuggestionIndex::suggest(QStringView phrase, int limit, int minimum) const
+{
+    SuggestionSegment::Collector top{limit, minimum, {}};
+    const QString folded = foldCase(phrase);
+    if (folded.isEmpty() || limit <= 0)
+        return {};
+    const BoundedDistance distance(folded);
+    for (size_t rank = 0; rank < m_parts.size(); ++rank) {
+        const Part& p = m_parts[rank];
+        if (!p.segment)
+            continue;
+        p.segment->search(folded, distance, int(rank), top);
+        if (!p.user || !m_user)
+            continue;
+        // Entries appended since the user dictionary was indexed.
+        const QStringList& rows = m_user->rows();
+        for (qsizetype r = p.segment->indexedRows(); r < rows.size(); ++r) {
+            if (r % 2 != 0 || rows[r].isEmpty())
+                continue;
+            const int needed = top.thresholdFor(int(rank), r);
+            if (needed > 100)
+                break;
+            const qsizetype limitD = maxDistanceFor(needed, std::max(folded.size(), rows[r].size()));
+            const qsizetype d = distance(foldCase(rows[r]), limitD);
+            if (d <= limitD)
+                top.offer({similarityOf(d, folded.size(), rows[r].size()), int(rank), r, &rows, &p.segment->name()});
+        }
+    }
+    return toSuggestions(top.hits);
+}
+
+QList<Suggestion> SuggestionIndex::suggestByScan(QStringView phrase, int limit, int minimum) const
+{
+    QList<Suggestion> all;
+    QSet<QPair<QString, QString>> seen;
+    for (size_t rank = 0; rank < m_parts.size(); ++rank) {
+        const Part& p = m_parts[rank];
+        if (!p.segment)
+            continue;
+        const QStringList& rows = rowsOf(qsizetype(rank));
+        for (qsizetype r = 2; r < rows.size(); r += 2) {
+            if (rows[r].isEmpty())
+                continue;
+            const QPair<QString, QString> pair(rows[r], translationAt(rows, r));
+            if (seen.contains(pair))
+                continue;
+            seen.insert(pair);
+            const int s = similarity(phrase, rows[r]);
+            if (s >= minimum)
+                all.append({s, pair.first, pair.second, p.segment->name(), int(rank), r});
+        }
+    }
+    std::stable_sort(all.begin(), all.end(), [](const Suggestion& a, const Suggestion& b) { return a.similarity > b.similarity; });
+    return all.mid(0, std::max(0, limit));
+}
+
+} // namespace kvarsel

@@ -1,0 +1,170 @@
+#include "assist/SuggestionPanel.h"
+
+#include "assist/Similarity.h"
+#include "workbench/WorkState.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace kvarsel {
+namespace texts {
+const QString kSuggestions = QStringLiteral("Похожие переводы");
+const QStringList kColumns{QStringLiteral("%"), QStringLiteral("Исходный текст"), QStringLiteral("Перевод"),
+                           QStringLiteral("Словарь")};
+const QString kHint = QStringLiteral("Двойной щелчок или Ctrl+1…Ctrl+5 переносит перевод в поле перевода");
+} // namespace texts
+
+namespace {
+
+constexpr int kMarkedRole = Qt::UserRole + 1;
+
+// Paints the source column from its rich text, so the differing parts stand out.
+class MarkedTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QString html = index.data(kMarkedRole).toString();
+        if (html.isEmpty()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        opt.text.clear();
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        QTextDocument doc;
+        doc.setDocumentMargin(0);
+        doc.setDefaultFont(opt.font);
+        doc.setHtml(html);
+        const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+        painter->save();
+        painter->translate(text.left(), text.top() + (text.height() - doc.size().height()) / 2);
+        painter->setClipRect(QRect(0, 0, text.width(), text.height()));
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette = opt.palette;
+        if (opt.state & QStyle::State_Selected)
+            context.palette.setColor(QPalette::Text, opt.palette.color(QPalette::HighlightedText));
+        doc.documentLayout()->draw(painter, context);
+        painter->restore();
+    }
+};
+
+} // namespace
+
+QString markedSource(const QString& source, const QString& phrase)
+{
+    const std::vector<bool> marks = differingCharacters(source, phrase);
+    QString html;
+    bool open = false;
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        if (marks[size_t(i)] != open) {
+            html += marks[size_t(i)] ? QStringLiteral("<b style=\"color:#c03000\">") : QStringLiteral("</b>");
+            open = marks[size_t(i)];
+        }
+        html += source[i] == u' ' ? QStringLiteral("&nbsp;") : QString(source[i]).toHtmlEscaped();
+    }
+    if (open)
+        html += QStringLiteral("</b>");
+    return html;
+}
+
+SuggestionPanel::SuggestionPanel(WorkState& state, QPlainTextEdit* phraseBox, QPlainTextEdit* translationBox,
+                                 QWidget* parent)
+    : QWidget(parent), m_state(state), m_phraseBox(phraseBox), m_translationBox(translationBox)
+{
+    setObjectName(QStringLiteral("suggestionPanel"));
+    auto* label = new QLabel(texts::kSuggestions);
+    m_list = new QTreeWidget;
+    m_list->setObjectName(QStringLiteral("suggestions"));
+    label->setBuddy(m_list);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setHeaderLabels(texts::kColumns);
+    m_list->setItemDelegateForColumn(1, new MarkedTextDelegate(m_list));
+    m_list->setToolTip(texts::kHint);
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_list->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    m_list->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    // Room for all five rows without a scroll bar.
+    m_list->setMinimumHeight(m_list->fontMetrics().height() * (kWindowSuggestions + 2) + 12);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(label);
+    layout->addWidget(m_list);
+
+    for (int i = 0; i < kWindowSuggestions; ++i) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, i] { use(i); });
+    }
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { use(m_list->indexOfTopLevelItem(item)); });
+    m_list->installEventFilter(this);
+    connect(m_phraseBox, &QPlainTextEdit::textChanged, this, &SuggestionPanel::update);
+    update();
+}
+
+void SuggestionPanel::update()
+{
+    const QString phrase = m_phraseBox->toPlainText();
+    m_list->clear();
+    m_suggestions.clear();
+    if (!phrase.isEmpty()) {
+        // The first search after start or after the settings changed reads the
+        // connected dictionaries; later ones only search.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        SuggestionIndex& index = m_state.suggestions();
+        index.refresh(m_state.workDir(), m_state.connectedDictionaries, m_state.dictionary());
+        m_suggestions = index.suggest(phrase);
+        QApplication::restoreOverrideCursor();
+    }
+    for (qsizetype i = 0; i < m_suggestions.size(); ++i) {
+        const Suggestion& s = m_suggestions[i];
+        auto* item = new QTreeWidgetItem(m_list, {QString::number(s.similarity), s.source, s.translation, s.dictionary});
+        item->setData(1, kMarkedRole, markedSource(s.source, phrase));
+        item->setToolTip(1, s.source);
+        item->setToolTip(2, QStringLiteral("Ctrl+%1: %2").arg(i + 1).arg(s.translation));
+        item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+bool SuggestionPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a row takes that translation and stops there: passed on, it would
+    // reach the window's default button and confirm at once.
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            use(m_list->indexOfTopLevelItem(m_list->currentItem()));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SuggestionPanel::use(qsizetype index)
+{
+    if (index < 0 || index >= m_suggestions.size())
+        return;
+    m_translationBox->setPlainText(m_suggestions[index].translation);
+    m_translationBox->selectAll();
+    m_translationBox->setFocus();
+}
+
+} // namespace kvarsel

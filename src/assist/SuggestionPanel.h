@@ -1,0 +1,46 @@
+#pragma once
+// "Похожие переводы": under a window's translation box, the entries of the user
+// dictionary and the connected dictionaries whose sources are most like the phrase.
+// A double click, Enter, or Ctrl+1 ... Ctrl+5 puts that translation into the
+// translation box, selected and focused; nothing is put there unasked.
+
+#include "assist/SuggestionIndex.h"
+
+#include <QWidget>
+
+class QPlainTextEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace kvarsel {
+
+class WorkState;
+
+class SuggestionPanel : public QWidget {
+    Q_OBJECT
+public:
+    // Follows `phraseBox`: each new phrase brings its suggestions.
+    SuggestionPanel(WorkState& state, QPlainTextEdit* phraseBox, QPlainTextEdit* translationBox,
+                    QWidget* parent = nullptr);
+
+    const QList<Suggestion>& suggestions() const { return m_suggestions; }
+    // Puts suggestion `index` (0-based) into the translation box.
+    void use(qsizetype index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void update();
+
+    WorkState& m_state;
+    QPlainTextEdit* m_phraseBox;
+    QPlainTextEdit* m_translationBox;
+    QTreeWidget* m_list = nullptr;
+    QList<Suggestion> m_suggestions;
+};
+
+// The source with the characters that differ from the phrase in bold colour, as rich text.
+QString markedSource(const QString& source, const QString& phrase);
+
+} // namespace kvarsel

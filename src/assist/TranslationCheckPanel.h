@@ -1,0 +1,28 @@
+#pragma once
+// "Проверка перевода": the checks of the translation box against the source box,
+// kept up to date as the user types. Warnings only: confirming is never held back.
+
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+
+namespace kvarsel {
+
+class TranslationCheckPanel : public QWidget {
+    Q_OBJECT
+public:
+    TranslationCheckPanel(QPlainTextEdit* sourceBox, QPlainTextEdit* translationBox, QWidget* parent = nullptr);
+
+    const QStringList& findings() const { return m_findings; }
+
+private:
+    void update();
+
+    QPlainTextEdit* m_sourceBox;
+    QPlainTextEdit* m_translationBox;
+    QLabel* m_text = nullptr;
+    QStringList m_findings;
+};
+
+} // namespace kvarsel

@@ -1,0 +1,132 @@
+// Similar translations and checks as the manual translation dialog and the
+// review window show them, offscreen.
+#include "assist/SuggestionPanel.h"
+#include "assist/TranslationCheckPanel.h"
+#include "assist/TranslationChecks.h"
+#include "deferred/AutoTranslationEditor.h"
+#include "deferred/DeferredTranslation.h"
+#include "dictionary/DictionaryFiles.h"
+#include "workbench/MainWindow.h"
+#include "workbench/ManualTranslationDialog.h"
+
+#include "RecordingUiServices.h"
+#include "TestUtil.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+using namespace kvarsel;
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    test::RecordingUiServices services;
+    std::unique_ptr<MainWindow> main;
+
+    Fixture()
+    {
+        const QString work = dir.filePath(QStringLiteral("work"));
+        test::writeLinesRaw(work + QStringLiteral("/User.dic"), {"Save all", "Сохранить все"});
+        test::writeLinesRaw(work + QStringLiteral("/menu.dic"),
+                            {"Save file", "Сохранить файл", "Save files", "Сохранить файлы", "Quit", "Выход"});
+        main = std::make_unique<MainWindow>(work, services);
+        installDeferredTranslation(*main);
+        LoadUserDictionary(work, main->state().dictionary());
+        main->state().connectedDictionaries = {work + QStringLiteral("/User.dic"), work + QStringLiteral("/menu.dic")};
+        main->show();
+    }
+    static QStringList rows(QWidget* window)
+    {
+        QStringList out;
+        auto* list = window->findChild<QTreeWidget*>(QStringLiteral("suggestions"));
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = list->topLevelItem(i);
+            out << QStringLiteral("%1|%2|%3|%4").arg(item->text(0), item->text(1), item->text(2), item->text(3));
+        }
+        return out;
+    }
+    static QString checks(QWidget* window) { return window->findChild<QLabel*>(QStringLiteral("checks"))->text(); }
+    static QPlainTextEdit* translation(QWidget* window)
+    {
+        return window->findChild<QPlainTextEdit*>(QStringLiteral("translation"));
+    }
+};
+
+} // namespace
+
+class AssistWindowsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void manualDialogSuggestsAndWarns()
+    {
+        Fixture f;
+        ManualTranslationDialog* dialog = f.main->manualTranslationDialog();
+        dialog->open(QStringLiteral("Save filez"), QStringLiteral("Save filez"));
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        // Ties in file order; the user dictionary, connected first, comes after on merit.
+        QCOMPARE(Fixture::rows(dialog), (QStringList{"90|Save file|Сохранить файл|menu.dic",
+                                                     "90|Save files|Сохранить файлы|menu.dic",
+                                                     "60|Save all|Сохранить все|User.dic"}));
+        // The proposal stays as it was given; nothing is put in by itself.
+        QCOMPARE(dialog->translation(), QStringLiteral("Save filez"));
+        QVERIFY(Fixture::checks(dialog).contains(check_texts::kEqual));
+        // The differing letters of the source are marked.
+        const auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("suggestions"));
+        QVERIFY(list->topLevelItem(1)->data(1, Qt::UserRole + 1).toString().contains(QStringLiteral(">s</b>")));
+
+        QTest::keyClick(dialog, Qt::Key_2, Qt::ControlModifier);
+        QPlainTextEdit* box = Fixture::translation(dialog);
+        QCOMPARE(box->toPlainText(), QStringLiteral("Сохранить файлы"));
+        QCOMPARE(box->textCursor().selectedText(), QStringLiteral("Сохранить файлы"));
+        QVERIFY(box->hasFocus());
+        QCOMPARE(Fixture::checks(dialog), QStringLiteral("Замечаний нет"));
+
+        // Typing keeps the warnings live; "OK" still records what the user chose.
+        box->setPlainText(QStringLiteral("Сохранить %s"));
+        QVERIFY(Fixture::checks(dialog).contains(check_texts::extraPlaceholders({"%s"})));
+        dialog->confirm();
+        QVERIFY(!dialog->isVisible());
+        const QStringList& rows = f.main->state().dictionary().rows();
+        QCOMPARE(rows.mid(rows.size() - 2), (QStringList{"Save filez", "Сохранить %s"}));
+
+        // The next opening sees the entry just made, from the user dictionary.
+        dialog->open(QStringLiteral("Save filez"), QString());
+        QCOMPARE(Fixture::rows(dialog).first(), QStringLiteral("100|Save filez|Сохранить %s|User.dic"));
+    }
+
+    void reviewWindowSuggestsAndWarns()
+    {
+        Fixture f;
+        auto* editor = f.main->findChild<DeferredTranslation*>()->reviewWindow();
+        editor->startReview(f.dir.filePath(QStringLiteral("bi.txt")),
+                            {"Save al", "Сохранить всё", "Quit!", "Quit!"});
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+        QCOMPARE(Fixture::rows(editor).first(), QStringLiteral("87|Save all|Сохранить все|User.dic"));
+        QCOMPARE(Fixture::checks(editor), QStringLiteral("Замечаний нет"));
+        auto* list = editor->findChild<QTreeWidget*>(QStringLiteral("suggestions"));
+        const QRect first = list->visualItemRect(list->topLevelItem(0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first.center());
+        QCOMPARE(Fixture::translation(editor)->toPlainText(), QStringLiteral("Сохранить все"));
+        QVERIFY(Fixture::translation(editor)->hasFocus());
+
+        // Enter on a row takes its translation and does not accept the pair.
+        Fixture::translation(editor)->setPlainText(QStringLiteral("x"));
+        list->setFocus();
+        list->setCurrentItem(list->topLevelItem(1));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(Fixture::translation(editor)->toPlainText(), QStringLiteral("Сохранить файл"));
+        QCOMPARE(editor->review().BilingualList().size(), 4);
+
+        editor->nextPair();
+        QCOMPARE(Fixture::rows(editor).first(), QStringLiteral("80|Quit|Выход|menu.dic"));
+        QVERIFY(Fixture::checks(editor).contains(check_texts::kEqual));
+    }
+};
+
+QTEST_MAIN(AssistWindowsTest)
+#include "tst_assistwindows.moc"

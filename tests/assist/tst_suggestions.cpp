@@ -1,0 +1,185 @@
+// The similarity measure, and the suggestion index against a plain scan.
+#include "assist/Similarity.h"
+#include "assist/SuggestionIndex.h"
+#include "dictionary/CurrentDictionary.h"
+#include "TestUtil.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace kvarsel;
+
+class TestSuggestions : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void measure_data();
+    void measure();
+    void boundedDistanceMatchesPlain();
+    void indexMatchesScan_data();
+    void indexMatchesScan();
+    void followsAppendedAndEditedEntries();
+    void rebuildsWhenConnectedListChanges();
+};
+
+void TestSuggestions::measure_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("equal but case") << "Open File" << "open file" << 100;
+    QTest::newRow("one of ten") << "Save files" << "Save filer" << 90;
+    QTest::newRow("rounded down") << "abc" << "abd" << 66;       // 66.67
+    QTest::newRow("longer decides") << "Open" << "Open file" << 44; // d 5 of 9
+    QTest::newRow("cyrillic fold") << "ОТКРЫТЬ" << "открыть" << 100;
+    QTest::newRow("nothing alike") << "abc" << "xyz" << 0;
+    QTest::newRow("empty side") << "" << "abc" << 0;
+}
+
+void TestSuggestions::measure()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, expected);
+    QCOMPARE(similarity(a, b), expected);
+    QCOMPARE(similarity(b, a), expected);
+}
+
+void TestSuggestions::boundedDistanceMatchesPlain()
+{
+    // Patterns on both sides of the 64-unit word, cut-offs below and above the truth.
+    QRandomGenerator rng(11);
+    const auto randomText = [&](int maxLength) {
+        QString s;
+        const int n = int(rng.bounded(maxLength + 1));
+        for (int i = 0; i < n; ++i)
+            s += QChar(u"abcdeа "[rng.bounded(7)]);
+        return s;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const QString a = randomText(round % 2 ? 90 : 40), b = randomText(round % 2 ? 90 : 40);
+        const int truth = levenshtein(a, b);
+        const BoundedDistance distance(a);
+        const qsizetype limit = rng.bounded(60);
+        const qsizetype d = distance(b, limit);
+        if (truth <= limit)
+            QCOMPARE(d, qsizetype(truth));
+        else
+            QVERIFY2(d > limit, qPrintable(a + u'|' + b));
+    }
+}
+
+namespace {
+// Phrases from a small vocabulary, so many are alike and ties are common.
+QString randomPhrase(QRandomGenerator& rng)
+{
+    static const QStringList words{"open", "Open", "file", "files", "save", "as", "All", "close", "wind",
+                                   "window", "a", "ok", "%s", "\\n", "Печать", "dog"};
+    QStringList out;
+    const int n = 1 + int(rng.bounded(4));
+    for (int i = 0; i < n; ++i)
+        out << words[rng.bounded(words.size())];
+    return out.join(rng.bounded(5) == 0 ? QStringLiteral("  ") : QStringLiteral(" "));
+}
+
+QStringList randomRows(QRandomGenerator& rng, int entries)
+{
+    QStringList rows{QString(), QString()};
+    for (int e = 0; e < entries; ++e)
+        rows << randomPhrase(rng) << QStringLiteral("перевод %1").arg(rng.bounded(entries / 2 + 1));
+    return rows;
+}
+
+QString compareText(const QList<Suggestion>& list)
+{
+    QStringList out;
+    for (const Suggestion& s : list)
+        out << QStringLiteral("%1 %2:%3 %4 = %5").arg(s.similarity).arg(s.rank).arg(s.row).arg(s.source, s.translation);
+    return out.join(u'\n');
+}
+} // namespace
+
+void TestSuggestions::indexMatchesScan_data()
+{
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("minimum");
+    QTest::newRow("window: five from 60") << 5 << 60;
+    QTest::newRow("batch default: three") << 3 << 60;
+    QTest::newRow("one best") << 1 << 60;
+    QTest::newRow("many, low threshold") << 40 << 20;
+    QTest::newRow("only close ones") << 10 << 90;
+}
+
+void TestSuggestions::indexMatchesScan()
+{
+    QFETCH(int, limit);
+    QFETCH(int, minimum);
+    QTemporaryDir dir;
+    QRandomGenerator rng(uint(limit * 100 + minimum));
+    QStringList connected;
+    for (int d = 0; d < 3; ++d) {
+        const QString path = dir.filePath(QStringLiteral("d%1.dic").arg(d));
+        QVERIFY(test::writeLinesRaw(path, randomRows(rng, 300).mid(2)));
+        connected << path;
+    }
+    CurrentDictionary user;
+    user.Assign(randomRows(rng, 300));
+    SuggestionIndex index;
+    QVERIFY(index.refresh(dir.path(), connected, user).isEmpty());
+    for (int q = 0; q < 120; ++q) {
+        const QString phrase = randomPhrase(rng);
+        const QString fast = compareText(index.suggest(phrase, limit, minimum));
+        const QString plain = compareText(index.suggestByScan(phrase, limit, minimum));
+        QVERIFY2(fast == plain, qPrintable(phrase + "\nindex:\n" + fast + "\nscan:\n" + plain));
+    }
+}
+
+void TestSuggestions::followsAppendedAndEditedEntries()
+{
+    QTemporaryDir dir;
+    QVERIFY(test::writeLinesRaw(dir.filePath("User.dic"), {"Open file", "Открыть файл"}));
+    QVERIFY(test::writeLinesRaw(dir.filePath("base.dic"), {"Open files", "Открыть файлы", "Open file", "Открыть файл"}));
+    CurrentDictionary user;
+    user.Assign({QString(), QString(), "Open file", "Открыть файл"});
+    SuggestionIndex index;
+    // Connected after base.dic: the user dictionary keeps its place in the list.
+    index.refresh(dir.path(), {dir.filePath("base.dic"), dir.filePath("User.dic")}, user);
+    QList<Suggestion> s = index.suggest(QStringLiteral("Open file"));
+    QCOMPARE(s.size(), 2); // the user's repeat of base.dic's entry is shown once
+    QCOMPARE(s[0].dictionary, QStringLiteral("base.dic"));
+    QCOMPARE(s[0].similarity, 100);
+    QCOMPARE(s[1].translation, QStringLiteral("Открыть файлы"));
+
+    user.AppendEntry(QStringLiteral("Open filez"), QStringLiteral("Новый"));
+    index.refresh(dir.path(), {dir.filePath("base.dic"), dir.filePath("User.dic")}, user);
+    s = index.suggest(QStringLiteral("Open filez"));
+    QCOMPARE(s.first().translation, QStringLiteral("Новый"));
+    QCOMPARE(s.first().dictionary, QStringLiteral("User.dic"));
+    QCOMPARE(compareText(s), compareText(index.suggestByScan(QStringLiteral("Open filez"))));
+
+    // An edit in place (the dictionary editor) is seen too.
+    user.Replace(5, QStringLiteral("Исправлено"));
+    index.refresh(dir.path(), {dir.filePath("base.dic"), dir.filePath("User.dic")}, user);
+    QCOMPARE(index.suggest(QStringLiteral("Open filez")).first().translation, QStringLiteral("Исправлено"));
+}
+
+void TestSuggestions::rebuildsWhenConnectedListChanges()
+{
+    QTemporaryDir dir;
+    QVERIFY(test::writeLinesRaw(dir.filePath("a.dic"), {"Print", "Печать"}));
+    QVERIFY(test::writeLinesRaw(dir.filePath("b.dic"), {"Prints", "Печатает"}));
+    CurrentDictionary user;
+    SuggestionIndex index;
+    index.refresh(dir.path(), {dir.filePath("a.dic")}, user);
+    QCOMPARE(index.suggest(QStringLiteral("Prints")).size(), 1);
+    index.refresh(dir.path(), {dir.filePath("b.dic"), dir.filePath("a.dic")}, user);
+    const QList<Suggestion> s = index.suggest(QStringLiteral("Prints"));
+    QCOMPARE(s.size(), 2);
+    QCOMPARE(s[0].dictionary, QStringLiteral("b.dic"));
+    // A file that cannot be read is reported and left out.
+    const FileErrors errors = index.refresh(dir.path(), {dir.filePath("missing.dic")}, user);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(index.suggest(QStringLiteral("Prints")).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestSuggestions)
+#include "tst_suggestions.moc"

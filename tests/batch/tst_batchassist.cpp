@@ -1,0 +1,97 @@
+// kvarsel-batch suggest and check on real files.
+#include "batch/BatchRun.h"
+
+#include "RecordingConsole.h"
+#include "TestUtil.h"
+
+#include <QtTest>
+
+using namespace kvarsel;
+
+class TestBatchAssist : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void suggestListsTextsWithoutExactTranslation();
+    void checkStatuses_data();
+    void checkStatuses();
+    void usageErrors_data();
+    void usageErrors();
+};
+
+void TestBatchAssist::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("similarity above 100") << QStringList{"suggest", "res", "--min", "101"};
+    QTest::newRow("no suggestions asked") << QStringList{"suggest", "res", "--limit=0"};
+    QTest::newRow("not a number") << QStringList{"suggest", "res", "--limit", "3x"};
+    QTest::newRow("check without files") << QStringList{"check"};
+    QTest::newRow("check takes no options") << QStringList{"check", "--min", "5", "a.dic"};
+}
+
+void TestBatchAssist::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QTemporaryDir dir;
+    test::RecordingConsole console;
+    QCOMPARE(runBatch(arguments, dir.path(), console), 2);
+    QVERIFY(console.outLines.isEmpty());
+}
+
+void TestBatchAssist::suggestListsTextsWithoutExactTranslation()
+{
+    QTemporaryDir dir;
+    const QString work = dir.filePath("work"), res = dir.filePath("res");
+    QVERIFY(test::writeLinesRaw(work + "/User.dic", {"Print all", "Печатать все"}));
+    QVERIFY(test::writeLinesRaw(work + "/a.dic", {"Print", "Печать", "Print page", "Печать страницы"}));
+    QVERIFY(test::writeLinesRaw(work + "/velmora.ini", {"a.dic"}));
+    QVERIFY(test::writeLinesRaw(res + "/string/s.rc", {"STRINGTABLE", "BEGIN", "    IDS_1 \"Print\"",
+                                                      "    IDS_2 \"Print pages\"", "    IDS_3 \"Print pages\"",
+                                                      "    IDS_4 \"Печать\"", "    IDS_5 \"Zzz\"", "END"}));
+    test::RecordingConsole console;
+    // "Print" has its exact translation, the Russian text and "Zzz" get nothing;
+    // the user dictionary is searched though not connected.
+    QCOMPARE(runBatch({"suggest", res, "--workdir", work}, dir.path(), console), 0);
+    QCOMPARE(console.outLines, (QStringList{"Print pages\t90\tPrint page\tПечать страницы\ta.dic",
+                                            "Print pages\t63\tPrint all\tПечатать все\tUser.dic"}));
+    test::RecordingConsole one;
+    QCOMPARE(runBatch({"suggest", res, "--workdir", work, "--limit", "1", "--min=80"}, dir.path(), one), 0);
+    QCOMPARE(one.outLines, QStringList{"Print pages\t90\tPrint page\tПечать страницы\ta.dic"});
+}
+
+void TestBatchAssist::checkStatuses_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("out");
+    QTest::newRow("clean dictionary") << "a.dic" << QStringList{"Open", "Открыть", "", "Close", "Закрыть"} << 0
+                                      << QStringList();
+    QTest::newRow("dictionary skips empty lines")
+        << "a.dic" << QStringList{"Open %s", "", "Открыть", "Close", "Закрыть"} << 3
+        << QStringList{"a.dic:1: В переводе потерян заполнитель %s: Open %s → Открыть"};
+    QTest::newRow("user dictionary keeps them")
+        << "User.dic" << QStringList{"Open", "", "Close", "Закрыть"} << 3
+        << QStringList{"User.dic:1: Перевод пуст: Open → "};
+    QTest::newRow("bilingual escapes turned back")
+        << "bi.txt" << QStringList{"Line \\n next", "Строка \\n далее", "Quit", "Quit"} << 3
+        << QStringList{"bi.txt:3: Перевод совпадает с исходным текстом: Quit → Quit"};
+    QTest::newRow("unreadable") << "" << QStringList() << 1 << QStringList();
+}
+
+void TestBatchAssist::checkStatuses()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, lines);
+    QFETCH(int, status);
+    QFETCH(QStringList, out);
+    QTemporaryDir dir;
+    if (!name.isEmpty())
+        QVERIFY(test::writeLinesRaw(dir.filePath(name), lines));
+    test::RecordingConsole console;
+    QCOMPARE(runBatch({"check", name.isEmpty() ? QStringLiteral("missing.dic") : name}, dir.path(), console), status);
+    QCOMPARE(console.outLines, out);
+    QCOMPARE(console.errLines.isEmpty(), status != 1);
+}
+
+QTEST_GUILESS_MAIN(TestBatchAssist)
+#include "tst_batchassist.moc"
