@@ -41,7 +41,9 @@ void TestChecks::findings_data()
     QTest::newRow("empty") << "Open" << "" << QStringList{t::kEmpty};
     QTest::newRow("no cyrillic") << "Open" << "Otkryt" << QStringList{t::kNoCyrillic};
     QTest::newRow("digits only source") << "1:2" << "1 : 2" << QStringList();
-    QTest::newRow("more than twice as long") << "Quit" << "Выйти из программы" << QStringList{t::kTooLong};
+    QTest::newRow("more than twice as long") << "Close file" << "Закрыть этот файл и все его окна"
+                                             << QStringList{t::kTooLong};
+    QTest::newRow("short word, established longer term") << "Toolbar" << "Панель инструментов" << QStringList{};
 }
 
 void TestChecks::findings()

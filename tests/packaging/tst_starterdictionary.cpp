@@ -1,6 +1,7 @@
 // The starter dictionary that a new working directory gets: in the format the
 // program reads, every source a text the loader can give, nothing for the optimiser
 // to find, and the common texts of the demo resources translated.
+#include "assist/CheckFiles.h"
 #include "TestUtil.h"
 #include "dictionary/DictionaryFiles.h"
 #include "maintenance/OptimizerSession.h"
@@ -93,6 +94,16 @@ private slots:
         QCOMPARE(session.pending(), OptimizerSession::Pending::None);
         QCOMPARE(session.checkRow(), dictionary.RowCount());
         QCOMPARE(session.exit().removed, 0);
+    }
+
+    // What `kvarsel-batch check` reports on it: nothing.
+    void passesTheChecks()
+    {
+        const CheckedFile checked = checkFile(kStarter);
+        QVERIFY(!checked.error);
+        for (const CheckedPair& pair : checked.pairs)
+            qWarning("%s", qPrintable(findingLine(kStarter, pair, pair.findings.join(QStringLiteral("; ")))));
+        QVERIFY(checked.pairs.isEmpty());
     }
 
     void translatesTheDemo()
