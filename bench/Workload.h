@@ -8,10 +8,14 @@
 
 namespace kvarsel::bench {
 
-inline constexpr int kLinesPerKind = 30000;
 inline constexpr int kFilesPerKind = 10;
-inline constexpr int kDictionaryEntries = 250000;
-inline constexpr int kPhrases = 120000; // distinct phrases the scripts use; the dictionaries know the even ones
+// The workload's counts, at size 1 until scaleWorkload changes them.
+extern int linesPerKind;
+extern int dictionaryEntries;
+extern int phraseCount; // distinct phrases the scripts use; the dictionaries know the even ones
+
+// Scales every count by `size` (the comparison mode's sizes).
+void scaleWorkload(double size);
 
 QString phrase(int n);
 QString russian(int n);

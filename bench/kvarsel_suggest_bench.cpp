@@ -132,7 +132,7 @@ void writeDistinctDictionaries(const QString& dir)
     QSet<QString> seen;
     for (int d = 0; d < 3; ++d) {
         QStringList lines;
-        while (lines.size() < 2 * kDictionaryEntries) {
+        while (lines.size() < 2 * dictionaryEntries) {
             QStringList words;
             const int n = 2 + int(rng.bounded(4));
             for (int i = 0; i < n; ++i)
@@ -180,7 +180,7 @@ int main(int argc, char* argv[])
 
     out << "## Similar translations, benchmark workload\n\n";
     out << "Texts without an exact translation: " << texts.size() << "; dictionaries: 3 × "
-        << kDictionaryEntries << " entries.\n\n";
+        << dictionaryEntries << " entries.\n\n";
     out << "| step | wall time, s | processor time, s | result |\n|---|---:|---:|---|\n";
     out.flush();
 

@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
+#include <QMap>
 #include <QFile>
 #include <QProcess>
 #include <QString>
@@ -66,6 +68,18 @@ inline bool copyTree(const QString& from, const QString& to)
         }
     }
     return true;
+}
+
+// Every file under a directory, by relative path, with its bytes.
+inline QMap<QString, QByteArray> snapshotTree(const QString& dir)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        files.insert(QDir(dir).relativeFilePath(f), readBytes(f));
+    }
+    return files;
 }
 
 inline QString demoDir() { return QStringLiteral(KVARSEL_DEMO_DIR); }

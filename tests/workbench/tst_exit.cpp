@@ -38,18 +38,6 @@ QWidget* shownWindow(const char* objectName)
     return nullptr;
 }
 
-// Every script under a directory, by relative path.
-QMap<QString, QByteArray> snapshot(const QString& dir)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString f = it.next();
-        files.insert(QDir(dir).relativeFilePath(f), readBytes(f));
-    }
-    return files;
-}
-
 // Counts how often the save dialog is shown: the fault made it come back after every answer.
 struct ShowCounter : QObject {
     int saveDialogShown = 0;
@@ -141,7 +129,7 @@ private Q_SLOTS:
 
         QTemporaryDir tmp;
         QVERIFY(copyTree(demoDir(), tmp.path()));
-        const QMap<QString, QByteArray> before = snapshot(tmp.path() + "/resources");
+        const QMap<QString, QByteArray> before = snapshotTree(tmp.path() + "/resources");
 
         ShowCounter counter;
         qApp->installEventFilter(&counter);
@@ -174,7 +162,7 @@ private Q_SLOTS:
         QVERIFY2(!hung, "the program did not end");
         QCOMPARE(status, 0);
         QCOMPARE(counter.saveDialogShown, saveDialogShown);
-        const QMap<QString, QByteArray> after = snapshot(tmp.path() + "/resources");
+        const QMap<QString, QByteArray> after = snapshotTree(tmp.path() + "/resources");
         if (scriptsWritten) {
             QVERIFY(after != before);
             QVERIFY(after.value("menu/main.rc").contains(cp1251Lines({"    POPUP \"Файл\""})));

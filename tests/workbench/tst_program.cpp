@@ -7,21 +7,6 @@
 
 using namespace kvarsel::test;
 
-namespace {
-
-QMap<QString, QByteArray> snapshot(const QString& dir)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString f = it.next();
-        files.insert(QDir(dir).relativeFilePath(f), readBytes(f));
-    }
-    return files;
-}
-
-} // namespace
-
 class ProgramTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -58,7 +43,7 @@ private Q_SLOTS:
         if (demo)
             QVERIFY(copyTree(demoDir(), tmp.path()));
         const QString resources = tmp.path() + "/resources";
-        const QMap<QString, QByteArray> before = snapshot(resources);
+        const QMap<QString, QByteArray> before = snapshotTree(resources);
 
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -83,7 +68,7 @@ private Q_SLOTS:
         // Every step was taken: the program ended on the last one, not on its own.
         QCOMPARE(log.count("driver: done"), steps.count(';') + 1);
 
-        const QMap<QString, QByteArray> after = snapshot(resources);
+        const QMap<QString, QByteArray> after = snapshotTree(resources);
         if (scriptsWritten)
             QVERIFY(after.value("menu/main.rc").contains(cp1251Lines({"    POPUP \"Файл\""})));
         else
