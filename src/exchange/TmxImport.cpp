@@ -81,18 +81,6 @@ QString xmlFaultReason(const QXmlStreamReader& xml)
     return tmx_texts::xmlFault(kind, xml.lineNumber(), xml.columnNumber(), xml.errorString());
 }
 
-std::optional<FileError> checkReadableFile(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return FileError{path, QStringLiteral("файл не найден")};
-    if (info.isDir())
-        return FileError{path, QStringLiteral("это каталог, а не файл")};
-    if (!info.isFile())
-        return FileError{path, QStringLiteral("это не обычный файл (канал или устройство)")};
-    return std::nullopt;
-}
-
 } // namespace
 
 QString primarySubtag(const QString& language)
@@ -163,7 +151,8 @@ TmxRead readTmx(QIODevice& device, const QString& path, const TmxLanguages& lang
 
 TmxRead readTmx(const QString& path, const TmxLanguages& languages, DictionaryBuilder& into)
 {
-    if (auto bad = checkReadableFile(path)) {
+    // The program's own reader's refusals: a directory, a pipe or a broken link is named as such.
+    if (auto bad = checkFileReadable(path)) {
         TmxRead failed;
         failed.error = bad;
         return failed;

@@ -77,6 +77,21 @@ void PostLine(LineWork& w)
     // No qualifying character: the text stays as it is (only a Menu text can get here).
 }
 
+// Head and tail around the first occurrence of the text at or after `from`; a line
+// without it keeps everything in the head and offers nothing.
+static void splitAtText(LineWork& w, qsizetype from)
+{
+    const qsizetype k = w.line.indexOf(w.text, from);
+    if (k < 0) {
+        w.head = w.line;
+        w.text.clear();
+        w.tail.clear();
+        return;
+    }
+    w.head = w.line.left(k);
+    w.tail = w.line.mid(k + w.text.size());
+}
+
 void Striper_TLine(LineWork& w)
 {
     // A text is searched from the first double quote, where the quoted part begins:
@@ -88,15 +103,7 @@ void Striper_TLine(LineWork& w)
         if (s < 0)
             s = 0;
     }
-    const qsizetype k = w.line.indexOf(w.text, s);
-    if (k < 0) {
-        w.head = w.line;
-        w.text.clear();
-        w.tail.clear();
-        return;
-    }
-    w.head = w.line.left(k);
-    w.tail = w.line.mid(k + w.text.size());
+    splitAtText(w, s);
 }
 
 void Striper_TLineRcData(LineWork& w)
@@ -105,16 +112,8 @@ void Striper_TLineRcData(LineWork& w)
     qsizetype s = w.line.indexOf(u'=');
     if (s < 0)
         s = 0;
-    const qsizetype k = w.line.indexOf(w.text, s);
-    if (k < 0) {
-        // The value stands before the "=": no usable split, so the line is offered as nothing.
-        w.head = w.line;
-        w.text.clear();
-        w.tail.clear();
-        return;
-    }
-    w.head = w.line.left(k);
-    w.tail = w.line.mid(k + w.text.size());
+    // A value that stands only before the "=" gives no usable split: the line is offered as nothing.
+    splitAtText(w, s);
 }
 
 void Meneger_MENU(LineWork& w)
