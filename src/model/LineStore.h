@@ -45,6 +45,7 @@ public:
 
     // The directory the marker paths are shown relative to (the loaded resource directory).
     void setResourceDirectory(const QString& dir) { m_resourceDir = dir; }
+    const QString& resourceDirectory() const { return m_resourceDir; }
     // A marker row's path as the list shows it: relative to the resource directory,
     // or the bare file name without one; empty for any other row.
     QString markerLabel(qsizetype i) const;

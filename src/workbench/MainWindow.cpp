@@ -217,7 +217,7 @@ QString MainWindow::resourcesDirectory() const
     // the directory they were loaded from.
     if (m_resources)
         return m_resources->chosenDirectory();
-    return m_state.loadedResourcesDir.isEmpty() ? m_state.workDir() : m_state.loadedResourcesDir;
+    return m_state.loadedResourcesDir().isEmpty() ? m_state.workDir() : m_state.loadedResourcesDir();
 }
 
 void MainWindow::setResourcesDirectory(const QString& dir)

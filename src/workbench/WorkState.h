@@ -51,7 +51,7 @@ public:
     QStringList connectedDictionaries;
     // The directory the scripts in the stores were last loaded from (empty before a
     // load); it outlives the resources dialog, which "Отмена" destroys.
-    QString loadedResourcesDir;
+    const QString& loadedResourcesDir() const { return store(ResourceKind::Menu).resourceDirectory(); }
     // The text of the row the row handlers last took up (in and out field of lookups too).
     QString lookupPhrase;
     bool resourcesChanged = false;

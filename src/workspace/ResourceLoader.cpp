@@ -62,10 +62,13 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
                          const LoadCallbacks& callbacks)
 {
     LoadResult result;
-    for (LineStore* store : stores)
-        store->Clear();
-
     const QString root = QDir(dir).absolutePath();
+    // Every store records where it was loaded from, a kind without scripts too.
+    for (LineStore* store : stores) {
+        store->Clear();
+        store->setResourceDirectory(root);
+    }
+
     for (const ResourceKind kind : kAllKinds) {
         const KindInfo& info = kindInfo(kind);
         const int k = kindIndex(kind);
@@ -105,7 +108,6 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
             if (callbacks.fileLoaded)
                 callbacks.fileLoaded(kind, i);
         }
-        stores[k]->setResourceDirectory(QDir(dir).absolutePath());
         stores[k]->Assign(std::move(rows));
         if (callbacks.kindFinished)
             callbacks.kindFinished(kind);

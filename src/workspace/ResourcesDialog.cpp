@@ -271,7 +271,6 @@ void ResourcesDialog::load()
     };
     const bool hideRussian = m_main.settingsDialog() && m_main.settingsDialog()->autoHideRussianString();
     const LoadResult result = loadResources(m_chosen, m_main.state().stores(), hideRussian, callbacks);
-    m_main.state().loadedResourcesDir = m_chosen;
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     Q_EMIT loaded(result);
