@@ -1,6 +1,9 @@
 #include "dictionary/PhraseSet.h"
 
 #include "text/CaseFold.h"
+#include "text/Cp1251.h"
+
+#include <array>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -9,88 +12,327 @@
 namespace kvarsel {
 namespace {
 
-// FNV-1a over the folded units: a prefix's hash is a step on the way to the
-// whole row's, so one walk along a row hashes all its prefixes.
-constexpr quint64 kSeed = 14695981039346656037ULL;
-constexpr quint64 kPrime = 1099511628211ULL;
+// A polynomial hash over the folded units, h = h * P + unit: a prefix's hash is a
+// step on the way to the whole row's, so one walk along a translation row hashes
+// all its prefixes, while a whole source row is hashed four units a step, its
+// multiplications side by side instead of one after another.
+constexpr quint64 kSeed = 0x6A09E667F3BCC909ULL;
+constexpr quint64 kPrime = 0x9E3779B97F4A7C15ULL;
+constexpr quint64 kPrime2 = kPrime * kPrime;
+constexpr quint64 kPrime3 = kPrime2 * kPrime;
+constexpr quint64 kPrime4 = kPrime3 * kPrime;
 
-inline quint64 hashStep(quint64 h, char16_t folded) { return (h ^ folded) * kPrime; }
-inline quint64 mixed(quint64 h) { return h * 0x9E3779B97F4A7C15ULL; }
-inline quint32 tagOf(quint64 h) { return quint32(h); } // the slot comes from the upper bits
+inline quint64 hashStep(quint64 h, char16_t folded) { return h * kPrime + folded; }
+// Spreads every bit over the whole word: the slot comes from the upper bits, the tag from the lower.
+inline quint64 mixed(quint64 h)
+{
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ULL;
+    return h ^ (h >> 32);
+}
+inline quint32 tagOf(quint64 h) { return quint32(h); }
+
+template <class Units> quint64 hashOf(const Units& units, qsizetype start, qsizetype size)
+{
+    quint64 h = kSeed;
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4) {
+        const qsizetype k = start + i;
+        h = h * kPrime4 + units.folded(k) * kPrime3 + units.folded(k + 1) * kPrime2 +
+            units.folded(k + 2) * kPrime + units.folded(k + 3);
+    }
+    for (; i < size; ++i)
+        h = hashStep(h, units.folded(start + i));
+    return h;
+}
 
 // Rows are streamed in blocks: the slot of every row of a block is fetched from
 // memory before the first row is settled, so the table's cache misses overlap
 // instead of adding up. The rows are still settled one by one, in file order.
 constexpr int kBlock = 32;
 
-// The end of the line starting at `i`: the first CR or LF, or `n`.
-inline qsizetype lineEnd(const QChar* d, qsizetype i, qsizetype n)
-{
+inline quint32 unitsToInt(const char16_t* p) { return quint32(p[0]) | (quint32(p[1]) << 16); }
+
+// Decoded text: UTF-16 units, folded through the table of every unit.
+struct Utf16Units {
+    const char16_t* d;
+    qsizetype n;
+    const std::array<char16_t, 65536>& lower = lowerCaseTable();
+
+    char16_t folded(qsizetype i) const { return lower[d[i]]; }
+    // Bit k set where unit i + k is a CR or an LF, for the 64 units from i on.
+    quint64 lineEndMask(qsizetype i) const
+    {
+        quint64 mask = 0;
 #ifdef __SSE2__
-    // Most rows are translations no phrase can begin: eight units at a time.
-    const __m128i cr = _mm_set1_epi16(0x0D);
-    const __m128i lf = _mm_set1_epi16(0x0A);
-    for (; i + 8 <= n; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        const int hit = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)));
-        if (hit)
-            return i + (__builtin_ctz(unsigned(hit)) >> 1);
-    }
+        if (i + 64 <= n) {
+            const __m128i cr = _mm_set1_epi16(0x0D);
+            const __m128i lf = _mm_set1_epi16(0x0A);
+            for (int k = 0; k < 64; k += 16) {
+                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + k));
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + k + 8));
+                const __m128i hits = _mm_packs_epi16(_mm_or_si128(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(a, lf)),
+                                                     _mm_or_si128(_mm_cmpeq_epi16(b, cr), _mm_cmpeq_epi16(b, lf)));
+                mask |= quint64(quint32(_mm_movemask_epi8(hits))) << k;
+            }
+            return mask;
+        }
 #endif
-    while (i < n && d[i].unicode() != u'\r' && d[i].unicode() != u'\n')
-        ++i;
-    return i;
+        for (qsizetype k = 0; k < 64 && i + k < n; ++k)
+            if (d[i + k] == u'\r' || d[i + k] == u'\n')
+                mask |= quint64(1) << k;
+        return mask;
+    }
+};
+
+// A phrase's record: already folded.
+struct FoldedUnits {
+    const char16_t* d;
+    char16_t folded(qsizetype i) const { return d[i]; }
+};
+
+// The lower-case UTF-16 unit of each Windows-1251 byte's character.
+const std::array<char16_t, 256>& windows1251Folds()
+{
+    static const std::array<char16_t, 256> table = [] {
+        QByteArray bytes(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            bytes[b] = char(b);
+        const QString decoded = cp1251::decode(bytes);
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[size_t(b)] = lowerCaseTable()[decoded[b].unicode()];
+        return t;
+    }();
+    return table;
 }
 
-inline quint32 unitsToInt(const char16_t* p) { return quint32(p[0]) | (quint32(p[1]) << 16); }
+// Undecoded Windows-1251: one byte, one character; CR and LF are their ASCII bytes.
+struct Cp1251Units {
+    const uchar* d;
+    qsizetype n;
+    const std::array<char16_t, 256>& fold = windows1251Folds();
+
+    char16_t folded(qsizetype i) const { return fold[d[i]]; }
+    quint64 lineEndMask(qsizetype i) const
+    {
+        quint64 mask = 0;
+#ifdef __SSE2__
+        if (i + 64 <= n) {
+            const __m128i cr = _mm_set1_epi8(0x0D);
+            const __m128i lf = _mm_set1_epi8(0x0A);
+            for (int k = 0; k < 64; k += 16) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + k));
+                const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+                mask |= quint64(quint32(_mm_movemask_epi8(hits))) << k;
+            }
+            return mask;
+        }
+#endif
+        for (qsizetype k = 0; k < 64 && i + k < n; ++k)
+            if (d[i + k] == '\r' || d[i + k] == '\n')
+                mask |= quint64(1) << k;
+        return mask;
+    }
+};
+
+// The line ends of a text, 64 units looked at a time: most rows are a few
+// units long, so one look finds several of them.
+template <class Units> class LineEnds {
+public:
+    explicit LineEnds(const Units& units) : m_units(units) {}
+    // The first CR or LF at or after `i`, or the end of the text.
+    qsizetype next(qsizetype i)
+    {
+        for (;;) {
+            const qsizetype offset = i - m_base;
+            if (offset < 64) {
+                const quint64 ahead = offset == 0 ? m_mask : (m_mask >> offset) << offset;
+                if (ahead)
+                    return m_base + __builtin_ctzll(ahead);
+                i = m_base + 64;
+            }
+            if (i >= m_units.n)
+                return m_units.n;
+            m_base = i;
+            m_mask = m_units.lineEndMask(i);
+        }
+    }
+
+private:
+    const Units& m_units;
+    qsizetype m_base = -64;
+    quint64 m_mask = 0;
+};
 
 } // namespace
 
-struct PhraseSet::Row {
-    const QChar* text;
-    qsizetype size;
-    quint64 hash; // mixed; only for a source row that could equal a phrase
-    quint32 record; // the record its first slot points to when the tags agree, else 0
-    bool even;
-    bool lookUp;
-};
+template <class Units> struct PhraseSet::Stream {
+    // Only rows that may settle a phrase are kept: a source row that passed the
+    // filter, or a translation row whose first character begins some phrase.
+    struct Row {
+        qsizetype start;
+        qsizetype size;
+        qsizetype nextStart; // a source row's next row, its translation if it matches
+        qsizetype nextSize;  // -1 while that row is not streamed yet, and when there is none
+        quint64 hash;        // a source row's, mixed
+        quint32 record;      // the record its first slot points to when the tags agree, else 0
+        bool even;
+    };
 
-size_t PhraseSet::firstSlot(quint64 hash) const { return size_t(hash >> m_shift); }
+    PhraseSet& set;
+    const Units& units;
+
+    // A translation row ends the walk of every phrase it begins with.
+    void settleOddRow(qsizetype start, qsizetype size)
+    {
+        const qsizetype limit = qMin(size, qsizetype(set.m_lengths.size()) - 1);
+        quint64 h = kSeed;
+        for (qsizetype i = 0; i < limit; ++i) {
+            h = hashStep(h, units.folded(start + i));
+            if (!set.m_lengths[size_t(i + 1)])
+                continue;
+            const quint64 m = mixed(h);
+            if (!set.mayHold(m))
+                continue;
+            const qint32 id = set.find(units, m, start, i + 1);
+            if (id >= 0 && set.m_states[size_t(id)] == Open)
+                set.settle(id, NotFound);
+        }
+    }
+
+    void fetchRecords(Row* rows, int count)
+    {
+        // The slots were asked for while the rows were split; now the records they
+        // point to are asked for, a block before the rows are settled.
+        for (int r = 0; r < count; ++r) {
+            Row& row = rows[r];
+            row.record = 0;
+            if (row.even) {
+                const Slot slot = set.m_slots[set.firstSlot(row.hash)];
+                if (slot.record && slot.tag == tagOf(row.hash)) {
+                    row.record = slot.record;
+                    __builtin_prefetch(set.m_folded.data() + slot.record - 1);
+                }
+            }
+        }
+    }
+
+    void settleBlock(const Row* rows, int count)
+    {
+        for (int r = 0; r < count; ++r) {
+            const Row& row = rows[r];
+            if (!row.even) {
+                settleOddRow(row.start, row.size);
+                continue;
+            }
+            // A source row settles the phrase it equals: found, unless the walk
+            // stopped earlier; a source on the last row has no translation to give.
+            qint32 id = row.record ? set.matchRecord(units, row.record - 1, row.start, row.size) : -1;
+            if (id < 0)
+                id = set.find(units, row.hash, row.start, row.size);
+            if (id >= 0 && set.m_states[size_t(id)] == Open) {
+                if (row.nextSize < 0) {
+                    set.settle(id, NotFound);
+                } else {
+                    set.settle(id, Found);
+                    set.m_translations[size_t(id)] = {row.nextStart, row.nextSize};
+                }
+            }
+        }
+    }
+
+    void run()
+    {
+        const qsizetype n = units.n;
+        const qsizetype longest = qsizetype(set.m_lengths.size()) - 1;
+        LineEnds<Units> ends(units);
+        // Two blocks in flight: while one is settled, the next one's records arrive.
+        Row blocks[2][kBlock];
+        int counts[2] = {0, 0};
+        int current = 0;
+        Row* waitingForNext = nullptr; // the last source row kept, until its next row is streamed
+        bool even = true; // rows 0 and 1 are the load's two empty rows; the first line is row 2
+        for (qsizetype i = 0; i < n && (set.m_open > 0 || counts[0] + counts[1] > 0);) {
+            const qsizetype j = ends.next(i);
+            // Empty lines are no rows, so "\r\n" needs no pairing here.
+            if (j > i) {
+                if (waitingForNext) {
+                    waitingForNext->nextStart = i;
+                    waitingForNext->nextSize = j - i;
+                    waitingForNext = nullptr;
+                }
+                bool keep = false;
+                quint64 hash = 0;
+                if (set.mayStart(units.folded(i))) {
+                    if (!even) {
+                        keep = true;
+                    } else if (j - i <= longest && set.m_lengths[size_t(j - i)]) {
+                        hash = mixed(hashOf(units, i, j - i));
+                        keep = set.mayHold(hash);
+                    }
+                }
+                if (keep) {
+                    Row& row = blocks[current][counts[current]++];
+                    row = Row{i, j - i, 0, -1, hash, 0, even};
+                    if (even) {
+                        __builtin_prefetch(&set.m_slots[set.firstSlot(hash)]);
+                        waitingForNext = &row;
+                    }
+                    if (counts[current] == kBlock) {
+                        fetchRecords(blocks[current], kBlock);
+                        const int previous = 1 - current;
+                        settleBlock(blocks[previous], counts[previous]);
+                        counts[previous] = 0;
+                        current = previous;
+                    }
+                }
+                even = !even;
+            }
+            i = j + 1;
+        }
+        const int previous = 1 - current;
+        settleBlock(blocks[previous], counts[previous]);
+        fetchRecords(blocks[current], counts[current]);
+        settleBlock(blocks[current], counts[current]);
+    }
+};
 
 void PhraseSet::rehash(size_t slotCount)
 {
     m_slots.assign(slotCount, Slot{});
+    // Eight filter bits a slot, at least sixteen a phrase: nearly every row that
+    // matches no phrase is turned away by a table small enough to stay in the cache.
+    m_filter.assign(slotCount / 8, 0);
     m_shift = 64;
     for (size_t n = slotCount; n > 1; n /= 2)
         --m_shift;
     for (const quint32 record : m_records) {
         const char16_t* r = m_folded.data() + record;
-        const quint32 size = unitsToInt(r + 2);
-        quint64 h = kSeed;
-        for (quint32 i = 0; i < size; ++i)
-            h = hashStep(h, r[kRecordHead + i]);
-        h = mixed(h);
+        const quint64 h = mixed(hashOf(FoldedUnits{r + kRecordHead}, 0, unitsToInt(r + 2)));
         size_t s = firstSlot(h);
         while (m_slots[s].record)
             s = (s + 1) & (slotCount - 1);
         m_slots[s] = Slot{tagOf(h), record + 1};
+        addToFilter(h);
     }
 }
 
-qint32 PhraseSet::matchRecord(quint32 record, const QChar* text, qsizetype size) const
+template <class Units>
+qint32 PhraseSet::matchRecord(const Units& units, quint32 record, qsizetype start, qsizetype size) const
 {
-    const auto& lower = lowerCaseTable();
     const char16_t* r = m_folded.data() + record;
     if (qsizetype(unitsToInt(r + 2)) != size)
         return -1;
     const char16_t* folded = r + kRecordHead;
     for (qsizetype i = 0; i < size; ++i)
-        if (folded[i] != lower[text[i].unicode()])
+        if (folded[i] != units.folded(start + i))
             return -1;
     return qint32(unitsToInt(r));
 }
 
-qint32 PhraseSet::find(quint64 hash, const QChar* text, qsizetype size) const
+template <class Units>
+qint32 PhraseSet::find(const Units& units, quint64 hash, qsizetype start, qsizetype size) const
 {
     const size_t mask = m_slots.size() - 1;
     const quint32 tag = tagOf(hash);
@@ -100,7 +342,7 @@ qint32 PhraseSet::find(quint64 hash, const QChar* text, qsizetype size) const
             return -1;
         if (slot.tag != tag)
             continue;
-        if (const qint32 id = matchRecord(slot.record - 1, text, size); id >= 0)
+        if (const qint32 id = matchRecord(units, slot.record - 1, start, size); id >= 0)
             return id;
     }
 }
@@ -118,14 +360,11 @@ void PhraseSet::reserve(qsizetype phrases)
 
 qint32 PhraseSet::add(QStringView phrase)
 {
-    const auto& lower = lowerCaseTable();
-    quint64 h = kSeed;
-    for (const QChar c : phrase)
-        h = hashStep(h, lower[c.unicode()]);
-    h = mixed(h);
+    const Utf16Units units{reinterpret_cast<const char16_t*>(phrase.data()), phrase.size()};
+    const quint64 h = mixed(hashOf(units, 0, phrase.size()));
     if ((m_records.size() + 1) * 2 > m_slots.size())
         rehash(qMax<size_t>(64, m_slots.size() * 2));
-    if (const qint32 id = find(h, phrase.data(), phrase.size()); id >= 0)
+    if (const qint32 id = find(units, h, 0, phrase.size()); id >= 0)
         return id;
     const qint32 id = qint32(m_records.size());
     const quint32 record = quint32(m_folded.size());
@@ -136,16 +375,17 @@ qint32 PhraseSet::add(QStringView phrase)
         m_folded.push_back(char16_t(v & 0xFFFF));
         m_folded.push_back(char16_t(v >> 16));
     }
-    for (const QChar c : phrase)
-        m_folded.push_back(lower[c.unicode()]);
+    for (qsizetype i = 0; i < phrase.size(); ++i)
+        m_folded.push_back(units.folded(i));
     size_t s = firstSlot(h);
     while (m_slots[s].record)
         s = (s + 1) & (m_slots.size() - 1);
     m_slots[s] = Slot{tagOf(h), record + 1};
+    addToFilter(h);
     if (size_t(phrase.size()) >= m_lengths.size())
         m_lengths.resize(size_t(phrase.size()) + 1, 0);
     m_lengths[size_t(phrase.size())] = 1;
-    const char16_t first = lower[phrase.front().unicode()];
+    const char16_t first = units.folded(0);
     m_firsts[first >> 6] |= quint64(1) << (first & 63);
     ++m_open;
     return id;
@@ -157,127 +397,37 @@ void PhraseSet::settle(qint32 id, State state)
     --m_open;
 }
 
-// A translation row ends the walk of every phrase it begins with.
-void PhraseSet::settleOddRow(const QChar* text, qsizetype size)
+template <class Units> void PhraseSet::run(const Units& units)
 {
-    const auto& lower = lowerCaseTable();
-    const qsizetype limit = qMin(size, qsizetype(m_lengths.size()) - 1);
-    quint64 h = kSeed;
-    for (qsizetype i = 0; i < limit; ++i) {
-        h = hashStep(h, lower[text[i].unicode()]);
-        if (!m_lengths[size_t(i + 1)])
-            continue;
-        const qint32 id = find(mixed(h), text, i + 1);
-        if (id >= 0 && m_states[size_t(id)] == Open)
-            settle(id, NotFound);
-    }
-}
-
-void PhraseSet::fetchRecords(Row* rows, int count)
-{
-    // The slots were asked for while the rows were split; now the records they
-    // point to are asked for, a block before the rows are settled.
-    for (int r = 0; r < count; ++r) {
-        Row& row = rows[r];
-        row.record = 0;
-        if (row.lookUp && row.even) {
-            const Slot slot = m_slots[firstSlot(row.hash)];
-            if (slot.record && slot.tag == tagOf(row.hash)) {
-                row.record = slot.record;
-                __builtin_prefetch(m_folded.data() + slot.record - 1);
-            }
-        }
-    }
-}
-
-void PhraseSet::settleBlock(const Row* rows, int count)
-{
-    for (int r = 0; r < count; ++r) {
-        const Row& row = rows[r];
-        if (m_awaiting >= 0) {
-            m_states[size_t(m_awaiting)] = Found;
-            m_translations[size_t(m_awaiting)] = {row.text - m_base, row.size};
-            m_awaiting = -1;
-        }
-        if (!row.lookUp)
-            continue;
-        if (!row.even) {
-            settleOddRow(row.text, row.size);
-            continue;
-        }
-        // A source row settles the phrase it equals: found, unless the walk stopped earlier.
-        qint32 id = row.record ? matchRecord(row.record - 1, row.text, row.size) : -1;
-        if (id < 0)
-            id = find(row.hash, row.text, row.size);
-        if (id >= 0 && m_states[size_t(id)] == Open) {
-            settle(id, AwaitingTranslation);
-            m_awaiting = id;
-        }
-    }
+    m_states.assign(m_records.size(), Open);
+    m_open = size();
+    Stream<Units>{*this, units}.run();
 }
 
 void PhraseSet::answer(QStringView dictionaryText)
 {
-    m_base = dictionaryText.data();
-    m_awaiting = -1;
-    m_states.assign(m_records.size(), Open);
-    m_open = size();
-    const auto& lower = lowerCaseTable();
-    const QChar* d = dictionaryText.data();
-    const qsizetype n = dictionaryText.size();
-    const qsizetype longest = qsizetype(m_lengths.size()) - 1;
-    // Two blocks in flight: while one is settled, the next one's records arrive.
-    Row blocks[2][kBlock];
-    int counts[2] = {0, 0};
-    int current = 0;
-    bool even = true; // rows 0 and 1 are the load's two empty rows; the first line is row 2
-    for (qsizetype i = 0; i < n && (m_open > 0 || m_awaiting >= 0 || counts[0] + counts[1] > 0);) {
-        const qsizetype j = lineEnd(d, i, n);
-        // Empty lines are no rows, so "\r\n" needs no pairing here.
-        if (j > i) {
-            Row& row = blocks[current][counts[current]++];
-            row.text = d + i;
-            row.size = j - i;
-            row.even = even;
-            row.lookUp = mayStart(lower[d[i].unicode()]);
-            if (row.lookUp && even) {
-                row.lookUp = row.size <= longest && m_lengths[size_t(row.size)];
-                if (row.lookUp) {
-                    quint64 h = kSeed;
-                    for (qsizetype k = i; k < j; ++k)
-                        h = hashStep(h, lower[d[k].unicode()]);
-                    row.hash = mixed(h);
-                    __builtin_prefetch(&m_slots[firstSlot(row.hash)]);
-                }
-            }
-            even = !even;
-            if (counts[current] == kBlock) {
-                fetchRecords(blocks[current], kBlock);
-                const int previous = 1 - current;
-                settleBlock(blocks[previous], counts[previous]);
-                counts[previous] = 0;
-                current = previous;
-            }
-        }
-        i = j + 1;
-    }
-    const int previous = 1 - current;
-    settleBlock(blocks[previous], counts[previous]);
-    fetchRecords(blocks[current], counts[current]);
-    settleBlock(blocks[current], counts[current]);
-    // A source on the last row has no translation to give.
-    if (m_awaiting >= 0) {
-        m_states[size_t(m_awaiting)] = NotFound;
-        m_awaiting = -1;
-    }
+    m_text = dictionaryText;
+    m_bytes = {};
+    m_streamedBytes = false;
+    run(Utf16Units{reinterpret_cast<const char16_t*>(dictionaryText.data()), dictionaryText.size()});
 }
 
-std::optional<QStringView> PhraseSet::translation(qint32 id) const
+void PhraseSet::answerWindows1251(QByteArrayView dictionaryBytes)
+{
+    m_text = {};
+    m_bytes = dictionaryBytes;
+    m_streamedBytes = true;
+    run(Cp1251Units{reinterpret_cast<const uchar*>(dictionaryBytes.data()), dictionaryBytes.size()});
+}
+
+std::optional<QString> PhraseSet::translation(qint32 id) const
 {
     if (m_states[size_t(id)] != Found)
         return std::nullopt;
     const auto [start, size] = m_translations[size_t(id)];
-    return QStringView(m_base + start, size);
+    if (m_streamedBytes)
+        return cp1251::decode(m_bytes.sliced(start, size));
+    return m_text.sliced(start, size).toString();
 }
 
 } // namespace kvarsel

@@ -5,8 +5,14 @@
 // settles it in the row walk of SearchString: a source row equal to it ignoring
 // case (found; the next row is the translation) or a translation row beginning
 // with it (the walk gives up there). So every phrase gets the walk's answer, all
-// of them in one pass over the decoded file, with no string made per row.
+// of them in one pass over the file, with no string made per row.
+//
+// A Windows-1251 dictionary is streamed as its undecoded bytes: each byte is one
+// character, folded through a table of 256, so the hashes and comparisons are the
+// decoded text's and only the translations found are ever decoded.
 
+#include <QByteArrayView>
+#include <QString>
 #include <QStringView>
 #include <optional>
 #include <vector>
@@ -22,17 +28,19 @@ public:
     qint32 add(QStringView phrase);
     qsizetype size() const { return qsizetype(m_records.size()); }
 
-    // Streams the decoded text of a dictionary file: its non-empty lines, which
-    // the dictionary load makes rows 2, 3, ... after the two empty ones. Stops as
-    // soon as every phrase is settled. Answers for an earlier dictionary are
-    // dropped first. The text must outlive the answers.
+    // Streams the text of a dictionary file: its non-empty lines, which the
+    // dictionary load makes rows 2, 3, ... after the two empty ones. Stops as soon
+    // as every phrase is settled. Answers for an earlier dictionary are dropped
+    // first. The text must outlive the answers.
     void answer(QStringView dictionaryText);
+    // The same over the bytes of a Windows-1251 file, as cp1251::decode would give them.
+    void answerWindows1251(QByteArrayView dictionaryBytes);
 
-    // The translation row found for phrase `id`, if any.
-    std::optional<QStringView> translation(qint32 id) const;
+    // The translation row found for phrase `id`, if any, decoded.
+    std::optional<QString> translation(qint32 id) const;
 
 private:
-    enum State : quint8 { Open, AwaitingTranslation, Found, NotFound };
+    enum State : quint8 { Open, Found, NotFound };
     // A slot keeps the lower half of the hash, so most rows that match no phrase
     // are told apart in the table alone, and where the phrase's record starts in
     // m_folded: its id, its length, then its folded characters, all in one place.
@@ -41,29 +49,44 @@ private:
         quint32 record = 0; // 1 + the record's offset; 0 for a free slot
     };
     static constexpr qsizetype kRecordHead = 4; // id and length, two units each
-    struct Row; // one row of a block being streamed
+    template <class Units> struct Stream; // one answer over one kind of text
 
-    qint32 find(quint64 hash, const QChar* text, qsizetype size) const;
-    qint32 matchRecord(quint32 record, const QChar* text, qsizetype size) const;
-    size_t firstSlot(quint64 hash) const;
+    template <class Units> qint32 find(const Units& units, quint64 hash, qsizetype start, qsizetype size) const;
+    template <class Units>
+    qint32 matchRecord(const Units& units, quint32 record, qsizetype start, qsizetype size) const;
+    template <class Units> void run(const Units& units);
+    size_t firstSlot(quint64 hash) const { return size_t(hash >> m_shift); }
     void rehash(size_t slotCount);
     void settle(qint32 id, State state);
-    void settleOddRow(const QChar* text, qsizetype size);
-    void fetchRecords(Row* rows, int count);
-    void settleBlock(const Row* rows, int count);
     bool mayStart(char16_t folded) const { return (m_firsts[folded >> 6] >> (folded & 63)) & 1; }
+    // The filter's bit comes from the middle of the hash: the slot takes the upper
+    // bits, the tag the lower ones. A clear bit: no phrase has this hash.
+    size_t filterBit(quint64 hash) const { return size_t(hash >> 16) & (m_filter.size() * 64 - 1); }
+    bool mayHold(quint64 hash) const
+    {
+        const size_t bit = filterBit(hash);
+        return (m_filter[bit >> 6] >> (bit & 63)) & 1;
+    }
+    void addToFilter(quint64 hash)
+    {
+        const size_t bit = filterBit(hash);
+        m_filter[bit >> 6] |= quint64(1) << (bit & 63);
+    }
 
     std::vector<quint32> m_records; // record offset of each id
     std::vector<State> m_states;
     std::vector<std::pair<qsizetype, qsizetype>> m_translations; // start and size in the streamed text
     std::vector<char16_t> m_folded; // the records of the phrases, one after another
     std::vector<Slot> m_slots;      // open addressing; a power of two long
+    std::vector<quint64> m_filter;  // one bit per hash value, an eighth of m_slots long
     int m_shift = 64;               // hash bits dropped to index m_slots
     std::vector<quint8> m_lengths;  // 1 where some phrase has that length
     std::vector<quint64> m_firsts = std::vector<quint64>(1024, 0); // folded first characters
     qsizetype m_open = 0;           // phrases not settled yet
-    qint32 m_awaiting = -1;         // found on the row just streamed; its translation is next
-    const QChar* m_base = nullptr;  // the streamed text
+    // The streamed text: UTF-16 units, or Windows-1251 bytes.
+    QStringView m_text;
+    QByteArrayView m_bytes;
+    bool m_streamedBytes = false;
 };
 
 } // namespace kvarsel

@@ -215,6 +215,16 @@ DecodedText decodeText(QByteArrayView bytes)
     return DecodedText{cp1251::decode(bytes), TextEncoding::Windows1251, QString()};
 }
 
+bool readsAsWindows1251(QByteArrayView bytes)
+{
+    for (const QByteArrayView mark : {QByteArrayView(kUtf8Mark, 3), QByteArrayView(kUtf16LeMark, 2),
+                                      QByteArrayView(kUtf16BeMark, 2), QByteArrayView("\x00\x00\xFE\xFF", 4)})
+        if (bytes.startsWith(mark))
+            return false;
+    const Utf8Check check = checkUtf8(bytes);
+    return check.firstInvalid >= 0 || !check.multiByte;
+}
+
 DecodedText decodeTextAs(QByteArrayView bytes, TextEncoding encoding)
 {
     switch (encoding) {

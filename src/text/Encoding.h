@@ -56,6 +56,11 @@ struct DecodedText {
 // part of the text. A UTF-32 mark makes the bytes unreadable.
 DecodedText decodeText(QByteArrayView bytes);
 
+// Whether decodeText reads these bytes as Windows-1251: no byte-order mark, and not
+// UTF-8 with a multi-byte sequence. Such bytes are their text already, one byte a
+// character, for a reader that need not decode them.
+bool readsAsWindows1251(QByteArrayView bytes);
+
 // Decodes in a fixed encoding, for files that have only one (the settings file).
 DecodedText decodeTextAs(QByteArrayView bytes, TextEncoding encoding);
 

@@ -60,9 +60,40 @@ std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
     if (!file.open(QIODevice::ReadOnly))
         return FileError{path, reasonFor(file, errno)};
     errno = 0;
-    bytes = file.readAll();
+    // Into the buffer the caller has, which a reader of file after file keeps: a
+    // fresh buffer of many megabytes costs its page faults again every time.
+    bytes.resize(qMax<qint64>(file.size(), 0));
+    qint64 got = 0;
+    while (got < bytes.size()) {
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    if (file.error() == QFileDevice::NoError && got == file.size())
+        bytes += file.readAll(); // the file grew while it was read
     if (file.error() != QFileDevice::NoError)
         return FileError{path, reasonFor(file, errno)};
+    return std::nullopt;
+}
+
+std::optional<FileError> readScannedText(const QString& path, ScannedText& into)
+{
+    into.text.clear();
+    if (auto bad = readFileBytes(path, into.bytes)) {
+        into.bytes.clear();
+        into.windows1251 = true;
+        return bad;
+    }
+    into.windows1251 = readsAsWindows1251(into.bytes);
+    if (into.windows1251)
+        return std::nullopt;
+    DecodedText decoded = decodeText(into.bytes);
+    into.bytes.clear();
+    if (!decoded.ok())
+        return FileError{path, decoded.error};
+    into.text = std::move(decoded.text);
     return std::nullopt;
 }
 

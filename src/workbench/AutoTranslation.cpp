@@ -86,14 +86,17 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     QMap<QPair<int, qsizetype>, QString> unstorable;
 
     const qsizetype count = state.connectedDictionaries.size();
+    ScannedText dictionaryText; // one buffer for every pass
     for (qsizetype d = 0; d < count; ++d) {
         state.setDictionaryStatus(dictionary_texts::kLoading);
-        // The pass reads the dictionary as one decoded text and streams its rows past
-        // the texts to translate; the user dictionary stays in memory meanwhile.
-        QString dictionaryText;
-        if (auto error = readText(state.connectedDictionaries[d], dictionaryText))
+        // The pass reads the dictionary whole and streams its rows past the texts to
+        // translate, a Windows-1251 one undecoded; the user dictionary stays in memory meanwhile.
+        if (auto error = readScannedText(state.connectedDictionaries[d], dictionaryText))
             result.errors.append(*error); // nothing to find: the pass runs over an empty dictionary
-        phrases.answer(dictionaryText);
+        if (dictionaryText.windows1251)
+            phrases.answerWindows1251(dictionaryText.bytes);
+        else
+            phrases.answer(dictionaryText.text);
         // One string per distinct translation, shared by every row that takes it.
         std::vector<std::optional<QString>> translations(size_t(phrases.size()));
         state.setDictionaryStatus(dictionaryStatusText(d, count, userDictionaryFirst));
@@ -130,12 +133,12 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 const qint32 id = ids[size_t(i)];
                 if (id < 0)
                     continue;
-                const std::optional<QStringView> row = phrases.translation(id);
-                if (!row)
-                    continue;
                 std::optional<QString>& translation = translations[size_t(id)];
-                if (!translation)
-                    translation = row->toString();
+                if (!translation) {
+                    translation = phrases.translation(id);
+                    if (!translation)
+                        continue;
+                }
                 const QString translatedText = carryFirstLetterCase(text, *translation);
                 // A translation the row's script cannot hold would make the whole script
                 // fail to save at exit: the row stays, and a later dictionary may still translate it.

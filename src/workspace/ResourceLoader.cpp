@@ -101,7 +101,11 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
             } else {
                 rows.push_back(LineStore::Row{
                     ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true, read.encoding});
-                rows.reserve(rows.size() + size_t(read.lines.size()));
+                // Grown by doubling, not to the exact size file after file: each
+                // exact step would move every row loaded so far into fresh memory.
+                const size_t needed = rows.size() + 1 + size_t(read.lines.size());
+                if (needed > rows.capacity())
+                    rows.reserve(qMax(needed, 2 * rows.capacity()));
                 for (const QString& line : std::as_const(read.lines))
                     rows.push_back(LineStore::Row{SplitLine(kind, line, autoHideRussianString), false});
             }

@@ -1,5 +1,6 @@
 #include "dictionary/PhraseSet.h"
 #include "dictionary/SearchString.h"
+#include "text/Cp1251.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -119,18 +120,23 @@ private Q_SLOTS:
     }
 
     // Automatic translation streams a dictionary file's text past all the phrases
-    // at once. Against the same kind of dictionaries, written with every line end
-    // and empty lines between, it must give the walk's answer for every phrase.
+    // at once, a Windows-1251 file as its undecoded bytes. Against the same kind of
+    // dictionaries, written with every line end and empty lines between, both must
+    // give the walk's answer for every phrase.
     void phraseSetAgreesWithWalk()
     {
         QRandomGenerator rng(17);
-        const QStringList stems{"Open", "open", "OPEN", "Op", "Open file", "Open files", "Save", "save as",
-                                "Tool", "Toolbar", "tool bar", "3D", "  ", " Open", "Open ", "Файл", "файл",
-                                "Ёлка", "%d", "%D files", "(none)", "x", "X", "Ǆ", "ǆ", "中文"};
+        const QStringList allStems{"Open", "open", "OPEN", "Op", "Open file", "Open files", "Save", "save as",
+                                   "Tool", "Toolbar", "tool bar", "3D", "  ", " Open", "Open ", "Файл", "файл",
+                                   "Ёлка", "%d", "%D files", "(none)", "x", "X", "Ђ", "ђ", "Ўx", "ўX",
+                                   "Ї", "ї", QString(QChar(0x98)), "Ǆ", "ǆ", "中文"};
+        const QStringList singleByteStems = allStems.mid(0, allStems.size() - 3);
         const QStringList ends{"\r\n", "\n", "\r", "\r\n\r\n", "\n\n"};
         qsizetype found = 0;
+        qsizetype streamedAsBytes = 0;
         PhraseSet set; // one set for all: each answer drops the previous dictionary's
         for (int dict = 0; dict < 200; ++dict) {
+            const QStringList& stems = dict % 2 ? allStems : singleByteStems;
             QStringList lines;
             const int count = rng.bounded(0, 240) + (dict % 2); // odd counts leave a source last
             for (int e = 0; e < count; ++e) {
@@ -162,17 +168,28 @@ private Q_SLOTS:
             QList<qint32> ids;
             for (const QString& phrase : std::as_const(phrases))
                 ids << set.add(phrase);
-            set.answer(file);
-            for (qsizetype q = 0; q < phrases.size(); ++q) {
-                const LookupResult slow = SearchStringLinear(walked, phrases[q]);
-                const std::optional<QStringView> row = set.translation(ids[q]);
-                QCOMPARE(row.has_value(), slow.found);
-                if (row)
-                    QCOMPARE(carryFirstLetterCase(phrases[q], row->toString()), slow.translation);
-                found += slow.found;
+            QByteArray bytes;
+            const bool singleByte = cp1251::encode(file, bytes);
+            for (const bool asBytes : {false, true}) {
+                if (asBytes && !singleByte)
+                    continue;
+                if (asBytes)
+                    set.answerWindows1251(bytes);
+                else
+                    set.answer(file);
+                streamedAsBytes += asBytes;
+                for (qsizetype q = 0; q < phrases.size(); ++q) {
+                    const LookupResult slow = SearchStringLinear(walked, phrases[q]);
+                    const std::optional<QString> row = set.translation(ids[q]);
+                    QCOMPARE(row.has_value(), slow.found);
+                    if (row)
+                        QCOMPARE(carryFirstLetterCase(phrases[q], *row), slow.translation);
+                    found += slow.found;
+                }
             }
         }
-        QVERIFY2(found > 5000, qPrintable(QString::number(found)));
+        QVERIFY2(found > 10000, qPrintable(QString::number(found)));
+        QVERIFY2(streamedAsBytes >= 100, qPrintable(QString::number(streamedAsBytes)));
     }
 
     // The empty leading rows are never a match, not even for a phrase of blanks.
