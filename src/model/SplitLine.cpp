@@ -1,14 +1,16 @@
 #include "model/SplitLine.h"
 
+#include <QHashFunctions>
+
 #include "text/CharClass.h"
 
 namespace kvarsel {
 namespace {
 
-const QString kTabEscape = QStringLiteral("\\t"); // backslash + t, the script's escape, not a tab
+constexpr QStringView kTabEscape = u"\\t"; // backslash + t, the script's escape, not a tab
 
 // The characters strictly between the first and the last double quote.
-QString betweenOuterQuotes(const QString& text)
+QStringView betweenOuterQuotes(QStringView text)
 {
     const qsizetype q1 = text.indexOf(u'"');
     const qsizetype q2 = text.lastIndexOf(u'"');
@@ -18,7 +20,7 @@ QString betweenOuterQuotes(const QString& text)
 // Cuts `text` after the last character of its first `rangeEnd` characters that
 // passes `keep`; empties it when none does.
 template <class Keep>
-void trimTrailing(QString& text, qsizetype rangeEnd, Keep keep)
+void trimTrailing(QStringView& text, qsizetype rangeEnd, Keep keep)
 {
     for (qsizetype i = rangeEnd - 1; i >= 0; --i) {
         if (keep(text[i])) {
@@ -26,7 +28,7 @@ void trimTrailing(QString& text, qsizetype rangeEnd, Keep keep)
             return;
         }
     }
-    text.clear();
+    text = QStringView();
 }
 
 } // namespace
@@ -70,7 +72,7 @@ void PostLine(LineWork& w)
 {
     for (qsizetype p = 0; p < w.text.size(); ++p) {
         if (isTextCharPct(w.text[p])) {
-            w.text.remove(0, p);
+            w.text = w.text.sliced(p);
             return;
         }
     }
@@ -84,12 +86,13 @@ static void splitAtText(LineWork& w, qsizetype from)
     const qsizetype k = w.line.indexOf(w.text, from);
     if (k < 0) {
         w.head = w.line;
-        w.text.clear();
-        w.tail.clear();
+        w.text = QStringView();
+        w.tail = QStringView();
         return;
     }
-    w.head = w.line.left(k);
-    w.tail = w.line.mid(k + w.text.size());
+    w.head = w.line.first(k);
+    w.text = w.line.sliced(k, w.text.size());
+    w.tail = w.line.sliced(k + w.text.size());
 }
 
 void Striper_TLine(LineWork& w)
@@ -130,14 +133,14 @@ void Meneger_STRING(LineWork& w)
 
 void Meneger_DIALOG(LineWork& w)
 {
-    if (w.head.contains(QStringLiteral("CONTROL")) || w.text == QStringLiteral("MS Sans Serif") ||
+    if (w.head.contains(u"CONTROL") || w.text == u"MS Sans Serif" ||
         w.text.size() == 1)
         w.refuse();
 }
 
 void Meneger_RcData(LineWork& w)
 {
-    if (w.text == QStringLiteral("MS Sans Serif") || w.text == QStringLiteral("Arial"))
+    if (w.text == u"MS Sans Serif" || w.text == u"Arial")
         w.refuse();
 }
 
@@ -145,7 +148,7 @@ void HideRussianString(LineWork& w, bool autoHideRussianString)
 {
     if (!autoHideRussianString)
         return;
-    for (const QChar c : std::as_const(w.text)) {
+    for (const QChar c : w.text) {
         if (isNonAscii(c)) {
             w.refuse();
             return;
@@ -153,18 +156,28 @@ void HideRussianString(LineWork& w, bool autoHideRussianString)
     }
 }
 
-ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString)
+QString LinePieces::get(QStringView piece)
+{
+    if (piece.isEmpty())
+        return piece.toString();
+    QString& recent = m_recent[qHash(piece) & (m_recent.size() - 1)];
+    if (recent != piece)
+        recent = piece.toString();
+    return recent;
+}
+
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString,
+                                        LinePieces& pieces)
 {
     LineWork w;
-    w.line = lineAsRead;
-    w.line.remove(u'&');
+    w.line = line;
 
     // A line without its delimiter, or with a single one (no closing delimiter, so
     // no defined text), is kept whole in the head.
     const QChar delimiter = kindInfo(kind).delimiter;
     const qsizetype first = w.line.indexOf(delimiter);
     if (first < 0 || w.line.indexOf(delimiter, first + 1) < 0)
-        return ResourceLine{w.line, QString(), QString()};
+        return ResourceLine{pieces.get(w.line), QString(), QString()};
 
     w.text = w.line;
     switch (kind) {
@@ -194,7 +207,15 @@ ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHi
         break;
     }
     HideRussianString(w, autoHideRussianString);
-    return ResourceLine{w.head, w.text, w.tail};
+    return ResourceLine{pieces.get(w.head), pieces.get(w.text), pieces.get(w.tail)};
+}
+
+ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString)
+{
+    QString line = lineAsRead;
+    line.remove(u'&');
+    LinePieces pieces;
+    return SplitLineWithoutAmpersands(kind, line, autoHideRussianString, pieces);
 }
 
 } // namespace kvarsel

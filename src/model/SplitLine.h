@@ -8,24 +8,45 @@
 #include "model/ResourceKind.h"
 #include "model/ResourceLine.h"
 
+#include <QStringView>
+#include <vector>
+
 namespace kvarsel {
 
-// The working record of one line while the procedures below narrow its text.
+// The working record of one line while the procedures below narrow its text. All
+// of it is views into the line, so narrowing copies nothing: head & text & tail is
+// always a split of the line in three.
 struct LineWork {
-    QString line; // the line with every "&" removed; never changes
-    QString text; // narrowed to the translatable text, or emptied
-    QString head;
-    QString tail;
+    QStringView line; // the line with every "&" removed; never changes
+    QStringView text; // narrowed to the translatable text, or emptied
+    QStringView head;
+    QStringView tail;
 
     // Moves the text onto the end of the head: the line stays whole, nothing is offered.
     void refuse()
     {
-        head += text;
-        text.clear();
+        head = line.first(head.size() + text.size());
+        text = QStringView();
     }
 };
 
+// Equal pieces of lines share one string: a script repeats a few heads and tails
+// (and many texts) on thousands of lines, and a string each would cost its
+// allocation, its memory and its release. A cache of the pieces seen last, by
+// hash; a piece it has not seen gets a string of its own.
+class LinePieces {
+public:
+    QString get(QStringView piece);
+
+private:
+    std::vector<QString> m_recent = std::vector<QString>(4096);
+};
+
 ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString);
+// The same for a line that has no "&" (or has had it removed), its pieces taken
+// from `pieces`.
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString,
+                                        LinePieces& pieces);
 
 // The steps, by the names the rest of the program and its tests use.
 // Positions in the comments of SplitLine.cpp are 0-based.

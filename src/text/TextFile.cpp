@@ -12,20 +12,10 @@ namespace kvarsel {
 QStringList splitLines(const QString& text)
 {
     QStringList lines;
-    const qsizetype n = text.size();
-    const QChar* d = text.constData();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = d[i].unicode();
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < n && d[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.append(text.mid(start));
+    forEachLine(text, [&](QStringView line) {
+        // A line that is the whole text shares it instead of copying it.
+        lines.append(line.size() == text.size() ? text : line.toString());
+    });
     return lines;
 }
 
@@ -154,21 +144,26 @@ LinesRead readLinesAs(const QString& path, TextEncoding encoding)
     return linesFrom(path, decodeTextAs(bytes, encoding));
 }
 
-std::optional<FileError> encodeLines(const QString& path, const QStringList& lines, QByteArray& out,
-                                     TextEncoding encoding)
+std::optional<FileError> encodeLineParts(const QString& path, qsizetype count,
+                                         const std::function<LineParts(qsizetype)>& partsOf, QByteArray& out,
+                                         TextEncoding encoding)
 {
     const bool wide = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
     qsizetype total = 3;
-    for (const QString& line : lines)
-        total += line.size() + 2;
+    for (qsizetype i = 0; i < count; ++i)
+        for (const QStringView part : partsOf(i))
+            total += part.size();
+    total += 2 * count;
     out.reserve(out.size() + (wide ? 2 * total : total));
     const QByteArrayView mark = byteOrderMark(encoding);
     out.append(mark.data(), mark.size());
     static const QString lineEnd = QStringLiteral("\r\n");
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        qsizetype bad = -1;
-        if (!encodeText(lines[i], encoding, out, &bad)) {
-            const QChar c = lines[i][bad];
+    for (qsizetype i = 0; i < count; ++i) {
+        for (const QStringView part : partsOf(i)) {
+            qsizetype bad = -1;
+            if (encodeText(part, encoding, out, &bad))
+                continue;
+            const QChar c = part[bad];
             const QString reason =
                 c.isSurrogate()
                     ? QStringLiteral("непарный суррогат (%1) нельзя сохранить в кодировке %2")
@@ -181,6 +176,13 @@ std::optional<FileError> encodeLines(const QString& path, const QStringList& lin
         encodeText(lineEnd, encoding, out);
     }
     return std::nullopt;
+}
+
+std::optional<FileError> encodeLines(const QString& path, const QStringList& lines, QByteArray& out,
+                                     TextEncoding encoding)
+{
+    return encodeLineParts(
+        path, lines.size(), [&lines](qsizetype i) { return LineParts{lines[i], {}, {}}; }, out, encoding);
 }
 
 std::optional<FileError> writeLines(const QString& path, const QStringList& lines, TextEncoding encoding,

@@ -9,6 +9,8 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <array>
+#include <functional>
 #include <optional>
 
 namespace kvarsel {
@@ -46,6 +48,25 @@ std::optional<FileError> checkFileReadable(const QString& path);
 // Splits decoded text into lines without their ends; empty lines are kept.
 QStringList splitLines(const QString& text);
 
+// The same lines as views, one call of `line(QStringView)` each, in order.
+template <class LineFn> void forEachLine(QStringView text, LineFn&& line)
+{
+    const qsizetype n = text.size();
+    const QChar* d = text.data();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = d[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        line(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < n && d[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        line(text.sliced(start));
+}
+
 // Reads a whole file as lines in the encoding its bytes show. Only regular files are
 // read: a directory, a pipe or a device is refused with a reason instead of blocking
 // or failing midway, and so is a file whose bytes break its encoding (it is never
@@ -59,6 +80,13 @@ LinesRead readLinesAs(const QString& path, TextEncoding encoding);
 // nothing is replaced by "?".
 std::optional<FileError> encodeLines(const QString& path, const QStringList& lines, QByteArray& out,
                                      TextEncoding encoding = TextEncoding::Windows1251);
+
+// The same for lines that come in pieces, line i being the pieces partsOf(i) gives
+// one after another: a caller with lines split in memory need not join them first.
+using LineParts = std::array<QStringView, 3>;
+std::optional<FileError> encodeLineParts(const QString& path, qsizetype count,
+                                         const std::function<LineParts(qsizetype)>& partsOf, QByteArray& out,
+                                         TextEncoding encoding = TextEncoding::Windows1251);
 
 // encodeLines + writeFileSafely: the old file is untouched on any failure.
 std::optional<FileError> writeLines(const QString& path, const QStringList& lines,

@@ -69,6 +69,8 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
         store->setResourceDirectory(root);
     }
 
+    QByteArray bytes;  // one read buffer for every script
+    LinePieces pieces; // equal pieces of lines share their strings across the scripts
     for (const ResourceKind kind : kAllKinds) {
         const KindInfo& info = kindInfo(kind);
         const int k = kindIndex(kind);
@@ -90,24 +92,26 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
 
         std::vector<LineStore::Row> rows;
         for (qsizetype i = 0; i < files.size(); ++i) {
-            LinesRead read;
+            std::optional<FileError> error;
+            DecodedText decoded;
             if (QFileInfo::exists(files[i]) && !liesWithin(files[i], root))
-                read.error = FileError{files[i], outsideReason(files[i], QStringLiteral("сценарий"))};
-            else
-                read = readLines(files[i]);
-            if (!read.ok()) {
+                error = FileError{files[i], outsideReason(files[i], QStringLiteral("сценарий"))};
+            else if (auto bad = readFileBytes(files[i], bytes))
+                error = bad;
+            else if (decoded = decodeText(bytes); !decoded.ok())
+                error = FileError{files[i], decoded.error};
+            if (error) {
                 // An unreadable script gets no rows at all, so saving never touches it.
-                result.errors.append(*read.error);
+                result.errors.append(*error);
             } else {
                 rows.push_back(LineStore::Row{
-                    ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true, read.encoding});
-                // Grown by doubling, not to the exact size file after file: each
-                // exact step would move every row loaded so far into fresh memory.
-                const size_t needed = rows.size() + 1 + size_t(read.lines.size());
-                if (needed > rows.capacity())
-                    rows.reserve(qMax(needed, 2 * rows.capacity()));
-                for (const QString& line : std::as_const(read.lines))
-                    rows.push_back(LineStore::Row{SplitLine(kind, line, autoHideRussianString), false});
+                    ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true, decoded.encoding});
+                // Every line loses its "&"s before it is split, so the whole text can lose them at once.
+                decoded.text.remove(u'&');
+                forEachLine(decoded.text, [&](QStringView line) {
+                    rows.push_back(LineStore::Row{SplitLineWithoutAmpersands(kind, line, autoHideRussianString, pieces),
+                                                  false});
+                });
             }
             if (callbacks.fileLoaded)
                 callbacks.fileLoaded(kind, i);

@@ -11,14 +11,6 @@ QString resourceDirectoryOf(const QString& scriptPath)
     return QFileInfo(QFileInfo(scriptPath).absolutePath()).absolutePath();
 }
 
-QStringList scriptLines(const LineStore& store, qsizetype markerRow)
-{
-    QStringList lines;
-    for (qsizetype j = markerRow + 1; j < store.RowCount() && !store.IsFileMarker(j); ++j)
-        lines.append(store.ComposedLine(j));
-    return lines;
-}
-
 SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& callbacks)
 {
     SaveResult result;
@@ -38,7 +30,19 @@ SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& cal
             // carry the save out of the chosen directory.
             const QString path = store.MarkerPath(i);
             const SafeWriteOptions confined{LinkAtTarget::Follow, resourceDirectoryOf(path)};
-            if (auto error = writeLines(path, scriptLines(store, i), store.MarkerEncoding(i), confined))
+            qsizetype end = i + 1;
+            while (end < count && !store.IsFileMarker(end))
+                ++end;
+            // Each line goes to the bytes as its head, text and tail, never joined first.
+            const auto partsOf = [&store, i](qsizetype line) {
+                const qsizetype row = i + 1 + line;
+                return LineParts{store.Head(row), store.Text(row), store.Tail(row)};
+            };
+            QByteArray bytes;
+            auto error = encodeLineParts(path, end - i - 1, partsOf, bytes, store.MarkerEncoding(i));
+            if (!error)
+                error = writeFileSafely(path, bytes, confined);
+            if (error)
                 result.errors.append(*error);
             else
                 ++result.filesWritten;

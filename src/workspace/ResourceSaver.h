@@ -28,7 +28,4 @@ SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& cal
 // that directory, the kind's sub-directory and the file name.
 QString resourceDirectoryOf(const QString& scriptPath);
 
-// The lines one script would get: rows after marker `markerRow` up to the next marker.
-QStringList scriptLines(const LineStore& store, qsizetype markerRow);
-
 } // namespace kvarsel
