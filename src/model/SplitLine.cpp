@@ -1,7 +1,5 @@
 #include "model/SplitLine.h"
 
-#include <QHashFunctions>
-
 #include "text/CharClass.h"
 
 namespace kvarsel {
@@ -160,10 +158,23 @@ QString LinePieces::get(QStringView piece)
 {
     if (piece.isEmpty())
         return piece.toString();
-    QString& recent = m_recent[qHash(piece) & (m_recent.size() - 1)];
-    if (recent != piece)
-        recent = piece.toString();
-    return recent;
+    // The length and the units at both ends tell most pieces apart, for less than
+    // a hash of every unit would cost.
+    const qsizetype n = piece.size();
+    const auto unit = [&piece](qsizetype i) { return quint64(piece[i].unicode()); };
+    quint64 h = quint64(n) * 0x9E3779B97F4A7C15ULL;
+    h = (h ^ (unit(0) | unit(n / 2) << 16 | unit(n - 1) << 32 | unit(qMax<qsizetype>(n - 2, 0)) << 48)) *
+        0xD6E8FEB86659FD93ULL;
+    QString& kept = m_kept[(h >> 52) & (m_kept.size() - 1)];
+    if (kept == piece)
+        return kept;
+    // A slot keeps the first piece that came to it: the pieces a script repeats come
+    // early and often, and letting go of an older one would cost more than it saves.
+    if (kept.isNull()) {
+        kept = piece.toString();
+        return kept;
+    }
+    return piece.toString();
 }
 
 ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString,

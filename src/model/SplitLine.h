@@ -32,14 +32,14 @@ struct LineWork {
 
 // Equal pieces of lines share one string: a script repeats a few heads and tails
 // (and many texts) on thousands of lines, and a string each would cost its
-// allocation, its memory and its release. A cache of the pieces seen last, by
-// hash; a piece it has not seen gets a string of its own.
+// allocation, its memory and its release. A cache of pieces by hash; a piece it
+// does not hold gets a string of its own.
 class LinePieces {
 public:
     QString get(QStringView piece);
 
 private:
-    std::vector<QString> m_recent = std::vector<QString>(4096);
+    std::vector<QString> m_kept = std::vector<QString>(4096);
 };
 
 ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString);

@@ -3,6 +3,7 @@
 #include "text/Cp1251.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace kvarsel
 {
@@ -59,6 +60,14 @@ Utf8Check checkUtf8(QByteArrayView bytes)
     for (qsizetype i = 0; i < n;) {
         if (p[i] < 0x80) {
             ++i;
+            // Scripts are mostly ASCII: eight bytes at a time while none has its top bit.
+            while (i + 8 <= n) {
+                quint64 word;
+                std::memcpy(&word, p + i, 8);
+                if (word & 0x8080808080808080ULL)
+                    break;
+                i += 8;
+            }
             continue;
         }
         const int len = utf8SequenceLength(p + i, n - i);
