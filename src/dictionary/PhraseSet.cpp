@@ -178,6 +178,7 @@ template <class Units> struct PhraseSet::Stream {
         quint64 hash;        // a source row's, mixed
         quint32 record;      // the record its first slot points to when the tags agree, else 0
         bool even;
+        bool settled;        // that record's phrase was settled earlier: the row settles nothing
     };
 
     PhraseSet& set;
@@ -211,8 +212,12 @@ template <class Units> struct PhraseSet::Stream {
             if (row.even) {
                 const Slot slot = set.m_slots[set.firstSlot(row.hash)];
                 if (slot.record && slot.tag == tagOf(row.hash)) {
-                    row.record = slot.record;
-                    __builtin_prefetch(set.m_folded.data() + slot.record - 1);
+                    // A row can only be the phrase that alone has its slot and tag; once that
+                    // phrase is settled, nothing is left for the row to do.
+                    row.settled = slot.record & kSettled;
+                    row.record = slot.record & ~kSettled;
+                    if (!row.settled)
+                        __builtin_prefetch(set.m_folded.data() + row.record - 1);
                 }
             }
         }
@@ -226,6 +231,8 @@ template <class Units> struct PhraseSet::Stream {
                 settleOddRow(row.start, row.size);
                 continue;
             }
+            if (row.settled)
+                continue;
             // A source row settles the phrase it equals: found, unless the walk
             // stopped earlier; a source on the last row has no translation to give.
             qint32 id = row.record ? set.matchRecord(units, row.record - 1, row.start, row.size) : -1;
@@ -274,7 +281,7 @@ template <class Units> struct PhraseSet::Stream {
                 }
                 if (keep) {
                     Row& row = blocks[current][counts[current]++];
-                    row = Row{i, j - i, 0, -1, hash, 0, even};
+                    row = Row{i, j - i, 0, -1, hash, 0, even, false};
                     if (even) {
                         __builtin_prefetch(&set.m_slots[set.firstSlot(hash)]);
                         waitingForNext = &row;
@@ -307,15 +314,25 @@ void PhraseSet::rehash(size_t slotCount)
     m_shift = 64;
     for (size_t n = slotCount; n > 1; n /= 2)
         --m_shift;
-    for (const quint32 record : m_records) {
-        const char16_t* r = m_folded.data() + record;
-        const quint64 h = mixed(hashOf(FoldedUnits{r + kRecordHead}, 0, unitsToInt(r + 2)));
-        size_t s = firstSlot(h);
-        while (m_slots[s].record)
-            s = (s + 1) & (slotCount - 1);
-        m_slots[s] = Slot{tagOf(h), record + 1};
-        addToFilter(h);
+    m_settledSlots.clear();
+    for (size_t id = 0; id < m_records.size(); ++id) {
+        const char16_t* r = m_folded.data() + m_records[id];
+        place(mixed(hashOf(FoldedUnits{r + kRecordHead}, 0, unitsToInt(r + 2))), qint32(id));
     }
+}
+
+void PhraseSet::place(quint64 hash, qint32 id)
+{
+    const size_t mask = m_slots.size() - 1;
+    const size_t home = firstSlot(hash);
+    size_t s = home;
+    for (; m_slots[s].record; s = (s + 1) & mask)
+        if (m_slots[s].tag == tagOf(hash)) // a row with this tag could be either of them
+            m_alone[unitsToInt(m_folded.data() + (m_slots[s].record & ~kSettled) - 1)] = false;
+    m_slots[s] = Slot{tagOf(hash), m_records[size_t(id)] + 1};
+    m_slotOf[size_t(id)] = quint32(s);
+    m_alone[size_t(id)] = s == home;
+    addToFilter(hash);
 }
 
 template <class Units>
@@ -342,7 +359,7 @@ qint32 PhraseSet::find(const Units& units, quint64 hash, qsizetype start, qsizet
             return -1;
         if (slot.tag != tag)
             continue;
-        if (const qint32 id = matchRecord(units, slot.record - 1, start, size); id >= 0)
+        if (const qint32 id = matchRecord(units, (slot.record & ~kSettled) - 1, start, size); id >= 0)
             return id;
     }
 }
@@ -371,17 +388,15 @@ qint32 PhraseSet::add(QStringView phrase)
     m_records.push_back(record);
     m_states.push_back(Open);
     m_translations.emplace_back(0, 0);
+    m_slotOf.push_back(0);
+    m_alone.push_back(0);
     for (const quint32 v : {quint32(id), quint32(phrase.size())}) {
         m_folded.push_back(char16_t(v & 0xFFFF));
         m_folded.push_back(char16_t(v >> 16));
     }
     for (qsizetype i = 0; i < phrase.size(); ++i)
         m_folded.push_back(units.folded(i));
-    size_t s = firstSlot(h);
-    while (m_slots[s].record)
-        s = (s + 1) & (m_slots.size() - 1);
-    m_slots[s] = Slot{tagOf(h), record + 1};
-    addToFilter(h);
+    place(h, id);
     if (size_t(phrase.size()) >= m_lengths.size())
         m_lengths.resize(size_t(phrase.size()) + 1, 0);
     m_lengths[size_t(phrase.size())] = 1;
@@ -395,10 +410,17 @@ void PhraseSet::settle(qint32 id, State state)
 {
     m_states[size_t(id)] = state;
     --m_open;
+    if (m_alone[size_t(id)]) {
+        m_slots[m_slotOf[size_t(id)]].record |= kSettled;
+        m_settledSlots.push_back(m_slotOf[size_t(id)]);
+    }
 }
 
 template <class Units> void PhraseSet::run(const Units& units)
 {
+    for (const quint32 s : m_settledSlots)
+        m_slots[s].record &= ~kSettled;
+    m_settledSlots.clear();
     m_states.assign(m_records.size(), Open);
     m_open = size();
     Stream<Units>{*this, units}.run();

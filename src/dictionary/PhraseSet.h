@@ -46,8 +46,11 @@ private:
     // m_folded: its id, its length, then its folded characters, all in one place.
     struct Slot {
         quint32 tag = 0;
-        quint32 record = 0; // 1 + the record's offset; 0 for a free slot
+        quint32 record = 0; // 1 + the record's offset, and kSettled; 0 for a free slot
     };
+    // Set in the slot of a settled phrase that sits in its home slot and is the only
+    // phrase there with its tag. Records stay far below 2^31 units.
+    static constexpr quint32 kSettled = 0x80000000u;
     static constexpr qsizetype kRecordHead = 4; // id and length, two units each
     template <class Units> struct Stream; // one answer over one kind of text
 
@@ -57,6 +60,7 @@ private:
     template <class Units> void run(const Units& units);
     size_t firstSlot(quint64 hash) const { return size_t(hash >> m_shift); }
     void rehash(size_t slotCount);
+    void place(quint64 hash, qint32 id);
     void settle(qint32 id, State state);
     bool mayStart(char16_t folded) const { return (m_firsts[folded >> 6] >> (folded & 63)) & 1; }
     // The filter's bit comes from the middle of the hash: the slot takes the upper
@@ -79,6 +83,9 @@ private:
     std::vector<char16_t> m_folded; // the records of the phrases, one after another
     std::vector<Slot> m_slots;      // open addressing; a power of two long
     std::vector<quint64> m_filter;  // one bit per hash value, an eighth of m_slots long
+    std::vector<quint32> m_slotOf;  // the slot of each id
+    std::vector<quint8> m_alone;    // 1: in its home slot, and no other phrase has its slot and tag
+    std::vector<quint32> m_settledSlots; // slots marked kSettled in this answer
     int m_shift = 64;               // hash bits dropped to index m_slots
     std::vector<quint8> m_lengths;  // 1 where some phrase has that length
     std::vector<quint64> m_firsts = std::vector<quint64>(1024, 0); // folded first characters
