@@ -4,7 +4,6 @@
 #include "batch/BatchTexts.h"
 #include "dictionary/DictionaryFiles.h"
 #include "settings/SettingsStartUp.h"
-#include "text/CharClass.h"
 #include "text/TextFile.h"
 #include "workbench/AutoTranslation.h"
 #include "workspace/ResourceSaver.h"
@@ -56,42 +55,6 @@ ConnectedSetup connectDictionaries(WorkState& state, const QStringList& dictiona
         setup.userDictionaryFirst = !user.isEmpty() && sameFile(dictionaries.first(), user);
     }
     return setup;
-}
-
-RowsSnapshot snapshotRows(const ConstLineStores& stores)
-{
-    RowsSnapshot snapshot;
-    for (const ResourceKind kind : kAllKinds) {
-        const int k = kindIndex(kind);
-        const LineStore& store = *stores[size_t(k)];
-        snapshot.heads[size_t(k)].reserve(store.RowCount());
-        snapshot.texts[size_t(k)].reserve(store.RowCount());
-        for (qsizetype i = 0; i < store.RowCount(); ++i) {
-            snapshot.heads[size_t(k)] << store.Head(i);
-            snapshot.texts[size_t(k)] << store.Text(i);
-        }
-    }
-    return snapshot;
-}
-
-qsizetype countUntranslated(const RowsSnapshot& before, const ConstLineStores& after)
-{
-    qsizetype count = 0;
-    for (const ResourceKind kind : kAllKinds) {
-        const int k = kindIndex(kind);
-        const LineStore& store = *after[size_t(k)];
-        const QStringList& texts = before.texts[size_t(k)];
-        const QStringList& heads = before.heads[size_t(k)];
-        const qsizetype rows = qMin(store.RowCount(), texts.size());
-        for (qsizetype i = 0; i < rows; ++i) {
-            const QString& text = texts[i];
-            if (text.isEmpty() || isNonAscii(text.front()))
-                continue;
-            if (store.Text(i) == text && store.Head(i) == heads[i])
-                ++count;
-        }
-    }
-    return count;
 }
 
 QStringList formatTranslateSummary(const TranslateSummary& summary)
@@ -178,7 +141,6 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
     summary.resourceDir = command.resourceDir;
     summary.dryRun = command.dryRun;
     summary.loaded = countLoaded(std::as_const(state).stores());
-    const RowsSnapshot before = snapshotRows(std::as_const(state).stores());
 
     // The window enables automatic translation only after a load that gave rows,
     // and offers to save only after something changed.
@@ -214,6 +176,7 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
             status = kExitFileError;
         }
         summary.unstorable = unstorableRowsText(result);
+        summary.untranslated = result.untranslatedRows;
         const qsizetype count = state.connectedDictionaries.size();
         for (qsizetype d = 0; d < count; ++d)
             summary.dictionaries.append({dictionaryStatusText(d, count, setup.userDictionaryFirst),
@@ -244,7 +207,6 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
                                                               setup.userDictionaryFirst),
                                          state.connectedDictionaries[d], 0});
     }
-    summary.untranslated = countUntranslated(before, std::as_const(state).stores());
     console.out(formatTranslateSummary(summary).join(QChar(10)));
     return status;
 }

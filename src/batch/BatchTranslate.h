@@ -27,18 +27,6 @@ struct ConnectedSetup {
 // first of them. The hide-translated mode is left to the caller.
 ConnectedSetup connectDictionaries(WorkState& state, const QStringList& dictionaries);
 
-// Heads and texts of every row as loaded, to tell afterwards which rows a
-// dictionary changed.
-struct RowsSnapshot {
-    std::array<QStringList, kKindCount> heads;
-    std::array<QStringList, kKindCount> texts;
-};
-RowsSnapshot snapshotRows(const ConstLineStores& stores);
-
-// Texts that no dictionary changed, leaving out those that begin with a non-ASCII
-// character: the lookup never touches them, they are taken as already translated.
-qsizetype countUntranslated(const RowsSnapshot& before, const ConstLineStores& after);
-
 struct DictionaryCount {
     QString label; // as the dictionary status panel names it
     QString path;

@@ -368,6 +368,9 @@ void PhraseSet::reserve(qsizetype phrases)
 {
     m_records.reserve(size_t(phrases));
     m_states.reserve(size_t(phrases));
+    m_translations.reserve(size_t(phrases));
+    m_slotOf.reserve(size_t(phrases));
+    m_alone.reserve(size_t(phrases));
     size_t want = 64;
     while (want < size_t(phrases) * 2)
         want *= 2;
@@ -378,7 +381,37 @@ void PhraseSet::reserve(qsizetype phrases)
 qint32 PhraseSet::add(QStringView phrase)
 {
     const Utf16Units units{reinterpret_cast<const char16_t*>(phrase.data()), phrase.size()};
-    const quint64 h = mixed(hashOf(units, 0, phrase.size()));
+    return addHashed(phrase, mixed(hashOf(units, 0, phrase.size())));
+}
+
+std::vector<qint32> PhraseSet::add(const std::vector<QStringView>& phrases)
+{
+    // In blocks, the slots of a block asked for before its first phrase is added:
+    // their cache misses overlap, as in the stream.
+    constexpr size_t kAhead = 16;
+    std::vector<qint32> ids(phrases.size());
+    size_t units = m_folded.size();
+    for (const QStringView phrase : phrases)
+        units += size_t(kRecordHead + phrase.size());
+    m_folded.reserve(units); // at most; growing by doubling would copy the records again and again
+    quint64 hashes[kAhead];
+    for (size_t b = 0; b < phrases.size(); b += kAhead) {
+        const size_t count = qMin(kAhead, phrases.size() - b);
+        for (size_t k = 0; k < count; ++k) {
+            const QStringView phrase = phrases[b + k];
+            const Utf16Units units{reinterpret_cast<const char16_t*>(phrase.data()), phrase.size()};
+            hashes[k] = mixed(hashOf(units, 0, phrase.size()));
+            __builtin_prefetch(&m_slots[firstSlot(hashes[k])]);
+        }
+        for (size_t k = 0; k < count; ++k)
+            ids[b + k] = addHashed(phrases[b + k], hashes[k]);
+    }
+    return ids;
+}
+
+qint32 PhraseSet::addHashed(QStringView phrase, quint64 h)
+{
+    const Utf16Units units{reinterpret_cast<const char16_t*>(phrase.data()), phrase.size()};
     if ((m_records.size() + 1) * 2 > m_slots.size())
         rehash(qMax<size_t>(64, m_slots.size() * 2));
     if (const qint32 id = find(units, h, 0, phrase.size()); id >= 0)
@@ -390,12 +423,14 @@ qint32 PhraseSet::add(QStringView phrase)
     m_translations.emplace_back(0, 0);
     m_slotOf.push_back(0);
     m_alone.push_back(0);
-    for (const quint32 v : {quint32(id), quint32(phrase.size())}) {
-        m_folded.push_back(char16_t(v & 0xFFFF));
-        m_folded.push_back(char16_t(v >> 16));
-    }
+    m_folded.resize(m_folded.size() + size_t(kRecordHead + phrase.size()));
+    char16_t* r = m_folded.data() + record;
+    r[0] = char16_t(quint32(id) & 0xFFFF);
+    r[1] = char16_t(quint32(id) >> 16);
+    r[2] = char16_t(quint32(phrase.size()) & 0xFFFF);
+    r[3] = char16_t(quint32(phrase.size()) >> 16);
     for (qsizetype i = 0; i < phrase.size(); ++i)
-        m_folded.push_back(units.folded(i));
+        r[kRecordHead + i] = units.folded(i);
     place(h, id);
     if (size_t(phrase.size()) >= m_lengths.size())
         m_lengths.resize(size_t(phrase.size()) + 1, 0);

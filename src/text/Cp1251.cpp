@@ -60,12 +60,18 @@ bool canEncode(QChar c) { return tables().toByte[c.unicode()] >= 0; }
 
 QString decode(QByteArrayView bytes)
 {
+    QString out;
+    decodeInto(bytes, out);
+    return out;
+}
+
+void decodeInto(QByteArrayView bytes, QString& out)
+{
     const auto& t = tables().toUnicode;
-    QString out(bytes.size(), Qt::Uninitialized);
+    out.resize(bytes.size());
     QChar* d = out.data();
     for (qsizetype i = 0; i < bytes.size(); ++i)
         d[i] = QChar(t[uint8_t(bytes[i])]);
-    return out;
 }
 
 bool encode(QStringView text, QByteArray& out, qsizetype* badIndex)

@@ -20,6 +20,8 @@ int charCode(QChar c);
 bool canEncode(QChar c);
 
 QString decode(QByteArrayView bytes);
+// The same into `out`, whose buffer is reused when it is not shared.
+void decodeInto(QByteArrayView bytes, QString& out);
 
 // Encodes text; returns false and leaves the index of the first character the
 // code page cannot hold in *badIndex when there is one (nothing is replaced by "?").

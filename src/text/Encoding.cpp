@@ -224,6 +224,17 @@ DecodedText decodeText(QByteArrayView bytes)
     return DecodedText{cp1251::decode(bytes), TextEncoding::Windows1251, QString()};
 }
 
+void decodeTextInto(QByteArrayView bytes, DecodedText& into)
+{
+    if (!readsAsWindows1251(bytes)) {
+        into = decodeText(bytes);
+        return;
+    }
+    cp1251::decodeInto(bytes, into.text);
+    into.encoding = TextEncoding::Windows1251;
+    into.error.clear();
+}
+
 bool readsAsWindows1251(QByteArrayView bytes)
 {
     for (const QByteArrayView mark : {QByteArrayView(kUtf8Mark, 3), QByteArrayView(kUtf16LeMark, 2),

@@ -56,6 +56,10 @@ struct DecodedText {
 // part of the text. A UTF-32 mark makes the bytes unreadable.
 DecodedText decodeText(QByteArrayView bytes);
 
+// decodeText into `into`, whose text buffer is reused for Windows-1251 bytes: a
+// reader of file after file need not fault in fresh memory for each.
+void decodeTextInto(QByteArrayView bytes, DecodedText& into);
+
 // Whether decodeText reads these bytes as Windows-1251: no byte-order mark, and not
 // UTF-8 with a multi-byte sequence. Such bytes are their text already, one byte a
 // character, for a reader that need not decode them.

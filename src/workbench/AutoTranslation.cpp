@@ -74,19 +74,41 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     PhraseSet phrases;
     phrases.reserve(total);
     std::array<std::vector<qint32>, kKindCount> phraseOf;
-    for (const ResourceKind kind : kAllKinds) {
-        const LineStore& store = state.store(kind);
-        std::vector<qint32>& ids = phraseOf[size_t(kindIndex(kind))];
-        ids.assign(size_t(rows[size_t(kindIndex(kind))]), -1);
-        for (qsizetype i = 0; i < qsizetype(ids.size()); ++i)
-            if (lookedUp(store.Text(i)))
-                ids[size_t(i)] = phrases.add(store.Text(i));
+    qsizetype lookedUpRows = 0;
+    // The rows a pass recorded a translation for, each with its text as loaded (at
+    // its first translation), to tell at the end which of them still read as loaded.
+    std::array<std::vector<quint8>, kKindCount> recorded;
+    std::array<std::vector<std::pair<qsizetype, QString>>, kKindCount> asLoaded;
+    {
+        std::vector<QStringView> texts;
+        std::vector<std::pair<int, qsizetype>> at; // kind and row of each text
+        texts.reserve(size_t(total));
+        at.reserve(size_t(total));
+        for (const ResourceKind kind : kAllKinds) {
+            const int k = kindIndex(kind);
+            const LineStore& store = state.store(kind);
+            phraseOf[size_t(k)].assign(size_t(rows[size_t(k)]), -1);
+            for (qsizetype i = 0; i < rows[size_t(k)]; ++i) {
+                if (lookedUp(store.Text(i))) {
+                    texts.push_back(store.Text(i));
+                    at.emplace_back(k, i);
+                }
+            }
+        }
+        lookedUpRows = qsizetype(texts.size());
+        const std::vector<qint32> added = phrases.add(texts);
+        for (size_t t = 0; t < at.size(); ++t)
+            phraseOf[size_t(at[t].first)][size_t(at[t].second)] = added[t];
     }
     // Rows a translation was refused for, with their script, until a later pass translates them.
     QMap<QPair<int, qsizetype>, QString> unstorable;
 
     const qsizetype count = state.connectedDictionaries.size();
     ScannedText dictionaryText; // one buffer for every pass
+    // One string per distinct translation, shared by every row that takes it. The
+    // strings of a pass are dropped before the next one; the vector stays.
+    std::vector<QString> translations;
+    std::vector<qint32> decoded; // the ids that have a string in `translations`
     for (qsizetype d = 0; d < count; ++d) {
         state.setDictionaryStatus(dictionary_texts::kLoading);
         // The pass reads the dictionary whole and streams its rows past the texts to
@@ -97,8 +119,10 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
             phrases.answerWindows1251(dictionaryText.bytes);
         else
             phrases.answer(dictionaryText.text);
-        // One string per distinct translation, shared by every row that takes it.
-        std::vector<std::optional<QString>> translations(size_t(phrases.size()));
+        for (const qint32 id : decoded)
+            translations[size_t(id)] = QString();
+        decoded.clear();
+        translations.resize(size_t(phrases.size()));
         state.setDictionaryStatus(dictionaryStatusText(d, count, userDictionaryFirst));
         paint();
         qsizetype translated = 0;
@@ -133,13 +157,14 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 const qint32 id = ids[size_t(i)];
                 if (id < 0)
                     continue;
-                std::optional<QString>& translation = translations[size_t(id)];
-                if (!translation) {
-                    translation = phrases.translation(id);
-                    if (!translation)
-                        continue;
+                if (!phrases.found(id))
+                    continue;
+                QString& translation = translations[size_t(id)];
+                if (translation.isNull()) { // a found translation is a row, never empty
+                    translation = *phrases.translation(id);
+                    decoded.push_back(id);
                 }
-                const QString translatedText = carryFirstLetterCase(text, *translation);
+                const QString translatedText = carryFirstLetterCase(text, translation);
                 // A translation the row's script cannot hold would make the whole script
                 // fail to save at exit: the row stays, and a later dictionary may still translate it.
                 const QPair<int, qsizetype> key{kindIndex(kind), i};
@@ -148,6 +173,13 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                     continue;
                 }
                 unstorable.remove(key);
+                std::vector<quint8>& once = recorded[size_t(kindIndex(kind))];
+                if (once.empty())
+                    once.assign(size_t(n), 0);
+                if (!once[size_t(i)]) {
+                    once[size_t(i)] = 1;
+                    asLoaded[size_t(kindIndex(kind))].emplace_back(i, text);
+                }
                 recordTranslation(store, i, translatedText, !showTranslated);
                 ids[size_t(i)] = lookedUp(store.Text(i)) ? phrases.add(store.Text(i)) : -1;
                 ++translated;
@@ -156,6 +188,11 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         result.translatedByDictionary.append(translated);
     }
 
+    result.untranslatedRows = lookedUpRows;
+    for (const ResourceKind kind : kAllKinds)
+        for (const auto& [row, text] : asLoaded[size_t(kindIndex(kind))])
+            if (state.store(kind).Text(row) != text)
+                --result.untranslatedRows;
     result.unstorableRows = unstorable.size();
     if (!unstorable.isEmpty())
         result.firstUnstorableScript = unstorable.first();

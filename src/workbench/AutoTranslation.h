@@ -22,6 +22,9 @@ struct AutoTranslationResult {
     FileErrors errors;                       // dictionaries that could not be read, or the failed save
     QList<qsizetype> translatedByDictionary; // rows each pass translated, in connected order
     qsizetype textsLookedUp = 0;             // non-empty texts of the first pass
+    // Texts beginning with an ASCII character (the ones looked up) that no pass
+    // changed: in the end each still reads as it was loaded.
+    qsizetype untranslatedRows = 0;
     // Rows left untranslated because every translation found for them holds a
     // character their script's encoding lacks (a UTF-8 dictionary, a Windows-1251
     // script); recording one would make the whole script impossible to save.

@@ -69,7 +69,8 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
         store->setResourceDirectory(root);
     }
 
-    QByteArray bytes;  // one read buffer for every script
+    QByteArray bytes;    // one read buffer for every script
+    DecodedText decoded; // and one text
     LinePieces pieces; // equal pieces of lines share their strings across the scripts
     for (const ResourceKind kind : kAllKinds) {
         const KindInfo& info = kindInfo(kind);
@@ -91,14 +92,20 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
             result.noScripts[k] = true;
 
         std::vector<LineStore::Row> rows;
+        // Room for lines of sixteen bytes on average, known before the first file is
+        // read: grown file by file, the rows would be moved into fresh memory again
+        // and again. Script lines are longer, and room never used is never touched.
+        qint64 bytesOfKind = 0;
+        for (const QString& file : files)
+            bytesOfKind += qMax<qint64>(QFileInfo(file).size(), 0);
+        rows.reserve(size_t(files.size() + bytesOfKind / 16));
         for (qsizetype i = 0; i < files.size(); ++i) {
             std::optional<FileError> error;
-            DecodedText decoded;
             if (QFileInfo::exists(files[i]) && !liesWithin(files[i], root))
                 error = FileError{files[i], outsideReason(files[i], QStringLiteral("сценарий"))};
             else if (auto bad = readFileBytes(files[i], bytes))
                 error = bad;
-            else if (decoded = decodeText(bytes); !decoded.ok())
+            else if (decodeTextInto(bytes, decoded); !decoded.ok())
                 error = FileError{files[i], decoded.error};
             if (error) {
                 // An unreadable script gets no rows at all, so saving never touches it.
