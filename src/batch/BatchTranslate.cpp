@@ -107,7 +107,14 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
         return kExitUsage;
     }
 
-    WorkState state(command.workDir);
+    // The loaded scripts are hundreds of thousands of strings, and the process ends
+    // right after this command: releasing them one by one would cost more than
+    // saving them. So the last state is kept until the system takes the memory back
+    // at exit; a caller that runs the command again releases the one before.
+    static WorkState* kept = nullptr;
+    delete kept;
+    kept = new WorkState(command.workDir);
+    WorkState& state = *kept;
     const ConnectedSetup setup = connectDictionaries(state, command.dictionaries);
     if (setup.settingsError) {
         // Without the settings nothing is known to be connected; rewriting the

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace kvarsel::cp1251 {
 namespace {
@@ -80,7 +81,22 @@ bool encode(QStringView text, QByteArray& out, qsizetype* badIndex)
     const qsizetype start = out.size();
     out.resize(start + text.size());
     char* d = out.data() + start;
+    const char16_t* u = reinterpret_cast<const char16_t*>(text.data());
     for (qsizetype i = 0; i < text.size(); ++i) {
+        // ASCII, the most of every script, is its own byte: four units at a time.
+        while (i + 4 <= text.size()) {
+            quint64 four;
+            std::memcpy(&four, u + i, 8);
+            if (four & 0xFF80FF80FF80FF80ULL)
+                break;
+            d[i] = char(u[i]);
+            d[i + 1] = char(u[i + 1]);
+            d[i + 2] = char(u[i + 2]);
+            d[i + 3] = char(u[i + 3]);
+            i += 4;
+        }
+        if (i >= text.size())
+            break;
         const int16_t b = t[text[i].unicode()];
         if (b < 0) {
             out.truncate(start);
