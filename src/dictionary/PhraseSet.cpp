@@ -53,6 +53,17 @@ constexpr int kBlock = 32;
 
 inline quint32 unitsToInt(const char16_t* p) { return quint32(p[0]) | (quint32(p[1]) << 16); }
 
+// Bit k set where unit i + k is a CR or an LF, for the units from i on up to 64:
+// the end of a text, or a machine without SSE2.
+template <class Unit> quint64 lineEndMaskOneByOne(const Unit* d, qsizetype i, qsizetype n)
+{
+    quint64 mask = 0;
+    for (qsizetype k = 0; k < 64 && i + k < n; ++k)
+        if (d[i + k] == Unit('\r') || d[i + k] == Unit('\n'))
+            mask |= quint64(1) << k;
+    return mask;
+}
+
 // Decoded text: UTF-16 units, folded through the table of every unit.
 struct Utf16Units {
     const char16_t* d;
@@ -63,9 +74,9 @@ struct Utf16Units {
     // Bit k set where unit i + k is a CR or an LF, for the 64 units from i on.
     quint64 lineEndMask(qsizetype i) const
     {
-        quint64 mask = 0;
 #ifdef __SSE2__
         if (i + 64 <= n) {
+            quint64 mask = 0;
             const __m128i cr = _mm_set1_epi16(0x0D);
             const __m128i lf = _mm_set1_epi16(0x0A);
             for (int k = 0; k < 64; k += 16) {
@@ -78,10 +89,7 @@ struct Utf16Units {
             return mask;
         }
 #endif
-        for (qsizetype k = 0; k < 64 && i + k < n; ++k)
-            if (d[i + k] == u'\r' || d[i + k] == u'\n')
-                mask |= quint64(1) << k;
-        return mask;
+        return lineEndMaskOneByOne(d, i, n);
     }
 };
 
@@ -116,9 +124,9 @@ struct Cp1251Units {
     char16_t folded(qsizetype i) const { return fold[d[i]]; }
     quint64 lineEndMask(qsizetype i) const
     {
-        quint64 mask = 0;
 #ifdef __SSE2__
         if (i + 64 <= n) {
+            quint64 mask = 0;
             const __m128i cr = _mm_set1_epi8(0x0D);
             const __m128i lf = _mm_set1_epi8(0x0A);
             for (int k = 0; k < 64; k += 16) {
@@ -129,10 +137,7 @@ struct Cp1251Units {
             return mask;
         }
 #endif
-        for (qsizetype k = 0; k < 64 && i + k < n; ++k)
-            if (d[i + k] == '\r' || d[i + k] == '\n')
-                mask |= quint64(1) << k;
-        return mask;
+        return lineEndMaskOneByOne(d, i, n);
     }
 };
 
