@@ -77,14 +77,25 @@ void decodeInto(QByteArrayView bytes, QString& out)
 
 bool encode(QStringView text, QByteArray& out, qsizetype* badIndex)
 {
-    const auto& t = tables().toByte;
     const qsizetype start = out.size();
     out.resize(start + text.size());
-    char* d = out.data() + start;
+    const qsizetype bad = encodeInto(text, out.data() + start);
+    if (bad < 0)
+        return true;
+    out.truncate(start);
+    if (badIndex)
+        *badIndex = bad;
+    return false;
+}
+
+qsizetype encodeInto(QStringView text, char* d)
+{
+    const auto& t = tables().toByte;
     const char16_t* u = reinterpret_cast<const char16_t*>(text.data());
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
         // ASCII, the most of every script, is its own byte: four units at a time.
-        while (i + 4 <= text.size()) {
+        while (i + 4 <= n) {
             quint64 four;
             std::memcpy(&four, u + i, 8);
             if (four & 0xFF80FF80FF80FF80ULL)
@@ -95,18 +106,14 @@ bool encode(QStringView text, QByteArray& out, qsizetype* badIndex)
             d[i + 3] = char(u[i + 3]);
             i += 4;
         }
-        if (i >= text.size())
+        if (i >= n)
             break;
-        const int16_t b = t[text[i].unicode()];
-        if (b < 0) {
-            out.truncate(start);
-            if (badIndex)
-                *badIndex = i;
-            return false;
-        }
+        const int16_t b = t[u[i]];
+        if (b < 0)
+            return i;
         d[i] = char(b);
     }
-    return true;
+    return -1;
 }
 
 qsizetype firstUnencodable(QStringView text)

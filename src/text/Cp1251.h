@@ -27,6 +27,10 @@ void decodeInto(QByteArrayView bytes, QString& out);
 // code page cannot hold in *badIndex when there is one (nothing is replaced by "?").
 bool encode(QStringView text, QByteArray& out, qsizetype* badIndex = nullptr);
 
+// Encodes text into text.size() bytes at `out`; returns the index of the first
+// character the code page cannot hold (the bytes are then incomplete), or -1.
+qsizetype encodeInto(QStringView text, char* out);
+
 // Index of the first character that cannot be encoded, or -1.
 qsizetype firstUnencodable(QStringView text);
 

@@ -1,5 +1,7 @@
 #include "text/TextFile.h"
 
+#include "text/Cp1251.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -177,23 +179,41 @@ std::optional<FileError> encodeLineParts(const QString& path, qsizetype count,
             total += part.size();
     total += 2 * count;
     out.reserve(out.size() + (wide ? 2 * total : total));
+    const auto unstorable = [&](QChar c, qsizetype line) {
+        const QString reason =
+            c.isSurrogate()
+                ? QStringLiteral("непарный суррогат (%1) нельзя сохранить в кодировке %2")
+                      .arg(characterCode(c), encodingName(encoding))
+                : QStringLiteral("символ «%1» (%2) нельзя сохранить в кодировке %3")
+                      .arg(c.isPrint() ? QString(c) : QStringLiteral("?"), characterCode(c), encodingName(encoding));
+        return FileError{path, reason, line + 1};
+    };
+    if (encoding == TextEncoding::Windows1251) {
+        // One byte a character and no mark: the bytes are sized once and written in place.
+        const qsizetype start = out.size();
+        out.resize(start + total - 3);
+        char* d = out.data() + start;
+        for (qsizetype i = 0; i < count; ++i) {
+            for (const QStringView part : partsOf(i)) {
+                if (const qsizetype bad = cp1251::encodeInto(part, d); bad >= 0) {
+                    out.truncate(start);
+                    return unstorable(part[bad], i);
+                }
+                d += part.size();
+            }
+            *d++ = '\r';
+            *d++ = '\n';
+        }
+        return std::nullopt;
+    }
     const QByteArrayView mark = byteOrderMark(encoding);
     out.append(mark.data(), mark.size());
     static const QString lineEnd = QStringLiteral("\r\n");
     for (qsizetype i = 0; i < count; ++i) {
         for (const QStringView part : partsOf(i)) {
             qsizetype bad = -1;
-            if (encodeText(part, encoding, out, &bad))
-                continue;
-            const QChar c = part[bad];
-            const QString reason =
-                c.isSurrogate()
-                    ? QStringLiteral("непарный суррогат (%1) нельзя сохранить в кодировке %2")
-                          .arg(characterCode(c), encodingName(encoding))
-                    : QStringLiteral("символ «%1» (%2) нельзя сохранить в кодировке %3")
-                          .arg(c.isPrint() ? QString(c) : QStringLiteral("?"), characterCode(c),
-                               encodingName(encoding));
-            return FileError{path, reason, i + 1};
+            if (!encodeText(part, encoding, out, &bad))
+                return unstorable(part[bad], i);
         }
         encodeText(lineEnd, encoding, out);
     }

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMap>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -68,6 +69,20 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         }
     };
 
+    // The dictionaries are read on a second thread, each while the pass before it
+    // runs (the first while the texts are hashed), into two buffers taken in turn:
+    // a pass needs only its own dictionary, and only until the next one starts.
+    const qsizetype count = state.connectedDictionaries.size();
+    std::array<ScannedText, 2> dictionaryTexts;
+    const auto readAhead = [&](qsizetype d) {
+        return std::async(std::launch::async, [path = state.connectedDictionaries[d], &into = dictionaryTexts[size_t(d % 2)]] {
+            return readScannedText(path, into);
+        });
+    };
+    std::future<std::optional<FileError>> nextRead;
+    if (count > 0)
+        nextRead = readAhead(0);
+
     // The texts to look up, hashed once for all passes: a row a pass translates
     // gets the id of its new text, which the next passes look up in turn.
     const auto lookedUp = [](const QString& text) { return !text.isEmpty() && !isNonAscii(text.front()); };
@@ -103,8 +118,6 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     // Rows a translation was refused for, with their script, until a later pass translates them.
     QMap<QPair<int, qsizetype>, QString> unstorable;
 
-    const qsizetype count = state.connectedDictionaries.size();
-    ScannedText dictionaryText; // one buffer for every pass
     // One string per distinct translation, shared by every row that takes it. The
     // strings of a pass are dropped before the next one; the vector stays.
     std::vector<QString> translations;
@@ -113,8 +126,11 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         state.setDictionaryStatus(dictionary_texts::kLoading);
         // The pass reads the dictionary whole and streams its rows past the texts to
         // translate, a Windows-1251 one undecoded; the user dictionary stays in memory meanwhile.
-        if (auto error = readScannedText(state.connectedDictionaries[d], dictionaryText))
+        if (auto error = nextRead.get())
             result.errors.append(*error); // nothing to find: the pass runs over an empty dictionary
+        const ScannedText& dictionaryText = dictionaryTexts[size_t(d % 2)];
+        if (d + 1 < count)
+            nextRead = readAhead(d + 1);
         if (dictionaryText.windows1251)
             phrases.answerWindows1251(dictionaryText.bytes);
         else

@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <future>
+#include <thread>
+
 namespace kvarsel {
 
 bool directoryHasResources(const QString& dir)
@@ -58,6 +61,60 @@ static QString outsideReason(const QString& path, const QString& what)
         .arg(what, QDir::toNativeSeparators(QFileInfo(path).canonicalFilePath()));
 }
 
+namespace {
+
+// The rows and the failures of one kind's scripts, before the store is given them.
+struct KindRead {
+    std::vector<LineStore::Row> rows;
+    FileErrors errors;
+};
+
+// Reads and splits the scripts of one kind. It touches nothing but its arguments
+// and what it returns, so two kinds can be read side by side.
+KindRead readKind(ResourceKind kind, const QStringList& files, const QString& root, bool autoHideRussianString,
+                  const std::function<void(qsizetype file)>& fileDone)
+{
+    KindRead read;
+    std::vector<LineStore::Row>& rows = read.rows;
+    // Room for lines of sixteen bytes on average, known before the first file is
+    // read: grown file by file, the rows would be moved into fresh memory again
+    // and again. Script lines are longer, and room never used is never touched.
+    qint64 bytesOfKind = 0;
+    for (const QString& file : files)
+        bytesOfKind += qMax<qint64>(QFileInfo(file).size(), 0);
+    rows.reserve(size_t(files.size() + bytesOfKind / 16));
+    QByteArray bytes;    // one read buffer for every script
+    DecodedText decoded; // and one text
+    LinePieces pieces;   // equal pieces of lines share their strings across the scripts
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        std::optional<FileError> error;
+        if (QFileInfo::exists(files[i]) && !liesWithin(files[i], root))
+            error = FileError{files[i], outsideReason(files[i], QStringLiteral("сценарий"))};
+        else if (auto bad = readFileBytes(files[i], bytes))
+            error = bad;
+        else if (decodeTextInto(bytes, decoded); !decoded.ok())
+            error = FileError{files[i], decoded.error};
+        if (error) {
+            // An unreadable script gets no rows at all, so saving never touches it.
+            read.errors.append(*error);
+        } else {
+            rows.push_back(LineStore::Row{ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()},
+                                          true, decoded.encoding});
+            // Every line loses its "&"s before it is split, so the whole text can lose them at once.
+            decoded.text.remove(u'&');
+            forEachLine(decoded.text, [&](QStringView line) {
+                rows.push_back(
+                    LineStore::Row{SplitLineWithoutAmpersands(kind, line, autoHideRussianString, pieces), false});
+            });
+        }
+        if (fileDone)
+            fileDone(i);
+    }
+    return read;
+}
+
+} // namespace
+
 LoadResult loadResources(const QString& dir, const LineStores& stores, bool autoHideRussianString,
                          const LoadCallbacks& callbacks)
 {
@@ -69,61 +126,76 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
         store->setResourceDirectory(root);
     }
 
-    QByteArray bytes;    // one read buffer for every script
-    DecodedText decoded; // and one text
-    LinePieces pieces; // equal pieces of lines share their strings across the scripts
+    // First what each kind will read, then the reading: every other kind with
+    // scripts is read on a second thread while this one reads the others, and each
+    // kind is handed to its store, with its callbacks, in the usual order here.
+    struct Plan {
+        std::optional<FileError> outside; // the kind's directory lies outside the tree
+        bool present = false;
+        QStringList files;
+        bool elsewhere = false; // read on the second thread
+        std::promise<KindRead> done;
+        std::future<KindRead> read = done.get_future(); // taken before the thread starts
+    };
+    std::array<Plan, kKindCount> plans;
+    bool toSecond = false;
     for (const ResourceKind kind : kAllKinds) {
-        const KindInfo& info = kindInfo(kind);
-        const int k = kindIndex(kind);
-        const QString kindDir = resourceSubDirectory(root, info.subDir);
+        Plan& plan = plans[size_t(kindIndex(kind))];
+        const QString kindDir = resourceSubDirectory(root, kindInfo(kind).subDir);
         if (kindDir.isEmpty())
             continue;
         // A link out of the tree (an archive from somebody else may hold one) would
         // make saving write over files the user never chose.
         if (!liesWithin(kindDir, root)) {
-            result.errors.append(FileError{kindDir, outsideReason(kindDir, QStringLiteral("каталог"))});
+            plan.outside = FileError{kindDir, outsideReason(kindDir, QStringLiteral("каталог"))};
             continue;
         }
-        result.present[k] = true;
-        const QStringList files = scriptFiles(kindDir, info.mask);
-        if (callbacks.kindStarted)
-            callbacks.kindStarted(kind, files.size());
-        if (files.isEmpty())
-            result.noScripts[k] = true;
-
-        std::vector<LineStore::Row> rows;
-        // Room for lines of sixteen bytes on average, known before the first file is
-        // read: grown file by file, the rows would be moved into fresh memory again
-        // and again. Script lines are longer, and room never used is never touched.
-        qint64 bytesOfKind = 0;
-        for (const QString& file : files)
-            bytesOfKind += qMax<qint64>(QFileInfo(file).size(), 0);
-        rows.reserve(size_t(files.size() + bytesOfKind / 16));
-        for (qsizetype i = 0; i < files.size(); ++i) {
-            std::optional<FileError> error;
-            if (QFileInfo::exists(files[i]) && !liesWithin(files[i], root))
-                error = FileError{files[i], outsideReason(files[i], QStringLiteral("сценарий"))};
-            else if (auto bad = readFileBytes(files[i], bytes))
-                error = bad;
-            else if (decodeTextInto(bytes, decoded); !decoded.ok())
-                error = FileError{files[i], decoded.error};
-            if (error) {
-                // An unreadable script gets no rows at all, so saving never touches it.
-                result.errors.append(*error);
-            } else {
-                rows.push_back(LineStore::Row{
-                    ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true, decoded.encoding});
-                // Every line loses its "&"s before it is split, so the whole text can lose them at once.
-                decoded.text.remove(u'&');
-                forEachLine(decoded.text, [&](QStringView line) {
-                    rows.push_back(LineStore::Row{SplitLineWithoutAmpersands(kind, line, autoHideRussianString, pieces),
-                                                  false});
-                });
-            }
-            if (callbacks.fileLoaded)
-                callbacks.fileLoaded(kind, i);
+        plan.present = true;
+        plan.files = scriptFiles(kindDir, kindInfo(kind).mask);
+        if (!plan.files.isEmpty()) {
+            plan.elsewhere = toSecond;
+            toSecond = !toSecond;
         }
-        stores[k]->Assign(std::move(rows));
+    }
+    std::jthread second([&plans, &root, autoHideRussianString] {
+        for (const ResourceKind kind : kAllKinds) {
+            Plan& plan = plans[size_t(kindIndex(kind))];
+            if (!plan.elsewhere)
+                continue;
+            try {
+                plan.done.set_value(readKind(kind, plan.files, root, autoHideRussianString, {}));
+            } catch (...) {
+                plan.done.set_exception(std::current_exception());
+            }
+        }
+    });
+
+    for (const ResourceKind kind : kAllKinds) {
+        const int k = kindIndex(kind);
+        Plan& plan = plans[size_t(k)];
+        if (plan.outside)
+            result.errors.append(*plan.outside);
+        if (!plan.present)
+            continue;
+        result.present[k] = true;
+        if (callbacks.kindStarted)
+            callbacks.kindStarted(kind, plan.files.size());
+        if (plan.files.isEmpty())
+            result.noScripts[k] = true;
+        KindRead read;
+        if (plan.elsewhere) {
+            read = plan.read.get();
+            if (callbacks.fileLoaded)
+                for (qsizetype i = 0; i < plan.files.size(); ++i)
+                    callbacks.fileLoaded(kind, i);
+        } else {
+            std::function<void(qsizetype)> fileDone;
+            if (callbacks.fileLoaded)
+                fileDone = [&callbacks, kind](qsizetype i) { callbacks.fileLoaded(kind, i); };
+            read = readKind(kind, plan.files, root, autoHideRussianString, fileDone);
+        }
+        result.errors.append(read.errors);
+        stores[k]->Assign(std::move(read.rows));
         if (callbacks.kindFinished)
             callbacks.kindFinished(kind);
     }

@@ -215,6 +215,42 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path), QByteArray("old\r\n"));
     }
 
+    // Lines given in pieces: the bytes are the joined lines', and a character that
+    // cannot be stored is found in whichever piece holds it, on its own line.
+    void encodesLinesInPieces_data()
+    {
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QStringList>("pieces"); // three a line
+        QTest::addColumn<int>("badLine");        // 0: none
+        QTest::addColumn<QByteArray>("bytes");
+        const auto w1251 = int(TextEncoding::Windows1251);
+        QTest::newRow("joined") << w1251 << QStringList{"  A \"", "Файл", "\", 1", "", "", ""} << 0
+                                << QByteArray("  A \"\xD4\xE0\xE9\xEB\", 1\r\n\r\n");
+        QTest::newRow("bad head") << w1251 << QStringList{"a", "b", "c", "中", "d", "e"} << 2 << QByteArray();
+        QTest::newRow("bad text") << w1251 << QStringList{"a", "b中", "c"} << 1 << QByteArray();
+        QTest::newRow("bad tail") << w1251 << QStringList{"a", "b", "c", "a", "b", "c", "x", "y", "z中"} << 3
+                                  << QByteArray();
+        QTest::newRow("utf-16 surrogate") << int(TextEncoding::Utf16Le) << QStringList{"a", QString(QChar(0xD800)), ""}
+                                          << 1 << QByteArray();
+        QTest::newRow("utf-8 joined") << int(TextEncoding::Utf8) << QStringList{"x", "中", "y"} << 0
+                                      << QByteArray("x\xE4\xB8\xADy\r\n");
+    }
+    void encodesLinesInPieces()
+    {
+        QFETCH(int, encoding);
+        QFETCH(QStringList, pieces);
+        QFETCH(int, badLine);
+        QFETCH(QByteArray, bytes);
+        QByteArray out;
+        const auto error = encodeLineParts(
+            QStringLiteral("f.rc"), pieces.size() / 3,
+            [&](qsizetype i) { return LineParts{pieces[3 * i], pieces[3 * i + 1], pieces[3 * i + 2]}; }, out,
+            TextEncoding(encoding));
+        QCOMPARE(error ? error->line : 0, badLine);
+        if (!error)
+            QCOMPARE(out, bytes);
+    }
+
     void unreadableFilesAreReported_data()
     {
         QTest::addColumn<QString>("kind");
