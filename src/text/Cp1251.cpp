@@ -51,7 +51,7 @@ const Tables& tables()
 
 } // namespace
 
-int charCode(QChar c)
+int charCodeAbove127(QChar c)
 {
     const int16_t b = tables().toByte[c.unicode()];
     return b < 0 ? 63 : b;

@@ -14,7 +14,12 @@ namespace kvarsel::cp1251 {
 
 // The code of a character in the code page, 0..255; 63 ("?") when the code page
 // cannot hold it. Every character-class test of the program goes through this.
-int charCode(QChar c);
+int charCodeAbove127(QChar c); // the same, for a character above U+007F
+inline int charCode(QChar c)
+{
+    // The lower half of the code page is ASCII: most characters of a script need no table.
+    return c.unicode() < 128 ? int(c.unicode()) : charCodeAbove127(c);
+}
 
 // True when the code page holds the character.
 bool canEncode(QChar c);

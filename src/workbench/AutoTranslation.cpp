@@ -90,11 +90,13 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     phrases.reserve(total);
     std::array<std::vector<qint32>, kKindCount> phraseOf;
     qsizetype lookedUpRows = 0;
+    std::array<std::vector<qsizetype>, kKindCount> markerRows; // the file markers of each kind
     // The rows a pass recorded a translation for, each with its text as loaded (at
     // its first translation), to tell at the end which of them still read as loaded.
     std::array<std::vector<quint8>, kKindCount> recorded;
     std::array<std::vector<std::pair<qsizetype, QString>>, kKindCount> asLoaded;
     {
+        qsizetype nonEmpty = 0;
         std::vector<QStringView> texts;
         std::vector<std::pair<int, qsizetype>> at; // kind and row of each text
         texts.reserve(size_t(total));
@@ -104,6 +106,9 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
             const LineStore& store = state.store(kind);
             phraseOf[size_t(k)].assign(size_t(rows[size_t(k)]), -1);
             for (qsizetype i = 0; i < rows[size_t(k)]; ++i) {
+                if (store.IsFileMarker(i))
+                    markerRows[size_t(k)].push_back(i);
+                nonEmpty += !store.Text(i).isEmpty();
                 if (lookedUp(store.Text(i))) {
                     texts.push_back(store.Text(i));
                     at.emplace_back(k, i);
@@ -111,6 +116,8 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
             }
         }
         lookedUpRows = qsizetype(texts.size());
+        if (count > 0)
+            result.textsLookedUp = nonEmpty;
         const std::vector<qint32> added = phrases.add(texts);
         for (size_t t = 0; t < at.size(); ++t)
             phraseOf[size_t(at[t].first)][size_t(at[t].second)] = added[t];
@@ -143,19 +150,19 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         paint();
         qsizetype translated = 0;
         for (const ResourceKind kind : kAllKinds) {
-            const qsizetype n = rows[size_t(kindIndex(kind))];
+            const int k = kindIndex(kind);
+            const qsizetype n = rows[size_t(k)];
             if (n == 0)
                 continue;
             state.setTranslationMode(translatingKindText(kind));
             LineStore& store = state.store(kind);
-            std::vector<qint32>& ids = phraseOf[size_t(kindIndex(kind))];
-            TextEncoding encoding = TextEncoding::Windows1251;
-            QString script;
+            std::vector<qint32>& ids = phraseOf[size_t(k)];
+            // Only a row whose text has a translation is looked at; the file it
+            // belongs to (its encoding, its path) is followed along the markers.
+            const std::vector<qsizetype>& markers = markerRows[size_t(k)];
+            size_t nextMarker = 0;
+            qsizetype marker = -1;
             for (qsizetype i = 0; i < n; ++i) {
-                if (store.IsFileMarker(i)) {
-                    encoding = store.MarkerEncoding(i);
-                    script = store.MarkerPath(i);
-                }
                 if (repaintCounter < 35) {
                     ++repaintCounter;
                 } else {
@@ -164,17 +171,14 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                         paint();
                 }
                 if (callbacks.progressValue)
-                    callbacks.progressValue(offset[size_t(kindIndex(kind))] + i);
-                const QString& text = store.Text(i);
-                if (text.isEmpty())
-                    continue;
-                if (d == 0)
-                    ++result.textsLookedUp;
+                    callbacks.progressValue(offset[size_t(k)] + i);
                 const qint32 id = ids[size_t(i)];
-                if (id < 0)
+                if (id < 0 || !phrases.found(id))
                     continue;
-                if (!phrases.found(id))
-                    continue;
+                while (nextMarker < markers.size() && markers[nextMarker] <= i)
+                    marker = markers[nextMarker++];
+                const TextEncoding encoding = marker < 0 ? TextEncoding::Windows1251 : store.MarkerEncoding(marker);
+                const QString& text = store.Text(i); // looked up, so never empty
                 QString& translation = translations[size_t(id)];
                 if (translation.isNull()) { // a found translation is a row, never empty
                     translation = *phrases.translation(id);
@@ -183,18 +187,18 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 const QString translatedText = carryFirstLetterCase(text, translation);
                 // A translation the row's script cannot hold would make the whole script
                 // fail to save at exit: the row stays, and a later dictionary may still translate it.
-                const QPair<int, qsizetype> key{kindIndex(kind), i};
+                const QPair<int, qsizetype> key{k, i};
                 if (firstUnencodable(translatedText, encoding) >= 0) {
-                    unstorable.insert(key, script);
+                    unstorable.insert(key, store.MarkerPath(marker));
                     continue;
                 }
                 unstorable.remove(key);
-                std::vector<quint8>& once = recorded[size_t(kindIndex(kind))];
+                std::vector<quint8>& once = recorded[size_t(k)];
                 if (once.empty())
                     once.assign(size_t(n), 0);
                 if (!once[size_t(i)]) {
                     once[size_t(i)] = 1;
-                    asLoaded[size_t(kindIndex(kind))].emplace_back(i, text);
+                    asLoaded[size_t(k)].emplace_back(i, text);
                 }
                 recordTranslation(store, i, translatedText, !showTranslated);
                 ids[size_t(i)] = lookedUp(store.Text(i)) ? phrases.add(store.Text(i)) : -1;
