@@ -4,6 +4,7 @@
 #include "text/Cp1251.h"
 
 #include <array>
+#include <limits>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -71,6 +72,7 @@ struct Utf16Units {
     const std::array<char16_t, 65536>& lower = lowerCaseTable();
 
     char16_t folded(qsizetype i) const { return lower[d[i]]; }
+    bool isLineBreak(qsizetype i) const { return d[i] == u'\r' || d[i] == u'\n'; }
     // Bit k set where unit i + k is a CR or an LF, for the 64 units from i on.
     quint64 lineEndMask(qsizetype i) const
     {
@@ -122,6 +124,7 @@ struct Cp1251Units {
     const std::array<char16_t, 256>& fold = windows1251Folds();
 
     char16_t folded(qsizetype i) const { return fold[d[i]]; }
+    bool isLineBreak(qsizetype i) const { return d[i] == '\r' || d[i] == '\n'; }
     quint64 lineEndMask(qsizetype i) const
     {
 #ifdef __SSE2__
@@ -172,18 +175,51 @@ private:
 
 } // namespace
 
+// A dictionary's rows, found without the phrases: every row whose first character
+// folds to ASCII, as every phrase's does, with its hash if it is a source row.
+template <class Units> void scanRows(const Units& units, std::vector<PhraseSet::ScannedRow>& rows)
+{
+    rows.clear();
+    const qsizetype n = units.n;
+    LineEnds<Units> ends(units);
+    bool even = true; // rows 0 and 1 are the load's two empty rows; the first line is row 2
+    for (qsizetype i = 0; i < n;) {
+        const qsizetype j = ends.next(i);
+        // Empty lines are no rows, so "\r\n" needs no pairing here.
+        if (j > i) {
+            const char16_t first = units.folded(i);
+            if (first < 128) {
+                // Longer than any phrase can be, a row needs no hash and no exact size.
+                const qint32 size = qint32(qMin<qsizetype>(j - i, std::numeric_limits<qint32>::max()));
+                const quint64 hash =
+                    even && size < std::numeric_limits<qint32>::max() ? mixed(hashOf(units, i, j - i)) : 0;
+                rows.push_back(PhraseSet::ScannedRow{i, hash, size, first, even});
+            }
+            even = !even;
+        }
+        i = j + 1;
+    }
+}
+
+// The row after the one ending at `end` (empty lines are no rows): its start and
+// size, or a size of -1 at the end of the text.
+template <class Units> std::pair<qsizetype, qsizetype> rowAfter(const Units& units, qsizetype end)
+{
+    while (end < units.n && units.isLineBreak(end))
+        ++end;
+    qsizetype stop = end;
+    while (stop < units.n && !units.isLineBreak(stop))
+        ++stop;
+    return {end, stop > end ? stop - end : -1};
+}
+
 template <class Units> struct PhraseSet::Stream {
-    // Only rows that may settle a phrase are kept: a source row that passed the
-    // filter, or a translation row whose first character begins some phrase.
+    // The rows that may settle a phrase: a source row that passed the filter, or a
+    // translation row whose first character begins some phrase.
     struct Row {
-        qsizetype start;
-        qsizetype size;
-        qsizetype nextStart; // a source row's next row, its translation if it matches
-        qsizetype nextSize;  // -1 while that row is not streamed yet, and when there is none
-        quint64 hash;        // a source row's, mixed
-        quint32 record;      // the record its first slot points to when the tags agree, else 0
-        bool even;
-        bool settled;        // that record's phrase was settled earlier: the row settles nothing
+        const ScannedRow* scanned;
+        quint32 record; // the record its first slot points to when the tags agree, else 0
+        bool settled;   // that record's phrase was settled earlier: the row settles nothing
     };
 
     PhraseSet& set;
@@ -209,14 +245,16 @@ template <class Units> struct PhraseSet::Stream {
 
     void fetchRecords(Row* rows, int count)
     {
-        // The slots were asked for while the rows were split; now the records they
+        // The slots were asked for while the rows were picked; now the records they
         // point to are asked for, a block before the rows are settled.
         for (int r = 0; r < count; ++r) {
             Row& row = rows[r];
             row.record = 0;
-            if (row.even) {
-                const Slot slot = set.m_slots[set.firstSlot(row.hash)];
-                if (slot.record && slot.tag == tagOf(row.hash)) {
+            row.settled = false;
+            if (row.scanned->even) {
+                const quint64 hash = row.scanned->hash;
+                const Slot slot = set.m_slots[set.firstSlot(hash)];
+                if (slot.record && slot.tag == tagOf(hash)) {
                     // A row can only be the phrase that alone has its slot and tag; once that
                     // phrase is settled, nothing is left for the row to do.
                     row.settled = slot.record & kSettled;
@@ -232,76 +270,54 @@ template <class Units> struct PhraseSet::Stream {
     {
         for (int r = 0; r < count; ++r) {
             const Row& row = rows[r];
-            if (!row.even) {
-                settleOddRow(row.start, row.size);
+            const ScannedRow& scanned = *row.scanned;
+            if (!scanned.even) {
+                settleOddRow(scanned.start, scanned.size);
                 continue;
             }
             if (row.settled)
                 continue;
             // A source row settles the phrase it equals: found, unless the walk
             // stopped earlier; a source on the last row has no translation to give.
-            qint32 id = row.record ? set.matchRecord(units, row.record - 1, row.start, row.size) : -1;
+            qint32 id = row.record ? set.matchRecord(units, row.record - 1, scanned.start, scanned.size) : -1;
             if (id < 0)
-                id = set.find(units, row.hash, row.start, row.size);
+                id = set.find(units, scanned.hash, scanned.start, scanned.size);
             if (id >= 0 && set.m_states[size_t(id)] == Open) {
-                if (row.nextSize < 0) {
+                const auto [nextStart, nextSize] = rowAfter(units, scanned.start + scanned.size);
+                if (nextSize < 0) {
                     set.settle(id, NotFound);
                 } else {
                     set.settle(id, Found);
-                    set.m_translations[size_t(id)] = {row.nextStart, row.nextSize};
+                    set.m_translations[size_t(id)] = {nextStart, nextSize};
                 }
             }
         }
     }
 
-    void run()
+    void run(const std::vector<ScannedRow>& scannedRows)
     {
-        const qsizetype n = units.n;
         const qsizetype longest = qsizetype(set.m_lengths.size()) - 1;
-        LineEnds<Units> ends(units);
         // Two blocks in flight: while one is settled, the next one's records arrive.
         Row blocks[2][kBlock];
         int counts[2] = {0, 0};
         int current = 0;
-        Row* waitingForNext = nullptr; // the last source row kept, until its next row is streamed
-        bool even = true; // rows 0 and 1 are the load's two empty rows; the first line is row 2
-        for (qsizetype i = 0; i < n && (set.m_open > 0 || counts[0] + counts[1] > 0);) {
-            const qsizetype j = ends.next(i);
-            // Empty lines are no rows, so "\r\n" needs no pairing here.
-            if (j > i) {
-                if (waitingForNext) {
-                    waitingForNext->nextStart = i;
-                    waitingForNext->nextSize = j - i;
-                    waitingForNext = nullptr;
-                }
-                bool keep = false;
-                quint64 hash = 0;
-                if (set.mayStart(units.folded(i))) {
-                    if (!even) {
-                        keep = true;
-                    } else if (j - i <= longest && set.m_lengths[size_t(j - i)]) {
-                        hash = mixed(hashOf(units, i, j - i));
-                        keep = set.mayHold(hash);
-                    }
-                }
-                if (keep) {
-                    Row& row = blocks[current][counts[current]++];
-                    row = Row{i, j - i, 0, -1, hash, 0, even, false};
-                    if (even) {
-                        __builtin_prefetch(&set.m_slots[set.firstSlot(hash)]);
-                        waitingForNext = &row;
-                    }
-                    if (counts[current] == kBlock) {
-                        fetchRecords(blocks[current], kBlock);
-                        const int previous = 1 - current;
-                        settleBlock(blocks[previous], counts[previous]);
-                        counts[previous] = 0;
-                        current = previous;
-                    }
-                }
-                even = !even;
+        for (size_t k = 0; k < scannedRows.size() && set.m_open > 0; ++k) {
+            const ScannedRow& scanned = scannedRows[k];
+            if (!set.mayStart(scanned.first))
+                continue;
+            if (scanned.even) {
+                if (scanned.size > longest || !set.m_lengths[size_t(scanned.size)] || !set.mayHold(scanned.hash))
+                    continue;
+                __builtin_prefetch(&set.m_slots[set.firstSlot(scanned.hash)]);
             }
-            i = j + 1;
+            blocks[current][counts[current]++].scanned = &scanned;
+            if (counts[current] == kBlock) {
+                fetchRecords(blocks[current], kBlock);
+                const int previous = 1 - current;
+                settleBlock(blocks[previous], counts[previous]);
+                counts[previous] = 0;
+                current = previous;
+            }
         }
         const int previous = 1 - current;
         settleBlock(blocks[previous], counts[previous]);
@@ -456,30 +472,56 @@ void PhraseSet::settle(qint32 id, State state)
     }
 }
 
-template <class Units> void PhraseSet::run(const Units& units)
+template <class Units> void PhraseSet::run(const Units& units, const Scan& scan)
 {
     for (const quint32 s : m_settledSlots)
         m_slots[s].record &= ~kSettled;
     m_settledSlots.clear();
     m_states.assign(m_records.size(), Open);
     m_open = size();
-    Stream<Units>{*this, units}.run();
+    Stream<Units>{*this, units}.run(scan.m_rows);
 }
 
-void PhraseSet::answer(QStringView dictionaryText)
+namespace {
+Utf16Units unitsOf(QStringView text) { return {reinterpret_cast<const char16_t*>(text.data()), text.size()}; }
+Cp1251Units unitsOf(QByteArrayView bytes) { return {reinterpret_cast<const uchar*>(bytes.data()), bytes.size()}; }
+} // namespace
+
+void PhraseSet::scan(QStringView dictionaryText, Scan& into) { scanRows(unitsOf(dictionaryText), into.m_rows); }
+
+void PhraseSet::scanWindows1251(QByteArrayView dictionaryBytes, Scan& into)
+{
+    scanRows(unitsOf(dictionaryBytes), into.m_rows);
+}
+
+void PhraseSet::answer(QStringView dictionaryText, const Scan& scan)
 {
     m_text = dictionaryText;
     m_bytes = {};
     m_streamedBytes = false;
-    run(Utf16Units{reinterpret_cast<const char16_t*>(dictionaryText.data()), dictionaryText.size()});
+    run(unitsOf(dictionaryText), scan);
 }
 
-void PhraseSet::answerWindows1251(QByteArrayView dictionaryBytes)
+void PhraseSet::answerWindows1251(QByteArrayView dictionaryBytes, const Scan& scan)
 {
     m_text = {};
     m_bytes = dictionaryBytes;
     m_streamedBytes = true;
-    run(Cp1251Units{reinterpret_cast<const uchar*>(dictionaryBytes.data()), dictionaryBytes.size()});
+    run(unitsOf(dictionaryBytes), scan);
+}
+
+void PhraseSet::answer(QStringView dictionaryText)
+{
+    Scan rows;
+    scan(dictionaryText, rows);
+    answer(dictionaryText, rows);
+}
+
+void PhraseSet::answerWindows1251(QByteArrayView dictionaryBytes)
+{
+    Scan rows;
+    scanWindows1251(dictionaryBytes, rows);
+    answerWindows1251(dictionaryBytes, rows);
 }
 
 std::optional<QString> PhraseSet::translation(qint32 id) const

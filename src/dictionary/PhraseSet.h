@@ -38,6 +38,27 @@ public:
     // The same over the bytes of a Windows-1251 file, as cp1251::decode would give them.
     void answerWindows1251(QByteArrayView dictionaryBytes);
 
+    // What of a dictionary text the stream needs, found without the phrases (the
+    // rows a phrase could begin, the hashes of the source rows among them): a scan
+    // can run on another thread while the set is busy, then answer with it. A scan
+    // belongs to its text.
+    struct ScannedRow {
+        qsizetype start;
+        quint64 hash;   // a source row's, mixed
+        qint32 size;    // capped: a longer row is longer than any phrase
+        char16_t first; // the first character, folded
+        bool even;      // a source row
+    };
+    class Scan {
+    private:
+        friend class PhraseSet;
+        std::vector<ScannedRow> m_rows;
+    };
+    static void scan(QStringView dictionaryText, Scan& into);
+    static void scanWindows1251(QByteArrayView dictionaryBytes, Scan& into);
+    void answer(QStringView dictionaryText, const Scan& scan);
+    void answerWindows1251(QByteArrayView dictionaryBytes, const Scan& scan);
+
     // Whether phrase `id` has a translation row.
     bool found(qint32 id) const { return m_states[size_t(id)] == Found; }
     // The translation row found for phrase `id`, if any, decoded.
@@ -61,7 +82,7 @@ private:
     template <class Units> qint32 find(const Units& units, quint64 hash, qsizetype start, qsizetype size) const;
     template <class Units>
     qint32 matchRecord(const Units& units, quint32 record, qsizetype start, qsizetype size) const;
-    template <class Units> void run(const Units& units);
+    template <class Units> void run(const Units& units, const Scan& scan);
     size_t firstSlot(quint64 hash) const { return size_t(hash >> m_shift); }
     void rehash(size_t slotCount);
     void place(quint64 hash, qint32 id);

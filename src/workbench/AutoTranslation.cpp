@@ -69,14 +69,22 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         }
     };
 
-    // The dictionaries are read on a second thread, each while the pass before it
-    // runs (the first while the texts are hashed), into two buffers taken in turn:
-    // a pass needs only its own dictionary, and only until the next one starts.
+    // The dictionaries are read and scanned (line ends, row hashes) on a second
+    // thread, each while the pass before it runs (the first while the texts are
+    // hashed), into two buffers taken in turn: a pass needs only its own
+    // dictionary, and only until the next one starts.
     const qsizetype count = state.connectedDictionaries.size();
     std::array<ScannedText, 2> dictionaryTexts;
+    std::array<PhraseSet::Scan, 2> scans;
     const auto readAhead = [&](qsizetype d) {
-        return std::async(std::launch::async, [path = state.connectedDictionaries[d], &into = dictionaryTexts[size_t(d % 2)]] {
-            return readScannedText(path, into);
+        return std::async(std::launch::async, [path = state.connectedDictionaries[d],
+                                               &into = dictionaryTexts[size_t(d % 2)], &scan = scans[size_t(d % 2)]] {
+            auto error = readScannedText(path, into);
+            if (into.windows1251)
+                PhraseSet::scanWindows1251(into.bytes, scan);
+            else
+                PhraseSet::scan(into.text, scan);
+            return error;
         });
     };
     std::future<std::optional<FileError>> nextRead;
@@ -138,10 +146,11 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         const ScannedText& dictionaryText = dictionaryTexts[size_t(d % 2)];
         if (d + 1 < count)
             nextRead = readAhead(d + 1);
+        const PhraseSet::Scan& scan = scans[size_t(d % 2)];
         if (dictionaryText.windows1251)
-            phrases.answerWindows1251(dictionaryText.bytes);
+            phrases.answerWindows1251(dictionaryText.bytes, scan);
         else
-            phrases.answer(dictionaryText.text);
+            phrases.answer(dictionaryText.text, scan);
         for (const qint32 id : decoded)
             translations[size_t(id)] = QString();
         decoded.clear();
