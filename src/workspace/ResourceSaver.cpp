@@ -14,6 +14,7 @@ QString resourceDirectoryOf(const QString& scriptPath)
 SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& callbacks)
 {
     SaveResult result;
+    QByteArray bytes;
     for (const ResourceKind kind : kAllKinds) {
         const LineStore& store = *stores[kindIndex(kind)];
         const qsizetype count = store.RowCount();
@@ -38,7 +39,7 @@ SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& cal
                 const qsizetype row = i + 1 + line;
                 return LineParts{store.Head(row), store.Text(row), store.Tail(row)};
             };
-            QByteArray bytes;
+            bytes.resize(0); // the buffer stays for the next script
             auto error = encodeLineParts(path, end - i - 1, partsOf, bytes, store.MarkerEncoding(i));
             if (!error)
                 error = writeFileSafely(path, bytes, confined);

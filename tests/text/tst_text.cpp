@@ -226,6 +226,10 @@ private Q_SLOTS:
         const auto w1251 = int(TextEncoding::Windows1251);
         QTest::newRow("joined") << w1251 << QStringList{"  A \"", "Файл", "\", 1", "", "", ""} << 0
                                 << QByteArray("  A \"\xD4\xE0\xE9\xEB\", 1\r\n\r\n");
+        QTest::newRow("long runs") << w1251 << QStringList{"abcdefghijklmnopqЁ", "abcdefgh", "Жabcdefghij"} << 0
+                                   << QByteArray("abcdefghijklmnopq\xA8" "abcdefgh\xC6" "abcdefghij\r\n");
+        QTest::newRow("bad after a long run") << w1251 << QStringList{"a", "abcdefghijklmnopq中", "c"} << 1
+                                              << QByteArray();
         QTest::newRow("bad head") << w1251 << QStringList{"a", "b", "c", "中", "d", "e"} << 2 << QByteArray();
         QTest::newRow("bad text") << w1251 << QStringList{"a", "b中", "c"} << 1 << QByteArray();
         QTest::newRow("bad tail") << w1251 << QStringList{"a", "b", "c", "a", "b", "c", "x", "y", "z中"} << 3
