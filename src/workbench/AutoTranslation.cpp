@@ -99,9 +99,12 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     std::array<std::vector<qint32>, kKindCount> phraseOf;
     qsizetype lookedUpRows = 0;
     std::array<std::vector<qsizetype>, kKindCount> markerRows; // the file markers of each kind
-    // The rows a pass recorded a translation for, each with its text as loaded (at
-    // its first translation), to tell at the end which of them still read as loaded.
+    // The rows a pass recorded a translation for. A first translation that begins
+    // with a non-ASCII character, or that hides the text, changes the row for good:
+    // no later pass looks it up. Any other keeps the text as loaded, to tell at the
+    // end whether the row still reads as loaded.
     std::array<std::vector<quint8>, kKindCount> recorded;
+    qsizetype changedForGood = 0;
     std::array<std::vector<std::pair<qsizetype, QString>>, kKindCount> asLoaded;
     {
         qsizetype nonEmpty = 0;
@@ -207,7 +210,10 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                     once.assign(size_t(n), 0);
                 if (!once[size_t(i)]) {
                     once[size_t(i)] = 1;
-                    asLoaded[size_t(k)].emplace_back(i, text);
+                    if (showTranslated && lookedUp(translatedText))
+                        asLoaded[size_t(k)].emplace_back(i, text);
+                    else
+                        ++changedForGood;
                 }
                 recordTranslation(store, i, translatedText, !showTranslated);
                 ids[size_t(i)] = lookedUp(store.Text(i)) ? phrases.add(store.Text(i)) : -1;
@@ -217,7 +223,7 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
         result.translatedByDictionary.append(translated);
     }
 
-    result.untranslatedRows = lookedUpRows;
+    result.untranslatedRows = lookedUpRows - changedForGood;
     for (const ResourceKind kind : kAllKinds)
         for (const auto& [row, text] : asLoaded[size_t(kindIndex(kind))])
             if (state.store(kind).Text(row) != text)
