@@ -140,6 +140,7 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     // strings of a pass are dropped before the next one; the vector stays.
     std::vector<QString> translations;
     std::vector<qint32> decoded; // the ids that have a string in `translations`
+    std::vector<qsizetype> foundRows;
     for (qsizetype d = 0; d < count; ++d) {
         state.setDictionaryStatus(dictionary_texts::kLoading);
         // The pass reads the dictionary whole and streams its rows past the texts to
@@ -174,6 +175,13 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
             const std::vector<qsizetype>& markers = markerRows[size_t(k)];
             size_t nextMarker = 0;
             qsizetype marker = -1;
+            // The rows that get a translation lie far apart, and so do their texts:
+            // they are asked for from memory some rows ahead of their turn.
+            foundRows.clear();
+            for (qsizetype i = 0; i < n; ++i)
+                if (ids[size_t(i)] >= 0 && phrases.found(ids[size_t(i)]))
+                    foundRows.push_back(i);
+            size_t f = 0;
             for (qsizetype i = 0; i < n; ++i) {
                 if (repaintCounter < 35) {
                     ++repaintCounter;
@@ -184,9 +192,16 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 }
                 if (callbacks.progressValue)
                     callbacks.progressValue(offset[size_t(k)] + i);
-                const qint32 id = ids[size_t(i)];
-                if (id < 0 || !phrases.found(id))
+                if (f == foundRows.size() || foundRows[f] != i)
                     continue;
+                if (f + 16 < foundRows.size())
+                    __builtin_prefetch(&store.row(foundRows[f + 16]));
+                if (f + 8 < foundRows.size()) {
+                    __builtin_prefetch(store.Text(foundRows[f + 8]).constData());
+                    __builtin_prefetch(&translations[size_t(ids[size_t(foundRows[f + 8])])]);
+                }
+                ++f;
+                const qint32 id = ids[size_t(i)];
                 while (nextMarker < markers.size() && markers[nextMarker] <= i)
                     marker = markers[nextMarker++];
                 const TextEncoding encoding = marker < 0 ? TextEncoding::Windows1251 : store.MarkerEncoding(marker);
