@@ -301,7 +301,10 @@ template <class Units> struct PhraseSet::Stream {
         Row blocks[2][kBlock];
         int counts[2] = {0, 0};
         int current = 0;
+        constexpr size_t kFilterAhead = 16; // the filter is asked for a few rows before its turn
         for (size_t k = 0; k < scannedRows.size() && set.m_open > 0; ++k) {
+            if (k + kFilterAhead < scannedRows.size())
+                set.prefetchFilter(scannedRows[k + kFilterAhead].hash);
             const ScannedRow& scanned = scannedRows[k];
             if (!set.mayStart(scanned.first))
                 continue;

@@ -97,6 +97,7 @@ private:
         const size_t bit = filterBit(hash);
         return (m_filter[bit >> 6] >> (bit & 63)) & 1;
     }
+    void prefetchFilter(quint64 hash) const { __builtin_prefetch(&m_filter[filterBit(hash) >> 6]); }
     void addToFilter(quint64 hash)
     {
         const size_t bit = filterBit(hash);
