@@ -87,14 +87,35 @@ void LineStore::count(const QString& text, int sign)
         m_russianRows += sign;
 }
 
+static const QList<int>& textRoles()
+{
+    static const QList<int> roles{Qt::DisplayRole, LineStore::RussianRole};
+    return roles;
+}
+
 void LineStore::ReplaceText(qsizetype i, const QString& text)
 {
     count(m_rows[size_t(i)].line.text, -1);
     m_rows[size_t(i)].line.text = text;
     count(text, 1);
-    static const QList<int> roles{Qt::DisplayRole, RussianRole};
+    if (m_holdNotices) {
+        if (m_firstUntold < 0 || i < m_firstUntold)
+            m_firstUntold = i;
+        m_lastUntold = qMax(m_lastUntold, i);
+        return;
+    }
     const QModelIndex at = index(int(i));
-    Q_EMIT dataChanged(at, at, roles);
+    Q_EMIT dataChanged(at, at, textRoles());
+}
+
+void LineStore::flushChangeNotices()
+{
+    if (m_firstUntold < 0)
+        return;
+    const QModelIndex first = index(int(m_firstUntold));
+    const QModelIndex last = index(int(m_lastUntold));
+    m_firstUntold = m_lastUntold = -1;
+    Q_EMIT dataChanged(first, last, textRoles());
 }
 
 void LineStore::ReplaceHead(qsizetype i, const QString& head)

@@ -64,6 +64,16 @@ public:
 
     // Both keep every other row at its index; the view hears one dataChanged.
     void ReplaceText(qsizetype i, const QString& text);
+    // While notices are held, the texts replaced are told to the views at once, as
+    // one range, when they are flushed: automatic translation replaces thousands of
+    // texts between two repaints, and a notice each would cost the view more.
+    void holdChangeNotices() { m_holdNotices = true; }
+    void flushChangeNotices();
+    void releaseChangeNotices()
+    {
+        flushChangeNotices();
+        m_holdNotices = false;
+    }
     void ReplaceHead(qsizetype i, const QString& head);
 
     // Rows with a text, and those among them already in Russian (first character above
@@ -87,6 +97,9 @@ private:
     QString m_resourceDir;
     qsizetype m_textRows = 0;
     qsizetype m_russianRows = 0;
+    bool m_holdNotices = false;
+    qsizetype m_firstUntold = -1; // the rows replaced while notices were held, first and last
+    qsizetype m_lastUntold = -1;
 };
 
 } // namespace kvarsel

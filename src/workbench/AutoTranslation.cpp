@@ -62,8 +62,11 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     int repaintCounter = 0;
     QElapsedTimer sincePaint;
     sincePaint.start();
+    LineStore* translating = nullptr; // the store whose change notices are held
     const auto paint = [&] {
         if (callbacks.repaint) {
+            if (translating)
+                translating->flushChangeNotices(); // what is painted is what is there
             callbacks.repaint();
             sincePaint.restart();
         }
@@ -169,6 +172,8 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 continue;
             state.setTranslationMode(translatingKindText(kind));
             LineStore& store = state.store(kind);
+            store.holdChangeNotices();
+            translating = &store;
             std::vector<qint32>& ids = phraseOf[size_t(k)];
             // Only a row whose text has a translation is looked at; the file it
             // belongs to (its encoding, its path) is followed along the markers.
@@ -234,6 +239,8 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 ids[size_t(i)] = lookedUp(store.Text(i)) ? phrases.add(store.Text(i)) : -1;
                 ++translated;
             }
+            store.releaseChangeNotices();
+            translating = nullptr;
         }
         result.translatedByDictionary.append(translated);
     }
