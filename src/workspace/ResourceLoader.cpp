@@ -3,12 +3,10 @@
 #include "model/SplitLine.h"
 #include "text/SafeWrite.h"
 #include "text/TextFile.h"
+#include "workspace/KindsSideBySide.h"
 
 #include <QDir>
 #include <QFileInfo>
-
-#include <future>
-#include <thread>
 
 namespace kvarsel {
 
@@ -126,19 +124,14 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
         store->setResourceDirectory(root);
     }
 
-    // First what each kind will read, then the reading: every other kind with
-    // scripts is read on a second thread while this one reads the others, and each
-    // kind is handed to its store, with its callbacks, in the usual order here.
+    // First what each kind will read, then the reading, side by side with a second
+    // thread; each kind is handed to its store, with its callbacks, in the usual order here.
     struct Plan {
         std::optional<FileError> outside; // the kind's directory lies outside the tree
         bool present = false;
         QStringList files;
-        bool elsewhere = false; // read on the second thread
-        std::promise<KindRead> done;
-        std::future<KindRead> read = done.get_future(); // taken before the thread starts
     };
     std::array<Plan, kKindCount> plans;
-    bool toSecond = false;
     for (const ResourceKind kind : kAllKinds) {
         Plan& plan = plans[size_t(kindIndex(kind))];
         const QString kindDir = resourceSubDirectory(root, kindInfo(kind).subDir);
@@ -152,27 +145,16 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
         }
         plan.present = true;
         plan.files = scriptFiles(kindDir, kindInfo(kind).mask);
-        if (!plan.files.isEmpty()) {
-            plan.elsewhere = toSecond;
-            toSecond = !toSecond;
-        }
     }
-    std::jthread second([&plans, &root, autoHideRussianString] {
-        for (const ResourceKind kind : kAllKinds) {
-            Plan& plan = plans[size_t(kindIndex(kind))];
-            if (!plan.elsewhere)
-                continue;
-            try {
-                plan.done.set_value(readKind(kind, plan.files, root, autoHideRussianString, {}));
-            } catch (...) {
-                plan.done.set_exception(std::current_exception());
-            }
-        }
-    });
+    KindsSideBySide<KindRead> reading(
+        [&plans](ResourceKind kind) { return !plans[size_t(kindIndex(kind))].files.isEmpty(); },
+        [&plans, &root, autoHideRussianString](ResourceKind kind) {
+            return readKind(kind, plans[size_t(kindIndex(kind))].files, root, autoHideRussianString, {});
+        });
 
     for (const ResourceKind kind : kAllKinds) {
         const int k = kindIndex(kind);
-        Plan& plan = plans[size_t(k)];
+        const Plan& plan = plans[size_t(k)];
         if (plan.outside)
             result.errors.append(*plan.outside);
         if (!plan.present)
@@ -183,8 +165,8 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
         if (plan.files.isEmpty())
             result.noScripts[k] = true;
         KindRead read;
-        if (plan.elsewhere) {
-            read = plan.read.get();
+        if (reading.elsewhere(kind)) {
+            read = reading.take(kind);
             if (callbacks.fileLoaded)
                 for (qsizetype i = 0; i < plan.files.size(); ++i)
                     callbacks.fileLoaded(kind, i);

@@ -1,11 +1,9 @@
 #include "workspace/ResourceSaver.h"
 
 #include "text/TextFile.h"
+#include "workspace/KindsSideBySide.h"
 
 #include <QFileInfo>
-
-#include <future>
-#include <thread>
 
 namespace kvarsel {
 
@@ -56,34 +54,10 @@ SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype r
 
 SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& callbacks)
 {
-    // Every other kind with rows is written on a second thread while this one writes
-    // the others: most of a save is waiting for the disk. The callbacks and the
-    // failures come here, in the usual order.
-    struct Plan {
-        bool elsewhere = false; // written on the second thread
-        std::promise<SaveResult> done;
-        std::future<SaveResult> saved = done.get_future(); // taken before the thread starts
-    };
-    std::array<Plan, kKindCount> plans;
-    bool toSecond = false;
-    for (const ResourceKind kind : kAllKinds) {
-        if (stores[kindIndex(kind)]->RowCount() == 0)
-            continue;
-        plans[size_t(kindIndex(kind))].elsewhere = toSecond;
-        toSecond = !toSecond;
-    }
-    std::jthread second([&plans, &stores] {
-        for (const ResourceKind kind : kAllKinds) {
-            Plan& plan = plans[size_t(kindIndex(kind))];
-            if (!plan.elsewhere)
-                continue;
-            try {
-                plan.done.set_value(saveKind(*stores[kindIndex(kind)], {}));
-            } catch (...) {
-                plan.done.set_exception(std::current_exception());
-            }
-        }
-    });
+    // Written side by side with a second thread: most of a save is waiting for the
+    // disk. The callbacks and the failures come here, in the usual order.
+    KindsSideBySide<SaveResult> writing([&stores](ResourceKind kind) { return stores[kindIndex(kind)]->RowCount() > 0; },
+                                        [&stores](ResourceKind kind) { return saveKind(*stores[kindIndex(kind)], {}); });
 
     SaveResult result;
     for (const ResourceKind kind : kAllKinds) {
@@ -93,10 +67,9 @@ SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& cal
             continue;
         if (callbacks.kindStarted)
             callbacks.kindStarted(kind, count);
-        Plan& plan = plans[size_t(kindIndex(kind))];
         SaveResult part;
-        if (plan.elsewhere) {
-            part = plan.saved.get();
+        if (writing.elsewhere(kind)) {
+            part = writing.take(kind);
             if (callbacks.rowReached)
                 for (qsizetype i = 0; i < count; ++i)
                     callbacks.rowReached(kind, i);
