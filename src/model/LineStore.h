@@ -66,7 +66,7 @@ public:
     void ReplaceText(qsizetype i, const QString& text);
     // While notices are held, the texts replaced are told to the views at once, as
     // one range, when they are flushed: automatic translation replaces thousands of
-    // texts between two repaints, and a notice each would cost the view more.
+    // texts, and a notice each would cost the views more than the translation.
     void holdChangeNotices() { m_holdNotices = true; }
     void flushChangeNotices();
     void releaseChangeNotices()

@@ -62,11 +62,8 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     int repaintCounter = 0;
     QElapsedTimer sincePaint;
     sincePaint.start();
-    LineStore* translating = nullptr; // the store whose change notices are held
     const auto paint = [&] {
         if (callbacks.repaint) {
-            if (translating)
-                translating->flushChangeNotices(); // what is painted is what is there
             callbacks.repaint();
             sincePaint.restart();
         }
@@ -144,6 +141,11 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     std::vector<QString> translations;
     std::vector<qint32> decoded; // the ids that have a string in `translations`
     std::vector<qsizetype> foundRows;
+    // The views hear of the new texts once, when every pass is done: a repaint shows
+    // them anyway (a view reads its rows as it paints them), and every notice makes
+    // a list view lay out all its rows again.
+    for (const ResourceKind kind : kAllKinds)
+        state.store(kind).holdChangeNotices();
     for (qsizetype d = 0; d < count; ++d) {
         state.setDictionaryStatus(dictionary_texts::kLoading);
         // The pass reads the dictionary whole and streams its rows past the texts to
@@ -172,8 +174,6 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 continue;
             state.setTranslationMode(translatingKindText(kind));
             LineStore& store = state.store(kind);
-            store.holdChangeNotices();
-            translating = &store;
             std::vector<qint32>& ids = phraseOf[size_t(k)];
             // Only a row whose text has a translation is looked at; the file it
             // belongs to (its encoding, its path) is followed along the markers.
@@ -239,11 +239,12 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 ids[size_t(i)] = lookedUp(store.Text(i)) ? phrases.add(store.Text(i)) : -1;
                 ++translated;
             }
-            store.releaseChangeNotices();
-            translating = nullptr;
         }
         result.translatedByDictionary.append(translated);
     }
+
+    for (const ResourceKind kind : kAllKinds)
+        state.store(kind).releaseChangeNotices();
 
     result.untranslatedRows = lookedUpRows - changedForGood;
     for (const ResourceKind kind : kAllKinds)
