@@ -9,6 +9,8 @@
 #include "text/TextFile.h"
 #include "workspace/ResourceSaver.h"
 
+#include <QSignalSpy>
+
 using namespace kvarsel;
 using namespace kvarsel::test;
 
@@ -40,8 +42,14 @@ private Q_SLOTS:
             if (panel7.isEmpty() || panel7.last() != state.dictionaryStatus())
                 panel7 << state.dictionaryStatus();
         });
+        QSignalSpy notices(&state.store(ResourceKind::Menu), &LineStore::dataChanged);
         const AutoTranslationResult r = runAutomaticTranslation(state, false);
         QVERIFY(r.ran && r.errors.isEmpty());
+        // The views hear of the new texts once, as the range of rows that changed.
+        QCOMPARE(notices.size(), 1);
+        QCOMPARE(notices[0][0].value<QModelIndex>().row(), 1);
+        QCOMPARE(notices[0][1].value<QModelIndex>().row(), 3);
+        QCOMPARE(r.untranslatedRows, 1); // "Edit"
         const LineStore& m = state.store(ResourceKind::Menu);
         QCOMPARE(m.Text(1), QStringLiteral("Файл"));     // the second pass skips Cyrillic
         // "ok" became "oK" (Latin, first letter kept lower) and is looked up again.
