@@ -17,7 +17,8 @@ inline const QString kUserDictionary = QStringLiteral("Пользователь�
 // Loads a connected dictionary: the two empty rows, then every non-empty line
 // verbatim (lines of blanks are kept). A file that cannot be read is reported and
 // leaves only the two empty rows. Automatic translation streams these same rows
-// from the decoded file instead (PhraseSet) and never loads them into memory.
+// from the file itself instead (PhraseSet; a Windows-1251 file undecoded) and never
+// loads them into memory.
 std::optional<FileError> LoadDictionary(const QString& path, CurrentDictionary& dictionary);
 
 // Loads the user dictionary of `workDir`: the two empty rows, then every line,
