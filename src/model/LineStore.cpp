@@ -108,8 +108,9 @@ void LineStore::ReplaceText(qsizetype i, const QString& text)
     Q_EMIT dataChanged(at, at, textRoles());
 }
 
-void LineStore::flushChangeNotices()
+void LineStore::releaseChangeNotices()
 {
+    m_holdNotices = false;
     if (m_firstUntold < 0)
         return;
     const QModelIndex first = index(int(m_firstUntold));

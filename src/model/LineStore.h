@@ -65,15 +65,10 @@ public:
     // Both keep every other row at its index; the view hears one dataChanged.
     void ReplaceText(qsizetype i, const QString& text);
     // While notices are held, the texts replaced are told to the views at once, as
-    // one range, when they are flushed: automatic translation replaces thousands of
-    // texts, and a notice each would cost the views more than the translation.
+    // one range, when they are released: automatic translation replaces thousands
+    // of texts, and a notice each would cost the views more than the translation.
     void holdChangeNotices() { m_holdNotices = true; }
-    void flushChangeNotices();
-    void releaseChangeNotices()
-    {
-        flushChangeNotices();
-        m_holdNotices = false;
-    }
+    void releaseChangeNotices();
     void ReplaceHead(qsizetype i, const QString& head);
 
     // Rows with a text, and those among them already in Russian (first character above

@@ -65,14 +65,23 @@ static std::optional<FileError> checkReadable(const QString& path)
     return std::nullopt;
 }
 
-std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
+// Opens a regular file for reading, or says why it cannot be read.
+static std::optional<FileError> openForReading(const QString& path, QFile& file)
 {
     if (auto bad = checkReadable(path))
         return bad;
-    QFile file(path);
+    file.setFileName(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
         return FileError{path, reasonFor(file, errno)};
+    return std::nullopt;
+}
+
+std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
+{
+    QFile file;
+    if (auto bad = openForReading(path, file))
+        return bad;
     errno = 0;
     // Into the buffer the caller has, which a reader of file after file keeps: a
     // fresh buffer of many megabytes costs its page faults again every time.
@@ -113,25 +122,8 @@ std::optional<FileError> readScannedText(const QString& path, ScannedText& into)
 
 std::optional<FileError> checkFileReadable(const QString& path)
 {
-    if (auto bad = checkReadable(path))
-        return bad;
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        return FileError{path, reasonFor(file, errno)};
-    return std::nullopt;
-}
-
-std::optional<FileError> readText(const QString& path, QString& text)
-{
-    QByteArray bytes;
-    if (auto bad = readFileBytes(path, bytes))
-        return bad;
-    DecodedText decoded = decodeText(bytes);
-    if (!decoded.ok())
-        return FileError{path, decoded.error};
-    text = std::move(decoded.text);
-    return std::nullopt;
+    QFile file;
+    return openForReading(path, file);
 }
 
 static LinesRead linesFrom(const QString& path, const DecodedText& decoded)

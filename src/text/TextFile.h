@@ -26,11 +26,6 @@ struct LinesRead {
 // with a reason instead of blocking. The buffer `bytes` already has is reused.
 std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes);
 
-// Reads a whole regular file and decodes it in one piece, in the encoding its bytes
-// show (decodeText): the readers that work on views into the text (dictionary
-// passes) need no string per line. Bytes that break their encoding are an error.
-std::optional<FileError> readText(const QString& path, QString& text);
-
 // A whole file's text for a reader that scans it once and keeps only a few of its
 // lines: Windows-1251 stays as the file's bytes (readsAsWindows1251), any other
 // encoding is decoded. Read after read, `bytes` keeps its buffer.
