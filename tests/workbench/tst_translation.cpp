@@ -148,9 +148,12 @@ private Q_SLOTS:
         state.dictionary().AppendEntry("New", "Новое");
         state.userDictionaryChanged = true;
         fill(state.store(ResourceKind::Menu), {"New"});
-        setWriteFaultForTesting([](const QString&) { return QStringLiteral("нет места на диске"); });
-        const AutoTranslationResult r = runAutomaticTranslation(state, false);
-        setWriteFaultForTesting({});
+        std::optional<AutoTranslationResult> run;
+        {
+            const FileSizeLimit limit(8); // User.dic cannot be written: the kernel says EFBIG
+            run = runAutomaticTranslation(state, false);
+        }
+        const AutoTranslationResult& r = *run;
         QVERIFY(!r.ran);
         QCOMPARE(r.errors.size(), 1);
         // The manual entry is still in memory and still marked for saving.
