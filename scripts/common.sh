@@ -26,7 +26,9 @@ ensure_packages() {
 
 # Packages every build needs.
 # fonts-liberation: the fonts with Windows metrics that the dialog fit check measures with.
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-liberation)
+# binutils-mingw-w64-x86-64, cpp: the resource compiler (windres) that the tests compile
+# translated scripts with, so a translation is known to leave a script that still builds.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-liberation binutils-mingw-w64-x86-64 cpp)
 
 # Qt's own texts in Russian (qtbase_ru.qm), for the program and its window tests.
 QT_TRANSLATION_PACKAGES=(qt6-translations-l10n)
