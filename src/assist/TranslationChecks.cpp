@@ -1,5 +1,7 @@
 #include "assist/TranslationChecks.h"
 
+#include "model/ScriptString.h"
+
 #include <QHash>
 #include <QMap>
 
@@ -139,6 +141,12 @@ QStringList checkTranslation(const QString& source, const QString& translation)
                              QStringLiteral("\\\\"), QStringLiteral("\\\"")})
         if (es.value(e) != et.value(e))
             findings << check_texts::escapeCount(e, es.value(e), et.value(e));
+    // Written into a script, a lone quote is doubled so the string holds; a user who
+    // meant typographic quotes should learn it before the build does.
+    if (doublesQuote(translation))
+        findings << check_texts::kQuoteDoubled;
+    if (doublesApostrophe(translation))
+        findings << check_texts::kApostropheDoubled;
 
     const bool sourceLeads = !source.isEmpty() && isBlank(source.front());
     const bool translationLeads = isBlank(translation.front());

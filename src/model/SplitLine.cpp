@@ -117,28 +117,99 @@ void Striper_TLineRcData(LineWork& w)
     splitAtText(w, s);
 }
 
+namespace {
+
+// Words of a line as the resource compiler sees its statements: runs of characters
+// between blanks and tabs.
+bool isBlankOrTab(QChar c) { return c == u' ' || c == u'\t'; }
+
+QStringView wordAt(QStringView line, qsizetype& at)
+{
+    while (at < line.size() && isBlankOrTab(line[at]))
+        ++at;
+    const qsizetype start = at;
+    while (at < line.size() && !isBlankOrTab(line[at]))
+        ++at;
+    return line.sliced(start, at - start);
+}
+
+bool isAnyOf(QStringView word, std::initializer_list<QStringView> keywords)
+{
+    for (const QStringView k : keywords)
+        if (word.compare(k, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// Lines no user ever sees, though they hold quotes: preprocessor lines
+// (#include "resource.h") and the line that declares a resource, whose quoted name
+// ("PRINT" DIALOG ...) is what the program asks Windows for.
+bool isScriptStatementLine(QStringView line)
+{
+    qsizetype at = 0;
+    const QStringView first = wordAt(line, at);
+    if (first.startsWith(u'#'))
+        return true;
+    return isAnyOf(wordAt(line, at), {u"MENU", u"MENUEX", u"DIALOG", u"DIALOGEX"});
+}
+
+// Refuses a text that only the build or the program reads, never a user.
+void refuseStatementText(LineWork& w)
+{
+    if (!w.text.isEmpty() && isScriptStatementLine(w.line))
+        w.refuse();
+}
+
+} // namespace
+
 void Meneger_MENU(LineWork& w)
 {
+    refuseStatementText(w);
     if (w.text.size() == 1)
         w.refuse();
 }
 
 void Meneger_STRING(LineWork& w)
 {
+    refuseStatementText(w);
     if (w.text.size() == 1)
         w.refuse();
 }
 
 void Meneger_DIALOG(LineWork& w)
 {
-    if (w.head.contains(u"CONTROL") || w.text == u"MS Sans Serif" ||
-        w.text.size() == 1)
+    refuseStatementText(w);
+    if (w.text.isEmpty())
+        return;
+    // A dialog's FONT face, window CLASS and MENU name are names the system looks
+    // up, whatever their spelling.
+    qsizetype at = 0;
+    if (isAnyOf(wordAt(w.line, at), {u"FONT", u"CLASS", u"MENU"}) || w.head.contains(u"CONTROL") ||
+        w.text == u"MS Sans Serif" || w.text.size() == 1)
         w.refuse();
 }
 
 void Meneger_RcData(LineWork& w)
 {
-    if (w.text == u"MS Sans Serif" || w.text == u"Arial")
+    if (w.text == u"MS Sans Serif" || w.text == u"Arial") {
+        w.refuse();
+        return;
+    }
+    // Any font face property (Font.Name, TitleFont.Name, ...) names a font, not a text.
+    const qsizetype equals = w.line.indexOf(u'=');
+    if (w.text.isEmpty() || equals < 0)
+        return;
+    // The property name is compared without its blanks, from its end.
+    constexpr QStringView kFontName = u"font.name";
+    qsizetype k = kFontName.size();
+    for (qsizetype i = equals - 1; i >= 0 && k > 0; --i) {
+        if (isBlankOrTab(w.line[i]))
+            continue;
+        if (w.line[i].toLower() != kFontName[k - 1])
+            return;
+        --k;
+    }
+    if (k == 0)
         w.refuse();
 }
 

@@ -1,17 +1,21 @@
 #include "workbench/Propagation.h"
 
+#include "model/ScriptString.h"
 #include "text/CaseFold.h"
 
 namespace kvarsel {
 
 void recordTranslation(LineStore& store, qsizetype row, const QString& translation, bool hideTranslated)
 {
+    // The row holds the script's text, so the translation goes in as the script
+    // must write it: a quotation mark typed in it must not end the string.
+    const QString text = asScriptString(store.kind(), translation);
     if (!hideTranslated) {
-        store.ReplaceText(row, translation);
+        store.ReplaceText(row, text);
         return;
     }
     store.ReplaceText(row, QString());
-    store.ReplaceHead(row, store.Head(row) + translation);
+    store.ReplaceHead(row, store.Head(row) + text);
 }
 
 qsizetype Search_Kind(LineStore& store, const QString& phrase, const QString& translation, bool hideTranslated)

@@ -43,6 +43,13 @@ void TestChecks::findings_data()
     QTest::newRow("digits only source") << "1:2" << "1 : 2" << QStringList();
     QTest::newRow("more than twice as long") << "Close file" << "Закрыть этот файл и все его окна"
                                              << QStringList{t::kTooLong};
+    QTest::newRow("lone quote will be doubled") << "Find Next" << "Найти \"далее\""
+                                               << QStringList{t::kQuoteDoubled};
+    QTest::newRow("doubled quote already written") << "Say \"\"Hi\"\"" << "Скажи \"\"привет\"\""
+                                                   << QStringList{};
+    QTest::newRow("apostrophe will be doubled") << "Match case" << "Учитывать 'регистр'"
+                                                << QStringList{t::kApostropheDoubled};
+    QTest::newRow("typographic quotes") << "Find Next" << "Найти «далее»" << QStringList{};
     QTest::newRow("short word, established longer term") << "Toolbar" << "Панель инструментов" << QStringList{};
 }
 

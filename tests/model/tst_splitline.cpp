@@ -97,8 +97,6 @@ private Q_SLOTS:
         row("dialog digits and signs only", K::Dialog, u"LTEXT ″1:″,1", u"", u"", u"LTEXT ″1:″,1");
         row("dialog dots only", K::Dialog, u"LTEXT ″...″,1", u"", u"", u"LTEXT ″...″,1");
         row("dialog one letter refused", K::Dialog, u"LTEXT ″A″,1", u"LTEXT ″A", u"", u"″,1");
-        row("dialog lower-case font name offered", K::Dialog, u"FONT 8, ″ms sans serif″", u"FONT 8, ″",
-            u"ms sans serif", u"″");
         row("dialog leading blanks dropped", K::Dialog, u"LTEXT ″  Name″", u"LTEXT ″  ", u"Name", u"″");
         row("string tab first is empty", K::String, u"IDS_X ″\\tF1″", u"", u"", u"IDS_X ″\\tF1″");
         row("string trims before tab", K::String, u"IDS_X ″Done!\\tnow″", u"IDS_X ″", u"Done",
@@ -126,6 +124,54 @@ private Q_SLOTS:
             true);
     }
     void edgeCases() { check(); }
+
+    // Quoted words that only the build or the program reads: a user never sees them,
+    // and a translated one breaks the program. The line stays whole.
+    void statementsNoUserSees_data()
+    {
+        addColumns();
+        using K = ResourceKind;
+        struct Refused {
+            const char* name;
+            ResourceKind kind;
+            const char16_t* line;
+            const char16_t* head;
+            const char16_t* tail;
+        };
+        for (const Refused& r : std::initializer_list<Refused>{
+                 {"include", K::Menu, u"#include ″resource.h″", u"#include ″resource", u".h″"},
+                 {"indented pragma", K::String, u"  #pragma message(″Build menu″)", u"  #pragma message(″Build menu",
+                  u"″)"},
+                 {"define", K::Dialog, u"#define APP_NAME ″Viewer″", u"#define APP_NAME ″Viewer", u"″"},
+                 {"quoted dialog name", K::Dialog, u"″PRINT″ DIALOG 36, 24, 264, 134", u"″PRINT",
+                  u"″ DIALOG 36, 24, 264, 134"},
+                 {"quoted dialogex name, tab", K::Dialog, u"″Page″	dialogex 0, 0, 200, 100", u"″Page",
+                  u"″	dialogex 0, 0, 200, 100"},
+                 {"quoted menu name", K::Menu, u"″VIEW″ MENU", u"″VIEW", u"″ MENU"},
+                 {"quoted menuex name", K::Menu, u"″Main″ MENUEX DISCARDABLE", u"″Main",
+                  u"″ MENUEX DISCARDABLE"},
+                 {"font face of today", K::Dialog, u"FONT 8, ″MS Shell Dlg″", u"FONT 8, ″MS Shell Dlg", u"″"},
+                 {"font face with weight", K::Dialog, u"  font 9, ″Segoe UI″, 400, 0, 0x1",
+                  u"  font 9, ″Segoe UI", u"″, 400, 0, 0x1"},
+                 {"lower-case font name", K::Dialog, u"FONT 8, ″ms sans serif″", u"FONT 8, ″ms sans serif",
+                  u"″"},
+                 {"window class", K::Dialog, u"CLASS ″MyWndClass″", u"CLASS ″MyWndClass", u"″"},
+                 {"dialog menu", K::Dialog, u"MENU ″VIEW″", u"MENU ″VIEW", u"″"},
+                 {"rcdata font name", K::RcData, u"  Font.Name = 'Tahoma'", u"  Font.Name = 'Tahoma", u"'"},
+                 {"rcdata other font name", K::RcData, u"  TitleFont . name = 'Segoe UI'",
+                  u"  TitleFont . name = 'Segoe UI", u"'"},
+             })
+            row(r.name, r.kind, r.line, r.head, u"", r.tail);
+        // Texts users do see, next to them, stay offered.
+        row("menu item named like a statement", K::Menu, u"MENUITEM ″Dialog″, 1", u"MENUITEM ″", u"Dialog",
+            u"″, 1");
+        row("caption in a statement line", K::Dialog, u"CAPTION ″Print″", u"CAPTION ″", u"Print", u"″");
+        row("rcdata # is a text", K::RcData, u"#Caption = 'Fonts'", u"#Caption = '", u"Fonts", u"'");
+        row("rcdata name ends differently", K::RcData, u"FontNameHint = 'Font name'", u"FontNameHint = '",
+            u"Font name", u"'");
+        row("string id with DIALOG second", K::String, u"IDS_X ″Dialog″", u"IDS_X ″", u"Dialog", u"″");
+    }
+    void statementsNoUserSees() { check(); }
 
     // For many generated lines of every kind: the line survives the split whole, and
     // what is offered obeys the kind's rules.
