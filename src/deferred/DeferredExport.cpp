@@ -96,9 +96,10 @@ std::optional<FileError> writeDepTrans(const QString& resourceDir, const ExportL
     if (resourceDir.isEmpty() || !QFileInfo(resourceDir).isDir())
         return FileError{QDir(resourceDir).filePath(export_texts::kFileName),
                          QStringLiteral("каталог с ресурсами не найден")};
-    // A DepTrans.txt that is a link out of the resource directory is not written through.
+    // DepTrans.txt is the program's own file: a link at its name (into a script, or
+    // out of the resource directory) gives way to a new regular file, never written through.
     return writeLines(depTransPath(resourceDir), list.Items(), depTransEncoding(list),
-                      SafeWriteOptions{LinkAtTarget::Follow, resourceDir});
+                      SafeWriteOptions{LinkAtTarget::Replace, resourceDir});
 }
 
 } // namespace kvarsel

@@ -6,6 +6,7 @@
 #include "model/ResourceKind.h"
 #include "model/ResourceLine.h"
 #include "text/Encoding.h"
+#include "text/FileIdentity.h"
 
 #include <QAbstractListModel>
 #include <vector>
@@ -46,6 +47,10 @@ public:
     // The directory the marker paths are shown relative to (the loaded resource directory).
     void setResourceDirectory(const QString& dir) { m_resourceDir = dir; }
     const QString& resourceDirectory() const { return m_resourceDir; }
+    // Which directory that was when the scripts were read: a save goes only there,
+    // even when the path has since come to lead elsewhere. Invalid when not pinned.
+    void pinResourceDirectory(const FileIdentity& id) { m_resourceDirId = id; }
+    const FileIdentity& resourceDirectoryIdentity() const { return m_resourceDirId; }
     // A marker row's path as the list shows it: relative to the resource directory,
     // or the bare file name without one; empty for any other row.
     QString markerLabel(qsizetype i) const;
@@ -90,6 +95,7 @@ private:
     ResourceKind m_kind;
     std::vector<Row> m_rows;
     QString m_resourceDir;
+    FileIdentity m_resourceDirId;
     qsizetype m_textRows = 0;
     qsizetype m_russianRows = 0;
     bool m_holdNotices = false;

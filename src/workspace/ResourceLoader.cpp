@@ -119,9 +119,11 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
     LoadResult result;
     const QString root = QDir(dir).absolutePath();
     // Every store records where it was loaded from, a kind without scripts too.
+    const FileIdentity rootId = identityOf(root);
     for (LineStore* store : stores) {
         store->Clear();
         store->setResourceDirectory(root);
+        store->pinResourceDirectory(rootId);
     }
 
     // First what each kind will read, then the reading, side by side with a second

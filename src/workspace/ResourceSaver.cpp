@@ -3,6 +3,7 @@
 #include "text/TextFile.h"
 #include "workspace/KindsSideBySide.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace kvarsel {
@@ -39,7 +40,16 @@ SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype r
             return LineParts{store.Head(row), store.Text(row), store.Tail(row)};
         };
         bytes.resize(0);
-        auto error = encodeLineParts(path, end - i - 1, partsOf, bytes, store.MarkerEncoding(i));
+        std::optional<FileError> error;
+        // The directory the scripts were read from, not whatever its path leads to now:
+        // a directory swapped for another one (or for a link) since the load is not written into.
+        if (const FileIdentity& pinned = store.resourceDirectoryIdentity();
+            pinned.isValid() && identityOf(resourceDirectoryOf(path)) != pinned)
+            error = FileError{path, QStringLiteral("каталог ресурсов «%1» заменён другим после загрузки, "
+                                                   "сценарий туда не записан")
+                                        .arg(QDir::toNativeSeparators(resourceDirectoryOf(path)))};
+        if (!error)
+            error = encodeLineParts(path, end - i - 1, partsOf, bytes, store.MarkerEncoding(i));
         if (!error)
             error = writeFileSafely(path, bytes, confined);
         if (error)

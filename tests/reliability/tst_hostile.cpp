@@ -127,12 +127,62 @@ private Q_SLOTS:
         QCOMPARE(r.errors[0].path, script);
         QCOMPARE(readBytes(tmp.filePath("outside.rc")), outside);
         QVERIFY(QFileInfo(script).isSymLink());
-        // The same for the deferred-translation file of that directory.
-        QVERIFY(QFile::link(tmp.filePath("outside.rc"), tmp.filePath("res/DepTrans.txt")));
+    }
+
+    // DepTrans.txt is the program's own file: a link at its name, into a script of
+    // the tree or out of it, gives way to a new file and the file it led to stays.
+    void depTransReplacesLinks_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("a script of the tree") << "res/menu/a.rc";
+        QTest::newRow("a file outside") << "outside.rc";
+    }
+    void depTransReplacesLinks()
+    {
+        QFETCH(QString, target);
+        QTemporaryDir tmp;
+        QVERIFY(writeLinesRaw(tmp.filePath("res/menu/a.rc"), {"MENUITEM \"Open\""}));
+        QVERIFY(writeLinesRaw(tmp.filePath("outside.rc"), {"theirs"}));
+        const QByteArray before = readBytes(tmp.filePath(target));
+        QVERIFY(QFile::link(tmp.filePath(target), tmp.filePath("res/DepTrans.txt")));
         ExportList phrases;
         phrases.Add("Open");
-        QVERIFY(writeDepTrans(tmp.filePath("res"), phrases));
-        QCOMPARE(readBytes(tmp.filePath("outside.rc")), outside);
+        QVERIFY(!writeDepTrans(tmp.filePath("res"), phrases));
+        QCOMPARE(readBytes(tmp.filePath(target)), before);
+        QVERIFY(!QFileInfo(tmp.filePath("res/DepTrans.txt")).isSymLink());
+        QCOMPARE(readBytes(tmp.filePath("res/DepTrans.txt")), cp1251Lines({"Open"}));
+    }
+
+    // The scripts go back where they were read from: a resource directory swapped,
+    // after the load, for a link to another one (or for another directory) is not written into.
+    void saveGoesOnlyWhereItLoaded_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("link to another directory") << true;
+        QTest::newRow("another directory at the same path") << false;
+    }
+    void saveGoesOnlyWhereItLoaded()
+    {
+        QFETCH(bool, link);
+        QTemporaryDir tmp;
+        const QString res = tmp.filePath("res");
+        QVERIFY(writeLinesRaw(res + "/menu/a.rc", {"MENUITEM \"Open\""}));
+        Stores s;
+        QVERIFY(loadResources(res, s.all(), false).errors.isEmpty());
+        s.menu.ReplaceText(1, "Открыть");
+        const QByteArray theirs = cp1251Lines({"MENUITEM \"Theirs\""});
+        QVERIFY(writeBytes(tmp.filePath("other/menu/a.rc"), theirs));
+        QVERIFY(QDir().rename(res, tmp.filePath("moved")));
+        if (link)
+            QVERIFY(QFile::link(tmp.filePath("other"), res));
+        else
+            QVERIFY(QDir().rename(tmp.filePath("other"), res));
+        const SaveResult r = saveResources(s.constAll());
+        QCOMPARE(r.filesWritten, 0);
+        QCOMPARE(r.errors.size(), 1);
+        QCOMPARE(r.errors[0].path, res + "/menu/a.rc");
+        QCOMPARE(readBytes(res + "/menu/a.rc"), theirs);
+        QCOMPARE(readBytes(tmp.filePath("moved/menu/a.rc")), cp1251Lines({"MENUITEM \"Open\""}));
     }
 
     // A backup is a new regular file: a link at its name is replaced, and the
