@@ -1,6 +1,7 @@
 #include "batch/BatchExport.h"
 
 #include "batch/BatchLoad.h"
+#include "batch/BatchLock.h"
 #include "batch/BatchTexts.h"
 #include "deferred/DeferredExport.h"
 #include "dictionary/DictionaryFiles.h"
@@ -68,6 +69,9 @@ int runExport(const BatchCommand& command, BatchConsole& console)
         console.err(batch_texts::kProgram + QStringLiteral(": ") + problem);
         return kExitUsage;
     }
+    BatchLocks locks;
+    if (!locks.take({command.workDir, command.resourceDir}, console))
+        return kExitFileError;
     WorkState state{QString()};
     const LoadResult loaded =
         loadWithProgress(command.resourceDir, state.stores(), command.hideRussian, console);

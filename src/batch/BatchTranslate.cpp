@@ -1,6 +1,7 @@
 #include "batch/BatchTranslate.h"
 
 #include "batch/BatchLoad.h"
+#include "batch/BatchLock.h"
 #include "batch/BatchTexts.h"
 #include "dictionary/DictionaryFiles.h"
 #include "settings/SettingsStartUp.h"
@@ -106,6 +107,11 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
         usage(console, batch_texts::workDirMissing(command.workDir));
         return kExitUsage;
     }
+
+    // A dry run writes nothing, so it may run beside anything.
+    BatchLocks locks;
+    if (!command.dryRun && !locks.take({command.workDir, command.resourceDir}, console))
+        return kExitFileError;
 
     // The loaded scripts are hundreds of thousands of strings, and the process ends
     // right after this command: releasing them one by one would cost more than

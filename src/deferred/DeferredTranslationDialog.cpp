@@ -3,6 +3,7 @@
 #include "deferred/DeferredExport.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
+#include "workspace/DirectoryLock.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -148,7 +149,10 @@ void DeferredTranslationDialog::runExport()
 
     setWindowTitle(texts::kWriting);
     const QString dir = m_main.resourcesDirectory();
-    const auto error = writeDepTrans(dir, m_exportList);
+    // A kvarsel-batch run writing in that directory now is not written across.
+    const DirectoryLock resources(dir);
+    const auto error = resources.isTaken() ? std::optional(FileError{depTransPath(dir), resources.takenMessage()})
+                                           : writeDepTrans(dir, m_exportList);
     m_main.setBusy(false);
     if (error) {
         // Nothing was exported, so the program must not end as if it had been.

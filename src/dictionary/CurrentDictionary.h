@@ -4,6 +4,7 @@
 // automatic translation streams the connected dictionaries from their files.
 
 #include "text/Encoding.h"
+#include "text/FileError.h"
 #include <QDateTime>
 #include <QStringList>
 #include <memory>
@@ -57,6 +58,24 @@ public:
     // has the size and modification time it had then.
     bool sameAsFile(const QString& path) const;
 
+    // The user dictionary's file as this dictionary last read it whole or wrote it
+    // (`present` false: there was none). A save may replace the file only while it
+    // is still that: another program's change is never silently written over.
+    struct UserFileCopy {
+        QString path;
+        bool present = false;
+        qint64 size = -1;
+        QDateTime modified;
+        size_t digest = 0;
+        friend bool operator==(const UserFileCopy&, const UserFileCopy&) = default;
+    };
+    const std::optional<UserFileCopy>& userFileCopy() const { return m_userFile; }
+    void setUserFileCopy(std::optional<UserFileCopy> copy) const { m_userFile = std::move(copy); }
+    // Why the user dictionary's file, which exists, could not be read whole: the rows
+    // are then not its contents, and it may not be written over with them.
+    const std::optional<FileError>& userFileUnread() const { return m_userFileUnread; }
+    void setUserFileUnread(std::optional<FileError> error) { m_userFileUnread = std::move(error); }
+
 private:
     QStringList m_rows;
     std::optional<TextEncoding> m_fileEncoding;
@@ -71,6 +90,8 @@ private:
         quint64 revision = 0;
     };
     mutable std::optional<FileStamp> m_file; // bookkeeping, not content: a saver of a const dictionary sets it
+    mutable std::optional<UserFileCopy> m_userFile; // the same
+    std::optional<FileError> m_userFileUnread;
 };
 
 } // namespace kvarsel

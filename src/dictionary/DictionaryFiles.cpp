@@ -26,17 +26,41 @@ std::optional<FileError> LoadUserDictionary(const QString& workDir, CurrentDicti
     const QString path = findUserDictionary(workDir);
     std::optional<FileError> error;
     std::optional<TextEncoding> encoding;
+    QByteArray bytes;
     if (!path.isEmpty()) {
-        LinesRead read = readLines(path);
+        LinesRead read = readLines(path, bytes);
         error = read.error;
         encoding = read.encoding;
         rows.append(std::move(read.lines));
     }
     dictionary.Assign(std::move(rows));
     dictionary.setFileEncoding(encoding);
+    // A file that could not be read whole is not what the rows hold: it may not be
+    // saved over until it has been read (see SaveUserDic).
+    dictionary.setUserFileUnread(error);
+    if (error)
+        dictionary.setUserFileCopy(std::nullopt);
+    else if (path.isEmpty())
+        dictionary.setUserFileCopy(userFileCopyOf(QDir(workDir).filePath(QStringLiteral("User.dic")), nullptr));
+    else
+        dictionary.setUserFileCopy(userFileCopyOf(path, &bytes));
     if (!error && !path.isEmpty())
         dictionary.markSameAsFile(path);
     return error;
+}
+
+CurrentDictionary::UserFileCopy userFileCopyOf(const QString& path, const QByteArray* bytes)
+{
+    CurrentDictionary::UserFileCopy copy;
+    copy.path = QFileInfo(path).absoluteFilePath();
+    if (!bytes)
+        return copy;
+    const QFileInfo info(path);
+    copy.present = true;
+    copy.size = bytes->size();
+    copy.modified = info.lastModified();
+    copy.digest = qHashBits(bytes->constData(), size_t(bytes->size()), 0x6b76);
+    return copy;
 }
 
 QString fileInDirIgnoringCase(const QString& dir, const QString& name)

@@ -22,8 +22,13 @@ inline const QString kUserDictionary = QStringLiteral("Пользователь�
 std::optional<FileError> LoadDictionary(const QString& path, CurrentDictionary& dictionary);
 
 // Loads the user dictionary of `workDir`: the two empty rows, then every line,
-// empty ones included. A missing file loads as an empty dictionary.
+// empty ones included. A missing file loads as an empty dictionary. The dictionary
+// notes the file as read (or, when it could not be read whole, why not).
 std::optional<FileError> LoadUserDictionary(const QString& workDir, CurrentDictionary& dictionary);
+
+// What a user dictionary file at `path` is now, from its `bytes` as just read or
+// written; without bytes, a file that is not there.
+CurrentDictionary::UserFileCopy userFileCopyOf(const QString& path, const QByteArray* bytes);
 
 // The user dictionary's file in `workDir`, found without regard to letter case;
 // empty when there is none.

@@ -5,8 +5,38 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 namespace kvarsel {
+
+namespace {
+
+QString userDictionaryPath(const QString& workDir)
+{
+    const QString path = findUserDictionary(workDir);
+    return path.isEmpty() ? QDir(workDir).filePath(QStringLiteral("User.dic")) : path;
+}
+
+const QString kNotReadWhole = QStringLiteral("словарь не был прочитан целиком (%1), поэтому файл не перезаписан");
+const QString kChanged = QStringLiteral("файл изменён другой программой после того, как он был прочитан, "
+                                        "поэтому он не перезаписан");
+
+// The conflict, given the file's bytes as they are now (null: no file).
+UserDicCheck check(const QString& path, const QByteArray* now, const CurrentDictionary& dictionary)
+{
+    if (const auto& unread = dictionary.userFileUnread())
+        return {UserDicConflict::NotReadWhole, FileError{path, kNotReadWhole.arg(unread->reason)}};
+    const auto& copy = dictionary.userFileCopy();
+    // A dictionary that never read the file (no user dictionary in the settings)
+    // writes it as before.
+    if (!copy)
+        return {};
+    if (userFileCopyOf(path, now) != *copy)
+        return {UserDicConflict::ChangedOnDisk, FileError{path, kChanged}};
+    return {};
+}
+
+} // namespace
 
 TextEncoding userDictionaryEncoding(const CurrentDictionary& dictionary)
 {
@@ -15,12 +45,27 @@ TextEncoding userDictionaryEncoding(const CurrentDictionary& dictionary)
     return encodingForNewFile(dictionary.rows());
 }
 
-std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictionary& dictionary)
+UserDicCheck checkUserDictionaryFile(const QString& workDir, const CurrentDictionary& dictionary)
 {
-    QString userPath = findUserDictionary(workDir);
-    if (userPath.isEmpty())
-        userPath = QDir(workDir).filePath(QStringLiteral("User.dic"));
+    const QString userPath = userDictionaryPath(workDir);
+    if (dictionary.userFileUnread() || !dictionary.userFileCopy())
+        return check(userPath, nullptr, dictionary);
+    QByteArray now;
+    if (!QFileInfo::exists(userPath))
+        return check(userPath, nullptr, dictionary);
+    if (auto failed = readFileBytes(userPath, now))
+        return {UserDicConflict::NotReadWhole, FileError{userPath, kNotReadWhole.arg(failed->reason)}};
+    return check(userPath, &now, dictionary);
+}
+
+std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictionary& dictionary,
+                                     UserDicReplace replace)
+{
+    const QString userPath = userDictionaryPath(workDir);
     const QString oldPath = fileInDirIgnoringCase(workDir, QStringLiteral("User.old"));
+    // A dictionary that failed to load is not the user's dictionary.
+    if (dictionary.userFileUnread())
+        return check(userPath, nullptr, dictionary).error;
 
     // Encode first: a character the file's encoding cannot hold stops the save before any file changes.
     const QStringList rows = dictionary.rows().mid(qMin<qsizetype>(2, dictionary.RowCount()));
@@ -29,8 +74,9 @@ std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictio
         return bad;
 
     // The backup is a copy written atomically, not a rename: User.dic never goes missing.
-    if (QFileInfo::exists(userPath)) {
-        QByteArray previous;
+    const bool existed = QFileInfo::exists(userPath);
+    QByteArray previous;
+    if (existed) {
         if (auto failed = readFileBytes(userPath, previous))
             return failed;
         // A User.dic whose bytes break its encoding loaded as nothing; writing over it
@@ -39,14 +85,51 @@ std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictio
         if (!decoded.ok())
             return FileError{userPath, decoded.error +
                                            QStringLiteral("; файл не перезаписан, чтобы не потерять его строки")};
-        // The backup is always a new file: a link at User.old is replaced, not written through.
+    }
+    if (replace == UserDicReplace::WhenUnchanged)
+        if (UserDicCheck c = check(userPath, existed ? &previous : nullptr, dictionary);
+            c.conflict != UserDicConflict::None)
+            return c.error;
+    // The backup is always a new file: a link at User.old is replaced, not written through.
+    if (existed)
         if (auto failed = writeFileSafely(oldPath, previous, SafeWriteOptions{LinkAtTarget::Replace, {}}))
             return failed;
-    }
     if (auto failed = writeFileSafely(userPath, bytes))
         return failed;
     dictionary.markSameAsFile(userPath);
+    dictionary.setUserFileCopy(userFileCopyOf(userPath, &bytes));
     return std::nullopt;
+}
+
+UserDicMerge mergeUserDictionaryFile(const QString& workDir, CurrentDictionary& dictionary)
+{
+    UserDicMerge merge;
+    CurrentDictionary onDisk;
+    if (auto failed = LoadUserDictionary(workDir, onDisk)) {
+        merge.error = failed;
+        return merge;
+    }
+    QStringList rows = onDisk.rows();
+    QSet<QPair<QString, QString>> known;
+    for (qsizetype i = 2; i + 1 < rows.size(); i += 2)
+        known.insert({rows[i], rows[i + 1]});
+    const QStringList& mine = dictionary.rows();
+    for (qsizetype i = 2; i + 1 < mine.size(); i += 2) {
+        if (known.contains({mine[i], mine[i + 1]}))
+            continue;
+        known.insert({mine[i], mine[i + 1]});
+        // A file that ends on a lone source line keeps it a row of its own, so the
+        // added entries still start on a source row.
+        if (rows.size() % 2)
+            rows.append(QString());
+        rows << mine[i] << mine[i + 1];
+        ++merge.added;
+    }
+    dictionary.Assign(std::move(rows));
+    dictionary.setFileEncoding(onDisk.fileEncoding());
+    dictionary.setUserFileUnread(std::nullopt);
+    dictionary.setUserFileCopy(onDisk.userFileCopy());
+    return merge;
 }
 
 } // namespace kvarsel

@@ -1,5 +1,6 @@
 #include "settings/SettingsDialog.h"
 
+#include "dictionary/DictionaryFiles.h"
 #include "exchange/TmxImport.h"
 #include "exchange/TmxTexts.h"
 #include "settings/SettingsStartUp.h"
@@ -35,6 +36,9 @@ const QString kTitle = kProductName;
 const QString kNoDictionaries = QStringLiteral("В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика.");
 const QString kNothingConnected = QStringLiteral("Не подключен ни один словарь для перевода.\nРабота программы невозможна.");
 const QString kAvailableLabel = QStringLiteral("Словари рабочего каталога (отмеченные подключены):");
+const QString kUnreadFile = QStringLiteral("Файл настроек не был прочитан при запуске:\n%1\n\n"
+                                           "Заменить его настройками из этого окна?");
+const QString kReplace = QStringLiteral("Заменить");
 } // namespace texts
 
 SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
@@ -109,6 +113,7 @@ SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_mai
 bool SettingsDialog::applyLoad(const SettingsLoad& load)
 {
     m_loaded = load.settings;
+    m_unreadFile = load.error;
     const Settings& s = load.settings;
     m_userFirst->setEnabled(s.userDictionaryExists);
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -218,9 +223,22 @@ void SettingsDialog::accept()
         m_main.services().message(this, texts::kTitle, texts::kNothingConnected, MessageIcon::Stop);
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto error = writeSettings(m_main.state().workDir(), s);
-    QApplication::restoreOverrideCursor();
+    // Settings that could not be read are the user's still: they are replaced only
+    // when the user says so.
+    if (m_unreadFile && m_main.state().readOnlyReason().isEmpty()) {
+        const QString question = texts::kUnreadFile.arg(m_unreadFile->message());
+        if (m_main.services().ask(this, texts::kTitle, question, {texts::kReplace, texts::kCancel}) != 0)
+            return;
+        m_unreadFile.reset();
+    }
+    std::optional<FileError> error;
+    if (const QString& readOnly = m_main.state().readOnlyReason(); !readOnly.isEmpty()) {
+        error = FileError{fileInDirIgnoringCase(m_main.state().workDir(), settings_keys::kFileName), readOnly};
+    } else {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        error = writeSettings(m_main.state().workDir(), s);
+        QApplication::restoreOverrideCursor();
+    }
     if (error)
         m_main.services().message(this, texts::kTitle, error->message(), MessageIcon::Stop);
     WorkState& state = m_main.state();

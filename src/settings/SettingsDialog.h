@@ -43,6 +43,8 @@ private:
 
     MainWindow& m_main;
     Settings m_loaded; // the list of available dictionaries and the user dictionary's presence
+    // Why velmora.ini could not be read at start: "OK" replaces it only once the user agrees.
+    std::optional<FileError> m_unreadFile;
     QTabWidget* m_tabs = nullptr;
     QCheckBox* m_hideTranslated = nullptr;
     QCheckBox* m_hideRussian = nullptr;

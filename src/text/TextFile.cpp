@@ -140,6 +140,11 @@ static LinesRead linesFrom(const QString& path, const DecodedText& decoded)
 LinesRead readLines(const QString& path)
 {
     QByteArray bytes;
+    return readLines(path, bytes);
+}
+
+LinesRead readLines(const QString& path, QByteArray& bytes)
+{
     if (auto bad = readFileBytes(path, bytes)) {
         LinesRead result;
         result.error = bad;

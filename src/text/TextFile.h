@@ -68,6 +68,8 @@ template <class LineFn> void forEachLine(QStringView text, LineFn&& line)
 // or failing midway, and so is a file whose bytes break its encoding (it is never
 // half read).
 LinesRead readLines(const QString& path);
+// The same, leaving the file's bytes in `bytes` for a caller that keeps a fingerprint of them.
+LinesRead readLines(const QString& path, QByteArray& bytes);
 // The same for a file that has only one encoding.
 LinesRead readLinesAs(const QString& path, TextEncoding encoding);
 

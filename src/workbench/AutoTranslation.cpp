@@ -37,6 +37,11 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     // Manual work not yet saved would be missing from a pass over User.dic and lost
     // when the user dictionary is loaded back; if it cannot be saved, nothing else happens.
     if (state.userDictionaryChanged) {
+        if (!state.readOnlyReason().isEmpty()) {
+            const QString user = findUserDictionary(state.workDir());
+            result.errors.append(FileError{user.isEmpty() ? state.workDir() : user, state.readOnlyReason()});
+            return result;
+        }
         if (auto error = SaveUserDic(state.workDir(), state.dictionary())) {
             result.errors.append(*error);
             return result;

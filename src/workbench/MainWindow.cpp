@@ -9,6 +9,7 @@
 #include "workbench/ManualTranslationDialog.h"
 #include "workbench/RowDelegate.h"
 #include "workbench/RowHandlers.h"
+#include "workspace/DirectoryLock.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
 #include "workbench/ProductName.h"
@@ -32,6 +33,21 @@
 namespace kvarsel {
 namespace texts {
 const QString kCaption = kProductName;
+const QString kReadOnly = QStringLiteral("Программа открыта только для просмотра и перевода: словарь пользователя, "
+                                         "сценарии и настройки сохраняться не будут.");
+const QString kRetryUnread = QStringLiteral("Исправьте файл (права доступа, диск) и нажмите «Повторить»: программа "
+                                            "прочитает его заново и добавит к нему переводы этого сеанса.\n");
+const QString kLeaveUnsaved = QStringLiteral("Если выйти без сохранения словаря, переводы этого сеанса (пар в "
+                                             "словаре в памяти: %1) в него не попадут; переведённые сценарии "
+                                             "всё равно можно будет сохранить.");
+const QString kChangedChoice = QStringLiteral("«Объединить»: прочитать файл заново и добавить к нему переводы этого "
+                                              "сеанса. «Перезаписать»: заменить файл словарём в памяти (прежний "
+                                              "останется в User.old).");
+const QString kRetry = QStringLiteral("Повторить");
+const QString kExitWithoutDictionary = QStringLiteral("Выйти без сохранения словаря");
+const QString kMerge = QStringLiteral("Объединить");
+const QString kOverwrite = QStringLiteral("Перезаписать");
+const QString kCancel = QStringLiteral("Отмена");
 const QString kNoConnected = QStringLiteral(
     "В программе нет подключенных словарей, используемых\nдля работы переводчика.\n\n"
     "Для подключения словарей нажмите на кнопку Настройки,\nперейдите ко вкладке Словари и подключите нужные.");
@@ -198,6 +214,16 @@ void MainWindow::refreshPanels()
 
 bool MainWindow::start()
 {
+    // Two copies on one working directory would each save User.dic over the other's
+    // entries. The second one is told, and works without saving the user's files.
+    m_workLock = std::make_unique<DirectoryLock>(m_state.workDir());
+    if (m_workLock->isTaken()) {
+        QString reason = m_workLock->takenMessage();
+        reason[0] = reason[0].toUpper();
+        m_state.setReadOnlyReason(m_workLock->takenMessage());
+        m_services.message(this, texts::kCaption, reason + QStringLiteral(".\n") + texts::kReadOnly,
+                           MessageIcon::Stop);
+    }
     m_settings = new SettingsDialog(*this);
     m_settings->setPathLabel(QDir::toNativeSeparators(m_state.workDir()));
     if (!m_settings->applyLoad(loadSettings(m_state.workDir()))) {
@@ -417,17 +443,60 @@ void MainWindow::onAutoTranslate()
 
 bool MainWindow::saveUserDictionary()
 {
-    setBusy(true);
-    const auto error = SaveUserDic(m_state.workDir(), m_state.dictionary());
-    setBusy(false);
-    if (error) {
-        m_services.message(this, texts::kCaption,
-                           QStringLiteral("Словарь пользователя не сохранен:\n") + error->message(),
-                           MessageIcon::Stop);
-        return false;
+    const QString notSaved = QStringLiteral("Словарь пользователя не сохранен:\n");
+    const qsizetype entries = qMax<qsizetype>(0, (m_state.dictionary().RowCount() - 2) / 2);
+    if (!m_state.readOnlyReason().isEmpty()) {
+        const int answer = m_services.ask(
+            this, texts::kCaption, notSaved + m_state.readOnlyReason() + QStringLiteral(".\n\n") + texts::kLeaveUnsaved.arg(entries),
+            {texts::kExitWithoutDictionary, texts::kCancel});
+        return answer == 0;
     }
-    m_state.userDictionaryChanged = false;
-    return true;
+    UserDicReplace replace = UserDicReplace::WhenUnchanged;
+    for (;;) {
+        // User.dic that could not be read, or that another program changed since, is
+        // never written over in silence: the user mends it or chooses.
+        const UserDicCheck check = checkUserDictionaryFile(m_state.workDir(), m_state.dictionary());
+        if (replace == UserDicReplace::WhenUnchanged && check.conflict == UserDicConflict::NotReadWhole) {
+            const int answer = m_services.ask(this, texts::kCaption,
+                                              notSaved + check.error.message() + QStringLiteral("\n\n") +
+                                                  texts::kRetryUnread + texts::kLeaveUnsaved.arg(entries),
+                                              {texts::kRetry, texts::kExitWithoutDictionary, texts::kCancel});
+            if (answer == 1)
+                return true;
+            if (answer != 0)
+                return false;
+            if (const UserDicMerge merge = mergeUserDictionaryFile(m_state.workDir(), m_state.dictionary()); merge.error) {
+                m_state.dictionary().setUserFileUnread(merge.error);
+                continue;
+            }
+        } else if (replace == UserDicReplace::WhenUnchanged && check.conflict == UserDicConflict::ChangedOnDisk) {
+            const int answer =
+                m_services.ask(this, texts::kCaption, notSaved + check.error.message() + QStringLiteral("\n\n") + texts::kChangedChoice,
+                               {texts::kMerge, texts::kOverwrite, texts::kCancel});
+            if (answer == 2)
+                return false;
+            if (answer == 1)
+                replace = UserDicReplace::EvenIfChanged;
+            else if (const UserDicMerge merge = mergeUserDictionaryFile(m_state.workDir(), m_state.dictionary());
+                     merge.error) {
+                m_state.dictionary().setUserFileUnread(merge.error);
+                continue;
+            }
+        }
+        setBusy(true);
+        const auto error = SaveUserDic(m_state.workDir(), m_state.dictionary(), replace);
+        setBusy(false);
+        if (error) {
+            // A conflict that arose in the meantime is asked about again.
+            if (checkUserDictionaryFile(m_state.workDir(), m_state.dictionary()).conflict != UserDicConflict::None &&
+                replace == UserDicReplace::WhenUnchanged)
+                continue;
+            m_services.message(this, texts::kCaption, notSaved + error->message(), MessageIcon::Stop);
+            return false;
+        }
+        m_state.userDictionaryChanged = false;
+        return true;
+    }
 }
 
 void MainWindow::runExitSequence()

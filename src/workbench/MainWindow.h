@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QListView;
@@ -19,6 +20,8 @@ class QTabBar;
 class QToolButton;
 
 namespace kvarsel {
+
+class DirectoryLock;
 
 class ListNavigation;
 class ManualTranslationDialog;
@@ -118,6 +121,7 @@ private:
     SaveResourcesDialog* m_saveDialog = nullptr;
     ManualTranslationDialog* m_manual = nullptr;
     bool m_ending = false;
+    std::unique_ptr<DirectoryLock> m_workLock; // held for the whole run
     ListNavigation* m_navigation = nullptr;
 };
 

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QUrl>
 
@@ -24,6 +25,28 @@ void DesktopUiServices::message(QWidget* parent, const QString& title, const QSt
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
+}
+
+int DesktopUiServices::ask(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setIcon(QMessageBox::Warning);
+    QList<QAbstractButton*> added;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const bool last = i + 1 == buttons.size();
+        QPushButton* b = box.addButton(buttons[i], last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        b->setObjectName(QStringLiteral("answer%1").arg(i));
+        if (i == 0)
+            box.setDefaultButton(b);
+        if (last)
+            box.setEscapeButton(b);
+        added << b;
+    }
+    box.exec();
+    const qsizetype chosen = added.indexOf(box.clickedButton());
+    return int(chosen < 0 ? buttons.size() - 1 : chosen);
 }
 
 QString DesktopUiServices::openFile(QWidget* parent, const QString& title, const QString& directory,

@@ -5,6 +5,7 @@
 // without blocking.
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 class QUrl;
@@ -19,6 +20,10 @@ public:
 
     // A modal message box with one "OK" button; lines are joined by line feeds.
     virtual void message(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) = 0;
+    // A modal question with a warning icon and the given buttons, the first one the
+    // default and the last one what Esc and the close box mean. Returns the index
+    // of the button pressed.
+    virtual int ask(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons) = 0;
     // The full path of the chosen file, or empty when the user cancels.
     virtual QString openFile(QWidget* parent, const QString& title, const QString& directory,
                              const QString& filter, const QString& defaultSuffix) = 0;
@@ -39,6 +44,7 @@ public:
 class DesktopUiServices : public UiServices {
 public:
     void message(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) override;
+    int ask(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons) override;
     QString openFile(QWidget* parent, const QString& title, const QString& directory, const QString& filter,
                      const QString& defaultSuffix) override;
     QString saveFile(QWidget* parent, const QString& title, const QString& suggestedPath, const QString& filter,

@@ -57,6 +57,11 @@ public:
     bool resourcesChanged = false;
     bool userDictionaryChanged = false;
 
+    // Set when another copy of the program holds the working directory: this one
+    // may look and translate, but saves none of the user's files, and says why.
+    const QString& readOnlyReason() const { return m_readOnlyReason; }
+    void setReadOnlyReason(const QString& reason) { m_readOnlyReason = reason; }
+
     // Panel 1.
     HideMode hideMode() const { return m_hideMode; }
     void setHideMode(HideMode mode);
@@ -96,6 +101,7 @@ Q_SIGNALS:
 
 private:
     QString m_workDir;
+    QString m_readOnlyReason;
     std::array<std::unique_ptr<LineStore>, kKindCount> m_stores;
     CurrentDictionary m_dictionary;
     SuggestionIndex m_suggestions;

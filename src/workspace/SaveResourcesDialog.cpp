@@ -1,6 +1,7 @@
 #include "workspace/SaveResourcesDialog.h"
 
 #include "workbench/MainWindow.h"
+#include "workspace/DirectoryLock.h"
 #include "workspace/ResourceSaver.h"
 #include "workbench/ProductName.h"
 
@@ -74,6 +75,17 @@ SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&ma
 
 void SaveResourcesDialog::saveAndExit()
 {
+    // Another copy of the program holds the working directory, or a kvarsel-batch run
+    // is writing these scripts: saving now would mix two works in one file.
+    QString refusal = m_main.state().readOnlyReason();
+    const DirectoryLock resources(m_main.state().loadedResourcesDir());
+    if (refusal.isEmpty() && resources.isTaken())
+        refusal = resources.takenMessage();
+    if (!refusal.isEmpty()) {
+        m_main.services().message(this, texts::kTitle, texts::kNotSaved + QChar(10) + refusal, MessageIcon::Stop);
+        hide();
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SaveCallbacks callbacks;
     // Painting is spaced out in time, so a large save is not spent repainting.

@@ -19,6 +19,8 @@ struct RecordedMessage {
 class RecordingUiServices : public UiServices {
 public:
     QList<RecordedMessage> messages;
+    QList<RecordedMessage> questions;
+    QList<int> askAnswers; // taken from the front; empty means the last button (Esc)
     QStringList openFileAnswers; // taken from the front; empty means "cancelled"
     QStringList openFileTitles;
     QStringList saveFileAnswers; // taken from the front; empty means "cancelled"
@@ -37,6 +39,12 @@ public:
         messages.append({title, text, icon});
         if (onMessage)
             onMessage(messages.last());
+    }
+    int ask(QWidget*, const QString& title, const QString& text, const QStringList& buttons) override
+    {
+        questions.append({title, text + QStringLiteral("\n[") + buttons.join(QStringLiteral("|")) + u']',
+                          MessageIcon::None});
+        return askAnswers.isEmpty() ? int(buttons.size() - 1) : askAnswers.takeFirst();
     }
     QString openFile(QWidget*, const QString& title, const QString&, const QString&, const QString&) override
     {

@@ -3,16 +3,21 @@
 // checks that every file is whole. Run to its end, it writes the "new" version.
 //
 //   kvarsel_crash_child scripts|userdic|settings|deptrans|bilingual PATH
+//
+// With "hold" it takes the directory PATH as a running copy of the program does,
+// says "held" and waits to be killed.
 #include "deferred/BilingualFile.h"
 #include "deferred/DeferredExport.h"
 #include "deferred/ExportList.h"
 #include "dictionary/DictionaryFiles.h"
 #include "dictionary/SaveUserDic.h"
 #include "settings/SettingsFile.h"
+#include "workspace/DirectoryLock.h"
 #include "workspace/ResourceSaver.h"
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <unistd.h>
 
 using namespace kvarsel;
 
@@ -41,6 +46,12 @@ int main(int argc, char* argv[])
         const SaveResult result = saveResources({&m, &d, &s, &r});
         if (!result.errors.isEmpty())
             error = result.errors.first();
+    } else if (mode == "hold") {
+        const DirectoryLock lock(path);
+        std::printf(lock.state() == DirectoryLock::State::Held ? "held\n" : "refused\n");
+        std::fflush(stdout);
+        for (;;)
+            ::pause();
     } else if (mode == "userdic") {
         CurrentDictionary dictionary;
         LoadUserDictionary(path, dictionary);

@@ -79,6 +79,11 @@ bool underDir(const char* path)
     if (!dir || !path)
         return false;
     const size_t n = std::strlen(dir);
+    // The lock a run holds on a directory is no file of the user's: the disk fails
+    // for the files under test, whatever the lock does around them.
+    const char* name = std::strrchr(path, '/');
+    if (name && !std::strcmp(name + 1, ".kvarsel.lock"))
+        return false;
     return std::strncmp(path, dir, n) == 0 && (path[n] == '/' || path[n] == '\0');
 }
 

@@ -62,6 +62,11 @@ private Q_SLOTS:
         QTest::addColumn<Road>("road");
         QTest::addColumn<bool>("scriptsWritten");
         QTest::addColumn<int>("saveDialogShown");
+        // For the roads about User.dic: its bytes before the start (empty: as in the
+        // demo), the buttons the user presses in the questions, and lines it must hold at the end.
+        QTest::addColumn<QByteArray>("userDicAtStart");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("userDicHolds");
 
         const auto load = [](MainWindow& w) { w.loadResourcesFrom(w.state().workDir() + "/resources"); };
         const auto exitButton = [](MainWindow& w) { button(&w, "button7")->click(); };
@@ -73,24 +78,24 @@ private Q_SLOTS:
             button(&w, "button1")->click(); // "Автоматический перевод"
         };
 
-        QTest::newRow("nothing changed") << Road([=](MainWindow& w) { load(w); exitButton(w); }) << false << 0;
+        QTest::newRow("nothing changed") << Road([=](MainWindow& w) { load(w); exitButton(w); }) << false << 0 << QByteArray() << QStringList() << QStringList();
         QTest::newRow("auto, Да") << Road([=](MainWindow& w) {
             translated(w);
             exitButton(w);
             answer("yes")();
-        }) << true << 1;
+        }) << true << 1 << QByteArray() << QStringList() << QStringList();
         QTest::newRow("auto, Нет") << Road([=](MainWindow& w) {
             translated(w);
             exitButton(w);
             answer("no")();
-        }) << false << 1;
+        }) << false << 1 << QByteArray() << QStringList() << QStringList();
         QTest::newRow("auto, Отмена, then Да") << Road([=](MainWindow& w) {
             translated(w);
             exitButton(w);
             answer("cancel")();
             exitButton(w);
             answer("yes")();
-        }) << true << 2;
+        }) << true << 2 << QByteArray() << QStringList() << QStringList();
         QTest::newRow("manual, close box, Да") << Road([=](MainWindow& w) {
             load(w);
             const LineStore& menu = w.state().store(ResourceKind::Menu);
@@ -100,15 +105,15 @@ private Q_SLOTS:
             button(dialog, "ok")->click();
             w.windowHandle()->close(); // what the window manager does for the close box
             answer("yes")();
-        }) << true << 1;
+        }) << true << 1 << QByteArray() << QStringList() << QStringList();
         QTest::newRow("close box, nothing changed") << Road([](MainWindow& w) { w.windowHandle()->close(); })
-                                                    << false << 0;
+                                                    << false << 0 << QByteArray() << QStringList() << QStringList();
         QTest::newRow("deferred export, Да") << Road([=](MainWindow& w) {
             translated(w);
             button(&w, "button2")->click(); // "Отложенный перевод"
             button(shownWindow("DeferredTranslationDialog"), "continue")->click();
             answer("yes")();
-        }) << true << 1;
+        }) << true << 1 << QByteArray() << QStringList() << QStringList();
         QTest::newRow("failed save keeps running, then Да") << Road([=](MainWindow& w) {
             translated(w);
             {
@@ -121,7 +126,45 @@ private Q_SLOTS:
             QVERIFY(w.isVisible() && w.isEnabled());
             exitButton(w);
             answer("yes")();
-        }) << true << 2;
+        }) << true << 2 << QByteArray() << QStringList() << QStringList();
+
+        // A User.dic that could not be read (bytes that break its encoding) is never
+        // saved over: the user mends it and retries, or ends without saving it.
+        QByteArray unreadable = QByteArray("\xFF\xFE", 2) + QByteArray("O\0p\0e\0n\0\r", 9);
+        const auto translateByHand = [=](MainWindow& w) {
+            load(w);
+            const LineStore& menu = w.state().store(ResourceKind::Menu);
+            Q_EMIT w.listView(ResourceKind::Menu)->doubleClicked(menu.index(4));
+            auto* dialog = w.findChild<ManualTranslationDialog*>();
+            dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))->setPlainText(QStringLiteral("Файл"));
+            button(dialog, "ok")->click();
+        };
+        QTest::newRow("unreadable User.dic, mended, Повторить, Да")
+            << Road([=](MainWindow& w) {
+                   translateByHand(w);
+                   exitButton(w); // the question comes; the user mends the file meanwhile
+                   answer("yes")();
+               })
+            << true << 1 << unreadable << QStringList{"mend", "answer0"}
+            << QStringList{"Mended", "Исправлено", "File", "Файл"};
+        QTest::newRow("unreadable User.dic, end without it, Да")
+            << Road([=](MainWindow& w) {
+                   translateByHand(w);
+                   exitButton(w);
+                   answer("yes")();
+               })
+            << true << 1 << unreadable << QStringList{"answer1"} << QStringList{};
+        QTest::newRow("User.dic changed by another program, Объединить, Да")
+            << Road([=](MainWindow& w) {
+                   translateByHand(w);
+                   QVERIFY(writeBytes(w.state().workDir() + "/User.dic",
+                                      readBytes(w.state().workDir() + "/User.dic") +
+                                          cp1251Lines({"Theirs", "Чужое"})));
+                   exitButton(w);
+                   answer("yes")();
+               })
+            << true << 1 << QByteArray() << QStringList{"answer0"}
+            << QStringList{"Restore", "Восстановить", "Theirs", "Чужое", "File", "Файл"};
     }
 
     void endsThroughEventLoop()
@@ -130,9 +173,16 @@ private Q_SLOTS:
         QFETCH(bool, scriptsWritten);
         QFETCH(int, saveDialogShown);
 
+        QFETCH(QByteArray, userDicAtStart);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, userDicHolds);
+
         QTemporaryDir tmp;
         QVERIFY(copyTree(demoDir(), tmp.path()));
         const QMap<QString, QByteArray> before = snapshotTree(tmp.path() + "/resources");
+        const QString userDic = tmp.path() + "/User.dic";
+        if (!userDicAtStart.isEmpty())
+            QVERIFY(writeBytes(userDic, userDicAtStart));
 
         ShowCounter counter;
         qApp->installEventFilter(&counter);
@@ -143,10 +193,20 @@ private Q_SLOTS:
 
         // A user reads each message box and presses its button.
         QTimer answerer;
-        connect(&answerer, &QTimer::timeout, [&counter] {
+        connect(&answerer, &QTimer::timeout, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 counter.messages << box->text();
-                box->button(QMessageBox::Ok)->click();
+                if (box->button(QMessageBox::Ok)) {
+                    box->button(QMessageBox::Ok)->click();
+                    return;
+                }
+                // A question: the road's next answer; "mend" first puts User.dic right.
+                QString next = answers.isEmpty() ? QStringLiteral("answer0") : answers.takeFirst();
+                if (next == QLatin1String("mend")) {
+                    QVERIFY(writeLinesRaw(userDic, {"Mended", "Исправлено"}));
+                    next = answers.takeFirst();
+                }
+                box->findChild<QAbstractButton*>(next)->click();
             }
         });
         answerer.start(20);
@@ -166,6 +226,14 @@ private Q_SLOTS:
         QCOMPARE(status, 0);
         QCOMPARE(counter.saveDialogShown, saveDialogShown);
         const QMap<QString, QByteArray> after = snapshotTree(tmp.path() + "/resources");
+        QVERIFY2(answers.isEmpty(), qPrintable(answers.join(u' ')));
+        if (userDicAtStart.isEmpty() && userDicHolds.isEmpty())
+            ; // the demo's own roads
+        else if (userDicHolds.isEmpty())
+            QCOMPARE(readBytes(userDic), userDicAtStart);
+        else
+            for (const QString& line : std::as_const(userDicHolds))
+                QVERIFY2(readLines(userDic).lines.contains(line), qPrintable(line));
         if (scriptsWritten) {
             QVERIFY(after != before);
             QVERIFY(after.value("menu/main.rc").contains(cp1251Lines({"    POPUP \"Файл\""})));

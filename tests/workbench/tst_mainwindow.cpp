@@ -6,6 +6,7 @@
 #include "text/TextFile.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ManualTranslationDialog.h"
+#include "workspace/DirectoryLock.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
 #include "text/Encoding.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QToolButton>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kvarsel;
@@ -522,6 +524,60 @@ private Q_SLOTS:
         click(&w, "button7");
         click(save, "no");
         QCOMPARE(ui.quits, 1);
+    }
+
+    // A second window on a working directory another copy holds is told so at start,
+    // translates, but saves neither User.dic, nor the scripts, nor the settings.
+    void secondWindowSavesNothing()
+    {
+        Workspace ws;
+        const DirectoryLock first(ws.dir);
+        QVERIFY(first.state() == DirectoryLock::State::Held);
+        const QMap<QString, QByteArray> before = snapshotTree(ws.dir);
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        QVERIFY(ui.messages.value(0).text.contains(QStringLiteral("уже используется")));
+        QVERIFY(ui.messages.value(0).text.contains(QString::number(QCoreApplication::applicationPid())));
+        w.loadResourcesFrom(ws.path("resources"));
+        click(&w, "button1");
+        click(&w, "button5");
+        click(w.settingsDialog(), "ok");
+        QCOMPARE(ui.messages.size(), 2); // the settings file was not written, and why
+        ui.askAnswers = {0};             // "Выйти без сохранения словаря"
+        emit w.listView(ResourceKind::Menu)->doubleClicked(w.state().store(ResourceKind::Menu).index(4));
+        w.findChild<ManualTranslationDialog*>()->confirm();
+        click(&w, "button7");
+        QCOMPARE(ui.questions.size(), 1);
+        click(w.findChild<SaveResourcesDialog*>(), "yes");
+        QCOMPARE(ui.quits, 0);
+        QVERIFY(ui.messages.last().text.contains(QStringLiteral("уже используется")));
+        QCOMPARE(snapshotTree(ws.dir), before);
+    }
+
+    // Settings that could not be read (here a pipe at the file's name, read as
+    // nothing) are replaced by "OK" only when the user agrees.
+    void unreadSettingsReplacedOnlyWhenConfirmed()
+    {
+        Workspace ws(false);
+        for (const char* f : {"User.dic", "a.dic"})
+            QVERIFY(writeLinesRaw(ws.path(f), {"x", "y"}));
+        QCOMPARE(::mkfifo(QFile::encodeName(ws.path("velmora.ini")).constData(), 0600), 0);
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        click(&w, "button5");
+        click(w.settingsDialog(), "connectAll");
+        const qsizetype messages = ui.messages.size();
+        click(w.settingsDialog(), "ok"); // no answer: the last button, "Отмена"
+        QCOMPARE(ui.questions.size(), 1);
+        QVERIFY(ui.questions[0].text.contains(ws.path("velmora.ini")));
+        QVERIFY(w.settingsDialog()->isVisible());
+        QCOMPARE(ui.messages.size(), messages); // nothing was tried
+        ui.askAnswers = {0};
+        click(w.settingsDialog(), "ok");
+        QCOMPARE(ui.questions.size(), 2);
+        QVERIFY(ui.messages.last().text.contains(QStringLiteral("не обычный файл")));
     }
 
     void failedScriptKeepsProgramRunning()

@@ -1,0 +1,41 @@
+#pragma once
+// Holds a directory for the length of a run, so that two copies of the program (two
+// windows, a window and kvarsel-batch, two batch runs) never write the same files
+// and silently drop each other's work. The lock is a small file in the directory;
+// one left behind by a process that was killed is taken over.
+
+#include <QString>
+#include <memory>
+
+class QLockFile;
+
+namespace kvarsel {
+
+class DirectoryLock {
+public:
+    enum class State {
+        Held,         // this run holds the directory
+        Taken,        // another live process holds it
+        Unavailable,  // no lock file can be made there (a read-only directory): nothing to guard
+    };
+
+    // Tries once, without waiting.
+    explicit DirectoryLock(const QString& dir);
+    ~DirectoryLock();
+    DirectoryLock(const DirectoryLock&) = delete;
+    DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+    State state() const { return m_state; }
+    bool isTaken() const { return m_state == State::Taken; }
+    // When taken: «каталог «…» уже используется другой копией программы (процесс 123 «kvarsel» …)».
+    const QString& takenMessage() const { return m_message; }
+
+    static const QString kFileName;
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+    State m_state = State::Unavailable;
+    QString m_message;
+};
+
+} // namespace kvarsel
