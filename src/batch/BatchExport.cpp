@@ -27,8 +27,8 @@ QString exportOverwritesInput(const QString& output, const QString& workDir,
         return !other.isEmpty() && other.compare(real, Qt::CaseInsensitive) == 0;
     };
     for (const LineStore* store : stores)
-        for (qsizetype i = 0; i < store->RowCount(); ++i)
-            if (store->IsFileMarker(i) && same(store->MarkerPath(i)))
+        for (const LineStore::Script& script : store->scripts())
+            if (same(script.path))
                 return QStringLiteral("сценарий");
     for (const FileError& unread : unreadScripts)
         if (same(unread.path))
@@ -74,7 +74,7 @@ int runExport(const BatchCommand& command, BatchConsole& console)
         return kExitFileError;
     WorkState state{QString()};
     const LoadResult loaded =
-        loadWithProgress(command.resourceDir, state.stores(), command.hideRussian, console);
+        loadWithProgress(command.resourceDir, state.stores(), command.autoHideRussianString, console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
     const int status = loaded.errors.isEmpty() ? kExitOk : kExitFileError;
 

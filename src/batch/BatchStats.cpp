@@ -29,14 +29,11 @@ ResourceStats countLoaded(const ConstLineStores& stores)
     for (const ResourceKind kind : kAllKinds) {
         const LineStore& store = *stores[size_t(kindIndex(kind))];
         KindCounts& counts = stats.kinds[size_t(kindIndex(kind))];
-        for (qsizetype i = 0; i < store.RowCount(); ++i) {
-            if (store.IsFileMarker(i)) {
-                ++counts.files;
-                ++counts.encodings[size_t(encodingIndex(store.MarkerEncoding(i)))];
-            } else {
-                ++counts.lines;
-            }
-        }
+        const std::vector<LineStore::Script> scripts = store.scripts();
+        for (const LineStore::Script& script : scripts)
+            ++counts.encodings[size_t(encodingIndex(script.encoding))];
+        counts.files = qsizetype(scripts.size());
+        counts.lines = store.RowCount() - counts.files;
         // The same counts the main window shows as "Переведено N из M".
         counts.texts = store.TextRowCount();
         counts.russian = store.RussianRowCount();

@@ -70,7 +70,7 @@ void DialogPreview::forgetFile()
     m_fileDialogs.clear();
 }
 
-const std::vector<DialogResource>& DialogPreview::dialogsOfFile(const FileRows& file)
+const std::vector<DialogResource>& DialogPreview::dialogsOfFile(const LineStore::Script& file)
 {
     if (!m_file || m_file->markerRow != file.markerRow) {
         m_fileDialogs = readDialogs(m_dialogs, file);
@@ -85,7 +85,7 @@ void DialogPreview::showRow(qsizetype row)
     if (m_file && row > m_file->markerRow && row < m_file->endRow) {
         // Still in the same file: no walk through the store for its bounds.
     } else {
-        const auto file = fileOfRow(m_dialogs, row);
+        const auto file = m_dialogs.scriptOf(row);
         if (file)
             dialogsOfFile(*file);
         else
@@ -116,7 +116,7 @@ void DialogPreview::refresh()
     }
     const auto file = m_file && m_anchor > m_file->markerRow && m_anchor < m_file->endRow
                           ? m_file
-                          : fileOfRow(m_dialogs, m_anchor);
+                          : m_dialogs.scriptOf(m_anchor);
     const DialogResource* dialog = nullptr;
     if (file)
         for (const DialogResource& d : dialogsOfFile(*file))

@@ -39,7 +39,7 @@ private:
     void scheduleRefresh();
     void showPlaceholder();
     void forgetFile();
-    const std::vector<DialogResource>& dialogsOfFile(const FileRows& file);
+    const std::vector<DialogResource>& dialogsOfFile(const LineStore::Script& file);
 
     const LineStore& m_dialogs;
     DialogCanvas* m_canvas = nullptr;
@@ -51,7 +51,7 @@ private:
     qsizetype m_anchor = -1; // a row of the dialog shown; -1 for none
     // The dialogs of the file last looked at, so moving through its rows reads it
     // once; any change of the lines forgets them.
-    std::optional<FileRows> m_file;
+    std::optional<LineStore::Script> m_file;
     std::vector<DialogResource> m_fileDialogs;
     bool m_dirty = true; // the lines changed since the canvas was drawn
 };

@@ -717,35 +717,7 @@ std::vector<DialogResource> readDialogLines(const QStringList& lines, qsizetype 
     return dialogs;
 }
 
-std::optional<FileRows> fileOfRow(const LineStore& store, qsizetype row)
-{
-    if (row < 0 || row >= store.RowCount())
-        return std::nullopt;
-    qsizetype marker = row;
-    while (marker >= 0 && !store.IsFileMarker(marker))
-        --marker;
-    if (marker < 0)
-        return std::nullopt;
-    qsizetype end = marker + 1;
-    while (end < store.RowCount() && !store.IsFileMarker(end))
-        ++end;
-    return FileRows{marker, end, store.MarkerPath(marker)};
-}
-
-std::vector<FileRows> filesOf(const LineStore& store)
-{
-    std::vector<FileRows> files;
-    for (qsizetype i = 0; i < store.RowCount(); ++i) {
-        if (!store.IsFileMarker(i))
-            continue;
-        if (!files.empty())
-            files.back().endRow = i;
-        files.push_back(FileRows{i, store.RowCount(), store.MarkerPath(i)});
-    }
-    return files;
-}
-
-std::vector<DialogResource> readDialogs(const LineStore& store, const FileRows& file)
+std::vector<DialogResource> readDialogs(const LineStore& store, const LineStore::Script& file)
 {
     QStringList lines;
     lines.reserve(file.endRow - file.markerRow - 1);
@@ -756,7 +728,7 @@ std::vector<DialogResource> readDialogs(const LineStore& store, const FileRows& 
 
 std::optional<DialogResource> dialogAtRow(const LineStore& store, qsizetype row)
 {
-    const auto file = fileOfRow(store, row);
+    const auto file = store.scriptOf(row);
     if (!file)
         return std::nullopt;
     for (DialogResource& d : readDialogs(store, *file))

@@ -81,24 +81,11 @@ struct DialogResource {
 // Reads the dialogs of consecutive script lines; line i is store row firstRow + i.
 std::vector<DialogResource> readDialogLines(const QStringList& lines, qsizetype firstRow);
 
-// The rows of one loaded file: from the marker row `markerRow` to the next marker.
-struct FileRows {
-    qsizetype markerRow = -1;
-    qsizetype endRow = -1; // one past the file's last row
-    QString path;
-};
-// The file that holds `row`; nothing when the row stands before any marker.
-std::optional<FileRows> fileOfRow(const LineStore& store, qsizetype row);
-std::vector<FileRows> filesOf(const LineStore& store);
-
-std::vector<DialogResource> readDialogs(const LineStore& store, const FileRows& file);
+std::vector<DialogResource> readDialogs(const LineStore& store, const LineStore::Script& file);
 // The dialog whose lines (header to END) hold `row`.
 std::optional<DialogResource> dialogAtRow(const LineStore& store, qsizetype row);
 
 // A control whose text is on `row`, or whose statement covers it.
 const DialogControl* controlAtRow(const DialogResource& dialog, qsizetype row);
-
-// The line number within its file, 1-based, of a non-marker row.
-inline qsizetype lineNumberOf(const FileRows& file, qsizetype row) { return row - file.markerRow; }
 
 } // namespace kvarsel

@@ -9,13 +9,13 @@ namespace kvarsel {
 
 namespace {
 
-FitProblem problemOf(const FileRows& file, const DialogResource& dialog, const DialogControl& control,
+FitProblem problemOf(const LineStore::Script& file, const DialogResource& dialog, const DialogControl& control,
                      const TextFit& fit)
 {
     FitProblem p;
     p.path = file.path;
     p.row = control.textRow >= 0 ? control.textRow : control.row;
-    p.line = lineNumberOf(file, p.row);
+    p.line = file.lineOf(p.row);
     p.dialogName = dialog.name;
     p.statement = control.statement;
     p.controlId = control.id;
@@ -28,7 +28,7 @@ FitProblem problemOf(const FileRows& file, const DialogResource& dialog, const D
 std::vector<FitProblem> findFitProblems(const LineStore& dialogs, const TextMeasure& measure)
 {
     std::vector<FitProblem> problems;
-    for (const FileRows& file : filesOf(dialogs)) {
+    for (const LineStore::Script& file : dialogs.scripts()) {
         for (const DialogResource& dialog : readDialogs(dialogs, file)) {
             for (const DialogControl& control : dialog.controls) {
                 const TextFit fit = measureFit(control, dialog.font, measure);
@@ -59,7 +59,7 @@ void PhraseFit::setPhrase(const LineStore& dialogs, const QString& phrase)
         const QString& text = dialogs.Text(i);
         if (text.isEmpty() || !equalsIgnoringCase(text, phrase))
             continue;
-        const auto file = fileOfRow(dialogs, i);
+        const auto file = dialogs.scriptOf(i);
         if (!file)
             continue;
         auto it = byFile.find(file->markerRow);
@@ -73,7 +73,7 @@ void PhraseFit::setPhrase(const LineStore& dialogs, const QString& phrase)
                 break;
             Use use;
             use.row = i;
-            use.line = lineNumberOf(*file, i);
+            use.line = file->lineOf(i);
             use.path = file->path;
             use.head = dialogs.Head(i);
             use.tail = dialogs.Tail(i);

@@ -1,5 +1,7 @@
 #include "model/LineStore.h"
 
+#include <algorithm>
+
 #include "text/CaseFold.h"
 #include "text/CharClass.h"
 
@@ -22,6 +24,7 @@ void LineStore::Clear()
         return;
     beginResetModel();
     m_rows.clear();
+    m_markers.clear();
     m_textRows = m_russianRows = 0;
     endResetModel();
 }
@@ -45,7 +48,32 @@ void LineStore::AppendFileMarker(const QString& fullPath, TextEncoding encoding)
     const int at = int(qMin<qsizetype>(RowCount(), INT_MAX));
     beginInsertRows(QModelIndex(), at, at);
     m_rows.push_back(Row{ResourceLine{kMarkerPrefix + fullPath, QString(), QString()}, true, encoding});
+    m_markers.push_back(RowCount() - 1);
     endInsertRows();
+}
+
+std::vector<LineStore::Script> LineStore::scripts() const
+{
+    std::vector<Script> all;
+    all.reserve(m_markers.size());
+    for (size_t m = 0; m < m_markers.size(); ++m) {
+        const qsizetype marker = m_markers[m];
+        const qsizetype end = m + 1 < m_markers.size() ? m_markers[m + 1] : RowCount();
+        all.push_back(Script{marker, end, MarkerPath(marker), MarkerEncoding(marker)});
+    }
+    return all;
+}
+
+std::optional<LineStore::Script> LineStore::scriptOf(qsizetype row) const
+{
+    if (row < 0 || row >= RowCount())
+        return std::nullopt;
+    const auto after = std::upper_bound(m_markers.begin(), m_markers.end(), row);
+    if (after == m_markers.begin())
+        return std::nullopt;
+    const qsizetype marker = *(after - 1);
+    const qsizetype end = after == m_markers.end() ? RowCount() : *after;
+    return Script{marker, end, MarkerPath(marker), MarkerEncoding(marker)};
 }
 
 void LineStore::Assign(std::vector<Row> rows)
@@ -53,8 +81,12 @@ void LineStore::Assign(std::vector<Row> rows)
     beginResetModel();
     m_rows = std::move(rows);
     m_textRows = m_russianRows = 0;
-    for (const Row& row : m_rows)
-        count(row.line.text, 1);
+    m_markers.clear();
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        count(m_rows[i].line.text, 1);
+        if (m_rows[i].fileMarker)
+            m_markers.push_back(qsizetype(i));
+    }
     endResetModel();
 }
 

@@ -9,6 +9,7 @@
 #include "text/FileIdentity.h"
 
 #include <QAbstractListModel>
+#include <optional>
 #include <vector>
 
 namespace kvarsel {
@@ -65,6 +66,20 @@ public:
     // The encoding of the file a marker row names.
     TextEncoding MarkerEncoding(qsizetype i) const { return m_rows[size_t(i)].encoding; }
     QString ComposedLine(qsizetype i) const { return m_rows[size_t(i)].line.composed(); }
+
+    // One loaded script: its marker row, the row after its last line, and the path
+    // and encoding it is written back with.
+    struct Script {
+        qsizetype markerRow = -1;
+        qsizetype endRow = -1;
+        QString path;
+        TextEncoding encoding = TextEncoding::Windows1251;
+        qsizetype lineOf(qsizetype row) const { return row - markerRow; } // 1-based line of a row
+    };
+    std::vector<Script> scripts() const;
+    // The script a row belongs to (a marker row to its own); nothing for a row that
+    // stands before every marker.
+    std::optional<Script> scriptOf(qsizetype row) const;
     const Row& row(qsizetype i) const { return m_rows[size_t(i)]; }
 
     // Both keep every other row at its index; the view hears one dataChanged.
@@ -94,6 +109,7 @@ private:
 
     ResourceKind m_kind;
     std::vector<Row> m_rows;
+    std::vector<qsizetype> m_markers; // the marker rows, ascending
     QString m_resourceDir;
     FileIdentity m_resourceDirId;
     qsizetype m_textRows = 0;

@@ -26,24 +26,18 @@ QList<StorageTarget> translationTargets(const WorkState& state, const QString& p
     for (const ResourceKind kind : kAllKinds) {
         const LineStore& store = state.store(kind);
         // Rows before the first marker belong to no file; none exist after a load.
-        qsizetype marker = -1;
-        for (qsizetype i = 0; i < store.RowCount(); ++i) {
-            if (store.IsFileMarker(i)) {
-                marker = i;
+        for (const LineStore::Script& script : store.scripts()) {
+            if (seen.contains(script.path))
                 continue;
+            for (qsizetype i = script.markerRow + 1; i < script.endRow; ++i) {
+                // The same rows the propagation of the translation changes.
+                const QString& text = store.Text(i);
+                if (!text.isEmpty() && equalsIgnoringCase(text, phrase)) {
+                    seen.insert(script.path);
+                    targets.append({script.path, script.encoding});
+                    break;
+                }
             }
-            // The same rows the propagation of the translation changes.
-            const QString& text = store.Text(i);
-            if (marker < 0 || i == 0 || text.isEmpty() || !equalsIgnoringCase(text, phrase))
-                continue;
-            const QString path = store.MarkerPath(marker);
-            if (!seen.contains(path)) {
-                seen.insert(path);
-                targets.append({path, store.MarkerEncoding(marker)});
-            }
-            // The rest of this file cannot add anything new.
-            while (i + 1 < store.RowCount() && !store.IsFileMarker(i + 1))
-                ++i;
         }
     }
     return targets;

@@ -21,19 +21,21 @@ SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype r
 {
     SaveResult result;
     QByteArray bytes; // one buffer for every script
-    const qsizetype count = store.RowCount();
-    for (qsizetype i = 0; i < count; ++i) {
-        if (rowReached)
-            rowReached(i);
-        if (!store.IsFileMarker(i))
-            continue;
+    const std::vector<LineStore::Script> scripts = store.scripts();
+    // Every row is reported as it is reached; rows before the first marker belong to no file.
+    qsizetype reached = 0;
+    const auto reach = [&](qsizetype upTo) {
+        for (; rowReached && reached < upTo; ++reached)
+            rowReached(reached);
+    };
+    for (const LineStore::Script& script : scripts) {
+        reach(script.markerRow + 1);
+        const qsizetype i = script.markerRow;
+        const qsizetype end = script.endRow;
         // Checked again now, not only at load: a link changed since then must not
         // carry the save out of the chosen directory.
-        const QString path = store.MarkerPath(i);
+        const QString& path = script.path;
         const SafeWriteOptions confined{LinkAtTarget::Follow, resourceDirectoryOf(path)};
-        qsizetype end = i + 1;
-        while (end < count && !store.IsFileMarker(end))
-            ++end;
         // Each line goes to the bytes as its head, text and tail, never joined first.
         const auto partsOf = [&store, i](qsizetype line) {
             const qsizetype row = i + 1 + line;
@@ -49,7 +51,7 @@ SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype r
                                                    "сценарий туда не записан")
                                         .arg(QDir::toNativeSeparators(resourceDirectoryOf(path)))};
         if (!error)
-            error = encodeLineParts(path, end - i - 1, partsOf, bytes, store.MarkerEncoding(i));
+            error = encodeLineParts(path, end - i - 1, partsOf, bytes, script.encoding);
         if (!error)
             error = writeFileSafely(path, bytes, confined);
         if (error)
@@ -57,6 +59,7 @@ SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype r
         else
             ++result.filesWritten;
     }
+    reach(store.RowCount());
     return result;
 }
 

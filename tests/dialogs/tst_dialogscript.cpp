@@ -211,7 +211,7 @@ private Q_SLOTS:
         QCOMPARE(dialog->controls[0].text, QStringLiteral("Имя пользователя:"));
         QCOMPARE(dialog->controls[0].textRow, 4);
         QVERIFY(!dialogAtRow(store, 0));
-        QCOMPARE(fileOfRow(store, 3)->endRow, 6);
+        QCOMPARE(store.scriptOf(3)->endRow, 6);
     }
 
     void fitRule_data()
