@@ -2,13 +2,12 @@
 
 #include "text/CaseFold.h"
 #include "text/Cp1251.h"
+#include "text/LineEnds.h"
+#include "text/Prefetch.h"
 
 #include <array>
 #include <limits>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace kvarsel {
 namespace {
@@ -54,17 +53,6 @@ constexpr int kBlock = 32;
 
 inline quint32 unitsToInt(const char16_t* p) { return quint32(p[0]) | (quint32(p[1]) << 16); }
 
-// Bit k set where unit i + k is a CR or an LF, for the units from i on up to 64:
-// the end of a text, or a machine without SSE2.
-template <class Unit> quint64 lineEndMaskOneByOne(const Unit* d, qsizetype i, qsizetype n)
-{
-    quint64 mask = 0;
-    for (qsizetype k = 0; k < 64 && i + k < n; ++k)
-        if (d[i + k] == Unit('\r') || d[i + k] == Unit('\n'))
-            mask |= quint64(1) << k;
-    return mask;
-}
-
 // Decoded text: UTF-16 units, folded through the table of every unit.
 struct Utf16Units {
     const char16_t* d;
@@ -73,26 +61,6 @@ struct Utf16Units {
 
     char16_t folded(qsizetype i) const { return lower[d[i]]; }
     bool isLineBreak(qsizetype i) const { return d[i] == u'\r' || d[i] == u'\n'; }
-    // Bit k set where unit i + k is a CR or an LF, for the 64 units from i on.
-    quint64 lineEndMask(qsizetype i) const
-    {
-#ifdef __SSE2__
-        if (i + 64 <= n) {
-            quint64 mask = 0;
-            const __m128i cr = _mm_set1_epi16(0x0D);
-            const __m128i lf = _mm_set1_epi16(0x0A);
-            for (int k = 0; k < 64; k += 16) {
-                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + k));
-                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + k + 8));
-                const __m128i hits = _mm_packs_epi16(_mm_or_si128(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(a, lf)),
-                                                     _mm_or_si128(_mm_cmpeq_epi16(b, cr), _mm_cmpeq_epi16(b, lf)));
-                mask |= quint64(quint32(_mm_movemask_epi8(hits))) << k;
-            }
-            return mask;
-        }
-#endif
-        return lineEndMaskOneByOne(d, i, n);
-    }
 };
 
 // A phrase's record: already folded.
@@ -125,52 +93,6 @@ struct Cp1251Units {
 
     char16_t folded(qsizetype i) const { return fold[d[i]]; }
     bool isLineBreak(qsizetype i) const { return d[i] == '\r' || d[i] == '\n'; }
-    quint64 lineEndMask(qsizetype i) const
-    {
-#ifdef __SSE2__
-        if (i + 64 <= n) {
-            quint64 mask = 0;
-            const __m128i cr = _mm_set1_epi8(0x0D);
-            const __m128i lf = _mm_set1_epi8(0x0A);
-            for (int k = 0; k < 64; k += 16) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + k));
-                const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
-                mask |= quint64(quint32(_mm_movemask_epi8(hits))) << k;
-            }
-            return mask;
-        }
-#endif
-        return lineEndMaskOneByOne(d, i, n);
-    }
-};
-
-// The line ends of a text, 64 units looked at a time: most rows are a few
-// units long, so one look finds several of them.
-template <class Units> class LineEnds {
-public:
-    explicit LineEnds(const Units& units) : m_units(units) {}
-    // The first CR or LF at or after `i`, or the end of the text.
-    qsizetype next(qsizetype i)
-    {
-        for (;;) {
-            const qsizetype offset = i - m_base;
-            if (offset < 64) {
-                const quint64 ahead = offset == 0 ? m_mask : (m_mask >> offset) << offset;
-                if (ahead)
-                    return m_base + __builtin_ctzll(ahead);
-                i = m_base + 64;
-            }
-            if (i >= m_units.n)
-                return m_units.n;
-            m_base = i;
-            m_mask = m_units.lineEndMask(i);
-        }
-    }
-
-private:
-    const Units& m_units;
-    qsizetype m_base = -64;
-    quint64 m_mask = 0;
 };
 
 } // namespace
@@ -181,7 +103,7 @@ template <class Units> void scanRows(const Units& units, std::vector<PhraseSet::
 {
     rows.clear();
     const qsizetype n = units.n;
-    LineEnds<Units> ends(units);
+    LineEnds ends(units.d, units.n);
     bool even = true; // rows 0 and 1 are the load's two empty rows; the first line is row 2
     for (qsizetype i = 0; i < n;) {
         const qsizetype j = ends.next(i);
@@ -260,7 +182,7 @@ template <class Units> struct PhraseSet::Stream {
                     row.settled = slot.record & kSettled;
                     row.record = slot.record & ~kSettled;
                     if (!row.settled)
-                        __builtin_prefetch(set.m_folded.data() + row.record - 1);
+                        prefetch(set.m_folded.data() + row.record - 1);
                 }
             }
         }
@@ -311,7 +233,7 @@ template <class Units> struct PhraseSet::Stream {
             if (scanned.even) {
                 if (scanned.size > longest || !set.m_lengths[size_t(scanned.size)] || !set.mayHold(scanned.hash))
                     continue;
-                __builtin_prefetch(&set.m_slots[set.firstSlot(scanned.hash)]);
+                prefetch(&set.m_slots[set.firstSlot(scanned.hash)]);
             }
             blocks[current][counts[current]++].scanned = &scanned;
             if (counts[current] == kBlock) {
@@ -425,7 +347,7 @@ std::vector<qint32> PhraseSet::add(const std::vector<QStringView>& phrases)
             const QStringView phrase = phrases[b + k];
             const Utf16Units units{reinterpret_cast<const char16_t*>(phrase.data()), phrase.size()};
             hashes[k] = mixed(hashOf(units, 0, phrase.size()));
-            __builtin_prefetch(&m_slots[firstSlot(hashes[k])]);
+            prefetch(&m_slots[firstSlot(hashes[k])]);
         }
         for (size_t k = 0; k < count; ++k)
             ids[b + k] = addHashed(phrases[b + k], hashes[k]);

@@ -11,6 +11,7 @@
 // character, folded through a table of 256, so the hashes and comparisons are the
 // decoded text's and only the translations found are ever decoded.
 
+#include "text/Prefetch.h"
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -97,7 +98,7 @@ private:
         const size_t bit = filterBit(hash);
         return (m_filter[bit >> 6] >> (bit & 63)) & 1;
     }
-    void prefetchFilter(quint64 hash) const { __builtin_prefetch(&m_filter[filterBit(hash) >> 6]); }
+    void prefetchFilter(quint64 hash) const { prefetch(&m_filter[filterBit(hash) >> 6]); }
     void addToFilter(quint64 hash)
     {
         const size_t bit = filterBit(hash);

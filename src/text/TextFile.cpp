@@ -7,31 +7,9 @@
 #include <cerrno>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 #endif
 
 namespace kvarsel {
-
-qsizetype nextLineBreak(const QChar* d, qsizetype i, qsizetype n)
-{
-#ifdef __SSE2__
-    // Eight units at a time: lines are tens of units long.
-    const __m128i cr = _mm_set1_epi16(0x0D);
-    const __m128i lf = _mm_set1_epi16(0x0A);
-    for (; i + 8 <= n; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        const int hit = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)));
-        if (hit)
-            return i + (__builtin_ctz(unsigned(hit)) >> 1);
-    }
-#endif
-    while (i < n && d[i].unicode() != u'\r' && d[i].unicode() != u'\n')
-        ++i;
-    return i;
-}
 
 QStringList splitLines(const QString& text)
 {

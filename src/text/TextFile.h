@@ -5,6 +5,7 @@
 
 #include "text/Encoding.h"
 #include "text/FileError.h"
+#include "text/LineEnds.h"
 #include "text/SafeWrite.h"
 
 #include <QByteArray>
@@ -43,17 +44,15 @@ std::optional<FileError> checkFileReadable(const QString& path);
 // Splits decoded text into lines without their ends; empty lines are kept.
 QStringList splitLines(const QString& text);
 
-// The first CR or LF at or after `i`, or `n`.
-qsizetype nextLineBreak(const QChar* d, qsizetype i, qsizetype n);
-
 // The same lines as views, one call of `line(QStringView)` each, in order.
 template <class LineFn> void forEachLine(QStringView text, LineFn&& line)
 {
     const qsizetype n = text.size();
-    const QChar* d = text.data();
+    const char16_t* d = text.utf16();
+    LineEnds<char16_t> ends(d, n);
     qsizetype start = 0;
-    for (qsizetype i = 0; (i = nextLineBreak(d, i, n)) < n; ++i) {
-        const char16_t c = d[i].unicode();
+    for (qsizetype i = 0; (i = ends.next(i)) < n; ++i) {
+        const char16_t c = d[i];
         line(text.sliced(start, i - start));
         if (c == u'\r' && i + 1 < n && d[i + 1] == u'\n')
             ++i;

@@ -5,6 +5,7 @@
 #include "dictionary/PhraseSet.h"
 #include "dictionary/SearchString.h"
 #include "text/CharClass.h"
+#include "text/Prefetch.h"
 #include "text/TextFile.h"
 #include "workbench/Propagation.h"
 
@@ -103,7 +104,6 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     phrases.reserve(total);
     std::array<std::vector<qint32>, kKindCount> phraseOf;
     qsizetype lookedUpRows = 0;
-    std::array<std::vector<qsizetype>, kKindCount> markerRows; // the file markers of each kind
     // The rows a pass recorded a translation for. A first translation that begins
     // with a non-ASCII character, or that hides the text, changes the row for good:
     // no later pass looks it up. Any other keeps the text as loaded, to tell at the
@@ -122,8 +122,6 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
             const LineStore& store = state.store(kind);
             phraseOf[size_t(k)].assign(size_t(rows[size_t(k)]), -1);
             for (qsizetype i = 0; i < rows[size_t(k)]; ++i) {
-                if (store.IsFileMarker(i))
-                    markerRows[size_t(k)].push_back(i);
                 nonEmpty += !store.Text(i).isEmpty();
                 if (lookedUp(store.Text(i))) {
                     texts.push_back(store.Text(i));
@@ -182,9 +180,8 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
             std::vector<qint32>& ids = phraseOf[size_t(k)];
             // Only a row whose text has a translation is looked at; the file it
             // belongs to (its encoding, its path) is followed along the markers.
-            const std::vector<qsizetype>& markers = markerRows[size_t(k)];
-            size_t nextMarker = 0;
-            qsizetype marker = -1;
+            const std::vector<LineStore::Script> scripts = store.scripts();
+            size_t script = 0;
             // The rows that get a translation lie far apart, and so do their texts:
             // they are asked for from memory some rows ahead of their turn.
             foundRows.clear();
@@ -205,16 +202,17 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 if (f == foundRows.size() || foundRows[f] != i)
                     continue;
                 if (f + 16 < foundRows.size())
-                    __builtin_prefetch(&store.row(foundRows[f + 16]));
+                    prefetch(&store.row(foundRows[f + 16]));
                 if (f + 8 < foundRows.size()) {
-                    __builtin_prefetch(store.Text(foundRows[f + 8]).constData());
-                    __builtin_prefetch(&translations[size_t(ids[size_t(foundRows[f + 8])])]);
+                    prefetch(store.Text(foundRows[f + 8]).constData());
+                    prefetch(&translations[size_t(ids[size_t(foundRows[f + 8])])]);
                 }
                 ++f;
                 const qint32 id = ids[size_t(i)];
-                while (nextMarker < markers.size() && markers[nextMarker] <= i)
-                    marker = markers[nextMarker++];
-                const TextEncoding encoding = marker < 0 ? TextEncoding::Windows1251 : store.MarkerEncoding(marker);
+                while (script < scripts.size() && scripts[script].endRow <= i)
+                    ++script;
+                const bool inScript = script < scripts.size() && scripts[script].markerRow <= i;
+                const TextEncoding encoding = inScript ? scripts[script].encoding : TextEncoding::Windows1251;
                 const QString& text = store.Text(i); // looked up, so never empty
                 QString& translation = translations[size_t(id)];
                 if (translation.isNull()) { // a found translation is a row, never empty
@@ -226,7 +224,7 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
                 // fail to save at exit: the row stays, and a later dictionary may still translate it.
                 const QPair<int, qsizetype> key{k, i};
                 if (firstUnencodable(translatedText, encoding) >= 0) {
-                    unstorable.insert(key, store.MarkerPath(marker));
+                    unstorable.insert(key, inScript ? scripts[script].path : QString());
                     continue;
                 }
                 unstorable.remove(key);
