@@ -2,6 +2,7 @@
 
 #include "assist/TranslationChecks.h"
 #include "deferred/EscapeSpacing.h"
+#include "dictionary/DictionaryFiles.h"
 #include "text/TextFile.h"
 
 #include <QFileInfo>
@@ -18,7 +19,7 @@ CheckedFile checkFile(const QString& path)
     }
     const QString name = QFileInfo(path).fileName();
     const bool dictionary = name.endsWith(QStringLiteral(".dic"), Qt::CaseInsensitive);
-    const bool user = name.compare(QStringLiteral("User.dic"), Qt::CaseInsensitive) == 0;
+    const bool user = isUserDictionaryFile(name);
     struct Line {
         qsizetype number;
         QString text;

@@ -76,6 +76,11 @@ QString fileInDirIgnoringCase(const QString& dir, const QString& name)
     return d.filePath(name);
 }
 
+bool isUserDictionaryFile(const QString& pathOrName)
+{
+    return QFileInfo(pathOrName).fileName().compare(QStringLiteral("User.dic"), Qt::CaseInsensitive) == 0;
+}
+
 QString findUserDictionary(const QString& workDir)
 {
     const QString path = fileInDirIgnoringCase(workDir, QStringLiteral("User.dic"));

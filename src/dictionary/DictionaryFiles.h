@@ -30,6 +30,10 @@ std::optional<FileError> LoadUserDictionary(const QString& workDir, CurrentDicti
 // written; without bytes, a file that is not there.
 CurrentDictionary::UserFileCopy userFileCopyOf(const QString& path, const QByteArray* bytes);
 
+// Whether a path or name names a user dictionary: its file name is "User.dic",
+// letter case ignored, as everywhere in this program.
+bool isUserDictionaryFile(const QString& pathOrName);
+
 // The user dictionary's file in `workDir`, found without regard to letter case;
 // empty when there is none.
 QString findUserDictionary(const QString& workDir);

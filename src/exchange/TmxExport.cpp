@@ -1,5 +1,6 @@
 #include "exchange/TmxExport.h"
 
+#include "dictionary/DictionaryFiles.h"
 #include "exchange/DictionaryBytes.h"
 #include "text/TextFile.h"
 #include "workbench/ProgramVersion.h"
@@ -59,7 +60,7 @@ std::optional<FileError> readDictionaryRows(const QString& path, QStringList& ro
     QStringList lines;
     if (auto failed = readDictionaryLines(path, lines))
         return failed;
-    const bool user = QFileInfo(path).fileName().compare(QStringLiteral("user.dic"), Qt::CaseInsensitive) == 0;
+    const bool user = isUserDictionaryFile(path);
     rows = QStringList{QString(), QString()};
     rows.reserve(2 + lines.size());
     for (QString& line : lines)

@@ -36,7 +36,7 @@ SettingsLoad loadSettings(const QString& workDir)
     const QStringList names = dictionaryFileNames(workDir);
     load.noDictionaryFiles = names.isEmpty();
     for (const QString& name : names)
-        if (name.toLower() != QStringLiteral("user.dic"))
+        if (!isUserDictionaryFile(name))
             s.availableDictionaries << name;
     s.marked = QList<bool>(s.availableDictionaries.size(), false);
 
