@@ -161,7 +161,7 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
         else if (name == QStringLiteral("--hide-translated"))
             command.hideTranslated = true;
         else if (name == QStringLiteral("--hide-russian"))
-            command.hideRussian = true;
+            command.autoHideRussianString = true;
         else if (name == QStringLiteral("--dry-run"))
             command.dryRun = true;
         else if (name == QStringLiteral("--min") || name == QStringLiteral("--limit")) {

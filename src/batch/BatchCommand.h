@@ -25,7 +25,7 @@ struct BatchCommand {
     QString workDir;          // translate: absolute, the current directory by default; export: the current directory
     QStringList dictionaries; // translate: --dictionary files in the order given, absolute
     bool hideTranslated = false;
-    bool hideRussian = false;
+    bool autoHideRussianString = false; // --hide-russian
     bool dryRun = false;
     QString output; // export: absolute; empty means DepTrans.txt in the resource directory
     int minimum = 60; // suggest: least similarity shown

@@ -5,6 +5,23 @@
 namespace kvarsel {
 namespace {
 
+// The working record of one line while the procedures below narrow its text. All
+// of it is views into the line, so narrowing copies nothing: head & text & tail is
+// always a split of the line in three.
+struct LineWork {
+    QStringView line; // the line with every "&" removed; never changes
+    QStringView text; // narrowed to the translatable text, or emptied
+    QStringView head;
+    QStringView tail;
+
+    // Moves the text onto the end of the head: the line stays whole, nothing is offered.
+    void refuse()
+    {
+        head = line.first(head.size() + text.size());
+        text = QStringView();
+    }
+};
+
 constexpr QStringView kTabEscape = u"\\t"; // backslash + t, the script's escape, not a tab
 
 // The characters strictly between the first and the last double quote.
@@ -29,8 +46,8 @@ void trimTrailing(QStringView& text, qsizetype rangeEnd, Keep keep)
     text = QStringView();
 }
 
-} // namespace
-
+// The steps, each narrowing or refusing the text of one line; positions in the
+// comments are 0-based.
 void Striper_MENU(LineWork& w)
 {
     w.text = betweenOuterQuotes(w.text);
@@ -79,7 +96,7 @@ void PostLine(LineWork& w)
 
 // Head and tail around the first occurrence of the text at or after `from`; a line
 // without it keeps everything in the head and offers nothing.
-static void splitAtText(LineWork& w, qsizetype from)
+void splitAtText(LineWork& w, qsizetype from)
 {
     const qsizetype k = w.line.indexOf(w.text, from);
     if (k < 0) {
@@ -116,8 +133,6 @@ void Striper_TLineRcData(LineWork& w)
     // A value that stands only before the "=" gives no usable split: the line is offered as nothing.
     splitAtText(w, s);
 }
-
-namespace {
 
 // Words of a line as the resource compiler sees its statements: runs of characters
 // between blanks and tabs.
@@ -159,8 +174,6 @@ void refuseStatementText(LineWork& w)
     if (!w.text.isEmpty() && isScriptStatementLine(w.line))
         w.refuse();
 }
-
-} // namespace
 
 void Meneger_MENU(LineWork& w)
 {
@@ -224,6 +237,8 @@ void HideRussianString(LineWork& w, bool autoHideRussianString)
         }
     }
 }
+
+} // namespace
 
 QString LinePieces::get(QStringView piece)
 {

@@ -13,23 +13,6 @@
 
 namespace kvarsel {
 
-// The working record of one line while the procedures below narrow its text. All
-// of it is views into the line, so narrowing copies nothing: head & text & tail is
-// always a split of the line in three.
-struct LineWork {
-    QStringView line; // the line with every "&" removed; never changes
-    QStringView text; // narrowed to the translatable text, or emptied
-    QStringView head;
-    QStringView tail;
-
-    // Moves the text onto the end of the head: the line stays whole, nothing is offered.
-    void refuse()
-    {
-        head = line.first(head.size() + text.size());
-        text = QStringView();
-    }
-};
-
 // Equal pieces of lines share one string: a script repeats a few heads and tails
 // (and many texts) on thousands of lines, and a string each would cost its
 // allocation, its memory and its release. A cache of pieces by hash; a piece it
@@ -47,20 +30,5 @@ ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHi
 // from `pieces`.
 ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString,
                                         LinePieces& pieces);
-
-// The steps, by the names the rest of the program and its tests use.
-// Positions in the comments of SplitLine.cpp are 0-based.
-void Striper_MENU(LineWork& w);
-void Striper_DIALOG(LineWork& w);
-void Striper_STRING(LineWork& w);
-void Striper_RCDATA(LineWork& w);
-void PostLine(LineWork& w);
-void Striper_TLine(LineWork& w);
-void Striper_TLineRcData(LineWork& w);
-void Meneger_MENU(LineWork& w);
-void Meneger_DIALOG(LineWork& w);
-void Meneger_STRING(LineWork& w);
-void Meneger_RcData(LineWork& w);
-void HideRussianString(LineWork& w, bool autoHideRussianString);
 
 } // namespace kvarsel

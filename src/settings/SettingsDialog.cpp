@@ -51,12 +51,12 @@ SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_mai
 
     auto* general = new QWidget;
     auto* generalLayout = new QVBoxLayout(general);
-    m_hideTranslated = new QCheckBox(texts::kHideTranslated);
-    m_hideTranslated->setObjectName(QStringLiteral("hideTranslated"));
-    m_hideRussian = new QCheckBox(texts::kHideRussian);
-    m_hideRussian->setObjectName(QStringLiteral("hideRussian"));
-    generalLayout->addWidget(m_hideTranslated);
-    generalLayout->addWidget(m_hideRussian);
+    m_autoHideTranslateString = new QCheckBox(texts::kHideTranslated);
+    m_autoHideTranslateString->setObjectName(QStringLiteral("autoHideTranslateString"));
+    m_autoHideRussianString = new QCheckBox(texts::kHideRussian);
+    m_autoHideRussianString->setObjectName(QStringLiteral("autoHideRussianString"));
+    generalLayout->addWidget(m_autoHideTranslateString);
+    generalLayout->addWidget(m_autoHideRussianString);
     generalLayout->addStretch();
     m_tabs->addTab(general, texts::kGeneralTab);
 
@@ -129,8 +129,8 @@ bool SettingsDialog::applyLoad(const SettingsLoad& load)
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(s.marked.value(i) ? Qt::Checked : Qt::Unchecked);
     }
-    m_hideTranslated->setChecked(s.autoHideTranslateString);
-    m_hideRussian->setChecked(s.autoHideRussianString);
+    m_autoHideTranslateString->setChecked(s.autoHideTranslateString);
+    m_autoHideRussianString->setChecked(s.autoHideRussianString);
     m_userFirst->setChecked(s.userDictionaryFirst);
     m_connectAll->setEnabled(!s.availableDictionaries.isEmpty());
     m_disconnectAll->setEnabled(!s.availableDictionaries.isEmpty());
@@ -145,15 +145,15 @@ bool SettingsDialog::applyLoad(const SettingsLoad& load)
 Settings SettingsDialog::currentSettings() const
 {
     Settings s = m_loaded;
-    s.autoHideTranslateString = m_hideTranslated->isChecked();
-    s.autoHideRussianString = m_hideRussian->isChecked();
+    s.autoHideTranslateString = m_autoHideTranslateString->isChecked();
+    s.autoHideRussianString = m_autoHideRussianString->isChecked();
     s.userDictionaryFirst = m_userFirst->isChecked();
     for (int i = 0; i < m_available->count() && i < s.marked.size(); ++i)
         s.marked[i] = m_available->item(i)->checkState() == Qt::Checked;
     return s;
 }
 
-bool SettingsDialog::autoHideRussianString() const { return m_hideRussian->isChecked(); }
+bool SettingsDialog::autoHideRussianString() const { return m_autoHideRussianString->isChecked(); }
 
 bool SettingsDialog::userDictionaryFirst() const { return m_userFirst->isChecked(); }
 

@@ -46,8 +46,8 @@ private:
     // Why velmora.ini could not be read at start: "OK" replaces it only once the user agrees.
     std::optional<FileError> m_unreadFile;
     QTabWidget* m_tabs = nullptr;
-    QCheckBox* m_hideTranslated = nullptr;
-    QCheckBox* m_hideRussian = nullptr;
+    QCheckBox* m_autoHideTranslateString = nullptr;
+    QCheckBox* m_autoHideRussianString = nullptr;
     QCheckBox* m_userFirst = nullptr;
     QListWidget* m_available = nullptr;
     QPushButton* m_connectAll = nullptr;

@@ -257,8 +257,8 @@ void MainWindow::openResourcesDialogHidden()
 {
     if (m_resources)
         return;
-    const bool hideRussian = m_settings && m_settings->autoHideRussianString();
-    m_resources = new ResourcesDialog(*this, hideRussian);
+    const bool autoHideRussianString = m_settings && m_settings->autoHideRussianString();
+    m_resources = new ResourcesDialog(*this, autoHideRussianString);
     connect(m_resources, &ResourcesDialog::loaded, this, &MainWindow::applyLoadResult);
 }
 

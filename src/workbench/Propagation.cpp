@@ -18,7 +18,7 @@ void recordTranslation(LineStore& store, qsizetype row, const QString& translati
     store.ReplaceHead(row, store.Head(row) + text);
 }
 
-qsizetype Search_Kind(LineStore& store, const QString& phrase, const QString& translation, bool hideTranslated)
+qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QString& translation, bool hideTranslated)
 {
     // An empty phrase would match every marker and plain row; in hide mode that
     // would glue the translation into lines that never had a text.
@@ -40,7 +40,7 @@ static qsizetype searchIn(WorkState& state, ResourceKind kind, const QString& ph
     LineStore& store = state.store(kind);
     if (store.RowCount() == 0)
         return 0;
-    return Search_Kind(store, phrase, translation, state.hideTranslated());
+    return propagateTranslation(store, phrase, translation, state.hideTranslated());
 }
 
 qsizetype Search_Menu(WorkState& state, const QString& phrase, const QString& translation)

@@ -47,7 +47,7 @@ QString loadingCaption(ResourceKind kind)
 }
 } // namespace texts
 
-ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : SecondaryWindow(&main), m_main(main)
+ResourcesDialog::ResourcesDialog(MainWindow& main, bool autoHideRussianString) : SecondaryWindow(&main), m_main(main)
 {
     setObjectName(QStringLiteral("ResourcesDialog"));
     setWindowTitle(texts::kCaption);
@@ -76,7 +76,7 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool hideRussianMode) : Secon
 
     m_modeLabel = new QLabel(texts::kHideRussianMode);
     m_modeLabel->setObjectName(QStringLiteral("modeLabel"));
-    m_modeLabel->setVisible(hideRussianMode);
+    m_modeLabel->setVisible(autoHideRussianString);
     QFont bold = m_modeLabel->font();
     bold.setBold(true);
     m_modeLabel->setFont(bold);
@@ -269,8 +269,8 @@ void ResourcesDialog::load()
         setWindowTitle(texts::kCaption);
         m_main.repaintNow();
     };
-    const bool hideRussian = m_main.settingsDialog() && m_main.settingsDialog()->autoHideRussianString();
-    const LoadResult result = loadResources(m_chosen, m_main.state().stores(), hideRussian, callbacks);
+    const bool autoHideRussianString = m_main.settingsDialog() && m_main.settingsDialog()->autoHideRussianString();
+    const LoadResult result = loadResources(m_chosen, m_main.state().stores(), autoHideRussianString, callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     Q_EMIT loaded(result);

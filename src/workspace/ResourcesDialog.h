@@ -21,8 +21,8 @@ class MainWindow;
 class ResourcesDialog : public SecondaryWindow {
     Q_OBJECT
 public:
-    // `hideRussianMode` shows the mode label; it is read once, when the dialog is made.
-    ResourcesDialog(MainWindow& main, bool hideRussianMode);
+    // `autoHideRussianString` shows the mode label; it is read once, when the dialog is made.
+    ResourcesDialog(MainWindow& main, bool autoHideRussianString);
 
     QString chosenDirectory() const { return m_chosen; }
     // Points the tree at `dir` and applies the rule that enables "ОК".

@@ -96,7 +96,7 @@ private Q_SLOTS:
         QCOMPARE(c.dictionaries,
                  (QStringList{"/home/u/work/b.dic", "/d/a.dic", "/home/u/work/b.dic"}));
         QVERIFY(c.hideTranslated);
-        QVERIFY(c.hideRussian);
+        QVERIFY(c.autoHideRussianString);
         QVERIFY(c.dryRun);
         QVERIFY(c.output.isEmpty());
     }
@@ -106,7 +106,7 @@ private Q_SLOTS:
         const BatchCommand c = parseBatchCommand({"translate", "/r", "--workdir=../w"}, kCwd);
         QCOMPARE(c.workDir, QStringLiteral("/home/u/w"));
         QVERIFY(c.dictionaries.isEmpty());
-        QVERIFY(!c.hideTranslated && !c.hideRussian && !c.dryRun);
+        QVERIFY(!c.hideTranslated && !c.autoHideRussianString && !c.dryRun);
     }
 
     void exportOptions()

@@ -134,7 +134,7 @@ private Q_SLOTS:
         QVERIFY(s->isVisible());
         QVERIFY(!w.isEnabled());
         QCOMPARE(child<QLabel>(s, "pathLabel")->text(), QDir::toNativeSeparators(ws.dir));
-        child<QCheckBox>(s, "hideTranslated")->setChecked(true);
+        child<QCheckBox>(s, "autoHideTranslateString")->setChecked(true);
         child<QCheckBox>(s, "userFirst")->setChecked(true);
         click(s, "connectAll");
         click(s, "ok");
@@ -225,8 +225,8 @@ private Q_SLOTS:
         SettingsDialog* s = w.settingsDialog();
         QVERIFY(s->autoHideRussianString());
         click(&w, "button5");
-        child<QCheckBox>(s, "hideRussian")->setChecked(false);
-        child<QCheckBox>(s, "hideTranslated")->setChecked(true);
+        child<QCheckBox>(s, "autoHideRussianString")->setChecked(false);
+        child<QCheckBox>(s, "autoHideTranslateString")->setChecked(true);
         click(s, "cancel");
         QVERIFY(w.isEnabled());
         QVERIFY(!s->autoHideRussianString());
@@ -422,7 +422,7 @@ private Q_SLOTS:
         // Without the setting the label stays hidden in a dialog made afterwards.
         click(dialog, "cancel");
         QTRY_VERIFY(!w.findChild<ResourcesDialog*>());
-        child<QCheckBox>(w.settingsDialog(), "hideRussian")->setChecked(false);
+        child<QCheckBox>(w.settingsDialog(), "autoHideRussianString")->setChecked(false);
         click(&w, "button0");
         QVERIFY(!child<QLabel>(w.findChild<ResourcesDialog*>(), "modeLabel")->isVisibleTo(w.findChild<ResourcesDialog*>()));
     }
