@@ -102,7 +102,7 @@ int main(int argc, char* argv[])
     if (!window.start())
         return 1;
     waitExposed(window);
-    auto* button = window.findChild<QToolButton*>(QStringLiteral("button1"));
+    auto* button = window.findChild<QToolButton*>(QStringLiteral("autoTranslateButton"));
     QList<double> windowRuns, batchRuns;
     qsizetype windowTexts = 0, batchTexts = 0;
     for (int r = 0; r < runs; ++r) {

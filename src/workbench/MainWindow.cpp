@@ -53,6 +53,7 @@ const QString kNoConnected = QStringLiteral(
     "Для подключения словарей нажмите на кнопку Настройки,\nперейдите ко вкладке Словари и подключите нужные.");
 
 struct ButtonText {
+    const char* objectName; // what tests and assistive tools find it by
     QString caption;    // as the program names the button
     QString twoLines;   // as the picture shows it
     const char* theme;  // freedesktop icon name
@@ -62,21 +63,21 @@ struct ButtonText {
 const std::array<ButtonText, MainWindow::ButtonCount>& buttons()
 {
     static const std::array<ButtonText, MainWindow::ButtonCount> table = {{
-        {QStringLiteral("Открыть ресурсы"), QStringLiteral("Открыть\nресурсы"), "document-open",
+        {"openResourcesButton", QStringLiteral("Открыть ресурсы"), QStringLiteral("Открыть\nресурсы"), "document-open",
          QStyle::SP_DialogOpenButton},
-        {QStringLiteral("Автоматический перевод"), QStringLiteral("Автоматический\nперевод"), "system-run",
+        {"autoTranslateButton", QStringLiteral("Автоматический перевод"), QStringLiteral("Автоматический\nперевод"), "system-run",
          QStyle::SP_MediaPlay},
-        {QStringLiteral("Отложенный перевод"), QStringLiteral("Отложенный\nперевод"), "document-send",
+        {"deferredTranslationButton", QStringLiteral("Отложенный перевод"), QStringLiteral("Отложенный\nперевод"), "document-send",
          QStyle::SP_ArrowRight},
-        {QStringLiteral("Оптимизировать словарь"), QStringLiteral("Оптимизировать\nсловарь"), "edit-clear-all",
+        {"optimizeDictionaryButton", QStringLiteral("Оптимизировать словарь"), QStringLiteral("Оптимизировать\nсловарь"), "edit-clear-all",
          QStyle::SP_BrowserReload},
-        {QStringLiteral("Редактировать словарь"), QStringLiteral("Редактировать\nсловарь"), "accessories-text-editor",
+        {"editDictionaryButton", QStringLiteral("Редактировать словарь"), QStringLiteral("Редактировать\nсловарь"), "accessories-text-editor",
          QStyle::SP_FileDialogContentsView},
-        {QStringLiteral("Настройки программы"), QStringLiteral("Настройки\nпрограммы"), "preferences-system",
+        {"settingsButton", QStringLiteral("Настройки программы"), QStringLiteral("Настройки\nпрограммы"), "preferences-system",
          QStyle::SP_ComputerIcon},
-        {QStringLiteral("Краткая Справка"), QStringLiteral("Краткая\nСправка"), "help-browser",
+        {"helpButton", QStringLiteral("Краткая Справка"), QStringLiteral("Краткая\nСправка"), "help-browser",
          QStyle::SP_DialogHelpButton},
-        {QStringLiteral("Выход из программы"), QStringLiteral("Выход из\nпрограммы"), "application-exit",
+        {"exitButton", QStringLiteral("Выход из программы"), QStringLiteral("Выход из\nпрограммы"), "application-exit",
          QStyle::SP_DialogCloseButton},
     }};
     return table;
@@ -159,7 +160,7 @@ void MainWindow::buildUi()
     for (int b = 0; b < ButtonCount; ++b) {
         const texts::ButtonText& t = texts::buttons()[size_t(b)];
         auto* button = new QToolButton;
-        button->setObjectName(QStringLiteral("button%1").arg(b));
+        button->setObjectName(QLatin1String(t.objectName));
         button->setText(t.twoLines);
         button->setToolTip(t.caption);
         button->setAccessibleName(t.caption);
@@ -173,6 +174,14 @@ void MainWindow::buildUi()
         buttonRow->addWidget(button);
     }
     m_buttons[AutoTranslate]->setEnabled(false);
+    // Every button runs its action; the other windows install theirs (setButtonAction).
+    setButtonAction(OpenResources, [this] { openResourcesDialog(); });
+    setButtonAction(AutoTranslate, [this] { onAutoTranslate(); });
+    setButtonAction(Settings, [this] {
+        m_settings->setPathLabel(QDir::toNativeSeparators(m_state.workDir()));
+        m_settings->showOverMain();
+    });
+    setButtonAction(Exit, [this] { runExitSequence(); });
     layout->addLayout(buttonRow);
     setCentralWidget(central);
 
@@ -185,16 +194,17 @@ void MainWindow::buildUi()
         label->setContentsMargins(4, 0, 4, 0);
         m_panels[size_t(p)] = label;
     }
-    m_panels[1]->setText(panel_texts::kRowLabel);
-    m_panels[3]->setText(panel_texts::kOfLabel);
-    m_panels[5]->setText(panel_texts::kRemainingLabel);
-    // Panel 7 is never cut: it is as wide as the longest text it can show (up to two
-    // digit dictionary numbers) in the panel's own font.
+    panel(Panel::RowLabel)->setText(panel_texts::kRowLabel);
+    panel(Panel::OfLabel)->setText(panel_texts::kOfLabel);
+    panel(Panel::RemainingLabel)->setText(panel_texts::kRemainingLabel);
+    // The dictionary panel is never cut: it is as wide as the longest text it can show
+    // (up to two digit dictionary numbers) in the panel's own font.
+    QLabel* dictionary = panel(Panel::Dictionary);
     for (const QString& longest : {dictionaryStatusText(98, 99, false), dictionary_texts::kUserDictionary}) {
-        m_panels[6]->setText(longest);
-        m_panels[6]->setMinimumWidth(qMax(m_panels[6]->minimumWidth(), m_panels[6]->sizeHint().width()));
+        dictionary->setText(longest);
+        dictionary->setMinimumWidth(qMax(dictionary->minimumWidth(), dictionary->sizeHint().width()));
     }
-    m_panels[6]->clear();
+    dictionary->clear();
     const int stretch[8] = {3, 0, 1, 0, 1, 0, 3, 2};
     for (int p = 0; p < 8; ++p)
         statusBar()->addWidget(m_panels[size_t(p)], stretch[p]);
@@ -205,11 +215,11 @@ void MainWindow::buildUi()
 
 void MainWindow::refreshPanels()
 {
-    m_panels[0]->setText(m_state.hideModeText());
-    m_panels[2]->setText(m_state.rowNumberText());
-    m_panels[4]->setText(QString::number(m_state.remainingRows()));
-    m_panels[6]->setText(m_state.dictionaryStatus());
-    m_panels[7]->setText(m_state.translationMode());
+    panel(Panel::HideMode)->setText(m_state.hideModeText());
+    panel(Panel::RowNumber)->setText(m_state.rowNumberText());
+    panel(Panel::RemainingRows)->setText(QString::number(m_state.remainingRows()));
+    panel(Panel::Dictionary)->setText(m_state.dictionaryStatus());
+    panel(Panel::Mode)->setText(m_state.translationMode());
 }
 
 bool MainWindow::start()
@@ -331,40 +341,14 @@ void MainWindow::setButtonAction(Button which, std::function<void()> action)
 
 void MainWindow::onButton(Button which)
 {
-    const auto run = [this, which] {
-        if (m_actions[size_t(which)])
-            m_actions[size_t(which)]();
-    };
-    switch (which) {
-    case OpenResources:
-        openResourcesDialog();
-        break;
-    case OptimizeDictionary:
-        if (m_state.dictionary().RowCount() < 1)
-            return;
+    // Both dictionary windows may change the user dictionary, which is then saved at
+    // exit; the optimiser has nothing to do without one.
+    if (which == OptimizeDictionary && m_state.dictionary().RowCount() < 1)
+        return;
+    if (which == OptimizeDictionary || which == EditDictionary)
         m_state.userDictionaryChanged = true;
-        run();
-        break;
-    case EditDictionary:
-        m_state.userDictionaryChanged = true;
-        run();
-        break;
-    case Settings:
-        m_settings->setPathLabel(QDir::toNativeSeparators(m_state.workDir()));
-        m_settings->showOverMain();
-        break;
-    case Exit:
-        runExitSequence();
-        break;
-    case AutoTranslate:
-        onAutoTranslate();
-        break;
-    case DeferredTranslate:
-    case Help:
-    case ButtonCount:
-        run();
-        break;
-    }
+    if (m_actions[size_t(which)])
+        m_actions[size_t(which)]();
 }
 
 void MainWindow::onRowSelected(ResourceKind kind, qsizetype row)

@@ -65,6 +65,9 @@ public:
     ResourceKind visibleKind() const;
     QTabBar* tabBar() const { return m_tabs; }
     QToolButton* button(Button which) const { return m_buttons[size_t(which)]; }
+    // The status bar's panels, in their order; the description numbers them from 1.
+    enum class Panel { HideMode, RowLabel, RowNumber, OfLabel, RemainingRows, RemainingLabel, Dictionary, Mode };
+    QLabel* panel(Panel which) const { return m_panels[size_t(which)]; }
     QLabel* panel(int number) const { return m_panels[size_t(number - 1)]; }
     QProgressBar* progressBar() const { return m_progress; }
 

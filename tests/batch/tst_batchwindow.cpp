@@ -119,8 +119,8 @@ private Q_SLOTS:
             MainWindow w(window.dir, ui);
             QVERIFY(w.start());
             w.loadResourcesFrom(window.res);
-            click(&w, "button1"); // "Автоматический перевод"
-            click(&w, "button7"); // "Выход из программы"
+            click(&w, "autoTranslateButton"); // "Автоматический перевод"
+            click(&w, "exitButton"); // "Выход из программы"
             click(w.findChild<SaveResourcesDialog*>(), "yes");
             QCOMPARE(ui.quits, 1);
             QVERIFY(ui.messages.isEmpty());
@@ -157,7 +157,7 @@ private Q_SLOTS:
             installDeferredTranslation(w);
             QVERIFY(w.start());
             w.loadResourcesFrom(window.res);
-            click(&w, "button2"); // "Отложенный перевод"
+            click(&w, "deferredTranslationButton"); // "Отложенный перевод"
             click(w.findChild<DeferredTranslationDialog*>(), "continue");
             QCOMPARE(ui.quits, 1);
         }

@@ -161,7 +161,7 @@ private Q_SLOTS:
         const QString res = f.makeResources({"Save"});
         const QString other = f.makeResources({"Open"}, QStringLiteral("other"));
         f.main->loadResourcesFrom(res);
-        f.main->findChild<QAbstractButton*>(QStringLiteral("button0"))->click();
+        f.main->findChild<QAbstractButton*>(QStringLiteral("openResourcesButton"))->click();
         QPointer<ResourcesDialog> dialog = f.main->findChild<ResourcesDialog*>();
         QVERIFY(dialog);
         dialog->setChosenDirectory(other);

@@ -69,13 +69,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("userDicHolds");
 
         const auto load = [](MainWindow& w) { w.loadResourcesFrom(w.state().workDir() + "/resources"); };
-        const auto exitButton = [](MainWindow& w) { button(&w, "button7")->click(); };
+        const auto exitButton = [](MainWindow& w) { button(&w, "exitButton")->click(); };
         const auto answer = [](const char* which) {
             return [which] { button(shownWindow("SaveResourcesDialog"), which)->click(); };
         };
         const auto translated = [=](MainWindow& w) {
             load(w);
-            button(&w, "button1")->click(); // "Автоматический перевод"
+            button(&w, "autoTranslateButton")->click(); // "Автоматический перевод"
         };
 
         QTest::newRow("nothing changed") << Road([=](MainWindow& w) { load(w); exitButton(w); }) << false << 0 << QByteArray() << QStringList() << QStringList();
@@ -110,7 +110,7 @@ private Q_SLOTS:
                                                     << false << 0 << QByteArray() << QStringList() << QStringList();
         QTest::newRow("deferred export, Да") << Road([=](MainWindow& w) {
             translated(w);
-            button(&w, "button2")->click(); // "Отложенный перевод"
+            button(&w, "deferredTranslationButton")->click(); // "Отложенный перевод"
             button(shownWindow("DeferredTranslationDialog"), "continue")->click();
             answer("yes")();
         }) << true << 1 << QByteArray() << QStringList() << QStringList();

@@ -130,7 +130,7 @@ private Q_SLOTS:
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
         SettingsDialog* s = w.settingsDialog();
-        click(&w, "button5");
+        click(&w, "settingsButton");
         QVERIFY(s->isVisible());
         QVERIFY(!w.isEnabled());
         QCOMPARE(child<QLabel>(s, "pathLabel")->text(), QDir::toNativeSeparators(ws.dir));
@@ -158,7 +158,7 @@ private Q_SLOTS:
         QCOMPARE(w.state().connectedDictionaries,
                  (QStringList{ws.path("b.dic"), ws.path("User.dic"), ws.path("b.dic")}));
         QCOMPARE(w.panel(1)->text(), QStringLiteral("Не скрывать переведенные строки"));
-        click(&w, "button5");
+        click(&w, "settingsButton");
         click(w.settingsDialog(), "ok");
         QCOMPARE(w.state().connectedDictionaries, (QStringList{ws.path("User.dic"), ws.path("b.dic")}));
         QCOMPARE(readBytes(ws.path("velmora.ini")), cp1251Lines({"User.dic", "b.dic"}));
@@ -175,7 +175,7 @@ private Q_SLOTS:
         auto* userFirst = child<QCheckBox>(w.settingsDialog(), "userFirst");
         QVERIFY(userFirst->isChecked() && !userFirst->isEnabled());
         QVERIFY(w.state().connectedDictionaries.isEmpty());
-        click(&w, "button5");
+        click(&w, "settingsButton");
         ui.messages.clear();
         click(w.settingsDialog(), "ok");
         QCOMPARE(ui.messages.size(), 1);
@@ -199,7 +199,7 @@ private Q_SLOTS:
             MainWindow w(ws.dir, ui);
             QVERIFY(w.start());
             SettingsDialog* s = w.settingsDialog();
-            click(&w, "button5");
+            click(&w, "settingsButton");
             click(s, "disconnectAll");
             child<QCheckBox>(s, "userFirst")->setChecked(false);
             ui.messages.clear();
@@ -224,7 +224,7 @@ private Q_SLOTS:
         QVERIFY(w.start());
         SettingsDialog* s = w.settingsDialog();
         QVERIFY(s->autoHideRussianString());
-        click(&w, "button5");
+        click(&w, "settingsButton");
         child<QCheckBox>(s, "autoHideRussianString")->setChecked(false);
         child<QCheckBox>(s, "autoHideTranslateString")->setChecked(true);
         click(s, "cancel");
@@ -240,7 +240,7 @@ private Q_SLOTS:
         RecordingUiServices ui;
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
-        click(&w, "button0");
+        click(&w, "openResourcesButton");
         auto* dialog = w.findChild<ResourcesDialog*>();
         QVERIFY(dialog && dialog->isVisible());
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Ресурсы"));
@@ -271,7 +271,7 @@ private Q_SLOTS:
         QCOMPARE(w.state().currentKind(), ResourceKind::RcData);
         // Exit right after loading and switching tabs: nothing is written.
         const QByteArray user = readBytes(ws.path("User.dic"));
-        click(&w, "button7");
+        click(&w, "exitButton");
         QCOMPARE(ui.quits, 1);
         QCOMPARE(readBytes(ws.path("User.dic")), user);
         QVERIFY(!QFileInfo::exists(ws.path("User.old")));
@@ -305,7 +305,7 @@ private Q_SLOTS:
         RecordingUiServices ui;
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
-        click(&w, "button0");
+        click(&w, "openResourcesButton");
         QPointer<ResourcesDialog> dialog = w.findChild<ResourcesDialog*>();
         dialog->setChosenDirectory(ws.path("resources"));
         click(dialog, "cancel");
@@ -328,7 +328,7 @@ private Q_SLOTS:
         // The dialog opens on the program's current directory.
         const QString cwd = QDir::currentPath();
         QVERIFY(QDir::setCurrent(ws.path("d250")));
-        click(&w, "button0");
+        click(&w, "openResourcesButton");
         QVERIFY(QDir::setCurrent(cwd));
         auto* dialog = w.findChild<ResourcesDialog*>();
         auto* tree = child<QTreeView>(dialog, "directoryTree");
@@ -408,7 +408,7 @@ private Q_SLOTS:
         RecordingUiServices ui;
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
-        click(&w, "button0");
+        click(&w, "openResourcesButton");
         auto* dialog = w.findChild<ResourcesDialog*>();
         QVERIFY(child<QLabel>(dialog, "modeLabel")->isVisibleTo(dialog));
         QCOMPARE(child<QLabel>(dialog, "modeLabel")->text(), QStringLiteral("Режим сокрытия русских строк при загрузке"));
@@ -423,7 +423,7 @@ private Q_SLOTS:
         click(dialog, "cancel");
         QTRY_VERIFY(!w.findChild<ResourcesDialog*>());
         child<QCheckBox>(w.settingsDialog(), "autoHideRussianString")->setChecked(false);
-        click(&w, "button0");
+        click(&w, "openResourcesButton");
         QVERIFY(!child<QLabel>(w.findChild<ResourcesDialog*>(), "modeLabel")->isVisibleTo(w.findChild<ResourcesDialog*>()));
     }
 
@@ -511,7 +511,7 @@ private Q_SLOTS:
         emit w.listView(ResourceKind::Menu)->doubleClicked(w.state().store(ResourceKind::Menu).index(4));
         click(w.findChild<ManualTranslationDialog*>(), "cancel");
         const QByteArray user = readBytes(ws.path("User.dic"));
-        click(&w, "button7");
+        click(&w, "exitButton");
         QCOMPARE(readBytes(ws.path("User.old")), user);
         auto* save = w.findChild<SaveResourcesDialog*>();
         QVERIFY(save && save->isVisible());
@@ -521,7 +521,7 @@ private Q_SLOTS:
         click(save, "cancel");
         QVERIFY(w.isEnabled());
         QCOMPARE(ui.quits, 0);
-        click(&w, "button7");
+        click(&w, "exitButton");
         click(save, "no");
         QCOMPARE(ui.quits, 1);
     }
@@ -540,14 +540,14 @@ private Q_SLOTS:
         QVERIFY(ui.messages.value(0).text.contains(QStringLiteral("уже используется")));
         QVERIFY(ui.messages.value(0).text.contains(QString::number(QCoreApplication::applicationPid())));
         w.loadResourcesFrom(ws.path("resources"));
-        click(&w, "button1");
-        click(&w, "button5");
+        click(&w, "autoTranslateButton");
+        click(&w, "settingsButton");
         click(w.settingsDialog(), "ok");
         QCOMPARE(ui.messages.size(), 2); // the settings file was not written, and why
         ui.askAnswers = {0};             // "Выйти без сохранения словаря"
         emit w.listView(ResourceKind::Menu)->doubleClicked(w.state().store(ResourceKind::Menu).index(4));
         w.findChild<ManualTranslationDialog*>()->confirm();
-        click(&w, "button7");
+        click(&w, "exitButton");
         QCOMPARE(ui.questions.size(), 1);
         click(w.findChild<SaveResourcesDialog*>(), "yes");
         QCOMPARE(ui.quits, 0);
@@ -566,7 +566,7 @@ private Q_SLOTS:
         RecordingUiServices ui;
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
-        click(&w, "button5");
+        click(&w, "settingsButton");
         click(w.settingsDialog(), "connectAll");
         const qsizetype messages = ui.messages.size();
         click(w.settingsDialog(), "ok"); // no answer: the last button, "Отмена"
@@ -587,12 +587,12 @@ private Q_SLOTS:
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
         w.loadResourcesFrom(ws.path("resources"));
-        click(&w, "button1");
+        click(&w, "autoTranslateButton");
         const QByteArray about = readBytes(ws.path("resources/dialog/about.rc"));
         setWriteFaultForTesting([](const QString& p) {
             return p.endsWith("about.rc") ? QStringLiteral("нет прав доступа") : QString();
         });
-        click(&w, "button7");
+        click(&w, "exitButton");
         click(w.findChild<SaveResourcesDialog*>(), "yes");
         setWriteFaultForTesting({});
         QCOMPARE(ui.quits, 0);
@@ -634,7 +634,7 @@ private Q_SLOTS:
         QVERIFY(disk.fill("filler"));
 
         ui.messages.clear();
-        click(&w, "button7");
+        click(&w, "exitButton");
         QCOMPARE(ui.quits, 0);
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY2(ui.messages[0].text.contains(disk.path + "/User."), qPrintable(ui.messages[0].text));
@@ -647,7 +647,7 @@ private Q_SLOTS:
         QCOMPARE(now, names); // no temporary file left
 
         QVERIFY(QFile::remove(disk.path + "/filler"));
-        click(&w, "button7");
+        click(&w, "exitButton");
         QCOMPARE(readBytes(disk.path + "/User.old"), user);
         QVERIFY(!w.state().userDictionaryChanged);
         click(w.findChild<SaveResourcesDialog*>(), "no");
@@ -671,7 +671,7 @@ private Q_SLOTS:
         const qsizetype before = ui.messages.size();
         click(w.findChild<ManualTranslationDialog*>(), "ok");
         QCOMPARE(ui.messages.size(), before);
-        click(&w, "button7");
+        click(&w, "exitButton");
         click(w.findChild<SaveResourcesDialog*>(), "yes");
         QCOMPARE(ui.quits, 1);
         const DecodedText script = decodeText(readBytes(ws.path("resources/menu/main.rc")));
@@ -700,7 +700,7 @@ private Q_SLOTS:
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
         w.loadResourcesFrom(ws.path("resources"));
-        click(&w, "button1");
+        click(&w, "autoTranslateButton");
         QVERIFY(ui.messages.isEmpty());
         QCOMPARE(w.panel(8)->text(), QStringLiteral("Ручной перевод"));
         QCOMPARE(w.panel(7)->text(), QStringLiteral("Пользовательский словарь"));
@@ -716,7 +716,7 @@ private Q_SLOTS:
         ui.clipboard = QStringLiteral("Строка %d, столбец %d");
         emit w.listView(ResourceKind::String)->doubleClicked(strings.index(int(row)));
         click(w.findChild<ManualTranslationDialog*>(), "ok");
-        click(&w, "button7");
+        click(&w, "exitButton");
         click(w.findChild<SaveResourcesDialog*>(), "yes");
         QCOMPARE(ui.quits, 1);
         const QString expected = QStringLiteral(KVARSEL_TEST_DATA) + "/expected";

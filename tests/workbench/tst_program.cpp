@@ -16,20 +16,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<bool>("scriptsWritten");
 
-        const QString open = QStringLiteral("click:MainWindow/button0;dir:%RES%;click:ResourcesDialog/ok;");
-        const QString translate = open + QStringLiteral("click:MainWindow/button1;");
+        const QString open = QStringLiteral("click:MainWindow/openResourcesButton;dir:%RES%;click:ResourcesDialog/ok;");
+        const QString translate = open + QStringLiteral("click:MainWindow/autoTranslateButton;");
         QTest::newRow("load, auto, exit, Да")
-            << true << translate + "click:MainWindow/button7;click:SaveResourcesDialog/yes" << true;
+            << true << translate + "click:MainWindow/exitButton;click:SaveResourcesDialog/yes" << true;
         QTest::newRow("load, auto, exit, Нет")
-            << true << translate + "click:MainWindow/button7;click:SaveResourcesDialog/no" << false;
+            << true << translate + "click:MainWindow/exitButton;click:SaveResourcesDialog/no" << false;
         QTest::newRow("load, auto, close box, Да")
             << true << translate + "closebox:MainWindow;click:SaveResourcesDialog/yes" << true;
         QTest::newRow("load, deferred export, Да")
             << true
-            << translate + "click:MainWindow/button2;click:DeferredTranslationDialog/continue;message;"
+            << translate + "click:MainWindow/deferredTranslationButton;click:DeferredTranslationDialog/continue;message;"
                            "click:SaveResourcesDialog/yes"
             << true;
-        QTest::newRow("load, exit") << true << open + "click:MainWindow/button7" << false;
+        QTest::newRow("load, exit") << true << open + "click:MainWindow/exitButton" << false;
         QTest::newRow("no dictionary at start") << false << QStringLiteral("message") << false;
     }
 
