@@ -62,6 +62,16 @@ Snapshot fixture(const QString& op)
                 {"a.dic", cp1251Lines({"x", "y"})}};
     if (op == "deptrans")
         return {{"DepTrans.txt", cp1251Lines({"Old phrase"})}, {"menu/a.rc", "x\r\n"}};
+    if (op == "tmx") {
+        // Big enough for dozens of reads of the file.
+        QByteArray tmx = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tmx version=\"1.4\"><header/><body>\n";
+        for (int i = 0; i < 6000; ++i)
+            tmx += QStringLiteral("<tu><tuv xml:lang=\"en\"><seg>Open file %1</seg></tuv>"
+                                  "<tuv xml:lang=\"ru\"><seg>Открыть файл %1</seg></tuv></tu>\n")
+                       .arg(i)
+                       .toUtf8();
+        return {{"in.tmx", tmx + "</body></tmx>\n"}};
+    }
     if (op == "bilingual")
         return {{"bi.txt", cp1251Lines({"Open", "Открыть", "Save", "Сохранить"})},
                 {"bi.old", cp1251Lines({"older", "старше"})}};
@@ -83,6 +93,9 @@ Outcome runWithFaults(const QString& op, const QString& dir, const QProcessEnvir
     } else if (op == "export") {
         program = QStringLiteral(KVARSEL_BATCH);
         args = QStringList{"export", dir + "/res"};
+    } else if (op == "tmx") {
+        program = QStringLiteral(KVARSEL_BATCH);
+        args = QStringList{"tmx", "import", dir + "/in.tmx", "--output", dir + "/new.dic"};
     } else if (op == "scripts") {
         args = QStringList{op, dir + "/res"};
     } else if (op == "bilingual") {
@@ -100,7 +113,8 @@ Outcome runWithFaults(const QString& op, const QString& dir, const QProcessEnvir
     child.setWorkingDirectory(dir);
     child.start(program, args);
     Outcome outcome;
-    if (!child.waitForFinished(120000) || child.exitStatus() != QProcess::NormalExit)
+    // A reader that never gives up on a failing disk counts as a failure too.
+    if (!child.waitForFinished(60000) || child.exitStatus() != QProcess::NormalExit)
         return outcome;
     outcome.status = child.exitCode();
     outcome.out = QString::fromUtf8(child.readAllStandardOutput());
@@ -144,7 +158,7 @@ class DiskFaultTest : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        for (const QString op : {"translate", "scripts", "export", "userdic", "settings", "deptrans", "bilingual"}) {
+        for (const QString op : {"translate", "scripts", "export", "userdic", "settings", "deptrans", "bilingual", "tmx"}) {
             QTemporaryDir tmp;
             const QString dir = QFileInfo(tmp.path()).canonicalFilePath();
             restore(dir, fixture(op));
@@ -173,7 +187,8 @@ private Q_SLOTS:
                                                      {"userdic", "User.old"},
                                                      {"settings", "velmora.ini"},
                                                      {"deptrans", "DepTrans.txt"},
-                                                     {"bilingual", "bi.old"}};
+                                                     {"bilingual", "bi.old"},
+                                                     {"tmx", "new.dic"}};
         for (const auto& [op, first] : ops) {
             for (const QString call : {"write", "sync", "rename"})
                 for (const QString error : {"ENOSPC", "EIO"})
@@ -188,6 +203,10 @@ private Q_SLOTS:
         QTest::newRow("translate third rename") << "translate" << "rename" << 2 << -1 << "EIO" << "res/string/s3.rc" << false;
         QTest::newRow("userdic after backup") << "userdic" << "write" << 1 << -1 << "ENOSPC" << "User.dic" << false;
         QTest::newRow("bilingual after backup") << "bilingual" << "rename" << 1 << -1 << "EIO" << "bi.txt" << false;
+        // A file that cannot be read whole is not imported in part, and a disk
+        // that keeps failing does not keep the reader going.
+        QTest::newRow("tmx one read fails") << "tmx" << "read" << 3 << 1 << "EIO" << "in.tmx" << true;
+        QTest::newRow("tmx reads fail from the 10th") << "tmx" << "read" << 9 << -1 << "EIO" << "in.tmx" << true;
     }
     void failingCall()
     {
@@ -223,7 +242,10 @@ private Q_SLOTS:
         if (op == "translate")
             QCOMPARE(scriptsReportedWritten(outcome.out), scriptsNew);
         else
-            QVERIFY(!outcome.out.contains("done") && !outcome.out.contains("Записано фраз"));
+            QVERIFY2(!outcome.out.contains("done") && !outcome.out.contains("Записано фраз") &&
+                         !outcome.out.contains("Словарь записан") &&
+                         !(call == "read" && outcome.out.contains("Прочитано")),
+                     qPrintable(outcome.out));
     }
 
     // The same on a disk that is really full: a small tmpfs, mounted where the
