@@ -43,7 +43,16 @@ quint64* peqTable()
 } // namespace
 
 namespace {
-constexpr qsizetype kSlots = 128; // per block: at most 64 units, so at most half full
+constexpr qsizetype kSlots = 128;
+constexpr qsizetype kMostRowWords = qsizetype(1) << 20; // 8 MiB of position rows
+
+// Per thread, the row of each UTF-16 unit in a long pattern's position rows;
+// filled at the pattern's units only and cleared again, like peqTable.
+quint32* unitRowTable()
+{
+    thread_local std::vector<quint32> table(65536, 0);
+    return table.data();
+} // per block: at most 64 units, so at most half full
 
 inline unsigned slotOf(char16_t c) { return (unsigned(c) * 40503u >> 7) & unsigned(kSlots - 1); }
 
@@ -79,6 +88,20 @@ BoundedDistance::BoundedDistance(QStringView pattern) : m_pattern(pattern)
         return;
     }
     const qsizetype blockCount = (pattern.size() + 63) / 64;
+    m_unitRow = unitRowTable();
+    quint32 distinct = 0;
+    for (const QChar c : pattern)
+        if (m_unitRow[c.unicode()] == 0)
+            m_unitRow[c.unicode()] = ++distinct;
+    if (qsizetype(distinct + 1) * blockCount <= kMostRowWords) {
+        m_rows.assign(size_t((distinct + 1) * blockCount), 0);
+        for (qsizetype i = 0; i < pattern.size(); ++i)
+            m_rows[size_t(m_unitRow[pattern[i].unicode()] * blockCount + i / 64)] |= quint64(1) << (i % 64);
+        return;
+    }
+    for (const QChar c : pattern)
+        m_unitRow[c.unicode()] = 0;
+    m_unitRow = nullptr;
     m_blockUnits.assign(size_t(blockCount * kSlots), 0);
     m_blockMasks.assign(size_t(blockCount * kSlots), 0);
     for (qsizetype i = 0; i < pattern.size(); ++i) {
@@ -97,6 +120,9 @@ BoundedDistance::~BoundedDistance()
     if (m_peq)
         for (const QChar c : m_pattern)
             m_peq[c.unicode()] = 0;
+    if (m_unitRow)
+        for (const QChar c : m_pattern)
+            m_unitRow[c.unicode()] = 0;
 }
 
 qsizetype BoundedDistance::operator()(QStringView text, qsizetype limit) const
@@ -187,57 +213,68 @@ qsizetype BoundedDistance::band(QStringView text, qsizetype k) const
     const qsizetype n = text.size();
     const qsizetype lowOffset = ceilHalf(m - n - k), highOffset = floorHalf(m - n + k);
     const auto blockOfRow = [](qsizetype row) { return (row - 1) / 64; }; // rows 1..m
-    thread_local std::vector<quint64> pv, mv;
-    thread_local std::vector<qsizetype> bottom; // each block's value at its last row
+    thread_local std::vector<quint64> pvs, mvs;
+    thread_local std::vector<qsizetype> bottoms; // each block's value at its last row
     const qsizetype blockCount = (m + 63) / 64;
-    pv.resize(size_t(blockCount));
-    mv.resize(size_t(blockCount));
-    bottom.resize(size_t(blockCount));
+    pvs.resize(size_t(blockCount));
+    mvs.resize(size_t(blockCount));
+    bottoms.resize(size_t(blockCount));
+    quint64* const pv = pvs.data();
+    quint64* const mv = mvs.data();
+    qsizetype* const bottom = bottoms.data();
 
     qsizetype first = 0;
     qsizetype last = blockOfRow(std::clamp<qsizetype>(1 + highOffset, 1, m));
     for (qsizetype b = 0; b <= last; ++b) {
-        pv[size_t(b)] = ~quint64(0);
-        mv[size_t(b)] = 0;
-        bottom[size_t(b)] = 64 * (b + 1);
+        pv[b] = ~quint64(0);
+        mv[b] = 0;
+        bottom[b] = 64 * (b + 1);
     }
     for (qsizetype j = 1; j <= n; ++j) {
         const qsizetype top = std::max<qsizetype>(1, j + lowOffset);
         const qsizetype low = std::min(m, j + highOffset);
         for (const qsizetype wanted = blockOfRow(low); last < wanted;) {
             ++last;
-            pv[size_t(last)] = ~quint64(0);
-            mv[size_t(last)] = 0;
-            bottom[size_t(last)] = bottom[size_t(last - 1)] + 64;
+            pv[last] = ~quint64(0);
+            mv[last] = 0;
+            bottom[last] = bottom[last - 1] + 64;
         }
         first = std::max(first, blockOfRow(top));
         const char16_t c = text[j - 1].unicode();
         int hin = 1;
-        for (qsizetype b = first; b <= last; ++b) {
-            hin = advanceBlock(pv[size_t(b)], mv[size_t(b)], blockEq(b, c), hin);
-            bottom[size_t(b)] += hin;
+        if (m_unitRow) {
+            const quint64* eq = m_rows.data() + qsizetype(m_unitRow[c]) * blockCount;
+            for (qsizetype b = first; b <= last; ++b) {
+                hin = advanceBlock(pv[b], mv[b], eq[b], hin);
+                bottom[b] += hin;
+            }
+        } else {
+            for (qsizetype b = first; b <= last; ++b) {
+                hin = advanceBlock(pv[b], mv[b], blockEq(b, c), hin);
+                bottom[b] += hin;
+            }
         }
         // Now and then: give up once no row of the band can still end within k.
         if (j % 64 != 0 || j == n)
             continue;
         qsizetype best = k + 1;
         for (qsizetype b = first; b <= last && best > k; ++b) {
-            qsizetype value = bottom[size_t(b)];
+            qsizetype value = bottom[b];
             for (qsizetype row = 64 * (b + 1); row >= 64 * b + 1; --row) {
                 if (row >= top && row <= low)
                     best = std::min(best, value + qAbs((m - row) - (n - j)));
                 const quint64 bit = quint64(1) << ((row - 1) % 64);
-                value -= (pv[size_t(b)] & bit) ? 1 : (mv[size_t(b)] & bit) ? -1 : 0;
+                value -= (pv[b] & bit) ? 1 : (mv[b] & bit) ? -1 : 0;
             }
         }
         if (best > k)
             return k + 1;
     }
     // The last block may run past the pattern's end: take back the rows below m.
-    qsizetype d = bottom[size_t(last)];
+    qsizetype d = bottom[last];
     if (const int used = int(m % 64)) {
         const quint64 below = ~((quint64(1) << used) - 1);
-        d -= qsizetype(qPopulationCount(pv[size_t(last)] & below)) - qsizetype(qPopulationCount(mv[size_t(last)] & below));
+        d -= qsizetype(qPopulationCount(pv[last] & below)) - qsizetype(qPopulationCount(mv[last] & below));
     }
     return d <= k ? d : k + 1;
 }

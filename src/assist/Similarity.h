@@ -33,7 +33,8 @@ inline qsizetype maxDistanceFor(int percent, qsizetype longer) { return ((100 - 
 // up to 64 units; a longer one in blocks of 64 rows, only the blocks of a diagonal
 // band that an alignment within the distance can cross, the band widened step by
 // step from narrow, so the work grows with the length times the distance found
-// (over 64), not with the product of the lengths.
+// (over 64), not with the product of the lengths. It prepares the pattern in
+// tables of its thread: one at a time per thread.
 class BoundedDistance {
 public:
     explicit BoundedDistance(QStringView pattern);
@@ -52,8 +53,12 @@ private:
 
     QStringView m_pattern;
     quint64* m_peq = nullptr; // per UTF-16 unit, the pattern positions holding it
-    // Longer patterns: per block of 64 positions a small open-addressed table of
-    // the units in it and their positions there (a unit absent has no positions).
+    // Longer patterns: each unit's positions, block by block, one row of blocks per
+    // distinct unit of the pattern (row 0: none, for units not in it), found through
+    // a per-thread table by unit. A pattern of very many distinct units would make
+    // that too big: then per block a small open-addressed table of the units in it.
+    quint32* m_unitRow = nullptr;
+    std::vector<quint64> m_rows;
     std::vector<char16_t> m_blockUnits;
     std::vector<quint64> m_blockMasks;
 };

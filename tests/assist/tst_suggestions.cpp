@@ -79,6 +79,18 @@ void TestSuggestions::boundedDistanceMatchesPlain()
             default: b[at] = u'x'; break;
             }
         }
+        if (round == 0) {
+            // A pattern of so many distinct units that its positions are kept block by block.
+            QString wide, edited;
+            for (int i = 0; i < 8200; ++i)
+                wide += QChar(char16_t(0x4E00 + i));
+            edited = wide;
+            edited.remove(100, 7).insert(5000, "abc");
+            edited[7000] = u'x';
+            const BoundedDistance wideDistance(wide);
+            QCOMPARE(wideDistance(edited, 400), qsizetype(levenshtein(wide, edited)));
+            QVERIFY(wideDistance(edited, 10) > 10);
+        }
         const int truth = levenshtein(a, b);
         const BoundedDistance distance(a);
         const qsizetype limit = rng.bounded(qMax<qsizetype>(a.size(), b.size()) + 2);
