@@ -1,5 +1,6 @@
 #include "text/SafeWrite.h"
 
+#include "text/NativePath.h"
 #include "text/TextFile.h"
 
 #include <QDir>
@@ -33,11 +34,11 @@ void setWriteFaultForTesting(WriteFault fault) { writeFault() = std::move(fault)
 
 namespace {
 
-QString fromNative(const QByteArray& path) { return QFile::decodeName(path); }
+QString fromNative(const QByteArray& path) { return pathFromNative(path); }
 
 QByteArray toNative(const QString& path)
 {
-    return QFile::encodeName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    return nativePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
 }
 
 QByteArray parentOf(const QByteArray& path)
@@ -76,7 +77,7 @@ bool followLinks(QByteArray& path, int& err)
         }
         target.truncate(n);
         path = target.startsWith('/') ? target : joined(parentOf(path), target);
-        path = QFile::encodeName(QDir::cleanPath(QFile::decodeName(path)));
+        path = nativePath(QDir::cleanPath(pathFromNative(path)));
     }
     err = ELOOP;
     return false;
