@@ -8,6 +8,7 @@
 //   KVARSEL_FAULT_CALL   read (read, pread, readv), write (write, pwrite, writev),
 //                        sync (fsync, fdatasync), rename (rename, renameat, renameat2)
 //                        or unlink (unlink, unlinkat)
+//                        or a list of them, each as family[:after[:count]]
 //   KVARSEL_FAULT_AFTER  how many such calls succeed first (default 0)
 //   KVARSEL_FAULT_COUNT  how many fail then (default: all that follow)
 //   KVARSEL_FAULT_ERRNO  ENOSPC, EIO, EACCES or KILL (the process gets SIGKILL
@@ -34,11 +35,11 @@
 
 namespace {
 
-enum Family { kNone, kRead, kWrite, kSync, kRename, kUnlink };
+enum Family { kNone, kRead, kWrite, kSync, kRename, kUnlink, kFamilies };
 
 constexpr int kMaxFd = 65536;
 std::atomic<unsigned char> g_tracked[kMaxFd]; // fds opened on a file under the directory
-std::atomic<long> g_calls{0};
+std::atomic<long> g_calls[kFamilies];         // calls so far, per family
 
 const char* faultDir()
 {
@@ -46,25 +47,53 @@ const char* faultDir()
     return dir && *dir ? dir : nullptr;
 }
 
-Family faultFamily()
+long numberFrom(const char* name, long fallback);
+
+struct Plan {
+    bool on = false;
+    long after = 0;
+    long count = -1;
+};
+
+Family familyNamed(const char* name, size_t n)
 {
-    static const Family family = [] {
-        const char* call = std::getenv("KVARSEL_FAULT_CALL");
-        if (!call)
-            return kNone;
-        if (!std::strcmp(call, "read"))
-            return kRead;
-        if (!std::strcmp(call, "write"))
-            return kWrite;
-        if (!std::strcmp(call, "unlink"))
-            return kUnlink;
-        if (!std::strcmp(call, "sync"))
-            return kSync;
-        if (!std::strcmp(call, "rename"))
-            return kRename;
-        return kNone;
+    static const char* const names[] = {"", "read", "write", "sync", "rename", "unlink"};
+    for (int f = 1; f < kFamilies; ++f)
+        if (std::strlen(names[f]) == n && !std::strncmp(names[f], name, n))
+            return Family(f);
+    return kNone;
+}
+
+// KVARSEL_FAULT_CALL: "family" or a list "family[:after[:count]],...", each
+// family counted on its own; a missing number comes from KVARSEL_FAULT_AFTER/COUNT.
+const Plan* plans()
+{
+    static const Plan* const table = [] {
+        static Plan p[kFamilies];
+        const char* spec = std::getenv("KVARSEL_FAULT_CALL");
+        const long after = numberFrom("KVARSEL_FAULT_AFTER", 0);
+        const long count = numberFrom("KVARSEL_FAULT_COUNT", -1);
+        while (spec && *spec) {
+            const char* end = std::strchr(spec, ',');
+            const size_t len = end ? size_t(end - spec) : std::strlen(spec);
+            const char* colon = static_cast<const char*>(std::memchr(spec, ':', len));
+            const Family f = familyNamed(spec, colon ? size_t(colon - spec) : len);
+            if (f != kNone) {
+                p[f].on = true;
+                p[f].after = after;
+                p[f].count = count;
+                if (colon) {
+                    char* next = nullptr;
+                    p[f].after = std::strtol(colon + 1, &next, 10);
+                    if (next && *next == ':')
+                        p[f].count = std::strtol(next + 1, nullptr, 10);
+                }
+            }
+            spec = end ? end + 1 : nullptr;
+        }
+        return p;
     }();
-    return family;
+    return table;
 }
 
 long numberFrom(const char* name, long fallback)
@@ -131,12 +160,11 @@ bool trackedFd(int fd) { return fd >= 0 && fd < kMaxFd && g_tracked[fd].load() !
 // Counts a call of `family` on the directory; true when this one is to fail.
 bool shouldFail(Family family)
 {
-    if (family != faultFamily())
+    const Plan& plan = plans()[family];
+    if (!plan.on)
         return false;
-    const long call = ++g_calls;
-    const long after = numberFrom("KVARSEL_FAULT_AFTER", 0);
-    const long count = numberFrom("KVARSEL_FAULT_COUNT", -1);
-    if (call <= after || (count >= 0 && call > after + count))
+    const long call = ++g_calls[family];
+    if (call <= plan.after || (plan.count >= 0 && call > plan.after + plan.count))
         return false;
     if (faultErrno() < 0)
         raise(SIGKILL);

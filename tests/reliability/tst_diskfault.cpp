@@ -10,6 +10,8 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
+#include <sys/stat.h>
 #include <cerrno>
 #include <unistd.h>
 
@@ -246,6 +248,113 @@ private Q_SLOTS:
                          !outcome.out.contains("Словарь записан") &&
                          !(call == "read" && outcome.out.contains("Прочитано")),
                      qPrintable(outcome.out));
+    }
+
+    // What a write leaves when it is killed or cannot clean up after itself: named
+    // when it is known, and the next run that writes there removes the writer's own
+    // leftovers and nothing of the user's. `fileNew`: the failing file holds the new
+    // content (its old one could not be put back), and no message may claim otherwise.
+    void leftovers_data()
+    {
+        QTest::addColumn<QString>("calls");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("fileNew");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("killed before the sync") << "sync" << "KILL" << false << "";
+        QTest::newRow("killed at the rename") << "rename" << "KILL" << false << "";
+        QTest::newRow("temporary file not removed") << "write,unlink" << "EIO" << false << "временный файл";
+        QTest::newRow("old file not put back") << "sync:1:1,rename:1" << "EIO" << true << "прежнее содержимое вернуть не удалось";
+    }
+    void leftovers()
+    {
+        QFETCH(QString, calls);
+        QFETCH(QString, error);
+        QFETCH(bool, fileNew);
+        QFETCH(QString, says);
+        QTemporaryDir tmp;
+        const QString dir = QFileInfo(tmp.path()).canonicalFilePath();
+        Snapshot before = fixture("translate");
+        restore(dir, before);
+        QProcessEnvironment faults;
+        faults.insert("KVARSEL_FAULT_CALL", calls);
+        faults.insert("KVARSEL_FAULT_ERRNO", error);
+        const Outcome broken = runWithFaults("translate", dir, faults);
+        const QString script = "res/string/s1.rc";
+        Snapshot now = snapshot(dir);
+        const QStringList strays = QSet<QString>(now.keyBegin(), now.keyEnd())
+                                       .subtract(QSet<QString>(m_after["translate"].keyBegin(), m_after["translate"].keyEnd()))
+                                       .values();
+        // A kill or a failed removal leaves the writer's files; a file that holds its
+        // new content whole needs none of them.
+        QVERIFY2(strays.isEmpty() == fileNew, qPrintable(QStringList(now.keys()).join(' ')));
+        QCOMPARE(now.value(script), (fileNew ? m_after["translate"] : before).value(script));
+        if (error != "KILL") {
+            QCOMPARE(broken.status, 1);
+            QVERIFY2(broken.err.contains(dir + "/" + script) && broken.err.contains(says), qPrintable(broken.err));
+            if (fileNew)
+                QVERIFY2(!broken.err.contains("прежнее содержимое сохранено"), qPrintable(broken.err));
+            if (says.contains("временный"))
+                QVERIFY2(broken.err.contains(dir + "/" + strays.first()), qPrintable(broken.err));
+        }
+
+        // The user's own files that merely look alike stay.
+        const Snapshot users{{"res/string/s1.rc.backup", "mine\r\n"}, {"res/string/s1.rc.kvarsel-x", "mine\r\n"}};
+        restore(dir, users);
+        const Outcome next = runWithFaults("translate", dir, {});
+        QVERIFY2(next.status == 0, qPrintable(next.err));
+        Snapshot expected = m_after["translate"];
+        expected.insert(users);
+        QCOMPARE(QStringList(snapshot(dir).keys()), QStringList(expected.keys()));
+        QCOMPARE(snapshot(dir), expected);
+    }
+
+    // A script the user marked read-only, or one of another user (as nobody, where
+    // the test runs as root), is not replaced although the directory would let the
+    // rename through: it is reported, the others are written.
+    void unwritableScripts_data()
+    {
+        QTest::addColumn<bool>("asNobody");
+        QTest::newRow("read-only") << false;
+        QTest::newRow("another user's, as nobody") << true;
+    }
+    void unwritableScripts()
+    {
+        QFETCH(bool, asNobody);
+        if (asNobody && ::geteuid() != 0)
+            QSKIP("running as nobody needs root");
+        QTemporaryDir tmp;
+        const QString dir = QFileInfo(tmp.path()).canonicalFilePath();
+        const Snapshot before = fixture("translate");
+        restore(dir, before);
+        const QString script = dir + "/res/string/s2.rc";
+        QVERIFY(QFile::setPermissions(script, asNobody ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                             QFile::ReadOther
+                                                       : QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QProcess batch;
+        if (asNobody) {
+            QDirIterator it(dir, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+            QVERIFY(::chmod(QFile::encodeName(dir).constData(), 0777) == 0);
+            while (it.hasNext())
+                QVERIFY(::chmod(QFile::encodeName(it.next()).constData(), 0777) == 0);
+            for (const QString& name : before.keys())
+                if (!name.endsWith("s2.rc"))
+                    QVERIFY(::chmod(QFile::encodeName(dir + "/" + name).constData(), 0666) == 0);
+            QVERIFY(::chmod(QFile::encodeName(QFileInfo(dir).path()).constData(), 01777) == 0 ||
+                    QFileInfo(QFileInfo(dir).path()).permission(QFile::ExeOther));
+            batch.setChildProcessModifier([] {
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    ::_exit(99);
+            });
+        }
+        batch.start(KVARSEL_BATCH, {"translate", dir + "/res", "--workdir", dir, "--dictionary", dir + "/d.dic"});
+        QVERIFY(batch.waitForFinished(60000));
+        const QString err = QString::fromUtf8(batch.readAllStandardError());
+        QCOMPARE(batch.exitCode(), 1);
+        QVERIFY2(err.contains(dir + "/res/string/s2.rc") && err.contains(reasonForErrno(EACCES)), qPrintable(err));
+        const Snapshot now = snapshot(dir);
+        QCOMPARE(now.value("res/string/s2.rc"), before.value("res/string/s2.rc"));
+        QCOMPARE(now.value("res/string/s1.rc"), m_after["translate"].value("res/string/s1.rc"));
+        QCOMPARE(scriptsReportedWritten(QString::fromUtf8(batch.readAllStandardOutput())), 2);
     }
 
     // The same on a disk that is really full: a small tmpfs, mounted where the
