@@ -254,18 +254,28 @@ qsizetype BoundedDistance::band(QStringView text, qsizetype k) const
                 bottom[b] += hin;
             }
         }
-        // Now and then: give up once no row of the band can still end within k.
-        if (j % 64 != 0 || j == n)
+        // Now and then, with the least each row of the band can still end with: top
+        // blocks whose rows all end above k are left behind (an alignment passing
+        // them later would pass them now, the rows above being out of reach
+        // already), and once no row can end within k, the answer is known.
+        if (j % 256 != 0 || j == n)
             continue;
         qsizetype best = k + 1;
-        for (qsizetype b = first; b <= last && best > k; ++b) {
+        bool trimming = true;
+        for (qsizetype b = first; b <= last && (trimming || best > k); ++b) {
             qsizetype value = bottom[b];
+            qsizetype blockBest = k + 1;
             for (qsizetype row = 64 * (b + 1); row >= 64 * b + 1; --row) {
                 if (row >= top && row <= low)
-                    best = std::min(best, value + qAbs((m - row) - (n - j)));
+                    blockBest = std::min(blockBest, value + qAbs((m - row) - (n - j)));
                 const quint64 bit = quint64(1) << ((row - 1) % 64);
                 value -= (pv[b] & bit) ? 1 : (mv[b] & bit) ? -1 : 0;
             }
+            best = std::min(best, blockBest);
+            if (trimming && blockBest > k && b < last)
+                first = b + 1;
+            else
+                trimming = false;
         }
         if (best > k)
             return k + 1;
