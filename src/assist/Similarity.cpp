@@ -230,25 +230,57 @@ qsizetype BoundedDistance::band(QStringView text, qsizetype k) const
         mv[b] = 0;
         bottom[b] = 64 * (b + 1);
     }
-    for (qsizetype j = 1; j <= n; ++j) {
-        const qsizetype top = std::max<qsizetype>(1, j + lowOffset);
-        const qsizetype low = std::min(m, j + highOffset);
-        for (const qsizetype wanted = blockOfRow(low); last < wanted;) {
+    const auto enter = [&](qsizetype wanted) {
+        while (last < wanted) {
             ++last;
             pv[last] = ~quint64(0);
             mv[last] = 0;
             bottom[last] = bottom[last - 1] + 64;
         }
+    };
+    const auto eqRow = [&](qsizetype j) {
+        return m_rows.data() + qsizetype(m_unitRow[text[j - 1].unicode()]) * blockCount;
+    };
+    for (qsizetype j = 1; j <= n; ++j) {
+        qsizetype top = std::max<qsizetype>(1, j + lowOffset);
+        qsizetype low = std::min(m, j + highOffset);
+        enter(blockOfRow(low));
         first = std::max(first, blockOfRow(top));
-        const char16_t c = text[j - 1].unicode();
-        int hin = 1;
-        if (m_unitRow) {
-            const quint64* eq = m_rows.data() + qsizetype(m_unitRow[c]) * blockCount;
+        if (m_unitRow && j % 2 == 1 && j < n) {
+            // Two columns at once, the second a block behind the first: the two
+            // chains of carries down the blocks do not wait for each other.
+            const qsizetype last1 = last;
+            top = std::max<qsizetype>(1, j + 1 + lowOffset);
+            low = std::min(m, j + 1 + highOffset);
+            const qsizetype first2 = std::max(first, blockOfRow(top)), last2 = blockOfRow(low);
+            const quint64* eq1 = eqRow(j);
+            const quint64* eq2 = eqRow(j + 1);
+            int h1 = 1, h2 = 1;
+            for (qsizetype b = first; b <= last1; ++b) {
+                h1 = advanceBlock(pv[b], mv[b], eq1[b], h1);
+                bottom[b] += h1;
+                if (b - 1 >= first2) {
+                    h2 = advanceBlock(pv[b - 1], mv[b - 1], eq2[b - 1], h2);
+                    bottom[b - 1] += h2;
+                }
+            }
+            enter(last2); // from the first column's values, before the second changes them
+            for (qsizetype b = std::max(first2, last1); b <= last2; ++b) {
+                h2 = advanceBlock(pv[b], mv[b], eq2[b], h2);
+                bottom[b] += h2;
+            }
+            first = first2;
+            ++j;
+        } else if (m_unitRow) {
+            const quint64* eq = eqRow(j);
+            int hin = 1;
             for (qsizetype b = first; b <= last; ++b) {
                 hin = advanceBlock(pv[b], mv[b], eq[b], hin);
                 bottom[b] += hin;
             }
         } else {
+            const char16_t c = text[j - 1].unicode();
+            int hin = 1;
             for (qsizetype b = first; b <= last; ++b) {
                 hin = advanceBlock(pv[b], mv[b], blockEq(b, c), hin);
                 bottom[b] += hin;
