@@ -6,7 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${QT_TRANSLATION_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${QT_TRANSLATION_PACKAGES[@]}" clang-format
+
+# The code's form first: a file that does not match .clang-format fails the run
+# (clang-format -i FILE mends it).
+check_format
 configure_and_build build/test Debug -DKVARSEL_BUILD_TESTS=ON -DKVARSEL_WERROR=ON
 ctest --test-dir build/test --output-on-failure -j2
 

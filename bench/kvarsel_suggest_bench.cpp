@@ -3,7 +3,11 @@
 // the same three dictionaries as a compendium, then the time of one phrase's
 // suggestions as the windows ask for them, at 750,000 entries.
 //
-//   kvarsel_suggest_bench [--keep DIR]
+// Then long texts: one phrase of 10,000 to 40,000 characters against dictionaries
+// holding an edited copy of it and unrelated texts as long, in the window and in a
+// whole kvarsel-batch suggest run.
+//
+//   kvarsel_suggest_bench [--keep DIR] [--long-texts]   (--long-texts: only that part)
 
 #include "Workload.h"
 #include "assist/SuggestionIndex.h"
@@ -148,6 +152,72 @@ void writeDistinctDictionaries(const QString& dir)
     }
 }
 
+// Words of a made-up language, `length` characters of them.
+QString wordsOfLength(QRandomGenerator& rng, qsizetype length)
+{
+    static const char* letters = "abcdefghijklmnopqrstuvwxyz";
+    QString text;
+    while (text.size() < length) {
+        if (!text.isEmpty())
+            text += u' ';
+        const int n = 2 + int(rng.bounded(8));
+        for (int i = 0; i < n; ++i)
+            text += QLatin1Char(letters[rng.bounded(26)]);
+    }
+    text.truncate(length);
+    return text;
+}
+
+// Long texts: for each length a dictionary with an edited copy of the phrase (one
+// word in 40 changed), two unrelated texts of about the same length and 2,000 short
+// entries; the phrase is a script's only text.
+void longTexts(const QString& root)
+{
+    out << "## Long texts (one phrase, 5 suggestions from 60)\n\n";
+    out << "| characters | edited copy found, % | one phrase in the window, ms (median of 5) | "
+           "kvarsel-batch suggest, whole run, s |\n|---:|---:|---:|---:|\n";
+    out.flush();
+    for (const qsizetype length : {10000, 20000, 40000}) {
+        QRandomGenerator rng{quint32(length)};
+        const QString dir = root + QStringLiteral("/long%1").arg(length);
+        QDir().mkpath(dir + "/work");
+        QDir().mkpath(dir + "/res/string");
+        const QString phrase = wordsOfLength(rng, length);
+        QStringList words = phrase.split(u' ');
+        for (qsizetype i = 0; i < words.size(); i += 40)
+            words[i] = QStringLiteral("changed");
+        const QString copy = words.join(u' ');
+        QStringList dictionary{copy, QStringLiteral("Длинный перевод"), wordsOfLength(rng, length),
+                               QStringLiteral("Другой"), wordsOfLength(rng, length + length / 10),
+                               QStringLiteral("Третий")};
+        for (int i = 0; i < 2000; ++i)
+            dictionary << wordsOfLength(rng, 10 + rng.bounded(40)) << QStringLiteral("Короткий %1").arg(i);
+        writeFile(dir + "/work/d.dic", dictionary);
+        writeFile(dir + "/work/velmora.ini", {"d.dic"});
+        writeFile(dir + "/res/string/long.rc",
+                  {"STRINGTABLE", "BEGIN", QStringLiteral("    IDS_LONG \"%1\"").arg(phrase), "END"});
+
+        WorkState state(dir + "/work");
+        state.connectedDictionaries = {dir + "/work/d.dic"};
+        state.suggestions().refresh(state.workDir(), state.connectedDictionaries, state.dictionary());
+        std::vector<double> ms;
+        QList<Suggestion> found;
+        for (int run = 0; run < 5; ++run) {
+            QElapsedTimer t;
+            t.start();
+            found = state.suggestions().suggest(phrase);
+            ms.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+        std::sort(ms.begin(), ms.end());
+        const double batch = timed(QStringLiteral(KVARSEL_BATCH_EXE), {"suggest", dir + "/res", "--workdir", dir + "/work"},
+                                   dir + "/suggest.tsv");
+        out << "| " << length << " | " << (found.isEmpty() ? QStringLiteral("none") : QString::number(found[0].similarity))
+            << " | " << QString::number(ms[2], 'f', 2) << " | " << QString::number(batch, 'f', 2) << " |\n";
+        out.flush();
+    }
+    out << "\n";
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -155,9 +225,18 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir tmp;
     QString root = tmp.path();
-    if (argc > 2 && QByteArray(argv[1]) == "--keep") {
-        root = QString::fromLocal8Bit(argv[2]);
-        QDir().mkpath(root);
+    bool onlyLong = false;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--keep" && i + 1 < argc) {
+            root = QString::fromLocal8Bit(argv[++i]);
+            QDir().mkpath(root);
+        } else if (QByteArray(argv[i]) == "--long-texts") {
+            onlyLong = true;
+        }
+    }
+    if (onlyLong) {
+        longTexts(root);
+        return 0;
     }
     std::fprintf(stderr, "Generating the workload in %s ...\n", qPrintable(root));
     generate(root);
@@ -260,5 +339,7 @@ int main(int argc, char* argv[])
         hardSample << s;
     }
     row(QStringLiteral("750,000 distinct sources (index built in %1 s)").arg(hardBuild, 0, 'f', 2), phraseTimes(hard, hardSample));
+    out << "\n";
+    longTexts(root);
     return 0;
 }

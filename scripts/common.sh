@@ -43,3 +43,20 @@ configure_and_build() {
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@"
   cmake --build "$dir" -j2
 }
+
+# check_format: every C++ file of the project in the form .clang-format gives.
+check_format() {
+  local unformatted=()
+  local file
+  while IFS= read -r -d '' file; do
+    if ! clang-format --dry-run --Werror "$file" >/dev/null 2>&1; then
+      unformatted+=("$file")
+    fi
+  done < <(find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+  if [ ${#unformatted[@]} -gt 0 ]; then
+    echo "Not in the form .clang-format gives (clang-format -i FILE mends it):" >&2
+    printf '  %s\n' "${unformatted[@]}" >&2
+    exit 1
+  fi
+  echo "Format: every C++ file matches .clang-format."
+}

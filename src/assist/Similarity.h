@@ -29,7 +29,12 @@ inline qsizetype maxDistanceFor(int percent, qsizetype longer) { return ((100 - 
 
 // Levenshtein distance of `pattern` and `text`, both already folded, when it is at
 // most `limit`; otherwise some value above `limit`. The pattern is prepared once
-// and matched against many texts (bit-parallel for patterns up to 64 units).
+// and matched against many texts. Bit-parallel: one machine word for a pattern of
+// up to 64 units; a longer one in blocks of 64 rows, only the blocks of a diagonal
+// band that an alignment within the distance can cross, the band widened step by
+// step from narrow, so the work grows with the length times the distance found
+// (over 64), not with the product of the lengths. It prepares the pattern in
+// tables of its thread: one at a time per thread.
 class BoundedDistance {
 public:
     explicit BoundedDistance(QStringView pattern);
@@ -42,10 +47,20 @@ public:
 
 private:
     qsizetype myers(QStringView text, qsizetype limit) const;
-    qsizetype rows(QStringView text, qsizetype limit) const;
+    qsizetype blocks(QStringView text, qsizetype limit) const;
+    qsizetype band(QStringView text, qsizetype k) const;
+    quint64 blockEq(qsizetype block, char16_t c) const;
 
     QStringView m_pattern;
     quint64* m_peq = nullptr; // per UTF-16 unit, the pattern positions holding it
+    // Longer patterns: each unit's positions, block by block, one row of blocks per
+    // distinct unit of the pattern (row 0: none, for units not in it), found through
+    // a per-thread table by unit. A pattern of very many distinct units would make
+    // that too big: then per block a small open-addressed table of the units in it.
+    quint32* m_unitRow = nullptr;
+    std::vector<quint64> m_rows;
+    std::vector<char16_t> m_blockUnits;
+    std::vector<quint64> m_blockMasks;
 };
 
 // Which characters of `source` an alignment with `phrase` (both compared in lower

@@ -339,8 +339,16 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
 
     // A text sharing t tokens with the phrase shares at least t - k of its lists
     // when k lists are left unread, so the longest ones need not be read.
+    // It goes over every length in range, as many as the phrase is long, so it is
+    // worked out again only when the threshold has moved: asked once per count
+    // below, it would make a long phrase's search grow with the square of its length.
+    int leastFor = -1;
+    qsizetype least = 0;
     const auto leastSharedNow = [&](int p) {
-        qsizetype least = length + 1;
+        if (p == leastFor)
+            return least;
+        leastFor = p;
+        least = length + 1;
         for (qsizetype l = lo; l <= hi; ++l)
             if (reachable(l, p))
                 least = std::min(least, sharedNeeded(l, p));

@@ -56,6 +56,8 @@ inline const QString kUserDictionaryNotSaved =
     QStringLiteral("Словарь пользователя не сохранен, автоматический перевод не выполнен:");
 inline const QString kScriptsNotWritten =
     QStringLiteral("Не удалось записать сценарии (прежнее содержимое сохранено):");
+// The same when a script could not be put back as it was (each such one says so).
+inline const QString kScriptsNotWrittenSomeChanged = QStringLiteral("Не удалось записать сценарии:");
 inline const QString kDepTransNotWritten = QStringLiteral("Файл отложенного перевода не создан:");
 
 // Progress lines (standard error, only on a terminal).

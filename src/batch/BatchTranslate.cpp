@@ -210,7 +210,10 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
             progress.clear();
             summary.filesWritten = saved.filesWritten;
             if (!saved.errors.isEmpty()) {
-                reportFailures(console, batch_texts::kScriptsNotWritten, saved.errors);
+                reportFailures(console,
+                               oldContentKept(saved.errors) ? batch_texts::kScriptsNotWritten
+                                                            : batch_texts::kScriptsNotWrittenSomeChanged,
+                               saved.errors);
                 status = kExitFileError;
             }
         }

@@ -30,6 +30,7 @@ const QString kForward = QStringLiteral("-->");
 const QString kExit = QStringLiteral("Выход");
 const QString kTitle = kProductName;
 const QString kNotSaved = QStringLiteral("Оставшиеся пары не записаны, файл билингвы остался прежним:");
+const QString kNotSavedChanged = QStringLiteral("Оставшиеся пары не записаны:");
 } // namespace texts
 
 AutoTranslationEditor::AutoTranslationEditor(MainWindow& main) : SecondaryWindow(&main), m_main(main)
@@ -166,7 +167,7 @@ void AutoTranslationEditor::finish()
     const auto error = saveBilingualFile(m_path, m_review.BilingualList(), m_encoding);
     m_main.setBusy(false);
     if (error)
-        m_main.services().message(this, texts::kTitle, texts::kNotSaved + QChar(10) + error->message(),
+        m_main.services().message(this, texts::kTitle, (error->oldContentLost ? texts::kNotSavedChanged : texts::kNotSaved) + QChar(10) + error->message(),
                                   MessageIcon::Stop);
     // The accepted pairs are in the user dictionary either way, and the file still
     // holds every pair, so the user goes back to work rather than being kept here.

@@ -81,6 +81,50 @@ QString xmlFaultReason(const QXmlStreamReader& xml)
     return tmx_texts::xmlFault(kind, xml.lineNumber(), xml.columnNumber(), xml.errorString());
 }
 
+// Stands between the XML reader and the file. QXmlStreamReader takes a failed read
+// for the end of the data so far and, read on, tries the device again: a disk that
+// fails once would cost the text around the failure, one that keeps failing would
+// keep it reading for ever. Here the first failure ends the data for good and is
+// kept, so the import fails with the reason instead.
+class StopAtReadError : public QIODevice {
+public:
+    explicit StopAtReadError(QIODevice& inner) : m_inner(inner) { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return m_failed || m_inner.atEnd(); }
+    qint64 bytesAvailable() const override { return m_failed ? 0 : m_inner.bytesAvailable(); }
+
+    // The reason of the failed read, or an empty string when every read went well.
+    QString failure() const
+    {
+        if (!m_failed)
+            return QString();
+        if (const auto* file = qobject_cast<const QFileDevice*>(&m_inner))
+            return reasonFor(*file, m_errno);
+        return m_errno != 0 ? reasonForErrno(m_errno) : QStringLiteral("ошибка чтения");
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (m_failed)
+            return -1;
+        errno = 0;
+        const qint64 n = m_inner.read(data, maxSize);
+        if (n < 0) {
+            m_errno = errno;
+            m_failed = true;
+        }
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QIODevice& m_inner;
+    bool m_failed = false;
+    int m_errno = 0;
+};
+
 } // namespace
 
 QString primarySubtag(const QString& language)
@@ -97,7 +141,8 @@ TmxRead readTmx(QIODevice& device, const QString& path, const TmxLanguages& lang
     TmxRead result;
     const QString sourceLang = primarySubtag(languages.source);
     const QString targetLang = primarySubtag(languages.target);
-    QXmlStreamReader xml(&device);
+    StopAtReadError guarded(device);
+    QXmlStreamReader xml(&guarded);
 
     if (xml.readNextStartElement() && xml.name() != QStringLiteral("tmx"))
         xml.raiseError(tmx_texts::kNotTmx);
@@ -143,9 +188,11 @@ TmxRead readTmx(QIODevice& device, const QString& path, const TmxLanguages& lang
                 ++result.counts.repeats;
         }
     }
-    if (xml.hasError()) {
+    // A failed read shows to the XML reader as a file cut short: the disk's reason is the true one.
+    if (const QString failure = guarded.failure(); !failure.isEmpty())
+        result.error = FileError{path, failure};
+    else if (xml.hasError())
         result.error = FileError{path, xmlFaultReason(xml)};
-    }
     return result;
 }
 

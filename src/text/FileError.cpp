@@ -1,5 +1,7 @@
 #include "text/FileError.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 
@@ -21,6 +23,11 @@ QString describeFailures(const QString& intro, const FileErrors& errors)
     for (const FileError& e : errors)
         lines << e.message();
     return lines.join(QChar(10));
+}
+
+bool oldContentKept(const FileErrors& errors)
+{
+    return std::none_of(errors.begin(), errors.end(), [](const FileError& e) { return e.oldContentLost; });
 }
 
 QString reasonForErrno(int err)

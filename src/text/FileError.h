@@ -11,6 +11,9 @@ struct FileError {
     QString path;
     QString reason;
     qsizetype line = 0; // 1-based line of an unwritable character; 0 when not about a line
+    // A failed write that could not put the old file back: the name holds the new
+    // content, so no message may say the old one was kept.
+    bool oldContentLost = false;
 
     // One-line message, e.g. «Не удалось записать файл «/a/b.rc»: нет прав на запись».
     QString message() const;
@@ -20,6 +23,9 @@ using FileErrors = QList<FileError>;
 
 // Joins several failures into the text of one message box.
 QString describeFailures(const QString& intro, const FileErrors& errors);
+
+// Whether every failed write left its file as it was before.
+bool oldContentKept(const FileErrors& errors);
 
 // Russian reason for an operating-system error number (errno).
 QString reasonForErrno(int err);

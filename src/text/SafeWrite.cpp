@@ -1,5 +1,6 @@
 #include "text/SafeWrite.h"
 
+#include "text/NativePath.h"
 #include "text/TextFile.h"
 
 #include <QDir>
@@ -10,8 +11,13 @@
 #include <utility>
 
 #ifdef Q_OS_UNIX
+#include <QMutex>
+#include <QSet>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,11 +39,11 @@ void setWriteFaultForTesting(WriteFault fault) { writeFault() = std::move(fault)
 
 namespace {
 
-QString fromNative(const QByteArray& path) { return QFile::decodeName(path); }
+QString fromNative(const QByteArray& path) { return pathFromNative(path); }
 
 QByteArray toNative(const QString& path)
 {
-    return QFile::encodeName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    return nativePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
 }
 
 QByteArray parentOf(const QByteArray& path)
@@ -76,7 +82,7 @@ bool followLinks(QByteArray& path, int& err)
         }
         target.truncate(n);
         path = target.startsWith('/') ? target : joined(parentOf(path), target);
-        path = QFile::encodeName(QDir::cleanPath(QFile::decodeName(path)));
+        path = nativePath(QDir::cleanPath(pathFromNative(path)));
     }
     err = ELOOP;
     return false;
@@ -123,13 +129,101 @@ struct Descriptor {
     int release() { return std::exchange(fd, -1); }
 };
 
+// The writer's own files beside the target: the new content before the rename and
+// the old file's second name until the directory is synced, named
+// "<name>.kvarsel-<process id>-<six letters or digits>". A kill leaves them behind;
+// the marker and the process id let a later run tell them from the user's files
+// and from those of a writer still at work.
+constexpr char kTempMarker[] = ".kvarsel-";
+constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+
 QByteArray uniqueName(const QByteArray& dir, const QByteArray& name)
 {
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QByteArray suffix(6, '0');
     for (char& c : suffix)
-        c = letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
-    return joined(dir, name + '.' + suffix);
+        c = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+    return joined(dir, name + kTempMarker + QByteArray::number(qint64(::getpid())) + '-' + suffix);
+}
+
+// The process id in a name the writer gave, or 0 for any other name.
+pid_t writerOf(const QByteArray& name)
+{
+    const qsizetype marker = name.lastIndexOf(kTempMarker);
+    if (marker <= 0)
+        return 0;
+    const QByteArray rest = name.mid(marker + qsizetype(sizeof kTempMarker - 1));
+    const qsizetype dash = rest.indexOf('-');
+    if (dash <= 0 || rest.size() - dash - 1 != 6)
+        return 0;
+    for (qsizetype i = 0; i < dash; ++i)
+        if (rest[i] < '0' || rest[i] > '9')
+            return 0;
+    for (qsizetype i = dash + 1; i < rest.size(); ++i)
+        if (!std::strchr(kLetters, rest[i]))
+            return 0;
+    bool ok = false;
+    const qint64 pid = rest.left(dash).toLongLong(&ok);
+    return ok && pid > 0 ? pid_t(pid) : 0;
+}
+
+// Removes what a killed writer left in `dir`: only regular files named as above,
+// of this user, whose process is gone. Once per directory and process.
+void removeLeftovers(const QByteArray& dir)
+{
+    static QMutex mutex;
+    static QSet<QByteArray> cleaned;
+    {
+        const QMutexLocker lock(&mutex);
+        if (cleaned.contains(dir))
+            return;
+        cleaned.insert(dir);
+    }
+    DIR* d = ::opendir(dir.constData());
+    if (!d)
+        return;
+    QList<QByteArray> leftovers;
+    while (const dirent* entry = ::readdir(d)) {
+        const QByteArray name(entry->d_name);
+        const pid_t pid = writerOf(name);
+        if (pid == 0 || pid == ::getpid() || (::kill(pid, 0) == 0 || errno != ESRCH))
+            continue;
+        struct stat st;
+        const QByteArray path = joined(dir, name);
+        if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+            leftovers << path;
+    }
+    ::closedir(d);
+    for (const QByteArray& path : leftovers)
+        ::unlink(path.constData());
+}
+
+// Whether the file `st` describes lets this user write it, by its permission
+// bits: the rename would replace a file marked read-only all the same, and for
+// root access(W_OK) says yes to everything.
+bool writable(const struct stat& st)
+{
+    const uid_t uid = ::geteuid();
+    if (uid == 0)
+        return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    if (st.st_uid == uid)
+        return (st.st_mode & S_IWUSR) != 0;
+    if (st.st_gid == ::getegid())
+        return (st.st_mode & S_IWGRP) != 0;
+    gid_t groups[256];
+    const int n = ::getgroups(256, groups);
+    for (int i = 0; i < n; ++i)
+        if (groups[i] == st.st_gid)
+            return (st.st_mode & S_IWGRP) != 0;
+    return (st.st_mode & S_IWOTH) != 0;
+}
+
+// Removes a temporary file of a failed write; when it stays, `error` says so.
+void removeTemporary(const QByteArray& temp, FileError& error)
+{
+    if (::unlink(temp.constData()) == 0 || errno == ENOENT)
+        return;
+    error.reason += QStringLiteral("; временный файл «%1» удалить не удалось (%2)")
+                        .arg(QDir::toNativeSeparators(fromNative(temp)), reasonForErrno(errno));
 }
 
 bool writeAll(int fd, const QByteArray& bytes, int& err)
@@ -222,6 +316,9 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
         return failed(errno);
     }
     const bool keepMode = existed && S_ISREG(old.st_mode);
+    if (keepMode && !writable(old))
+        return failed(EACCES);
+    removeLeftovers(dir);
 
     // The temporary file: a fresh name in the same directory, so the rename stays
     // on one file system and is atomic.
@@ -238,8 +335,9 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
     const auto abandon = [&](int error) {
         if (file.fd >= 0)
             ::close(file.release());
-        ::unlink(temp.constData());
-        return failed(error);
+        FileError result = failed(error);
+        removeTemporary(temp, result);
+        return result;
     };
 
     if (keepMode) {
@@ -277,18 +375,29 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
     }
     if (::rename(temp.constData(), final.constData()) != 0) {
         const int error = errno;
+        FileError result = abandon(error);
         if (!keep.isEmpty())
-            ::unlink(keep.constData());
-        return abandon(error);
+            removeTemporary(keep, result);
+        return result;
     }
     if (const int error = syncDirectory(dir)) {
-        if (!keep.isEmpty())
-            ::rename(keep.constData(), final.constData());
-        else if (!existed)
+        FileError result = failed(error);
+        if (!keep.isEmpty()) {
+            if (::rename(keep.constData(), final.constData()) != 0) {
+                result.oldContentLost = true;
+                result.reason += QStringLiteral("; прежнее содержимое вернуть не удалось (%1), в файле новое")
+                                     .arg(reasonForErrno(errno));
+                removeTemporary(keep, result);
+            }
+        } else if (!existed) {
             ::unlink(final.constData());
-        // With neither, the new file stays: better than no file at the name at all.
+        } else {
+            // No second name for the old file: the new one stays, better than no file at the name at all.
+            result.oldContentLost = true;
+            result.reason += QStringLiteral("; прежнее содержимое вернуть нельзя, в файле новое");
+        }
         syncDirectory(dir);
-        return failed(error);
+        return result;
     }
     if (!keep.isEmpty())
         ::unlink(keep.constData());

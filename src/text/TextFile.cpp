@@ -1,12 +1,15 @@
 #include "text/TextFile.h"
 
 #include "text/Cp1251.h"
+#include "text/NativePath.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace kvarsel {
@@ -20,6 +23,37 @@ QStringList splitLines(const QString& text)
     });
     return lines;
 }
+
+#ifdef Q_OS_UNIX
+// The same checks and the opening by the name's own bytes, for a name QFile cannot
+// pass to the system (see NativePath.h).
+static std::optional<FileError> openEscaped(const QString& path, QFile& file)
+{
+    const QByteArray native = nativePath(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0) {
+        const int err = errno;
+        struct stat link;
+        if (::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+            return FileError{path, err == ELOOP ? QStringLiteral("символические ссылки образуют петлю")
+                                                : QStringLiteral("символическая ссылка никуда не ведёт")};
+        return FileError{path, err == ENOENT ? QStringLiteral("файл не найден") : reasonForErrno(err)};
+    }
+    if (S_ISDIR(st.st_mode))
+        return FileError{path, QStringLiteral("это каталог, а не файл")};
+    if (!S_ISREG(st.st_mode))
+        return FileError{path, QStringLiteral("это не обычный файл (канал или устройство)")};
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return FileError{path, reasonForErrno(errno)};
+    errno = 0;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FileError{path, reasonFor(file, errno)};
+    }
+    return std::nullopt;
+}
+#endif
 
 static std::optional<FileError> checkReadable(const QString& path)
 {
@@ -46,6 +80,10 @@ static std::optional<FileError> checkReadable(const QString& path)
 // Opens a regular file for reading, or says why it cannot be read.
 static std::optional<FileError> openForReading(const QString& path, QFile& file)
 {
+#ifdef Q_OS_UNIX
+    if (holdsEscapedBytes(path))
+        return openEscaped(path, file);
+#endif
     if (auto bad = checkReadable(path))
         return bad;
     file.setFileName(path);

@@ -1,12 +1,17 @@
 #include "workspace/ResourceLoader.h"
 
 #include "model/SplitLine.h"
+#include "text/NativePath.h"
 #include "text/SafeWrite.h"
 #include "text/TextFile.h"
 #include "workspace/KindsSideBySide.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace kvarsel {
 
@@ -40,7 +45,10 @@ QStringList scriptFiles(const QString& kindDir, const QString& mask)
 {
     const QString suffix = mask.mid(1); // "*.rc" -> ".rc"
     const QDir d(kindDir);
-    QStringList names = d.entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot);
+    // Listed by the names' own bytes: QDir leaves out a name the system's encoding
+    // cannot read, and that script would be neither loaded nor named.
+    QStringList names = directoryNames(kindDir);
+    names.removeIf([](const QString& name) { return name.startsWith(u'.'); });
     QStringList paths;
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
@@ -54,9 +62,28 @@ QStringList scriptFiles(const QString& kindDir, const QString& mask)
 
 static QString outsideReason(const QString& path, const QString& what)
 {
+    // Where it really lies, found as the writer finds it (QFileInfo cannot follow
+    // every name); when even that fails, no empty "()" in the message.
+    const QString real = realFilePath(path);
+    if (real.isEmpty())
+        return QStringLiteral("%1 не загружен: не удалось узнать, где он на самом деле находится").arg(what);
     return QStringLiteral("%1 на самом деле находится вне выбранного каталога ресурсов (%2), "
                           "он не загружен")
-        .arg(what, QDir::toNativeSeparators(QFileInfo(path).canonicalFilePath()));
+        .arg(what, QDir::toNativeSeparators(real));
+}
+
+// Whether the file exists and, if so, its size; by the name's own bytes.
+static std::optional<qint64> existingFileSize(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::stat(nativePath(path).constData(), &st) != 0)
+        return std::nullopt;
+    return qint64(st.st_size);
+#else
+    const QFileInfo info(path);
+    return info.exists() ? std::optional<qint64>(info.size()) : std::nullopt;
+#endif
 }
 
 namespace {
@@ -79,14 +106,14 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
     // and again. Script lines are longer, and room never used is never touched.
     qint64 bytesOfKind = 0;
     for (const QString& file : files)
-        bytesOfKind += qMax<qint64>(QFileInfo(file).size(), 0);
+        bytesOfKind += qMax<qint64>(existingFileSize(file).value_or(0), 0);
     rows.reserve(size_t(files.size() + bytesOfKind / 16));
     QByteArray bytes;    // one read buffer for every script
     DecodedText decoded; // and one text
     LinePieces pieces;   // equal pieces of lines share their strings across the scripts
     for (qsizetype i = 0; i < files.size(); ++i) {
         std::optional<FileError> error;
-        if (QFileInfo::exists(files[i]) && !liesWithin(files[i], root))
+        if (existingFileSize(files[i]) && !liesWithin(files[i], root))
             error = FileError{files[i], outsideReason(files[i], QStringLiteral("сценарий"))};
         else if (auto bad = readFileBytes(files[i], bytes))
             error = bad;

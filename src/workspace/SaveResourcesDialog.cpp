@@ -25,6 +25,9 @@ const QString kTitle = kProductName;
 const QString kNotSaved = QStringLiteral(
     "Не удалось сохранить файлы ресурсов (прежнее содержимое этих файлов не изменено).\n"
     "Программа не завершена, чтобы переводы не были потеряны:");
+const QString kNotSavedSomeChanged = QStringLiteral(
+    "Не удалось сохранить файлы ресурсов.\n"
+    "Программа не завершена, чтобы переводы не были потеряны:");
 } // namespace texts
 
 SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
@@ -104,7 +107,8 @@ void SaveResourcesDialog::saveAndExit()
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     if (!result.errors.isEmpty()) {
-        m_main.services().message(this, texts::kTitle, describeFailures(texts::kNotSaved, result.errors),
+        m_main.services().message(this, texts::kTitle, describeFailures(oldContentKept(result.errors) ? texts::kNotSaved : texts::kNotSavedSomeChanged,
+                                                   result.errors),
                                   MessageIcon::Stop);
         hide();
         return;

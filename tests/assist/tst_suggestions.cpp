@@ -66,6 +66,43 @@ void TestSuggestions::boundedDistanceMatchesPlain()
         else
             QVERIFY2(d > limit, qPrintable(a + u'|' + b));
     }
+    // Long patterns, in blocks of 64 rows: edited copies (a distance well under the
+    // length, found in a narrow band or after widening it) and unrelated texts.
+    for (int round = 0; round < 300; ++round) {
+        const QString a = randomText(700);
+        QString b = round % 3 ? a : randomText(700);
+        for (int edits = int(rng.bounded(40)); edits > 0 && !b.isEmpty(); --edits) {
+            const int at = int(rng.bounded(b.size()));
+            switch (rng.bounded(3)) {
+            case 0: b.remove(at, 1 + int(rng.bounded(5))); break;
+            case 1: b.insert(at, randomText(8)); break;
+            default: b[at] = u'x'; break;
+            }
+        }
+        if (round == 0) {
+            // A pattern of so many distinct units that its positions are kept block by block.
+            QString wide, edited;
+            for (int i = 0; i < 8200; ++i)
+                wide += QChar(char16_t(0x4E00 + i));
+            edited = wide;
+            edited.remove(100, 7).insert(5000, "abc");
+            edited[7000] = u'x';
+            const BoundedDistance wideDistance(wide);
+            QCOMPARE(wideDistance(edited, 400), qsizetype(levenshtein(wide, edited)));
+            QVERIFY(wideDistance(edited, 10) > 10);
+        }
+        const int truth = levenshtein(a, b);
+        const BoundedDistance distance(a);
+        // A limit at the distance itself lets only alignments along the band's edges through.
+        const qsizetype limit = round % 4 == 0   ? truth
+                                : round % 4 == 1 ? qMax(truth - 1, 0)
+                                                 : rng.bounded(qMax<qsizetype>(a.size(), b.size()) + 2);
+        const qsizetype d = distance(b, limit);
+        if (truth <= limit)
+            QCOMPARE(d, qsizetype(truth));
+        else
+            QVERIFY2(d > limit, qPrintable(a + u'|' + b));
+    }
 }
 
 namespace {
@@ -81,11 +118,36 @@ QString randomPhrase(QRandomGenerator& rng)
     return out.join(rng.bounded(5) == 0 ? QStringLiteral("  ") : QStringLiteral(" "));
 }
 
-QStringList randomRows(QRandomGenerator& rng, int entries)
+// Long texts: one of a few long bases with some of its words changed, so that many
+// are alike but hardly any two the same.
+QString longPhrase(QRandomGenerator& rng, int length)
+{
+    static QStringList bases;
+    if (bases.isEmpty()) {
+        QRandomGenerator fixed(3);
+        for (int b = 0; b < 4; ++b) {
+            QStringList words;
+            for (int w = 0; w < 80; ++w)
+                words << randomPhrase(fixed);
+            bases << words.join(u' ');
+        }
+    }
+    QStringList words = bases[rng.bounded(bases.size())].left(length).split(u' ');
+    for (int edits = int(rng.bounded(int(words.size()))); edits > 0; --edits)
+        words[rng.bounded(words.size())] = randomPhrase(rng);
+    return words.join(u' ');
+}
+
+QString phraseOf(QRandomGenerator& rng, int length)
+{
+    return length == 0 ? randomPhrase(rng) : longPhrase(rng, 64 + int(rng.bounded(length)));
+}
+
+QStringList randomRows(QRandomGenerator& rng, int entries, int length = 0)
 {
     QStringList rows{QString(), QString()};
     for (int e = 0; e < entries; ++e)
-        rows << randomPhrase(rng) << QStringLiteral("перевод %1").arg(rng.bounded(entries / 2 + 1));
+        rows << phraseOf(rng, length) << QStringLiteral("перевод %1").arg(rng.bounded(entries / 2 + 1));
     return rows;
 }
 
@@ -102,31 +164,36 @@ void TestSuggestions::indexMatchesScan_data()
 {
     QTest::addColumn<int>("limit");
     QTest::addColumn<int>("minimum");
-    QTest::newRow("window: five from 60") << 5 << 60;
-    QTest::newRow("batch default: three") << 3 << 60;
-    QTest::newRow("one best") << 1 << 60;
-    QTest::newRow("many, low threshold") << 40 << 20;
-    QTest::newRow("only close ones") << 10 << 90;
+    QTest::addColumn<int>("length"); // texts longer than 64 by up to this many; 0: short phrases
+    QTest::newRow("window: five from 60") << 5 << 60 << 0;
+    QTest::newRow("batch default: three") << 3 << 60 << 0;
+    QTest::newRow("one best") << 1 << 60 << 0;
+    QTest::newRow("many, low threshold") << 40 << 20 << 0;
+    QTest::newRow("only close ones") << 10 << 90 << 0;
+    QTest::newRow("long texts, five from 60") << 5 << 60 << 250;
+    QTest::newRow("long texts, many, low threshold") << 20 << 30 << 250;
 }
 
 void TestSuggestions::indexMatchesScan()
 {
     QFETCH(int, limit);
     QFETCH(int, minimum);
+    QFETCH(int, length);
     QTemporaryDir dir;
     QRandomGenerator rng(uint(limit * 100 + minimum));
+    const int entries = length ? 20 : 300;
     QStringList connected;
     for (int d = 0; d < 3; ++d) {
         const QString path = dir.filePath(QStringLiteral("d%1.dic").arg(d));
-        QVERIFY(test::writeLinesRaw(path, randomRows(rng, 300).mid(2)));
+        QVERIFY(test::writeLinesRaw(path, randomRows(rng, entries, length).mid(2)));
         connected << path;
     }
     CurrentDictionary user;
-    user.Assign(randomRows(rng, 300));
+    user.Assign(randomRows(rng, entries, length));
     SuggestionIndex index;
     QVERIFY(index.refresh(dir.path(), connected, user).isEmpty());
-    for (int q = 0; q < 120; ++q) {
-        const QString phrase = randomPhrase(rng);
+    for (int q = 0; q < (length ? 10 : 120); ++q) {
+        const QString phrase = phraseOf(rng, length);
         const QString fast = compareText(index.suggest(phrase, limit, minimum));
         const QString plain = compareText(index.suggestByScan(phrase, limit, minimum));
         QVERIFY2(fast == plain, qPrintable(phrase + "\nindex:\n" + fast + "\nscan:\n" + plain));

@@ -1,14 +1,18 @@
 // A failing disk for one directory, preloaded (LD_PRELOAD) into a child process:
-// after a number of calls succeed, writes, syncs or renames of files under that
-// directory fail with the chosen error, as a full or broken disk makes them fail.
+// after a number of calls succeed, reads, writes, syncs, renames or removals of
+// files under that directory fail with the chosen error, as a full or broken disk
+// makes them fail; or the process is killed right there, as a power cut would.
 // Everything else goes straight to the C library.
 //
 //   KVARSEL_FAULT_DIR    directory, as its real path; files at or below it are affected
-//   KVARSEL_FAULT_CALL   write (write, pwrite, writev), sync (fsync, fdatasync)
-//                        or rename (rename, renameat, renameat2)
+//   KVARSEL_FAULT_CALL   read (read, pread, readv), write (write, pwrite, writev),
+//                        sync (fsync, fdatasync), rename (rename, renameat, renameat2)
+//                        or unlink (unlink, unlinkat)
+//                        or a list of them, each as family[:after[:count]]
 //   KVARSEL_FAULT_AFTER  how many such calls succeed first (default 0)
 //   KVARSEL_FAULT_COUNT  how many fail then (default: all that follow)
-//   KVARSEL_FAULT_ERRNO  ENOSPC or EIO (default ENOSPC)
+//   KVARSEL_FAULT_ERRNO  ENOSPC, EIO, EACCES or KILL (the process gets SIGKILL
+//                        instead of the call; default ENOSPC)
 //
 // Plain C library calls only: this runs inside another program, before and
 // around its own start-up.
@@ -17,6 +21,7 @@
 #endif
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -30,11 +35,11 @@
 
 namespace {
 
-enum Family { kNone, kWrite, kSync, kRename };
+enum Family { kNone, kRead, kWrite, kSync, kRename, kUnlink, kFamilies };
 
 constexpr int kMaxFd = 65536;
 std::atomic<unsigned char> g_tracked[kMaxFd]; // fds opened on a file under the directory
-std::atomic<long> g_calls{0};
+std::atomic<long> g_calls[kFamilies];         // calls so far, per family
 
 const char* faultDir()
 {
@@ -42,21 +47,53 @@ const char* faultDir()
     return dir && *dir ? dir : nullptr;
 }
 
-Family faultFamily()
+long numberFrom(const char* name, long fallback);
+
+struct Plan {
+    bool on = false;
+    long after = 0;
+    long count = -1;
+};
+
+Family familyNamed(const char* name, size_t n)
 {
-    static const Family family = [] {
-        const char* call = std::getenv("KVARSEL_FAULT_CALL");
-        if (!call)
-            return kNone;
-        if (!std::strcmp(call, "write"))
-            return kWrite;
-        if (!std::strcmp(call, "sync"))
-            return kSync;
-        if (!std::strcmp(call, "rename"))
-            return kRename;
-        return kNone;
+    static const char* const names[] = {"", "read", "write", "sync", "rename", "unlink"};
+    for (int f = 1; f < kFamilies; ++f)
+        if (std::strlen(names[f]) == n && !std::strncmp(names[f], name, n))
+            return Family(f);
+    return kNone;
+}
+
+// KVARSEL_FAULT_CALL: "family" or a list "family[:after[:count]],...", each
+// family counted on its own; a missing number comes from KVARSEL_FAULT_AFTER/COUNT.
+const Plan* plans()
+{
+    static const Plan* const table = [] {
+        static Plan p[kFamilies];
+        const char* spec = std::getenv("KVARSEL_FAULT_CALL");
+        const long after = numberFrom("KVARSEL_FAULT_AFTER", 0);
+        const long count = numberFrom("KVARSEL_FAULT_COUNT", -1);
+        while (spec && *spec) {
+            const char* end = std::strchr(spec, ',');
+            const size_t len = end ? size_t(end - spec) : std::strlen(spec);
+            const char* colon = static_cast<const char*>(std::memchr(spec, ':', len));
+            const Family f = familyNamed(spec, colon ? size_t(colon - spec) : len);
+            if (f != kNone) {
+                p[f].on = true;
+                p[f].after = after;
+                p[f].count = count;
+                if (colon) {
+                    char* next = nullptr;
+                    p[f].after = std::strtol(colon + 1, &next, 10);
+                    if (next && *next == ':')
+                        p[f].count = std::strtol(next + 1, nullptr, 10);
+                }
+            }
+            spec = end ? end + 1 : nullptr;
+        }
+        return p;
     }();
-    return family;
+    return table;
 }
 
 long numberFrom(const char* name, long fallback)
@@ -70,6 +107,10 @@ int faultErrno()
     const char* value = std::getenv("KVARSEL_FAULT_ERRNO");
     if (value && !std::strcmp(value, "EIO"))
         return EIO;
+    if (value && !std::strcmp(value, "EACCES"))
+        return EACCES;
+    if (value && !std::strcmp(value, "KILL"))
+        return -1;
     return ENOSPC;
 }
 
@@ -124,13 +165,14 @@ bool trackedFd(int fd) { return fd >= 0 && fd < kMaxFd && g_tracked[fd].load() !
 // Counts a call of `family` on the directory; true when this one is to fail.
 bool shouldFail(Family family)
 {
-    if (family != faultFamily())
+    const Plan& plan = plans()[family];
+    if (!plan.on)
         return false;
-    const long call = ++g_calls;
-    const long after = numberFrom("KVARSEL_FAULT_AFTER", 0);
-    const long count = numberFrom("KVARSEL_FAULT_COUNT", -1);
-    if (call <= after || (count >= 0 && call > after + count))
+    const long call = ++g_calls[family];
+    if (call <= plan.after || (plan.count >= 0 && call > plan.after + plan.count))
         return false;
+    if (faultErrno() < 0)
+        raise(SIGKILL);
     errno = faultErrno();
     return true;
 }
@@ -215,6 +257,38 @@ int close(int fd)
     return real(fd);
 }
 
+ssize_t read(int fd, void* buffer, size_t count)
+{
+    static auto real = next<ssize_t (*)(int, void*, size_t)>("read");
+    if (trackedFd(fd) && shouldFail(kRead))
+        return -1;
+    return real(fd, buffer, count);
+}
+
+ssize_t pread(int fd, void* buffer, size_t count, off_t offset)
+{
+    static auto real = next<ssize_t (*)(int, void*, size_t, off_t)>("pread");
+    if (trackedFd(fd) && shouldFail(kRead))
+        return -1;
+    return real(fd, buffer, count, offset);
+}
+
+ssize_t pread64(int fd, void* buffer, size_t count, off64_t offset)
+{
+    static auto real = next<ssize_t (*)(int, void*, size_t, off64_t)>("pread64");
+    if (trackedFd(fd) && shouldFail(kRead))
+        return -1;
+    return real(fd, buffer, count, offset);
+}
+
+ssize_t readv(int fd, const struct iovec* iov, int count)
+{
+    static auto real = next<ssize_t (*)(int, const struct iovec*, int)>("readv");
+    if (trackedFd(fd) && shouldFail(kRead))
+        return -1;
+    return real(fd, iov, count);
+}
+
 ssize_t write(int fd, const void* buffer, size_t count)
 {
     static auto real = next<ssize_t (*)(int, const void*, size_t)>("write");
@@ -293,6 +367,26 @@ int renameat2(int olddirfd, const char* oldpath, int newdirfd, const char* newpa
     if (renameUnderDir(olddirfd, oldpath, newdirfd, newpath) && shouldFail(kRename))
         return -1;
     return real(olddirfd, oldpath, newdirfd, newpath, flags);
+}
+
+int unlink(const char* path)
+{
+    static auto real = next<int (*)(const char*)>("unlink");
+    char full[PATH_MAX + 64];
+    absolute(AT_FDCWD, path, full, sizeof full);
+    if (underDir(full) && shouldFail(kUnlink))
+        return -1;
+    return real(path);
+}
+
+int unlinkat(int dirfd, const char* path, int flags)
+{
+    static auto real = next<int (*)(int, const char*, int)>("unlinkat");
+    char full[PATH_MAX + 64];
+    absolute(dirfd, path, full, sizeof full);
+    if (underDir(full) && shouldFail(kUnlink))
+        return -1;
+    return real(dirfd, path, flags);
 }
 
 } // extern "C"

@@ -10,6 +10,8 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
+#include <sys/stat.h>
 #include <cerrno>
 #include <unistd.h>
 
@@ -62,6 +64,16 @@ Snapshot fixture(const QString& op)
                 {"a.dic", cp1251Lines({"x", "y"})}};
     if (op == "deptrans")
         return {{"DepTrans.txt", cp1251Lines({"Old phrase"})}, {"menu/a.rc", "x\r\n"}};
+    if (op == "tmx") {
+        // Big enough for dozens of reads of the file.
+        QByteArray tmx = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tmx version=\"1.4\"><header/><body>\n";
+        for (int i = 0; i < 6000; ++i)
+            tmx += QStringLiteral("<tu><tuv xml:lang=\"en\"><seg>Open file %1</seg></tuv>"
+                                  "<tuv xml:lang=\"ru\"><seg>Открыть файл %1</seg></tuv></tu>\n")
+                       .arg(i)
+                       .toUtf8();
+        return {{"in.tmx", tmx + "</body></tmx>\n"}};
+    }
     if (op == "bilingual")
         return {{"bi.txt", cp1251Lines({"Open", "Открыть", "Save", "Сохранить"})},
                 {"bi.old", cp1251Lines({"older", "старше"})}};
@@ -83,6 +95,9 @@ Outcome runWithFaults(const QString& op, const QString& dir, const QProcessEnvir
     } else if (op == "export") {
         program = QStringLiteral(KVARSEL_BATCH);
         args = QStringList{"export", dir + "/res"};
+    } else if (op == "tmx") {
+        program = QStringLiteral(KVARSEL_BATCH);
+        args = QStringList{"tmx", "import", dir + "/in.tmx", "--output", dir + "/new.dic"};
     } else if (op == "scripts") {
         args = QStringList{op, dir + "/res"};
     } else if (op == "bilingual") {
@@ -100,7 +115,8 @@ Outcome runWithFaults(const QString& op, const QString& dir, const QProcessEnvir
     child.setWorkingDirectory(dir);
     child.start(program, args);
     Outcome outcome;
-    if (!child.waitForFinished(120000) || child.exitStatus() != QProcess::NormalExit)
+    // A reader that never gives up on a failing disk counts as a failure too.
+    if (!child.waitForFinished(60000) || child.exitStatus() != QProcess::NormalExit)
         return outcome;
     outcome.status = child.exitCode();
     outcome.out = QString::fromUtf8(child.readAllStandardOutput());
@@ -144,7 +160,7 @@ class DiskFaultTest : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        for (const QString op : {"translate", "scripts", "export", "userdic", "settings", "deptrans", "bilingual"}) {
+        for (const QString op : {"translate", "scripts", "export", "userdic", "settings", "deptrans", "bilingual", "tmx"}) {
             QTemporaryDir tmp;
             const QString dir = QFileInfo(tmp.path()).canonicalFilePath();
             restore(dir, fixture(op));
@@ -173,7 +189,8 @@ private Q_SLOTS:
                                                      {"userdic", "User.old"},
                                                      {"settings", "velmora.ini"},
                                                      {"deptrans", "DepTrans.txt"},
-                                                     {"bilingual", "bi.old"}};
+                                                     {"bilingual", "bi.old"},
+                                                     {"tmx", "new.dic"}};
         for (const auto& [op, first] : ops) {
             for (const QString call : {"write", "sync", "rename"})
                 for (const QString error : {"ENOSPC", "EIO"})
@@ -188,6 +205,10 @@ private Q_SLOTS:
         QTest::newRow("translate third rename") << "translate" << "rename" << 2 << -1 << "EIO" << "res/string/s3.rc" << false;
         QTest::newRow("userdic after backup") << "userdic" << "write" << 1 << -1 << "ENOSPC" << "User.dic" << false;
         QTest::newRow("bilingual after backup") << "bilingual" << "rename" << 1 << -1 << "EIO" << "bi.txt" << false;
+        // A file that cannot be read whole is not imported in part, and a disk
+        // that keeps failing does not keep the reader going.
+        QTest::newRow("tmx one read fails") << "tmx" << "read" << 3 << 1 << "EIO" << "in.tmx" << true;
+        QTest::newRow("tmx reads fail from the 10th") << "tmx" << "read" << 9 << -1 << "EIO" << "in.tmx" << true;
     }
     void failingCall()
     {
@@ -223,7 +244,117 @@ private Q_SLOTS:
         if (op == "translate")
             QCOMPARE(scriptsReportedWritten(outcome.out), scriptsNew);
         else
-            QVERIFY(!outcome.out.contains("done") && !outcome.out.contains("Записано фраз"));
+            QVERIFY2(!outcome.out.contains("done") && !outcome.out.contains("Записано фраз") &&
+                         !outcome.out.contains("Словарь записан") &&
+                         !(call == "read" && outcome.out.contains("Прочитано")),
+                     qPrintable(outcome.out));
+    }
+
+    // What a write leaves when it is killed or cannot clean up after itself: named
+    // when it is known, and the next run that writes there removes the writer's own
+    // leftovers and nothing of the user's. `fileNew`: the failing file holds the new
+    // content (its old one could not be put back), and no message may claim otherwise.
+    void leftovers_data()
+    {
+        QTest::addColumn<QString>("calls");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("fileNew");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("killed before the sync") << "sync" << "KILL" << false << "";
+        QTest::newRow("killed at the rename") << "rename" << "KILL" << false << "";
+        QTest::newRow("temporary file not removed") << "write,unlink" << "EIO" << false << "временный файл";
+        QTest::newRow("old file not put back") << "sync:1:1,rename:1" << "EIO" << true << "прежнее содержимое вернуть не удалось";
+    }
+    void leftovers()
+    {
+        QFETCH(QString, calls);
+        QFETCH(QString, error);
+        QFETCH(bool, fileNew);
+        QFETCH(QString, says);
+        QTemporaryDir tmp;
+        const QString dir = QFileInfo(tmp.path()).canonicalFilePath();
+        Snapshot before = fixture("translate");
+        restore(dir, before);
+        QProcessEnvironment faults;
+        faults.insert("KVARSEL_FAULT_CALL", calls);
+        faults.insert("KVARSEL_FAULT_ERRNO", error);
+        const Outcome broken = runWithFaults("translate", dir, faults);
+        const QString script = "res/string/s1.rc";
+        Snapshot now = snapshot(dir);
+        const QStringList strays = QSet<QString>(now.keyBegin(), now.keyEnd())
+                                       .subtract(QSet<QString>(m_after["translate"].keyBegin(), m_after["translate"].keyEnd()))
+                                       .values();
+        // A kill or a failed removal leaves the writer's files; a file that holds its
+        // new content whole needs none of them.
+        QVERIFY2(strays.isEmpty() == fileNew, qPrintable(QStringList(now.keys()).join(' ')));
+        QCOMPARE(now.value(script), (fileNew ? m_after["translate"] : before).value(script));
+        if (error != "KILL") {
+            QCOMPARE(broken.status, 1);
+            QVERIFY2(broken.err.contains(dir + "/" + script) && broken.err.contains(says), qPrintable(broken.err));
+            if (fileNew)
+                QVERIFY2(!broken.err.contains("прежнее содержимое сохранено"), qPrintable(broken.err));
+            if (says.contains("временный"))
+                QVERIFY2(broken.err.contains(dir + "/" + strays.first()), qPrintable(broken.err));
+        }
+
+        // The user's own files that merely look alike stay.
+        const Snapshot users{{"res/string/s1.rc.backup", "mine\r\n"}, {"res/string/s1.rc.kvarsel-x", "mine\r\n"}};
+        restore(dir, users);
+        const Outcome next = runWithFaults("translate", dir, {});
+        QVERIFY2(next.status == 0, qPrintable(next.err));
+        Snapshot expected = m_after["translate"];
+        expected.insert(users);
+        QCOMPARE(QStringList(snapshot(dir).keys()), QStringList(expected.keys()));
+        QCOMPARE(snapshot(dir), expected);
+    }
+
+    // A script the user marked read-only, or one of another user (as nobody, where
+    // the test runs as root), is not replaced although the directory would let the
+    // rename through: it is reported, the others are written.
+    void unwritableScripts_data()
+    {
+        QTest::addColumn<bool>("asNobody");
+        QTest::newRow("read-only") << false;
+        QTest::newRow("another user's, as nobody") << true;
+    }
+    void unwritableScripts()
+    {
+        QFETCH(bool, asNobody);
+        if (asNobody && ::geteuid() != 0)
+            QSKIP("running as nobody needs root");
+        QTemporaryDir tmp;
+        const QString dir = QFileInfo(tmp.path()).canonicalFilePath();
+        const Snapshot before = fixture("translate");
+        restore(dir, before);
+        const QString script = dir + "/res/string/s2.rc";
+        QVERIFY(QFile::setPermissions(script, asNobody ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                             QFile::ReadOther
+                                                       : QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QProcess batch;
+        if (asNobody) {
+            QDirIterator it(dir, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+            QVERIFY(::chmod(QFile::encodeName(dir).constData(), 0777) == 0);
+            while (it.hasNext())
+                QVERIFY(::chmod(QFile::encodeName(it.next()).constData(), 0777) == 0);
+            for (const QString& name : before.keys())
+                if (!name.endsWith("s2.rc"))
+                    QVERIFY(::chmod(QFile::encodeName(dir + "/" + name).constData(), 0666) == 0);
+            QVERIFY(::chmod(QFile::encodeName(QFileInfo(dir).path()).constData(), 01777) == 0 ||
+                    QFileInfo(QFileInfo(dir).path()).permission(QFile::ExeOther));
+            batch.setChildProcessModifier([] {
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    ::_exit(99);
+            });
+        }
+        batch.start(KVARSEL_BATCH, {"translate", dir + "/res", "--workdir", dir, "--dictionary", dir + "/d.dic"});
+        QVERIFY(batch.waitForFinished(60000));
+        const QString err = QString::fromUtf8(batch.readAllStandardError());
+        QCOMPARE(batch.exitCode(), 1);
+        QVERIFY2(err.contains(dir + "/res/string/s2.rc") && err.contains(reasonForErrno(EACCES)), qPrintable(err));
+        const Snapshot now = snapshot(dir);
+        QCOMPARE(now.value("res/string/s2.rc"), before.value("res/string/s2.rc"));
+        QCOMPARE(now.value("res/string/s1.rc"), m_after["translate"].value("res/string/s1.rc"));
+        QCOMPARE(scriptsReportedWritten(QString::fromUtf8(batch.readAllStandardOutput())), 2);
     }
 
     // The same on a disk that is really full: a small tmpfs, mounted where the

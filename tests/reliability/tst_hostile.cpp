@@ -1,6 +1,7 @@
 // Resource directories that hold what no script should: every entry is loaded
 // or named in a message, the rest loads, and nothing hangs.
 #include "TestUtil.h"
+#include <QScopeGuard>
 #include "deferred/BilingualFile.h"
 #include "deferred/DeferredExport.h"
 #include "deferred/ExportList.h"
@@ -9,7 +10,10 @@
 #include "text/TextFile.h"
 #include "workspace/ResourceSaver.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kvarsel;
 using namespace kvarsel::test;
@@ -106,6 +110,57 @@ private Q_SLOTS:
                 store->ReplaceText(i, store->Text(i) + "!");
         QVERIFY(saveResources(s.constAll()).errors.isEmpty());
         QCOMPARE(readBytes(tmp.filePath(target) + (target.endsWith(".rc") ? "" : "/b.rc")), outside);
+    }
+
+    // Names the system's encoding (UTF-8) cannot read, as an older program on
+    // another system may have left them: the script is loaded and saved back to
+    // the very same name; a link out of the tree by such a name is named with
+    // where it really leads.
+    void undecodableNames()
+    {
+        QTemporaryDir tmp;
+        const QByteArray menu = QFile::encodeName(tmp.filePath("res/menu"));
+        QVERIFY(writeLinesRaw(tmp.filePath("res/menu/a.rc"), {"MENUITEM \"Open\""}));
+        QVERIFY(writeBytes(tmp.filePath("outside.rc"), "MENUITEM \"Theirs\"\r\n"));
+        const QByteArray cafe = menu + "/caf\xE9.rc";
+        // QTemporaryDir cannot list these names to remove them.
+        const auto removeRaw = qScopeGuard([&] {
+            ::unlink(cafe.constData());
+            ::unlink((menu + "/b\xE9.rc").constData());
+        });
+        {
+            QFile f;
+            const int fd = ::open(cafe.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            QVERIFY(fd >= 0 && f.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+            QVERIFY(f.write("MENUITEM \"Save\"\n") > 0); // LF only: a save makes it CR LF
+        }
+        QCOMPARE(::symlink(QFile::encodeName(tmp.filePath("outside.rc")).constData(), (menu + "/b\xE9.rc").constData()), 0);
+
+        Stores s;
+        const LoadResult r = loadResources(tmp.filePath("res"), s.all(), false);
+        QCOMPARE(r.errors.size(), 1);
+        const QString real = QFileInfo(tmp.filePath("outside.rc")).canonicalFilePath();
+        QVERIFY2(r.errors[0].message().contains(real) && !r.errors[0].message().contains("()"),
+                 qPrintable(r.errors[0].message()));
+        QCOMPARE(s.menu.RowCount(), 4);
+        QCOMPARE(s.menu.Text(3), QStringLiteral("Save"));
+        s.menu.ReplaceText(3, QStringLiteral("Сохранить"));
+        const SaveResult saved = saveResources(s.constAll());
+        QVERIFY(saved.errors.isEmpty());
+        QCOMPARE(saved.filesWritten, 2);
+
+        QFile back;
+        const int fd = ::open(cafe.constData(), O_RDONLY);
+        QVERIFY(fd >= 0 && back.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        QCOMPARE(back.readAll(), cp1251Lines({"MENUITEM \"Сохранить\""}));
+        QCOMPARE(readBytes(tmp.filePath("outside.rc")), QByteArray("MENUITEM \"Theirs\"\r\n"));
+        QStringList names;
+        DIR* d = ::opendir(menu.constData());
+        while (const dirent* e = ::readdir(d))
+            names << QString::fromLatin1(e->d_name);
+        ::closedir(d);
+        names.sort();
+        QCOMPARE(names, (QStringList{".", "..", "a.rc", "b\u00E9.rc", "caf\u00E9.rc"}));
     }
 
     // A script turned into a link out of the tree after the load is not written
