@@ -209,6 +209,9 @@ private Q_SLOTS:
         // that keeps failing does not keep the reader going.
         QTest::newRow("tmx one read fails") << "tmx" << "read" << 3 << 1 << "EIO" << "in.tmx" << true;
         QTest::newRow("tmx reads fail from the 10th") << "tmx" << "read" << 9 << -1 << "EIO" << "in.tmx" << true;
+        // One read of User.dic fails at start: the dictionary in memory is not the
+        // user's, and the save that follows writes neither User.dic nor User.old.
+        QTest::newRow("userdic unreadable at start") << "userdic" << "read" << 0 << 1 << "EIO" << "User.dic" << true;
     }
     void failingCall()
     {
