@@ -25,10 +25,14 @@ void scaleWorkload(double size)
 
 QString phrase(int n)
 {
-    static const char* words[] = {"Open", "Save", "Close", "Print", "Find", "Replace", "Export", "Import",
-                                  "Settings", "Window", "Layer", "Brush", "Filter", "Color", "Image", "Text"};
+    static const char* words[] = {"Open",   "Save",   "Close",    "Print",  "Find",  "Replace",
+                                  "Export", "Import", "Settings", "Window", "Layer", "Brush",
+                                  "Filter", "Color",  "Image",    "Text"};
     // The number stands inside: trailing digits would be trimmed off most texts.
-    return QStringLiteral("%1 %2 %3").arg(QLatin1String(words[n % 16])).arg(n).arg(QLatin1String(words[(n / 16) % 16]));
+    return QStringLiteral("%1 %2 %3")
+        .arg(QLatin1String(words[n % 16]))
+        .arg(n)
+        .arg(QLatin1String(words[(n / 16) % 16]));
 }
 
 QString russian(int n) { return QStringLiteral("Фраза номер %1").arg(n); }
@@ -50,9 +54,15 @@ void generate(const QString& root)
     for (int f = 0; f < kFilesPerKind; ++f) {
         QStringList menu, dialog, string, rcdata;
         for (int i = 0; i < linesPerKind / kFilesPerKind; ++i) {
-            menu << QStringLiteral("        MENUITEM \"&%1...\\tCtrl+%2\", ID_M%3").arg(text()).arg(i % 10).arg(i);
-            dialog << (i % 7 == 0 ? QStringLiteral("    CONTROL \"%1\",IDC_C%2,\"Button\",WS_TABSTOP,7,7,50,10").arg(text()).arg(i)
-                                  : QStringLiteral("    LTEXT \"%1:\",IDC_STATIC,7,%2,40,8").arg(text()).arg(i));
+            menu << QStringLiteral("        MENUITEM \"&%1...\\tCtrl+%2\", ID_M%3")
+                        .arg(text())
+                        .arg(i % 10)
+                        .arg(i);
+            dialog << (i % 7 == 0
+                           ? QStringLiteral("    CONTROL \"%1\",IDC_C%2,\"Button\",WS_TABSTOP,7,7,50,10")
+                                 .arg(text())
+                                 .arg(i)
+                           : QStringLiteral("    LTEXT \"%1:\",IDC_STATIC,7,%2,40,8").arg(text()).arg(i));
             string << QStringLiteral("    IDS_%1 \"%2.\\tF1\"").arg(i).arg(text());
             rcdata << (i % 5 == 0 ? QStringLiteral("  object B%1: TButton").arg(i)
                                   : QStringLiteral("  Caption = '%1...'").arg(text()));
@@ -70,7 +80,8 @@ void generate(const QString& root)
         QStringList lines;
         int n = 0;
         while (lines.size() < 2 * dictionaryEntries) {
-            const int p = 2 * ((n * 3 + d) % (phraseCount / 2)); // each dictionary a third of the even phrases
+            const int p =
+                2 * ((n * 3 + d) % (phraseCount / 2)); // each dictionary a third of the even phrases
             ++n;
             if (n % 9 == 0)
                 lines << phrase(p) + QStringLiteral(" and more") << russian(p) + QStringLiteral(" и ещё");
@@ -89,7 +100,7 @@ void generate(const QString& root)
         const int p = int(rng.bounded(dictionaryEntries));
         const int kind = e % 50;
         if (kind == 0)
-            user << russian(p) << phrase(p);            // swapped: both rows in the wrong alphabet
+            user << russian(p) << phrase(p); // swapped: both rows in the wrong alphabet
         else if (kind == 1)
             user << phrase(p) << russian(p) + QStringLiteral("а");
         else

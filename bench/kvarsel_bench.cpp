@@ -22,12 +22,12 @@
 #include "dictionary/DictionaryFiles.h"
 #include "dictionary/SearchString.h"
 #include "exchange/TmxImport.h"
+#include "maintenance/OptimizerSession.h"
+#include "settings/SettingsFile.h"
 #include "text/Cp1251.h"
 #include "text/TextFile.h"
 #include "workbench/AutoTranslation.h"
 #include "workbench/WorkState.h"
-#include "maintenance/OptimizerSession.h"
-#include "settings/SettingsFile.h"
 #include "workspace/ResourceSaver.h"
 
 #include <QCoreApplication>
@@ -35,13 +35,12 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QXmlStreamReader>
-#include <QDirIterator>
-#include <QProcess>
-#include <QSet>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -101,7 +100,6 @@ double measure(const QString& step, const std::function<QString()>& run)
     return s;
 }
 
-
 void copyWorkload(const QString& from, const QString& to)
 {
     QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
@@ -116,7 +114,6 @@ void copyWorkload(const QString& from, const QString& to)
         }
     }
 }
-
 
 // ---- comparison mode -------------------------------------------------------
 
@@ -213,7 +210,8 @@ void writeUtf8(const QString& path, const QString& text)
 // compendium per dictionary (a PO file allows one entry per source: the first).
 void writeGettextInputs(const QString& root, const QStringList& dictionaries)
 {
-    const QString header = QStringLiteral("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n");
+    const QString header =
+        QStringLiteral("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n");
     WorkState state(root + "/work");
     loadResources(root + "/res", state.stores(), false);
     QSet<QString> seen;
@@ -293,7 +291,8 @@ int compare(const QStringList& args)
         std::fprintf(stderr, "msgmerge is not installed (Debian package gettext): it is skipped\n");
 
     enum Peer { Program, Floor, Python, Msgmerge, PeerCount };
-    const char* names[PeerCount] = {"kvarsel-batch translate", "byte-level floor", "plain Python", "msgmerge exact"};
+    const char* names[PeerCount] = {"kvarsel-batch translate", "byte-level floor", "plain Python",
+                                    "msgmerge exact"};
     struct SizeRow {
         double size;
         qsizetype lines;
@@ -326,10 +325,12 @@ int compare(const QStringList& args)
             case Python:
                 return QStringList{python, QStringLiteral(KVARSEL_PLAIN_TRANSLATOR), dir} + dictionaries;
             default:
-                return {QStringLiteral("msgmerge"), QStringLiteral("--no-fuzzy-matching"), QStringLiteral("-q"),
-                        QStringLiteral("--compendium"), root + "/gettext/c0.po", QStringLiteral("--compendium"),
-                        root + "/gettext/c1.po", QStringLiteral("--compendium"), root + "/gettext/c2.po",
-                        QStringLiteral("-o"), root + "/gettext/out.po", root + "/gettext/def.po",
+                return {QStringLiteral("msgmerge"), QStringLiteral("--no-fuzzy-matching"),
+                        QStringLiteral("-q"),       QStringLiteral("--compendium"),
+                        root + "/gettext/c0.po",    QStringLiteral("--compendium"),
+                        root + "/gettext/c1.po",    QStringLiteral("--compendium"),
+                        root + "/gettext/c2.po",    QStringLiteral("-o"),
+                        root + "/gettext/out.po",   root + "/gettext/def.po",
                         root + "/gettext/ref.pot"};
             }
         };
@@ -351,9 +352,12 @@ int compare(const QStringList& args)
             std::fprintf(stderr, "size %g: run %d of %d done\n", size, r + 1, runs);
         }
         if (havePython) {
-            const QStringList differ = differences(root + "/out-0", root + QStringLiteral("/out-%1").arg(Python));
-            row.sameBytes = differ.isEmpty() ? QStringLiteral("same bytes")
-                                             : QStringLiteral("%1 files differ, first %2").arg(differ.size()).arg(differ.first());
+            const QStringList differ =
+                differences(root + "/out-0", root + QStringLiteral("/out-%1").arg(Python));
+            row.sameBytes =
+                differ.isEmpty()
+                    ? QStringLiteral("same bytes")
+                    : QStringLiteral("%1 files differ, first %2").arg(differ.size()).arg(differ.first());
         }
         rows << row;
         if (base == tmp.path())
@@ -363,8 +367,12 @@ int compare(const QStringList& args)
     QTextStream out(stdout);
     out << "Whole processes, medians of " << runs << " runs alternated between the peers. Size 1: 120,000\n"
         << "script lines, three dictionaries of 250,000 entries. Peak memory is each child's ru_maxrss.\n";
-    const auto cell = [](double v, int digits) { return v < 0 ? QStringLiteral("—") : QString::number(v, 'f', digits); };
-    const auto median_of = [](const PeerResult& p, bool cpu) { return p.ran ? median(cpu ? p.cpuSeconds : p.seconds) : -1.0; };
+    const auto cell = [](double v, int digits) {
+        return v < 0 ? QStringLiteral("—") : QString::number(v, 'f', digits);
+    };
+    const auto median_of = [](const PeerResult& p, bool cpu) {
+        return p.ran ? median(cpu ? p.cpuSeconds : p.seconds) : -1.0;
+    };
     const auto table = [&](const QString& title, bool cpu) {
         out << "\n" << title << "\n\n| size | script lines |";
         for (int peer = 0; peer < PeerCount; ++peer)
@@ -376,8 +384,8 @@ int compare(const QStringList& args)
         for (const SizeRow& row : std::as_const(rows)) {
             out << "| " << row.size << " | " << row.lines << " |";
             for (int peer = 0; peer < PeerCount; ++peer)
-                out << " " << cell(median_of(row.peers[peer], cpu), 3) << (row.peers[peer].failed ? " (failed)" : "")
-                    << " |";
+                out << " " << cell(median_of(row.peers[peer], cpu), 3)
+                    << (row.peers[peer].failed ? " (failed)" : "") << " |";
             const double own = median_of(row.peers[Program], cpu);
             for (const int peer : {int(Python), int(Floor), int(Msgmerge)}) {
                 const double other = median_of(row.peers[peer], cpu);
@@ -398,9 +406,13 @@ int compare(const QStringList& args)
     for (const SizeRow& row : std::as_const(rows)) {
         out << "| " << row.size << " |";
         for (int peer = 0; peer < PeerCount; ++peer)
-            out << " " << cell(row.peers[peer].ran ? double(row.peers[peer].peakKiB) / 1024.0 : -1, 0) << " |";
+            out << " " << cell(row.peers[peer].ran ? double(row.peers[peer].peakKiB) / 1024.0 : -1, 0)
+                << " |";
         out << " "
-            << cell(row.peers[Python].ran ? double(row.peers[Program].peakKiB) / double(row.peers[Python].peakKiB) : -1, 2)
+            << cell(row.peers[Python].ran
+                        ? double(row.peers[Program].peakKiB) / double(row.peers[Python].peakKiB)
+                        : -1,
+                    2)
             << " | " << (row.sameBytes.isEmpty() ? QStringLiteral("—") : row.sameBytes) << " |\n";
     }
     const auto seconds = [&](const PeerResult& p) { return median_of(p, false); };
@@ -411,7 +423,9 @@ int compare(const QStringList& args)
                 out << "\n4× the work (" << small.size << " → " << big.size << "): kvarsel-batch "
                     << QString::number(seconds(big.peers[Program]) / seconds(small.peers[Program]), 'f', 2)
                     << "× the wall time, "
-                    << QString::number(median_of(big.peers[Program], true) / median_of(small.peers[Program], true), 'f', 2)
+                    << QString::number(median_of(big.peers[Program], true) /
+                                           median_of(small.peers[Program], true),
+                                       'f', 2)
                     << "× the CPU time";
     out << "\n";
     return 0;
@@ -479,7 +493,10 @@ int main(int argc, char* argv[])
         QStringList per;
         for (qsizetype n : r.translatedByDictionary)
             per << QString::number(n);
-        return QStringLiteral("%1 texts, %2 translated (%3)").arg(r.textsLookedUp).arg(translated).arg(per.join(QStringLiteral(" + ")));
+        return QStringLiteral("%1 texts, %2 translated (%3)")
+            .arg(r.textsLookedUp)
+            .arg(translated)
+            .arg(per.join(QStringLiteral(" + ")));
     });
     measure(QStringLiteral("save 120,000 script lines"), [&] {
         const SaveResult r = saveResources(std::as_const(state).stores());
@@ -584,11 +601,12 @@ int main(int argc, char* argv[])
     table.append({QStringLiteral("read the 500,000-unit TMX file (floor, best of 3)"), tmxRead, readPeak,
                   QStringLiteral("%1 MiB of XML").arg(tmxMiB, 0, 'f', 0)});
     table.append({QStringLiteral("import the 500,000-unit TMX file (best of 3)"), tmxImport, importPeak,
-                  imported.error ? imported.error->message()
-                                 : QStringLiteral("%1 units taken, %2 MiB in use before, %3 MiB dictionary")
-                                       .arg(imported.counts.taken)
-                                       .arg(double(before) / 1024.0, 0, 'f', 0)
-                                       .arg(double(QFileInfo(root + "/memory.dic").size()) / 1048576.0, 0, 'f', 0)});
+                  imported.error
+                      ? imported.error->message()
+                      : QStringLiteral("%1 units taken, %2 MiB in use before, %3 MiB dictionary")
+                            .arg(imported.counts.taken)
+                            .arg(double(before) / 1024.0, 0, 'f', 0)
+                            .arg(double(QFileInfo(root + "/memory.dic").size()) / 1048576.0, 0, 'f', 0)});
 
     QTextStream out(stdout);
     out << "| step | wall time, s | peak memory, MiB | result |\n|---|---:|---:|---|\n";

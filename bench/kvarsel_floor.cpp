@@ -7,13 +7,13 @@
 //   kvarsel_floor RESOURCE_DIR DICTIONARY...
 
 #include <cstdint>
-#include <fcntl.h>
-#include <unistd.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -42,7 +42,8 @@ int main(int argc, char* argv[])
         fs::path tmp = path;
         tmp += ".tmp";
         const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()) || ::fdatasync(fd) != 0)
+        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()) ||
+            ::fdatasync(fd) != 0)
             return 1;
         ::close(fd);
         fs::rename(tmp, path);

@@ -52,13 +52,15 @@ bool writeUtf8(const QString& path, const QString& text)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toUtf8()) >= 0;
 }
 
-const QString kPoHeader = QStringLiteral("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n");
+const QString kPoHeader =
+    QStringLiteral("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n");
 
 double childCpuSeconds()
 {
     rusage u{};
     getrusage(RUSAGE_CHILDREN, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 // Processor time of the last program run, user and system, all its threads.
@@ -187,8 +189,11 @@ void longTexts(const QString& root)
         for (qsizetype i = 0; i < words.size(); i += 40)
             words[i] = QStringLiteral("changed");
         const QString copy = words.join(u' ');
-        QStringList dictionary{copy, QStringLiteral("Длинный перевод"), wordsOfLength(rng, length),
-                               QStringLiteral("Другой"), wordsOfLength(rng, length + length / 10),
+        QStringList dictionary{copy,
+                               QStringLiteral("Длинный перевод"),
+                               wordsOfLength(rng, length),
+                               QStringLiteral("Другой"),
+                               wordsOfLength(rng, length + length / 10),
                                QStringLiteral("Третий")};
         for (int i = 0; i < 2000; ++i)
             dictionary << wordsOfLength(rng, 10 + rng.bounded(40)) << QStringLiteral("Короткий %1").arg(i);
@@ -209,10 +214,12 @@ void longTexts(const QString& root)
             ms.push_back(double(t.nsecsElapsed()) / 1e6);
         }
         std::sort(ms.begin(), ms.end());
-        const double batch = timed(QStringLiteral(KVARSEL_BATCH_EXE), {"suggest", dir + "/res", "--workdir", dir + "/work"},
-                                   dir + "/suggest.tsv");
-        out << "| " << length << " | " << (found.isEmpty() ? QStringLiteral("none") : QString::number(found[0].similarity))
-            << " | " << QString::number(ms[2], 'f', 2) << " | " << QString::number(batch, 'f', 2) << " |\n";
+        const double batch =
+            timed(QStringLiteral(KVARSEL_BATCH_EXE), {"suggest", dir + "/res", "--workdir", dir + "/work"},
+                  dir + "/suggest.tsv");
+        out << "| " << length << " | "
+            << (found.isEmpty() ? QStringLiteral("none") : QString::number(found[0].similarity)) << " | "
+            << QString::number(ms[2], 'f', 2) << " | " << QString::number(batch, 'f', 2) << " |\n";
         out.flush();
     }
     out << "\n";
@@ -266,9 +273,10 @@ int main(int argc, char* argv[])
     const QString batch = QStringLiteral(KVARSEL_BATCH_EXE);
     for (const int limit : {1, 3}) {
         const QString file = root + QStringLiteral("/suggest%1.tsv").arg(limit);
-        const double s = timed(batch, {"suggest", root + "/res", "--workdir", work, "--limit", QString::number(limit)}, file);
-        out << "| kvarsel-batch suggest --limit " << limit << " (whole run) | " << QString::number(s, 'f', 2) << " | "
-            << QString::number(lastCpu, 'f', 2) << " | " << lineCount(file) << " lines |\n";
+        const double s = timed(
+            batch, {"suggest", root + "/res", "--workdir", work, "--limit", QString::number(limit)}, file);
+        out << "| kvarsel-batch suggest --limit " << limit << " (whole run) | " << QString::number(s, 'f', 2)
+            << " | " << QString::number(lastCpu, 'f', 2) << " | " << lineCount(file) << " lines |\n";
         out.flush();
     }
 
@@ -288,21 +296,24 @@ int main(int argc, char* argv[])
                 if (lines[i].isEmpty() || ids.contains(lines[i]))
                     continue;
                 ids.insert(lines[i]);
-                compendium += QStringLiteral("msgid %1\nmsgstr %2\n\n").arg(poString(lines[i]), poString(lines[i + 1]));
+                compendium +=
+                    QStringLiteral("msgid %1\nmsgstr %2\n\n").arg(poString(lines[i]), poString(lines[i + 1]));
             }
         }
         writeUtf8(root + "/ref.pot", pot);
         writeUtf8(root + "/def.po", kPoHeader);
         writeUtf8(root + "/compendium.po", compendium);
-        const double s = timed(msgmerge, {"--quiet", "--compendium=" + root + "/compendium.po", "-o", root + "/out.po",
-                                          root + "/def.po", root + "/ref.pot"});
+        const double s = timed(msgmerge, {"--quiet", "--compendium=" + root + "/compendium.po", "-o",
+                                          root + "/out.po", root + "/def.po", root + "/ref.pot"});
         QFile po(root + "/out.po");
         po.open(QIODevice::ReadOnly);
         const qsizetype fuzzy = po.readAll().count("#, fuzzy");
-        out << "| msgmerge --compendium (fuzzy matching, one best match) | " << QString::number(s, 'f', 2) << " | "
-            << QString::number(lastCpu, 'f', 2) << " | " << fuzzy << " fuzzy matches of " << ids.size() << " compendium entries |\n";
+        out << "| msgmerge --compendium (fuzzy matching, one best match) | " << QString::number(s, 'f', 2)
+            << " | " << QString::number(lastCpu, 'f', 2) << " | " << fuzzy << " fuzzy matches of "
+            << ids.size() << " compendium entries |\n";
     }
-    out << "\nSuggestion index of the three dictionaries built in " << QString::number(buildSeconds, 'f', 2) << " s.\n\n";
+    out << "\nSuggestion index of the three dictionaries built in " << QString::number(buildSeconds, 'f', 2)
+        << " s.\n\n";
     out.flush();
 
     // One phrase as the windows ask: five suggestions from 60.
@@ -311,12 +322,13 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 1000 && !texts.isEmpty(); ++i)
         sample << texts[rng.bounded(texts.size())];
     out << "## One phrase's suggestions (five, from 60), 1,000 phrases\n\n";
-    out << "| dictionaries | mean, ms | median, ms | 99th percentile, ms | slowest, ms | processor time, mean, ms |\n"
+    out << "| dictionaries | mean, ms | median, ms | 99th percentile, ms | slowest, ms | processor time, "
+           "mean, ms |\n"
            "|---|---:|---:|---:|---:|---:|\n";
     const auto row = [](const QString& what, const Times& t) {
-        out << "| " << what << " | " << QString::number(t.mean, 'f', 2) << " | " << QString::number(t.median, 'f', 2)
-            << " | " << QString::number(t.p99, 'f', 2) << " | " << QString::number(t.max, 'f', 2) << " | "
-            << QString::number(t.cpuMean, 'f', 2) << " |\n";
+        out << "| " << what << " | " << QString::number(t.mean, 'f', 2) << " | "
+            << QString::number(t.median, 'f', 2) << " | " << QString::number(t.p99, 'f', 2) << " | "
+            << QString::number(t.max, 'f', 2) << " | " << QString::number(t.cpuMean, 'f', 2) << " |\n";
         out.flush();
     };
     row(QStringLiteral("workload, 3 × 250,000 entries"), phraseTimes(state.suggestions(), sample));
@@ -338,7 +350,8 @@ int main(int argc, char* argv[])
             s = s.left(s.size() / 2) + QStringLiteral(" entry");
         hardSample << s;
     }
-    row(QStringLiteral("750,000 distinct sources (index built in %1 s)").arg(hardBuild, 0, 'f', 2), phraseTimes(hard, hardSample));
+    row(QStringLiteral("750,000 distinct sources (index built in %1 s)").arg(hardBuild, 0, 'f', 2),
+        phraseTimes(hard, hardSample));
     out << "\n";
     longTexts(root);
     return 0;

@@ -74,12 +74,14 @@ int main(int argc, char* argv[])
 
     QTemporaryDir tmp;
     std::fprintf(stderr, "Generating the workload in %s ...\n", qPrintable(tmp.path()));
-    if (QProcess::execute(QStringLiteral(KVARSEL_BENCH_EXE), {QStringLiteral("--generate"), tmp.path(), QStringLiteral("1")}) != 0)
+    if (QProcess::execute(QStringLiteral(KVARSEL_BENCH_EXE),
+                          {QStringLiteral("--generate"), tmp.path(), QStringLiteral("1")}) != 0)
         return 1;
     const QString work = tmp.filePath(QStringLiteral("work"));
     const QString res = tmp.filePath(QStringLiteral("res"));
     const QStringList dictionaries{work + "/d0.dic", work + "/d1.dic", work + "/d2.dic"};
-    writeLines(work + "/velmora.ini", {QStringLiteral("d0.dic"), QStringLiteral("d1.dic"), QStringLiteral("d2.dic")});
+    writeLines(work + "/velmora.ini",
+               {QStringLiteral("d0.dic"), QStringLiteral("d1.dic"), QStringLiteral("d2.dic")});
 
     // Start-up: from starting the process to the window shown, User.dic loaded.
     QList<double> startUp;
@@ -119,16 +121,19 @@ int main(int argc, char* argv[])
         state.connectedDictionaries = dictionaries;
         loadResources(res, state.stores(), false);
         t.start();
-        const AutoTranslationResult result = runAutomaticTranslation(state, false, {}, UserDictionaryAtEnd::Leave);
+        const AutoTranslationResult result =
+            runAutomaticTranslation(state, false, {}, UserDictionaryAtEnd::Leave);
         batchRuns << double(t.nsecsElapsed()) / 1e9;
         batchTexts += result.textsLookedUp;
-        std::fprintf(stderr, "run %d: window %.3f s, batch step %.3f s\n", r + 1, windowRuns.last(), batchRuns.last());
+        std::fprintf(stderr, "run %d: window %.3f s, batch step %.3f s\n", r + 1, windowRuns.last(),
+                     batchRuns.last());
     }
 
     QTextStream out(stdout);
     out << "Offscreen, medians of " << runs << " runs; the size-1 workload (User.dic of 250,000 entries).\n\n"
         << "| measure | s |\n|---|---:|\n"
-        << "| start-up to the shown window, User.dic loaded | " << QString::number(median(startUp), 'f', 3) << " |\n"
+        << "| start-up to the shown window, User.dic loaded | " << QString::number(median(startUp), 'f', 3)
+        << " |\n"
         << "| automatic translation in the window | " << QString::number(median(windowRuns), 'f', 3) << " |\n"
         << "| the same step in kvarsel-batch | " << QString::number(median(batchRuns), 'f', 3) << " |\n"
         << "\nwindow ÷ batch: " << QString::number(median(windowRuns) / median(batchRuns), 'f', 2) << "\n";

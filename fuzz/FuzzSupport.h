@@ -32,10 +32,10 @@ inline QString writeInput(const char* name, const uint8_t* data, size_t size)
     std::abort();
 }
 
-#define FUZZ_CHECK(cond, detail)                                                                   \
-    do {                                                                                           \
-        if (!(cond))                                                                               \
-            ::kvarsel::fuzz::fail(#cond, (detail));                                                \
+#define FUZZ_CHECK(cond, detail)                                                                             \
+    do {                                                                                                     \
+        if (!(cond))                                                                                         \
+            ::kvarsel::fuzz::fail(#cond, (detail));                                                          \
     } while (false)
 
 } // namespace kvarsel::fuzz

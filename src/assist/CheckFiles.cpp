@@ -33,7 +33,8 @@ CheckedFile checkFile(const QString& path)
     }
     // A last source without its translation line is checked as an empty translation.
     for (qsizetype i = 0; i < lines.size(); i += 2) {
-        CheckedPair pair{lines[i].number, lines[i].text, i + 1 < lines.size() ? lines[i + 1].text : QString(), {}};
+        CheckedPair pair{
+            lines[i].number, lines[i].text, i + 1 < lines.size() ? lines[i + 1].text : QString(), {}};
         // An empty row of the user dictionary is no entry: the lookup never reaches it.
         if (pair.source.isEmpty())
             continue;

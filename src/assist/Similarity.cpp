@@ -336,7 +336,8 @@ std::vector<bool> differingCharacters(QStringView source, QStringView phrase)
         at(0, j) = int(j);
     for (qsizetype i = 1; i <= n; ++i)
         for (qsizetype j = 1; j <= m; ++j)
-            at(i, j) = std::min({at(i - 1, j) + 1, at(i, j - 1) + 1, at(i - 1, j - 1) + (s[i - 1] == p[j - 1] ? 0 : 1)});
+            at(i, j) = std::min(
+                {at(i - 1, j) + 1, at(i, j - 1) + 1, at(i - 1, j - 1) + (s[i - 1] == p[j - 1] ? 0 : 1)});
     std::vector<bool> marks(size_t(n), false);
     qsizetype i = n, j = m;
     // Extra source characters are taken first, so an added word is marked as one

@@ -131,7 +131,8 @@ struct SuggestionSegment::Collector {
     }
 };
 
-SuggestionSegment::SuggestionSegment(QStringList rows, QString name) : m_rows(std::move(rows)), m_name(std::move(name))
+SuggestionSegment::SuggestionSegment(QStringList rows, QString name)
+    : m_rows(std::move(rows)), m_name(std::move(name))
 {
     // Group the sources by folded text, in order of first appearance.
     QHash<QString, quint32> keyOf;
@@ -190,9 +191,11 @@ SuggestionSegment::SuggestionSegment(QStringList rows, QString name) : m_rows(st
         const size_t first = m_entryRows.size();
         for (quint32 e = perKey[id]; e < perKey[id + 1]; ++e) {
             const qsizetype row = grouped[e];
-            const bool repeat = std::any_of(m_entryRows.begin() + qsizetype(first), m_entryRows.end(), [&](quint32 kept) {
-                return m_rows[kept] == m_rows[row] && translationAt(m_rows, kept) == translationAt(m_rows, row);
-            });
+            const bool repeat =
+                std::any_of(m_entryRows.begin() + qsizetype(first), m_entryRows.end(), [&](quint32 kept) {
+                    return m_rows[kept] == m_rows[row] &&
+                           translationAt(m_rows, kept) == translationAt(m_rows, row);
+                });
             if (!repeat)
                 m_entryRows.push_back(quint32(row));
         }
@@ -233,7 +236,8 @@ QStringView SuggestionSegment::key(quint32 id) const
     return QStringView(m_keyText.data() + m_keyStart[id], qsizetype(m_keyStart[id + 1] - m_keyStart[id]));
 }
 
-void SuggestionSegment::search(QStringView folded, const BoundedDistance& distance, int rank, Collector& top) const
+void SuggestionSegment::search(QStringView folded, const BoundedDistance& distance, int rank,
+                               Collector& top) const
 {
     const qsizetype length = folded.size();
     const qsizetype maxLength = qsizetype(m_lengthStart.size()) - 2;
@@ -308,7 +312,8 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
         if (b != e)
             lists.push_back({b, e});
     }
-    std::sort(lists.begin(), lists.end(), [](const Range& a, const Range& b) { return a.end - a.begin < b.end - b.begin; });
+    std::sort(lists.begin(), lists.end(),
+              [](const Range& a, const Range& b) { return a.end - a.begin < b.end - b.begin; });
 
     Scratch& s = scratch(size_t(keyCount()));
     s.touched.clear();
@@ -321,7 +326,9 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
     };
     constexpr quint16 kVerified = 0x8000; // marks a key compared already
     std::vector<std::pair<quint16, quint32>> candidates;
-    const auto byCount = [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; };
+    const auto byCount = [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    };
 
     // First the few shortest lists, and the keys sharing most of them compared: they
     // are likely among the best, and the threshold they set shortens what follows.
@@ -392,7 +399,8 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
 SuggestionIndex::SuggestionIndex() = default;
 SuggestionIndex::~SuggestionIndex() = default;
 
-FileErrors SuggestionIndex::refresh(const QString& workDir, const QStringList& connected, const CurrentDictionary& user)
+FileErrors SuggestionIndex::refresh(const QString& workDir, const QStringList& connected,
+                                    const CurrentDictionary& user)
 {
     FileErrors errors;
     const QString userFile = findUserDictionary(workDir);
@@ -500,7 +508,8 @@ QList<Suggestion> SuggestionIndex::suggest(QStringView phrase, int limit, int mi
             const qsizetype limitD = maxDistanceFor(needed, std::max(folded.size(), rows[r].size()));
             const qsizetype d = distance(foldCase(rows[r]), limitD);
             if (d <= limitD)
-                top.offer({similarityOf(d, folded.size(), rows[r].size()), int(rank), r, &rows, &p.segment->name()});
+                top.offer({similarityOf(d, folded.size(), rows[r].size()), int(rank), r, &rows,
+                           &p.segment->name()});
         }
     }
     return toSuggestions(top.hits);
@@ -527,7 +536,8 @@ QList<Suggestion> SuggestionIndex::suggestByScan(QStringView phrase, int limit, 
                 all.append({s, pair.first, pair.second, p.segment->name(), int(rank), r});
         }
     }
-    std::stable_sort(all.begin(), all.end(), [](const Suggestion& a, const Suggestion& b) { return a.similarity > b.similarity; });
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Suggestion& a, const Suggestion& b) { return a.similarity > b.similarity; });
     return all.mid(0, std::max(0, limit));
 }
 

@@ -57,14 +57,14 @@ private:
     // Distinct folded sources, numbered by length then first appearance, so a
     // length range is a range of numbers.
     std::vector<char16_t> m_keyText;
-    std::vector<quint32> m_keyStart;        // keyCount + 1 offsets into m_keyText
-    std::vector<quint32> m_lengthStart;     // first key of each length, maxLength + 2 entries
-    std::vector<quint32> m_entryStart;      // per key, its entries in m_entryRows
-    std::vector<quint32> m_entryRows;       // rows of sources, in row order per key
+    std::vector<quint32> m_keyStart;    // keyCount + 1 offsets into m_keyText
+    std::vector<quint32> m_lengthStart; // first key of each length, maxLength + 2 entries
+    std::vector<quint32> m_entryStart;  // per key, its entries in m_entryRows
+    std::vector<quint32> m_entryRows;   // rows of sources, in row order per key
     // Padded letter pairs, each counted by occurrence ("ab" the second time is its
     // own token), with the keys holding each token in ascending order.
-    QHash<quint64, quint32> m_tokens;       // token code -> token number
-    std::vector<quint32> m_postingStart;    // tokenCount + 1 offsets
+    QHash<quint64, quint32> m_tokens;    // token code -> token number
+    std::vector<quint32> m_postingStart; // tokenCount + 1 offsets
     std::vector<quint32> m_postings;
 };
 

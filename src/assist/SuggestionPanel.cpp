@@ -136,7 +136,8 @@ void SuggestionPanel::update()
     }
     for (qsizetype i = 0; i < m_suggestions.size(); ++i) {
         const Suggestion& s = m_suggestions[i];
-        auto* item = new QTreeWidgetItem(m_list, {QString::number(s.similarity), s.source, s.translation, s.dictionary});
+        auto* item = new QTreeWidgetItem(
+            m_list, {QString::number(s.similarity), s.source, s.translation, s.dictionary});
         item->setData(1, kMarkedRole, markedSource(s.source, phrase));
         item->setToolTip(1, s.source);
         item->setToolTip(2, QStringLiteral("Ctrl+%1: %2").arg(i + 1).arg(s.translation));

@@ -11,7 +11,8 @@ namespace texts {
 const QString kNoFindings = QStringLiteral("Замечаний нет");
 } // namespace texts
 
-TranslationCheckPanel::TranslationCheckPanel(QPlainTextEdit* sourceBox, QPlainTextEdit* translationBox, QWidget* parent)
+TranslationCheckPanel::TranslationCheckPanel(QPlainTextEdit* sourceBox, QPlainTextEdit* translationBox,
+                                             QWidget* parent)
     : QWidget(parent), m_sourceBox(sourceBox), m_translationBox(translationBox)
 {
     setObjectName(QStringLiteral("checkPanel"));

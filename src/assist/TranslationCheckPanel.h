@@ -12,7 +12,8 @@ namespace kvarsel {
 class TranslationCheckPanel : public QWidget {
     Q_OBJECT
 public:
-    TranslationCheckPanel(QPlainTextEdit* sourceBox, QPlainTextEdit* translationBox, QWidget* parent = nullptr);
+    TranslationCheckPanel(QPlainTextEdit* sourceBox, QPlainTextEdit* translationBox,
+                          QWidget* parent = nullptr);
 
     const QStringList& findings() const { return m_findings; }
 

@@ -21,7 +21,8 @@ inline const QString kTrailingOnlySource = QStringLiteral("Пробел в ко�
 inline const QString kTrailingOnlyTranslation = QStringLiteral("Пробел в конце есть только в переводе");
 inline const QString kQuoteDoubled =
     QStringLiteral("Кавычка \" будет записана в сценарий удвоенной (\"\"); русские кавычки: « »");
-inline const QString kApostropheDoubled = QStringLiteral("Апостроф ' будет записан в форму rcdata удвоенным ('')");
+inline const QString kApostropheDoubled =
+    QStringLiteral("Апостроф ' будет записан в форму rcdata удвоенным ('')");
 QString missingPlaceholders(const QStringList& placeholders);
 QString extraPlaceholders(const QStringList& placeholders);
 QString escapeCount(const QString& escape, qsizetype inSource, qsizetype inTranslation);

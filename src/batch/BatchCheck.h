@@ -5,8 +5,7 @@
 #include "batch/BatchCommand.h"
 #include "batch/BatchConsole.h"
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 // Exit status when the files were read and something was found.
 inline constexpr int kExitFound = 3;

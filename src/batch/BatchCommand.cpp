@@ -5,11 +5,9 @@
 #include <QDir>
 #include <algorithm>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
-namespace
-{
+namespace {
 
 struct OptionRule {
     QString name;

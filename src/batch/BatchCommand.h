@@ -5,8 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 enum class BatchCommandKind { None, Translate, Export, Stats, Fit, Suggest, Check };
 
@@ -21,15 +20,15 @@ struct BatchCommand {
     BatchCommandKind kind = BatchCommandKind::None;
     QString error; // for UsageError: what is wrong, in Russian
 
-    QString resourceDir;      // absolute
-    QString workDir;          // translate: absolute, the current directory by default; export: the current directory
+    QString resourceDir; // absolute
+    QString workDir; // translate: absolute, the current directory by default; export: the current directory
     QStringList dictionaries; // translate: --dictionary files in the order given, absolute
     bool hideTranslated = false;
     bool autoHideRussianString = false; // --hide-russian
     bool dryRun = false;
-    QString output; // export: absolute; empty means DepTrans.txt in the resource directory
-    int minimum = 60; // suggest: least similarity shown
-    int limit = 3;    // suggest: suggestions per text
+    QString output;        // export: absolute; empty means DepTrans.txt in the resource directory
+    int minimum = 60;      // suggest: least similarity shown
+    int limit = 3;         // suggest: suggestions per text
     QStringList files;     // check: as given, for the report
     QStringList filePaths; // check: the same, absolute
 };

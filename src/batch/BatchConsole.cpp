@@ -3,11 +3,9 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
-namespace
-{
+namespace {
 
 void writeLine(FILE* stream, const QString& text)
 {

@@ -4,11 +4,9 @@
 
 #include <QString>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
-class BatchConsole
-{
+class BatchConsole {
 public:
     virtual ~BatchConsole() = default;
     // One line (or several joined by line feeds) of the result.
@@ -22,8 +20,7 @@ public:
 };
 
 // The process's standard output and standard error, UTF-8 as the terminal expects.
-class StandardConsole : public BatchConsole
-{
+class StandardConsole : public BatchConsole {
 public:
     StandardConsole();
     void out(const QString& text) override;
@@ -39,8 +36,7 @@ private:
 
 // Draws a progress line only when its text changes, so a run over many rows
 // writes a few hundred updates, not one per row.
-class ProgressLine
-{
+class ProgressLine {
 public:
     explicit ProgressLine(BatchConsole& console) : m_console(console) {}
     ~ProgressLine() { clear(); }

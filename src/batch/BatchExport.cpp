@@ -11,11 +11,10 @@
 
 #include <QDir>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
-QString exportOverwritesInput(const QString& output, const QString& workDir,
-                              const ConstLineStores& stores, const FileErrors& unreadScripts)
+QString exportOverwritesInput(const QString& output, const QString& workDir, const ConstLineStores& stores,
+                              const FileErrors& unreadScripts)
 {
     const QString real = realFilePath(output);
     if (real.isEmpty())
@@ -93,8 +92,7 @@ int runExport(const BatchCommand& command, BatchConsole& console)
             return kExitUsage;
         }
     }
-    const QString target =
-        command.output.isEmpty() ? depTransPath(command.resourceDir) : command.output;
+    const QString target = command.output.isEmpty() ? depTransPath(command.resourceDir) : command.output;
     if (const auto error = writeExport(command.resourceDir, command.output, list)) {
         console.err(batch_texts::kDepTransNotWritten + QChar(10) + error->message());
         return kExitFileError;

@@ -10,8 +10,7 @@
 
 #include <optional>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 // Collects, sorts, removes repeats and spaces out the escapes, as the export
 // window's "Продолжить" does. An empty list means there is nothing to write.
@@ -25,8 +24,8 @@ std::optional<FileError> writeExport(const QString& resourceDir, const QString& 
 // What `output` would overwrite, when it is one of the program's inputs: a loaded
 // (or unreadable) script, a dictionary of `workDir` (connected ones are among
 // them), User.dic, User.old or the settings file. Empty when it is none.
-QString exportOverwritesInput(const QString& output, const QString& workDir,
-                              const ConstLineStores& stores, const FileErrors& unreadScripts);
+QString exportOverwritesInput(const QString& output, const QString& workDir, const ConstLineStores& stores,
+                              const FileErrors& unreadScripts);
 
 int runExport(const BatchCommand& command, BatchConsole& console);
 

@@ -6,8 +6,7 @@
 #include "batch/BatchConsole.h"
 #include "dialogs/FitCheck.h"
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 // Something does not fit; the check itself went through.
 inline constexpr int kExitDoesNotFit = 3;

@@ -4,8 +4,7 @@
 
 #include <QFileInfo>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 QString checkResourceDirectory(const QString& dir)
 {
@@ -16,8 +15,8 @@ QString checkResourceDirectory(const QString& dir)
     return QString();
 }
 
-LoadResult loadWithProgress(const QString& dir, const LineStores& stores,
-                            bool autoHideRussianString, BatchConsole& console)
+LoadResult loadWithProgress(const QString& dir, const LineStores& stores, bool autoHideRussianString,
+                            BatchConsole& console)
 {
     ProgressLine progress(console);
     LoadCallbacks callbacks;

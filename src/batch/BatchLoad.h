@@ -5,15 +5,14 @@
 #include "batch/BatchConsole.h"
 #include "workspace/ResourceLoader.h"
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 // Empty when `dir` can be loaded; otherwise the usage error naming the problem
 // (the resources dialog keeps "ОК" disabled for such a directory).
 QString checkResourceDirectory(const QString& dir);
 
-LoadResult loadWithProgress(const QString& dir, const LineStores& stores,
-                            bool autoHideRussianString, BatchConsole& console);
+LoadResult loadWithProgress(const QString& dir, const LineStores& stores, bool autoHideRussianString,
+                            BatchConsole& console);
 
 // Writes the intro and one line per failed file to the error stream.
 void reportFailures(BatchConsole& console, const QString& intro, const FileErrors& errors);

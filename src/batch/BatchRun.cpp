@@ -10,8 +10,7 @@
 #include "batch/BatchTmx.h"
 #include "batch/BatchTranslate.h"
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 int runBatch(const QStringList& arguments, const QString& currentDir, BatchConsole& console)
 {

@@ -6,8 +6,7 @@
 
 #include <QStringList>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 int runBatch(const QStringList& arguments, const QString& currentDir, BatchConsole& console);
 

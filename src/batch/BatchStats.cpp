@@ -5,8 +5,7 @@
 #include "deferred/DeferredExport.h"
 #include "workbench/WorkState.h"
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 KindCounts ResourceStats::total() const
 {
@@ -86,8 +85,8 @@ QStringList formatStats(const ResourceStats& stats)
         lines << row(kindInfo(kind).name, stats.kinds[size_t(kindIndex(kind))]);
     lines << row(QStringLiteral("Всего"), stats.total());
     lines << formatEncodings(stats);
-    lines << QStringLiteral("Фраз для файла отложенного перевода (без повторов): %1")
-                 .arg(stats.exportPhrases);
+    lines
+        << QStringLiteral("Фраз для файла отложенного перевода (без повторов): %1").arg(stats.exportPhrases);
     return lines;
 }
 

@@ -8,8 +8,7 @@
 
 #include <array>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 struct KindCounts {
     qsizetype files = 0;      // scripts loaded (marker rows)

@@ -5,8 +5,7 @@
 #include "batch/BatchCommand.h"
 #include "batch/BatchConsole.h"
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 class SuggestionIndex;
 class WorkState;

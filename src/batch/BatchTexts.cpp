@@ -6,34 +6,32 @@
 
 #include <QDir>
 
-namespace kvarsel::batch_texts
-{
+namespace kvarsel::batch_texts {
 
 QString programHelp()
 {
-    return QStringLiteral(
-        "Использование: kvarsel-batch КОМАНДА КАТАЛОГ_РЕСУРСОВ [КЛЮЧИ]\n"
-        "\n"
-        "Перевод сценариев ресурсов Windows без окна программы Кварсел. Каталог ресурсов\n"
-        "содержит подкаталоги menu, dialog и string со сценариями *.rc и rcdata\n"
-        "со сценариями *.txt.\n"
-        "\n"
-        "Команды:\n"
-        "  translate  перевести тексты подключенными словарями и перезаписать сценарии\n"
-        "  export     записать английские фразы в файл отложенного перевода DepTrans.txt\n"
-        "  stats      показать, сколько в ресурсах файлов, строк и текстов\n"
-        "  suggest    показать похожие переводы для текстов без точного перевода\n"
-        "  check      проверить переводы словарей и файлов билингвы\n"
-        "  fit        найти элементы диалогов, в которые не помещается текст\n"
-        "  tmx        обмен словарями с другими программами перевода через TMX\n"
-        "             (kvarsel-batch tmx export|import ...)\n"
-        "\n"
-        "Справка по команде: kvarsel-batch КОМАНДА --help\n"
-        "Версия программы: kvarsel-batch --version\n"
-        "\n"
-        "Код завершения: 0 - успешно; 1 - какой-то файл не удалось прочитать или\n"
-        "записать; 2 - ошибка в командной строке; 3 - check нашел замечания или (fit)\n"
-        "какой-то текст не помещается в элемент диалога.\n");
+    return QStringLiteral("Использование: kvarsel-batch КОМАНДА КАТАЛОГ_РЕСУРСОВ [КЛЮЧИ]\n"
+                          "\n"
+                          "Перевод сценариев ресурсов Windows без окна программы Кварсел. Каталог ресурсов\n"
+                          "содержит подкаталоги menu, dialog и string со сценариями *.rc и rcdata\n"
+                          "со сценариями *.txt.\n"
+                          "\n"
+                          "Команды:\n"
+                          "  translate  перевести тексты подключенными словарями и перезаписать сценарии\n"
+                          "  export     записать английские фразы в файл отложенного перевода DepTrans.txt\n"
+                          "  stats      показать, сколько в ресурсах файлов, строк и текстов\n"
+                          "  suggest    показать похожие переводы для текстов без точного перевода\n"
+                          "  check      проверить переводы словарей и файлов билингвы\n"
+                          "  fit        найти элементы диалогов, в которые не помещается текст\n"
+                          "  tmx        обмен словарями с другими программами перевода через TMX\n"
+                          "             (kvarsel-batch tmx export|import ...)\n"
+                          "\n"
+                          "Справка по команде: kvarsel-batch КОМАНДА --help\n"
+                          "Версия программы: kvarsel-batch --version\n"
+                          "\n"
+                          "Код завершения: 0 - успешно; 1 - какой-то файл не удалось прочитать или\n"
+                          "записать; 2 - ошибка в командной строке; 3 - check нашел замечания или (fit)\n"
+                          "какой-то текст не помещается в элемент диалога.\n");
 }
 
 QString commandHelp(BatchCommandKind kind)
@@ -102,18 +100,17 @@ QString commandHelp(BatchCommandKind kind)
             "Если английских фраз нет, файл не создается и прежний не изменяется\n"
             "(код завершения 0).\n");
     case BatchCommandKind::Stats:
-        return QStringLiteral(
-            "Использование: kvarsel-batch stats КАТАЛОГ_РЕСУРСОВ\n"
-            "\n"
-            "Загружает сценарии каталога ресурсов и выводит для каждого вида ресурсов\n"
-            "число файлов, строк, текстов для перевода, текстов, уже начинающихся\n"
-            "с русской буквы (автоматический перевод их не трогает), и текстов, которые\n"
-            "попадут в файл отложенного перевода, затем сколько сценариев каждого вида\n"
-            "в каждой кодировке (Windows-1251, UTF-8, UTF-8 с BOM, UTF-16LE, UTF-16BE).\n"
-            "Последняя строка - сколько фраз будет в этом файле после удаления повторов.\n"
-            "Ничего не записывает.\n"
-            "\n"
-            "  --help   эта справка\n");
+        return QStringLiteral("Использование: kvarsel-batch stats КАТАЛОГ_РЕСУРСОВ\n"
+                              "\n"
+                              "Загружает сценарии каталога ресурсов и выводит для каждого вида ресурсов\n"
+                              "число файлов, строк, текстов для перевода, текстов, уже начинающихся\n"
+                              "с русской буквы (автоматический перевод их не трогает), и текстов, которые\n"
+                              "попадут в файл отложенного перевода, затем сколько сценариев каждого вида\n"
+                              "в каждой кодировке (Windows-1251, UTF-8, UTF-8 с BOM, UTF-16LE, UTF-16BE).\n"
+                              "Последняя строка - сколько фраз будет в этом файле после удаления повторов.\n"
+                              "Ничего не записывает.\n"
+                              "\n"
+                              "  --help   эта справка\n");
     case BatchCommandKind::Fit:
         return fitHelp();
     case BatchCommandKind::Suggest:
@@ -129,13 +126,14 @@ QString commandHelp(BatchCommandKind kind)
 QString helpHint(BatchCommandKind kind)
 {
     const QString name = commandName(kind);
-    return QStringLiteral("Справка: kvarsel-batch %1--help")
-        .arg(name.isEmpty() ? QString() : name + u' ');
+    return QStringLiteral("Справка: kvarsel-batch %1--help").arg(name.isEmpty() ? QString() : name + u' ');
 }
 
 QString unknownCommand(const QString& name)
 {
-    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats, fit, suggest, check, tmx)").arg(name);
+    return QStringLiteral(
+               "неизвестная команда «%1» (команды: translate, export, stats, fit, suggest, check, tmx)")
+        .arg(name);
 }
 
 QString unknownOption(const QString& name, const QString& command)
@@ -153,10 +151,7 @@ QString optionTakesNoValue(const QString& name)
     return QStringLiteral("ключ %1 не принимает значения").arg(name);
 }
 
-QString optionTwice(const QString& name)
-{
-    return QStringLiteral("ключ %1 указан дважды").arg(name);
-}
+QString optionTwice(const QString& name) { return QStringLiteral("ключ %1 указан дважды").arg(name); }
 
 QString extraArgument(const QString& argument)
 {
@@ -170,8 +165,7 @@ QString resourceDirMissing(const QString& dir)
 
 QString resourceDirWithoutKinds(const QString& dir)
 {
-    return QStringLiteral(
-               "в каталоге «%1» нет подкаталогов ресурсов menu, dialog, string или rcdata")
+    return QStringLiteral("в каталоге «%1» нет подкаталогов ресурсов menu, dialog, string или rcdata")
         .arg(dir);
 }
 
@@ -201,10 +195,7 @@ QString loadingProgress(const QString& kindName, qsizetype file, qsizetype files
 
 QString translatingProgress(qsizetype dictionary, qsizetype dictionaries, int percent)
 {
-    return QStringLiteral("Перевод: словарь %1 из %2, %3%")
-        .arg(dictionary)
-        .arg(dictionaries)
-        .arg(percent);
+    return QStringLiteral("Перевод: словарь %1 из %2, %3%").arg(dictionary).arg(dictionaries).arg(percent);
 }
 
 QString savingProgress(const QString& kindName, int percent)

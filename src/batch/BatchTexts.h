@@ -6,8 +6,7 @@
 
 #include <QString>
 
-namespace kvarsel::batch_texts
-{
+namespace kvarsel::batch_texts {
 
 inline const QString kProgram = QStringLiteral("kvarsel-batch");
 // "kvarsel-batch 2.0", the answer to --version.
@@ -37,21 +36,18 @@ QString outputIsInput(const QString& output, const QString& what);
 QString badNumber(const QString& option);
 
 // The window program's own messages, said the same way here.
-inline const QString kNoDictionaryFiles = QStringLiteral(
-    "В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика.");
+inline const QString kNoDictionaryFiles =
+    QStringLiteral("В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика.");
 inline const QString kNothingConnected =
     QStringLiteral("В программе нет подключенных словарей, используемых\n"
                    "для работы переводчика.");
 inline const QString kNoEnglish = QStringLiteral("Строки на английском языке не найдены");
 
 // Failures (each followed by one line per file).
-inline const QString kScriptsNotRead =
-    QStringLiteral("Не удалось прочитать сценарии (они пропущены):");
+inline const QString kScriptsNotRead = QStringLiteral("Не удалось прочитать сценарии (они пропущены):");
 inline const QString kSettingsNotRead = QStringLiteral("Не удалось прочитать файл настроек:");
-inline const QString kUserDictionaryNotRead =
-    QStringLiteral("Не удалось прочитать словарь пользователя:");
-inline const QString kDictionariesNotRead =
-    QStringLiteral("Не удалось прочитать словари (они пропущены):");
+inline const QString kUserDictionaryNotRead = QStringLiteral("Не удалось прочитать словарь пользователя:");
+inline const QString kDictionariesNotRead = QStringLiteral("Не удалось прочитать словари (они пропущены):");
 inline const QString kUserDictionaryNotSaved =
     QStringLiteral("Словарь пользователя не сохранен, автоматический перевод не выполнен:");
 inline const QString kScriptsNotWritten =

@@ -7,11 +7,9 @@
 
 #include <QDir>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
-namespace
-{
+namespace {
 
 struct TmxCommand {
     bool import = false;
@@ -35,8 +33,7 @@ int usage(BatchConsole& console, const QString& error)
 
 // Parses what follows "tmx"; returns the exit status of a usage error or help, or
 // -1 when `command` is ready to run.
-int parse(const QStringList& arguments, const QString& currentDir, TmxCommand& command,
-          BatchConsole& console)
+int parse(const QStringList& arguments, const QString& currentDir, TmxCommand& command, BatchConsole& console)
 {
     for (const QString& argument : arguments) {
         if (argument == QStringLiteral("--"))
@@ -54,10 +51,10 @@ int parse(const QStringList& arguments, const QString& currentDir, TmxCommand& c
         return usage(console, QStringLiteral("неизвестное действие tmx «%1» (действия: export, import)")
                                   .arg(arguments.first()));
     const QString action = QStringLiteral("tmx ") + arguments.first();
-    const QStringList valued = command.import
-                                   ? QStringList{QStringLiteral("--output"), QStringLiteral("--source"),
-                                                 QStringLiteral("--target")}
-                                   : QStringList{QStringLiteral("--output")};
+    const QStringList valued =
+        command.import
+            ? QStringList{QStringLiteral("--output"), QStringLiteral("--source"), QStringLiteral("--target")}
+            : QStringList{QStringLiteral("--output")};
     const QStringList flags = command.import ? QStringList{QStringLiteral("--force")} : QStringList{};
     const QDir base(currentDir);
     QStringList seen;
@@ -106,7 +103,8 @@ int parse(const QStringList& arguments, const QString& currentDir, TmxCommand& c
             return usage(console, QStringLiteral("не указан файл TMX"));
         if (command.inputs.size() > 1)
             return usage(console, batch_texts::extraArgument(command.inputs[1]));
-        if (primarySubtag(command.languages.source).isEmpty() || primarySubtag(command.languages.target).isEmpty())
+        if (primarySubtag(command.languages.source).isEmpty() ||
+            primarySubtag(command.languages.target).isEmpty())
             return usage(console, QStringLiteral("пустой код языка"));
         if (primarySubtag(command.languages.source) == primarySubtag(command.languages.target))
             return usage(console, QStringLiteral("исходный и целевой языки совпадают"));
@@ -168,33 +166,32 @@ int runImportTmx(const TmxCommand& command, BatchConsole& console)
 
 QString tmxHelp()
 {
-    return QStringLiteral(
-        "Использование: kvarsel-batch tmx export СЛОВАРЬ... --output ФАЙЛ.tmx\n"
-        "       kvarsel-batch tmx import ФАЙЛ.tmx --output НОВЫЙ.dic [--source ЯЗЫК]\n"
-        "       [--target ЯЗЫК] [--force]\n"
-        "\n"
-        "Обмен с другими программами перевода через файлы TMX 1.4b (память переводов).\n"
-        "\n"
-        "export записывает пары словарей (по порядку словарей и строк) в файл TMX\n"
-        "в кодировке UTF-8: исходная фраза с языком en, перевод с языком ru. Пустые\n"
-        "строки словаря пользователя пропускаются, и об этом сообщается.\n"
-        "\n"
-        "import читает из файла TMX тексты на исходном и целевом языках (коды языков\n"
-        "сравниваются по первой части: en, en-US и EN-GB - один язык) и записывает их\n"
-        "в новый словарь: в кодировке Windows-1251, если в нее помещаются все тексты,\n"
-        "иначе в UTF-8 с меткой порядка байтов. Разметка внутри текста (ph, bpt, ept,\n"
-        "it, hi) заменяется ее текстом. Пропускаются единицы без текста на одном\n"
-        "из языков, с переводом строки в тексте и повторы уже взятой пары. Выводит,\n"
-        "сколько единиц прочитано, взято и пропущено и почему. Если в файле ошибка\n"
-        "XML, выводит ее строку и столбец и ничего не записывает; если файл не\n"
-        "удалось прочитать (ошибка диска), называет причину и ничего не записывает.\n"
-        "\n"
-        "  --output ФАЙЛ   куда записать результат\n"
-        "  --source ЯЗЫК   язык исходных фраз (по умолчанию en)\n"
-        "  --target ЯЗЫК   язык переводов (по умолчанию ru)\n"
-        "  --force         заменить существующий файл (словарь пользователя User.dic\n"
-        "                  импорт не заменяет никогда)\n"
-        "  --help          эта справка\n");
+    return QStringLiteral("Использование: kvarsel-batch tmx export СЛОВАРЬ... --output ФАЙЛ.tmx\n"
+                          "       kvarsel-batch tmx import ФАЙЛ.tmx --output НОВЫЙ.dic [--source ЯЗЫК]\n"
+                          "       [--target ЯЗЫК] [--force]\n"
+                          "\n"
+                          "Обмен с другими программами перевода через файлы TMX 1.4b (память переводов).\n"
+                          "\n"
+                          "export записывает пары словарей (по порядку словарей и строк) в файл TMX\n"
+                          "в кодировке UTF-8: исходная фраза с языком en, перевод с языком ru. Пустые\n"
+                          "строки словаря пользователя пропускаются, и об этом сообщается.\n"
+                          "\n"
+                          "import читает из файла TMX тексты на исходном и целевом языках (коды языков\n"
+                          "сравниваются по первой части: en, en-US и EN-GB - один язык) и записывает их\n"
+                          "в новый словарь: в кодировке Windows-1251, если в нее помещаются все тексты,\n"
+                          "иначе в UTF-8 с меткой порядка байтов. Разметка внутри текста (ph, bpt, ept,\n"
+                          "it, hi) заменяется ее текстом. Пропускаются единицы без текста на одном\n"
+                          "из языков, с переводом строки в тексте и повторы уже взятой пары. Выводит,\n"
+                          "сколько единиц прочитано, взято и пропущено и почему. Если в файле ошибка\n"
+                          "XML, выводит ее строку и столбец и ничего не записывает; если файл не\n"
+                          "удалось прочитать (ошибка диска), называет причину и ничего не записывает.\n"
+                          "\n"
+                          "  --output ФАЙЛ   куда записать результат\n"
+                          "  --source ЯЗЫК   язык исходных фраз (по умолчанию en)\n"
+                          "  --target ЯЗЫК   язык переводов (по умолчанию ru)\n"
+                          "  --force         заменить существующий файл (словарь пользователя User.dic\n"
+                          "                  импорт не заменяет никогда)\n"
+                          "  --help          эта справка\n");
 }
 
 int runTmx(const QStringList& arguments, const QString& currentDir, BatchConsole& console)

@@ -9,8 +9,7 @@
 
 #include <QStringList>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 int runTmx(const QStringList& arguments, const QString& currentDir, BatchConsole& console);
 

@@ -12,11 +12,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
-namespace
-{
+namespace {
 
 bool sameFile(const QString& a, const QString& b)
 {
@@ -61,8 +59,7 @@ ConnectedSetup connectDictionaries(WorkState& state, const QStringList& dictiona
 QStringList formatTranslateSummary(const TranslateSummary& summary)
 {
     QStringList lines;
-    lines << QStringLiteral("Каталог ресурсов: %1")
-                 .arg(QDir::toNativeSeparators(summary.resourceDir));
+    lines << QStringLiteral("Каталог ресурсов: %1").arg(QDir::toNativeSeparators(summary.resourceDir));
     lines << QStringLiteral("%1%2%3")
                  .arg(QStringLiteral("Вид"), -8)
                  .arg(QStringLiteral("Файлов"), 8)
@@ -75,9 +72,7 @@ QStringList formatTranslateSummary(const TranslateSummary& summary)
     const KindCounts total = summary.loaded.total();
     lines << row(QStringLiteral("Всего"), total);
     lines << formatEncodings(summary.loaded);
-    lines << QStringLiteral("Текстов: %1, из них уже на русском: %2")
-                 .arg(total.texts)
-                 .arg(total.russian);
+    lines << QStringLiteral("Текстов: %1, из них уже на русском: %2").arg(total.texts).arg(total.russian);
     if (summary.dictionaries.isEmpty()) {
         lines << QStringLiteral("Словари не подключены.");
     } else {
@@ -135,8 +130,7 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
     }
     int status = kExitOk;
     if (setup.userDictionaryError) {
-        console.err(batch_texts::kUserDictionaryNotRead + QChar(10) +
-                    setup.userDictionaryError->message());
+        console.err(batch_texts::kUserDictionaryNotRead + QChar(10) + setup.userDictionaryError->message());
         status = kExitFileError;
     }
     if (state.connectedDictionaries.isEmpty())
@@ -202,8 +196,7 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
             if (progress.active()) {
                 saving.kindStarted = [&rows](ResourceKind, qsizetype count) { rows = count; };
                 saving.rowReached = [&](ResourceKind kind, qsizetype row) {
-                    progress.show(
-                        batch_texts::savingProgress(kindInfo(kind).name, percentOf(row, rows)));
+                    progress.show(batch_texts::savingProgress(kindInfo(kind).name, percentOf(row, rows)));
                 };
             }
             const SaveResult saved = saveResources(std::as_const(state).stores(), saving);
@@ -219,9 +212,9 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
         }
     } else {
         for (qsizetype d = 0; d < state.connectedDictionaries.size(); ++d)
-            summary.dictionaries.append({dictionaryStatusText(d, state.connectedDictionaries.size(),
-                                                              setup.userDictionaryFirst),
-                                         state.connectedDictionaries[d], 0});
+            summary.dictionaries.append(
+                {dictionaryStatusText(d, state.connectedDictionaries.size(), setup.userDictionaryFirst),
+                 state.connectedDictionaries[d], 0});
     }
     console.out(formatTranslateSummary(summary).join(QChar(10)));
     return status;

@@ -11,20 +11,19 @@
 
 #include <optional>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 struct ConnectedSetup {
     bool userDictionaryFirst = false; // names dictionary 0 "Пользовательский словарь"
-    bool noDictionaryFiles = false; // the settings file was used and the directory has no "*.dic"
+    bool noDictionaryFiles = false;   // the settings file was used and the directory has no "*.dic"
     std::optional<FileError> settingsError;       // velmora.ini exists but could not be read
     std::optional<FileError> userDictionaryError; // User.dic exists but cannot be read
 };
 
 // Start-up's part of the work: the settings file read and the user dictionary
-// checked to be readable (nothing in a batch run uses it in memory). `dictionaries`, when not empty, replaces the connected list
-// in the order given; the user dictionary then counts as first when it is the
-// first of them. The hide-translated mode is left to the caller.
+// checked to be readable (nothing in a batch run uses it in memory). `dictionaries`, when not empty, replaces
+// the connected list in the order given; the user dictionary then counts as first when it is the first of
+// them. The hide-translated mode is left to the caller.
 ConnectedSetup connectDictionaries(WorkState& state, const QStringList& dictionaries);
 
 struct DictionaryCount {

@@ -131,8 +131,9 @@ void AutoTranslationEditor::acceptPair()
     const QString translation = m_translation->toPlainText();
     QString problem = BilingualReview::Refusal(translation);
     // Refused only when User.dic or a script the pair goes to cannot hold a character.
-    if (const auto bad = problem.isEmpty() ? unstorableTranslation(m_main.state(), m_review.Source(), translation)
-                                           : std::nullopt)
+    if (const auto bad = problem.isEmpty()
+                             ? unstorableTranslation(m_main.state(), m_review.Source(), translation)
+                             : std::nullopt)
         problem = unstorableText(translation, *bad);
     if (!problem.isEmpty()) {
         m_main.services().message(this, texts::kTitle, problem, MessageIcon::Stop);
@@ -167,7 +168,9 @@ void AutoTranslationEditor::finish()
     const auto error = saveBilingualFile(m_path, m_review.BilingualList(), m_encoding);
     m_main.setBusy(false);
     if (error)
-        m_main.services().message(this, texts::kTitle, (error->oldContentLost ? texts::kNotSavedChanged : texts::kNotSaved) + QChar(10) + error->message(),
+        m_main.services().message(this, texts::kTitle,
+                                  (error->oldContentLost ? texts::kNotSavedChanged : texts::kNotSaved) +
+                                      QChar(10) + error->message(),
                                   MessageIcon::Stop);
     // The accepted pairs are in the user dictionary either way, and the file still
     // holds every pair, so the user goes back to work rather than being kept here.

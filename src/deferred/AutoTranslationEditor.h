@@ -27,11 +27,11 @@ public:
     void startReview(const QString& path, QStringList entries,
                      TextEncoding encoding = TextEncoding::Windows1251);
 
-    void acceptPair();          // "OK"
-    void previousPair();        // "<--"
-    void restoreTranslation();  // "Отмена"
-    void nextPair();            // "-->"
-    void finish();              // "Выход"
+    void acceptPair();         // "OK"
+    void previousPair();       // "<--"
+    void restoreTranslation(); // "Отмена"
+    void nextPair();           // "-->"
+    void finish();             // "Выход"
 
     const BilingualReview& review() const { return m_review; }
     const QString& bilingualPath() const { return m_path; }

@@ -12,10 +12,7 @@ void BilingualReview::Reset(QStringList entries)
     m_pairIndex = 0;
 }
 
-QString BilingualReview::Source() const
-{
-    return HasPair() ? m_entries[m_pairIndex] : QString();
-}
+QString BilingualReview::Source() const { return HasPair() ? m_entries[m_pairIndex] : QString(); }
 
 QString BilingualReview::Translation() const
 {

@@ -151,8 +151,9 @@ void DeferredTranslationDialog::runExport()
     const QString dir = m_main.resourcesDirectory();
     // A kvarsel-batch run writing in that directory now is not written across.
     const DirectoryLock resources(dir);
-    const auto error = resources.isTaken() ? std::optional(FileError{depTransPath(dir), resources.takenMessage()})
-                                           : writeDepTrans(dir, m_exportList);
+    const auto error = resources.isTaken()
+                           ? std::optional(FileError{depTransPath(dir), resources.takenMessage()})
+                           : writeDepTrans(dir, m_exportList);
     m_main.setBusy(false);
     if (error) {
         // Nothing was exported, so the program must not end as if it had been.

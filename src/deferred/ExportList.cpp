@@ -17,10 +17,7 @@ void ExportList::Clear()
     m_sorted = 0;
 }
 
-void ExportList::Add(const QString& phrase)
-{
-    m_entries.push_back({phrase, foldCase(phrase)});
-}
+void ExportList::Add(const QString& phrase) { m_entries.push_back({phrase, foldCase(phrase)}); }
 
 qsizetype ExportList::Count() const { return qsizetype(m_entries.size()); }
 

@@ -24,7 +24,7 @@ namespace kvarsel {
 namespace {
 constexpr int kBorder = 4;
 constexpr int kMaxSide = 4096;
-}
+} // namespace
 
 // Drawn above every control: the red outlines and the selection mark.
 class DialogCanvas::Overlay : public QWidget {
@@ -185,7 +185,7 @@ void DialogCanvas::rebuild()
 QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QFont& font, const QSize& size)
 {
     QWidget* w = nullptr;
-    const Qt::Alignment horizontal = c.align == TextAlign::Center ? Qt::AlignHCenter
+    const Qt::Alignment horizontal = c.align == TextAlign::Center  ? Qt::AlignHCenter
                                      : c.align == TextAlign::Right ? Qt::AlignRight
                                                                    : Qt::AlignLeft;
     QSize shown = size;
@@ -264,7 +264,7 @@ QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QFont& font, con
                  c.hasStyle(QStringLiteral("SS_WHITERECT"))) {
             frame->setAutoFillBackground(true);
             QPalette pal = frame->palette();
-            pal.setColor(QPalette::Window, c.hasStyle(QStringLiteral("SS_BLACKRECT")) ? Qt::black
+            pal.setColor(QPalette::Window, c.hasStyle(QStringLiteral("SS_BLACKRECT"))  ? Qt::black
                                            : c.hasStyle(QStringLiteral("SS_GRAYRECT")) ? Qt::gray
                                                                                        : Qt::white);
             frame->setPalette(pal);

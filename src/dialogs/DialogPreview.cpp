@@ -135,8 +135,8 @@ void DialogPreview::refresh()
     m_dirty = false;
     m_canvas->setDialog(*dialog);
     m_canvas->setSelectedRow(dialog->contains(m_row) ? m_row : -1);
-    m_header->setText(preview_texts::header(dialog->name, QFileInfo(file->path).fileName(),
-                                            int(dialog->controls.size())));
+    m_header->setText(
+        preview_texts::header(dialog->name, QFileInfo(file->path).fileName(), int(dialog->controls.size())));
     const int misfits = m_canvas->misfitCount();
     QString status = preview_texts::misfitCount(misfits);
     for (const QString& family : m_canvas->missingFamilies())

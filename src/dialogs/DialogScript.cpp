@@ -64,10 +64,7 @@ QString stripComments(const QString& line, bool& inBlock)
     return out;
 }
 
-bool quotesOpen(const QString& s)
-{
-    return s.count(u'"') % 2 != 0;
-}
+bool quotesOpen(const QString& s) { return s.count(u'"') % 2 != 0; }
 
 // A statement goes on when its line ends in an operator or a comma, or the next
 // line starts with one; an unclosed quote also carries on.
@@ -110,7 +107,8 @@ std::vector<Statement> statementsOf(const QStringList& lines, qsizetype firstRow
         const bool blockWord = trimmed.compare(QLatin1String("BEGIN"), Qt::CaseInsensitive) == 0 ||
                                trimmed.compare(QLatin1String("END"), Qt::CaseInsensitive) == 0 ||
                                trimmed == QLatin1String("{") || trimmed == QLatin1String("}");
-        if (current.firstRow >= 0 && !blockWord && (endsOpen(current.text) || startsAsContinuation(trimmed))) {
+        if (current.firstRow >= 0 && !blockWord &&
+            (endsOpen(current.text) || startsAsContinuation(trimmed))) {
             current.text += u' ';
             current.pieces.emplace_back(current.text.size(), row);
             current.text += trimmed;
@@ -204,13 +202,27 @@ QString unquote(const QString& arg)
         } else if (c == u'\\' && !next.isNull()) {
             ++i;
             switch (next.unicode()) {
-            case u'n': out += u'\n'; break;
-            case u't': out += u'\t'; break;
-            case u'r': break;
-            case u'a': out += u'\t'; break;
-            case u'\\': out += u'\\'; break;
-            case u'"': out += u'"'; break;
-            default: out += c; out += next; break;
+            case u'n':
+                out += u'\n';
+                break;
+            case u't':
+                out += u'\t';
+                break;
+            case u'r':
+                break;
+            case u'a':
+                out += u'\t';
+                break;
+            case u'\\':
+                out += u'\\';
+                break;
+            case u'"':
+                out += u'"';
+                break;
+            default:
+                out += c;
+                out += next;
+                break;
             }
         } else {
             out += c;
@@ -343,19 +355,17 @@ QStringList stylesOf(const QString& arg)
     return out;
 }
 
-QString unquotedName(const QString& arg)
-{
-    return isQuoted(arg) ? unquote(arg) : arg;
-}
+QString unquotedName(const QString& arg) { return isQuoted(arg) ? unquote(arg) : arg; }
 
 const QSet<QString>& textFirstStatements()
 {
-    static const QSet<QString> set{
-        QStringLiteral("LTEXT"),          QStringLiteral("RTEXT"),       QStringLiteral("CTEXT"),
-        QStringLiteral("PUSHBUTTON"),     QStringLiteral("DEFPUSHBUTTON"), QStringLiteral("PUSHBOX"),
-        QStringLiteral("GROUPBOX"),       QStringLiteral("CHECKBOX"),    QStringLiteral("AUTOCHECKBOX"),
-        QStringLiteral("RADIOBUTTON"),    QStringLiteral("AUTORADIOBUTTON"), QStringLiteral("STATE3"),
-        QStringLiteral("AUTO3STATE"),     QStringLiteral("ICON")};
+    static const QSet<QString> set{QStringLiteral("LTEXT"),           QStringLiteral("RTEXT"),
+                                   QStringLiteral("CTEXT"),           QStringLiteral("PUSHBUTTON"),
+                                   QStringLiteral("DEFPUSHBUTTON"),   QStringLiteral("PUSHBOX"),
+                                   QStringLiteral("GROUPBOX"),        QStringLiteral("CHECKBOX"),
+                                   QStringLiteral("AUTOCHECKBOX"),    QStringLiteral("RADIOBUTTON"),
+                                   QStringLiteral("AUTORADIOBUTTON"), QStringLiteral("STATE3"),
+                                   QStringLiteral("AUTO3STATE"),      QStringLiteral("ICON")};
     return set;
 }
 
@@ -439,10 +449,11 @@ void classifyKeyword(DialogControl& c)
     const QString& k = c.statement;
     if (k == QLatin1String("LTEXT") || k == QLatin1String("RTEXT") || k == QLatin1String("CTEXT")) {
         c.kind = ControlKind::Static;
-        c.align = k == QLatin1String("CTEXT") ? TextAlign::Center
+        c.align = k == QLatin1String("CTEXT")   ? TextAlign::Center
                   : k == QLatin1String("RTEXT") ? TextAlign::Right
                                                 : TextAlign::Left;
-        c.wraps = !(c.hasStyle(QStringLiteral("SS_LEFTNOWORDWRAP")) || c.hasStyle(QStringLiteral("SS_SIMPLE")));
+        c.wraps =
+            !(c.hasStyle(QStringLiteral("SS_LEFTNOWORDWRAP")) || c.hasStyle(QStringLiteral("SS_SIMPLE")));
     } else if (k == QLatin1String("PUSHBUTTON") || k == QLatin1String("DEFPUSHBUTTON") ||
                k == QLatin1String("PUSHBOX")) {
         c.kind = ControlKind::PushButton;
@@ -555,11 +566,10 @@ std::optional<DialogControl> readControl(const Statement& st)
 
 const QSet<QString>& memoryFlags()
 {
-    static const QSet<QString> set{QStringLiteral("DISCARDABLE"), QStringLiteral("MOVEABLE"),
-                                   QStringLiteral("PURE"),        QStringLiteral("IMPURE"),
-                                   QStringLiteral("PRELOAD"),     QStringLiteral("LOADONCALL"),
-                                   QStringLiteral("FIXED"),       QStringLiteral("SHARED"),
-                                   QStringLiteral("NONSHARED")};
+    static const QSet<QString> set{
+        QStringLiteral("DISCARDABLE"), QStringLiteral("MOVEABLE"), QStringLiteral("PURE"),
+        QStringLiteral("IMPURE"),      QStringLiteral("PRELOAD"),  QStringLiteral("LOADONCALL"),
+        QStringLiteral("FIXED"),       QStringLiteral("SHARED"),   QStringLiteral("NONSHARED")};
     return set;
 }
 

@@ -45,19 +45,19 @@ enum class TextAlign { Left, Center, Right };
 struct DialogControl {
     QString statement; // LTEXT, CONTROL, ... as written, upper case
     ControlKind kind = ControlKind::Static;
-    QString text;      // the quoted text, escapes turned into characters; empty if none
+    QString text; // the quoted text, escapes turned into characters; empty if none
     bool hasText = false;
     QString id;
-    QString className; // CONTROL only, without quotes
-    QStringList styles;  // style flags named in the statement, upper case (NOT ones left out)
+    QString className;  // CONTROL only, without quotes
+    QStringList styles; // style flags named in the statement, upper case (NOT ones left out)
     int x = 0, y = 0, cx = 0, cy = 0;
     TextAlign align = TextAlign::Left;
-    bool wraps = false;      // a static text, or a button with BS_MULTILINE
-    bool isDefault = false;  // DEFPUSHBUTTON or BS_DEFPUSHBUTTON
-    bool disabled = false;   // WS_DISABLED
-    qsizetype row = -1;      // store row where the statement starts
-    qsizetype lastRow = -1;  // and where it ends
-    qsizetype textRow = -1;  // store row holding the quoted text; -1 without one
+    bool wraps = false;     // a static text, or a button with BS_MULTILINE
+    bool isDefault = false; // DEFPUSHBUTTON or BS_DEFPUSHBUTTON
+    bool disabled = false;  // WS_DISABLED
+    qsizetype row = -1;     // store row where the statement starts
+    qsizetype lastRow = -1; // and where it ends
+    qsizetype textRow = -1; // store row holding the quoted text; -1 without one
 
     bool hasStyle(const QString& name) const { return styles.contains(name); }
 };

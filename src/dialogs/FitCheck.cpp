@@ -9,8 +9,8 @@ namespace kvarsel {
 
 namespace {
 
-FitProblem problemOf(const LineStore::Script& file, const DialogResource& dialog, const DialogControl& control,
-                     const TextFit& fit)
+FitProblem problemOf(const LineStore::Script& file, const DialogResource& dialog,
+                     const DialogControl& control, const TextFit& fit)
 {
     FitProblem p;
     p.path = file.path;
@@ -43,8 +43,7 @@ std::vector<FitProblem> findFitProblems(const LineStore& dialogs, const TextMeas
 QString describeControl(const FitProblem& problem)
 {
     return QStringLiteral("%1: %2 %3, %4:%5")
-        .arg(problem.dialogName, problem.statement, problem.controlId,
-             QFileInfo(problem.path).fileName())
+        .arg(problem.dialogName, problem.statement, problem.controlId, QFileInfo(problem.path).fileName())
         .arg(problem.line);
 }
 

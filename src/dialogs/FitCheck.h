@@ -7,9 +7,9 @@
 namespace kvarsel {
 
 struct FitProblem {
-    QString path;            // the script file, as its marker row names it
-    qsizetype line = 0;      // 1-based line in that file
-    qsizetype row = -1;      // the store row (the text's row)
+    QString path;       // the script file, as its marker row names it
+    qsizetype line = 0; // 1-based line in that file
+    qsizetype row = -1; // the store row (the text's row)
     QString dialogName;
     QString statement;
     QString controlId;

@@ -88,8 +88,7 @@ DialogPreview* openDialogPreview(MainWindow& main, qsizetype row)
     if (!preview) {
         preview = new DialogPreview(main.state().store(ResourceKind::Dialog), nullptr);
         owner->preview = preview;
-        QObject::connect(dialogList(main)->selectionModel(),
-                         &QItemSelectionModel::selectionChanged, preview,
+        QObject::connect(dialogList(main)->selectionModel(), &QItemSelectionModel::selectionChanged, preview,
                          [preview](const QItemSelection& selected) {
                              if (!selected.indexes().isEmpty())
                                  preview->showRow(selected.indexes().constFirst().row());

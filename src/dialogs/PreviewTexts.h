@@ -56,9 +56,6 @@ inline QString fitWarning(const FitProblem& problem)
         .arg(problem.fit.availableWidth);
 }
 
-inline QString moreWarnings(qsizetype count)
-{
-    return QStringLiteral("и еще элементов: %1").arg(count);
-}
+inline QString moreWarnings(qsizetype count) { return QStringLiteral("и еще элементов: %1").arg(count); }
 
 } // namespace kvarsel::preview_texts

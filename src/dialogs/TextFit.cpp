@@ -30,8 +30,8 @@ QString metricCompatibleFamily(const QString& face)
     static const QStringList serif{QStringLiteral("times new roman"), QStringLiteral("times"),
                                    QStringLiteral("ms serif"), QStringLiteral("tms rmn")};
     static const QStringList mono{QStringLiteral("courier new"), QStringLiteral("courier"),
-                                  QStringLiteral("fixedsys"), QStringLiteral("lucida console"),
-                                  QStringLiteral("consolas"), QStringLiteral("terminal")};
+                                  QStringLiteral("fixedsys"),    QStringLiteral("lucida console"),
+                                  QStringLiteral("consolas"),    QStringLiteral("terminal")};
     if (serif.contains(f))
         return QStringLiteral("Liberation Serif");
     if (mono.contains(f))
@@ -154,9 +154,9 @@ TextFit measureFit(const DialogControl& control, const DialogFont& font, const T
     };
 
     const int atScript = linesAt(control.cx);
-    fit.linesNeeded = atScript < 0 ? int(wrapText(text, unitsToPixelsX(control.cx - margin, base), font,
-                                                  measure).size())
-                                   : atScript;
+    fit.linesNeeded =
+        atScript < 0 ? int(wrapText(text, unitsToPixelsX(control.cx - margin, base), font, measure).size())
+                     : atScript;
     if (int(paragraphs.size()) > fit.linesAvailable) {
         // More forced lines than the height holds: no width helps.
         fit.neededWidth = oneLineUnits;

@@ -41,7 +41,7 @@ int pixelsToUnitsX(int pixels, const FontBase& base);
 int textMarginUnits(ControlKind kind);
 
 struct TextFit {
-    bool checked = false;   // the control shows a text that can be measured
+    bool checked = false; // the control shows a text that can be measured
     bool fits = true;
     int neededWidth = 0;    // dialog units: the width the control would need for its text
     int availableWidth = 0; // dialog units: its width in the script
@@ -53,7 +53,8 @@ struct TextFit {
 
 // The greedy word wrap of a Windows static text: lines break at blanks, a word
 // wider than the line stands alone (and is cut off), \n always breaks.
-QStringList wrapText(const QString& text, int widthPixels, const DialogFont& font, const TextMeasure& measure);
+QStringList wrapText(const QString& text, int widthPixels, const DialogFont& font,
+                     const TextMeasure& measure);
 
 TextFit measureFit(const DialogControl& control, const DialogFont& font, const TextMeasure& measure);
 

@@ -89,7 +89,8 @@ private:
         QDateTime modified;
         quint64 revision = 0;
     };
-    mutable std::optional<FileStamp> m_file; // bookkeeping, not content: a saver of a const dictionary sets it
+    mutable std::optional<FileStamp>
+        m_file; // bookkeeping, not content: a saver of a const dictionary sets it
     mutable std::optional<UserFileCopy> m_userFile; // the same
     std::optional<FileError> m_userFileUnread;
 };

@@ -41,7 +41,8 @@ std::optional<FileError> LoadUserDictionary(const QString& workDir, CurrentDicti
     if (error)
         dictionary.setUserFileCopy(std::nullopt);
     else if (path.isEmpty())
-        dictionary.setUserFileCopy(userFileCopyOf(QDir(workDir).filePath(QStringLiteral("User.dic")), nullptr));
+        dictionary.setUserFileCopy(
+            userFileCopyOf(QDir(workDir).filePath(QStringLiteral("User.dic")), nullptr));
     else
         dictionary.setUserFileCopy(userFileCopyOf(path, &bytes));
     if (!error && !path.isEmpty())

@@ -25,10 +25,10 @@ public:
 private:
     qsizetype lowestOddRowStartingWith(const QString& foldedPrefix) const;
 
-    QHash<QString, qsizetype> m_firstEven;   // folded source -> its lowest even row (from 2)
-    std::vector<QString> m_oddTexts;         // folded odd rows that could begin a phrase, sorted
-    std::vector<qsizetype> m_oddRows;        // their row numbers, in the same order
-    std::vector<qsizetype> m_minTree;        // range minimum over m_oddRows
+    QHash<QString, qsizetype> m_firstEven; // folded source -> its lowest even row (from 2)
+    std::vector<QString> m_oddTexts;       // folded odd rows that could begin a phrase, sorted
+    std::vector<qsizetype> m_oddRows;      // their row numbers, in the same order
+    std::vector<qsizetype> m_minTree;      // range minimum over m_oddRows
 };
 
 } // namespace kvarsel

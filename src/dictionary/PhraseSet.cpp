@@ -8,7 +8,6 @@
 #include <array>
 #include <limits>
 
-
 namespace kvarsel {
 namespace {
 
@@ -231,7 +230,8 @@ template <class Units> struct PhraseSet::Stream {
             if (!set.mayStart(scanned.first))
                 continue;
             if (scanned.even) {
-                if (scanned.size > longest || !set.m_lengths[size_t(scanned.size)] || !set.mayHold(scanned.hash))
+                if (scanned.size > longest || !set.m_lengths[size_t(scanned.size)] ||
+                    !set.mayHold(scanned.hash))
                     continue;
                 prefetch(&set.m_slots[set.firstSlot(scanned.hash)]);
             }
@@ -409,10 +409,16 @@ template <class Units> void PhraseSet::run(const Units& units, const Scan& scan)
 
 namespace {
 Utf16Units unitsOf(QStringView text) { return {reinterpret_cast<const char16_t*>(text.data()), text.size()}; }
-Cp1251Units unitsOf(QByteArrayView bytes) { return {reinterpret_cast<const uchar*>(bytes.data()), bytes.size()}; }
+Cp1251Units unitsOf(QByteArrayView bytes)
+{
+    return {reinterpret_cast<const uchar*>(bytes.data()), bytes.size()};
+}
 } // namespace
 
-void PhraseSet::scan(QStringView dictionaryText, Scan& into) { scanRows(unitsOf(dictionaryText), into.m_rows); }
+void PhraseSet::scan(QStringView dictionaryText, Scan& into)
+{
+    scanRows(unitsOf(dictionaryText), into.m_rows);
+}
 
 void PhraseSet::scanWindows1251(QByteArrayView dictionaryBytes, Scan& into)
 {

@@ -78,9 +78,10 @@ private:
     // phrase there with its tag. Records stay far below 2^31 units.
     static constexpr quint32 kSettled = 0x80000000u;
     static constexpr qsizetype kRecordHead = 4; // id and length, two units each
-    template <class Units> struct Stream; // one answer over one kind of text
+    template <class Units> struct Stream;       // one answer over one kind of text
 
-    template <class Units> qint32 find(const Units& units, quint64 hash, qsizetype start, qsizetype size) const;
+    template <class Units>
+    qint32 find(const Units& units, quint64 hash, qsizetype start, qsizetype size) const;
     template <class Units>
     qint32 matchRecord(const Units& units, quint32 record, qsizetype start, qsizetype size) const;
     template <class Units> void run(const Units& units, const Scan& scan);
@@ -108,16 +109,16 @@ private:
     std::vector<quint32> m_records; // record offset of each id
     std::vector<State> m_states;
     std::vector<std::pair<qsizetype, qsizetype>> m_translations; // start and size in the streamed text
-    std::vector<char16_t> m_folded; // the records of the phrases, one after another
-    std::vector<Slot> m_slots;      // open addressing; a power of two long
-    std::vector<quint64> m_filter;  // one bit per hash value, an eighth of m_slots long
-    std::vector<quint32> m_slotOf;  // the slot of each id
-    std::vector<quint8> m_alone;    // 1: in its home slot, and no other phrase has its slot and tag
+    std::vector<char16_t> m_folded;      // the records of the phrases, one after another
+    std::vector<Slot> m_slots;           // open addressing; a power of two long
+    std::vector<quint64> m_filter;       // one bit per hash value, an eighth of m_slots long
+    std::vector<quint32> m_slotOf;       // the slot of each id
+    std::vector<quint8> m_alone;         // 1: in its home slot, and no other phrase has its slot and tag
     std::vector<quint32> m_settledSlots; // slots marked kSettled in this answer
-    int m_shift = 64;               // hash bits dropped to index m_slots
-    std::vector<quint8> m_lengths;  // 1 where some phrase has that length
+    int m_shift = 64;                    // hash bits dropped to index m_slots
+    std::vector<quint8> m_lengths;       // 1 where some phrase has that length
     std::vector<quint64> m_firsts = std::vector<quint64>(1024, 0); // folded first characters
-    qsizetype m_open = 0;           // phrases not settled yet
+    qsizetype m_open = 0;                                          // phrases not settled yet
     // The streamed text: UTF-16 units, or Windows-1251 bytes.
     QStringView m_text;
     QByteArrayView m_bytes;

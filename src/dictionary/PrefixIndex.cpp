@@ -10,7 +10,8 @@ namespace {
 constexpr qint32 kNoRow = std::numeric_limits<qint32>::max();
 }
 
-PrefixIndex::PrefixIndex(const QStringList& rows) : m_rowCount(rows.size()), m_empty(size_t(rows.size()), false)
+PrefixIndex::PrefixIndex(const QStringList& rows)
+    : m_rowCount(rows.size()), m_empty(size_t(rows.size()), false)
 {
     std::vector<std::pair<QString, qint32>> sorted;
     sorted.reserve(size_t(rows.size()));
@@ -45,7 +46,8 @@ void PrefixIndex::markEmpty(qsizetype row)
         m_empty[size_t(row)] = true;
 }
 
-qsizetype PrefixIndex::firstAliveAfter(const std::vector<qint32>& level, size_t from, size_t to, qint32 after) const
+qsizetype PrefixIndex::firstAliveAfter(const std::vector<qint32>& level, size_t from, size_t to,
+                                       qint32 after) const
 {
     auto it = std::upper_bound(level.begin() + qsizetype(from), level.begin() + qsizetype(to), after);
     for (; it != level.begin() + qsizetype(to) && *it != kNoRow; ++it)

@@ -28,7 +28,7 @@ private:
     qsizetype firstAliveAfter(const std::vector<qint32>& level, size_t from, size_t to, qint32 after) const;
 
     qsizetype m_rowCount = 0;
-    std::vector<QString> m_sortedTexts; // folded non-empty rows, sorted
+    std::vector<QString> m_sortedTexts;        // folded non-empty rows, sorted
     std::vector<std::vector<qint32>> m_levels; // level L: blocks of 2^L positions, each sorted by row
     size_t m_width = 1;                        // positions, padded to a power of two
     std::vector<bool> m_empty;                 // rows emptied after the build

@@ -17,7 +17,8 @@ QString userDictionaryPath(const QString& workDir)
     return path.isEmpty() ? QDir(workDir).filePath(QStringLiteral("User.dic")) : path;
 }
 
-const QString kNotReadWhole = QStringLiteral("словарь не был прочитан целиком (%1), поэтому файл не перезаписан");
+const QString kNotReadWhole =
+    QStringLiteral("словарь не был прочитан целиком (%1), поэтому файл не перезаписан");
 const QString kChanged = QStringLiteral("файл изменён другой программой после того, как он был прочитан, "
                                         "поэтому он не перезаписан");
 
@@ -83,8 +84,9 @@ std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictio
         // would leave its entries only in User.old, and the next save would lose them.
         const DecodedText decoded = decodeText(previous);
         if (!decoded.ok())
-            return FileError{userPath, decoded.error +
-                                           QStringLiteral("; файл не перезаписан, чтобы не потерять его строки")};
+            return FileError{userPath,
+                             decoded.error +
+                                 QStringLiteral("; файл не перезаписан, чтобы не потерять его строки")};
     }
     if (replace == UserDicReplace::WhenUnchanged)
         if (UserDicCheck c = check(userPath, existed ? &previous : nullptr, dictionary);

@@ -26,8 +26,8 @@ struct UserDicCheck {
 UserDicCheck checkUserDictionaryFile(const QString& workDir, const CurrentDictionary& dictionary);
 
 enum class UserDicReplace {
-    WhenUnchanged,   // refuse a file changed on disk since it was read
-    EvenIfChanged,   // the user chose to replace it
+    WhenUnchanged, // refuse a file changed on disk since it was read
+    EvenIfChanged, // the user chose to replace it
 };
 
 // Rows 2 onward, verbatim, CR LF after each, in userDictionaryEncoding. The new User.dic is complete on disk

@@ -36,11 +36,18 @@ QString segmentText(QXmlStreamReader& xml)
     int depth = 1;
     while (depth > 0 && !xml.atEnd()) {
         switch (xml.readNext()) {
-        case QXmlStreamReader::StartElement: ++depth; break;
-        case QXmlStreamReader::EndElement: --depth; break;
+        case QXmlStreamReader::StartElement:
+            ++depth;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
         case QXmlStreamReader::Characters:
-        case QXmlStreamReader::EntityReference: text += xml.text(); break;
-        default: break;
+        case QXmlStreamReader::EntityReference:
+            text += xml.text();
+            break;
+        default:
+            break;
         }
     }
     return text;
@@ -62,10 +69,7 @@ QString variantText(QXmlStreamReader& xml)
     return text;
 }
 
-bool holdsLineBreak(const QString& text)
-{
-    return text.contains(u'\n') || text.contains(u'\r');
-}
+bool holdsLineBreak(const QString& text) { return text.contains(u'\n') || text.contains(u'\r'); }
 
 QString xmlFaultReason(const QXmlStreamReader& xml)
 {
@@ -74,9 +78,15 @@ QString xmlFaultReason(const QXmlStreamReader& xml)
     case QXmlStreamReader::CustomError:
         return tmx_texts::xmlFault(xml.errorString(), xml.lineNumber(), xml.columnNumber(),
                                    QStringLiteral("<%1>").arg(xml.name()));
-    case QXmlStreamReader::PrematureEndOfDocumentError: kind = tmx_texts::kPrematureEnd; break;
-    case QXmlStreamReader::UnexpectedElementError: kind = tmx_texts::kUnexpectedElement; break;
-    default: kind = tmx_texts::kNotWellFormed; break;
+    case QXmlStreamReader::PrematureEndOfDocumentError:
+        kind = tmx_texts::kPrematureEnd;
+        break;
+    case QXmlStreamReader::UnexpectedElementError:
+        kind = tmx_texts::kUnexpectedElement;
+        break;
+    default:
+        kind = tmx_texts::kNotWellFormed;
+        break;
     }
     return tmx_texts::xmlFault(kind, xml.lineNumber(), xml.columnNumber(), xml.errorString());
 }
@@ -88,7 +98,10 @@ QString xmlFaultReason(const QXmlStreamReader& xml)
 // kept, so the import fails with the reason instead.
 class StopAtReadError : public QIODevice {
 public:
-    explicit StopAtReadError(QIODevice& inner) : m_inner(inner) { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    explicit StopAtReadError(QIODevice& inner) : m_inner(inner)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
 
     bool isSequential() const override { return true; }
     bool atEnd() const override { return m_failed || m_inner.atEnd(); }
@@ -217,8 +230,7 @@ TmxRead readTmx(const QString& path, const TmxLanguages& languages, DictionaryBu
     return result;
 }
 
-TmxImport importTmx(const QString& tmxPath, const QString& output, const TmxLanguages& languages,
-                    bool force)
+TmxImport importTmx(const QString& tmxPath, const QString& output, const TmxLanguages& languages, bool force)
 {
     TmxImport result;
     if (QFileInfo(output).fileName().compare(QStringLiteral("user.dic"), Qt::CaseInsensitive) == 0) {
@@ -275,7 +287,8 @@ QString importTargetFor(const QString& workDir, const QString& tmxPath)
         base = QStringLiteral("Импорт");
     const QDir dir(workDir);
     for (int n = 1;; ++n) {
-        const QString name = n == 1 ? base + QStringLiteral(".dic") : QStringLiteral("%1 (%2).dic").arg(base).arg(n);
+        const QString name =
+            n == 1 ? base + QStringLiteral(".dic") : QStringLiteral("%1 (%2).dic").arg(base).arg(n);
         if (name.compare(QStringLiteral("user.dic"), Qt::CaseInsensitive) == 0)
             continue;
         const QString path = fileInDirIgnoringCase(workDir, name);

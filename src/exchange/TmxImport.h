@@ -17,7 +17,7 @@ struct TmxLanguages {
 };
 
 struct TmxImportCounts {
-    qsizetype units = 0;     // <tu> elements read
+    qsizetype units = 0; // <tu> elements read
     qsizetype taken = 0;
     qsizetype noSource = 0;  // no text in the source language
     qsizetype noTarget = 0;  // a source text, but none in the target language
@@ -52,8 +52,7 @@ struct TmxImport {
 // Reads `tmxPath` and writes its pairs to the new dictionary `output` through the
 // atomic writer. Refuses an existing `output` unless `force`, and always refuses a
 // file named User.dic; writes nothing when the file is malformed or holds no pair.
-TmxImport importTmx(const QString& tmxPath, const QString& output, const TmxLanguages& languages,
-                    bool force);
+TmxImport importTmx(const QString& tmxPath, const QString& output, const TmxLanguages& languages, bool force);
 
 // The report lines: units read, taken, left out and why.
 QStringList importReport(const TmxImportCounts& counts, const TmxLanguages& languages);

@@ -16,8 +16,7 @@ inline const QString kNotWritten = QStringLiteral("Файл TMX не запис�
 inline const QString kDictionaryNotWritten = QStringLiteral("Словарь не записан.");
 inline const QString kNothingTaken =
     QStringLiteral("В файле TMX нет ни одной пары с текстами на обоих языках.");
-inline const QString kNothingToExport =
-    QStringLiteral("В словаре нет ни одной пары для экспорта.");
+inline const QString kNothingToExport = QStringLiteral("В словаре нет ни одной пары для экспорта.");
 
 // XML failures: the kind of fault, then where it is.
 inline const QString kNotWellFormed = QStringLiteral("нарушена разметка XML");
@@ -40,10 +39,7 @@ inline QString lineBreaks(qsizetype n)
 {
     return QStringLiteral("  текст содержит перевод строки: %1").arg(n);
 }
-inline QString repeats(qsizetype n)
-{
-    return QStringLiteral("  повторяют уже взятую пару: %1").arg(n);
-}
+inline QString repeats(qsizetype n) { return QStringLiteral("  повторяют уже взятую пару: %1").arg(n); }
 inline QString written(const QString& path, const QString& encoding)
 {
     return QStringLiteral("Словарь записан в файл %1 (%2)").arg(path, encoding);
@@ -68,8 +64,7 @@ inline QString notXmlLeftOut(qsizetype n)
     return QStringLiteral("Пропущены пары с управляющими символами, недопустимыми в XML: %1").arg(n);
 }
 
-inline const QString kTargetExists =
-    QStringLiteral("файл уже существует (--force, чтобы заменить его)");
+inline const QString kTargetExists = QStringLiteral("файл уже существует (--force, чтобы заменить его)");
 inline const QString kUserDictionaryTarget =
     QStringLiteral("импорт не записывает словарь пользователя: укажите другой файл");
 

@@ -28,8 +28,7 @@ inline const QString kReadmeName = QStringLiteral("Readme.txt");
 inline const QString kReadmeMissing = QStringLiteral("Файла Readme.txt нет в рабочем каталоге программы!");
 inline const QString kReadmeMissingRow =
     QString(21, u' ') + QStringLiteral("Файла Readme.txt нет в рабочем каталоге программы!!");
-inline const QString kVisitSite =
-    QStringLiteral("Для получения Справки или обновления программы зайдите на");
+inline const QString kVisitSite = QStringLiteral("Для получения Справки или обновления программы зайдите на");
 inline const QString kSiteLine = QStringLiteral("сайт программы Кварсел: ") + kProjectAddress;
 
 // Opens the help list, above the line of "=".
@@ -43,8 +42,8 @@ inline const QStringList kInformation = {
 
 struct HelpList {
     QStringList rows;
-    bool readmeMissing = false;          // the fallback rows stand where the file would
-    std::optional<FileError> readError;  // the file exists but could not be read
+    bool readmeMissing = false;         // the fallback rows stand where the file would
+    std::optional<FileError> readError; // the file exists but could not be read
 };
 
 // The help list for `directory`: an empty row, the information text, a row of 88

@@ -4,8 +4,8 @@
 #include "workbench/UiServices.h"
 
 #include <QDir>
-#include <QFrame>
 #include <QFontDatabase>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
@@ -65,8 +65,7 @@ HelpWindow::HelpWindow(QWidget* mainWindow, UiServices& services, const QString&
     layout->addLayout(buttons);
     resize(820, 560);
 
-    connect(siteButton, &QPushButton::clicked, this,
-            [this] { m_services.openUrl(QUrl(kProjectAddress)); });
+    connect(siteButton, &QPushButton::clicked, this, [this] { m_services.openUrl(QUrl(kProjectAddress)); });
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
 
     const HelpList help = buildHelpList(directory);

@@ -4,8 +4,7 @@
 
 namespace kvarsel {
 
-qsizetype findContaining(const CurrentDictionary& dictionary, const QString& foldedPattern,
-                         qsizetype start)
+qsizetype findContaining(const CurrentDictionary& dictionary, const QString& foldedPattern, qsizetype start)
 {
     for (qsizetype i = qMax<qsizetype>(start, 0); i < dictionary.RowCount(); ++i) {
         const QString& row = dictionary.Row(i);
@@ -15,8 +14,7 @@ qsizetype findContaining(const CurrentDictionary& dictionary, const QString& fol
     return -1;
 }
 
-EditorSearch::Outcome EditorSearch::search(const CurrentDictionary& dictionary,
-                                           const QString& patternBox)
+EditorSearch::Outcome EditorSearch::search(const CurrentDictionary& dictionary, const QString& patternBox)
 {
     if (patternBox.isEmpty())
         return Outcome::Ignored;

@@ -9,8 +9,7 @@ namespace kvarsel {
 
 // The first row from `start` on whose text, in lower case, contains `foldedPattern`;
 // an empty row never matches. -1 when no such row exists. The editor's only search.
-qsizetype findContaining(const CurrentDictionary& dictionary, const QString& foldedPattern,
-                         qsizetype start);
+qsizetype findContaining(const CurrentDictionary& dictionary, const QString& foldedPattern, qsizetype start);
 
 class EditorSearch {
 public:

@@ -46,8 +46,7 @@ QString unpairedRowsText(const EmptyRowsRemoved& removed)
                           "начиная со строки № %1 «%2».")
                .arg(removed.firstAffectedRow)
                .arg(removed.firstAffectedText) +
-           u'\n' +
-           QStringLiteral("Нажмите «Проверить на ошибки», чтобы найти и исправить сдвинутые строки.");
+           u'\n' + QStringLiteral("Нажмите «Проверить на ошибки», чтобы найти и исправить сдвинутые строки.");
 }
 
 QString cutToText(const QString& row)
@@ -261,9 +260,10 @@ std::optional<OptimizerFailure> OptimizerSession::FindDuplicates()
         // A group too large to choose from, or a source without a translation row on
         // the last row: the pass ends at this entry, the group is dropped.
         if (end == GroupEnd::TooMany)
-            failure = OptimizerFailure{
-                kTooManyTranslations,
-                QStringLiteral("У фразы «%1» больше %2 различных переводов.").arg(m_phrase).arg(kMaxCandidates)};
+            failure = OptimizerFailure{kTooManyTranslations,
+                                       QStringLiteral("У фразы «%1» больше %2 различных переводов.")
+                                           .arg(m_phrase)
+                                           .arg(kMaxCandidates)};
         clearGroup();
         fb.setProgress(0);
         break;

@@ -13,9 +13,9 @@ inline const QString kCandidatesFrame = QStringLiteral("Наиболее кор�
 inline const QString kErrorsFrame = QStringLiteral("Ошибка в словаре : ");
 inline const QString kActionsFrame = QStringLiteral("Варианты действий : ");
 
-inline const QString kChoiceLabel = QStringLiteral(
-    "Вы можете использовать наиболее корректный вариант перевода из списка, или ввести свой "
-    "собственный вариант");
+inline const QString kChoiceLabel =
+    QStringLiteral("Вы можете использовать наиболее корректный вариант перевода из списка, или ввести свой "
+                   "собственный вариант");
 inline const QString kUseSelected = QStringLiteral("Использовать выделенную фразу");
 inline const QString kUseNewValue = QStringLiteral("Использовать новое значение");
 

@@ -3,8 +3,8 @@
 #include "exchange/TmxExport.h"
 #include "exchange/TmxTexts.h"
 #include "maintenance/EditorTexts.h"
-#include "workbench/StorageCheck.h"
 #include "workbench/ProductName.h"
+#include "workbench/StorageCheck.h"
 #include "workbench/UiServices.h"
 
 #include <QApplication>

@@ -1,6 +1,5 @@
 #include "maintenance/UserDictionaryOptimizer.h"
 
-
 #include "maintenance/OptimizerTexts.h"
 #include "workbench/StorageCheck.h"
 #include "workbench/UiServices.h"
@@ -37,10 +36,7 @@ void setTextKeepingCursor(QLineEdit* box, const QString& text)
         box->setText(text);
 }
 
-int clampToInt(qsizetype n)
-{
-    return int(std::clamp<qsizetype>(n, 0, std::numeric_limits<int>::max()));
-}
+int clampToInt(qsizetype n) { return int(std::clamp<qsizetype>(n, 0, std::numeric_limits<int>::max())); }
 
 } // namespace
 
@@ -154,7 +150,8 @@ void UserDictionaryOptimizer::buildUi()
         const QModelIndexList rows = m_list->selectionModel()->selectedRows();
         m_session.setSelected(rows.isEmpty() ? -1 : rows.constFirst().row());
     });
-    connect(m_newValue, &QLineEdit::textEdited, this, [this](const QString& text) { m_session.setNewValue(text); });
+    connect(m_newValue, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_session.setNewValue(text); });
     connect(useSelected, &QPushButton::clicked, this, [this] { finish(m_session.useSelected()); });
     connect(useNewValue, &QPushButton::clicked, this, [this] {
         if (refuseUnstorable(m_newValue))
@@ -162,7 +159,8 @@ void UserDictionaryOptimizer::buildUi()
         finish(m_session.useNewValue());
     });
 
-    connect(m_repairBox, &QLineEdit::textEdited, this, [this](const QString& text) { m_session.setRepairText(text); });
+    connect(m_repairBox, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_session.setRepairText(text); });
     connect(deleteRow, &QPushButton::clicked, this, [this] {
         m_session.deleteRow();
         render();

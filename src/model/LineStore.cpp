@@ -14,9 +14,7 @@ namespace kvarsel {
 
 const QString LineStore::kMarkerPrefix = QStringLiteral("Файл = ");
 
-LineStore::LineStore(ResourceKind kind, QObject* parent) : QAbstractListModel(parent), m_kind(kind)
-{
-}
+LineStore::LineStore(ResourceKind kind, QObject* parent) : QAbstractListModel(parent), m_kind(kind) {}
 
 void LineStore::Clear()
 {

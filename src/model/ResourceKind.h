@@ -9,8 +9,8 @@ namespace kvarsel {
 
 enum class ResourceKind { Menu = 0, Dialog = 1, String = 2, RcData = 3 };
 
-inline constexpr std::array<ResourceKind, 4> kAllKinds = {
-    ResourceKind::Menu, ResourceKind::Dialog, ResourceKind::String, ResourceKind::RcData};
+inline constexpr std::array<ResourceKind, 4> kAllKinds = {ResourceKind::Menu, ResourceKind::Dialog,
+                                                          ResourceKind::String, ResourceKind::RcData};
 inline constexpr int kKindCount = 4;
 
 struct KindInfo {

@@ -34,8 +34,7 @@ QStringView betweenOuterQuotes(QStringView text)
 
 // Cuts `text` after the last character of its first `rangeEnd` characters that
 // passes `keep`; empties it when none does.
-template <class Keep>
-void trimTrailing(QStringView& text, qsizetype rangeEnd, Keep keep)
+template <class Keep> void trimTrailing(QStringView& text, qsizetype rangeEnd, Keep keep)
 {
     for (qsizetype i = rangeEnd - 1; i >= 0; --i) {
         if (keep(text[i])) {

@@ -8,10 +8,10 @@
 #include "workbench/ProductName.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -33,8 +33,10 @@ const QString kDisconnectAll = QStringLiteral("Отключить все");
 const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("Отмена");
 const QString kTitle = kProductName;
-const QString kNoDictionaries = QStringLiteral("В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика.");
-const QString kNothingConnected = QStringLiteral("Не подключен ни один словарь для перевода.\nРабота программы невозможна.");
+const QString kNoDictionaries =
+    QStringLiteral("В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика.");
+const QString kNothingConnected =
+    QStringLiteral("Не подключен ни один словарь для перевода.\nРабота программы невозможна.");
 const QString kAvailableLabel = QStringLiteral("Словари рабочего каталога (отмеченные подключены):");
 const QString kUnreadFile = QStringLiteral("Файл настроек не был прочитан при запуске:\n%1\n\n"
                                            "Заменить его настройками из этого окна?");
@@ -188,9 +190,9 @@ void SettingsDialog::importTmxFile()
         return;
     }
     addAvailableDictionary(QFileInfo(target).fileName());
-    lines << tmx_texts::written(QDir::toNativeSeparators(target), result.encoding == DictionaryEncoding::Cp1251
-                                                                      ? tmx_texts::kCp1251
-                                                                      : tmx_texts::kUtf8);
+    lines << tmx_texts::written(QDir::toNativeSeparators(target),
+                                result.encoding == DictionaryEncoding::Cp1251 ? tmx_texts::kCp1251
+                                                                              : tmx_texts::kUtf8);
     services.message(this, texts::kTitle, lines.join(QChar(10)), MessageIcon::Information);
 }
 
@@ -233,7 +235,8 @@ void SettingsDialog::accept()
     }
     std::optional<FileError> error;
     if (const QString& readOnly = m_main.state().readOnlyReason(); !readOnly.isEmpty()) {
-        error = FileError{fileInDirIgnoringCase(m_main.state().workDir(), settings_keys::kFileName), readOnly};
+        error =
+            FileError{fileInDirIgnoringCase(m_main.state().workDir(), settings_keys::kFileName), readOnly};
     } else {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         error = writeSettings(m_main.state().workDir(), s);

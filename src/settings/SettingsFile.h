@@ -21,10 +21,10 @@ inline const QString kFileName = QStringLiteral("velmora.ini");
 struct Settings {
     bool autoHideTranslateString = false;
     bool autoHideRussianString = false;
-    bool userDictionaryFirst = false;   // the check box is checked
-    bool userDictionaryExists = false;  // the check box is enabled
-    QStringList availableDictionaries;  // "*.dic" names of the working directory, user.dic left out
-    QList<bool> marked;                 // one mark per available dictionary
+    bool userDictionaryFirst = false;  // the check box is checked
+    bool userDictionaryExists = false; // the check box is enabled
+    QStringList availableDictionaries; // "*.dic" names of the working directory, user.dic left out
+    QList<bool> marked;                // one mark per available dictionary
 
     // What "OK" counts as connected: the user dictionary when it exists and is
     // checked, and every marked dictionary.

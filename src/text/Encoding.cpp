@@ -5,19 +5,14 @@
 #include <cstdint>
 #include <cstring>
 
-namespace kvarsel
-{
-namespace
-{
+namespace kvarsel {
+namespace {
 
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 constexpr char kUtf16LeMark[] = "\xFF\xFE";
 constexpr char kUtf16BeMark[] = "\xFE\xFF";
 
-bool isContinuation(uint8_t b)
-{
-    return (b & 0xC0) == 0x80;
-}
+bool isContinuation(uint8_t b) { return (b & 0xC0) == 0x80; }
 
 // Length of the well-formed UTF-8 sequence at `p` (shortest form, no surrogates,
 // nothing above U+10FFFF); 0 when the bytes there are not one.
@@ -101,8 +96,8 @@ QString decodeWellFormedUtf8(QByteArrayView bytes)
             cp = char32_t(b & 0x0F) << 12 | char32_t(p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
             i += 3;
         } else {
-            cp = char32_t(b & 0x07) << 18 | char32_t(p[i + 1] & 0x3F) << 12 |
-                 char32_t(p[i + 2] & 0x3F) << 6 | (p[i + 3] & 0x3F);
+            cp = char32_t(b & 0x07) << 18 | char32_t(p[i + 1] & 0x3F) << 12 | char32_t(p[i + 2] & 0x3F) << 6 |
+                 (p[i + 3] & 0x3F);
             i += 4;
         }
         if (cp < 0x10000) {
@@ -115,10 +110,7 @@ QString decodeWellFormedUtf8(QByteArrayView bytes)
     return out;
 }
 
-QString atByte(qsizetype offset)
-{
-    return QStringLiteral(" (байт %1)").arg(offset);
-}
+QString atByte(qsizetype offset) { return QStringLiteral(" (байт %1)").arg(offset); }
 
 DecodedText decodeUtf8(QByteArrayView body, TextEncoding encoding, qsizetype bodyOffset)
 {
@@ -143,8 +135,7 @@ DecodedText decodeUtf16(QByteArrayView body, TextEncoding encoding)
     const qsizetype markSize = 2;
     if (body.size() % 2 != 0) {
         result.error =
-            QStringLiteral(
-                "текст в кодировке %1 обрывается на половине символа: нечётное число байтов")
+            QStringLiteral("текст в кодировке %1 обрывается на половине символа: нечётное число байтов")
                 .arg(encodingName(encoding));
         return result;
     }
@@ -154,13 +145,13 @@ DecodedText decodeUtf16(QByteArrayView body, TextEncoding encoding)
     QString text(units, Qt::Uninitialized);
     QChar* d = text.data();
     for (qsizetype i = 0; i < units; ++i)
-        d[i] = QChar(little ? char16_t(p[2 * i] | p[2 * i + 1] << 8)
-                            : char16_t(p[2 * i] << 8 | p[2 * i + 1]));
+        d[i] =
+            QChar(little ? char16_t(p[2 * i] | p[2 * i + 1] << 8) : char16_t(p[2 * i] << 8 | p[2 * i + 1]));
     const qsizetype bad = firstUnencodable(text, encoding);
     if (bad >= 0) {
-        result.error = QStringLiteral("текст в кодировке %1 содержит непарный суррогат")
-                           .arg(encodingName(encoding)) +
-                       atByte(markSize + 2 * bad);
+        result.error =
+            QStringLiteral("текст в кодировке %1 содержит непарный суррогат").arg(encodingName(encoding)) +
+            atByte(markSize + 2 * bad);
         return result;
     }
     result.text = std::move(text);
@@ -210,8 +201,7 @@ DecodedText decodeText(QByteArrayView bytes)
         bytes.startsWith(QByteArrayView("\x00\x00\xFE\xFF", 4)))
         return DecodedText{
             QString(), TextEncoding::Windows1251,
-            QStringLiteral(
-                "кодировка UTF-32 не поддерживается; сохраните файл в UTF-16 или UTF-8")};
+            QStringLiteral("кодировка UTF-32 не поддерживается; сохраните файл в UTF-16 или UTF-8")};
     if (bytes.startsWith(QByteArrayView(kUtf8Mark, 3)))
         return decodeUtf8(bytes.sliced(3), TextEncoding::Utf8Bom, 3);
     if (bytes.startsWith(QByteArrayView(kUtf16LeMark, 2)))
@@ -257,9 +247,9 @@ DecodedText decodeTextAs(QByteArrayView bytes, TextEncoding encoding)
     case TextEncoding::Utf16Be: {
         const QByteArrayView mark = byteOrderMark(encoding);
         if (!bytes.startsWith(mark))
-            return DecodedText{QString(), encoding,
-                               QStringLiteral("в начале файла нет метки кодировки %1")
-                                   .arg(encodingName(encoding))};
+            return DecodedText{
+                QString(), encoding,
+                QStringLiteral("в начале файла нет метки кодировки %1").arg(encodingName(encoding))};
         if (encoding == TextEncoding::Utf8Bom)
             return decodeUtf8(bytes.sliced(mark.size()), encoding, mark.size());
         return decodeUtf16(bytes.sliced(mark.size()), encoding);
@@ -335,8 +325,7 @@ std::optional<Unstorable> findUnstorable(QStringView text, const QList<StorageTa
 
 QString characterCode(QChar c)
 {
-    return QStringLiteral("U+") +
-           QStringLiteral("%1").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper();
+    return QStringLiteral("U+") + QStringLiteral("%1").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper();
 }
 
 } // namespace kvarsel

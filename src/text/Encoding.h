@@ -17,8 +17,7 @@
 #include <array>
 #include <optional>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 // UTF-16 is only ever recognised by its byte-order mark, so it always has one.
 enum class TextEncoding { Windows1251, Utf8, Utf8Bom, Utf16Le, Utf16Be };
@@ -28,10 +27,7 @@ inline constexpr std::array<TextEncoding, kEncodingCount> kAllEncodings{
     TextEncoding::Windows1251, TextEncoding::Utf8, TextEncoding::Utf8Bom, TextEncoding::Utf16Le,
     TextEncoding::Utf16Be};
 
-inline constexpr int encodingIndex(TextEncoding e)
-{
-    return int(e);
-}
+inline constexpr int encodingIndex(TextEncoding e) { return int(e); }
 
 // "Windows-1251", "UTF-8", "UTF-8 с BOM", "UTF-16LE", "UTF-16BE".
 QString encodingName(TextEncoding e);
@@ -76,8 +72,7 @@ qsizetype firstUnencodable(QStringView text, TextEncoding encoding);
 // Appends the text in the encoding, without the byte-order mark. Returns false and
 // leaves the index of the first character that cannot be held in *badIndex (nothing
 // is appended then, nothing is ever replaced by "?").
-bool encodeText(QStringView text, TextEncoding encoding, QByteArray& out,
-                qsizetype* badIndex = nullptr);
+bool encodeText(QStringView text, TextEncoding encoding, QByteArray& out, qsizetype* badIndex = nullptr);
 
 // The encoding of a file the program creates: Windows-1251 when it holds every
 // line, else UTF-8 with a byte-order mark.

@@ -28,8 +28,9 @@ quint64 lineEndMask(const char16_t* d, qsizetype i, qsizetype n)
         for (int k = 0; k < 64; k += 16) {
             const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + k));
             const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + k + 8));
-            const __m128i hits = _mm_packs_epi16(_mm_or_si128(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(a, lf)),
-                                                 _mm_or_si128(_mm_cmpeq_epi16(b, cr), _mm_cmpeq_epi16(b, lf)));
+            const __m128i hits =
+                _mm_packs_epi16(_mm_or_si128(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(a, lf)),
+                                _mm_or_si128(_mm_cmpeq_epi16(b, cr), _mm_cmpeq_epi16(b, lf)));
             mask |= quint64(quint32(_mm_movemask_epi8(hits))) << k;
         }
         return mask;

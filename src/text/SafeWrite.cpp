@@ -431,8 +431,9 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
             return FileError{path, reason};
     }
     if (!options.within.isEmpty() && !liesWithin(path, options.within))
-        return FileError{path, QStringLiteral("файл на самом деле находится вне каталога «%1», запись туда запрещена")
-                                   .arg(QDir::toNativeSeparators(options.within))};
+        return FileError{
+            path, QStringLiteral("файл на самом деле находится вне каталога «%1», запись туда запрещена")
+                      .arg(QDir::toNativeSeparators(options.within))};
     if (options.link == LinkAtTarget::Replace && QFileInfo(path).isSymLink() && !QFile::remove(path))
         return FileError{path, QStringLiteral("не удалось заменить ссылку")};
     QSaveFile file(path);

@@ -193,12 +193,12 @@ std::optional<FileError> encodeLineParts(const QString& path, qsizetype count,
     total += 2 * count;
     out.reserve(out.size() + (wide ? 2 * total : total));
     const auto unstorable = [&](QChar c, qsizetype line) {
-        const QString reason =
-            c.isSurrogate()
-                ? QStringLiteral("непарный суррогат (%1) нельзя сохранить в кодировке %2")
-                      .arg(characterCode(c), encodingName(encoding))
-                : QStringLiteral("символ «%1» (%2) нельзя сохранить в кодировке %3")
-                      .arg(c.isPrint() ? QString(c) : QStringLiteral("?"), characterCode(c), encodingName(encoding));
+        const QString reason = c.isSurrogate()
+                                   ? QStringLiteral("непарный суррогат (%1) нельзя сохранить в кодировке %2")
+                                         .arg(characterCode(c), encodingName(encoding))
+                                   : QStringLiteral("символ «%1» (%2) нельзя сохранить в кодировке %3")
+                                         .arg(c.isPrint() ? QString(c) : QStringLiteral("?"),
+                                              characterCode(c), encodingName(encoding));
         return FileError{path, reason, line + 1};
     };
     if (encoding == TextEncoding::Windows1251) {
@@ -237,7 +237,11 @@ std::optional<FileError> encodeLines(const QString& path, const QStringList& lin
                                      TextEncoding encoding)
 {
     return encodeLineParts(
-        path, lines.size(), [&lines](qsizetype i) { return LineParts{lines[i], {}, {}}; }, out, encoding);
+        path, lines.size(),
+        [&lines](qsizetype i) {
+            return LineParts{lines[i], {}, {}};
+        },
+        out, encoding);
 }
 
 std::optional<FileError> writeLines(const QString& path, const QStringList& lines, TextEncoding encoding,

@@ -1,8 +1,8 @@
 #include "workbench/AutoTranslation.h"
 
 #include "dictionary/DictionaryFiles.h"
-#include "dictionary/SaveUserDic.h"
 #include "dictionary/PhraseSet.h"
+#include "dictionary/SaveUserDic.h"
 #include "dictionary/SearchString.h"
 #include "text/CharClass.h"
 #include "text/Prefetch.h"
@@ -83,15 +83,16 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     std::array<ScannedText, 2> dictionaryTexts;
     std::array<PhraseSet::Scan, 2> scans;
     const auto readAhead = [&](qsizetype d) {
-        return std::async(std::launch::async, [path = state.connectedDictionaries[d],
-                                               &into = dictionaryTexts[size_t(d % 2)], &scan = scans[size_t(d % 2)]] {
-            auto error = readScannedText(path, into);
-            if (into.windows1251)
-                PhraseSet::scanWindows1251(into.bytes, scan);
-            else
-                PhraseSet::scan(into.text, scan);
-            return error;
-        });
+        return std::async(std::launch::async,
+                          [path = state.connectedDictionaries[d], &into = dictionaryTexts[size_t(d % 2)],
+                           &scan = scans[size_t(d % 2)]] {
+                              auto error = readScannedText(path, into);
+                              if (into.windows1251)
+                                  PhraseSet::scanWindows1251(into.bytes, scan);
+                              else
+                                  PhraseSet::scan(into.text, scan);
+                              return error;
+                          });
     };
     std::future<std::optional<FileError>> nextRead;
     if (count > 0)
@@ -265,7 +266,8 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     // The passes never replaced the dictionary in memory: while it still equals
     // User.dic as loaded or saved, loading it again would only give the same rows.
     const QString userPath = findUserDictionary(state.workDir());
-    if (atEnd == UserDictionaryAtEnd::Reload && (userPath.isEmpty() || !state.dictionary().sameAsFile(userPath)))
+    if (atEnd == UserDictionaryAtEnd::Reload &&
+        (userPath.isEmpty() || !state.dictionary().sameAsFile(userPath)))
         if (auto error = LoadUserDictionary(state.workDir(), state.dictionary()))
             result.errors.append(*error);
     return result;

@@ -54,8 +54,8 @@ void FindBar::setNotFound(bool notFound)
     if (notFound) {
         // A red tint of the theme's own field colour, so dark themes stay readable.
         const QColor base = p.color(QPalette::Base);
-        p.setColor(QPalette::Base, QColor::fromRgbF(float(base.redF() * 0.7 + 0.3), float(base.greenF() * 0.7),
-                                                    float(base.blueF() * 0.7)));
+        p.setColor(QPalette::Base, QColor::fromRgbF(float(base.redF() * 0.7 + 0.3),
+                                                    float(base.greenF() * 0.7), float(base.blueF() * 0.7)));
     }
     m_field->setPalette(p);
 }

@@ -96,8 +96,8 @@ void ListNavigation::findNext(SearchDirection direction)
         openFind();
         return;
     }
-    const qsizetype row =
-        findContaining(m_main.state().store(m_main.visibleKind()), m_findBar->text(), currentRow(), direction);
+    const qsizetype row = findContaining(m_main.state().store(m_main.visibleKind()), m_findBar->text(),
+                                         currentRow(), direction);
     m_findBar->setNotFound(row < 0);
     moveTo(row);
 }

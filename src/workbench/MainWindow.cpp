@@ -7,12 +7,12 @@
 #include "workbench/FindBar.h"
 #include "workbench/ListNavigation.h"
 #include "workbench/ManualTranslationDialog.h"
+#include "workbench/ProductName.h"
 #include "workbench/RowDelegate.h"
 #include "workbench/RowHandlers.h"
 #include "workspace/DirectoryLock.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
-#include "workbench/ProductName.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -33,52 +33,58 @@
 namespace kvarsel {
 namespace texts {
 const QString kCaption = kProductName;
-const QString kReadOnly = QStringLiteral("Программа открыта только для просмотра и перевода: словарь пользователя, "
-                                         "сценарии и настройки сохраняться не будут.");
-const QString kRetryUnread = QStringLiteral("Исправьте файл (права доступа, диск) и нажмите «Повторить»: программа "
-                                            "прочитает его заново и добавит к нему переводы этого сеанса.\n");
-const QString kLeaveUnsaved = QStringLiteral("Если выйти без сохранения словаря, переводы этого сеанса (пар в "
-                                             "словаре в памяти: %1) в него не попадут; переведённые сценарии "
-                                             "всё равно можно будет сохранить.");
-const QString kChangedChoice = QStringLiteral("«Объединить»: прочитать файл заново и добавить к нему переводы этого "
-                                              "сеанса. «Перезаписать»: заменить файл словарём в памяти (прежний "
-                                              "останется в User.old).");
+const QString kReadOnly =
+    QStringLiteral("Программа открыта только для просмотра и перевода: словарь пользователя, "
+                   "сценарии и настройки сохраняться не будут.");
+const QString kRetryUnread =
+    QStringLiteral("Исправьте файл (права доступа, диск) и нажмите «Повторить»: программа "
+                   "прочитает его заново и добавит к нему переводы этого сеанса.\n");
+const QString kLeaveUnsaved =
+    QStringLiteral("Если выйти без сохранения словаря, переводы этого сеанса (пар в "
+                   "словаре в памяти: %1) в него не попадут; переведённые сценарии "
+                   "всё равно можно будет сохранить.");
+const QString kChangedChoice =
+    QStringLiteral("«Объединить»: прочитать файл заново и добавить к нему переводы этого "
+                   "сеанса. «Перезаписать»: заменить файл словарём в памяти (прежний "
+                   "останется в User.old).");
 const QString kRetry = QStringLiteral("Повторить");
 const QString kExitWithoutDictionary = QStringLiteral("Выйти без сохранения словаря");
 const QString kMerge = QStringLiteral("Объединить");
 const QString kOverwrite = QStringLiteral("Перезаписать");
 const QString kCancel = QStringLiteral("Отмена");
-const QString kNoConnected = QStringLiteral(
-    "В программе нет подключенных словарей, используемых\nдля работы переводчика.\n\n"
-    "Для подключения словарей нажмите на кнопку Настройки,\nперейдите ко вкладке Словари и подключите нужные.");
+const QString kNoConnected =
+    QStringLiteral("В программе нет подключенных словарей, используемых\nдля работы переводчика.\n\n"
+                   "Для подключения словарей нажмите на кнопку Настройки,\nперейдите ко вкладке Словари и "
+                   "подключите нужные.");
 
 struct ButtonText {
     const char* objectName; // what tests and assistive tools find it by
-    QString caption;    // as the program names the button
-    QString twoLines;   // as the picture shows it
-    const char* theme;  // freedesktop icon name
+    QString caption;        // as the program names the button
+    QString twoLines;       // as the picture shows it
+    const char* theme;      // freedesktop icon name
     QStyle::StandardPixmap fallback;
 };
 
 const std::array<ButtonText, MainWindow::ButtonCount>& buttons()
 {
     static const std::array<ButtonText, MainWindow::ButtonCount> table = {{
-        {"openResourcesButton", QStringLiteral("Открыть ресурсы"), QStringLiteral("Открыть\nресурсы"), "document-open",
-         QStyle::SP_DialogOpenButton},
-        {"autoTranslateButton", QStringLiteral("Автоматический перевод"), QStringLiteral("Автоматический\nперевод"), "system-run",
-         QStyle::SP_MediaPlay},
-        {"deferredTranslationButton", QStringLiteral("Отложенный перевод"), QStringLiteral("Отложенный\nперевод"), "document-send",
-         QStyle::SP_ArrowRight},
-        {"optimizeDictionaryButton", QStringLiteral("Оптимизировать словарь"), QStringLiteral("Оптимизировать\nсловарь"), "edit-clear-all",
-         QStyle::SP_BrowserReload},
-        {"editDictionaryButton", QStringLiteral("Редактировать словарь"), QStringLiteral("Редактировать\nсловарь"), "accessories-text-editor",
+        {"openResourcesButton", QStringLiteral("Открыть ресурсы"), QStringLiteral("Открыть\nресурсы"),
+         "document-open", QStyle::SP_DialogOpenButton},
+        {"autoTranslateButton", QStringLiteral("Автоматический перевод"),
+         QStringLiteral("Автоматический\nперевод"), "system-run", QStyle::SP_MediaPlay},
+        {"deferredTranslationButton", QStringLiteral("Отложенный перевод"),
+         QStringLiteral("Отложенный\nперевод"), "document-send", QStyle::SP_ArrowRight},
+        {"optimizeDictionaryButton", QStringLiteral("Оптимизировать словарь"),
+         QStringLiteral("Оптимизировать\nсловарь"), "edit-clear-all", QStyle::SP_BrowserReload},
+        {"editDictionaryButton", QStringLiteral("Редактировать словарь"),
+         QStringLiteral("Редактировать\nсловарь"), "accessories-text-editor",
          QStyle::SP_FileDialogContentsView},
-        {"settingsButton", QStringLiteral("Настройки программы"), QStringLiteral("Настройки\nпрограммы"), "preferences-system",
-         QStyle::SP_ComputerIcon},
+        {"settingsButton", QStringLiteral("Настройки программы"), QStringLiteral("Настройки\nпрограммы"),
+         "preferences-system", QStyle::SP_ComputerIcon},
         {"helpButton", QStringLiteral("Краткая Справка"), QStringLiteral("Краткая\nСправка"), "help-browser",
          QStyle::SP_DialogHelpButton},
-        {"exitButton", QStringLiteral("Выход из программы"), QStringLiteral("Выход из\nпрограммы"), "application-exit",
-         QStyle::SP_DialogCloseButton},
+        {"exitButton", QStringLiteral("Выход из программы"), QStringLiteral("Выход из\nпрограммы"),
+         "application-exit", QStyle::SP_DialogCloseButton},
     }};
     return table;
 }
@@ -392,7 +398,9 @@ void MainWindow::onAutoTranslate()
 {
     setBusy(true);
     AutoTranslationCallbacks callbacks;
-    callbacks.progressMaximum = [this](qsizetype max) { m_progress->setMaximum(int(qMin<qsizetype>(max, INT_MAX))); };
+    callbacks.progressMaximum = [this](qsizetype max) {
+        m_progress->setMaximum(int(qMin<qsizetype>(max, INT_MAX)));
+    };
     // The bar repaints itself whenever it grows by a pixel; over a large run that
     // alone would cost more than the translation, so it moves at most every 30 ms.
     // Reading the clock for every row would cost more than the row; it is read
@@ -411,15 +419,16 @@ void MainWindow::onAutoTranslate()
     setBusy(false);
     repaintNow();
     if (!result.ran) {
-        m_services.message(this, texts::kCaption,
-                           QStringLiteral("Словарь пользователя не сохранен, автоматический перевод не выполнен:\n") +
-                               result.errors.constFirst().message(),
-                           MessageIcon::Stop);
+        m_services.message(
+            this, texts::kCaption,
+            QStringLiteral("Словарь пользователя не сохранен, автоматический перевод не выполнен:\n") +
+                result.errors.constFirst().message(),
+            MessageIcon::Stop);
     } else if (!result.errors.isEmpty()) {
-        m_services.message(this, texts::kCaption,
-                           describeFailures(QStringLiteral("Не удалось прочитать словари (они пропущены):"),
-                                            result.errors),
-                           MessageIcon::Stop);
+        m_services.message(
+            this, texts::kCaption,
+            describeFailures(QStringLiteral("Не удалось прочитать словари (они пропущены):"), result.errors),
+            MessageIcon::Stop);
     }
     if (const QString unstorable = unstorableRowsText(result); !unstorable.isEmpty())
         m_services.message(this, texts::kCaption, unstorable, MessageIcon::Information);
@@ -430,9 +439,10 @@ bool MainWindow::saveUserDictionary()
     const QString notSaved = QStringLiteral("Словарь пользователя не сохранен:\n");
     const qsizetype entries = qMax<qsizetype>(0, (m_state.dictionary().RowCount() - 2) / 2);
     if (!m_state.readOnlyReason().isEmpty()) {
-        const int answer = m_services.ask(
-            this, texts::kCaption, notSaved + m_state.readOnlyReason() + QStringLiteral(".\n\n") + texts::kLeaveUnsaved.arg(entries),
-            {texts::kExitWithoutDictionary, texts::kCancel});
+        const int answer = m_services.ask(this, texts::kCaption,
+                                          notSaved + m_state.readOnlyReason() + QStringLiteral(".\n\n") +
+                                              texts::kLeaveUnsaved.arg(entries),
+                                          {texts::kExitWithoutDictionary, texts::kCancel});
         return answer == 0;
     }
     UserDicReplace replace = UserDicReplace::WhenUnchanged;
@@ -449,19 +459,23 @@ bool MainWindow::saveUserDictionary()
                 return true;
             if (answer != 0)
                 return false;
-            if (const UserDicMerge merge = mergeUserDictionaryFile(m_state.workDir(), m_state.dictionary()); merge.error) {
+            if (const UserDicMerge merge = mergeUserDictionaryFile(m_state.workDir(), m_state.dictionary());
+                merge.error) {
                 m_state.dictionary().setUserFileUnread(merge.error);
                 continue;
             }
-        } else if (replace == UserDicReplace::WhenUnchanged && check.conflict == UserDicConflict::ChangedOnDisk) {
-            const int answer =
-                m_services.ask(this, texts::kCaption, notSaved + check.error.message() + QStringLiteral("\n\n") + texts::kChangedChoice,
-                               {texts::kMerge, texts::kOverwrite, texts::kCancel});
+        } else if (replace == UserDicReplace::WhenUnchanged &&
+                   check.conflict == UserDicConflict::ChangedOnDisk) {
+            const int answer = m_services.ask(this, texts::kCaption,
+                                              notSaved + check.error.message() + QStringLiteral("\n\n") +
+                                                  texts::kChangedChoice,
+                                              {texts::kMerge, texts::kOverwrite, texts::kCancel});
             if (answer == 2)
                 return false;
             if (answer == 1)
                 replace = UserDicReplace::EvenIfChanged;
-            else if (const UserDicMerge merge = mergeUserDictionaryFile(m_state.workDir(), m_state.dictionary());
+            else if (const UserDicMerge merge =
+                         mergeUserDictionaryFile(m_state.workDir(), m_state.dictionary());
                      merge.error) {
                 m_state.dictionary().setUserFileUnread(merge.error);
                 continue;
@@ -472,7 +486,8 @@ bool MainWindow::saveUserDictionary()
         setBusy(false);
         if (error) {
             // A conflict that arose in the meantime is asked about again.
-            if (checkUserDictionaryFile(m_state.workDir(), m_state.dictionary()).conflict != UserDicConflict::None &&
+            if (checkUserDictionaryFile(m_state.workDir(), m_state.dictionary()).conflict !=
+                    UserDicConflict::None &&
                 replace == UserDicReplace::WhenUnchanged)
                 continue;
             m_services.message(this, texts::kCaption, notSaved + error->message(), MessageIcon::Stop);

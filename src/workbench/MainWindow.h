@@ -33,8 +33,17 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // The eight buttons along the bottom edge, in their order.
-    enum Button { OpenResources, AutoTranslate, DeferredTranslate, OptimizeDictionary, EditDictionary,
-                  Settings, Help, Exit, ButtonCount };
+    enum Button {
+        OpenResources,
+        AutoTranslate,
+        DeferredTranslate,
+        OptimizeDictionary,
+        EditDictionary,
+        Settings,
+        Help,
+        Exit,
+        ButtonCount
+    };
 
     MainWindow(const QString& workDir, UiServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -66,7 +75,16 @@ public:
     QTabBar* tabBar() const { return m_tabs; }
     QToolButton* button(Button which) const { return m_buttons[size_t(which)]; }
     // The status bar's panels, in their order; the description numbers them from 1.
-    enum class Panel { HideMode, RowLabel, RowNumber, OfLabel, RemainingRows, RemainingLabel, Dictionary, Mode };
+    enum class Panel {
+        HideMode,
+        RowLabel,
+        RowNumber,
+        OfLabel,
+        RemainingRows,
+        RemainingLabel,
+        Dictionary,
+        Mode
+    };
     QLabel* panel(Panel which) const { return m_panels[size_t(which)]; }
     QLabel* panel(int number) const { return m_panels[size_t(number - 1)]; }
     QProgressBar* progressBar() const { return m_progress; }

@@ -5,8 +5,8 @@
 #include "dialogs/FitWarning.h"
 #include "text/LineText.h"
 #include "workbench/MainWindow.h"
-#include "workbench/RowHandlers.h"
 #include "workbench/ProductName.h"
+#include "workbench/RowHandlers.h"
 #include "workbench/StorageCheck.h"
 
 #include <QHBoxLayout>

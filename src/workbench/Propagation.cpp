@@ -18,7 +18,8 @@ void recordTranslation(LineStore& store, qsizetype row, const QString& translati
     store.ReplaceHead(row, store.Head(row) + text);
 }
 
-qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QString& translation, bool hideTranslated)
+qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QString& translation,
+                               bool hideTranslated)
 {
     // An empty phrase would match every marker and plain row; in hide mode that
     // would glue the translation into lines that never had a text.
@@ -35,7 +36,8 @@ qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QS
     return changed;
 }
 
-static qsizetype searchIn(WorkState& state, ResourceKind kind, const QString& phrase, const QString& translation)
+static qsizetype searchIn(WorkState& state, ResourceKind kind, const QString& phrase,
+                          const QString& translation)
 {
     LineStore& store = state.store(kind);
     if (store.RowCount() == 0)

@@ -13,7 +13,8 @@ void recordTranslation(LineStore& store, qsizetype row, const QString& translati
 // Every row from index 1 whose text equals `phrase` ignoring case gets
 // `translation`. Rows with empty text are never touched, whatever the phrase.
 // Returns how many rows changed.
-qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QString& translation, bool hideTranslated);
+qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QString& translation,
+                               bool hideTranslated);
 
 qsizetype Search_Menu(WorkState& state, const QString& phrase, const QString& translation);
 qsizetype Search_Dialog(WorkState& state, const QString& phrase, const QString& translation);

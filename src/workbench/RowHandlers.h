@@ -10,7 +10,7 @@
 namespace kvarsel {
 
 struct SelectionEffect {
-    bool handled = false;                // false: nothing changed, the clipboard stays as it was
+    bool handled = false;                 // false: nothing changed, the clipboard stays as it was
     std::optional<QString> clipboardText; // set this text; empty optional with handled: clear it
 };
 
@@ -29,9 +29,9 @@ ManualTranslationRequest handleRowDoubleClick(WorkState& state, ResourceKind kin
                                               const QString& clipboardText);
 
 struct ManualTranslationOutcome {
-    bool recorded = false;      // the pair went into the dictionary and the rows
+    bool recorded = false; // the pair went into the dictionary and the rows
     qsizetype rowsChanged = 0;
-    qsizetype nextRow = -1;     // the row to select next in the selected tab's kind, or -1
+    qsizetype nextRow = -1; // the row to select next in the selected tab's kind, or -1
 };
 
 // "OK" of the manual translation dialog: a translation that is not empty and

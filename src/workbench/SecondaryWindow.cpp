@@ -42,8 +42,10 @@ void SecondaryWindow::centreOnMain()
     target.moveCenter(mainFrame.center());
     if (const QScreen* screen = main->screen()) {
         const QRect room = screen->availableGeometry();
-        target.moveLeft(qBound(room.left(), target.left(), qMax(room.left(), room.right() - frame.width() + 1)));
-        target.moveTop(qBound(room.top(), target.top(), qMax(room.top(), room.bottom() - frame.height() + 1)));
+        target.moveLeft(
+            qBound(room.left(), target.left(), qMax(room.left(), room.right() - frame.width() + 1)));
+        target.moveTop(
+            qBound(room.top(), target.top(), qMax(room.top(), room.bottom() - frame.height() + 1)));
     }
     move(target.topLeft());
 }

@@ -6,8 +6,7 @@
 #include <QDir>
 #include <QSet>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 StorageTarget userDictionaryTarget(const WorkState& state)
 {
@@ -57,9 +56,8 @@ std::optional<Unstorable> unstorableInUserDictionary(const WorkState& state, con
 QString unstorableText(const QString& translation, const Unstorable& unstorable, LineTextRole role)
 {
     const QChar c = translation[unstorable.index];
-    const QString what = c.isSurrogate()
-                             ? QStringLiteral("непарный суррогат (%1)").arg(characterCode(c))
-                             : QStringLiteral("символ «%1» (%2)").arg(c).arg(characterCode(c));
+    const QString what = c.isSurrogate() ? QStringLiteral("непарный суррогат (%1)").arg(characterCode(c))
+                                         : QStringLiteral("символ «%1» (%2)").arg(c).arg(characterCode(c));
     const bool row = role == LineTextRole::DictionaryRow;
     return QStringLiteral("%1 содержит %2, который нельзя сохранить в кодировке %3 файла\n«%4».\n%5")
         .arg(row ? QStringLiteral("Строка словаря") : QStringLiteral("Перевод"), what,

@@ -9,8 +9,7 @@
 
 #include <optional>
 
-namespace kvarsel
-{
+namespace kvarsel {
 
 // User.dic as it will be written: its path (the new one's when there is none yet) and
 // the encoding it was read in; no encoding for a User.dic still to be created.

@@ -18,16 +18,23 @@ void DesktopUiServices::message(QWidget* parent, const QString& title, const QSt
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
-    case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MessageIcon::Stop: box.setIcon(QMessageBox::Critical); break;
+    case MessageIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::Stop:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
 
-int DesktopUiServices::ask(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons)
+int DesktopUiServices::ask(QWidget* parent, const QString& title, const QString& text,
+                           const QStringList& buttons)
 {
     QMessageBox box(parent);
     box.setWindowTitle(title);

@@ -23,7 +23,8 @@ public:
     // A modal question with a warning icon and the given buttons, the first one the
     // default and the last one what Esc and the close box mean. Returns the index
     // of the button pressed.
-    virtual int ask(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons) = 0;
+    virtual int ask(QWidget* parent, const QString& title, const QString& text,
+                    const QStringList& buttons) = 0;
     // The full path of the chosen file, or empty when the user cancels.
     virtual QString openFile(QWidget* parent, const QString& title, const QString& directory,
                              const QString& filter, const QString& defaultSuffix) = 0;
@@ -47,8 +48,8 @@ public:
     int ask(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons) override;
     QString openFile(QWidget* parent, const QString& title, const QString& directory, const QString& filter,
                      const QString& defaultSuffix) override;
-    QString saveFile(QWidget* parent, const QString& title, const QString& suggestedPath, const QString& filter,
-                     const QString& defaultSuffix) override;
+    QString saveFile(QWidget* parent, const QString& title, const QString& suggestedPath,
+                     const QString& filter, const QString& defaultSuffix) override;
     QString clipboardText() override;
     void setClipboardText(const QString& text) override;
     void clearClipboard() override;

@@ -12,7 +12,8 @@ const QString kGeometryKey = QStringLiteral("MainWindow/geometry");
 
 QSettings userSettings()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kvarsel"), QStringLiteral("kvarsel"));
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kvarsel"),
+                     QStringLiteral("kvarsel"));
 }
 } // namespace
 

@@ -45,9 +45,12 @@ void WorkState::setHideMode(HideMode mode)
 QString WorkState::hideModeText() const
 {
     switch (m_hideMode) {
-    case HideMode::Hide: return panel_texts::kHideTranslated;
-    case HideMode::Show: return panel_texts::kShowTranslated;
-    case HideMode::Unset: break;
+    case HideMode::Hide:
+        return panel_texts::kHideTranslated;
+    case HideMode::Show:
+        return panel_texts::kShowTranslated;
+    case HideMode::Unset:
+        break;
     }
     return QString();
 }

@@ -14,9 +14,9 @@ namespace kvarsel {
 class DirectoryLock {
 public:
     enum class State {
-        Held,         // this run holds the directory
-        Taken,        // another live process holds it
-        Unavailable,  // no lock file can be made there (a read-only directory): nothing to guard
+        Held,        // this run holds the directory
+        Taken,       // another live process holds it
+        Unavailable, // no lock file can be made there (a read-only directory): nothing to guard
     };
 
     // Tries once, without waiting.

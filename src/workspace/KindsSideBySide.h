@@ -18,7 +18,8 @@ template <class Result> class KindsSideBySide {
 public:
     // `hasWork(kind)` says which kinds have any; `work(kind)` does a kind's and is
     // called on the second thread for every other one of them.
-    KindsSideBySide(const std::function<bool(ResourceKind)>& hasWork, std::function<Result(ResourceKind)> work)
+    KindsSideBySide(const std::function<bool(ResourceKind)>& hasWork,
+                    std::function<Result(ResourceKind)> work)
         : m_work(std::move(work))
     {
         bool toSecond = false;

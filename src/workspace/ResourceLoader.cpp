@@ -96,8 +96,8 @@ struct KindRead {
 
 // Reads and splits the scripts of one kind. It touches nothing but its arguments
 // and what it returns, so two kinds can be read side by side.
-KindRead readKind(ResourceKind kind, const QStringList& files, const QString& root, bool autoHideRussianString,
-                  const std::function<void(qsizetype file)>& fileDone)
+KindRead readKind(ResourceKind kind, const QStringList& files, const QString& root,
+                  bool autoHideRussianString, const std::function<void(qsizetype file)>& fileDone)
 {
     KindRead read;
     std::vector<LineStore::Row>& rows = read.rows;
@@ -123,13 +123,14 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
             // An unreadable script gets no rows at all, so saving never touches it.
             read.errors.append(*error);
         } else {
-            rows.push_back(LineStore::Row{ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()},
-                                          true, decoded.encoding});
+            rows.push_back(
+                LineStore::Row{ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true,
+                               decoded.encoding});
             // Every line loses its "&"s before it is split, so the whole text can lose them at once.
             decoded.text.remove(u'&');
             forEachLine(decoded.text, [&](QStringView line) {
-                rows.push_back(
-                    LineStore::Row{SplitLineWithoutAmpersands(kind, line, autoHideRussianString, pieces), false});
+                rows.push_back(LineStore::Row{
+                    SplitLineWithoutAmpersands(kind, line, autoHideRussianString, pieces), false});
             });
         }
         if (fileDone)

@@ -69,8 +69,9 @@ SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& cal
 {
     // Written side by side with a second thread: most of a save is waiting for the
     // disk. The callbacks and the failures come here, in the usual order.
-    KindsSideBySide<SaveResult> writing([&stores](ResourceKind kind) { return stores[kindIndex(kind)]->RowCount() > 0; },
-                                        [&stores](ResourceKind kind) { return saveKind(*stores[kindIndex(kind)], {}); });
+    KindsSideBySide<SaveResult> writing(
+        [&stores](ResourceKind kind) { return stores[kindIndex(kind)]->RowCount() > 0; },
+        [&stores](ResourceKind kind) { return saveKind(*stores[kindIndex(kind)], {}); });
 
     SaveResult result;
     for (const ResourceKind kind : kAllKinds) {

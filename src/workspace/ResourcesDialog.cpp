@@ -15,8 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStorageInfo>
 #include <QTimer>
 #include <QTreeView>
@@ -33,10 +33,7 @@ const QString kCancel = QStringLiteral("Отмена");
 const QString kNotReady = QStringLiteral("Устройство не готово");
 const QString kNotReadyTitle = QStringLiteral("Выбор файлов ресурсов");
 const QString kTitle = kProductName;
-QString noSuchDirectory(const QString& path)
-{
-    return QStringLiteral("Каталог «%1» не найден.").arg(path);
-}
+QString noSuchDirectory(const QString& path) { return QStringLiteral("Каталог «%1» не найден.").arg(path); }
 const QString kSomeNotRead = QStringLiteral("Не все файлы ресурсов удалось прочитать; они не загружены:");
 
 QString loadingCaption(ResourceKind kind)
@@ -47,7 +44,8 @@ QString loadingCaption(ResourceKind kind)
 }
 } // namespace texts
 
-ResourcesDialog::ResourcesDialog(MainWindow& main, bool autoHideRussianString) : SecondaryWindow(&main), m_main(main)
+ResourcesDialog::ResourcesDialog(MainWindow& main, bool autoHideRussianString)
+    : SecondaryWindow(&main), m_main(main)
 {
     setObjectName(QStringLiteral("ResourcesDialog"));
     setWindowTitle(texts::kCaption);
@@ -132,7 +130,8 @@ ResourcesDialog::ResourcesDialog(MainWindow& main, bool autoHideRussianString) :
     };
     connect(m_fsModel, &QAbstractItemModel::layoutChanged, this, keepInView);
     connect(m_fsModel, &QAbstractItemModel::rowsInserted, this, keepInView);
-    connect(m_tree->verticalScrollBar(), &QScrollBar::sliderPressed, this, [this] { m_keepChosenInView = false; });
+    connect(m_tree->verticalScrollBar(), &QScrollBar::sliderPressed, this,
+            [this] { m_keepChosenInView = false; });
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ResourcesDialog::onTreeCurrentChanged);
     connect(m_volumes, &QComboBox::activated, this,
@@ -151,7 +150,8 @@ void ResourcesDialog::fillVolumes()
         if (!volume.isValid())
             continue;
         const QString root = volume.rootPath();
-        const QString name = volume.displayName() == root ? root : root + QStringLiteral("  [") + volume.displayName() + u']';
+        const QString name =
+            volume.displayName() == root ? root : root + QStringLiteral("  [") + volume.displayName() + u']';
         m_volumes->addItem(name, root);
     }
 }
@@ -227,9 +227,8 @@ void ResourcesDialog::revealChosen()
     m_settingDirectory = false;
     m_keepChosenInView = true;
     // Expanding lays the tree out later; scroll once that is done.
-    QTimer::singleShot(0, this, [this] {
-        m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);
-    });
+    QTimer::singleShot(
+        0, this, [this] { m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter); });
 }
 
 void ResourcesDialog::onTreeCurrentChanged()
@@ -269,8 +268,10 @@ void ResourcesDialog::load()
         setWindowTitle(texts::kCaption);
         m_main.repaintNow();
     };
-    const bool autoHideRussianString = m_main.settingsDialog() && m_main.settingsDialog()->autoHideRussianString();
-    const LoadResult result = loadResources(m_chosen, m_main.state().stores(), autoHideRussianString, callbacks);
+    const bool autoHideRussianString =
+        m_main.settingsDialog() && m_main.settingsDialog()->autoHideRussianString();
+    const LoadResult result =
+        loadResources(m_chosen, m_main.state().stores(), autoHideRussianString, callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     Q_EMIT loaded(result);

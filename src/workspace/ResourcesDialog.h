@@ -51,7 +51,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-
     MainWindow& m_main;
     QString m_chosen;
     QComboBox* m_volumes = nullptr;

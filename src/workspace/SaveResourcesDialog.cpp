@@ -1,9 +1,9 @@
 #include "workspace/SaveResourcesDialog.h"
 
 #include "workbench/MainWindow.h"
+#include "workbench/ProductName.h"
 #include "workspace/DirectoryLock.h"
 #include "workspace/ResourceSaver.h"
-#include "workbench/ProductName.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -22,12 +22,12 @@ const QString kYes = QStringLiteral("Да");
 const QString kNo = QStringLiteral("Нет");
 const QString kCancel = QStringLiteral("Отмена");
 const QString kTitle = kProductName;
-const QString kNotSaved = QStringLiteral(
-    "Не удалось сохранить файлы ресурсов (прежнее содержимое этих файлов не изменено).\n"
-    "Программа не завершена, чтобы переводы не были потеряны:");
-const QString kNotSavedSomeChanged = QStringLiteral(
-    "Не удалось сохранить файлы ресурсов.\n"
-    "Программа не завершена, чтобы переводы не были потеряны:");
+const QString kNotSaved =
+    QStringLiteral("Не удалось сохранить файлы ресурсов (прежнее содержимое этих файлов не изменено).\n"
+                   "Программа не завершена, чтобы переводы не были потеряны:");
+const QString kNotSavedSomeChanged =
+    QStringLiteral("Не удалось сохранить файлы ресурсов.\n"
+                   "Программа не завершена, чтобы переводы не были потеряны:");
 } // namespace texts
 
 SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
@@ -85,7 +85,8 @@ void SaveResourcesDialog::saveAndExit()
     if (refusal.isEmpty() && resources.isTaken())
         refusal = resources.takenMessage();
     if (!refusal.isEmpty()) {
-        m_main.services().message(this, texts::kTitle, texts::kNotSaved + QChar(10) + refusal, MessageIcon::Stop);
+        m_main.services().message(this, texts::kTitle, texts::kNotSaved + QChar(10) + refusal,
+                                  MessageIcon::Stop);
         hide();
         return;
     }
@@ -107,9 +108,11 @@ void SaveResourcesDialog::saveAndExit()
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     if (!result.errors.isEmpty()) {
-        m_main.services().message(this, texts::kTitle, describeFailures(oldContentKept(result.errors) ? texts::kNotSaved : texts::kNotSavedSomeChanged,
-                                                   result.errors),
-                                  MessageIcon::Stop);
+        m_main.services().message(
+            this, texts::kTitle,
+            describeFailures(oldContentKept(result.errors) ? texts::kNotSaved : texts::kNotSavedSomeChanged,
+                             result.errors),
+            MessageIcon::Stop);
         hide();
         return;
     }

@@ -18,9 +18,9 @@ class SaveResourcesDialog : public SecondaryWindow {
 public:
     explicit SaveResourcesDialog(MainWindow& main);
 
-    void saveAndExit(); // "Да"
+    void saveAndExit();       // "Да"
     void exitWithoutSaving(); // "Нет"
-    void cancel(); // "Отмена"
+    void cancel();            // "Отмена"
 
 private:
     MainWindow& m_main;

@@ -31,12 +31,13 @@ struct Fixture {
     {
         const QString work = dir.filePath(QStringLiteral("work"));
         test::writeLinesRaw(work + QStringLiteral("/User.dic"), {"Save all", "Сохранить все"});
-        test::writeLinesRaw(work + QStringLiteral("/menu.dic"),
-                            {"Save file", "Сохранить файл", "Save files", "Сохранить файлы", "Quit", "Выход"});
+        test::writeLinesRaw(work + QStringLiteral("/menu.dic"), {"Save file", "Сохранить файл", "Save files",
+                                                                 "Сохранить файлы", "Quit", "Выход"});
         main = std::make_unique<MainWindow>(work, services);
         installDeferredTranslation(*main);
         LoadUserDictionary(work, main->state().dictionary());
-        main->state().connectedDictionaries = {work + QStringLiteral("/User.dic"), work + QStringLiteral("/menu.dic")};
+        main->state().connectedDictionaries = {work + QStringLiteral("/User.dic"),
+                                               work + QStringLiteral("/menu.dic")};
         main->show();
     }
     static QStringList rows(QWidget* window)
@@ -45,11 +46,15 @@ struct Fixture {
         auto* list = window->findChild<QTreeWidget*>(QStringLiteral("suggestions"));
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* item = list->topLevelItem(i);
-            out << QStringLiteral("%1|%2|%3|%4").arg(item->text(0), item->text(1), item->text(2), item->text(3));
+            out << QStringLiteral("%1|%2|%3|%4")
+                       .arg(item->text(0), item->text(1), item->text(2), item->text(3));
         }
         return out;
     }
-    static QString checks(QWidget* window) { return window->findChild<QLabel*>(QStringLiteral("checks"))->text(); }
+    static QString checks(QWidget* window)
+    {
+        return window->findChild<QLabel*>(QStringLiteral("checks"))->text();
+    }
     static QPlainTextEdit* translation(QWidget* window)
     {
         return window->findChild<QPlainTextEdit*>(QStringLiteral("translation"));
@@ -76,7 +81,8 @@ private Q_SLOTS:
         QVERIFY(Fixture::checks(dialog).contains(check_texts::kEqual));
         // The differing letters of the source are marked.
         const auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("suggestions"));
-        QVERIFY(list->topLevelItem(1)->data(1, Qt::UserRole + 1).toString().contains(QStringLiteral(">s</b>")));
+        QVERIFY(
+            list->topLevelItem(1)->data(1, Qt::UserRole + 1).toString().contains(QStringLiteral(">s</b>")));
 
         QTest::keyClick(dialog, Qt::Key_2, Qt::ControlModifier);
         QPlainTextEdit* box = Fixture::translation(dialog);

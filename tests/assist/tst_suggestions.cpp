@@ -1,8 +1,8 @@
 // The similarity measure, and the suggestion index against a plain scan.
+#include "TestUtil.h"
 #include "assist/Similarity.h"
 #include "assist/SuggestionIndex.h"
 #include "dictionary/CurrentDictionary.h"
-#include "TestUtil.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -26,13 +26,20 @@ void TestSuggestions::measure_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("expected");
-    QTest::newRow("equal but case") << "Open File" << "open file" << 100;
-    QTest::newRow("one of ten") << "Save files" << "Save filer" << 90;
-    QTest::newRow("rounded down") << "abc" << "abd" << 66;       // 66.67
-    QTest::newRow("longer decides") << "Open" << "Open file" << 44; // d 5 of 9
-    QTest::newRow("cyrillic fold") << "ОТКРЫТЬ" << "открыть" << 100;
-    QTest::newRow("nothing alike") << "abc" << "xyz" << 0;
-    QTest::newRow("empty side") << "" << "abc" << 0;
+    QTest::newRow("equal but case") << "Open File"
+                                    << "open file" << 100;
+    QTest::newRow("one of ten") << "Save files"
+                                << "Save filer" << 90;
+    QTest::newRow("rounded down") << "abc"
+                                  << "abd" << 66; // 66.67
+    QTest::newRow("longer decides") << "Open"
+                                    << "Open file" << 44; // d 5 of 9
+    QTest::newRow("cyrillic fold") << "ОТКРЫТЬ"
+                                   << "открыть" << 100;
+    QTest::newRow("nothing alike") << "abc"
+                                   << "xyz" << 0;
+    QTest::newRow("empty side") << ""
+                                << "abc" << 0;
 }
 
 void TestSuggestions::measure()
@@ -74,9 +81,15 @@ void TestSuggestions::boundedDistanceMatchesPlain()
         for (int edits = int(rng.bounded(40)); edits > 0 && !b.isEmpty(); --edits) {
             const int at = int(rng.bounded(b.size()));
             switch (rng.bounded(3)) {
-            case 0: b.remove(at, 1 + int(rng.bounded(5))); break;
-            case 1: b.insert(at, randomText(8)); break;
-            default: b[at] = u'x'; break;
+            case 0:
+                b.remove(at, 1 + int(rng.bounded(5)));
+                break;
+            case 1:
+                b.insert(at, randomText(8));
+                break;
+            default:
+                b[at] = u'x';
+                break;
             }
         }
         if (round == 0) {
@@ -109,8 +122,8 @@ namespace {
 // Phrases from a small vocabulary, so many are alike and ties are common.
 QString randomPhrase(QRandomGenerator& rng)
 {
-    static const QStringList words{"open", "Open", "file", "files", "save", "as", "All", "close", "wind",
-                                   "window", "a", "ok", "%s", "\\n", "Печать", "dog"};
+    static const QStringList words{"open", "Open",   "file", "files", "save", "as",  "All",    "close",
+                                   "wind", "window", "a",    "ok",    "%s",   "\\n", "Печать", "dog"};
     QStringList out;
     const int n = 1 + int(rng.bounded(4));
     for (int i = 0; i < n; ++i)
@@ -155,7 +168,11 @@ QString compareText(const QList<Suggestion>& list)
 {
     QStringList out;
     for (const Suggestion& s : list)
-        out << QStringLiteral("%1 %2:%3 %4 = %5").arg(s.similarity).arg(s.rank).arg(s.row).arg(s.source, s.translation);
+        out << QStringLiteral("%1 %2:%3 %4 = %5")
+                   .arg(s.similarity)
+                   .arg(s.rank)
+                   .arg(s.row)
+                   .arg(s.source, s.translation);
     return out.join(u'\n');
 }
 } // namespace
@@ -204,7 +221,8 @@ void TestSuggestions::followsAppendedAndEditedEntries()
 {
     QTemporaryDir dir;
     QVERIFY(test::writeLinesRaw(dir.filePath("User.dic"), {"Open file", "Открыть файл"}));
-    QVERIFY(test::writeLinesRaw(dir.filePath("base.dic"), {"Open files", "Открыть файлы", "Open file", "Открыть файл"}));
+    QVERIFY(test::writeLinesRaw(dir.filePath("base.dic"),
+                                {"Open files", "Открыть файлы", "Open file", "Открыть файл"}));
     CurrentDictionary user;
     user.Assign({QString(), QString(), "Open file", "Открыть файл"});
     SuggestionIndex index;

@@ -5,11 +5,9 @@
 
 #include <QStringList>
 
-namespace kvarsel::test
-{
+namespace kvarsel::test {
 
-class RecordingConsole : public BatchConsole
-{
+class RecordingConsole : public BatchConsole {
 public:
     QStringList outLines;
     QStringList errLines;

@@ -44,9 +44,10 @@ void TestBatchAssist::suggestListsTextsWithoutExactTranslation()
     QVERIFY(test::writeLinesRaw(work + "/User.dic", {"Print all", "Печатать все"}));
     QVERIFY(test::writeLinesRaw(work + "/a.dic", {"Print", "Печать", "Print page", "Печать страницы"}));
     QVERIFY(test::writeLinesRaw(work + "/velmora.ini", {"a.dic"}));
-    QVERIFY(test::writeLinesRaw(res + "/string/s.rc", {"STRINGTABLE", "BEGIN", "    IDS_1 \"Print\"",
-                                                      "    IDS_2 \"Print pages\"", "    IDS_3 \"Print pages\"",
-                                                      "    IDS_4 \"Печать\"", "    IDS_5 \"Zzz\"", "END"}));
+    QVERIFY(
+        test::writeLinesRaw(res + "/string/s.rc", {"STRINGTABLE", "BEGIN", "    IDS_1 \"Print\"",
+                                                   "    IDS_2 \"Print pages\"", "    IDS_3 \"Print pages\"",
+                                                   "    IDS_4 \"Печать\"", "    IDS_5 \"Zzz\"", "END"}));
     test::RecordingConsole console;
     // "Print" has its exact translation, the Russian text and "Zzz" get nothing;
     // the user dictionary is searched though not connected.
@@ -64,14 +65,13 @@ void TestBatchAssist::checkStatuses_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("out");
-    QTest::newRow("clean dictionary") << "a.dic" << QStringList{"Open", "Открыть", "", "Close", "Закрыть"} << 0
-                                      << QStringList();
+    QTest::newRow("clean dictionary")
+        << "a.dic" << QStringList{"Open", "Открыть", "", "Close", "Закрыть"} << 0 << QStringList();
     QTest::newRow("dictionary skips empty lines")
         << "a.dic" << QStringList{"Open %s", "", "Открыть", "Close", "Закрыть"} << 3
         << QStringList{"a.dic:1: В переводе потерян заполнитель %s: Open %s → Открыть"};
-    QTest::newRow("user dictionary keeps them")
-        << "User.dic" << QStringList{"Open", "", "Close", "Закрыть"} << 3
-        << QStringList{"User.dic:1: Перевод пуст: Open → "};
+    QTest::newRow("user dictionary keeps them") << "User.dic" << QStringList{"Open", "", "Close", "Закрыть"}
+                                                << 3 << QStringList{"User.dic:1: Перевод пуст: Open → "};
     QTest::newRow("bilingual escapes turned back")
         << "bi.txt" << QStringList{"Line \\n next", "Строка \\n далее", "Quit", "Quit"} << 3
         << QStringList{"bi.txt:3: Перевод совпадает с исходным текстом: Quit → Quit"};
@@ -88,7 +88,8 @@ void TestBatchAssist::checkStatuses()
     if (!name.isEmpty())
         QVERIFY(test::writeLinesRaw(dir.filePath(name), lines));
     test::RecordingConsole console;
-    QCOMPARE(runBatch({"check", name.isEmpty() ? QStringLiteral("missing.dic") : name}, dir.path(), console), status);
+    QCOMPARE(runBatch({"check", name.isEmpty() ? QStringLiteral("missing.dic") : name}, dir.path(), console),
+             status);
     QCOMPARE(console.outLines, out);
     QCOMPARE(console.errLines.isEmpty(), status != 1);
 }

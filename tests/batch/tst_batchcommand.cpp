@@ -9,13 +9,11 @@ using namespace kvarsel;
 Q_DECLARE_METATYPE(BatchCommand::Action)
 Q_DECLARE_METATYPE(BatchCommandKind)
 
-namespace
-{
+namespace {
 const QString kCwd = QStringLiteral("/home/u/work");
 }
 
-class BatchCommandTest : public QObject
-{
+class BatchCommandTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void actions_data()
@@ -26,26 +24,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         using A = BatchCommand::Action;
         using K = BatchCommandKind;
-        QTest::newRow("nothing") << QStringList{} << A::UsageError << K::None
-                                 << batch_texts::kNoCommand;
-        QTest::newRow("program help")
-            << QStringList{"--help"} << A::ProgramHelp << K::None << QString();
-        QTest::newRow("program -h")
-            << QStringList{"-h", "junk"} << A::ProgramHelp << K::None << QString();
-        QTest::newRow("unknown command") << QStringList{"translat", "res"} << A::UsageError
-                                         << K::None << batch_texts::unknownCommand("translat");
+        QTest::newRow("nothing") << QStringList{} << A::UsageError << K::None << batch_texts::kNoCommand;
+        QTest::newRow("program help") << QStringList{"--help"} << A::ProgramHelp << K::None << QString();
+        QTest::newRow("program -h") << QStringList{"-h", "junk"} << A::ProgramHelp << K::None << QString();
+        QTest::newRow("unknown command") << QStringList{"translat", "res"} << A::UsageError << K::None
+                                         << batch_texts::unknownCommand("translat");
         QTest::newRow("command help")
             << QStringList{"export", "--help"} << A::CommandHelp << K::Export << QString();
-        QTest::newRow("help beats a bad option") << QStringList{"translate", "--bogus", "-h"}
-                                                 << A::CommandHelp << K::Translate << QString();
+        QTest::newRow("help beats a bad option")
+            << QStringList{"translate", "--bogus", "-h"} << A::CommandHelp << K::Translate << QString();
         QTest::newRow("help after -- is a directory")
             << QStringList{"stats", "--", "--help"} << A::Run << K::Stats << QString();
         QTest::newRow("no directory")
             << QStringList{"stats"} << A::UsageError << K::Stats << batch_texts::kNoResourceDir;
         QTest::newRow("empty directory")
             << QStringList{"stats", ""} << A::UsageError << K::Stats << batch_texts::kNoResourceDir;
-        QTest::newRow("two directories") << QStringList{"stats", "a", "b"} << A::UsageError
-                                         << K::Stats << batch_texts::extraArgument("b");
+        QTest::newRow("two directories")
+            << QStringList{"stats", "a", "b"} << A::UsageError << K::Stats << batch_texts::extraArgument("b");
         QTest::newRow("option of another command")
             << QStringList{"stats", "res", "--dry-run"} << A::UsageError << K::Stats
             << batch_texts::unknownOption("--dry-run", "stats");
@@ -55,21 +50,18 @@ private Q_SLOTS:
         QTest::newRow("value missing at the end")
             << QStringList{"translate", "res", "--workdir"} << A::UsageError << K::Translate
             << batch_texts::optionNeedsValue("--workdir");
-        QTest::newRow("empty value")
-            << QStringList{"translate", "res", "--dictionary="} << A::UsageError << K::Translate
-            << batch_texts::optionNeedsValue("--dictionary");
+        QTest::newRow("empty value") << QStringList{"translate", "res", "--dictionary="} << A::UsageError
+                                     << K::Translate << batch_texts::optionNeedsValue("--dictionary");
         QTest::newRow("flag with a value")
             << QStringList{"translate", "res", "--dry-run=yes"} << A::UsageError << K::Translate
             << batch_texts::optionTakesNoValue("--dry-run");
         QTest::newRow("workdir twice")
             << QStringList{"translate", "res", "--workdir", "a", "--workdir", "b"} << A::UsageError
             << K::Translate << batch_texts::optionTwice("--workdir");
-        QTest::newRow("output twice")
-            << QStringList{"export", "res", "--output=a", "--output=b"} << A::UsageError
-            << K::Export << batch_texts::optionTwice("--output");
-        QTest::newRow("flags in any order")
-            << QStringList{"translate", "--dry-run", "res", "--hide-russian"} << A::Run
-            << K::Translate << QString();
+        QTest::newRow("output twice") << QStringList{"export", "res", "--output=a", "--output=b"}
+                                      << A::UsageError << K::Export << batch_texts::optionTwice("--output");
+        QTest::newRow("flags in any order") << QStringList{"translate", "--dry-run", "res", "--hide-russian"}
+                                            << A::Run << K::Translate << QString();
     }
     void actions()
     {
@@ -85,16 +77,15 @@ private Q_SLOTS:
 
     void translateOptions()
     {
-        const BatchCommand c = parseBatchCommand(
-            {"translate", "../res/", "--dictionary", "b.dic", "--hide-translated",
-             "--dictionary=/d/a.dic", "--dictionary", "./b.dic", "--dry-run", "--hide-russian"},
-            kCwd);
+        const BatchCommand c = parseBatchCommand({"translate", "../res/", "--dictionary", "b.dic",
+                                                  "--hide-translated", "--dictionary=/d/a.dic",
+                                                  "--dictionary", "./b.dic", "--dry-run", "--hide-russian"},
+                                                 kCwd);
         QCOMPARE(c.action, BatchCommand::Action::Run);
         QCOMPARE(c.resourceDir, QStringLiteral("/home/u/res"));
         QCOMPARE(c.workDir, kCwd); // the current directory by default
         // Repeats are kept: the user named them, in this order.
-        QCOMPARE(c.dictionaries,
-                 (QStringList{"/home/u/work/b.dic", "/d/a.dic", "/home/u/work/b.dic"}));
+        QCOMPARE(c.dictionaries, (QStringList{"/home/u/work/b.dic", "/d/a.dic", "/home/u/work/b.dic"}));
         QVERIFY(c.hideTranslated);
         QVERIFY(c.autoHideRussianString);
         QVERIFY(c.dryRun);
@@ -111,8 +102,7 @@ private Q_SLOTS:
 
     void exportOptions()
     {
-        const BatchCommand c =
-            parseBatchCommand({"export", "res", "--output", "out/phrases.txt"}, kCwd);
+        const BatchCommand c = parseBatchCommand({"export", "res", "--output", "out/phrases.txt"}, kCwd);
         QCOMPARE(c.output, QStringLiteral("/home/u/work/out/phrases.txt"));
         QCOMPARE(c.workDir, kCwd);
         // A directory whose name starts with a dash is reachable after "--".

@@ -12,8 +12,7 @@
 using namespace kvarsel;
 using namespace kvarsel::test;
 
-namespace
-{
+namespace {
 
 QStringList stringTable(const QStringList& texts)
 {
@@ -33,14 +32,8 @@ struct Scratch {
     RecordingConsole console;
 
     Scratch() { QDir().mkpath(work); }
-    void file(const QString& path, const QStringList& lines)
-    {
-        QVERIFY(writeLinesRaw(path, lines));
-    }
-    void dictionary(const QString& name, const QStringList& lines)
-    {
-        file(work + "/" + name, lines);
-    }
+    void file(const QString& path, const QStringList& lines) { QVERIFY(writeLinesRaw(path, lines)); }
+    void dictionary(const QString& name, const QStringList& lines) { file(work + "/" + name, lines); }
     void strings(const QStringList& texts, const QString& name = "strings.rc")
     {
         file(res + "/string/" + name, stringTable(texts));
@@ -66,8 +59,7 @@ const QStringList kDemoScripts{"menu/main.rc",       "menu/tray.rc",      "dialo
 
 } // namespace
 
-class BatchRunTest : public QObject
-{
+class BatchRunTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void cleanup() { setWriteFaultForTesting({}); }
@@ -77,20 +69,17 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message"); // "%1" stands for the working directory
         QTest::addColumn<QString>("hint");
-        QTest::newRow("no command")
-            << QStringList{} << batch_texts::kNoCommand << "Справка: kvarsel-batch --help";
-        QTest::newRow("bad option")
-            << QStringList{"stats", "res", "-x"} << batch_texts::unknownOption("-x", "stats")
-            << "Справка: kvarsel-batch stats --help";
+        QTest::newRow("no command") << QStringList{} << batch_texts::kNoCommand
+                                    << "Справка: kvarsel-batch --help";
+        QTest::newRow("bad option") << QStringList{"stats", "res", "-x"}
+                                    << batch_texts::unknownOption("-x", "stats")
+                                    << "Справка: kvarsel-batch stats --help";
         QTest::newRow("missing resource directory")
-            << QStringList{"stats", "nowhere"} << batch_texts::resourceDirMissing("%1/nowhere")
-            << QString();
+            << QStringList{"stats", "nowhere"} << batch_texts::resourceDirMissing("%1/nowhere") << QString();
         QTest::newRow("directory without kinds")
-            << QStringList{"export", "."} << batch_texts::resourceDirWithoutKinds("%1")
-            << QString();
-        QTest::newRow("missing working directory")
-            << QStringList{"translate", "../res", "--workdir", "none"}
-            << batch_texts::workDirMissing("%1/none") << QString();
+            << QStringList{"export", "."} << batch_texts::resourceDirWithoutKinds("%1") << QString();
+        QTest::newRow("missing working directory") << QStringList{"translate", "../res", "--workdir", "none"}
+                                                   << batch_texts::workDirMissing("%1/none") << QString();
     }
     void usageErrorsExitWithTwo()
     {
@@ -101,8 +90,7 @@ private Q_SLOTS:
         s.strings({"Open"});
         QCOMPARE(s.run(args), kExitUsage);
         QVERIFY(s.console.outLines.isEmpty());
-        QCOMPARE(s.console.errLines.value(0),
-                 "kvarsel-batch: " + QString(message).replace("%1", s.work));
+        QCOMPARE(s.console.errLines.value(0), "kvarsel-batch: " + QString(message).replace("%1", s.work));
         QCOMPARE(s.console.errLines.value(1), hint);
     }
 
@@ -165,8 +153,7 @@ private Q_SLOTS:
         for (const QString& d : order)
             args << "--dictionary" << d;
         QCOMPARE(s.run(args), kExitOk);
-        QCOMPARE(s.scriptLines("string/strings.rc"),
-                 stringTable({file, "Открыть", "Сохранить", "Exit"}));
+        QCOMPARE(s.scriptLines("string/strings.rc"), stringTable({file, "Открыть", "Сохранить", "Exit"}));
         QVERIFY(s.console.errLines.isEmpty());
     }
 
@@ -181,43 +168,38 @@ private Q_SLOTS:
         s.file(s.res + "/menu/main.rc", {"MENU", "  MENUITEM \"&Open\", 1"});
         QCOMPARE(s.run({"translate", s.res, "--dry-run"}), kExitOk);
         const QString work = QDir::cleanPath(s.work);
-        QCOMPARE(
-            s.console.outLines,
-            (QStringList{
-                "Каталог ресурсов: " + s.res, "Вид       Файлов    Строк",
-                "Menu           1        2", "Dialog         0        0",
-                "String         1       10", "RcData         0        0",
-                "Всего          2       12", "Кодировки сценариев:",
-                "Вид       Windows-1251   UTF-8  UTF-8 с BOM  UTF-16LE  UTF-16BE",
-                "Menu                 1       0            0         0         0",
-                "Dialog               0       0            0         0         0",
-                "String               1       0            0         0         0",
-                "RcData               0       0            0         0         0",
-                "Всего                2       0            0         0         0",
-                "Текстов: 8, из них уже на русском: 1",
-                "Переведено словарями:", "  Пользовательский словарь (" + work + "/User.dic): 1",
-                "  Словарь № 2 из  3 используемых (" + work + "/a.dic): 3",
-                "  Словарь № 3 из  3 используемых (" + work + "/b.dic): 2",
-                // "OK" became "OK" and "Help" is unknown: neither changed.
-                "Осталось без перевода: 2", "Пробный запуск: сценарии не записаны."}));
+        QCOMPARE(s.console.outLines,
+                 (QStringList{
+                     "Каталог ресурсов: " + s.res, "Вид       Файлов    Строк", "Menu           1        2",
+                     "Dialog         0        0", "String         1       10", "RcData         0        0",
+                     "Всего          2       12", "Кодировки сценариев:",
+                     "Вид       Windows-1251   UTF-8  UTF-8 с BOM  UTF-16LE  UTF-16BE",
+                     "Menu                 1       0            0         0         0",
+                     "Dialog               0       0            0         0         0",
+                     "String               1       0            0         0         0",
+                     "RcData               0       0            0         0         0",
+                     "Всего                2       0            0         0         0",
+                     "Текстов: 8, из них уже на русском: 1",
+                     "Переведено словарями:", "  Пользовательский словарь (" + work + "/User.dic): 1",
+                     "  Словарь № 2 из  3 используемых (" + work + "/a.dic): 3",
+                     "  Словарь № 3 из  3 используемых (" + work + "/b.dic): 2",
+                     // "OK" became "OK" and "Help" is unknown: neither changed.
+                     "Осталось без перевода: 2", "Пробный запуск: сценарии не записаны."}));
         QCOMPARE(s.scriptLines("string/strings.rc"),
                  stringTable({"File", "Open", "Save", "Exit", "OK", "Help", "Готово"}));
         // The same run named through --dictionary: the work dir's User.dic first keeps its name.
         s.console = RecordingConsole();
-        QCOMPARE(s.run({"translate", s.res, "--dry-run", "--dictionary", "./User.dic",
-                        "--dictionary", "b.dic"}),
-                 kExitOk);
-        QVERIFY2(
-            s.console.outLines.contains("  Пользовательский словарь (" + work + "/User.dic): 1"),
-            qPrintable(s.console.outText()));
+        QCOMPARE(
+            s.run({"translate", s.res, "--dry-run", "--dictionary", "./User.dic", "--dictionary", "b.dic"}),
+            kExitOk);
+        QVERIFY2(s.console.outLines.contains("  Пользовательский словарь (" + work + "/User.dic): 1"),
+                 qPrintable(s.console.outText()));
         s.console = RecordingConsole();
-        QCOMPARE(s.run({"translate", s.res, "--dry-run", "--dictionary", "b.dic", "--dictionary",
-                        "User.dic"}),
-                 kExitOk);
-        QVERIFY(s.console.outLines.contains("  Словарь № 1 из  2 используемых (" + work +
-                                            "/b.dic): 3"));
-        QVERIFY(s.console.outLines.contains("  Словарь № 2 из  2 используемых (" + work +
-                                            "/User.dic): 1"));
+        QCOMPARE(
+            s.run({"translate", s.res, "--dry-run", "--dictionary", "b.dic", "--dictionary", "User.dic"}),
+            kExitOk);
+        QVERIFY(s.console.outLines.contains("  Словарь № 1 из  2 используемых (" + work + "/b.dic): 3"));
+        QVERIFY(s.console.outLines.contains("  Словарь № 2 из  2 используемых (" + work + "/User.dic): 1"));
     }
 
     // Hide mode hides the translated rows from later work; the lines written are the same.
@@ -231,8 +213,7 @@ private Q_SLOTS:
         QVERIFY(shown.bytes("menu/main.rc") != readBytes(demoDir() + "/resources/menu/main.rc"));
         QCOMPARE(shown.console.outLines.last(), QStringLiteral("Записано сценариев: 7"));
         // The menu's readme.txt is not a script and stays as it was.
-        QCOMPARE(shown.bytes("menu/readme.txt"),
-                 readBytes(demoDir() + "/resources/menu/readme.txt"));
+        QCOMPARE(shown.bytes("menu/readme.txt"), readBytes(demoDir() + "/resources/menu/readme.txt"));
     }
 
     void hideRussianKeepsMixedLines()
@@ -279,9 +260,8 @@ private Q_SLOTS:
         });
         QCOMPARE(d.run({"translate", d.res}), kExitFileError);
         setWriteFaultForTesting({});
-        QCOMPARE(d.console.errLines,
-                 (QStringList{batch_texts::kScriptsNotWritten,
-                              "Файл «" + d.res + "/dialog/about.rc»: нет прав доступа"}));
+        QCOMPARE(d.console.errLines, (QStringList{batch_texts::kScriptsNotWritten,
+                                                  "Файл «" + d.res + "/dialog/about.rc»: нет прав доступа"}));
         QCOMPARE(d.bytes("dialog/about.rc"), readBytes(demoDir() + "/resources/dialog/about.rc"));
         QVERIFY(d.bytes("menu/main.rc") != readBytes(demoDir() + "/resources/menu/main.rc"));
         QCOMPARE(d.console.outLines.last(), QStringLiteral("Записано сценариев: 6"));
@@ -295,8 +275,7 @@ private Q_SLOTS:
         QCOMPARE(s.run({"translate", s.res, "--dictionary", "gone.dic", "--dictionary", "a.dic"}),
                  kExitFileError);
         QCOMPARE(s.console.errLines.value(0), batch_texts::kDictionariesNotRead);
-        QVERIFY(s.console.errLines.value(1).startsWith("Файл «" + QDir::cleanPath(s.work) +
-                                                       "/gone.dic»"));
+        QVERIFY(s.console.errLines.value(1).startsWith("Файл «" + QDir::cleanPath(s.work) + "/gone.dic»"));
         QCOMPARE(s.scriptLines("string/strings.rc"), stringTable({"Открыть", "Save"}));
     }
 
@@ -375,8 +354,7 @@ private Q_SLOTS:
         s.file(s.res + "/DepTrans.txt", {"stale", "lines", "from before", "more"});
         QCOMPARE(s.run(QStringList{"export", s.res} + options), kExitOk);
         const QString path = s.tmp.filePath(target);
-        QCOMPARE(readLines(path).lines,
-                 (QStringList{"Line one \\n Line two", "Open file", "Save"}));
+        QCOMPARE(readLines(path).lines, (QStringList{"Line one \\n Line two", "Open file", "Save"}));
         QCOMPARE(s.console.outLines, QStringList{"Записано фраз: 3 в файл " + path});
         if (!options.isEmpty())
             QCOMPARE(readLines(s.res + "/DepTrans.txt").lines.size(), 4);
@@ -389,8 +367,7 @@ private Q_SLOTS:
         s.file(s.res + "/DepTrans.txt", {"kept"});
         QCOMPARE(s.run({"export", s.res}), kExitOk);
         QCOMPARE(readLines(s.res + "/DepTrans.txt").lines, QStringList{"kept"});
-        QCOMPARE(s.console.outLines,
-                 QStringList{"Строки на английском языке не найдены: файл не записан."});
+        QCOMPARE(s.console.outLines, QStringList{"Строки на английском языке не найдены: файл не записан."});
     }
 
     void exportFailureKeepsTheOldFile()
@@ -398,13 +375,11 @@ private Q_SLOTS:
         Scratch s;
         s.strings({"Open file"});
         s.file(s.res + "/DepTrans.txt", {"kept"});
-        setWriteFaultForTesting(
-            [](const QString&) { return QStringLiteral("нет места на диске"); });
+        setWriteFaultForTesting([](const QString&) { return QStringLiteral("нет места на диске"); });
         QCOMPARE(s.run({"export", s.res}), kExitFileError);
         setWriteFaultForTesting({});
-        QCOMPARE(s.console.errLines,
-                 (QStringList{batch_texts::kDepTransNotWritten,
-                              "Файл «" + s.res + "/DepTrans.txt»: нет места на диске"}));
+        QCOMPARE(s.console.errLines, (QStringList{batch_texts::kDepTransNotWritten,
+                                                  "Файл «" + s.res + "/DepTrans.txt»: нет места на диске"}));
         QCOMPARE(readLines(s.res + "/DepTrans.txt").lines, QStringList{"kept"});
         QVERIFY(s.console.outLines.isEmpty());
     }
@@ -414,13 +389,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("output"); // relative to the scratch directory
         QTest::addColumn<QString>("what");
-        QTest::newRow("script") << "res/string/strings.rc" << "сценарий";
-        QTest::newRow("script, other case") << "res/string/STRINGS.rc" << "сценарий";
-        QTest::newRow("link to a script") << "link.txt" << "сценарий";
-        QTest::newRow("user dictionary") << "work/user.DIC" << "словарь пользователя";
-        QTest::newRow("its backup") << "work/USER.old" << "резервная копия словаря пользователя";
-        QTest::newRow("settings") << "work/velmora.ini" << "файл настроек";
-        QTest::newRow("dictionary") << "work/a.dic" << "словарь";
+        QTest::newRow("script") << "res/string/strings.rc"
+                                << "сценарий";
+        QTest::newRow("script, other case") << "res/string/STRINGS.rc"
+                                            << "сценарий";
+        QTest::newRow("link to a script") << "link.txt"
+                                          << "сценарий";
+        QTest::newRow("user dictionary") << "work/user.DIC"
+                                         << "словарь пользователя";
+        QTest::newRow("its backup") << "work/USER.old"
+                                    << "резервная копия словаря пользователя";
+        QTest::newRow("settings") << "work/velmora.ini"
+                                  << "файл настроек";
+        QTest::newRow("dictionary") << "work/a.dic"
+                                    << "словарь";
     }
     void exportRefusesAnInputAsOutput()
     {

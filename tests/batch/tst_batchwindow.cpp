@@ -15,8 +15,7 @@
 using namespace kvarsel;
 using namespace kvarsel::test;
 
-namespace
-{
+namespace {
 
 const QString kBatch = QStringLiteral(KVARSEL_BATCH_EXE);
 
@@ -90,8 +89,7 @@ const QStringList kDemoSettings{"User.dic", "common.dic", "office.dic"};
 
 } // namespace
 
-class BatchWindowTest : public QObject
-{
+class BatchWindowTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void translateWritesWhatTheWindowWrites_data()
@@ -99,10 +97,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("settings");
         QTest::addColumn<QStringList>("options");
         QTest::newRow("demo settings") << kDemoSettings << QStringList{};
-        QTest::newRow("hide translated") << (QStringList{"AutoHideTranslateString"} + kDemoSettings)
-                                         << QStringList{"--hide-translated"};
-        QTest::newRow("hide russian") << (kDemoSettings + QStringList{"AutoHideRussianString"})
-                                      << QStringList{"--hide-russian"};
+        QTest::newRow("hide translated")
+            << (QStringList{"AutoHideTranslateString"} + kDemoSettings) << QStringList{"--hide-translated"};
+        QTest::newRow("hide russian")
+            << (kDemoSettings + QStringList{"AutoHideRussianString"}) << QStringList{"--hide-russian"};
         QTest::newRow("settings order")
             << QStringList{"office.dic", "common.dic", "User.dic"} << QStringList{};
         QTest::newRow("dictionaries named")
@@ -120,7 +118,7 @@ private Q_SLOTS:
             QVERIFY(w.start());
             w.loadResourcesFrom(window.res);
             click(&w, "autoTranslateButton"); // "Автоматический перевод"
-            click(&w, "exitButton"); // "Выход из программы"
+            click(&w, "exitButton");          // "Выход из программы"
             click(w.findChild<SaveResourcesDialog*>(), "yes");
             QCOMPARE(ui.quits, 1);
             QVERIFY(ui.messages.isEmpty());
@@ -143,8 +141,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("settings");
         QTest::addColumn<QStringList>("options");
         QTest::newRow("demo settings") << kDemoSettings << QStringList{};
-        QTest::newRow("hide russian") << (kDemoSettings + QStringList{"AutoHideRussianString"})
-                                      << QStringList{"--hide-russian"};
+        QTest::newRow("hide russian")
+            << (kDemoSettings + QStringList{"AutoHideRussianString"}) << QStringList{"--hide-russian"};
     }
     void exportWritesWhatTheWindowWrites()
     {
@@ -184,8 +182,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
-        QTest::newRow("help") << QStringList{"--help"} << 0
-                              << "Использование: kvarsel-batch КОМАНДА"
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "Использование: kvarsel-batch КОМАНДА"
                               << "";
         QTest::newRow("command help")
             << QStringList{"stats", "--help"} << 0 << "Использование: kvarsel-batch stats"

@@ -17,7 +17,8 @@ private Q_SLOTS:
         QTemporaryDir tmp;
         const QString keep = tmp.filePath(QStringLiteral("kept"));
         QProcess bench;
-        bench.start(QStringLiteral(KVARSEL_BENCH_EXE), {QStringLiteral("--keep"), keep, QStringLiteral("--generate-only")});
+        bench.start(QStringLiteral(KVARSEL_BENCH_EXE),
+                    {QStringLiteral("--keep"), keep, QStringLiteral("--generate-only")});
         QVERIFY(bench.waitForFinished(240000));
         QCOMPARE(bench.exitCode(), 0);
 
@@ -28,8 +29,8 @@ private Q_SLOTS:
 
         QProcess batch;
         batch.start(QStringLiteral(KVARSEL_BATCH_EXE),
-                    {QStringLiteral("translate"), keep + QStringLiteral("/res"), QStringLiteral("--workdir"), work,
-                     QStringLiteral("--dry-run")});
+                    {QStringLiteral("translate"), keep + QStringLiteral("/res"), QStringLiteral("--workdir"),
+                     work, QStringLiteral("--dry-run")});
         QVERIFY(batch.waitForFinished(240000));
         const QString out = QString::fromUtf8(batch.readAllStandardOutput());
         QCOMPARE(batch.exitCode(), 0);

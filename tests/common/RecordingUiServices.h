@@ -20,7 +20,7 @@ class RecordingUiServices : public UiServices {
 public:
     QList<RecordedMessage> messages;
     QList<RecordedMessage> questions;
-    QList<int> askAnswers; // taken from the front; empty means the last button (Esc)
+    QList<int> askAnswers;       // taken from the front; empty means the last button (Esc)
     QStringList openFileAnswers; // taken from the front; empty means "cancelled"
     QStringList openFileTitles;
     QStringList saveFileAnswers; // taken from the front; empty means "cancelled"
@@ -51,7 +51,8 @@ public:
         openFileTitles.append(title);
         return openFileAnswers.isEmpty() ? QString() : openFileAnswers.takeFirst();
     }
-    QString saveFile(QWidget*, const QString&, const QString& suggested, const QString&, const QString&) override
+    QString saveFile(QWidget*, const QString&, const QString& suggested, const QString&,
+                     const QString&) override
     {
         saveFileSuggestions.append(suggested);
         return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.takeFirst();

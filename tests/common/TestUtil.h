@@ -7,8 +7,8 @@
 #include <QByteArray>
 #include <QDir>
 #include <QDirIterator>
-#include <QMap>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -104,8 +104,10 @@ struct SmallDisk {
         QDir().mkpath(dir);
         QProcess mount;
         mount.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", dir});
-        if (!mount.waitForFinished(30000) || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0)
-            error = "mount: " + QString::fromLocal8Bit(mount.readAllStandardError()).trimmed() + mount.errorString();
+        if (!mount.waitForFinished(30000) || mount.exitStatus() != QProcess::NormalExit ||
+            mount.exitCode() != 0)
+            error = "mount: " + QString::fromLocal8Bit(mount.readAllStandardError()).trimmed() +
+                    mount.errorString();
         else
             path = dir;
     }

@@ -36,8 +36,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bi.txt"));
-        QVERIFY(test::writeLinesRaw(path, {"Open file", "", "Открыть файл", "", "Cancel", "cancel", "Save \\n all",
-                                           "Сохранить \\n все"}));
+        QVERIFY(test::writeLinesRaw(path, {"Open file", "", "Открыть файл", "", "Cancel", "cancel",
+                                           "Save \\n all", "Сохранить \\n все"}));
         const BilingualRead read = readBilingualFile(path);
         QVERIFY(read.ok());
         QCOMPARE(read.entries, QStringList({"Open file", "Открыть файл", "Save\\nall", "Сохранить\\nвсе"}));
@@ -74,14 +74,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QStringList>("kept");
-        QTest::newRow("letter case ignored") << QStringList{"Cancel", "CANCEL", "Open", "Открыть"}
-                                             << QStringList{"Open", "Открыть"};
-        QTest::newRow("two dropped in a row") << QStringList{"a", "A", "b", "b", "Save", "Сохранить"}
-                                              << QStringList{"Save", "Сохранить"};
-        QTest::newRow("cyrillic case") << QStringList{"Файл", "файл", "Edit", "Правка"}
-                                       << QStringList{"Edit", "Правка"};
-        QTest::newRow("pairs follow even positions") << QStringList{"Open", "Save", "Save", "Open"}
-                                                     << QStringList{"Open", "Save", "Save", "Open"};
+        QTest::newRow("letter case ignored")
+            << QStringList{"Cancel", "CANCEL", "Open", "Открыть"} << QStringList{"Open", "Открыть"};
+        QTest::newRow("two dropped in a row")
+            << QStringList{"a", "A", "b", "b", "Save", "Сохранить"} << QStringList{"Save", "Сохранить"};
+        QTest::newRow("cyrillic case")
+            << QStringList{"Файл", "файл", "Edit", "Правка"} << QStringList{"Edit", "Правка"};
+        QTest::newRow("pairs follow even positions")
+            << QStringList{"Open", "Save", "Save", "Open"} << QStringList{"Open", "Save", "Save", "Open"};
         QTest::newRow("lone last line kept") << QStringList{"x", "X", "Exit"} << QStringList{"Exit"};
         QTest::newRow("all dropped") << QStringList{"Help", "help"} << QStringList{};
     }
@@ -97,14 +97,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("backup");
-        QTest::newRow("plain") << "res/bi.txt" << "res/bi.old";
-        QTest::newRow("two dots") << "res/bi.v2.txt" << "res/bi.old";
-        QTest::newRow("no dot") << "res/bi" << "res/bi.old";
-        QTest::newRow("dotted directory") << "res.d/bi.txt" << "res.d/bi.old";
-        QTest::newRow("dotted directory, no dot in name") << "res.d/bi" << "res.d/bi.old";
-        QTest::newRow("its own backup name") << "res/bi.old" << "res/bi.old.old";
-        QTest::newRow("its own backup name in capitals") << "res/BI.OLD" << "res/BI.OLD.old";
-        QTest::newRow("leading dot") << "res/.txt" << "res/.old";
+        QTest::newRow("plain") << "res/bi.txt"
+                               << "res/bi.old";
+        QTest::newRow("two dots") << "res/bi.v2.txt"
+                                  << "res/bi.old";
+        QTest::newRow("no dot") << "res/bi"
+                                << "res/bi.old";
+        QTest::newRow("dotted directory") << "res.d/bi.txt"
+                                          << "res.d/bi.old";
+        QTest::newRow("dotted directory, no dot in name") << "res.d/bi"
+                                                          << "res.d/bi.old";
+        QTest::newRow("its own backup name") << "res/bi.old"
+                                             << "res/bi.old.old";
+        QTest::newRow("its own backup name in capitals") << "res/BI.OLD"
+                                                         << "res/BI.OLD.old";
+        QTest::newRow("leading dot") << "res/.txt"
+                                     << "res/.old";
     }
     void backupPath()
     {
@@ -118,21 +126,24 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(test::writeLinesRaw(dir.filePath(QStringLiteral("BI.OLD")), {QStringLiteral("older")}));
-        QCOMPARE(bilingualBackupPath(dir.filePath(QStringLiteral("bi.txt"))), dir.filePath(QStringLiteral("BI.OLD")));
+        QCOMPARE(bilingualBackupPath(dir.filePath(QStringLiteral("bi.txt"))),
+                 dir.filePath(QStringLiteral("BI.OLD")));
     }
 
     void saveKeepsTheOldFileAsBackup()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bi.txt"));
-        const QByteArray original = test::cp1251Lines({"Open", "", "Открыть", "Cancel", "cancel", "Save \\n all",
-                                                       "Сохранить \\n все"});
+        const QByteArray original = test::cp1251Lines(
+            {"Open", "", "Открыть", "Cancel", "cancel", "Save \\n all", "Сохранить \\n все"});
         QVERIFY(test::writeBytes(path, original));
-        QVERIFY(test::writeLinesRaw(dir.filePath(QStringLiteral("bi.old")), {QStringLiteral("from an earlier review")}));
+        QVERIFY(test::writeLinesRaw(dir.filePath(QStringLiteral("bi.old")),
+                                    {QStringLiteral("from an earlier review")}));
         const BilingualRead read = readBilingualFile(path);
         QCOMPARE(saveBilingualFile(path, read.entries), std::nullopt);
         QCOMPARE(test::readBytes(dir.filePath(QStringLiteral("bi.old"))), original);
-        QCOMPARE(test::readBytes(path), test::cp1251Lines({"Open", "Открыть", "Save\\nall", "Сохранить\\nвсе"}));
+        QCOMPARE(test::readBytes(path),
+                 test::cp1251Lines({"Open", "Открыть", "Save\\nall", "Сохранить\\nвсе"}));
         // The rewritten file reads back to the same pairs.
         QCOMPARE(readBilingualFile(path).entries, read.entries);
         QCOMPARE(dirEntries(dir.path()), QStringList({"bi.old", "bi.txt"}));
@@ -145,7 +156,8 @@ private Q_SLOTS:
         QVERIFY(test::writeLinesRaw(path, {QStringLiteral("Open"), QStringLiteral("Открыть")}));
         QCOMPARE(saveBilingualFile(path, {}), std::nullopt);
         QCOMPARE(dirEntries(dir.path()), QStringList({"bi.old"}));
-        QCOMPARE(test::readBytes(dir.filePath(QStringLiteral("bi.old"))), test::cp1251Lines({"Open", "Открыть"}));
+        QCOMPARE(test::readBytes(dir.filePath(QStringLiteral("bi.old"))),
+                 test::cp1251Lines({"Open", "Открыть"}));
     }
 
     void saveInADottedDirectoryTouchesNothingOutsideIt()
@@ -156,7 +168,7 @@ private Q_SLOTS:
         QVERIFY(test::writeLinesRaw(dir.filePath(QStringLiteral("res.old")), {QStringLiteral("precious")}));
         const QString path = dir.filePath(QStringLiteral("res.d/bi"));
         QVERIFY(test::writeLinesRaw(path, {QStringLiteral("Open"), QStringLiteral("Открыть"),
-                                          QStringLiteral("Exit"), QStringLiteral("Выход")}));
+                                           QStringLiteral("Exit"), QStringLiteral("Выход")}));
         QCOMPARE(saveBilingualFile(path, {QStringLiteral("Exit"), QStringLiteral("Выход")}), std::nullopt);
         QCOMPARE(dirEntries(dir.path()), QStringList({"res.d", "res.old"}));
         QCOMPARE(test::readBytes(dir.filePath(QStringLiteral("res.old"))), QByteArray("precious\r\n"));
@@ -304,8 +316,8 @@ private Q_SLOTS:
         // The outside translator's output: each line followed by its translation,
         // one phrase left untranslated, blank lines between pairs.
         const QString bi = dir.filePath(QStringLiteral("DepTrans.bi.txt"));
-        QVERIFY(test::writeLinesRaw(bi, {"Line one \\n Line two", "Строка один \\n Строка два", "", "Open file",
-                                        "open file", "", "Save", "Сохранить"}));
+        QVERIFY(test::writeLinesRaw(bi, {"Line one \\n Line two", "Строка один \\n Строка два", "",
+                                         "Open file", "open file", "", "Save", "Сохранить"}));
         const BilingualRead read = readBilingualFile(bi);
         QVERIFY(read.ok());
         BilingualReview review;
@@ -327,14 +339,16 @@ private Q_SLOTS:
         QCOMPARE(state.store(ResourceKind::String).Text(1), QStringLiteral("Сохранить"));
         QCOMPARE(saveBilingualFile(bi, review.BilingualList()), std::nullopt);
         QVERIFY(!QFileInfo::exists(bi));
-        QCOMPARE(readLines(dir.filePath(QStringLiteral("DepTrans.old"))).lines, QStringList({"Save", "Сохранить"}));
+        QCOMPARE(readLines(dir.filePath(QStringLiteral("DepTrans.old"))).lines,
+                 QStringList({"Save", "Сохранить"}));
     }
 
     void utf8BilingualKeepsItsEncoding()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bi.txt"));
-        const QByteArray bytes = QStringLiteral("Open file\r\n\r\nОткрыть файл\r\nSave\r\nСохранить ☺\r\n").toUtf8();
+        const QByteArray bytes =
+            QStringLiteral("Open file\r\n\r\nОткрыть файл\r\nSave\r\nСохранить ☺\r\n").toUtf8();
         QVERIFY(test::writeBytes(path, bytes));
         const BilingualRead read = readBilingualFile(path);
         QVERIFY(read.ok());

@@ -79,16 +79,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("spaced");
-        QTest::newRow("between words") << "Line one\\nLine two" << "Line one \\n Line two";
-        QTest::newRow("leading escape kept") << "\\nStart here" << "\\nStart here";
-        QTest::newRow("escape at 2nd character kept") << "a\\nb" << "a\\nb";
-        QTest::newRow("escape at 3rd character") << "ab\\nc" << "ab \\n c";
-        QTest::newRow("two in a row") << "ab\\n\\nc" << "ab \\n  \\n c";
-        QTest::newRow("leading one then others") << "\\n\\n\\n" << "\\n \\n  \\n ";
-        QTest::newRow("at the end") << "Done\\n" << "Done \\n ";
-        QTest::newRow("backslash without n") << "C:\\dir" << "C:\\dir";
-        QTest::newRow("capital N is no escape") << "ab\\Nc" << "ab\\Nc";
-        QTest::newRow("none") << "Open file" << "Open file";
+        QTest::newRow("between words") << "Line one\\nLine two"
+                                       << "Line one \\n Line two";
+        QTest::newRow("leading escape kept") << "\\nStart here"
+                                             << "\\nStart here";
+        QTest::newRow("escape at 2nd character kept") << "a\\nb"
+                                                      << "a\\nb";
+        QTest::newRow("escape at 3rd character") << "ab\\nc"
+                                                 << "ab \\n c";
+        QTest::newRow("two in a row") << "ab\\n\\nc"
+                                      << "ab \\n  \\n c";
+        QTest::newRow("leading one then others") << "\\n\\n\\n"
+                                                 << "\\n \\n  \\n ";
+        QTest::newRow("at the end") << "Done\\n"
+                                    << "Done \\n ";
+        QTest::newRow("backslash without n") << "C:\\dir"
+                                             << "C:\\dir";
+        QTest::newRow("capital N is no escape") << "ab\\Nc"
+                                                << "ab\\Nc";
+        QTest::newRow("none") << "Open file"
+                              << "Open file";
     }
     void spaceOutEscapes()
     {
@@ -103,13 +113,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("restored");
-        QTest::newRow("twice in a row") << "a \\n  \\n b" << "a\\n\\nb";
-        QTest::newRow("pair from the translator") << "Save \\n all" << "Save\\nall";
-        QTest::newRow("alone") << " \\n " << "\\n";
-        QTest::newRow("no trailing blank") << "x \\nb" << "x \\nb";
-        QTest::newRow("no leading blank") << "x\\n b" << "x\\n b";
-        QTest::newRow("cyrillic") << "Сохранить \\n все" << "Сохранить\\nвсе";
-        QTest::newRow("plain") << "Открыть файл" << "Открыть файл";
+        QTest::newRow("twice in a row") << "a \\n  \\n b"
+                                        << "a\\n\\nb";
+        QTest::newRow("pair from the translator") << "Save \\n all"
+                                                  << "Save\\nall";
+        QTest::newRow("alone") << " \\n "
+                               << "\\n";
+        QTest::newRow("no trailing blank") << "x \\nb"
+                                           << "x \\nb";
+        QTest::newRow("no leading blank") << "x\\n b"
+                                          << "x\\n b";
+        QTest::newRow("cyrillic") << "Сохранить \\n все"
+                                  << "Сохранить\\nвсе";
+        QTest::newRow("plain") << "Открыть файл"
+                               << "Открыть файл";
     }
     void unspaceEscapes()
     {
@@ -131,7 +148,8 @@ private Q_SLOTS:
         list.Add(QStringLiteral("ALPHA"));
         list.Add(QStringLiteral("Zeta"));
         list.Add(QStringLiteral("Delta"));
-        QCOMPARE(list.Items(), QStringList({"Alpha", "ALPHA", "apple", "beta", "Delta", "Gamma", "SAVE", "Zeta"}));
+        QCOMPARE(list.Items(),
+                 QStringList({"Alpha", "ALPHA", "apple", "beta", "Delta", "Gamma", "SAVE", "Zeta"}));
         list.Clear();
         QVERIFY(list.IsEmpty());
     }
@@ -165,7 +183,7 @@ private Q_SLOTS:
     void collectScansOnlyKindsWithThreeRows()
     {
         Stores stores;
-        stores.fill(ResourceKind::Menu, {QStringLiteral("Only line")});              // 2 rows: not scanned
+        stores.fill(ResourceKind::Menu, {QStringLiteral("Only line")}); // 2 rows: not scanned
         stores.fill(ResourceKind::Dialog, {QStringLiteral("Save"), QString(), QStringLiteral("Открыть")});
         stores.fill(ResourceKind::String, {QStringLiteral("save"), QStringLiteral("OK")});
         stores.fill(ResourceKind::RcData, {QStringLiteral("SAVE"), QStringLiteral("Line one\\nLine two"),
@@ -175,7 +193,8 @@ private Q_SLOTS:
         QList<qsizetype> progress;
         collectExportPhrases(stores.view(), list,
                              {[&](ResourceKind k) { kinds << k; }, [&](qsizetype v) { progress << v; }});
-        QCOMPARE(kinds, QList<ResourceKind>({ResourceKind::Dialog, ResourceKind::String, ResourceKind::RcData}));
+        QCOMPARE(kinds,
+                 QList<ResourceKind>({ResourceKind::Dialog, ResourceKind::String, ResourceKind::RcData}));
         // n: Menu 1 (unscanned, still counted), Dialog 3, String 2, RcData 3.
         QCOMPARE(progress, QList<qsizetype>({1, 2, 3, 4, 4, 5, 6, 6, 7, 8, 9}));
         QCOMPARE(list.Count(), 5);
@@ -188,7 +207,8 @@ private Q_SLOTS:
         Stores stores;
         stores.fill(ResourceKind::Menu, {QStringLiteral("Open"), QStringLiteral("Close")});
         // A row translated in hide mode keeps its translation in the head, its text empty.
-        stores[ResourceKind::Menu].ReplaceHead(1, stores[ResourceKind::Menu].Head(1) + QStringLiteral("Открыть"));
+        stores[ResourceKind::Menu].ReplaceHead(1, stores[ResourceKind::Menu].Head(1) +
+                                                      QStringLiteral("Открыть"));
         stores[ResourceKind::Menu].ReplaceText(1, QString());
         ExportList list;
         collectExportPhrases(stores.view(), list);
@@ -199,8 +219,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("DepTrans.txt"));
-        QVERIFY(test::writeLinesRaw(path, {QStringLiteral("Old one"), QStringLiteral("Old two"),
-                                          QStringLiteral("Old three")}));
+        QVERIFY(test::writeLinesRaw(
+            path, {QStringLiteral("Old one"), QStringLiteral("Old two"), QStringLiteral("Old three")}));
         ExportList list;
         list.Add(QStringLiteral("Zoom"));
         list.Add(QStringLiteral("Line one\\nLine two"));

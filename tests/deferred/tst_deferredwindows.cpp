@@ -9,9 +9,9 @@
 #include "TestUtil.h"
 
 #include <QGroupBox>
-#include <QPointer>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,7 +62,10 @@ struct Fixture {
     void pressDeferred() { main->button(MainWindow::DeferredTranslate)->click(); }
     DeferredTranslationDialog* exportWindow() const { return main->findChild<DeferredTranslationDialog*>(); }
     AutoTranslationEditor* editor() const { return main->findChild<AutoTranslationEditor*>(); }
-    template <class T> T* in(QWidget* w, const char* name) const { return w->findChild<T*>(QLatin1String(name)); }
+    template <class T> T* in(QWidget* w, const char* name) const
+    {
+        return w->findChild<T*>(QLatin1String(name));
+    }
     QPushButton* button(QWidget* w, const char* name) const { return in<QPushButton>(w, name); }
     QString sourceBox() const { return in<QPlainTextEdit>(editor(), "source")->toPlainText(); }
     QPlainTextEdit* translationBox() const { return in<QPlainTextEdit>(editor(), "translation"); }
@@ -106,10 +109,12 @@ private Q_SLOTS:
         f.pressDeferred();
         DeferredTranslationDialog* w = f.exportWindow();
         QCOMPARE(w->windowTitle(), QStringLiteral("Создание отложенного перевода"));
-        QCOMPARE(f.in<QGroupBox>(w, "frame")->title(), QStringLiteral("Последовательность создания отложенного перевода "));
+        QCOMPARE(f.in<QGroupBox>(w, "frame")->title(),
+                 QStringLiteral("Последовательность создания отложенного перевода "));
         QVERIFY(f.in<QLabel>(w, "step1")->text().startsWith(kTen + QStringLiteral("Файл отложенного")));
         QCOMPARE(f.in<QLabel>(w, "step2")->text(),
-                 kTen + QStringLiteral("Переведите файл в режиме ТОЛЬКО ТЕКСТ, и сохраните полученное как билингву."));
+                 kTen + QStringLiteral(
+                            "Переведите файл в режиме ТОЛЬКО ТЕКСТ, и сохраните полученное как билингву."));
         QVERIFY(f.in<QLabel>(w, "step3")->text().endsWith(QStringLiteral("словаря пользователя. ")));
         QVERIFY(f.in<QLabel>(w, "step4")->text().startsWith(kTen + QStringLiteral("По завершению")));
         QCOMPARE(f.button(w, "continue")->text(), QStringLiteral("Продолжить"));
@@ -123,9 +128,11 @@ private Q_SLOTS:
     void exportWritesDepTransAndEndsTheProgram()
     {
         Fixture f;
-        const QString res = f.makeResources({"Save", "Open file", "save", "OK", "Line one\\nLine two", "Готово"});
+        const QString res =
+            f.makeResources({"Save", "Open file", "save", "OK", "Line one\\nLine two", "Готово"});
         f.main->loadResourcesFrom(res);
-        QVERIFY(test::writeLinesRaw(res + QStringLiteral("/DepTrans.txt"), {"stale", "lines", "from before"}));
+        QVERIFY(
+            test::writeLinesRaw(res + QStringLiteral("/DepTrans.txt"), {"stale", "lines", "from before"}));
         f.pressDeferred();
         f.button(f.exportWindow(), "continue")->click();
 
@@ -136,7 +143,8 @@ private Q_SLOTS:
         QCOMPARE(f.services.messages[0].icon, MessageIcon::Information);
         QCOMPARE(f.services.messages[0].text,
                  QStringLiteral("Файл отложенного перевода DepTrans.txt\nсоздан в каталоге с подкаталогами "
-                                "ресурсов\n\n") + QDir::toNativeSeparators(res));
+                                "ресурсов\n\n") +
+                     QDir::toNativeSeparators(res));
         QCOMPARE(f.main->state().dictionaryStatus(), QString());
         QCOMPARE(f.main->state().translationMode(), QStringLiteral("Подготовка списка"));
         QCOMPARE(f.exportWindow()->windowTitle(), QStringLiteral("Создание файла отложенного перевода"));
@@ -180,8 +188,9 @@ private Q_SLOTS:
     {
         Fixture f;
         const QString res = f.path(QStringLiteral("res"));
-        QVERIFY(test::writeBytes(res + QStringLiteral("/string/s.rc"),
-                                 QStringLiteral("STRINGTABLE\r\nBEGIN\r\n    IDS_1 \"Limit ≤ 10 items\"\r\nEND\r\n").toUtf8()));
+        QVERIFY(test::writeBytes(
+            res + QStringLiteral("/string/s.rc"),
+            QStringLiteral("STRINGTABLE\r\nBEGIN\r\n    IDS_1 \"Limit ≤ 10 items\"\r\nEND\r\n").toUtf8()));
         f.main->loadResourcesFrom(res);
         f.pressDeferred();
         f.button(f.exportWindow(), "continue")->click();
@@ -234,7 +243,8 @@ private Q_SLOTS:
         Fixture f;
         const QString res = f.makeResources({"Open file", "Save", "Exit"});
         const QString bi = res + QStringLiteral("/bi.txt");
-        QVERIFY(test::writeLinesRaw(bi, {"Open file", "", "Открыть файл", "Cancel", "cancel", "Save", "Сохранить"}));
+        QVERIFY(test::writeLinesRaw(
+            bi, {"Open file", "", "Открыть файл", "Cancel", "cancel", "Save", "Сохранить"}));
         f.services.openFileAnswers << bi;
         f.pressDeferred();
 
@@ -324,10 +334,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("translation");
         QTest::addColumn<QString>("says");
-        QTest::newRow("empty") << "" << "пустым";
-        QTest::newRow("blanks only") << "   " << "пустым";
-        QTest::newRow("pasted line break") << "Сохранить\nВторая" << "перевод строки";
-        QTest::newRow("outside the code page") << "Сохранить \u2713" << "U+2713";
+        QTest::newRow("empty") << ""
+                               << "пустым";
+        QTest::newRow("blanks only") << "   "
+                                     << "пустым";
+        QTest::newRow("pasted line break") << "Сохранить\nВторая"
+                                           << "перевод строки";
+        QTest::newRow("outside the code page") << "Сохранить \u2713"
+                                               << "U+2713";
     }
 
     void reviewRefusesAnEmptyOrUnstorableTranslation()
@@ -346,7 +360,8 @@ private Q_SLOTS:
         f.button(e, "ok")->click();
         QCOMPARE(f.services.messages.size(), 1);
         QCOMPARE(f.services.messages.first().icon, MessageIcon::Stop);
-        QVERIFY2(f.services.messages.first().text.contains(says), qPrintable(f.services.messages.first().text));
+        QVERIFY2(f.services.messages.first().text.contains(says),
+                 qPrintable(f.services.messages.first().text));
         QVERIFY(e->isVisible());
         QCOMPARE(f.sourceBox(), QStringLiteral("Save"));
         QCOMPARE(f.translationBox()->toPlainText(), translation);
@@ -474,12 +489,15 @@ private Q_SLOTS:
         Fixture g;
         g.services.openFileAnswers << res + QStringLiteral("/DepTrans.bi.txt");
         g.pressDeferred();
-        QCOMPARE(g.editor()->review().BilingualList(),
-                 QStringList({"Line one\\nLine two", "Строка один\\nСтрока два", "Open file", "Открыть файл"}));
+        QCOMPARE(
+            g.editor()->review().BilingualList(),
+            QStringList({"Line one\\nLine two", "Строка один\\nСтрока два", "Open file", "Открыть файл"}));
         g.button(g.editor(), "ok")->click();
-        QCOMPARE(g.texts(ResourceKind::String), QStringList({"Open file", "Save all", "Строка один\\nСтрока два", "Готово"}));
+        QCOMPARE(g.texts(ResourceKind::String),
+                 QStringList({"Open file", "Save all", "Строка один\\nСтрока два", "Готово"}));
         g.button(g.editor(), "exit")->click();
-        QCOMPARE(readLines(res + QStringLiteral("/DepTrans.bi.txt")).lines, QStringList({"Open file", "Открыть файл"}));
+        QCOMPARE(readLines(res + QStringLiteral("/DepTrans.bi.txt")).lines,
+                 QStringList({"Open file", "Открыть файл"}));
         QCOMPARE(readLines(res + QStringLiteral("/DepTrans.old")).lines, bilingual);
         QCOMPARE(readLines(res + QStringLiteral("/DepTrans.txt")).lines, exported);
         QCOMPARE(g.main->state().dictionary().rows(),

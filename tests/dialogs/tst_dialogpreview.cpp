@@ -48,7 +48,8 @@ struct Session {
     QListView* list() const { return main->listView(ResourceKind::Dialog); }
     void select(qsizetype row) const
     {
-        list()->selectionModel()->setCurrentIndex(dialogs().index(int(row)), QItemSelectionModel::ClearAndSelect);
+        list()->selectionModel()->setCurrentIndex(dialogs().index(int(row)),
+                                                  QItemSelectionModel::ClearAndSelect);
     }
     qsizetype selectedRow() const
     {
@@ -161,10 +162,11 @@ private Q_SLOTS:
         QCOMPARE(warning->problems().size(), size_t(1));
         const int needed = warning->problems()[0].fit.neededWidth;
         QVERIFY(needed > 50);
-        QCOMPARE(warning->text(),
-                 QStringLiteral("Не помещается в элемент диалога IDD_OPTIONS: PUSHBUTTON IDCANCEL, options.rc:15 "
-                                "(нужно %1, есть 50)")
-                     .arg(needed));
+        QCOMPARE(
+            warning->text(),
+            QStringLiteral("Не помещается в элемент диалога IDD_OPTIONS: PUSHBUTTON IDCANCEL, options.rc:15 "
+                           "(нужно %1, есть 50)")
+                .arg(needed));
 
         manual->confirm();
         QVERIFY(s.main->isEnabled());

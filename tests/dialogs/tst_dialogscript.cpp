@@ -107,14 +107,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("wraps");
         const auto row = [](const char* name, const char* id, ControlKind kind, const QString& text,
                             QList<int> rect, qsizetype textRow, TextAlign align, bool wraps) {
-            QTest::newRow(name) << QString::fromLatin1(id) << int(kind) << text << rect << textRow << int(align)
-                                << wraps;
+            QTest::newRow(name) << QString::fromLatin1(id) << int(kind) << text << rect << textRow
+                                << int(align) << wraps;
         };
         row("icon", "IDC_ICON", ControlKind::Icon, "", {14, 14, 21, 20}, -1, TextAlign::Left, false);
         row("ltext", "IDC_STATIC", ControlKind::Static, "Lantern, Version 1.0", {42, 14, 114, 8}, 9,
             TextAlign::Left, true);
-        row("ctext escapes", "IDC_HELLO", ControlKind::Static, "Say \"hello\"\nto everyone", {42, 26, 114, 16},
-            10, TextAlign::Center, true);
+        row("ctext escapes", "IDC_HELLO", ControlKind::Static, "Say \"hello\"\nto everyone",
+            {42, 26, 114, 16}, 10, TextAlign::Center, true);
         row("default button", "IDOK", ControlKind::PushButton, "OK", {178, 7, 50, 16}, 11, TextAlign::Center,
             false);
         row("control over three lines", "IDC_STARTUP", ControlKind::CheckBox, "Show at start-up",
@@ -148,7 +148,8 @@ private Q_SLOTS:
             const auto dialogs = readDialogLines(kAbout, 1);
             const auto& cs = dialogs[0].controls;
             const auto find = [&cs](const QString& t) {
-                return *std::find_if(cs.begin(), cs.end(), [&t](const DialogControl& c) { return c.text == t; });
+                return *std::find_if(cs.begin(), cs.end(),
+                                     [&t](const DialogControl& c) { return c.text == t; });
             };
             QCOMPARE(find("Colours").kind, ControlKind::GroupBox);
             QCOMPARE(find("Colours").x, 150);
@@ -157,8 +158,8 @@ private Q_SLOTS:
             QCOMPARE(find("Width:").cx, 34);
             return;
         }
-        const DialogControl c = id == "IDC_STATIC" ? readDialogLines(kAbout, 1)[0].controls[1]
-                                                   : control(kAbout, id);
+        const DialogControl c =
+            id == "IDC_STATIC" ? readDialogLines(kAbout, 1)[0].controls[1] : control(kAbout, id);
         QCOMPARE(int(c.kind), kind);
         QCOMPARE(c.text, text);
         QCOMPARE((QList<int>{c.x, c.y, c.cx, c.cy}), rect);
@@ -193,10 +194,10 @@ private Q_SLOTS:
         QFETCH(bool, hidden);
         LineStore store(ResourceKind::Dialog);
         store.AppendFileMarker("/res/dialog/a.rc");
-        for (const QString& line : {QStringLiteral("IDD_A DIALOG 0, 0, 100, 50"),
-                                    QStringLiteral("FONT 8, \"MS Sans Serif\""), QStringLiteral("BEGIN"),
-                                    QStringLiteral("    LTEXT \"User name:\",IDC_STATIC,7,7,40,8"),
-                                    QStringLiteral("END")})
+        for (const QString& line :
+             {QStringLiteral("IDD_A DIALOG 0, 0, 100, 50"), QStringLiteral("FONT 8, \"MS Sans Serif\""),
+              QStringLiteral("BEGIN"), QStringLiteral("    LTEXT \"User name:\",IDC_STATIC,7,7,40,8"),
+              QStringLiteral("END")})
             store.AppendRow(SplitLine(ResourceKind::Dialog, line, false));
         QCOMPARE(store.Text(4), QStringLiteral("User name"));
         if (hidden) {
@@ -225,8 +226,7 @@ private Q_SLOTS:
         QTest::newRow("label one unit short") << "LTEXT \"Names\",IDC_A,0,0,19,8" << false << 20 << 1;
         QTest::newRow("label wraps into its height")
             << "LTEXT \"aaa bbb ccc\",IDC_A,0,0,28,16" << true << 28 << 2;
-        QTest::newRow("wrapped label too low")
-            << "LTEXT \"aaa bbb ccc\",IDC_A,0,0,28,8" << false << 44 << 2;
+        QTest::newRow("wrapped label too low") << "LTEXT \"aaa bbb ccc\",IDC_A,0,0,28,8" << false << 44 << 2;
         QTest::newRow("word wider than the label")
             << "LTEXT \"aaaaaaaa b\",IDC_A,0,0,20,40" << false << 32 << 2;
         QTest::newRow("no-wrap label")

@@ -80,14 +80,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("firstErr");
         QTest::newRow("help") << QStringList{"fit", "--help"} << 0 << QString();
-        QTest::newRow("an option it lacks")
-            << QStringList{"fit", "res", "--hide-russian"} << 2
-            << "kvarsel-batch: у команды fit нет ключа «--hide-russian»";
-        QTest::newRow("no directory") << QStringList{"fit"} << 2
-                                      << "kvarsel-batch: не указан каталог ресурсов";
-        QTest::newRow("missing directory")
-            << QStringList{"fit", "/nonexistent/res"} << 2
-            << "kvarsel-batch: каталог ресурсов «/nonexistent/res» не найден";
+        QTest::newRow("an option it lacks") << QStringList{"fit", "res", "--hide-russian"} << 2
+                                            << "kvarsel-batch: у команды fit нет ключа «--hide-russian»";
+        QTest::newRow("no directory")
+            << QStringList{"fit"} << 2 << "kvarsel-batch: не указан каталог ресурсов";
+        QTest::newRow("missing directory") << QStringList{"fit", "/nonexistent/res"} << 2
+                                           << "kvarsel-batch: каталог ресурсов «/nonexistent/res» не найден";
     }
 
     void commandLine()

@@ -53,14 +53,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("face");
         QTest::addColumn<QString>("family");
-        QTest::newRow("MS Sans Serif") << "MS Sans Serif" << "Liberation Sans";
-        QTest::newRow("MS Shell Dlg") << "MS Shell Dlg" << "Liberation Sans";
-        QTest::newRow("MS Shell Dlg 2") << "MS Shell Dlg 2" << "Liberation Sans";
-        QTest::newRow("Microsoft Sans Serif") << "Microsoft Sans Serif" << "Liberation Sans";
-        QTest::newRow("Tahoma") << "Tahoma" << "Liberation Sans";
-        QTest::newRow("Courier New") << "Courier New" << "Liberation Mono";
-        QTest::newRow("Times New Roman") << "Times New Roman" << "Liberation Serif";
-        QTest::newRow("unknown face") << "Frobnicate UI" << "Liberation Sans";
+        QTest::newRow("MS Sans Serif") << "MS Sans Serif"
+                                       << "Liberation Sans";
+        QTest::newRow("MS Shell Dlg") << "MS Shell Dlg"
+                                      << "Liberation Sans";
+        QTest::newRow("MS Shell Dlg 2") << "MS Shell Dlg 2"
+                                        << "Liberation Sans";
+        QTest::newRow("Microsoft Sans Serif") << "Microsoft Sans Serif"
+                                              << "Liberation Sans";
+        QTest::newRow("Tahoma") << "Tahoma"
+                                << "Liberation Sans";
+        QTest::newRow("Courier New") << "Courier New"
+                                     << "Liberation Mono";
+        QTest::newRow("Times New Roman") << "Times New Roman"
+                                         << "Liberation Serif";
+        QTest::newRow("unknown face") << "Frobnicate UI"
+                                      << "Liberation Sans";
     }
 
     void windowsFacesGetMetricCompatibleFonts()
@@ -81,7 +89,8 @@ private Q_SLOTS:
         // Windows computes for its sans-serif dialog fonts is 5 or 6 by 13 or 14.
         const QtTextMeasure measure;
         const FontBase base = measure.base(font(8, "MS Shell Dlg"));
-        QVERIFY2(base.averageWidth >= 5 && base.averageWidth <= 6, qPrintable(QString::number(base.averageWidth)));
+        QVERIFY2(base.averageWidth >= 5 && base.averageWidth <= 6,
+                 qPrintable(QString::number(base.averageWidth)));
         QVERIFY2(base.height >= 12 && base.height <= 14, qPrintable(QString::number(base.height)));
         const FontBase bigger = measure.base(font(10, "MS Shell Dlg"));
         QVERIFY(bigger.averageWidth > base.averageWidth || bigger.height > base.height);

@@ -170,7 +170,8 @@ private Q_SLOTS:
         else
             d.AppendEntry("Save", "Сохранить");
         setWriteFaultForTesting([failOn](const QString& path) {
-            return !failOn.isEmpty() && path.endsWith(failOn) ? QStringLiteral("нет места на диске") : QString();
+            return !failOn.isEmpty() && path.endsWith(failOn) ? QStringLiteral("нет места на диске")
+                                                              : QString();
         });
         const auto error = SaveUserDic(dir.path(), d);
         setWriteFaultForTesting({});
@@ -193,7 +194,8 @@ private Q_SLOTS:
             le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
         QTest::newRow("UTF-16LE stays") << le << "Сохранить" << TextEncoding::Utf16Le;
         QTest::newRow("UTF-8 stays") << rows.toUtf8() << "Сохранить ☺" << TextEncoding::Utf8;
-        QTest::newRow("new, Windows-1251 holds it") << QByteArray() << "Сохранить" << TextEncoding::Windows1251;
+        QTest::newRow("new, Windows-1251 holds it")
+            << QByteArray() << "Сохранить" << TextEncoding::Windows1251;
         QTest::newRow("new, needs more") << QByteArray() << "Сохранить ☺" << TextEncoding::Utf8Bom;
     }
     void userDictionaryKeepsItsEncoding()

@@ -14,8 +14,9 @@ private Q_SLOTS:
     void agreesWithTheWalk()
     {
         QRandomGenerator rng(1207);
-        const QStringList stems{"Open", "open", "OPEN FILE", "Open file", "Op", "o", "Save", "save as", "",
-                                "Файл", "файл", "ФАЙЛЫ", " Open", "Open ", "x", "X", "Ǆ", "ǆ"};
+        const QStringList stems{"Open",  "open",    "OPEN FILE", "Open file", "Op",   "o",
+                                "Save",  "save as", "",          "Файл",      "файл", "ФАЙЛЫ",
+                                " Open", "Open ",   "x",         "X",         "Ǆ",    "ǆ"};
         qsizetype answers = 0, found = 0;
         for (int round = 0; round < 40; ++round) {
             QStringList rows;

@@ -20,26 +20,28 @@ private Q_SLOTS:
         QTest::newRow("longer source passed over") << openRows << "Open" << true << "Открыть";
         QTest::newRow("equal apart from case") << openRows << "OPEN FILE" << true << "Открыть файл";
         QTest::newRow("lower-case phrase") << QStringList{"Open", "Открыть"} << "open" << true << "открыть";
-        QTest::newRow("digit counts as not upper") << QStringList{"3D", "Трёхмерный"} << "3D" << true
-                                                   << "трёхмерный";
+        QTest::newRow("digit counts as not upper")
+            << QStringList{"3D", "Трёхмерный"} << "3D" << true << "трёхмерный";
         QTest::newRow("translation row ends the search")
             << QStringList{"Tool", "Toolbar", "Toolbar", "Панель"} << "Toolbar" << false << "Toolbar";
-        QTest::newRow("cyrillic phrase not looked up") << QStringList{"Файл", "File"} << "Файл" << false
-                                                       << "Файл";
-        QTest::newRow("trailing blank matters") << QStringList{"Open", "Открыть"} << "Open " << false << "Open ";
-        QTest::newRow("leading blank in source") << QStringList{" Open", "Открыть"} << "Open" << false << "Open";
+        QTest::newRow("cyrillic phrase not looked up")
+            << QStringList{"Файл", "File"} << "Файл" << false << "Файл";
+        QTest::newRow("trailing blank matters")
+            << QStringList{"Open", "Открыть"} << "Open " << false << "Open ";
+        QTest::newRow("leading blank in source")
+            << QStringList{" Open", "Открыть"} << "Open" << false << "Open";
         QTest::newRow("no entries") << QStringList{} << "Open" << false << "Open";
         QTest::newRow("empty translation found") << QStringList{"Open", ""} << "Open" << true << "";
         QTest::newRow("first equal entry wins")
             << QStringList{"Open", "Открыть", "Open", "Раскрыть"} << "Open" << true << "Открыть";
-        QTest::newRow("upper phrase lifts translation") << QStringList{"save", "сохранить"} << "Save" << true
-                                                        << "Сохранить";
-        QTest::newRow("source on last row has no translation") << QStringList{"Open"} << "Open" << false
-                                                               << "Open";
-        QTest::newRow("ampersand source never matches") << QStringList{"&Open", "Открыть"} << "Open" << false
-                                                        << "Open";
-        QTest::newRow("sign first keeps lower") << QStringList{"(none)", "(Нет)"} << "(none)" << true
-                                                << "(Нет)";
+        QTest::newRow("upper phrase lifts translation")
+            << QStringList{"save", "сохранить"} << "Save" << true << "Сохранить";
+        QTest::newRow("source on last row has no translation")
+            << QStringList{"Open"} << "Open" << false << "Open";
+        QTest::newRow("ampersand source never matches")
+            << QStringList{"&Open", "Открыть"} << "Open" << false << "Open";
+        QTest::newRow("sign first keeps lower")
+            << QStringList{"(none)", "(Нет)"} << "(none)" << true << "(Нет)";
         QTest::newRow("prefix chain then match")
             << QStringList{"Find Next", "Найти далее", "Find all", "Найти все", "Find", "Найти"} << "Find"
             << true << "Найти";
@@ -80,9 +82,10 @@ private Q_SLOTS:
     void indexAgreesWithWalk()
     {
         QRandomGenerator rng(8);
-        const QStringList stems{"Open", "open", "OPEN", "Op", "Open file", "Open files", "Save", "save as",
-                                "Tool", "Toolbar", "tool bar", "3D", "  ", " Open", "Open ", "Файл", "файл",
-                                "Ёлка", "%d", "%D files", "(none)", "x", "X", "Ǆ", "ǆ", "中文"};
+        const QStringList stems{"Open",    "open", "OPEN",    "Op",       "Open file", "Open files", "Save",
+                                "save as", "Tool", "Toolbar", "tool bar", "3D",        "  ",         " Open",
+                                "Open ",   "Файл", "файл",    "Ёлка",     "%d",        "%D files",   "(none)",
+                                "x",       "X",    "Ǆ",       "ǆ",        "中文"};
         qsizetype agreed = 0;
         qsizetype found = 0;
         for (int dict = 0; dict < 50; ++dict) {
@@ -101,7 +104,8 @@ private Q_SLOTS:
             CurrentDictionary d;
             d.Assign(rows);
             for (int q = 0; q < 2000; ++q) {
-                QString phrase = rng.bounded(2) ? rows[rng.bounded(rows.size())] : stems[rng.bounded(stems.size())];
+                QString phrase =
+                    rng.bounded(2) ? rows[rng.bounded(rows.size())] : stems[rng.bounded(stems.size())];
                 if (rng.bounded(5) == 0)
                     phrase = phrase.toLower();
                 if (rng.bounded(7) == 0 && phrase.size() > 1)
@@ -126,10 +130,12 @@ private Q_SLOTS:
     void phraseSetAgreesWithWalk()
     {
         QRandomGenerator rng(17);
-        const QStringList allStems{"Open", "open", "OPEN", "Op", "Open file", "Open files", "Save", "save as",
-                                   "Tool", "Toolbar", "tool bar", "3D", "  ", " Open", "Open ", "Файл", "файл",
-                                   "Ёлка", "%d", "%D files", "(none)", "x", "X", "Ђ", "ђ", "Ўx", "ўX",
-                                   "Ї", "ї", QString(QChar(0x98)), "Ǆ", "ǆ", "中文"};
+        const QStringList allStems{"Open", "open",     "OPEN",   "Op",      "Open file", "Open files",
+                                   "Save", "save as",  "Tool",   "Toolbar", "tool bar",  "3D",
+                                   "  ",   " Open",    "Open ",  "Файл",    "файл",      "Ёлка",
+                                   "%d",   "%D files", "(none)", "x",       "X",         "Ђ",
+                                   "ђ",    "Ўx",       "ўX",     "Ї",       "ї",         QString(QChar(0x98)),
+                                   "Ǆ",    "ǆ",        "中文"};
         const QStringList singleByteStems = allStems.mid(0, allStems.size() - 3);
         const QStringList ends{"\r\n", "\n", "\r", "\r\n\r\n", "\n\n"};
         qsizetype found = 0;

@@ -65,10 +65,18 @@ void TestTmx::roundTrip_data()
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QString>("leftOutLine");
 
-    const QStringList plain{"Open", "Открыть", "Save changes to %s?", "Сохранить изменения в %s?",
-                            "Tom & Jerry <\"1\"> 'x'", "Том и Джерри <\"1\"> 'x'", "Line\\nnext\\t%d",
-                            "Строка\\nследующая\\t%d", "  Ends with blanks  ", "  Кончается пробелами  ",
-                            "Tab\there", "Табуляция\tздесь"};
+    const QStringList plain{"Open",
+                            "Открыть",
+                            "Save changes to %s?",
+                            "Сохранить изменения в %s?",
+                            "Tom & Jerry <\"1\"> 'x'",
+                            "Том и Джерри <\"1\"> 'x'",
+                            "Line\\nnext\\t%d",
+                            "Строка\\nследующая\\t%d",
+                            "  Ends with blanks  ",
+                            "  Кончается пробелами  ",
+                            "Tab\there",
+                            "Табуляция\tздесь"};
     QTest::newRow("windows-1251") << "base.dic" << cp1251Lines(plain) << plain << QString();
     const QStringList wide{"Arrow →", "Стрелка →", "Chinese 中文", "Китайский 中文"};
     QByteArray utf8 = "\xEF\xBB\xBF";
@@ -132,13 +140,15 @@ void TestTmx::handWritten_data()
                "<tu><tuv lang=\"en_AU\"><seg>Edit</seg></tuv><tuv lang=\"ru\"><seg>Правка</seg></tuv></tu>")
         << "" << QStringList{"File", "Файл", "Colour", "Цвет", "Edit", "Правка"} << Counts{3, 0, 0, 0, 0};
     QTest::newRow("inline markup")
-        << tmx(tu("en", "Save changes to <ph x=\"1\">%s</ph>?", "ru", "Сохранить изменения в <ph x=\"1\">%s</ph>?") +
+        << tmx(tu("en", "Save changes to <ph x=\"1\">%s</ph>?", "ru",
+                  "Сохранить изменения в <ph x=\"1\">%s</ph>?") +
                tu("en", "<bpt i=\"1\">&lt;b&gt;</bpt>Bold<ept i=\"1\">&lt;/b&gt;</ept>", "ru",
                   "<bpt i=\"1\">&lt;b&gt;</bpt>Жирный<ept i=\"1\">&lt;/b&gt;</ept>") +
                tu("en", "<it pos=\"begin\">{</it><hi type=\"b\">Help</hi> Topics", "ru",
                   "<it pos=\"begin\">{</it><hi type=\"b\">Вызов</hi> справки"))
-        << "" << QStringList{"Save changes to %s?", "Сохранить изменения в %s?", "<b>Bold</b>", "<b>Жирный</b>",
-                             "{Help Topics", "{Вызов справки"}
+        << "" << QStringList{"Save changes to %s?", "Сохранить изменения в %s?",
+                             "<b>Bold</b>",         "<b>Жирный</b>",
+                             "{Help Topics",        "{Вызов справки"}
         << Counts{3, 0, 0, 0, 0};
     QTest::newRow("missing languages")
         << tmx(tu("en", "Only English") + tu("ru", "Только русский") + tu("de", "Datei", "ru", "Файл") +
@@ -154,14 +164,15 @@ void TestTmx::handWritten_data()
         << tmx("<tu><tuv xml:lang=\"de\"><seg>Öffnen</seg></tuv><tuv xml:lang=\"ru\"><seg>Открыть</seg></tuv>"
                "<tuv xml:lang=\"en\"><seg>Open</seg></tuv></tu>")
         << "de-AT ru" << QStringList{"Öffnen", "Открыть"} << Counts{1, 0, 0, 0, 0};
-    QTest::newRow("entities")
-        << tmx(tu("en", "Fish &amp; Chips &lt;&#65;&#x42;&gt; &quot;&apos; &prod;", "ru",
-                  "&#1056;&#x44B;&#x431;&#x430; &amp; &prod;"),
-               "<!DOCTYPE tmx [ <!ENTITY prod \"Kvarsel\"> ]>\n")
-        << "" << QStringList{"Fish & Chips <AB> \"' Kvarsel", "Рыба & Kvarsel"} << Counts{1, 0, 0, 0, 0};
-    QTest::newRow("CDATA")
-        << tmx(tu("en", "<![CDATA[<Open> & \"Close\"]]>", "ru", "<![CDATA[<Открыть> & ]]>\"Закрыть\""))
-        << "" << QStringList{"<Open> & \"Close\"", "<Открыть> & \"Закрыть\""} << Counts{1, 0, 0, 0, 0};
+    QTest::newRow("entities") << tmx(tu("en", "Fish &amp; Chips &lt;&#65;&#x42;&gt; &quot;&apos; &prod;",
+                                        "ru", "&#1056;&#x44B;&#x431;&#x430; &amp; &prod;"),
+                                     "<!DOCTYPE tmx [ <!ENTITY prod \"Kvarsel\"> ]>\n")
+                              << "" << QStringList{"Fish & Chips <AB> \"' Kvarsel", "Рыба & Kvarsel"}
+                              << Counts{1, 0, 0, 0, 0};
+    QTest::newRow("CDATA") << tmx(tu("en", "<![CDATA[<Open> & \"Close\"]]>", "ru",
+                                     "<![CDATA[<Открыть> & ]]>\"Закрыть\""))
+                           << "" << QStringList{"<Open> & \"Close\"", "<Открыть> & \"Закрыть\""}
+                           << Counts{1, 0, 0, 0, 0};
     QTest::newRow("line breaks and repeats")
         << tmx(tu("en", "Two\nlines", "ru", "Две строки") + tu("en", "Cut", "ru", "Вырезать&#13;") +
                tu("en", "Cut", "ru", "Вырезать") + tu("en", "Cut", "ru", "Вырезать") +
@@ -188,8 +199,8 @@ void TestTmx::handWritten()
     const TmxRead read = readBytes(document, langs, lines);
     QVERIFY2(!read.error, qPrintable(read.error ? read.error->message() : QString()));
     QCOMPARE(lines, entries);
-    const QList<qsizetype> got{read.counts.units, read.counts.noSource, read.counts.noTarget, read.counts.lineBreak,
-                     read.counts.repeats};
+    const QList<qsizetype> got{read.counts.units, read.counts.noSource, read.counts.noTarget,
+                               read.counts.lineBreak, read.counts.repeats};
     QCOMPARE(got, counts);
     QCOMPARE(read.counts.taken + read.counts.leftOut(), read.counts.units);
 }
@@ -199,11 +210,13 @@ void TestTmx::malformed_data()
     QTest::addColumn<QByteArray>("document");
     QTest::addColumn<QString>("where");
 
-    QTest::newRow("tags crossed") << tmx(tu("en", "Open", "ru", "Открыть") + "<tu><tuv xml:lang=\"en\"><seg>A</tuv></tu>")
+    QTest::newRow("tags crossed") << tmx(tu("en", "Open", "ru", "Открыть") +
+                                         "<tu><tuv xml:lang=\"en\"><seg>A</tuv></tu>")
                                   << "в строке 6, столбце 35";
     QTest::newRow("cut short") << tmx(tu("en", "Open", "ru", "Открыть")).left(150) << "в строке 5, столбце";
     QTest::newRow("unknown entity") << tmx(tu("en", "A &nbsp; B", "ru", "Б")) << "в строке 5, столбце 36";
-    QTest::newRow("not TMX") << QByteArray("<?xml version=\"1.0\"?>\n<html><body/></html>") << "в строке 2, столбце";
+    QTest::newRow("not TMX") << QByteArray("<?xml version=\"1.0\"?>\n<html><body/></html>")
+                             << "в строке 2, столбце";
     QTest::newRow("empty file") << QByteArray() << "в строке 1";
     QTest::newRow("not XML at all") << QByteArray("Open\r\nОткрыть\r\n") << "в строке 1, столбце 1";
 }

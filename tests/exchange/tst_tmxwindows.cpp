@@ -10,8 +10,8 @@
 
 #include <QAbstractButton>
 #include <QListWidget>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 using namespace kvarsel;
 using namespace kvarsel::test;
@@ -93,7 +93,8 @@ private slots:
         RecordingUiServices ui;
         MainWindow w(tmp.path(), ui);
         installMaintenance(w);
-        w.state().dictionary().Assign({"", "", "Open", "Открыть", "", "", "Save", "Сохранить (несохраненная правка)"});
+        w.state().dictionary().Assign(
+            {"", "", "Open", "Открыть", "", "", "Save", "Сохранить (несохраненная правка)"});
         w.button(MainWindow::EditDictionary)->click();
         auto* editor = w.findChild<UserDictionaryEditor*>();
         auto* exportButton = editor->findChild<QAbstractButton*>("exportTmxButton");

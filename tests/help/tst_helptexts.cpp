@@ -60,7 +60,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(writeBytes(dir.filePath("Readme.txt"), "one\ntwo\r\rfour"));
-        QCOMPARE(buildHelpList(dir.path()).rows.mid(openingRows().size()), (QStringList{"one", "two", "", "four"}));
+        QCOMPARE(buildHelpList(dir.path()).rows.mid(openingRows().size()),
+                 (QStringList{"one", "two", "", "four"}));
     }
 
     void missingReadme()
@@ -69,13 +70,15 @@ private Q_SLOTS:
         const HelpList help = buildHelpList(dir.path());
         QVERIFY(help.readmeMissing);
         const QString missingRow = QString(21, ' ') + "Файла Readme.txt нет в рабочем каталоге программы!!";
-        QCOMPARE(help.rows, (openingRows() + QStringList{missingRow, "",
-                                                         "Для получения Справки или обновления программы зайдите на",
-                                                         help_texts::kSiteLine}));
+        QCOMPARE(help.rows,
+                 (openingRows() + QStringList{missingRow, "",
+                                              "Для получения Справки или обновления программы зайдите на",
+                                              help_texts::kSiteLine}));
         QVERIFY(help_texts::kSiteLine.contains(help_texts::kProjectAddress));
-        QCOMPARE(readmeMissingMessage(), QString("Файла Readme.txt нет в рабочем каталоге программы!\n"
-                                                 "Для получения Справки или обновления программы зайдите на\n") +
-                                             help_texts::kSiteLine);
+        QCOMPARE(readmeMissingMessage(),
+                 QString("Файла Readme.txt нет в рабочем каталоге программы!\n"
+                         "Для получения Справки или обновления программы зайдите на\n") +
+                     help_texts::kSiteLine);
     }
 
     void unreadableReadmeIsReported()

@@ -75,7 +75,8 @@ private Q_SLOTS:
         QVERIFY(labels.contains("Рабочий каталог программы :"));
         QVERIFY(labels.contains("Версия программы - 2.0"));
         QVERIFY(labels.contains("Более подробная справка, словари и новые версии программы  на сайте "));
-        QCOMPARE(help->findChild<QLabel*>("directoryLabel")->text(), QDir::toNativeSeparators(QDir::currentPath()));
+        QCOMPARE(help->findChild<QLabel*>("directoryLabel")->text(),
+                 QDir::toNativeSeparators(QDir::currentPath()));
 
         auto* site = help->findChild<QPushButton*>("siteButton");
         QCOMPARE(site->text(), help_texts::kProjectAddress);

@@ -93,7 +93,8 @@ private Q_SLOTS:
 
     void continuedSearchUsesTheNewPatternFromTheNextStart()
     {
-        const CurrentDictionary d = dictionaryOf({"Save", "Сохранить", "Open", "Открыть", "Save as", "Сохранить как"});
+        const CurrentDictionary d =
+            dictionaryOf({"Save", "Сохранить", "Open", "Открыть", "Save as", "Сохранить как"});
         EditorSearch s;
         QCOMPARE(s.search(d, "open"), EditorSearch::Outcome::Hit);
         QCOMPARE(s.foundRow(), 4);

@@ -255,10 +255,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("says");
         for (const char* box : {"editor", "newValue", "repair"}) {
-            QTest::addRow("%s, LF", box) << box << "Store\nSecond" << "перевод строки";
-            QTest::addRow("%s, CR LF", box) << box << "Store\r\nSecond" << "перевод строки";
-            QTest::addRow("%s, CR", box) << box << "Store\rSecond" << "перевод строки";
-            QTest::addRow("%s, outside the code page", box) << box << "Store \u2713" << "U+2713";
+            QTest::addRow("%s, LF", box) << box << "Store\nSecond"
+                                         << "перевод строки";
+            QTest::addRow("%s, CR LF", box) << box << "Store\r\nSecond"
+                                            << "перевод строки";
+            QTest::addRow("%s, CR", box) << box << "Store\rSecond"
+                                         << "перевод строки";
+            QTest::addRow("%s, outside the code page", box) << box << "Store \u2713"
+                                                            << "U+2713";
         }
     }
 
@@ -289,7 +293,8 @@ private Q_SLOTS:
         apply->click();
         QCOMPARE(f.services.messages.size(), 1);
         QCOMPARE(f.services.messages.first().icon, MessageIcon::Stop);
-        QVERIFY2(f.services.messages.first().text.contains(says), qPrintable(f.services.messages.first().text));
+        QVERIFY2(f.services.messages.first().text.contains(says),
+                 qPrintable(f.services.messages.first().text));
         QCOMPARE(f.rows(), before);
         QVERIFY(window->isVisible());
         if (box == "newValue")
@@ -309,14 +314,16 @@ private Q_SLOTS:
         QStringList frames;
         for (QGroupBox* box : optimizer->findChildren<QGroupBox*>())
             frames << box->title();
-        QCOMPARE(frames, (QStringList{"Фраза на английском : ", "Наиболее корректный перевод на русский язык : ",
-                                      "Варианты действий : ", "Варианты действий : "}));
+        QCOMPARE(frames,
+                 (QStringList{"Фраза на английском : ", "Наиболее корректный перевод на русский язык : ",
+                              "Варианты действий : ", "Варианты действий : "}));
         const QStringList labels = labelTexts(optimizer);
         QVERIFY(labels.contains("Вы можете использовать наиболее корректный вариант перевода из списка, "
                                 "или ввести свой собственный вариант"));
-        QVERIFY(labels.contains("Бывают случаи, когда оператор по ошибке использует буквы, написание которых в "
-                                "русском и английском языках одинаково, например а, о или с. Проще всего тогда "
-                                "отредактировать строку прямо отсюда : "));
+        QVERIFY(
+            labels.contains("Бывают случаи, когда оператор по ошибке использует буквы, написание которых в "
+                            "русском и английском языках одинаково, например а, о или с. Проще всего тогда "
+                            "отредактировать строку прямо отсюда : "));
         const QList<std::pair<const char*, QString>> buttons{
             {"useSelectedButton", "Использовать выделенную фразу"},
             {"useNewValueButton", "Использовать новое значение"},
@@ -436,7 +443,8 @@ private Q_SLOTS:
         button(optimizer, "exitButton")->click();
         QVERIFY(!child<QGroupBox>(optimizer, "choiceFrame")->isVisible());
         QVERIFY(listRows(optimizer).isEmpty());
-        QCOMPARE(f.rows(), (QStringList{"File", "Файл", "File", "Документ", "Edit", "Правка", "Edit", "Изменить"}));
+        QCOMPARE(f.rows(),
+                 (QStringList{"File", "Файл", "File", "Документ", "Edit", "Правка", "Edit", "Изменить"}));
 
         QCOMPARE(f.openOptimizer(), optimizer);
         QCOMPARE(f.main->findChildren<UserDictionaryOptimizer*>().size(), 1);
@@ -460,7 +468,8 @@ private Q_SLOTS:
 
     void repairDeletesTheReportedEntry()
     {
-        Fixture f({"Open", "Открыть", "Файл", "File", "Save", "Сохранить", "Copy", "Копия", "Cut", "Вырезать"});
+        Fixture f(
+            {"Open", "Открыть", "Файл", "File", "Save", "Сохранить", "Copy", "Копия", "Cut", "Вырезать"});
         UserDictionaryOptimizer* optimizer = f.openOptimizer();
         button(optimizer, "checkButton")->click();
         QCOMPARE(child<QGroupBox>(optimizer, "listFrame")->title(), QString("Ошибка в словаре : "));

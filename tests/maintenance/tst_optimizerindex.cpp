@@ -12,10 +12,10 @@ namespace {
 
 QStringList generated(QRandomGenerator& rng)
 {
-    const QStringList sources{"Open", "open ", "OPEN", "Open file", "Open files", "Save", "save", "Save as",
-                              "Print", "&Print...", "Level 2", "Файл", "Exit", "Exit now"};
-    const QStringList translations{"Открыть", "открыть", "Раскрыть", "Сохранить", "Печать", "Уровень",
-                                   "Выход", "File", "", "Документ"};
+    const QStringList sources{"Open",    "open ", "OPEN",      "Open file", "Open files", "Save", "save",
+                              "Save as", "Print", "&Print...", "Level 2",   "Файл",       "Exit", "Exit now"};
+    const QStringList translations{"Открыть", "открыть", "Раскрыть", "Сохранить", "Печать",
+                                   "Уровень", "Выход",   "File",     "",          "Документ"};
     QStringList rows{QString(), QString()};
     const int entries = rng.bounded(5, 160);
     for (int e = 0; e < entries; ++e)
@@ -52,9 +52,16 @@ QStringList play(QStringList rows, quint32 seed, bool indexed)
             break;
         case OptimizerSession::Pending::Repair:
             switch (rng.bounded(3)) {
-            case 0: session.deleteRow(); break;
-            case 1: session.setRepairText(QStringLiteral("Исправлено")); session.changeRow(); break;
-            default: session.skipRow(); break;
+            case 0:
+                session.deleteRow();
+                break;
+            case 1:
+                session.setRepairText(QStringLiteral("Исправлено"));
+                session.changeRow();
+                break;
+            default:
+                session.skipRow();
+                break;
             }
             break;
         case OptimizerSession::Pending::None:
@@ -94,7 +101,8 @@ private Q_SLOTS:
             }
         }
         // Both kinds of pending answer were exercised many times.
-        QVERIFY2(choices > 200 && repairs > 200, qPrintable(QStringLiteral("%1 %2").arg(choices).arg(repairs)));
+        QVERIFY2(choices > 200 && repairs > 200,
+                 qPrintable(QStringLiteral("%1 %2").arg(choices).arg(repairs)));
     }
 };
 

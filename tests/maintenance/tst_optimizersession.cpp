@@ -55,15 +55,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("row");
         QTest::addColumn<QString>("cut");
-        QTest::newRow("menu accelerator and dots") << "&Open..." << "Open";
-        QTest::newRow("trailing number") << "Level 2" << "Level";
-        QTest::newRow("leading number") << "1. Файл" << "Файл";
-        QTest::newRow("only signs stays") << "123" << "123";
-        QTest::newRow("leading percent kept") << "%d files" << "%d files";
-        QTest::newRow("trailing percent cut") << "Done 100%" << "Done";
-        QTest::newRow("closing bracket kept") << "(default):" << "(default)";
-        QTest::newRow("quotes and marks") << "\"Hello!\"" << "Hello";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("menu accelerator and dots") << "&Open..."
+                                                   << "Open";
+        QTest::newRow("trailing number") << "Level 2"
+                                         << "Level";
+        QTest::newRow("leading number") << "1. Файл"
+                                        << "Файл";
+        QTest::newRow("only signs stays") << "123"
+                                          << "123";
+        QTest::newRow("leading percent kept") << "%d files"
+                                              << "%d files";
+        QTest::newRow("trailing percent cut") << "Done 100%"
+                                              << "Done";
+        QTest::newRow("closing bracket kept") << "(default):"
+                                              << "(default)";
+        QTest::newRow("quotes and marks") << "\"Hello!\""
+                                          << "Hello";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void cutToText()
     {
@@ -242,7 +251,8 @@ private Q_SLOTS:
         Fixture f({"A1", "А1", "A2", "А2", "A3", "А3", "A4", "А4"});
         QVERIFY(!f.session.continueOptimization());
         QCOMPARE(f.session.entryRow(), 10);
-        for (const char* row : {"Copy", "Копия", "Copy", "Копировать", "Paste", "Вставить", "Paste", "Вклеить"})
+        for (const char* row :
+             {"Copy", "Копия", "Copy", "Копировать", "Paste", "Вставить", "Paste", "Вклеить"})
             f.d.Append(row);
         QVERIFY(!f.session.continueOptimization());
         // Row 10 was passed over: "Copy" at 12 has no later namesake, "Paste" does.
@@ -317,7 +327,8 @@ private Q_SLOTS:
         QStringList rows{"Zed", "Зед"};
         while (rows.size() < 40000)
             rows << QString();
-        rows << "Zed" << "Зет";
+        rows << "Zed"
+             << "Зет";
         Fixture f(rows);
         QVERIFY(!f.session.continueOptimization());
         QCOMPARE(f.session.pending(), Pending::Choice);
@@ -393,7 +404,8 @@ private Q_SLOTS:
 
     void reportShowsTenRowsAroundRowFourAndDeletesItsEntry()
     {
-        Fixture f({"Open", "Открыть", "Файл", "File", "Save", "Сохранить", "Copy", "Копия", "Cut", "Вырезать"});
+        Fixture f(
+            {"Open", "Открыть", "Файл", "File", "Save", "Сохранить", "Copy", "Копия", "Cut", "Вырезать"});
         f.session.checkForErrors();
         QCOMPARE(f.session.pending(), Pending::Repair);
         QCOMPARE(f.session.checkRow(), 4);
@@ -406,7 +418,8 @@ private Q_SLOTS:
 
         // Source and translation go together; every later entry stays paired and passes.
         f.session.deleteRow();
-        QCOMPARE(rowsFrom2(f.d), (QStringList{"Open", "Открыть", "Save", "Сохранить", "Copy", "Копия", "Cut", "Вырезать"}));
+        QCOMPARE(rowsFrom2(f.d),
+                 (QStringList{"Open", "Открыть", "Save", "Сохранить", "Copy", "Копия", "Cut", "Вырезать"}));
         QCOMPARE(f.session.pending(), Pending::None);
         QCOMPARE(f.session.checkRow(), 10);
     }

@@ -30,7 +30,8 @@ private Q_SLOTS:
         LineStore store(ResourceKind::Dialog);
         store.AppendFileMarker(QStringLiteral("/d.rc"));
         for (int i = 0; i < 5; ++i)
-            store.AppendRow(QStringLiteral("h%1 ").arg(i), QStringLiteral("t%1").arg(i), QStringLiteral(" e%1").arg(i));
+            store.AppendRow(QStringLiteral("h%1 ").arg(i), QStringLiteral("t%1").arg(i),
+                            QStringLiteral(" e%1").arg(i));
         QSignalSpy changed(&store, &QAbstractItemModel::dataChanged);
         QSignalSpy removed(&store, &QAbstractItemModel::rowsRemoved);
         store.ReplaceText(3, QStringLiteral("Перевод"));

@@ -92,20 +92,18 @@ private Q_SLOTS:
         row("one letter in the keyword refused", K::Menu, u"MENUITEM ″M″", u"MENUITEM ″M", u"", u"″");
         row("outer quotes: first and last", K::Menu, u"″a″ ″Copy″", u"″", u"a″ ″Copy", u"″");
         row("single quote char is no text", K::Menu, u"MENUITEM ″Open", u"MENUITEM ″Open", u"", u"");
-        row("dialog trailing trim keeps bracket", K::Dialog, u"LTEXT ″Size (KB):″", u"LTEXT ″",
-            u"Size (KB)", u":″");
+        row("dialog trailing trim keeps bracket", K::Dialog, u"LTEXT ″Size (KB):″", u"LTEXT ″", u"Size (KB)",
+            u":″");
         row("dialog digits and signs only", K::Dialog, u"LTEXT ″1:″,1", u"", u"", u"LTEXT ″1:″,1");
         row("dialog dots only", K::Dialog, u"LTEXT ″...″,1", u"", u"", u"LTEXT ″...″,1");
         row("dialog one letter refused", K::Dialog, u"LTEXT ″A″,1", u"LTEXT ″A", u"", u"″,1");
         row("dialog leading blanks dropped", K::Dialog, u"LTEXT ″  Name″", u"LTEXT ″  ", u"Name", u"″");
         row("string tab first is empty", K::String, u"IDS_X ″\\tF1″", u"", u"", u"IDS_X ″\\tF1″");
-        row("string trims before tab", K::String, u"IDS_X ″Done!\\tnow″", u"IDS_X ″", u"Done",
-            u"!\\tnow″");
+        row("string trims before tab", K::String, u"IDS_X ″Done!\\tnow″", u"IDS_X ″", u"Done", u"!\\tnow″");
         row("string one letter refused", K::String, u"IDS_X ″Q″", u"IDS_X ″Q", u"", u"″");
-        row("string keeps percent inside", K::String, u"IDS_X ″%d files″", u"IDS_X ″", u"%d files",
-            u"″");
-        row("rcdata doubled apostrophe ends early", K::RcData, u"Caption = 'Don''t save'",
-            u"Caption = '", u"Don", u"''t save'");
+        row("string keeps percent inside", K::String, u"IDS_X ″%d files″", u"IDS_X ″", u"%d files", u"″");
+        row("rcdata doubled apostrophe ends early", K::RcData, u"Caption = 'Don''t save'", u"Caption = '",
+            u"Don", u"''t save'");
         row("rcdata adjacent apostrophes", K::RcData, u"Caption = ''", u"Caption ", u"", u"= ''");
         row("rcdata adjacent apostrophes no equals", K::RcData, u"''", u"", u"", u"''");
         row("rcdata one letter kept", K::RcData, u"Hint = 'A'", u"Hint = '", u"A", u"'");
@@ -114,12 +112,12 @@ private Q_SLOTS:
         row("rcdata name left of equals ignored", K::RcData, u"Open = 'Open'", u"Open = '", u"Open", u"'");
         row("rcdata value before equals has no text", K::RcData, u"'Open' = x", u"'Open' = x", u"", u"");
         row("rcdata single apostrophe", K::RcData, u"Caption = 'Open", u"Caption = 'Open", u"", u"");
-        row("rcdata ms sans serif refused", K::RcData, u"Font = 'MS Sans Serif'",
-            u"Font = 'MS Sans Serif", u"", u"'");
+        row("rcdata ms sans serif refused", K::RcData, u"Font = 'MS Sans Serif'", u"Font = 'MS Sans Serif",
+            u"", u"'");
         row("hide russian off offers mixed text", K::Menu, u"MENUITEM ″Fileж″", u"MENUITEM ″", u"Fileж",
             u"″");
-        row("hide russian on refuses mixed text", K::Menu, u"MENUITEM ″Fileж″", u"MENUITEM ″Fileж", u"",
-            u"″", true);
+        row("hide russian on refuses mixed text", K::Menu, u"MENUITEM ″Fileж″", u"MENUITEM ″Fileж", u"", u"″",
+            true);
         row("hide russian on keeps latin", K::RcData, u"Caption = 'Open'", u"Caption = '", u"Open", u"'",
             true);
     }
@@ -140,8 +138,8 @@ private Q_SLOTS:
         };
         for (const Refused& r : std::initializer_list<Refused>{
                  {"include", K::Menu, u"#include ″resource.h″", u"#include ″resource", u".h″"},
-                 {"indented pragma", K::String, u"  #pragma message(″Build menu″)", u"  #pragma message(″Build menu",
-                  u"″)"},
+                 {"indented pragma", K::String, u"  #pragma message(″Build menu″)",
+                  u"  #pragma message(″Build menu", u"″)"},
                  {"define", K::Dialog, u"#define APP_NAME ″Viewer″", u"#define APP_NAME ″Viewer", u"″"},
                  {"quoted dialog name", K::Dialog, u"″PRINT″ DIALOG 36, 24, 264, 134", u"″PRINT",
                   u"″ DIALOG 36, 24, 264, 134"},

@@ -1,8 +1,8 @@
 // The starter dictionary that a new working directory gets: in the format the
 // program reads, every source a text the loader can give, nothing for the optimiser
 // to find, and the common texts of the demo resources translated.
-#include "assist/CheckFiles.h"
 #include "TestUtil.h"
+#include "assist/CheckFiles.h"
 #include "dictionary/DictionaryFiles.h"
 #include "maintenance/OptimizerSession.h"
 #include "model/SplitLine.h"
@@ -127,15 +127,32 @@ private slots:
                 if (!before[row].isEmpty())
                     result.insert(before[row], store.Text(i));
         }
-        const QList<QPair<QString, QString>> expected{
-            {"File", "Файл"}, {"Edit", "Правка"}, {"View", "Вид"}, {"Open", "Открыть"}, {"Save", "Сохранить"},
-            {"Save As", "Сохранить как"}, {"Print", "Печать"}, {"Page Setup", "Параметры страницы"},
-            {"Exit", "Выход"}, {"Undo", "Отменить"}, {"Copy", "Копировать"}, {"Paste", "Вставить"},
-            {"Select All", "Выделить все"}, {"Find", "Найти"}, {"Find Next", "Найти далее"},
-            {"Replace", "Заменить"}, {"Toolbar", "Панель инструментов"}, {"Status Bar", "Строка состояния"},
-            {"Help Topics", "Вызов справки"}, {"Cancel", "Отмена"}, {"Options", "Параметры"},
-            {"Match case", "С учетом регистра"}, {"Line %d, column %d", "Строка %d, столбец %d"},
-            {"Cannot open file", "Не удается открыть файл"}, {"Ready", "Готово"}, {"Untitled", "Безымянный"}};
+        const QList<QPair<QString, QString>> expected{{"File", "Файл"},
+                                                      {"Edit", "Правка"},
+                                                      {"View", "Вид"},
+                                                      {"Open", "Открыть"},
+                                                      {"Save", "Сохранить"},
+                                                      {"Save As", "Сохранить как"},
+                                                      {"Print", "Печать"},
+                                                      {"Page Setup", "Параметры страницы"},
+                                                      {"Exit", "Выход"},
+                                                      {"Undo", "Отменить"},
+                                                      {"Copy", "Копировать"},
+                                                      {"Paste", "Вставить"},
+                                                      {"Select All", "Выделить все"},
+                                                      {"Find", "Найти"},
+                                                      {"Find Next", "Найти далее"},
+                                                      {"Replace", "Заменить"},
+                                                      {"Toolbar", "Панель инструментов"},
+                                                      {"Status Bar", "Строка состояния"},
+                                                      {"Help Topics", "Вызов справки"},
+                                                      {"Cancel", "Отмена"},
+                                                      {"Options", "Параметры"},
+                                                      {"Match case", "С учетом регистра"},
+                                                      {"Line %d, column %d", "Строка %d, столбец %d"},
+                                                      {"Cannot open file", "Не удается открыть файл"},
+                                                      {"Ready", "Готово"},
+                                                      {"Untitled", "Безымянный"}};
         for (const auto& [source, translation] : expected) {
             QVERIFY2(result.contains(source), qPrintable(source));
             QCOMPARE(result.value(source), translation);

@@ -36,7 +36,8 @@ int main(int argc, char* argv[])
     const QString path = QString::fromLocal8Bit(argv[2]);
     std::optional<FileError> error;
     if (mode == "scripts") {
-        LineStore m(ResourceKind::Menu), d(ResourceKind::Dialog), s(ResourceKind::String), r(ResourceKind::RcData);
+        LineStore m(ResourceKind::Menu), d(ResourceKind::Dialog), s(ResourceKind::String),
+            r(ResourceKind::RcData);
         loadResources(path, {&m, &d, &s, &r}, false);
         for (LineStore* store : {&m, &d, &s, &r})
             for (qsizetype i = 0; i < store->RowCount(); ++i)

@@ -21,8 +21,8 @@
 #endif
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <climits>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -177,11 +177,7 @@ bool shouldFail(Family family)
     return true;
 }
 
-template <typename F>
-F next(const char* name)
-{
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
+template <typename F> F next(const char* name) { return reinterpret_cast<F>(dlsym(RTLD_NEXT, name)); }
 
 bool takesMode(int flags)
 {
@@ -194,13 +190,13 @@ bool takesMode(int flags)
 
 } // namespace
 
-#define MODE_ARG(flags)                                                                            \
-    mode_t mode = 0;                                                                               \
-    if (takesMode(flags)) {                                                                        \
-        va_list args;                                                                              \
-        va_start(args, flags);                                                                     \
-        mode = mode_t(va_arg(args, int));                                                          \
-        va_end(args);                                                                              \
+#define MODE_ARG(flags)                                                                                      \
+    mode_t mode = 0;                                                                                         \
+    if (takesMode(flags)) {                                                                                  \
+        va_list args;                                                                                        \
+        va_start(args, flags);                                                                               \
+        mode = mode_t(va_arg(args, int));                                                                    \
+        va_end(args);                                                                                        \
     }
 
 extern "C" {

@@ -11,8 +11,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <sys/stat.h>
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kvarsel;
@@ -57,7 +57,8 @@ Snapshot fixture(const QString& op)
                 {"res/string/s3.rc", cp1251Lines(stringTable(3, 20))},
                 {"res/DepTrans.txt", cp1251Lines({"Old phrase"})}};
     if (op == "userdic")
-        return {{"User.dic", cp1251Lines({"Open", "Открыть"})}, {"User.old", cp1251Lines({"Ancient", "Древнее"})}};
+        return {{"User.dic", cp1251Lines({"Open", "Открыть"})},
+                {"User.old", cp1251Lines({"Ancient", "Древнее"})}};
     if (op == "settings")
         return {{"velmora.ini", cp1251Lines({"User.dic", "a.dic"})},
                 {"User.dic", cp1251Lines({"x", "y"})},
@@ -132,7 +133,8 @@ qsizetype scriptsReportedWritten(const QString& out)
 
 // Every file old or new, nothing else there: what is wrong, or nothing. Counts the
 // scripts that are new.
-QString checkOldOrNew(const Snapshot& now, const Snapshot& before, const Snapshot& after, qsizetype& scriptsNew)
+QString checkOldOrNew(const Snapshot& now, const Snapshot& before, const Snapshot& after,
+                      qsizetype& scriptsNew)
 {
     scriptsNew = 0;
     for (auto i = now.cbegin(); i != now.cend(); ++i) {
@@ -160,7 +162,8 @@ class DiskFaultTest : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        for (const QString op : {"translate", "scripts", "export", "userdic", "settings", "deptrans", "bilingual", "tmx"}) {
+        for (const QString op :
+             {"translate", "scripts", "export", "userdic", "settings", "deptrans", "bilingual", "tmx"}) {
             QTemporaryDir tmp;
             const QString dir = QFileInfo(tmp.path()).canonicalFilePath();
             restore(dir, fixture(op));
@@ -183,14 +186,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("failing");
         QTest::addColumn<bool>("untouched");
-        const QList<std::pair<QString, QString>> ops{{"translate", "res/string/s1.rc"},
-                                                     {"scripts", "res/string/s1.rc"},
-                                                     {"export", "res/DepTrans.txt"},
-                                                     {"userdic", "User.old"},
-                                                     {"settings", "velmora.ini"},
-                                                     {"deptrans", "DepTrans.txt"},
-                                                     {"bilingual", "bi.old"},
-                                                     {"tmx", "new.dic"}};
+        const QList<std::pair<QString, QString>> ops{
+            {"translate", "res/string/s1.rc"}, {"scripts", "res/string/s1.rc"},
+            {"export", "res/DepTrans.txt"},    {"userdic", "User.old"},
+            {"settings", "velmora.ini"},       {"deptrans", "DepTrans.txt"},
+            {"bilingual", "bi.old"},           {"tmx", "new.dic"}};
         for (const auto& [op, first] : ops) {
             for (const QString call : {"write", "sync", "rename"})
                 for (const QString error : {"ENOSPC", "EIO"})
@@ -198,20 +198,35 @@ private Q_SLOTS:
                         << op << call << 0 << -1 << error << first << true;
             // The file synced and renamed, then the directory cannot be synced: the
             // old file is put back.
-            QTest::addRow("%s directory sync", qPrintable(op)) << op << "sync" << 1 << 1 << "EIO" << first << false;
+            QTest::addRow("%s directory sync", qPrintable(op))
+                << op << "sync" << 1 << 1 << "EIO" << first << false;
         }
         // Later files of a run fail after earlier ones were written whole.
-        QTest::newRow("translate second write") << "translate" << "write" << 1 << -1 << "ENOSPC" << "res/string/s2.rc" << false;
-        QTest::newRow("translate third rename") << "translate" << "rename" << 2 << -1 << "EIO" << "res/string/s3.rc" << false;
-        QTest::newRow("userdic after backup") << "userdic" << "write" << 1 << -1 << "ENOSPC" << "User.dic" << false;
-        QTest::newRow("bilingual after backup") << "bilingual" << "rename" << 1 << -1 << "EIO" << "bi.txt" << false;
+        QTest::newRow("translate second write") << "translate"
+                                                << "write" << 1 << -1 << "ENOSPC"
+                                                << "res/string/s2.rc" << false;
+        QTest::newRow("translate third rename") << "translate"
+                                                << "rename" << 2 << -1 << "EIO"
+                                                << "res/string/s3.rc" << false;
+        QTest::newRow("userdic after backup") << "userdic"
+                                              << "write" << 1 << -1 << "ENOSPC"
+                                              << "User.dic" << false;
+        QTest::newRow("bilingual after backup") << "bilingual"
+                                                << "rename" << 1 << -1 << "EIO"
+                                                << "bi.txt" << false;
         // A file that cannot be read whole is not imported in part, and a disk
         // that keeps failing does not keep the reader going.
-        QTest::newRow("tmx one read fails") << "tmx" << "read" << 3 << 1 << "EIO" << "in.tmx" << true;
-        QTest::newRow("tmx reads fail from the 10th") << "tmx" << "read" << 9 << -1 << "EIO" << "in.tmx" << true;
+        QTest::newRow("tmx one read fails") << "tmx"
+                                            << "read" << 3 << 1 << "EIO"
+                                            << "in.tmx" << true;
+        QTest::newRow("tmx reads fail from the 10th") << "tmx"
+                                                      << "read" << 9 << -1 << "EIO"
+                                                      << "in.tmx" << true;
         // One read of User.dic fails at start: the dictionary in memory is not the
         // user's, and the save that follows writes neither User.dic nor User.old.
-        QTest::newRow("userdic unreadable at start") << "userdic" << "read" << 0 << 1 << "EIO" << "User.dic" << true;
+        QTest::newRow("userdic unreadable at start") << "userdic"
+                                                     << "read" << 0 << 1 << "EIO"
+                                                     << "User.dic" << true;
     }
     void failingCall()
     {
@@ -234,7 +249,8 @@ private Q_SLOTS:
 
         const Outcome outcome = runWithFaults(op, dir, faults);
         QCOMPARE(outcome.status, 1);
-        QVERIFY2(outcome.err.contains(reasonForErrno(error == "EIO" ? EIO : ENOSPC)), qPrintable(outcome.err));
+        QVERIFY2(outcome.err.contains(reasonForErrno(error == "EIO" ? EIO : ENOSPC)),
+                 qPrintable(outcome.err));
         QVERIFY2(outcome.err.contains(dir + "/" + failing), qPrintable(outcome.err));
         const Snapshot now = snapshot(dir);
         if (untouched)
@@ -263,10 +279,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::addColumn<bool>("fileNew");
         QTest::addColumn<QString>("says");
-        QTest::newRow("killed before the sync") << "sync" << "KILL" << false << "";
-        QTest::newRow("killed at the rename") << "rename" << "KILL" << false << "";
-        QTest::newRow("temporary file not removed") << "write,unlink" << "EIO" << false << "временный файл";
-        QTest::newRow("old file not put back") << "sync:1:1,rename:1" << "EIO" << true << "прежнее содержимое вернуть не удалось";
+        QTest::newRow("killed before the sync") << "sync"
+                                                << "KILL" << false << "";
+        QTest::newRow("killed at the rename") << "rename"
+                                              << "KILL" << false << "";
+        QTest::newRow("temporary file not removed") << "write,unlink"
+                                                    << "EIO" << false << "временный файл";
+        QTest::newRow("old file not put back") << "sync:1:1,rename:1"
+                                               << "EIO" << true << "прежнее содержимое вернуть не удалось";
     }
     void leftovers()
     {
@@ -284,16 +304,18 @@ private Q_SLOTS:
         const Outcome broken = runWithFaults("translate", dir, faults);
         const QString script = "res/string/s1.rc";
         Snapshot now = snapshot(dir);
-        const QStringList strays = QSet<QString>(now.keyBegin(), now.keyEnd())
-                                       .subtract(QSet<QString>(m_after["translate"].keyBegin(), m_after["translate"].keyEnd()))
-                                       .values();
+        const QStringList strays =
+            QSet<QString>(now.keyBegin(), now.keyEnd())
+                .subtract(QSet<QString>(m_after["translate"].keyBegin(), m_after["translate"].keyEnd()))
+                .values();
         // A kill or a failed removal leaves the writer's files; a file that holds its
         // new content whole needs none of them.
         QVERIFY2(strays.isEmpty() == fileNew, qPrintable(QStringList(now.keys()).join(' ')));
         QCOMPARE(now.value(script), (fileNew ? m_after["translate"] : before).value(script));
         if (error != "KILL") {
             QCOMPARE(broken.status, 1);
-            QVERIFY2(broken.err.contains(dir + "/" + script) && broken.err.contains(says), qPrintable(broken.err));
+            QVERIFY2(broken.err.contains(dir + "/" + script) && broken.err.contains(says),
+                     qPrintable(broken.err));
             if (fileNew)
                 QVERIFY2(!broken.err.contains("прежнее содержимое сохранено"), qPrintable(broken.err));
             if (says.contains("временный"))
@@ -301,7 +323,8 @@ private Q_SLOTS:
         }
 
         // The user's own files that merely look alike stay.
-        const Snapshot users{{"res/string/s1.rc.backup", "mine\r\n"}, {"res/string/s1.rc.kvarsel-x", "mine\r\n"}};
+        const Snapshot users{{"res/string/s1.rc.backup", "mine\r\n"},
+                             {"res/string/s1.rc.kvarsel-x", "mine\r\n"}};
         restore(dir, users);
         const Outcome next = runWithFaults("translate", dir, {});
         QVERIFY2(next.status == 0, qPrintable(next.err));
@@ -330,9 +353,9 @@ private Q_SLOTS:
         const Snapshot before = fixture("translate");
         restore(dir, before);
         const QString script = dir + "/res/string/s2.rc";
-        QVERIFY(QFile::setPermissions(script, asNobody ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                                             QFile::ReadOther
-                                                       : QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(
+            script, asNobody ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther
+                             : QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         QProcess batch;
         if (asNobody) {
             QDirIterator it(dir, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
@@ -349,11 +372,13 @@ private Q_SLOTS:
                     ::_exit(99);
             });
         }
-        batch.start(KVARSEL_BATCH, {"translate", dir + "/res", "--workdir", dir, "--dictionary", dir + "/d.dic"});
+        batch.start(KVARSEL_BATCH,
+                    {"translate", dir + "/res", "--workdir", dir, "--dictionary", dir + "/d.dic"});
         QVERIFY(batch.waitForFinished(60000));
         const QString err = QString::fromUtf8(batch.readAllStandardError());
         QCOMPARE(batch.exitCode(), 1);
-        QVERIFY2(err.contains(dir + "/res/string/s2.rc") && err.contains(reasonForErrno(EACCES)), qPrintable(err));
+        QVERIFY2(err.contains(dir + "/res/string/s2.rc") && err.contains(reasonForErrno(EACCES)),
+                 qPrintable(err));
         const Snapshot now = snapshot(dir);
         QCOMPARE(now.value("res/string/s2.rc"), before.value("res/string/s2.rc"));
         QCOMPARE(now.value("res/string/s1.rc"), m_after["translate"].value("res/string/s1.rc"));
@@ -378,7 +403,8 @@ private Q_SLOTS:
         // needs a second page, so the disk runs out midway through the save.
         Snapshot before;
         for (int f = 0; f < 120; ++f)
-            before[QStringLiteral("res/string/s%1.rc").arg(f, 3, 10, QChar(u'0'))] = cp1251Lines(stringTable(f, 220)).left(4000);
+            before[QStringLiteral("res/string/s%1.rc").arg(f, 3, 10, QChar(u'0'))] =
+                cp1251Lines(stringTable(f, 220)).left(4000);
         before["res/DepTrans.txt"] = cp1251Lines({"Old phrase"});
         restore(dir, before);
         const QString dictionary = base + "/d.dic";
@@ -386,7 +412,8 @@ private Q_SLOTS:
 
         const auto translate = [&](const QString& where) {
             QProcess batch;
-            batch.start(KVARSEL_BATCH, {"translate", where + "/res", "--workdir", base, "--dictionary", dictionary});
+            batch.start(KVARSEL_BATCH,
+                        {"translate", where + "/res", "--workdir", base, "--dictionary", dictionary});
             batch.waitForFinished(120000);
             return Outcome{batch.exitCode(), QString::fromUtf8(batch.readAllStandardOutput()),
                            QString::fromUtf8(batch.readAllStandardError())};

@@ -1,7 +1,6 @@
 // Resource directories that hold what no script should: every entry is loaded
 // or named in a message, the rest loads, and nothing hangs.
 #include "TestUtil.h"
-#include <QScopeGuard>
 #include "deferred/BilingualFile.h"
 #include "deferred/DeferredExport.h"
 #include "deferred/ExportList.h"
@@ -9,6 +8,7 @@
 #include "dictionary/SaveUserDic.h"
 #include "text/TextFile.h"
 #include "workspace/ResourceSaver.h"
+#include <QScopeGuard>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -25,11 +25,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("directory") << "directory" << "это каталог, а не файл";
-        QTest::newRow("fifo") << "fifo" << "это не обычный файл (канал или устройство)";
-        QTest::newRow("dangling link") << "dangling" << "символическая ссылка никуда не ведёт";
-        QTest::newRow("link loop") << "loop" << "символические ссылки образуют петлю";
-        QTest::newRow("vanished") << "vanished" << "файл не найден";
+        QTest::newRow("directory") << "directory"
+                                   << "это каталог, а не файл";
+        QTest::newRow("fifo") << "fifo"
+                              << "это не обычный файл (канал или устройство)";
+        QTest::newRow("dangling link") << "dangling"
+                                       << "символическая ссылка никуда не ведёт";
+        QTest::newRow("link loop") << "loop"
+                                   << "символические ссылки образуют петлю";
+        QTest::newRow("vanished") << "vanished"
+                                  << "файл не найден";
     }
     void strangeEntriesAreNamed()
     {
@@ -79,9 +84,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("link");   // in the resource directory
         QTest::addColumn<QString>("target"); // relative to the scratch directory
         QTest::addColumn<bool>("loaded");
-        QTest::newRow("script") << "menu/b.rc" << "outside/b.rc" << false;
-        QTest::newRow("kind directory") << "string" << "outside" << false;
-        QTest::newRow("script inside") << "menu/b.rc" << "res/shared/b.rc" << true;
+        QTest::newRow("script") << "menu/b.rc"
+                                << "outside/b.rc" << false;
+        QTest::newRow("kind directory") << "string"
+                                        << "outside" << false;
+        QTest::newRow("script inside") << "menu/b.rc"
+                                       << "res/shared/b.rc" << true;
     }
     void linksOutOfTheTree()
     {
@@ -103,7 +111,8 @@ private Q_SLOTS:
         }
         QCOMPARE(r.errors.size(), 1);
         QCOMPARE(r.errors[0].path, res + "/" + link);
-        QVERIFY2(r.errors[0].reason.contains("вне выбранного каталога ресурсов"), qPrintable(r.errors[0].reason));
+        QVERIFY2(r.errors[0].reason.contains("вне выбранного каталога ресурсов"),
+                 qPrintable(r.errors[0].reason));
         QCOMPARE(s.menu.RowCount() + s.string.RowCount(), 2);
         for (LineStore* store : s.all())
             for (qsizetype i = 0; i < store->RowCount(); ++i)
@@ -134,7 +143,9 @@ private Q_SLOTS:
             QVERIFY(fd >= 0 && f.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
             QVERIFY(f.write("MENUITEM \"Save\"\n") > 0); // LF only: a save makes it CR LF
         }
-        QCOMPARE(::symlink(QFile::encodeName(tmp.filePath("outside.rc")).constData(), (menu + "/b\xE9.rc").constData()), 0);
+        QCOMPARE(::symlink(QFile::encodeName(tmp.filePath("outside.rc")).constData(),
+                           (menu + "/b\xE9.rc").constData()),
+                 0);
 
         Stores s;
         const LoadResult r = loadResources(tmp.filePath("res"), s.all(), false);
@@ -303,7 +314,8 @@ private Q_SLOTS:
         struct stat st;
         QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, 0640u);
-        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), throughLink ? 2 : 1);
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+                 throughLink ? 2 : 1);
     }
 
     // Every byte value, NUL included, survives a load and a save.

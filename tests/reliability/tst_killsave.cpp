@@ -130,7 +130,8 @@ private Q_SLOTS:
                               {"a.dic", cp1251Lines({"x", "y"})},
                               {"b.dic", cp1251Lines({"x", "y"})}};
         killRepeatedly("settings", before, QString(), 20, [&](const Snapshot& now, const Snapshot& after) {
-            QVERIFY(now["velmora.ini"] == before["velmora.ini"] || now["velmora.ini"] == after["velmora.ini"]);
+            QVERIFY(now["velmora.ini"] == before["velmora.ini"] ||
+                    now["velmora.ini"] == after["velmora.ini"]);
         });
     }
 
@@ -138,7 +139,8 @@ private Q_SLOTS:
     {
         const Snapshot before{{"DepTrans.txt", cp1251Lines({"Old phrase"})}, {"menu/a.rc", "x\r\n"}};
         killRepeatedly("deptrans", before, QString(), 20, [&](const Snapshot& now, const Snapshot& after) {
-            QVERIFY(now["DepTrans.txt"] == before["DepTrans.txt"] || now["DepTrans.txt"] == after["DepTrans.txt"]);
+            QVERIFY(now["DepTrans.txt"] == before["DepTrans.txt"] ||
+                    now["DepTrans.txt"] == after["DepTrans.txt"]);
         });
     }
 

@@ -21,7 +21,8 @@ Run batch(const QStringList& args, const QString& cwd)
     p.setWorkingDirectory(cwd);
     p.start(QStringLiteral(KVARSEL_BATCH), args);
     p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 // A second copy of the program that holds `dir` until it is killed.
@@ -48,9 +49,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("held"); // which directory the other copy holds
         QTest::addColumn<QString>("command");
-        QTest::newRow("working directory, translate") << "work" << "translate";
-        QTest::newRow("resource directory, translate") << "work/res" << "translate";
-        QTest::newRow("resource directory, export") << "work/res" << "export";
+        QTest::newRow("working directory, translate") << "work"
+                                                      << "translate";
+        QTest::newRow("resource directory, translate") << "work/res"
+                                                       << "translate";
+        QTest::newRow("resource directory, export") << "work/res"
+                                                    << "export";
     }
     void secondCopyWritesNothing()
     {
@@ -59,7 +63,8 @@ private Q_SLOTS:
         QTemporaryDir tmp;
         const QString work = tmp.filePath("work");
         QVERIFY(writeLinesRaw(work + "/d.dic", {"Open the file", "Открыть файл"}));
-        QVERIFY(writeLinesRaw(work + "/res/menu/a.rc", {"MENUITEM \"Open the file\", 1", "MENUITEM \"Save\", 2"}));
+        QVERIFY(writeLinesRaw(work + "/res/menu/a.rc",
+                              {"MENUITEM \"Open the file\", 1", "MENUITEM \"Save\", 2"}));
         const QMap<QString, QByteArray> before = snapshotTree(work);
         QStringList args{command, work + "/res"};
         if (command == "translate")

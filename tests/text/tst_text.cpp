@@ -36,7 +36,8 @@ private Q_SLOTS:
         QTest::newRow("alphabet edges") << QStringLiteral("АЯаяЁё") << QByteArray("\xC0\xDF\xE0\xFF\xA8\xB8");
         QTest::newRow("word") << QStringLiteral("Файл") << QByteArray("\xD4\xE0\xE9\xEB");
         QTest::newRow("signs") << QStringLiteral("№ «»—…€") << QByteArray("\xB9 \xAB\xBB\x97\x85\x88");
-        QTest::newRow("ukrainian") << QStringLiteral("ЄІЇҐєіїґ") << QByteArray("\xAA\xB2\xAF\xA5\xBA\xB3\xBF\xB4");
+        QTest::newRow("ukrainian") << QStringLiteral("ЄІЇҐєіїґ")
+                                   << QByteArray("\xAA\xB2\xAF\xA5\xBA\xB3\xBF\xB4");
     }
     void cyrillicSample()
     {
@@ -128,16 +129,22 @@ private Q_SLOTS:
         QTest::newRow("utf-8") << QByteArray("\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB") << E::Utf8 << "Файл" << true;
         QTest::newRow("utf-8 four bytes") << QByteArray("a\xF0\x9F\x98\x80") << E::Utf8 << "a😀" << true;
         QTest::newRow("overlong is not utf-8") << QByteArray("\xC0\xAF") << E::Windows1251 << "АЇ" << true;
-        QTest::newRow("encoded surrogate is not utf-8") << QByteArray("\xED\xA0\x80") << E::Windows1251 << "н\u00A0Ђ" << true;
+        QTest::newRow("encoded surrogate is not utf-8")
+            << QByteArray("\xED\xA0\x80") << E::Windows1251 << "н\u00A0Ђ" << true;
         QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBFOpen") << E::Utf8Bom << "Open" << true;
         QTest::newRow("only a mark") << QByteArray("\xEF\xBB\xBF") << E::Utf8Bom << "" << true;
         QTest::newRow("utf-16le") << QByteArray("\xFF\xFE\x24\x04!\x00", 6) << E::Utf16Le << "Ф!" << true;
-        QTest::newRow("utf-16be pair") << QByteArray("\xFE\xFF\xD8\x3D\xDE\x00", 6) << E::Utf16Be << "😀" << true;
-        QTest::newRow("bad utf-8 after mark") << QByteArray("\xEF\xBB\xBF\xD4\xE0") << E::Utf8Bom << "" << false;
+        QTest::newRow("utf-16be pair")
+            << QByteArray("\xFE\xFF\xD8\x3D\xDE\x00", 6) << E::Utf16Be << "😀" << true;
+        QTest::newRow("bad utf-8 after mark")
+            << QByteArray("\xEF\xBB\xBF\xD4\xE0") << E::Utf8Bom << "" << false;
         QTest::newRow("odd utf-16") << QByteArray("\xFF\xFEO\x00p", 5) << E::Utf16Le << "" << false;
-        QTest::newRow("high surrogate at end") << QByteArray("\xFF\xFE\x3D\xD8", 4) << E::Utf16Le << "" << false;
-        QTest::newRow("utf-32 is refused") << QByteArray("\xFF\xFE\x00\x00O\x00\x00\x00", 8) << E::Windows1251 << "" << false;
-        QTest::newRow("low surrogate alone") << QByteArray("\xFE\xFF\xDE\x00\x00O", 6) << E::Utf16Be << "" << false;
+        QTest::newRow("high surrogate at end")
+            << QByteArray("\xFF\xFE\x3D\xD8", 4) << E::Utf16Le << "" << false;
+        QTest::newRow("utf-32 is refused")
+            << QByteArray("\xFF\xFE\x00\x00O\x00\x00\x00", 8) << E::Windows1251 << "" << false;
+        QTest::newRow("low surrogate alone")
+            << QByteArray("\xFE\xFF\xDE\x00\x00O", 6) << E::Utf16Be << "" << false;
     }
     void detectsEncoding()
     {
@@ -162,11 +169,16 @@ private Q_SLOTS:
     void russianWindows1251IsNeverUtf8()
     {
         const QStringList samples{
-            QStringLiteral("Открыть файл"), QStringLiteral("Сохранить как..."), QStringLiteral("Выход"),
-            QStringLiteral("Её ёж — «Всё» № 5"), QStringLiteral("ВЁДРО"), QStringLiteral("Я"),
+            QStringLiteral("Открыть файл"),
+            QStringLiteral("Сохранить как..."),
+            QStringLiteral("Выход"),
+            QStringLiteral("Её ёж — «Всё» № 5"),
+            QStringLiteral("ВЁДРО"),
+            QStringLiteral("Я"),
             QStringLiteral("    MENUITEM \"Параметры страницы...\", ID_FILE_PAGE_SETUP"),
             QStringLiteral("    IDS_READY  \"Готово. Нажмите F1 для получения справки.\""),
-            QStringLiteral("Caption = 'Настройки соединения'"), QStringLiteral("Файл «%s» не найден"),
+            QStringLiteral("Caption = 'Настройки соединения'"),
+            QStringLiteral("Файл «%s» не найден"),
             QStringLiteral("Ґанок, Їжак, Єнот, Іван; ўсё"),
         };
         QByteArray whole;
@@ -226,16 +238,20 @@ private Q_SLOTS:
         const auto w1251 = int(TextEncoding::Windows1251);
         QTest::newRow("joined") << w1251 << QStringList{"  A \"", "Файл", "\", 1", "", "", ""} << 0
                                 << QByteArray("  A \"\xD4\xE0\xE9\xEB\", 1\r\n\r\n");
-        QTest::newRow("long runs") << w1251 << QStringList{"abcdefghijklmnopqЁ", "abcdefgh", "Жabcdefghij"} << 0
-                                   << QByteArray("abcdefghijklmnopq\xA8" "abcdefgh\xC6" "abcdefghij\r\n");
-        QTest::newRow("bad after a long run") << w1251 << QStringList{"a", "abcdefghijklmnopq中", "c"} << 1
-                                              << QByteArray();
+        QTest::newRow("long runs") << w1251 << QStringList{"abcdefghijklmnopqЁ", "abcdefgh", "Жabcdefghij"}
+                                   << 0
+                                   << QByteArray("abcdefghijklmnopq\xA8"
+                                                 "abcdefgh\xC6"
+                                                 "abcdefghij\r\n");
+        QTest::newRow("bad after a long run")
+            << w1251 << QStringList{"a", "abcdefghijklmnopq中", "c"} << 1 << QByteArray();
         QTest::newRow("bad head") << w1251 << QStringList{"a", "b", "c", "中", "d", "e"} << 2 << QByteArray();
         QTest::newRow("bad text") << w1251 << QStringList{"a", "b中", "c"} << 1 << QByteArray();
         QTest::newRow("bad tail") << w1251 << QStringList{"a", "b", "c", "a", "b", "c", "x", "y", "z中"} << 3
                                   << QByteArray();
-        QTest::newRow("utf-16 surrogate") << int(TextEncoding::Utf16Le) << QStringList{"a", QString(QChar(0xD800)), ""}
-                                          << 1 << QByteArray();
+        QTest::newRow("utf-16 surrogate")
+            << int(TextEncoding::Utf16Le) << QStringList{"a", QString(QChar(0xD800)), ""} << 1
+            << QByteArray();
         QTest::newRow("utf-8 joined") << int(TextEncoding::Utf8) << QStringList{"x", "中", "y"} << 0
                                       << QByteArray("x\xE4\xB8\xADy\r\n");
     }
@@ -248,8 +264,10 @@ private Q_SLOTS:
         QByteArray out;
         const auto error = encodeLineParts(
             QStringLiteral("f.rc"), pieces.size() / 3,
-            [&](qsizetype i) { return LineParts{pieces[3 * i], pieces[3 * i + 1], pieces[3 * i + 2]}; }, out,
-            TextEncoding(encoding));
+            [&](qsizetype i) {
+                return LineParts{pieces[3 * i], pieces[3 * i + 1], pieces[3 * i + 2]};
+            },
+            out, TextEncoding(encoding));
         QCOMPARE(error ? error->line : 0, badLine);
         if (!error)
             QCOMPARE(out, bytes);
@@ -309,11 +327,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<bool>("starts");
-        QTest::newRow("latin") << "Open file" << "OPEN" << true;
-        QTest::newRow("cyrillic") << "Открыть" << "ОТК" << true;
-        QTest::newRow("longer prefix") << "Op" << "Open" << false;
-        QTest::newRow("empty prefix") << "x" << "" << true;
-        QTest::newRow("blank matters") << "Open" << " Open" << false;
+        QTest::newRow("latin") << "Open file"
+                               << "OPEN" << true;
+        QTest::newRow("cyrillic") << "Открыть"
+                                  << "ОТК" << true;
+        QTest::newRow("longer prefix") << "Op"
+                                       << "Open" << false;
+        QTest::newRow("empty prefix") << "x"
+                                      << "" << true;
+        QTest::newRow("blank matters") << "Open"
+                                       << " Open" << false;
     }
     void caseFolding()
     {

@@ -27,15 +27,33 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("text");
-        QTest::newRow("manual translation") << "ManualTranslationDialog" << "cancel" << "Отмена";
-        QTest::newRow("settings") << "SettingsDialog" << "cancel" << "Отмена";
-        QTest::newRow("resources") << "ResourcesDialog" << "cancel" << "Отмена";
-        QTest::newRow("save") << "SaveResourcesDialog" << "cancel" << "Отмена";
-        QTest::newRow("export") << "DeferredTranslationDialog" << "cancel" << "Отмена";
-        QTest::newRow("editor") << "UserDictionaryEditor" << "exitButton" << "Выход";
-        QTest::newRow("optimizer") << "UserDictionaryOptimizer" << "exitButton" << "Выход";
-        QTest::newRow("review") << "AutoTranslationEditor" << "exit" << "Выход";
-        QTest::newRow("help") << "HelpWindow" << "okButton" << "Ok";
+        QTest::newRow("manual translation") << "ManualTranslationDialog"
+                                            << "cancel"
+                                            << "Отмена";
+        QTest::newRow("settings") << "SettingsDialog"
+                                  << "cancel"
+                                  << "Отмена";
+        QTest::newRow("resources") << "ResourcesDialog"
+                                   << "cancel"
+                                   << "Отмена";
+        QTest::newRow("save") << "SaveResourcesDialog"
+                              << "cancel"
+                              << "Отмена";
+        QTest::newRow("export") << "DeferredTranslationDialog"
+                                << "cancel"
+                                << "Отмена";
+        QTest::newRow("editor") << "UserDictionaryEditor"
+                                << "exitButton"
+                                << "Выход";
+        QTest::newRow("optimizer") << "UserDictionaryOptimizer"
+                                   << "exitButton"
+                                   << "Выход";
+        QTest::newRow("review") << "AutoTranslationEditor"
+                                << "exit"
+                                << "Выход";
+        QTest::newRow("help") << "HelpWindow"
+                              << "okButton"
+                              << "Ok";
     }
 
     void escapePressesTheCancellingButton()
@@ -69,7 +87,8 @@ private Q_SLOTS:
         } else if (window == "UserDictionaryOptimizer") {
             w.button(MainWindow::OptimizeDictionary)->click();
         } else if (window == "AutoTranslationEditor") {
-            (new AutoTranslationEditor(w))->startReview(tmp.path() + QStringLiteral("/bi.txt"), {"Save", "Сохранить"});
+            (new AutoTranslationEditor(w))
+                ->startReview(tmp.path() + QStringLiteral("/bi.txt"), {"Save", "Сохранить"});
         } else if (window == "HelpWindow") {
             w.button(MainWindow::Help)->click();
         }

@@ -13,13 +13,12 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QListView>
-#include <QPlainTextEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QWindow>
 
 using namespace kvarsel;
-
 
 using namespace kvarsel::test;
 
@@ -78,42 +77,53 @@ private Q_SLOTS:
             button(&w, "autoTranslateButton")->click(); // "Автоматический перевод"
         };
 
-        QTest::newRow("nothing changed") << Road([=](MainWindow& w) { load(w); exitButton(w); }) << false << 0 << QByteArray() << QStringList() << QStringList();
+        QTest::newRow("nothing changed") << Road([=](MainWindow& w) {
+            load(w);
+            exitButton(w);
+        }) << false << 0 << QByteArray() << QStringList()
+                                         << QStringList();
         QTest::newRow("auto, Да") << Road([=](MainWindow& w) {
             translated(w);
             exitButton(w);
             answer("yes")();
-        }) << true << 1 << QByteArray() << QStringList() << QStringList();
+        }) << true << 1 << QByteArray()
+                                  << QStringList() << QStringList();
         QTest::newRow("auto, Нет") << Road([=](MainWindow& w) {
             translated(w);
             exitButton(w);
             answer("no")();
-        }) << false << 1 << QByteArray() << QStringList() << QStringList();
+        }) << false << 1 << QByteArray()
+                                   << QStringList() << QStringList();
         QTest::newRow("auto, Отмена, then Да") << Road([=](MainWindow& w) {
             translated(w);
             exitButton(w);
             answer("cancel")();
             exitButton(w);
             answer("yes")();
-        }) << true << 2 << QByteArray() << QStringList() << QStringList();
+        }) << true << 2 << QByteArray() << QStringList()
+                                               << QStringList();
         QTest::newRow("manual, close box, Да") << Road([=](MainWindow& w) {
             load(w);
             const LineStore& menu = w.state().store(ResourceKind::Menu);
             Q_EMIT w.listView(ResourceKind::Menu)->doubleClicked(menu.index(4));
             auto* dialog = w.findChild<ManualTranslationDialog*>();
-            dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))->setPlainText(QStringLiteral("Файл"));
+            dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))
+                ->setPlainText(QStringLiteral("Файл"));
             button(dialog, "ok")->click();
             w.windowHandle()->close(); // what the window manager does for the close box
             answer("yes")();
-        }) << true << 1 << QByteArray() << QStringList() << QStringList();
-        QTest::newRow("close box, nothing changed") << Road([](MainWindow& w) { w.windowHandle()->close(); })
-                                                    << false << 0 << QByteArray() << QStringList() << QStringList();
+        }) << true << 1 << QByteArray() << QStringList()
+                                               << QStringList();
+        QTest::newRow("close box, nothing changed")
+            << Road([](MainWindow& w) { w.windowHandle()->close(); }) << false << 0 << QByteArray()
+            << QStringList() << QStringList();
         QTest::newRow("deferred export, Да") << Road([=](MainWindow& w) {
             translated(w);
             button(&w, "deferredTranslationButton")->click(); // "Отложенный перевод"
             button(shownWindow("DeferredTranslationDialog"), "continue")->click();
             answer("yes")();
-        }) << true << 1 << QByteArray() << QStringList() << QStringList();
+        }) << true << 1 << QByteArray() << QStringList()
+                                             << QStringList();
         QTest::newRow("failed save keeps running, then Да") << Road([=](MainWindow& w) {
             translated(w);
             {
@@ -136,7 +146,8 @@ private Q_SLOTS:
             const LineStore& menu = w.state().store(ResourceKind::Menu);
             Q_EMIT w.listView(ResourceKind::Menu)->doubleClicked(menu.index(4));
             auto* dialog = w.findChild<ManualTranslationDialog*>();
-            dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))->setPlainText(QStringLiteral("Файл"));
+            dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))
+                ->setPlainText(QStringLiteral("Файл"));
             button(dialog, "ok")->click();
         };
         QTest::newRow("unreadable User.dic, mended, Повторить, Да")
@@ -147,13 +158,11 @@ private Q_SLOTS:
                })
             << true << 1 << unreadable << QStringList{"mend", "answer0"}
             << QStringList{"Mended", "Исправлено", "File", "Файл"};
-        QTest::newRow("unreadable User.dic, end without it, Да")
-            << Road([=](MainWindow& w) {
-                   translateByHand(w);
-                   exitButton(w);
-                   answer("yes")();
-               })
-            << true << 1 << unreadable << QStringList{"answer1"} << QStringList{};
+        QTest::newRow("unreadable User.dic, end without it, Да") << Road([=](MainWindow& w) {
+            translateByHand(w);
+            exitButton(w);
+            answer("yes")();
+        }) << true << 1 << unreadable << QStringList{"answer1"} << QStringList{};
         QTest::newRow("User.dic changed by another program, Объединить, Да")
             << Road([=](MainWindow& w) {
                    translateByHand(w);

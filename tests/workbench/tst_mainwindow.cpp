@@ -3,28 +3,28 @@
 #include "RecordingUiServices.h"
 #include "TestUtil.h"
 #include "settings/SettingsDialog.h"
+#include "text/Encoding.h"
 #include "text/TextFile.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ManualTranslationDialog.h"
 #include "workspace/DirectoryLock.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
-#include "text/Encoding.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QScopeGuard>
 #include <QDirIterator>
 #include <QFileSystemModel>
-#include <QLineEdit>
-#include <QTreeView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,9 +33,10 @@ using namespace kvarsel::test;
 
 namespace {
 
-const QString kNoConnected = QStringLiteral(
-    "В программе нет подключенных словарей, используемых\nдля работы переводчика.\n\n"
-    "Для подключения словарей нажмите на кнопку Настройки,\nперейдите ко вкладке Словари и подключите нужные.");
+const QString kNoConnected =
+    QStringLiteral("В программе нет подключенных словарей, используемых\nдля работы переводчика.\n\n"
+                   "Для подключения словарей нажмите на кнопку Настройки,\nперейдите ко вкладке Словари и "
+                   "подключите нужные.");
 
 // A scratch working directory: a copy of the demo, or an empty one with the given files.
 struct Workspace {
@@ -49,8 +50,7 @@ struct Workspace {
     QString path(const QString& rel) const { return dir + "/" + rel; }
 };
 
-template <class T>
-T* child(QWidget* parent, const char* name)
+template <class T> T* child(QWidget* parent, const char* name)
 {
     return parent->findChild<T*>(QString::fromLatin1(name));
 }
@@ -80,8 +80,9 @@ private Q_SLOTS:
         QCOMPARE(w.state().connectedDictionaries.size(), 3);
         QVERIFY(w.state().connectedDictionaries[0].endsWith("User.dic"));
         QCOMPARE(w.state().dictionary().Row(2), QStringLiteral("Restore"));
-        const QStringList panels{"Не скрывать переведенные строки", "Строка:", "0", "из", "0", "оставшихся",
-                                 "Пользовательский словарь", "Ручной перевод"};
+        const QStringList panels{
+            "Не скрывать переведенные строки", "Строка:",       "0", "из", "0", "оставшихся",
+            "Пользовательский словарь",        "Ручной перевод"};
         for (int p = 1; p <= 8; ++p)
             QCOMPARE(w.panel(p)->text(), panels[p - 1]);
         QStringList tabs;
@@ -118,7 +119,8 @@ private Q_SLOTS:
         QVERIFY(!w.isVisible());
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].text,
-                 QStringLiteral("В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика."));
+                 QStringLiteral(
+                     "В рабочем каталоге программы нет словарей,\nиспользуемых для работы переводчика."));
     }
 
     void settingsOkWritesTheFile()
@@ -140,7 +142,8 @@ private Q_SLOTS:
         click(s, "ok");
         QVERIFY(!s->isVisible());
         QVERIFY(w.isEnabled());
-        QCOMPARE(readBytes(ws.path("velmora.ini")), cp1251Lines({"AutoHideTranslateString", "User.dic", "a.dic", "b.dic"}));
+        QCOMPARE(readBytes(ws.path("velmora.ini")),
+                 cp1251Lines({"AutoHideTranslateString", "User.dic", "a.dic", "b.dic"}));
         QCOMPARE(w.panel(1)->text(), QStringLiteral("Скрывать переведенные строки"));
         QCOMPARE(w.state().connectedDictionaries,
                  (QStringList{ws.path("User.dic"), ws.path("a.dic"), ws.path("b.dic")}));
@@ -151,7 +154,8 @@ private Q_SLOTS:
         Workspace ws(false);
         for (const char* f : {"User.dic", "a.dic", "b.dic"})
             QVERIFY(writeLinesRaw(ws.path(f), {"x", "y"}));
-        QVERIFY(writeLinesRaw(ws.path("velmora.ini"), {"B.DIC", "user.dic", "autohidetranslatestring", "b.dic"}));
+        QVERIFY(
+            writeLinesRaw(ws.path("velmora.ini"), {"B.DIC", "user.dic", "autohidetranslatestring", "b.dic"}));
         RecordingUiServices ui;
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
@@ -370,9 +374,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("pointSize");
         for (const int size : {0, 13}) {
-            QTest::addRow("user dictionary, %d pt", size) << QStringLiteral("Пользовательский словарь") << size;
-            QTest::addRow("one digit, %d pt", size) << QStringLiteral("Словарь № 2 из  4 используемых") << size;
-            QTest::addRow("two digits, %d pt", size) << QStringLiteral("Словарь № 12 из  14 используемых") << size;
+            QTest::addRow("user dictionary, %d pt", size)
+                << QStringLiteral("Пользовательский словарь") << size;
+            QTest::addRow("one digit, %d pt", size)
+                << QStringLiteral("Словарь № 2 из  4 используемых") << size;
+            QTest::addRow("two digits, %d pt", size)
+                << QStringLiteral("Словарь № 12 из  14 используемых") << size;
         }
     }
 
@@ -397,8 +404,9 @@ private Q_SLOTS:
         QLabel* panel = w.panel(7);
         QCOMPARE(panel->text(), status);
         QVERIFY2(panel->contentsRect().width() >= panel->fontMetrics().horizontalAdvance(status),
-                 qPrintable(QStringLiteral("%1 < %2").arg(panel->contentsRect().width()).arg(
-                     panel->fontMetrics().horizontalAdvance(status))));
+                 qPrintable(QStringLiteral("%1 < %2")
+                                .arg(panel->contentsRect().width())
+                                .arg(panel->fontMetrics().horizontalAdvance(status))));
     }
 
     void volumeThatCannotBeEntered()
@@ -411,7 +419,8 @@ private Q_SLOTS:
         click(&w, "openResourcesButton");
         auto* dialog = w.findChild<ResourcesDialog*>();
         QVERIFY(child<QLabel>(dialog, "modeLabel")->isVisibleTo(dialog));
-        QCOMPARE(child<QLabel>(dialog, "modeLabel")->text(), QStringLiteral("Режим сокрытия русских строк при загрузке"));
+        QCOMPARE(child<QLabel>(dialog, "modeLabel")->text(),
+                 QStringLiteral("Режим сокрытия русских строк при загрузке"));
         dialog->chooseVolume(ws.path("no-such-volume"));
         QCOMPARE(ui.beeps, 1);
         QCOMPARE(ui.messages.size(), 1);
@@ -424,7 +433,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!w.findChild<ResourcesDialog*>());
         child<QCheckBox>(w.settingsDialog(), "autoHideRussianString")->setChecked(false);
         click(&w, "openResourcesButton");
-        QVERIFY(!child<QLabel>(w.findChild<ResourcesDialog*>(), "modeLabel")->isVisibleTo(w.findChild<ResourcesDialog*>()));
+        QVERIFY(!child<QLabel>(w.findChild<ResourcesDialog*>(), "modeLabel")
+                     ->isVisibleTo(w.findChild<ResourcesDialog*>()));
     }
 
     void manualTranslationThroughTheWindow()

@@ -53,7 +53,10 @@ struct Loaded {
         const QModelIndexList sel = w.listView(ResourceKind::Menu)->selectionModel()->selectedIndexes();
         return sel.size() == 1 ? sel[0].row() : -1;
     }
-    QString selectedText() const { return selectedRow() < 0 ? QStringLiteral("<none>") : menu().Text(selectedRow()); }
+    QString selectedText() const
+    {
+        return selectedRow() < 0 ? QStringLiteral("<none>") : menu().Text(selectedRow());
+    }
     FindBar* bar() const { return w.findChild<FindBar*>(); }
     QString count() const { return w.findChild<QLabel*>(QStringLiteral("translatedCount"))->text(); }
 };
@@ -94,7 +97,8 @@ private Q_SLOTS:
         qsizetype tray = l.menu().RowCount();
         while (!l.menu().IsFileMarker(--tray)) {
         }
-        for (const auto& [row, name] : {std::pair{qsizetype(0), "menu/main.rc"}, std::pair{tray, "menu/tray.rc"}}) {
+        for (const auto& [row, name] :
+             {std::pair{qsizetype(0), "menu/main.rc"}, std::pair{tray, "menu/tray.rc"}}) {
             QVERIFY(l.menu().IsFileMarker(row));
             QCOMPARE(look(row).text, QDir::toNativeSeparators(QString::fromLatin1(name)));
             QVERIFY(look(row).font.italic());
@@ -121,17 +125,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("selected");
         QTest::addColumn<int>("beeps");
         QTest::newRow("typing finds, case ignored") << QStringList{"key Ctrl+F", "SAV"} << "Save" << 0;
-        QTest::newRow("more typing keeps a row that still holds it") << QStringList{"key Ctrl+F", "sav", "e a"}
-                                                                      << "Save As" << 0;
-        QTest::newRow("Enter goes to the next") << QStringList{"key Ctrl+F", "save", "key Return"} << "Save As" << 0;
-        QTest::newRow("Shift+F3 goes back") << QStringList{"key Ctrl+F", "save", "key Shift+F3"} << "Save As" << 0;
-        QTest::newRow("F3 past the last wraps") << QStringList{"key Ctrl+F", "save", "key F3", "key F3"} << "Save" << 0;
-        QTest::newRow("inside a text, Cyrillic case ignored") << QStringList{"key Ctrl+F", "ЗАМЕТ"} << "Открыть заметки"
-                                                              << 0;
+        QTest::newRow("more typing keeps a row that still holds it")
+            << QStringList{"key Ctrl+F", "sav", "e a"} << "Save As" << 0;
+        QTest::newRow("Enter goes to the next")
+            << QStringList{"key Ctrl+F", "save", "key Return"} << "Save As" << 0;
+        QTest::newRow("Shift+F3 goes back")
+            << QStringList{"key Ctrl+F", "save", "key Shift+F3"} << "Save As" << 0;
+        QTest::newRow("F3 past the last wraps")
+            << QStringList{"key Ctrl+F", "save", "key F3", "key F3"} << "Save" << 0;
+        QTest::newRow("inside a text, Cyrillic case ignored")
+            << QStringList{"key Ctrl+F", "ЗАМЕТ"} << "Открыть заметки" << 0;
         QTest::newRow("nothing found leaves the row, Enter beeps")
             << QStringList{"key Ctrl+F", "exit", "zz", "key Return"} << "Exit" << 1;
-        QTest::newRow("F3 after Esc searches on") << QStringList{"key Ctrl+F", "save", "key Escape", "key F3"}
-                                                  << "Save As" << 0;
+        QTest::newRow("F3 after Esc searches on")
+            << QStringList{"key Ctrl+F", "save", "key Escape", "key F3"} << "Save As" << 0;
     }
     void findBar()
     {
@@ -157,10 +164,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("skips blank and marker rows") << "About Pebble Notes" << "Ctrl+Down" << "Tray";
-        QTest::newRow("skips a Russian text") << "Restore" << "Ctrl+Down" << "Exit";
-        QTest::newRow("back over it") << "Exit" << "Ctrl+Up" << "Restore";
-        QTest::newRow("past the last wraps") << "Exit" << "Ctrl+Down" << "File";
+        QTest::newRow("skips blank and marker rows") << "About Pebble Notes"
+                                                     << "Ctrl+Down"
+                                                     << "Tray";
+        QTest::newRow("skips a Russian text") << "Restore"
+                                              << "Ctrl+Down"
+                                              << "Exit";
+        QTest::newRow("back over it") << "Exit"
+                                      << "Ctrl+Up"
+                                      << "Restore";
+        QTest::newRow("past the last wraps") << "Exit"
+                                             << "Ctrl+Down"
+                                             << "File";
     }
     void nextUntranslated()
     {
@@ -184,9 +199,11 @@ private Q_SLOTS:
         QCOMPARE(l.count(), QStringLiteral("Переведено 0 из 14"));
         l.w.tabBar()->setCurrentIndex(0);
         // Manual translation: "File" becomes Russian.
-        emit l.w.listView(ResourceKind::Menu)->doubleClicked(l.menu().index(int(l.row(QStringLiteral("File")))));
+        emit l.w.listView(ResourceKind::Menu)
+            ->doubleClicked(l.menu().index(int(l.row(QStringLiteral("File")))));
         ManualTranslationDialog* dialog = l.w.manualTranslationDialog();
-        dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))->setPlainText(QStringLiteral("Файл"));
+        dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))
+            ->setPlainText(QStringLiteral("Файл"));
         dialog->findChild<QPushButton*>(QStringLiteral("ok"))->click();
         QTRY_COMPARE(l.count(), QStringLiteral("Переведено 2 из 28"));
         // Review: an accepted pair reaches every equal row.
@@ -202,7 +219,8 @@ private Q_SLOTS:
 
     void windowPlacementIsKept()
     {
-        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kvarsel"), QStringLiteral("kvarsel"))
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kvarsel"),
+                  QStringLiteral("kvarsel"))
             .clear();
         QRect where;
         {
@@ -229,7 +247,8 @@ private Q_SLOTS:
             l.w.move(at);
             l.w.button(MainWindow::Settings)->click();
             QVERIFY(settings->isVisible());
-            QVERIFY((settings->frameGeometry().center() - l.w.frameGeometry().center()).manhattanLength() <= 2);
+            QVERIFY((settings->frameGeometry().center() - l.w.frameGeometry().center()).manhattanLength() <=
+                    2);
             settings->findChild<QPushButton*>(QStringLiteral("cancel"))->click();
         }
     }

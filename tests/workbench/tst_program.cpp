@@ -16,7 +16,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<bool>("scriptsWritten");
 
-        const QString open = QStringLiteral("click:MainWindow/openResourcesButton;dir:%RES%;click:ResourcesDialog/ok;");
+        const QString open =
+            QStringLiteral("click:MainWindow/openResourcesButton;dir:%RES%;click:ResourcesDialog/ok;");
         const QString translate = open + QStringLiteral("click:MainWindow/autoTranslateButton;");
         QTest::newRow("load, auto, exit, Да")
             << true << translate + "click:MainWindow/exitButton;click:SaveResourcesDialog/yes" << true;
@@ -26,7 +27,8 @@ private Q_SLOTS:
             << true << translate + "closebox:MainWindow;click:SaveResourcesDialog/yes" << true;
         QTest::newRow("load, deferred export, Да")
             << true
-            << translate + "click:MainWindow/deferredTranslationButton;click:DeferredTranslationDialog/continue;message;"
+            << translate + "click:MainWindow/deferredTranslationButton;click:DeferredTranslationDialog/"
+                           "continue;message;"
                            "click:SaveResourcesDialog/yes"
             << true;
         QTest::newRow("load, exit") << true << open + "click:MainWindow/exitButton" << false;

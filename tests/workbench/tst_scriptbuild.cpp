@@ -62,19 +62,39 @@ const QMap<QString, QStringList> kScripts = {
       "    IDS_SAY \"Say \"\"Hello\"\"\"", "    IDS_FIND L\"Find Next\\tF3\"", "END"}},
 };
 
-const QStringList kHeader = {"#define ID_FIND_NEXT 100", "#define IDC_STATIC -1",
-                             "#define DS_MODALFRAME 0x80L", "#define WS_POPUP 0x80000000L",
-                             "#define WS_CAPTION 0xC00000L", "#define BS_AUTOCHECKBOX 3",
-                             "#define WS_TABSTOP 0x10000L", "#define IDS_FOLDER 1", "#define IDS_SAY 2",
+const QStringList kHeader = {"#define ID_FIND_NEXT 100",
+                             "#define IDC_STATIC -1",
+                             "#define DS_MODALFRAME 0x80L",
+                             "#define WS_POPUP 0x80000000L",
+                             "#define WS_CAPTION 0xC00000L",
+                             "#define BS_AUTOCHECKBOX 3",
+                             "#define WS_TABSTOP 0x10000L",
+                             "#define IDS_FOLDER 1",
+                             "#define IDS_SAY 2",
                              "#define IDS_FIND 3"};
 
 // Translations holding quotation marks, a doubled one, and trailing backslashes;
 // and the names a careless dictionary would also translate.
-const QStringList kPairs = {"Find Next", "Найти \"далее\"", "Say \"\"Hello\"\"", "Скажи \"\"привет\"",
-                            "Folder",    "Папка C:\\",      "Print",            "Печать \"\\",
-                            "View",      "Вид",             "Resource",         "Ресурс",
-                            "MS Shell Dlg", "Оболочка MS",  "Tahoma",           "Тахома",
-                            "MyWndClass", "Мой класс",      "Date  Time",       "Дата и \"время\""};
+const QStringList kPairs = {"Find Next",
+                            "Найти \"далее\"",
+                            "Say \"\"Hello\"\"",
+                            "Скажи \"\"привет\"",
+                            "Folder",
+                            "Папка C:\\",
+                            "Print",
+                            "Печать \"\\",
+                            "View",
+                            "Вид",
+                            "Resource",
+                            "Ресурс",
+                            "MS Shell Dlg",
+                            "Оболочка MS",
+                            "Tahoma",
+                            "Тахома",
+                            "MyWndClass",
+                            "Мой класс",
+                            "Date  Time",
+                            "Дата и \"время\""};
 
 enum class Road { Automatic, Manual, Review };
 
@@ -174,9 +194,10 @@ private Q_SLOTS:
         WorkState state(dir.path());
         state.setHideMode(HideMode::Show);
         loadResources(res, state.stores(), false);
-        for (const auto& [source, translation] :
-             {std::pair{"Match case", "Учитывать 'регистр'"}, {"Tahoma", "Тахома"}, {"Segoe UI", "Сеговия"},
-              {"Don", "Не 'спрашивать''"}})
+        for (const auto& [source, translation] : {std::pair{"Match case", "Учитывать 'регистр'"},
+                                                  {"Tahoma", "Тахома"},
+                                                  {"Segoe UI", "Сеговия"},
+                                                  {"Don", "Не 'спрашивать''"}})
             confirmManualTranslation(state, QString::fromUtf8(source), QString::fromUtf8(translation));
         QVERIFY(saveResources(std::as_const(state).stores()).errors.isEmpty());
         QCOMPARE(readBytes(res + QStringLiteral("/rcdata/form.txt")),

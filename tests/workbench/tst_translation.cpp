@@ -1,12 +1,11 @@
 // Automatic translation, row handlers and manual translation, without a display.
 #include "TestUtil.h"
 #include "dictionary/DictionaryFiles.h"
+#include "text/TextFile.h"
 #include "workbench/AutoTranslation.h"
 #include "workbench/Propagation.h"
 #include "workbench/RowHandlers.h"
 #include "workbench/StorageCheck.h"
-#include "dictionary/DictionaryFiles.h"
-#include "text/TextFile.h"
 #include "workspace/ResourceSaver.h"
 
 #include <QSignalSpy>
@@ -51,7 +50,7 @@ private Q_SLOTS:
         QCOMPARE(notices[0][1].value<QModelIndex>().row(), 3);
         QCOMPARE(r.untranslatedRows, 1); // "Edit"
         const LineStore& m = state.store(ResourceKind::Menu);
-        QCOMPARE(m.Text(1), QStringLiteral("Файл"));     // the second pass skips Cyrillic
+        QCOMPARE(m.Text(1), QStringLiteral("Файл")); // the second pass skips Cyrillic
         // "ok" became "oK" (Latin, first letter kept lower) and is looked up again.
         QCOMPARE(m.Text(2), QStringLiteral("хорошо"));
         // "Exit!" is looked up again too, but the later dictionary does not know it.
@@ -95,8 +94,8 @@ private Q_SLOTS:
             pass << v;
         QCOMPARE(values, pass + pass + QList<qsizetype>{0});
         QVERIFY(!modes.contains("Перевод Dialog"));
-        QCOMPARE(modes.mid(0, 4), (QStringList{"Автоматический перевод", "Перевод Menu", "Перевод String",
-                                               "Перевод RcData"}));
+        QCOMPARE(modes.mid(0, 4),
+                 (QStringList{"Автоматический перевод", "Перевод Menu", "Перевод String", "Перевод RcData"}));
     }
 
     // Hide mode: rows show empty, and the saved lines equal those of show mode.
@@ -106,8 +105,9 @@ private Q_SLOTS:
         for (int hide = 0; hide < 2; ++hide) {
             QTemporaryDir dir;
             QVERIFY(writeLinesRaw(dir.filePath("a.dic"), {"Open", "Открыть", "Save", "Сохранить"}));
-            QVERIFY(writeLinesRaw(dir.filePath("res/menu/m.rc"),
-                                  {"MENUITEM \"&Open...\"", "MENUITEM \"Save\\tCtrl+S\"", "MENUITEM \"Quit\""}));
+            QVERIFY(
+                writeLinesRaw(dir.filePath("res/menu/m.rc"),
+                              {"MENUITEM \"&Open...\"", "MENUITEM \"Save\\tCtrl+S\"", "MENUITEM \"Quit\""}));
             WorkState state(dir.path());
             state.setHideMode(hide ? HideMode::Hide : HideMode::Show);
             loadResources(dir.filePath("res"), state.stores(), false);
@@ -261,9 +261,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QString>("proposal");
-        QTest::newRow("translation on the clipboard") << "Открыть" << "Открыть";
-        QTest::newRow("row text on the clipboard") << "Open" << "Open";
-        QTest::newRow("empty clipboard") << "" << "";
+        QTest::newRow("translation on the clipboard") << "Открыть"
+                                                      << "Открыть";
+        QTest::newRow("row text on the clipboard") << "Open"
+                                                   << "Open";
+        QTest::newRow("empty clipboard") << ""
+                                         << "";
     }
     void doubleClickProposal()
     {
@@ -315,9 +318,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("phrase");
         QTest::addColumn<QString>("translation");
-        QTest::newRow("unchanged") << "Open" << "Open";
-        QTest::newRow("empty translation") << "Open" << "";
-        QTest::newRow("empty phrase") << "" << "Открыть";
+        QTest::newRow("unchanged") << "Open"
+                                   << "Open";
+        QTest::newRow("empty translation") << "Open"
+                                           << "";
+        QTest::newRow("empty phrase") << ""
+                                      << "Открыть";
     }
     void confirmationsThatRecordNothing()
     {
@@ -349,11 +355,16 @@ private Q_SLOTS:
         QTest::addColumn<bool>("userDicUtf8");
         QTest::addColumn<QString>("phrase");
         QTest::addColumn<QString>("refusedBy"); // file name, empty: accepted
-        QTest::newRow("Windows-1251 User.dic") << false << "Open" << "User.dic";
-        QTest::newRow("UTF-8 User.dic and script") << true << "open" << "";
-        QTest::newRow("Windows-1251 script") << true << "Save" << "b.rc";
-        QTest::newRow("in no script, UTF-8 User.dic") << true << "Help" << "";
-        QTest::newRow("in no script, Windows-1251 User.dic") << false << "Help" << "User.dic";
+        QTest::newRow("Windows-1251 User.dic") << false << "Open"
+                                               << "User.dic";
+        QTest::newRow("UTF-8 User.dic and script") << true << "open"
+                                                   << "";
+        QTest::newRow("Windows-1251 script") << true << "Save"
+                                             << "b.rc";
+        QTest::newRow("in no script, UTF-8 User.dic") << true << "Help"
+                                                      << "";
+        QTest::newRow("in no script, Windows-1251 User.dic") << false << "Help"
+                                                             << "User.dic";
     }
     void refusesOnlyWhatATargetCannotHold()
     {
@@ -361,8 +372,9 @@ private Q_SLOTS:
         QFETCH(QString, phrase);
         QFETCH(QString, refusedBy);
         QTemporaryDir dir;
-        QVERIFY(userDicUtf8 ? writeBytes(dir.filePath("User.dic"), QStringLiteral("Exit\r\nВыход\r\n").toUtf8())
-                            : writeLinesRaw(dir.filePath("User.dic"), {"Exit", "Выход"}));
+        QVERIFY(userDicUtf8
+                    ? writeBytes(dir.filePath("User.dic"), QStringLiteral("Exit\r\nВыход\r\n").toUtf8())
+                    : writeLinesRaw(dir.filePath("User.dic"), {"Exit", "Выход"}));
         QVERIFY(writeBytes(dir.filePath("res/menu/a.rc"),
                            QStringLiteral("MENUITEM \"Open\"\r\nMENUITEM \"Выход\"\r\n").toUtf8()));
         QVERIFY(writeLinesRaw(dir.filePath("res/menu/b.rc"), {"MENUITEM \"Save\""}));
@@ -394,7 +406,8 @@ private Q_SLOTS:
         QFETCH(QString, smile);
         QFETCH(qsizetype, unstorable);
         QTemporaryDir dir;
-        QVERIFY(writeBytes(dir.filePath("a.dic"), QStringLiteral("Smile\r\nУлыбка ☺\r\nOpen\r\nОткрыть\r\n").toUtf8()));
+        QVERIFY(writeBytes(dir.filePath("a.dic"),
+                           QStringLiteral("Smile\r\nУлыбка ☺\r\nOpen\r\nОткрыть\r\n").toUtf8()));
         QVERIFY(writeLinesRaw(dir.filePath("b.dic"), {"Smile", "Улыбка"}));
         const QString script = dir.filePath("res/menu/m.rc");
         QVERIFY(writeLinesRaw(script, {"MENUITEM \"Smile\"", "MENUITEM \"Open\""}));
@@ -406,7 +419,8 @@ private Q_SLOTS:
         QCOMPARE(r.unstorableRows, unstorable);
         QCOMPARE(unstorableRowsText(r).contains(script), unstorable > 0);
         QVERIFY(saveResources(std::as_const(state).stores()).errors.isEmpty());
-        QCOMPARE(readLines(script).lines, QStringList({"MENUITEM \"" + smile + "\"", "MENUITEM \"Открыть\""}));
+        QCOMPARE(readLines(script).lines,
+                 QStringList({"MENUITEM \"" + smile + "\"", "MENUITEM \"Открыть\""}));
     }
 };
 

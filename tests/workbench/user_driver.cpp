@@ -35,7 +35,8 @@ bool perform(const QString& step)
         QWidget* window = visibleWindow(arg.section(QLatin1Char('/'), 0, 0));
         auto* b = window ? window->findChild<QAbstractButton*>(arg.section(QLatin1Char('/'), 1)) : nullptr;
         // A window behind a modal box or a disabled main window cannot be clicked by a user either.
-        if (!b || !b->isVisible() || !b->isEnabled() || !window->isEnabled() || QApplication::activeModalWidget())
+        if (!b || !b->isVisible() || !b->isEnabled() || !window->isEnabled() ||
+            QApplication::activeModalWidget())
             return false;
         // Pressed from the event loop, not from here: what the button starts may
         // open a modal box, and this timer must keep running inside its loop.
@@ -76,7 +77,8 @@ bool perform(const QString& step)
 
 void startDriving()
 {
-    const QStringList steps = qEnvironmentVariable("KVARSEL_DRIVE").split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QStringList steps =
+        qEnvironmentVariable("KVARSEL_DRIVE").split(QLatin1Char(';'), Qt::SkipEmptyParts);
     auto* timer = new QTimer(qApp);
     auto next = std::make_shared<qsizetype>(0);
     auto waited = std::make_shared<int>(0);
@@ -93,9 +95,9 @@ void startDriving()
             // Still waiting after two seconds: say what is on the screen.
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (w->isVisible())
-                    std::fprintf(stderr, "driver: waiting for %s; shown: %s \"%s\"%s\n", qPrintable(steps[*next]),
-                                 qPrintable(w->objectName()), qPrintable(w->windowTitle()),
-                                 w->isEnabled() ? "" : " (disabled)");
+                    std::fprintf(stderr, "driver: waiting for %s; shown: %s \"%s\"%s\n",
+                                 qPrintable(steps[*next]), qPrintable(w->objectName()),
+                                 qPrintable(w->windowTitle()), w->isEnabled() ? "" : " (disabled)");
         }
     });
     // Slow enough for every window to settle between two steps, as a user's hand is.

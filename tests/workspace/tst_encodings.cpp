@@ -10,13 +10,9 @@
 using namespace kvarsel;
 using namespace kvarsel::test;
 
-namespace
-{
+namespace {
 
-QString golden(const QString& rel)
-{
-    return QStringLiteral(KVARSEL_TEST_DATA "/encodings/") + rel;
-}
+QString golden(const QString& rel) { return QStringLiteral(KVARSEL_TEST_DATA "/encodings/") + rel; }
 
 // Every row of every kind, the marker's path made relative, so stores loaded from
 // different directories compare; the scripts only the UTF encodings can hold are left out.
@@ -30,8 +26,7 @@ QStringList rowsOf(const WorkState& state, const QString& res)
             if (store.IsFileMarker(i)) {
                 skip = store.MarkerPath(i).endsWith(QStringLiteral("wide.rc"));
                 if (!skip)
-                    rows << QStringLiteral("marker ") +
-                                QDir(res).relativeFilePath(store.MarkerPath(i));
+                    rows << QStringLiteral("marker ") + QDir(res).relativeFilePath(store.MarkerPath(i));
             } else if (!skip) {
                 rows << store.Head(i) + u'|' + store.Text(i) + u'|' + store.Tail(i);
             }
@@ -57,8 +52,7 @@ struct Loaded {
     QString res, work;
     WorkState state;
     LoadResult result;
-    explicit Loaded(const QString& name)
-        : res(tmp.filePath("res")), work(tmp.filePath("work")), state(work)
+    explicit Loaded(const QString& name) : res(tmp.filePath("res")), work(tmp.filePath("work")), state(work)
     {
         copyTree(golden(name + "/res"), res);
         copyTree(golden("work"), work);
@@ -70,8 +64,7 @@ struct Loaded {
 
 } // namespace
 
-class EncodingsTest : public QObject
-{
+class EncodingsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void sameWorkspaceInEveryEncoding_data()

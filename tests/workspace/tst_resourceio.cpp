@@ -10,7 +10,6 @@ using namespace kvarsel::test;
 
 namespace {
 
-
 // What a script looks like after a load and a save without translation: every
 // "&" gone and every line ended by CR LF.
 QByteArray normalised(const QByteArray& original)
@@ -103,10 +102,10 @@ private Q_SLOTS:
     void kindsWithoutScripts()
     {
         QTemporaryDir tmp;
-        QVERIFY(QDir().mkpath(tmp.filePath("menu")));              // present, nothing matches
+        QVERIFY(QDir().mkpath(tmp.filePath("menu"))); // present, nothing matches
         QVERIFY(writeBytes(tmp.filePath("menu/notes.txt"), "x"));
-        QVERIFY(writeBytes(tmp.filePath("dialog"), "a file"));       // not a directory: as if missing
-        QVERIFY(writeBytes(tmp.filePath("string/empty.rc"), ""));   // an empty script: its marker only
+        QVERIFY(writeBytes(tmp.filePath("dialog"), "a file"));    // not a directory: as if missing
+        QVERIFY(writeBytes(tmp.filePath("string/empty.rc"), "")); // an empty script: its marker only
         Stores s;
         s.dialog.AppendRow("left", "over", "");
         const LoadResult r = loadResources(tmp.path(), s.all(), false);
@@ -135,7 +134,7 @@ private Q_SLOTS:
     {
         QTemporaryDir tmp;
         QVERIFY(writeLinesRaw(tmp.filePath("menu/a.rc"), {"MENUITEM \"Open\""}));
-        QVERIFY(QDir().mkpath(tmp.filePath("menu/b.rc")));                     // a directory
+        QVERIFY(QDir().mkpath(tmp.filePath("menu/b.rc")));                             // a directory
         QVERIFY(QFile::link(tmp.filePath("menu/nowhere"), tmp.filePath("menu/c.rc"))); // dangling
         QVERIFY(writeLinesRaw(tmp.filePath("menu/d.rc"), {"MENUITEM \"Save\""}));
         Stores s;
@@ -158,7 +157,8 @@ private Q_SLOTS:
         QCOMPARE(s.menu.Text(1), QString());
         QCOMPARE(s.menu.Text(2), QStringLiteral("Open"));
         saveResources(s.constAll());
-        QCOMPARE(readBytes(tmp.filePath("menu/a.rc")), cp1251Lines({"MENUITEM \"Открыть\"", "MENUITEM \"Open\""}));
+        QCOMPARE(readBytes(tmp.filePath("menu/a.rc")),
+                 cp1251Lines({"MENUITEM \"Открыть\"", "MENUITEM \"Open\""}));
     }
 
     // Load then save without changes: every script comes back byte for byte but
@@ -168,7 +168,8 @@ private Q_SLOTS:
         QTemporaryDir tmp;
         QVERIFY(copyTree(demoDir() + "/resources", tmp.path()));
         // A script with LF and lone CR ends and no final end, too.
-        QVERIFY(writeBytes(tmp.filePath("string/mixed.rc"), "IDS_A \"&One\"\nIDS_B \"Two\"\rIDS_C \"Three\""));
+        QVERIFY(
+            writeBytes(tmp.filePath("string/mixed.rc"), "IDS_A \"&One\"\nIDS_B \"Two\"\rIDS_C \"Three\""));
         QMap<QString, QByteArray> before;
         QDirIterator it(tmp.path(), QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
