@@ -102,7 +102,7 @@ private Q_SLOTS:
             answer("yes")();
         }) << true << 2 << QByteArray() << QStringList()
                                                << QStringList();
-        QTest::newRow("manual, close box, Да") << Road([=](MainWindow& w) {
+        const auto translateByHand = [=](MainWindow& w) {
             load(w);
             const LineStore& menu = w.state().store(ResourceKind::Menu);
             Q_EMIT w.listView(ResourceKind::Menu)->doubleClicked(menu.index(4));
@@ -110,6 +110,9 @@ private Q_SLOTS:
             dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))
                 ->setPlainText(QStringLiteral("Файл"));
             button(dialog, "ok")->click();
+        };
+        QTest::newRow("manual, close box, Да") << Road([=](MainWindow& w) {
+            translateByHand(w);
             w.windowHandle()->close(); // what the window manager does for the close box
             answer("yes")();
         }) << true << 1 << QByteArray() << QStringList()
@@ -141,15 +144,6 @@ private Q_SLOTS:
         // A User.dic that could not be read (bytes that break its encoding) is never
         // saved over: the user mends it and retries, or ends without saving it.
         QByteArray unreadable = QByteArray("\xFF\xFE", 2) + QByteArray("O\0p\0e\0n\0\r", 9);
-        const auto translateByHand = [=](MainWindow& w) {
-            load(w);
-            const LineStore& menu = w.state().store(ResourceKind::Menu);
-            Q_EMIT w.listView(ResourceKind::Menu)->doubleClicked(menu.index(4));
-            auto* dialog = w.findChild<ManualTranslationDialog*>();
-            dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))
-                ->setPlainText(QStringLiteral("Файл"));
-            button(dialog, "ok")->click();
-        };
         QTest::newRow("unreadable User.dic, mended, Повторить, Да")
             << Road([=](MainWindow& w) {
                    translateByHand(w);
