@@ -233,7 +233,7 @@ TmxRead readTmx(const QString& path, const TmxLanguages& languages, DictionaryBu
 TmxImport importTmx(const QString& tmxPath, const QString& output, const TmxLanguages& languages, bool force)
 {
     TmxImport result;
-    if (QFileInfo(output).fileName().compare(QStringLiteral("user.dic"), Qt::CaseInsensitive) == 0) {
+    if (isUserDictionaryFile(output)) {
         result.error = FileError{output, tmx_texts::kUserDictionaryTarget};
         return result;
     }
@@ -289,7 +289,7 @@ QString importTargetFor(const QString& workDir, const QString& tmxPath)
     for (int n = 1;; ++n) {
         const QString name =
             n == 1 ? base + QStringLiteral(".dic") : QStringLiteral("%1 (%2).dic").arg(base).arg(n);
-        if (name.compare(QStringLiteral("user.dic"), Qt::CaseInsensitive) == 0)
+        if (isUserDictionaryFile(name))
             continue;
         const QString path = fileInDirIgnoringCase(workDir, name);
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
