@@ -74,7 +74,7 @@ public:
     ResourceKind visibleKind() const;
     QTabBar* tabBar() const { return m_tabs; }
     QToolButton* button(Button which) const { return m_buttons[size_t(which)]; }
-    // The status bar's panels, in their order; the description numbers them from 1.
+    // The status bar's panels, left to right; panel(int) counts them from 1.
     enum class Panel {
         HideMode,
         RowLabel,

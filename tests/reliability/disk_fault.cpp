@@ -70,14 +70,14 @@ const Plan* plans()
 {
     static const Plan* const table = [] {
         static Plan p[kFamilies];
-        const char* spec = std::getenv("KVARSEL_FAULT_CALL");
+        const char* calls = std::getenv("KVARSEL_FAULT_CALL");
         const long after = numberFrom("KVARSEL_FAULT_AFTER", 0);
         const long count = numberFrom("KVARSEL_FAULT_COUNT", -1);
-        while (spec && *spec) {
-            const char* end = std::strchr(spec, ',');
-            const size_t len = end ? size_t(end - spec) : std::strlen(spec);
-            const char* colon = static_cast<const char*>(std::memchr(spec, ':', len));
-            const Family f = familyNamed(spec, colon ? size_t(colon - spec) : len);
+        while (calls && *calls) {
+            const char* end = std::strchr(calls, ',');
+            const size_t len = end ? size_t(end - calls) : std::strlen(calls);
+            const char* colon = static_cast<const char*>(std::memchr(calls, ':', len));
+            const Family f = familyNamed(calls, colon ? size_t(colon - calls) : len);
             if (f != kNone) {
                 p[f].on = true;
                 p[f].after = after;
@@ -89,7 +89,7 @@ const Plan* plans()
                         p[f].count = std::strtol(next + 1, nullptr, 10);
                 }
             }
-            spec = end ? end + 1 : nullptr;
+            calls = end ? end + 1 : nullptr;
         }
         return p;
     }();
