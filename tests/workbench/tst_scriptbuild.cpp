@@ -140,15 +140,8 @@ private Q_SLOTS:
         WorkState state(dir.path());
         state.setHideMode(hide ? HideMode::Hide : HideMode::Show);
         QVERIFY(loadResources(res, state.stores(), false).errors.isEmpty());
-        // What the rows offer: never a resource name, header, font face or class.
-        QStringList offered;
-        for (const LineStore* s : std::as_const(state).stores())
-            for (qsizetype i = 0; i < s->RowCount(); ++i)
-                if (!s->Text(i).isEmpty())
-                    offered << s->Text(i);
-        for (const char* name : {"PRINT", "VIEW", "resource", "MS Shell Dlg", "Tahoma", "MyWndClass"})
-            QVERIFY2(!offered.contains(QString::fromLatin1(name)), name);
-
+        // A name, header, font face or class that were offered would be translated below:
+        // the compiler, or its list of names, then tells.
         switch (road) {
         case Road::Automatic:
             state.connectedDictionaries = {dir.filePath(QStringLiteral("a.dic"))};
