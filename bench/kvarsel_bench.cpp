@@ -23,11 +23,11 @@
 #include "dictionary/SearchString.h"
 #include "exchange/TmxImport.h"
 #include "maintenance/OptimizerSession.h"
+#include "project/Project.h"
 #include "settings/SettingsFile.h"
 #include "text/Cp1251.h"
 #include "text/TextFile.h"
 #include "workbench/AutoTranslation.h"
-#include "workbench/WorkState.h"
 #include "workspace/ResourceSaver.h"
 
 #include <QCoreApplication>
@@ -212,7 +212,7 @@ void writeGettextInputs(const QString& root, const QStringList& dictionaries)
 {
     const QString header =
         QStringLiteral("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n");
-    WorkState state(root + "/work");
+    Project state(root + "/work");
     loadResources(root + "/res", state.stores(), false);
     QSet<QString> seen;
     QString pot = header;
@@ -464,8 +464,8 @@ int main(int argc, char* argv[])
     const QString work = root + "/work";
     const QStringList dictionaries{work + "/d0.dic", work + "/d1.dic", work + "/d2.dic"};
 
-    WorkState state(work);
-    state.connectedDictionaries = dictionaries;
+    Project state(work);
+    state.setConnectedDictionaries(dictionaries);
 
     measure(QStringLiteral("read and decode the three dictionaries (floor)"), [&] {
         qsizetype lines = 0;

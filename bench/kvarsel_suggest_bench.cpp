@@ -13,8 +13,8 @@
 #include "assist/SuggestionIndex.h"
 #include "batch/BatchSuggest.h"
 #include "dictionary/CurrentDictionary.h"
+#include "project/Project.h"
 #include "text/TextFile.h"
-#include "workbench/WorkState.h"
 #include "workspace/ResourceLoader.h"
 
 #include <QCoreApplication>
@@ -202,9 +202,9 @@ void longTexts(const QString& root)
         writeFile(dir + "/res/string/long.rc",
                   {"STRINGTABLE", "BEGIN", QStringLiteral("    IDS_LONG \"%1\"").arg(phrase), "END"});
 
-        WorkState state(dir + "/work");
-        state.connectedDictionaries = {dir + "/work/d.dic"};
-        state.suggestions().refresh(state.workDir(), state.connectedDictionaries, state.dictionary());
+        Project state(dir + "/work");
+        state.setConnectedDictionaries({dir + "/work/d.dic"});
+        state.suggestions().refresh(state.workDir(), state.connectedDictionaries(), state.dictionary());
         std::vector<double> ms;
         QList<Suggestion> found;
         for (int run = 0; run < 5; ++run) {
@@ -255,12 +255,12 @@ int main(int argc, char* argv[])
         QFile::copy(root + QStringLiteral("/work/d%1.dic").arg(d), work + QStringLiteral("/d%1.dic").arg(d));
     writeFile(work + "/velmora.ini", {"d0.dic", "d1.dic", "d2.dic"});
 
-    WorkState state(work);
-    state.connectedDictionaries = {work + "/d0.dic", work + "/d1.dic", work + "/d2.dic"};
+    Project state(work);
+    state.setConnectedDictionaries({work + "/d0.dic", work + "/d1.dic", work + "/d2.dic"});
     loadResources(root + "/res", state.stores(), false);
     QElapsedTimer build;
     build.start();
-    state.suggestions().refresh(work, state.connectedDictionaries, state.dictionary());
+    state.suggestions().refresh(work, state.connectedDictionaries(), state.dictionary());
     const double buildSeconds = double(build.nsecsElapsed()) / 1e9;
     const QStringList texts = textsWithoutExactTranslation(state, state.suggestions());
 

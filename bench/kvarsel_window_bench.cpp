@@ -54,7 +54,7 @@ int showOnly(const QString& work)
     if (!window.start())
         return 1;
     waitExposed(window);
-    std::printf("shown %lld\n", static_cast<long long>(window.state().dictionary().RowCount()));
+    std::printf("shown %lld\n", static_cast<long long>(window.project().dictionary().RowCount()));
     std::fflush(stdout);
     return 0;
 }
@@ -115,10 +115,10 @@ int main(int argc, char* argv[])
         button->click();
         windowRuns << double(t.nsecsElapsed()) / 1e9;
         for (const ResourceKind kind : kAllKinds)
-            windowTexts += window.state().store(kind).RowCount();
+            windowTexts += window.project().store(kind).RowCount();
 
-        WorkState state(work);
-        state.connectedDictionaries = dictionaries;
+        Project state(work);
+        state.setConnectedDictionaries(dictionaries);
         loadResources(res, state.stores(), false);
         t.start();
         const AutoTranslationResult result =

@@ -1,7 +1,7 @@
 #include "assist/SuggestionPanel.h"
 
 #include "assist/Similarity.h"
-#include "workbench/WorkState.h"
+#include "project/Project.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -81,9 +81,9 @@ QString markedSource(const QString& source, const QString& phrase)
     return html;
 }
 
-SuggestionPanel::SuggestionPanel(WorkState& state, QPlainTextEdit* phraseBox, QPlainTextEdit* translationBox,
+SuggestionPanel::SuggestionPanel(Project& state, QPlainTextEdit* phraseBox, QPlainTextEdit* translationBox,
                                  QWidget* parent)
-    : QWidget(parent), m_state(state), m_phraseBox(phraseBox), m_translationBox(translationBox)
+    : QWidget(parent), m_project(state), m_phraseBox(phraseBox), m_translationBox(translationBox)
 {
     setObjectName(QStringLiteral("suggestionPanel"));
     auto* label = new QLabel(texts::kSuggestions);
@@ -129,8 +129,8 @@ void SuggestionPanel::update()
         // The first search after start or after the settings changed reads the
         // connected dictionaries; later ones only search.
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        SuggestionIndex& index = m_state.suggestions();
-        index.refresh(m_state.workDir(), m_state.connectedDictionaries, m_state.dictionary());
+        SuggestionIndex& index = m_project.suggestions();
+        index.refresh(m_project.workDir(), m_project.connectedDictionaries(), m_project.dictionary());
         m_suggestions = index.suggest(phrase);
         QApplication::restoreOverrideCursor();
     }

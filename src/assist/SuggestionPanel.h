@@ -14,13 +14,13 @@ class QTreeWidgetItem;
 
 namespace kvarsel {
 
-class WorkState;
+class Project;
 
 class SuggestionPanel : public QWidget {
     Q_OBJECT
 public:
     // Follows `phraseBox`: each new phrase brings its suggestions.
-    SuggestionPanel(WorkState& state, QPlainTextEdit* phraseBox, QPlainTextEdit* translationBox,
+    SuggestionPanel(Project& state, QPlainTextEdit* phraseBox, QPlainTextEdit* translationBox,
                     QWidget* parent = nullptr);
 
     const QList<Suggestion>& suggestions() const { return m_suggestions; }
@@ -33,7 +33,7 @@ protected:
 private:
     void update();
 
-    WorkState& m_state;
+    Project& m_project;
     QPlainTextEdit* m_phraseBox;
     QPlainTextEdit* m_translationBox;
     QTreeWidget* m_list = nullptr;

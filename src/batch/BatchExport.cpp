@@ -5,9 +5,9 @@
 #include "batch/BatchTexts.h"
 #include "deferred/DeferredExport.h"
 #include "dictionary/DictionaryFiles.h"
+#include "project/Project.h"
 #include "settings/SettingsFile.h"
 #include "text/TextFile.h"
-#include "workbench/WorkState.h"
 
 #include <QDir>
 
@@ -71,7 +71,7 @@ int runExport(const BatchCommand& command, BatchConsole& console)
     BatchLocks locks;
     if (!locks.take({command.workDir, command.resourceDir}, console))
         return kExitFileError;
-    WorkState state{QString()};
+    Project state{QString()};
     const LoadResult loaded =
         loadWithProgress(command.resourceDir, state.stores(), command.autoHideRussianString, console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);

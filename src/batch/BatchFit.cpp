@@ -3,7 +3,7 @@
 #include "batch/BatchLoad.h"
 #include "batch/BatchTexts.h"
 #include "dialogs/QtTextMeasure.h"
-#include "workbench/WorkState.h"
+#include "project/Project.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -68,7 +68,7 @@ int runFit(const BatchCommand& command, BatchConsole& console)
         console.err(batch_texts::kProgram + QStringLiteral(": для команды fit нужен шрифтовой движок Qt"));
         return kExitFileError;
     }
-    WorkState state{QString()};
+    Project state{QString()};
     const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), false, console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
     const QtTextMeasure measure;

@@ -3,7 +3,7 @@
 #include "batch/BatchLoad.h"
 #include "batch/BatchTexts.h"
 #include "deferred/DeferredExport.h"
-#include "workbench/WorkState.h"
+#include "project/Project.h"
 
 namespace kvarsel {
 
@@ -118,7 +118,7 @@ int runStats(const BatchCommand& command, BatchConsole& console)
     }
     // The working state of the window program, without a working directory:
     // counting needs only its four line stores.
-    WorkState state{QString()};
+    Project state{QString()};
     const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), false, console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
     console.out(formatStats(countResources(std::as_const(state).stores())).join(QChar(10)));

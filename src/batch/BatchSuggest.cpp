@@ -7,8 +7,8 @@
 #include "batch/BatchTexts.h"
 #include "batch/BatchTranslate.h"
 #include "dictionary/SearchString.h"
+#include "project/Project.h"
 #include "text/CharClass.h"
-#include "workbench/WorkState.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,7 +48,7 @@ QString suggestHelp()
                           "файл настроек (остальное все равно используется).\n");
 }
 
-QStringList textsWithoutExactTranslation(const WorkState& state, const SuggestionIndex& index)
+QStringList textsWithoutExactTranslation(const Project& state, const SuggestionIndex& index)
 {
     QStringList texts;
     QSet<QString> seen;
@@ -109,7 +109,7 @@ int runSuggest(const BatchCommand& command, BatchConsole& console)
     if (!QFileInfo(command.workDir).isDir())
         return usage(batch_texts::workDirMissing(command.workDir));
 
-    WorkState state(command.workDir);
+    Project state(command.workDir);
     ConnectedSetup setup = connectDictionaries(state, {});
     // Suggestions come from the user dictionary in memory too, as in the window.
     if (!setup.userDictionaryError && !findUserDictionary(state.workDir()).isEmpty())
@@ -126,7 +126,7 @@ int runSuggest(const BatchCommand& command, BatchConsole& console)
         console.err(batch_texts::kUserDictionaryNotRead + QChar(10) + setup.userDictionaryError->message());
         status = kExitFileError;
     }
-    if (state.connectedDictionaries.isEmpty())
+    if (state.connectedDictionaries().isEmpty())
         console.err(batch_texts::kNothingConnected);
 
     const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), false, console);
@@ -135,7 +135,8 @@ int runSuggest(const BatchCommand& command, BatchConsole& console)
         status = kExitFileError;
     }
     SuggestionIndex& index = state.suggestions();
-    const FileErrors unread = index.refresh(state.workDir(), state.connectedDictionaries, state.dictionary());
+    const FileErrors unread =
+        index.refresh(state.workDir(), state.connectedDictionaries(), state.dictionary());
     if (!unread.isEmpty()) {
         reportFailures(console, batch_texts::kDictionariesNotRead, unread);
         status = kExitFileError;

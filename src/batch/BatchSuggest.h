@@ -8,14 +8,14 @@
 namespace kvarsel {
 
 class SuggestionIndex;
-class WorkState;
+class Project;
 
 QString suggestHelp();
 
 // The distinct texts of the loaded rows, in kind and row order, that the lookup
 // would try (not beginning with a non-ASCII character) and that no connected
 // dictionary of `index` translates.
-QStringList textsWithoutExactTranslation(const WorkState& state, const SuggestionIndex& index);
+QStringList textsWithoutExactTranslation(const Project& state, const SuggestionIndex& index);
 
 // One tab-separated line per suggestion: text, similarity, source, translation,
 // dictionary file. The texts are searched on every processor at once.

@@ -31,7 +31,7 @@ void usage(BatchConsole& console, const QString& problem)
 
 } // namespace
 
-ConnectedSetup connectDictionaries(WorkState& state, const QStringList& dictionaries)
+ConnectedSetup connectDictionaries(Project& state, const QStringList& dictionaries)
 {
     ConnectedSetup setup;
     SettingsLoad load = loadSettings(state.workDir());
@@ -49,7 +49,7 @@ ConnectedSetup connectDictionaries(WorkState& state, const QStringList& dictiona
         setup.noDictionaryFiles = load.noDictionaryFiles;
         setup.userDictionaryFirst = load.settings.userDictionaryFirst;
     } else {
-        state.connectedDictionaries = dictionaries;
+        state.setConnectedDictionaries(dictionaries);
         const QString user = findUserDictionary(state.workDir());
         setup.userDictionaryFirst = !user.isEmpty() && sameFile(dictionaries.first(), user);
     }
@@ -112,10 +112,10 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
     // right after this command: releasing them one by one would cost more than
     // saving them. So the last state is kept until the system takes the memory back
     // at exit; a caller that runs the command again releases the one before.
-    static WorkState* kept = nullptr;
+    static Project* kept = nullptr;
     delete kept;
-    kept = new WorkState(command.workDir);
-    WorkState& state = *kept;
+    kept = new Project(command.workDir);
+    Project& state = *kept;
     const ConnectedSetup setup = connectDictionaries(state, command.dictionaries);
     if (setup.settingsError) {
         // Without the settings nothing is known to be connected; rewriting the
@@ -133,7 +133,7 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
         console.err(batch_texts::kUserDictionaryNotRead + QChar(10) + setup.userDictionaryError->message());
         status = kExitFileError;
     }
-    if (state.connectedDictionaries.isEmpty())
+    if (state.connectedDictionaries().isEmpty())
         console.err(batch_texts::kNothingConnected);
     state.setHideMode(command.hideTranslated ? HideMode::Hide : HideMode::Show);
 
@@ -156,22 +156,20 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
         AutoTranslationCallbacks callbacks;
         qsizetype dictionary = 0;
         qsizetype maximum = 0;
-        QMetaObject::Connection counting;
         if (progress.active()) {
-            counting = QObject::connect(&state, &WorkState::panelsChanged, [&] {
-                if (state.dictionaryStatus() == dictionary_texts::kLoading)
+            callbacks.dictionaryStatus = [&dictionary](const QString& text) {
+                if (text == dictionary_texts::kLoading)
                     ++dictionary;
-            });
+            };
             callbacks.progressMaximum = [&maximum](qsizetype max) { maximum = max; };
             callbacks.progressValue = [&](qsizetype value) {
                 if (dictionary > 0)
                     progress.show(batch_texts::translatingProgress(
-                        dictionary, state.connectedDictionaries.size(), percentOf(value, maximum)));
+                        dictionary, state.connectedDictionaries().size(), percentOf(value, maximum)));
             };
         }
         const AutoTranslationResult result =
             runAutomaticTranslation(state, setup.userDictionaryFirst, callbacks, UserDictionaryAtEnd::Leave);
-        QObject::disconnect(counting);
         progress.clear();
         if (!result.ran) {
             console.err(batch_texts::kUserDictionaryNotSaved + QChar(10) +
@@ -184,13 +182,13 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
         }
         summary.unstorable = unstorableRowsText(result);
         summary.untranslated = result.untranslatedRows;
-        const qsizetype count = state.connectedDictionaries.size();
+        const qsizetype count = state.connectedDictionaries().size();
         for (qsizetype d = 0; d < count; ++d)
             summary.dictionaries.append({dictionaryStatusText(d, count, setup.userDictionaryFirst),
-                                         state.connectedDictionaries[d],
+                                         state.connectedDictionaries()[d],
                                          result.translatedByDictionary.value(d)});
 
-        if (!command.dryRun && state.resourcesChanged) {
+        if (!command.dryRun && state.resourcesChanged()) {
             SaveCallbacks saving;
             qsizetype rows = 0;
             if (progress.active()) {
@@ -211,10 +209,10 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
             }
         }
     } else {
-        for (qsizetype d = 0; d < state.connectedDictionaries.size(); ++d)
+        for (qsizetype d = 0; d < state.connectedDictionaries().size(); ++d)
             summary.dictionaries.append(
-                {dictionaryStatusText(d, state.connectedDictionaries.size(), setup.userDictionaryFirst),
-                 state.connectedDictionaries[d], 0});
+                {dictionaryStatusText(d, state.connectedDictionaries().size(), setup.userDictionaryFirst),
+                 state.connectedDictionaries()[d], 0});
     }
     console.out(formatTranslateSummary(summary).join(QChar(10)));
     return status;

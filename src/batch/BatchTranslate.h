@@ -6,8 +6,8 @@
 #include "batch/BatchCommand.h"
 #include "batch/BatchConsole.h"
 #include "batch/BatchStats.h"
+#include "project/Project.h"
 #include "text/FileError.h"
-#include "workbench/WorkState.h"
 
 #include <optional>
 
@@ -24,7 +24,7 @@ struct ConnectedSetup {
 // checked to be readable (nothing in a batch run uses it in memory). `dictionaries`, when not empty, replaces
 // the connected list in the order given; the user dictionary then counts as first when it is the first of
 // them. The hide-translated mode is left to the caller.
-ConnectedSetup connectDictionaries(WorkState& state, const QStringList& dictionaries);
+ConnectedSetup connectDictionaries(Project& state, const QStringList& dictionaries);
 
 struct DictionaryCount {
     QString label; // as the dictionary status panel names it

@@ -85,9 +85,9 @@ AutoTranslationEditor::AutoTranslationEditor(MainWindow& main) : SecondaryWindow
     layout->addWidget(m_source, 1);
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation, 1);
-    layout->addWidget(new FitWarning(main.state().store(ResourceKind::Dialog), m_source, m_translation));
+    layout->addWidget(new FitWarning(main.project().store(ResourceKind::Dialog), m_source, m_translation));
     layout->addWidget(new TranslationCheckPanel(m_source, m_translation));
-    layout->addWidget(new SuggestionPanel(m_main.state(), m_source, m_translation));
+    layout->addWidget(new SuggestionPanel(m_main.project(), m_source, m_translation));
     layout->addLayout(buttons);
 
     setTabOrder(m_ok, m_back);
@@ -132,7 +132,7 @@ void AutoTranslationEditor::acceptPair()
     QString problem = BilingualReview::Refusal(translation);
     // Refused only when User.dic or a script the pair goes to cannot hold a character.
     if (const auto bad = problem.isEmpty()
-                             ? unstorableTranslation(m_main.state(), m_review.Source(), translation)
+                             ? unstorableTranslation(m_main.project(), m_review.Source(), translation)
                              : std::nullopt)
         problem = unstorableText(translation, *bad);
     if (!problem.isEmpty()) {
@@ -140,7 +140,7 @@ void AutoTranslationEditor::acceptPair()
         m_translation->setFocus();
         return;
     }
-    if (!m_review.Accept(m_main.state(), m_translation->toPlainText()))
+    if (!m_review.Accept(m_main.project(), m_translation->toPlainText()))
         return;
     if (m_review.BilingualList().isEmpty())
         finish();
@@ -174,7 +174,7 @@ void AutoTranslationEditor::finish()
                                   MessageIcon::Stop);
     // The accepted pairs are in the user dictionary either way, and the file still
     // holds every pair, so the user goes back to work rather than being kept here.
-    m_main.state().setTranslationMode(panel_texts::kManualMode);
+    m_main.project().setMode(TranslationMode::Manual);
     hide();
 }
 

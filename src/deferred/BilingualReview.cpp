@@ -1,8 +1,8 @@
 #include "deferred/BilingualReview.h"
 
+#include "project/Project.h"
 #include "text/LineText.h"
 #include "workbench/Propagation.h"
-#include "workbench/WorkState.h"
 
 namespace kvarsel {
 
@@ -31,7 +31,7 @@ void BilingualReview::Previous()
         m_pairIndex -= 2;
 }
 
-bool BilingualReview::Accept(WorkState& state, const QString& translation)
+bool BilingualReview::Accept(Project& state, const QString& translation)
 {
     if (!HasPair())
         return false;

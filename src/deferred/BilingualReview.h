@@ -8,7 +8,7 @@
 
 namespace kvarsel {
 
-class WorkState;
+class Project;
 
 class BilingualReview {
 public:
@@ -34,7 +34,7 @@ public:
     // translation, and the pair leaves the list. The next pair becomes current, or
     // the new last one when the last was accepted. False, and nothing changes, when
     // there is no pair or the translation is empty.
-    bool Accept(WorkState& state, const QString& translation);
+    bool Accept(Project& state, const QString& translation);
 
     // Why "OK" cannot record `translation`; empty when it can. An empty translation
     // would empty every equal text of the scripts, now and in every later automatic

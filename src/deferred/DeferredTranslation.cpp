@@ -39,7 +39,7 @@ AutoTranslationEditor* DeferredTranslation::reviewWindow()
 
 void DeferredTranslation::onButton()
 {
-    if (resourcesCountAsLoaded(std::as_const(m_main.state()).stores()))
+    if (resourcesCountAsLoaded(std::as_const(m_main.project()).stores()))
         exportWindow()->showForExport();
     else
         importBilingual();
@@ -63,16 +63,16 @@ void DeferredTranslation::importBilingual()
         return;
     }
 
-    WorkState& state = m_main.state();
-    state.setTranslationMode(panel_texts::kDeferredMode);
+    Project& state = m_main.project();
+    state.setMode(TranslationMode::Deferred);
     const QFileInfo file(path);
     const bool hasDirectory = path.contains(QLatin1Char('/')) || path.contains(QLatin1Char('\\'));
     m_main.loadResourcesFrom(hasDirectory ? file.absolutePath() : m_main.resourcesDirectory());
 
     // From now on the exit sequence saves the user dictionary and offers to save
     // the resources.
-    state.userDictionaryChanged = true;
-    state.resourcesChanged = true;
+    state.markUserDictionaryChanged();
+    state.markResourcesChanged();
     reviewWindow()->startReview(file.absoluteFilePath(), std::move(read.entries), read.encoding);
 }
 

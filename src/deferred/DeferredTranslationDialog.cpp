@@ -108,22 +108,23 @@ void DeferredTranslationDialog::showForExport()
 
 void DeferredTranslationDialog::runExport()
 {
-    WorkState& state = m_main.state();
+    Project& state = m_main.project();
     const ConstLineStores stores = std::as_const(state).stores();
     // A run after a cancelled save would otherwise space out the last run's
     // phrases a second time.
     m_exportList.Clear();
 
     m_main.setBusy(true);
-    state.setDictionaryStatus(QString());
-    state.setTranslationMode(panel_texts::kDeferredMode);
+    StatusPanels& panels = m_main.statusPanels();
+    panels.setDictionaryText(QString());
+    state.setMode(TranslationMode::Deferred);
     m_progress->setMaximum(int(qMin<qsizetype>(exportProgressMaximum(stores), INT_MAX)));
 
     // Painting is spaced out in time, so a large scan is not spent repainting.
     QDeadlineTimer nextPaint;
     ExportScanCallbacks callbacks;
-    callbacks.kindStarted = [this, &state](ResourceKind kind) {
-        state.setTranslationMode(texts::kModeScan + kindInfo(kind).name);
+    callbacks.kindStarted = [this, &panels](ResourceKind kind) {
+        panels.setStep(texts::kModeScan + kindInfo(kind).name);
         m_main.repaintNow();
     };
     callbacks.progress = [this, &nextPaint](qsizetype value) {
@@ -142,7 +143,7 @@ void DeferredTranslationDialog::runExport()
         return;
     }
 
-    state.setTranslationMode(texts::kModePreparing);
+    panels.setStep(texts::kModePreparing);
     setWindowTitle(texts::kPreparing);
     m_main.setBusy(true);
     prepareExportList(m_exportList);
@@ -173,7 +174,7 @@ void DeferredTranslationDialog::runExport()
 void DeferredTranslationDialog::abandonRun()
 {
     // Manual translation only works in manual mode; the scan texts would lock it.
-    m_main.state().setTranslationMode(panel_texts::kManualMode);
+    m_main.project().setMode(TranslationMode::Manual);
     m_main.repaintNow();
     hide();
 }

@@ -61,14 +61,14 @@ void selectFromPreview(MainWindow& main, qsizetype row)
     if (main.tabBar()->currentIndex() != dialogTab)
         main.tabBar()->setCurrentIndex(dialogTab);
     QListView* list = dialogList(main);
-    const QModelIndex index = main.state().store(ResourceKind::Dialog).index(int(row));
+    const QModelIndex index = main.project().store(ResourceKind::Dialog).index(int(row));
     list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     list->scrollTo(index);
 }
 
 bool rowInDialog(MainWindow& main, qsizetype row)
 {
-    return row >= 0 && dialogAtRow(main.state().store(ResourceKind::Dialog), row).has_value();
+    return row >= 0 && dialogAtRow(main.project().store(ResourceKind::Dialog), row).has_value();
 }
 
 } // namespace
@@ -86,7 +86,7 @@ DialogPreview* openDialogPreview(MainWindow& main, qsizetype row)
         owner = new PreviewOwner(main);
     DialogPreview* preview = owner->preview;
     if (!preview) {
-        preview = new DialogPreview(main.state().store(ResourceKind::Dialog), nullptr);
+        preview = new DialogPreview(main.project().store(ResourceKind::Dialog), nullptr);
         owner->preview = preview;
         QObject::connect(dialogList(main)->selectionModel(), &QItemSelectionModel::selectionChanged, preview,
                          [preview](const QItemSelection& selected) {

@@ -11,14 +11,14 @@ void installMaintenance(MainWindow& main)
     main.setButtonAction(MainWindow::OptimizeDictionary, [&main] {
         auto* optimizer = main.findChild<UserDictionaryOptimizer*>(QString(), Qt::FindDirectChildrenOnly);
         if (!optimizer)
-            optimizer = new UserDictionaryOptimizer(&main, main.state().dictionary(), main.services());
+            optimizer = new UserDictionaryOptimizer(&main, main.project().dictionary(), main.services());
         optimizer->showOverMain();
     });
     main.setButtonAction(MainWindow::EditDictionary, [&main] {
         auto* editor = main.findChild<UserDictionaryEditor*>(QString(), Qt::FindDirectChildrenOnly);
         if (!editor)
-            editor = new UserDictionaryEditor(&main, main.state().dictionary(), main.services(),
-                                              main.state().workDir());
+            editor = new UserDictionaryEditor(&main, main.project().dictionary(), main.services(),
+                                              main.project().workDir());
         editor->showOverMain();
     });
 }

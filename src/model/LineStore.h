@@ -9,6 +9,7 @@
 #include "text/FileIdentity.h"
 
 #include <QAbstractListModel>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -118,5 +119,9 @@ private:
     qsizetype m_firstUntold = -1; // the rows replaced while notices were held, first and last
     qsizetype m_lastUntold = -1;
 };
+
+// One store of each kind, in kAllKinds order.
+using LineStores = std::array<LineStore*, kKindCount>;
+using ConstLineStores = std::array<const LineStore*, kKindCount>;
 
 } // namespace kvarsel

@@ -109,6 +109,11 @@ SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_mai
     connect(m_connectAll, &QPushButton::clicked, this, [this] { setAllMarks(true); });
     connect(m_disconnectAll, &QPushButton::clicked, this, [this] { setAllMarks(false); });
     connect(m_importTmx, &QPushButton::clicked, this, &SettingsDialog::importTmxFile);
+    // "Отмена" only hides the window, so what the check boxes show is in force for the
+    // next load and automatic translation either way; only "OK" writes velmora.ini and
+    // applies the hide mode and the connected dictionaries.
+    for (QCheckBox* box : {m_autoHideTranslateString, m_autoHideRussianString, m_userFirst})
+        connect(box, &QCheckBox::toggled, this, [this] { m_main.project().setSettings(currentSettings()); });
     resize(520, 380);
 }
 
@@ -119,7 +124,7 @@ bool SettingsDialog::applyLoad(const SettingsLoad& load)
     const Settings& s = load.settings;
     m_userFirst->setEnabled(s.userDictionaryExists);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto userDictionaryError = applySettingsLoad(load, m_main.state());
+    const auto userDictionaryError = applySettingsLoad(load, m_main.project());
     QApplication::restoreOverrideCursor();
     if (load.noDictionaryFiles) {
         m_main.services().message(&m_main, texts::kTitle, texts::kNoDictionaries, MessageIcon::Stop);
@@ -155,10 +160,6 @@ Settings SettingsDialog::currentSettings() const
     return s;
 }
 
-bool SettingsDialog::autoHideRussianString() const { return m_autoHideRussianString->isChecked(); }
-
-bool SettingsDialog::userDictionaryFirst() const { return m_userFirst->isChecked(); }
-
 void SettingsDialog::setPathLabel(const QString& path) { m_path->setText(path); }
 
 void SettingsDialog::setAllMarks(bool marked)
@@ -170,7 +171,7 @@ void SettingsDialog::setAllMarks(bool marked)
 void SettingsDialog::importTmxFile()
 {
     UiServices& services = m_main.services();
-    const QString workDir = m_main.state().workDir();
+    const QString workDir = m_main.project().workDir();
     const QString tmxPath =
         services.openFile(this, tmx_texts::kImportTitle, workDir, tmx_texts::kFilter, QStringLiteral("tmx"));
     if (tmxPath.isEmpty())
@@ -227,26 +228,27 @@ void SettingsDialog::accept()
     }
     // Settings that could not be read are the user's still: they are replaced only
     // when the user says so.
-    if (m_unreadFile && m_main.state().readOnlyReason().isEmpty()) {
+    if (m_unreadFile && m_main.project().readOnlyReason().isEmpty()) {
         const QString question = texts::kUnreadFile.arg(m_unreadFile->message());
         if (m_main.services().ask(this, texts::kTitle, question, {texts::kReplace, texts::kCancel}) != 0)
             return;
         m_unreadFile.reset();
     }
     std::optional<FileError> error;
-    if (const QString& readOnly = m_main.state().readOnlyReason(); !readOnly.isEmpty()) {
+    if (const QString& readOnly = m_main.project().readOnlyReason(); !readOnly.isEmpty()) {
         error =
-            FileError{fileInDirIgnoringCase(m_main.state().workDir(), settings_keys::kFileName), readOnly};
+            FileError{fileInDirIgnoringCase(m_main.project().workDir(), settings_keys::kFileName), readOnly};
     } else {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        error = writeSettings(m_main.state().workDir(), s);
+        error = writeSettings(m_main.project().workDir(), s);
         QApplication::restoreOverrideCursor();
     }
     if (error)
         m_main.services().message(this, texts::kTitle, error->message(), MessageIcon::Stop);
-    WorkState& state = m_main.state();
+    Project& state = m_main.project();
+    state.setSettings(s);
     state.setHideMode(s.autoHideTranslateString ? HideMode::Hide : HideMode::Show);
-    state.connectedDictionaries = connectedAfterOk(state.workDir(), s);
+    state.setConnectedDictionaries(connectedAfterOk(state.workDir(), s));
     hide();
 }
 

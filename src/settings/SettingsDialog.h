@@ -28,8 +28,6 @@ public:
 
     // The settings as the controls hold them now.
     Settings currentSettings() const;
-    bool autoHideRussianString() const;
-    bool userDictionaryFirst() const;
 
     void setPathLabel(const QString& path);
 

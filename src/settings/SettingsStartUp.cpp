@@ -4,14 +4,14 @@
 
 namespace kvarsel {
 
-std::optional<FileError> applySettingsLoad(const SettingsLoad& load, WorkState& state)
+std::optional<FileError> applySettingsLoad(const SettingsLoad& load, Project& state)
 {
-    state.connectedDictionaries = load.connectedDictionaries;
+    state.setConnectedDictionaries(load.connectedDictionaries);
+    state.setSettings(load.settings);
     std::optional<FileError> error;
     if (load.settings.userDictionaryExists) {
         error = LoadUserDictionary(state.workDir(), state.dictionary());
-        state.setDictionaryStatus(dictionary_texts::kUserDictionary);
-        state.setTranslationMode(panel_texts::kManualMode);
+        state.setMode(TranslationMode::Manual);
     }
     // Panel 1 follows the check box after each line of the file; an empty or
     // missing file leaves it empty, which counts as "do not hide".

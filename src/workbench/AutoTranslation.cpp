@@ -30,14 +30,14 @@ QString unstorableRowsText(const AutoTranslationResult& result)
 
 QString translatingKindText(ResourceKind kind) { return QStringLiteral("Перевод ") + kindInfo(kind).name; }
 
-AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDictionaryFirst,
+AutoTranslationResult runAutomaticTranslation(Project& state, bool userDictionaryFirst,
                                               const AutoTranslationCallbacks& callbacks,
                                               UserDictionaryAtEnd atEnd)
 {
     AutoTranslationResult result;
     // Manual work not yet saved would be missing from a pass over User.dic and lost
     // when the user dictionary is loaded back; if it cannot be saved, nothing else happens.
-    if (state.userDictionaryChanged) {
+    if (state.userDictionaryChanged()) {
         if (!state.readOnlyReason().isEmpty()) {
             const QString user = findUserDictionary(state.workDir());
             result.errors.append(FileError{user.isEmpty() ? state.workDir() : user, state.readOnlyReason()});
@@ -47,12 +47,16 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
             result.errors.append(*error);
             return result;
         }
-        state.userDictionaryChanged = false;
+        state.markUserDictionarySaved();
     }
     result.ran = true;
-    state.setTranslationMode(panel_texts::kAutomaticMode);
+    state.setMode(TranslationMode::Automatic);
+    const auto tell = [](const std::function<void(const QString&)>& panel, const QString& text) {
+        if (panel)
+            panel(text);
+    };
     const bool showTranslated = !state.hideTranslated();
-    state.resourcesChanged = true;
+    state.markResourcesChanged();
 
     std::array<qsizetype, kKindCount> rows{};
     std::array<qsizetype, kKindCount> offset{};
@@ -79,12 +83,12 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     // thread, each while the pass before it runs (the first while the texts are
     // hashed), into two buffers taken in turn: a pass needs only its own
     // dictionary, and only until the next one starts.
-    const qsizetype count = state.connectedDictionaries.size();
+    const qsizetype count = state.connectedDictionaries().size();
     std::array<ScannedText, 2> dictionaryTexts;
     std::array<PhraseSet::Scan, 2> scans;
     const auto readAhead = [&](qsizetype d) {
         return std::async(std::launch::async,
-                          [path = state.connectedDictionaries[d], &into = dictionaryTexts[size_t(d % 2)],
+                          [path = state.connectedDictionaries()[d], &into = dictionaryTexts[size_t(d % 2)],
                            &scan = scans[size_t(d % 2)]] {
                               auto error = readScannedText(path, into);
                               if (into.windows1251)
@@ -151,7 +155,7 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
     for (const ResourceKind kind : kAllKinds)
         state.store(kind).holdChangeNotices();
     for (qsizetype d = 0; d < count; ++d) {
-        state.setDictionaryStatus(dictionary_texts::kLoading);
+        tell(callbacks.dictionaryStatus, dictionary_texts::kLoading);
         // The pass reads the dictionary whole and streams its rows past the texts to
         // translate, a Windows-1251 one undecoded; the user dictionary stays in memory meanwhile.
         if (auto error = nextRead.get())
@@ -168,7 +172,7 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
             translations[size_t(id)] = QString();
         decoded.clear();
         translations.resize(size_t(phrases.size()));
-        state.setDictionaryStatus(dictionaryStatusText(d, count, userDictionaryFirst));
+        tell(callbacks.dictionaryStatus, dictionaryStatusText(d, count, userDictionaryFirst));
         paint();
         qsizetype translated = 0;
         for (const ResourceKind kind : kAllKinds) {
@@ -176,7 +180,7 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
             const qsizetype n = rows[size_t(k)];
             if (n == 0)
                 continue;
-            state.setTranslationMode(translatingKindText(kind));
+            tell(callbacks.step, translatingKindText(kind));
             LineStore& store = state.store(kind);
             std::vector<qint32>& ids = phraseOf[size_t(k)];
             // Only a row whose text has a translation is looked at; the file it
@@ -261,8 +265,8 @@ AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDiction
 
     if (callbacks.progressValue)
         callbacks.progressValue(0);
-    state.setDictionaryStatus(dictionary_texts::kUserDictionary);
-    state.setTranslationMode(panel_texts::kManualMode);
+    tell(callbacks.dictionaryStatus, dictionary_texts::kUserDictionary);
+    state.setMode(TranslationMode::Manual);
     // The passes never replaced the dictionary in memory: while it still equals
     // User.dic as loaded or saved, loading it again would only give the same rows.
     const QString userPath = findUserDictionary(state.workDir());

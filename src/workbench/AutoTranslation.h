@@ -2,8 +2,8 @@
 // Automatic translation: one pass per connected dictionary over every loaded
 // text, earlier dictionaries winning, the user dictionary back in memory at the end.
 
+#include "project/Project.h"
 #include "text/FileError.h"
-#include "workbench/WorkState.h"
 
 #include <functional>
 
@@ -15,6 +15,10 @@ struct AutoTranslationCallbacks {
     // After each dictionary load and at most every 36th row (and no more often than
     // every 30 ms), so painting never dominates a large run.
     std::function<void()> repaint;
+    // What the window's status panels show meanwhile: the dictionary in memory
+    // (panel 7) and the step the run is at (panel 8).
+    std::function<void(const QString& text)> dictionaryStatus;
+    std::function<void(const QString& text)> step;
 };
 
 struct AutoTranslationResult {
@@ -38,7 +42,7 @@ struct AutoTranslationResult {
 enum class UserDictionaryAtEnd { Reload, Leave };
 
 // `userDictionaryFirst` names dictionary 0 "Пользовательский словарь" in panel 7.
-AutoTranslationResult runAutomaticTranslation(WorkState& state, bool userDictionaryFirst,
+AutoTranslationResult runAutomaticTranslation(Project& state, bool userDictionaryFirst,
                                               const AutoTranslationCallbacks& callbacks = {},
                                               UserDictionaryAtEnd atEnd = UserDictionaryAtEnd::Reload);
 

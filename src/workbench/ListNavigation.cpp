@@ -42,7 +42,7 @@ ListNavigation::ListNavigation(MainWindow& main) : QObject(&main), m_main(main)
     m_countLater.setInterval(0);
     connect(&m_countLater, &QTimer::timeout, this, &ListNavigation::refreshCount);
     for (const ResourceKind kind : kAllKinds) {
-        LineStore* store = &m_main.state().store(kind);
+        LineStore* store = &m_main.project().store(kind);
         const auto later = [this] {
             if (!m_countLater.isActive())
                 m_countLater.start();
@@ -55,7 +55,7 @@ ListNavigation::ListNavigation(MainWindow& main) : QObject(&main), m_main(main)
 
 void ListNavigation::refreshCount()
 {
-    const LineStore& store = m_main.state().store(m_main.visibleKind());
+    const LineStore& store = m_main.project().store(m_main.visibleKind());
     m_translated->setText(texts::translatedCount(store.RussianRowCount(), store.TextRowCount()));
 }
 
@@ -83,7 +83,7 @@ void ListNavigation::onTyped(const QString& text)
         return;
     // The selected row itself may still hold the longer text, so it is looked at first.
     const qsizetype current = currentRow();
-    const qsizetype row = findContaining(m_main.state().store(m_main.visibleKind()), text,
+    const qsizetype row = findContaining(m_main.project().store(m_main.visibleKind()), text,
                                          current < 0 ? -1 : current - 1, SearchDirection::Forward);
     m_findBar->setNotFound(row < 0);
     if (row >= 0)
@@ -96,7 +96,7 @@ void ListNavigation::findNext(SearchDirection direction)
         openFind();
         return;
     }
-    const qsizetype row = findContaining(m_main.state().store(m_main.visibleKind()), m_findBar->text(),
+    const qsizetype row = findContaining(m_main.project().store(m_main.visibleKind()), m_findBar->text(),
                                          currentRow(), direction);
     m_findBar->setNotFound(row < 0);
     moveTo(row);
@@ -104,7 +104,7 @@ void ListNavigation::findNext(SearchDirection direction)
 
 void ListNavigation::nextUntranslated(SearchDirection direction)
 {
-    moveTo(findUntranslated(m_main.state().store(m_main.visibleKind()), currentRow(), direction));
+    moveTo(findUntranslated(m_main.project().store(m_main.visibleKind()), currentRow(), direction));
 }
 
 } // namespace kvarsel

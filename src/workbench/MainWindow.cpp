@@ -91,12 +91,12 @@ const std::array<ButtonText, MainWindow::ButtonCount>& buttons()
 } // namespace texts
 
 MainWindow::MainWindow(const QString& workDir, UiServices& services, QWidget* parent)
-    : QMainWindow(parent), m_state(workDir), m_services(services)
+    : QMainWindow(parent), m_project(workDir), m_statusPanels(m_project), m_services(services)
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(texts::kCaption);
     buildUi();
-    connect(&m_state, &WorkState::panelsChanged, this, &MainWindow::refreshPanels);
+    connect(&m_statusPanels, &StatusPanels::changed, this, &MainWindow::refreshPanels);
     refreshPanels();
 }
 
@@ -123,7 +123,7 @@ void MainWindow::buildUi()
     for (const ResourceKind kind : kAllKinds) {
         auto* list = new QListView;
         list->setObjectName(QStringLiteral("TextList") + kindInfo(kind).name);
-        list->setModel(&m_state.store(kind));
+        list->setModel(&m_project.store(kind));
         list->setUniformItemSizes(true);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -184,7 +184,7 @@ void MainWindow::buildUi()
     setButtonAction(OpenResources, [this] { openResourcesDialog(); });
     setButtonAction(AutoTranslate, [this] { onAutoTranslate(); });
     setButtonAction(Settings, [this] {
-        m_settings->setPathLabel(QDir::toNativeSeparators(m_state.workDir()));
+        m_settings->setPathLabel(QDir::toNativeSeparators(m_project.workDir()));
         m_settings->showOverMain();
     });
     setButtonAction(Exit, [this] { runExitSequence(); });
@@ -221,33 +221,33 @@ void MainWindow::buildUi()
 
 void MainWindow::refreshPanels()
 {
-    panel(Panel::HideMode)->setText(m_state.hideModeText());
-    panel(Panel::RowNumber)->setText(m_state.rowNumberText());
-    panel(Panel::RemainingRows)->setText(QString::number(m_state.remainingRows()));
-    panel(Panel::Dictionary)->setText(m_state.dictionaryStatus());
-    panel(Panel::Mode)->setText(m_state.translationMode());
+    panel(Panel::HideMode)->setText(m_statusPanels.hideModeText());
+    panel(Panel::RowNumber)->setText(m_statusPanels.rowNumberText());
+    panel(Panel::RemainingRows)->setText(QString::number(m_statusPanels.remainingRows()));
+    panel(Panel::Dictionary)->setText(m_statusPanels.dictionaryText());
+    panel(Panel::Mode)->setText(m_statusPanels.modeText());
 }
 
 bool MainWindow::start()
 {
     // Two copies on one working directory would each save User.dic over the other's
     // entries. The second one is told, and works without saving the user's files.
-    m_workLock = std::make_unique<DirectoryLock>(m_state.workDir());
+    m_workLock = std::make_unique<DirectoryLock>(m_project.workDir());
     if (m_workLock->isTaken()) {
         QString reason = m_workLock->takenMessage();
         reason[0] = reason[0].toUpper();
-        m_state.setReadOnlyReason(m_workLock->takenMessage());
+        m_project.setReadOnlyReason(m_workLock->takenMessage());
         m_services.message(this, texts::kCaption, reason + QStringLiteral(".\n") + texts::kReadOnly,
                            MessageIcon::Stop);
     }
     m_settings = new SettingsDialog(*this);
-    m_settings->setPathLabel(QDir::toNativeSeparators(m_state.workDir()));
-    if (!m_settings->applyLoad(loadSettings(m_state.workDir()))) {
+    m_settings->setPathLabel(QDir::toNativeSeparators(m_project.workDir()));
+    if (!m_settings->applyLoad(loadSettings(m_project.workDir()))) {
         delete m_settings;
         m_settings = nullptr;
         return false;
     }
-    if (m_state.connectedDictionaries.isEmpty())
+    if (m_project.connectedDictionaries().isEmpty())
         m_services.message(this, texts::kCaption, texts::kNoConnected, MessageIcon::Stop);
     show();
     return true;
@@ -259,7 +259,7 @@ QString MainWindow::resourcesDirectory() const
     // the directory they were loaded from.
     if (m_resources)
         return m_resources->chosenDirectory();
-    return m_state.loadedResourcesDir().isEmpty() ? m_state.workDir() : m_state.loadedResourcesDir();
+    return m_project.resourceDirectory().isEmpty() ? m_project.workDir() : m_project.resourceDirectory();
 }
 
 void MainWindow::setResourcesDirectory(const QString& dir)
@@ -273,7 +273,7 @@ void MainWindow::openResourcesDialogHidden()
 {
     if (m_resources)
         return;
-    const bool autoHideRussianString = m_settings && m_settings->autoHideRussianString();
+    const bool autoHideRussianString = m_project.settings().autoHideRussianString;
     m_resources = new ResourcesDialog(*this, autoHideRussianString);
     connect(m_resources, &ResourcesDialog::loaded, this, &MainWindow::applyLoadResult);
 }
@@ -327,7 +327,7 @@ void MainWindow::onTabChanged(int index)
     const QListView* list = listView(kind);
     const QModelIndex current = list->selectionModel()->currentIndex();
     const bool selected = current.isValid() && list->selectionModel()->isSelected(current);
-    m_state.switchTab(kind, selected ? current.row() : -1);
+    m_statusPanels.switchTab(kind, selected ? current.row() : -1);
 }
 
 void MainWindow::repaintNow() { repaint(); }
@@ -349,17 +349,17 @@ void MainWindow::onButton(Button which)
 {
     // Both dictionary windows may change the user dictionary, which is then saved at
     // exit; the optimiser has nothing to do without one.
-    if (which == OptimizeDictionary && m_state.dictionary().RowCount() < 1)
+    if (which == OptimizeDictionary && m_project.dictionary().RowCount() < 1)
         return;
     if (which == OptimizeDictionary || which == EditDictionary)
-        m_state.userDictionaryChanged = true;
+        m_project.markUserDictionaryChanged();
     if (m_actions[size_t(which)])
         m_actions[size_t(which)]();
 }
 
 void MainWindow::onRowSelected(ResourceKind kind, qsizetype row)
 {
-    const SelectionEffect effect = handleRowSelection(m_state, kind, row);
+    const SelectionEffect effect = handleRowSelection(m_project, kind, row);
     if (!effect.handled)
         return;
     if (effect.clipboardText)
@@ -371,7 +371,7 @@ void MainWindow::onRowSelected(ResourceKind kind, qsizetype row)
 void MainWindow::onRowDoubleClicked(ResourceKind kind, qsizetype row)
 {
     const ManualTranslationRequest request =
-        handleRowDoubleClick(m_state, kind, row, m_services.clipboardText());
+        handleRowDoubleClick(m_project, kind, row, m_services.clipboardText());
     if (request.open)
         manualTranslationDialog()->open(request.phrase, request.proposal);
 }
@@ -381,7 +381,7 @@ ManualTranslationDialog* MainWindow::manualTranslationDialog()
     if (!m_manual) {
         m_manual = new ManualTranslationDialog(*this);
         connect(m_manual, &ManualTranslationDialog::advanceTo, this,
-                [this](qsizetype row) { selectRow(m_state.currentKind(), row); });
+                [this](qsizetype row) { selectRow(m_project.currentKind(), row); });
     }
     return m_manual;
 }
@@ -389,7 +389,7 @@ ManualTranslationDialog* MainWindow::manualTranslationDialog()
 void MainWindow::selectRow(ResourceKind kind, qsizetype row)
 {
     QListView* list = listView(kind);
-    const QModelIndex index = m_state.store(kind).index(int(row));
+    const QModelIndex index = m_project.store(kind).index(int(row));
     list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     list->scrollTo(index);
 }
@@ -414,8 +414,8 @@ void MainWindow::onAutoTranslate()
         m_progress->setValue(int(qMin<qsizetype>(value, INT_MAX)));
     };
     callbacks.repaint = [this] { repaintNow(); };
-    const bool userFirst = m_settings && m_settings->userDictionaryFirst();
-    const AutoTranslationResult result = runAutomaticTranslation(m_state, userFirst, callbacks);
+    const AutoTranslationResult result = runAutomaticTranslation(
+        m_project, m_project.settings().userDictionaryFirst, m_statusPanels.showing(callbacks));
     setBusy(false);
     repaintNow();
     if (!result.ran) {
@@ -437,10 +437,10 @@ void MainWindow::onAutoTranslate()
 bool MainWindow::saveUserDictionary()
 {
     const QString notSaved = QStringLiteral("Словарь пользователя не сохранен:\n");
-    const qsizetype entries = qMax<qsizetype>(0, (m_state.dictionary().RowCount() - 2) / 2);
-    if (!m_state.readOnlyReason().isEmpty()) {
+    const qsizetype entries = qMax<qsizetype>(0, (m_project.dictionary().RowCount() - 2) / 2);
+    if (!m_project.readOnlyReason().isEmpty()) {
         const int answer = m_services.ask(this, texts::kCaption,
-                                          notSaved + m_state.readOnlyReason() + QStringLiteral(".\n\n") +
+                                          notSaved + m_project.readOnlyReason() + QStringLiteral(".\n\n") +
                                               texts::kLeaveUnsaved.arg(entries),
                                           {texts::kExitWithoutDictionary, texts::kCancel});
         return answer == 0;
@@ -449,7 +449,7 @@ bool MainWindow::saveUserDictionary()
     for (;;) {
         // User.dic that could not be read, or that another program changed since, is
         // never written over in silence: the user mends it or chooses.
-        const UserDicCheck check = checkUserDictionaryFile(m_state.workDir(), m_state.dictionary());
+        const UserDicCheck check = checkUserDictionaryFile(m_project.workDir(), m_project.dictionary());
         if (replace == UserDicReplace::WhenUnchanged && check.conflict == UserDicConflict::NotReadWhole) {
             const int answer = m_services.ask(this, texts::kCaption,
                                               notSaved + check.error.message() + QStringLiteral("\n\n") +
@@ -459,9 +459,10 @@ bool MainWindow::saveUserDictionary()
                 return true;
             if (answer != 0)
                 return false;
-            if (const UserDicMerge merge = mergeUserDictionaryFile(m_state.workDir(), m_state.dictionary());
+            if (const UserDicMerge merge =
+                    mergeUserDictionaryFile(m_project.workDir(), m_project.dictionary());
                 merge.error) {
-                m_state.dictionary().setUserFileUnread(merge.error);
+                m_project.dictionary().setUserFileUnread(merge.error);
                 continue;
             }
         } else if (replace == UserDicReplace::WhenUnchanged &&
@@ -475,25 +476,25 @@ bool MainWindow::saveUserDictionary()
             if (answer == 1)
                 replace = UserDicReplace::EvenIfChanged;
             else if (const UserDicMerge merge =
-                         mergeUserDictionaryFile(m_state.workDir(), m_state.dictionary());
+                         mergeUserDictionaryFile(m_project.workDir(), m_project.dictionary());
                      merge.error) {
-                m_state.dictionary().setUserFileUnread(merge.error);
+                m_project.dictionary().setUserFileUnread(merge.error);
                 continue;
             }
         }
         setBusy(true);
-        const auto error = SaveUserDic(m_state.workDir(), m_state.dictionary(), replace);
+        const auto error = SaveUserDic(m_project.workDir(), m_project.dictionary(), replace);
         setBusy(false);
         if (error) {
             // A conflict that arose in the meantime is asked about again.
-            if (checkUserDictionaryFile(m_state.workDir(), m_state.dictionary()).conflict !=
+            if (checkUserDictionaryFile(m_project.workDir(), m_project.dictionary()).conflict !=
                     UserDicConflict::None &&
                 replace == UserDicReplace::WhenUnchanged)
                 continue;
             m_services.message(this, texts::kCaption, notSaved + error->message(), MessageIcon::Stop);
             return false;
         }
-        m_state.userDictionaryChanged = false;
+        m_project.markUserDictionarySaved();
         return true;
     }
 }
@@ -501,9 +502,9 @@ bool MainWindow::saveUserDictionary()
 void MainWindow::runExitSequence()
 {
     // The program never ends while the user dictionary failed to save.
-    if (m_state.userDictionaryChanged && !saveUserDictionary())
+    if (m_project.userDictionaryChanged() && !saveUserDictionary())
         return;
-    if (m_state.resourcesChanged) {
+    if (m_project.resourcesChanged()) {
         if (!m_saveDialog)
             m_saveDialog = new SaveResourcesDialog(*this);
         m_saveDialog->showOverMain();

@@ -1,10 +1,12 @@
 #pragma once
-// The program's first window. It owns the working state (WorkState) and opens
+// The program's first window. It owns the working state (Project) and opens
 // every other window: it disables itself, shows the other window without making
 // it modal, and that window enables it again when it hides.
 
+#include "project/Project.h"
+#include "workbench/StatusPanels.h"
 #include "workbench/UiServices.h"
-#include "workbench/WorkState.h"
+#include "workspace/ResourceLoader.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -53,7 +55,8 @@ public:
     // program must end at once (no dictionary file at all in the working directory).
     bool start();
 
-    WorkState& state() { return m_state; }
+    Project& project() { return m_project; }
+    StatusPanels& statusPanels() { return m_statusPanels; }
     UiServices& services() { return m_services; }
     SettingsDialog* settingsDialog() const { return m_settings; }
 
@@ -128,7 +131,8 @@ private:
     void onRowDoubleClicked(ResourceKind kind, qsizetype row);
     void onAutoTranslate();
 
-    WorkState m_state;
+    Project m_project;
+    StatusPanels m_statusPanels;
     UiServices& m_services;
     QTabBar* m_tabs = nullptr;
     QStackedWidget* m_listStack = nullptr;

@@ -65,9 +65,9 @@ ManualTranslationDialog::ManualTranslationDialog(MainWindow& main) : SecondaryWi
     layout->addWidget(m_phrase);
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation);
-    layout->addWidget(new FitWarning(main.state().store(ResourceKind::Dialog), m_phrase, m_translation));
+    layout->addWidget(new FitWarning(main.project().store(ResourceKind::Dialog), m_phrase, m_translation));
     layout->addWidget(new TranslationCheckPanel(m_phrase, m_translation));
-    layout->addWidget(new SuggestionPanel(m_main.state(), m_phrase, m_translation));
+    layout->addWidget(new SuggestionPanel(m_main.project(), m_phrase, m_translation));
     layout->addLayout(buttons);
 
     connect(m_ok, &QPushButton::clicked, this, &ManualTranslationDialog::confirm);
@@ -97,11 +97,11 @@ void ManualTranslationDialog::confirm()
         m_main.services().message(this, texts::kTitle, problem, MessageIcon::Stop);
         return;
     }
-    if (const auto bad = unstorableTranslation(m_main.state(), phrase(), t)) {
+    if (const auto bad = unstorableTranslation(m_main.project(), phrase(), t)) {
         m_main.services().message(this, texts::kTitle, unstorableText(t, *bad), MessageIcon::Stop);
         return;
     }
-    const ManualTranslationOutcome outcome = confirmManualTranslation(m_main.state(), phrase(), t);
+    const ManualTranslationOutcome outcome = confirmManualTranslation(m_main.project(), phrase(), t);
     hide();
     m_main.services().clearClipboard();
     if (outcome.nextRow >= 0)

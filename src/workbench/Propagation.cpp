@@ -36,7 +36,7 @@ qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QS
     return changed;
 }
 
-static qsizetype searchIn(WorkState& state, ResourceKind kind, const QString& phrase,
+static qsizetype searchIn(Project& state, ResourceKind kind, const QString& phrase,
                           const QString& translation)
 {
     LineStore& store = state.store(kind);
@@ -45,27 +45,27 @@ static qsizetype searchIn(WorkState& state, ResourceKind kind, const QString& ph
     return propagateTranslation(store, phrase, translation, state.hideTranslated());
 }
 
-qsizetype Search_Menu(WorkState& state, const QString& phrase, const QString& translation)
+qsizetype Search_Menu(Project& state, const QString& phrase, const QString& translation)
 {
     return searchIn(state, ResourceKind::Menu, phrase, translation);
 }
 
-qsizetype Search_Dialog(WorkState& state, const QString& phrase, const QString& translation)
+qsizetype Search_Dialog(Project& state, const QString& phrase, const QString& translation)
 {
     return searchIn(state, ResourceKind::Dialog, phrase, translation);
 }
 
-qsizetype Search_String(WorkState& state, const QString& phrase, const QString& translation)
+qsizetype Search_String(Project& state, const QString& phrase, const QString& translation)
 {
     return searchIn(state, ResourceKind::String, phrase, translation);
 }
 
-qsizetype Search_RcData(WorkState& state, const QString& phrase, const QString& translation)
+qsizetype Search_RcData(Project& state, const QString& phrase, const QString& translation)
 {
     return searchIn(state, ResourceKind::RcData, phrase, translation);
 }
 
-qsizetype applyToAllKinds(WorkState& state, const QString& phrase, const QString& translation)
+qsizetype applyToAllKinds(Project& state, const QString& phrase, const QString& translation)
 {
     return Search_Menu(state, phrase, translation) + Search_Dialog(state, phrase, translation) +
            Search_String(state, phrase, translation) + Search_RcData(state, phrase, translation);

@@ -1,7 +1,7 @@
 #pragma once
 // Applying one translation to every loaded row whose text is the phrase.
 
-#include "workbench/WorkState.h"
+#include "project/Project.h"
 
 namespace kvarsel {
 
@@ -16,12 +16,12 @@ void recordTranslation(LineStore& store, qsizetype row, const QString& translati
 qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QString& translation,
                                bool hideTranslated);
 
-qsizetype Search_Menu(WorkState& state, const QString& phrase, const QString& translation);
-qsizetype Search_Dialog(WorkState& state, const QString& phrase, const QString& translation);
-qsizetype Search_String(WorkState& state, const QString& phrase, const QString& translation);
-qsizetype Search_RcData(WorkState& state, const QString& phrase, const QString& translation);
+qsizetype Search_Menu(Project& state, const QString& phrase, const QString& translation);
+qsizetype Search_Dialog(Project& state, const QString& phrase, const QString& translation);
+qsizetype Search_String(Project& state, const QString& phrase, const QString& translation);
+qsizetype Search_RcData(Project& state, const QString& phrase, const QString& translation);
 
 // The four in the order Menu, Dialog, String, RcData, each on a kind with rows.
-qsizetype applyToAllKinds(WorkState& state, const QString& phrase, const QString& translation);
+qsizetype applyToAllKinds(Project& state, const QString& phrase, const QString& translation);
 
 } // namespace kvarsel

@@ -4,38 +4,38 @@
 
 namespace kvarsel {
 
-SelectionEffect handleRowSelection(WorkState& state, ResourceKind kind, qsizetype row)
+SelectionEffect handleRowSelection(Project& state, ResourceKind kind, qsizetype row)
 {
     if (!state.isManualMode() || row < 0 || row >= state.store(kind).RowCount())
         return {};
-    if (state.rowNumber() - 1 == row)
+    if (state.handledRow() - 1 == row)
         return {};
-    state.lookupPhrase = state.store(kind).Text(row);
-    state.setRowNumber(row + 1, true);
+    state.setLookupPhrase(state.store(kind).Text(row));
+    state.setHandledRow(row + 1, true);
     SelectionEffect effect;
     effect.handled = true;
-    if (!state.lookupPhrase.isEmpty())
-        effect.clipboardText = state.lookupPhrase;
+    if (!state.lookupPhrase().isEmpty())
+        effect.clipboardText = state.lookupPhrase();
     return effect;
 }
 
-ManualTranslationRequest handleRowDoubleClick(WorkState& state, ResourceKind kind, qsizetype row,
+ManualTranslationRequest handleRowDoubleClick(Project& state, ResourceKind kind, qsizetype row,
                                               const QString& clipboardText)
 {
     if (!state.isManualMode() || row < 0 || row >= state.store(kind).RowCount())
         return {};
-    state.setRowNumber(row + 1, true);
-    state.resourcesChanged = true;
-    state.userDictionaryChanged = true;
-    state.lookupPhrase = state.store(kind).Text(row);
+    state.setHandledRow(row + 1, true);
+    state.markResourcesChanged();
+    state.markUserDictionaryChanged();
+    state.setLookupPhrase(state.store(kind).Text(row));
     ManualTranslationRequest request;
     request.open = true;
-    request.phrase = state.lookupPhrase;
-    request.proposal = clipboardText != state.lookupPhrase ? clipboardText : state.lookupPhrase;
+    request.phrase = state.lookupPhrase();
+    request.proposal = clipboardText != state.lookupPhrase() ? clipboardText : state.lookupPhrase();
     return request;
 }
 
-ManualTranslationOutcome confirmManualTranslation(WorkState& state, const QString& phrase,
+ManualTranslationOutcome confirmManualTranslation(Project& state, const QString& phrase,
                                                   const QString& translation)
 {
     ManualTranslationOutcome outcome;
@@ -45,7 +45,7 @@ ManualTranslationOutcome confirmManualTranslation(WorkState& state, const QStrin
     outcome.recorded = true;
     outcome.rowsChanged = applyToAllKinds(state, phrase, translation);
     const LineStore& store = state.store(state.currentKind());
-    for (qsizetype i = qMax<qsizetype>(state.rowNumber(), 0); i < store.RowCount(); ++i) {
+    for (qsizetype i = qMax<qsizetype>(state.handledRow(), 0); i < store.RowCount(); ++i) {
         if (!store.Text(i).isEmpty()) {
             outcome.nextRow = i;
             break;

@@ -3,7 +3,7 @@
 // manual mode. Panel 3 remembers the row last handled, so a repeated click, or a
 // selection the program made, gives the same result as a click.
 
-#include "workbench/WorkState.h"
+#include "project/Project.h"
 
 #include <optional>
 
@@ -15,7 +15,7 @@ struct SelectionEffect {
 };
 
 // Selection of row `row` of the current kind's list.
-SelectionEffect handleRowSelection(WorkState& state, ResourceKind kind, qsizetype row);
+SelectionEffect handleRowSelection(Project& state, ResourceKind kind, qsizetype row);
 
 struct ManualTranslationRequest {
     bool open = false;
@@ -25,7 +25,7 @@ struct ManualTranslationRequest {
 
 // Double click on row `row`: marks both the resources and the user dictionary as
 // changed before the dialog opens, so even a cancelled dialog counts.
-ManualTranslationRequest handleRowDoubleClick(WorkState& state, ResourceKind kind, qsizetype row,
+ManualTranslationRequest handleRowDoubleClick(Project& state, ResourceKind kind, qsizetype row,
                                               const QString& clipboardText);
 
 struct ManualTranslationOutcome {
@@ -37,7 +37,7 @@ struct ManualTranslationOutcome {
 // "OK" of the manual translation dialog: a translation that is not empty and
 // differs from the phrase is recorded and applied to every equal text; an empty
 // phrase records nothing.
-ManualTranslationOutcome confirmManualTranslation(WorkState& state, const QString& phrase,
+ManualTranslationOutcome confirmManualTranslation(Project& state, const QString& phrase,
                                                   const QString& translation);
 
 } // namespace kvarsel

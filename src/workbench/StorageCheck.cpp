@@ -8,7 +8,7 @@
 
 namespace kvarsel {
 
-StorageTarget userDictionaryTarget(const WorkState& state)
+StorageTarget userDictionaryTarget(const Project& state)
 {
     const QString existing = findUserDictionary(state.workDir());
     if (existing.isEmpty())
@@ -16,7 +16,7 @@ StorageTarget userDictionaryTarget(const WorkState& state)
     return {existing, state.dictionary().fileEncoding()};
 }
 
-QList<StorageTarget> translationTargets(const WorkState& state, const QString& phrase)
+QList<StorageTarget> translationTargets(const Project& state, const QString& phrase)
 {
     QList<StorageTarget> targets{userDictionaryTarget(state)};
     if (phrase.isEmpty())
@@ -42,13 +42,13 @@ QList<StorageTarget> translationTargets(const WorkState& state, const QString& p
     return targets;
 }
 
-std::optional<Unstorable> unstorableTranslation(const WorkState& state, const QString& phrase,
+std::optional<Unstorable> unstorableTranslation(const Project& state, const QString& phrase,
                                                 const QString& translation)
 {
     return findUnstorable(translation, translationTargets(state, phrase));
 }
 
-std::optional<Unstorable> unstorableInUserDictionary(const WorkState& state, const QString& text)
+std::optional<Unstorable> unstorableInUserDictionary(const Project& state, const QString& text)
 {
     return findUnstorable(text, {userDictionaryTarget(state)});
 }

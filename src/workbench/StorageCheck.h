@@ -3,9 +3,9 @@
 // takes a translation asks here before it accepts one, so a character is refused
 // only when a file it will be written to cannot hold it, and the user is told which.
 
+#include "project/Project.h"
 #include "text/Encoding.h"
 #include "text/LineText.h"
-#include "workbench/WorkState.h"
 
 #include <optional>
 
@@ -13,19 +13,19 @@ namespace kvarsel {
 
 // User.dic as it will be written: its path (the new one's when there is none yet) and
 // the encoding it was read in; no encoding for a User.dic still to be created.
-StorageTarget userDictionaryTarget(const WorkState& state);
+StorageTarget userDictionaryTarget(const Project& state);
 
 // The files a translation of `phrase` goes to: User.dic, and every loaded script
 // holding a row whose text equals the phrase ignoring case, each once.
-QList<StorageTarget> translationTargets(const WorkState& state, const QString& phrase);
+QList<StorageTarget> translationTargets(const Project& state, const QString& phrase);
 
 // The first character of `translation` that one of those files cannot hold.
-std::optional<Unstorable> unstorableTranslation(const WorkState& state, const QString& phrase,
+std::optional<Unstorable> unstorableTranslation(const Project& state, const QString& phrase,
                                                 const QString& translation);
 
 // The first character of `text` that User.dic cannot hold: for boxes that write
 // only the user dictionary (its editor and optimiser).
-std::optional<Unstorable> unstorableInUserDictionary(const WorkState& state, const QString& text);
+std::optional<Unstorable> unstorableInUserDictionary(const Project& state, const QString& text);
 
 // The refusal the box shows: the character, its code, the file and its encoding.
 QString unstorableText(const QString& translation, const Unstorable& unstorable,

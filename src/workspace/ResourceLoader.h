@@ -10,9 +10,6 @@
 
 namespace kvarsel {
 
-using LineStores = std::array<LineStore*, kKindCount>;
-using ConstLineStores = std::array<const LineStore*, kKindCount>;
-
 // Whether a chosen directory may be loaded: one of its immediate sub-directories
 // has a lower-case full path containing "/menu", "/dialog", "/string" or "/rcdata"
 // (a substring test, so "menus" qualifies too).

@@ -268,10 +268,8 @@ void ResourcesDialog::load()
         setWindowTitle(texts::kCaption);
         m_main.repaintNow();
     };
-    const bool autoHideRussianString =
-        m_main.settingsDialog() && m_main.settingsDialog()->autoHideRussianString();
-    const LoadResult result =
-        loadResources(m_chosen, m_main.state().stores(), autoHideRussianString, callbacks);
+    const LoadResult result = loadResources(m_chosen, m_main.project().stores(),
+                                            m_main.project().settings().autoHideRussianString, callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     Q_EMIT loaded(result);

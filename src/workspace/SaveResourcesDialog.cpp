@@ -80,8 +80,8 @@ void SaveResourcesDialog::saveAndExit()
 {
     // Another copy of the program holds the working directory, or a kvarsel-batch run
     // is writing these scripts: saving now would mix two works in one file.
-    QString refusal = m_main.state().readOnlyReason();
-    const DirectoryLock resources(m_main.state().loadedResourcesDir());
+    QString refusal = m_main.project().readOnlyReason();
+    const DirectoryLock resources(m_main.project().resourceDirectory());
     if (refusal.isEmpty() && resources.isTaken())
         refusal = resources.takenMessage();
     if (!refusal.isEmpty()) {
@@ -104,7 +104,7 @@ void SaveResourcesDialog::saveAndExit()
         }
     };
     callbacks.kindFinished = [this](ResourceKind) { repaint(); };
-    const SaveResult result = saveResources(std::as_const(m_main.state()).stores(), callbacks);
+    const SaveResult result = saveResources(std::as_const(m_main.project()).stores(), callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     if (!result.errors.isEmpty()) {

@@ -35,9 +35,9 @@ struct Fixture {
                                                                  "Сохранить файлы", "Quit", "Выход"});
         main = std::make_unique<MainWindow>(work, services);
         installDeferredTranslation(*main);
-        LoadUserDictionary(work, main->state().dictionary());
-        main->state().connectedDictionaries = {work + QStringLiteral("/User.dic"),
-                                               work + QStringLiteral("/menu.dic")};
+        LoadUserDictionary(work, main->project().dictionary());
+        main->project().setConnectedDictionaries(
+            {work + QStringLiteral("/User.dic"), work + QStringLiteral("/menu.dic")});
         main->show();
     }
     static QStringList rows(QWidget* window)
@@ -96,7 +96,7 @@ private Q_SLOTS:
         QVERIFY(Fixture::checks(dialog).contains(check_texts::extraPlaceholders({"%s"})));
         dialog->confirm();
         QVERIFY(!dialog->isVisible());
-        const QStringList& rows = f.main->state().dictionary().rows();
+        const QStringList& rows = f.main->project().dictionary().rows();
         QCOMPARE(rows.mid(rows.size() - 2), (QStringList{"Save filez", "Сохранить %s"}));
 
         // The next opening sees the entry just made, from the user dictionary.

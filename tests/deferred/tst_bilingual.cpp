@@ -1,8 +1,8 @@
 #include "deferred/BilingualFile.h"
 #include "deferred/BilingualReview.h"
 #include "deferred/DeferredExport.h"
+#include "project/Project.h"
 #include "text/TextFile.h"
-#include "workbench/WorkState.h"
 
 #include "TestUtil.h"
 
@@ -226,7 +226,7 @@ private Q_SLOTS:
 
     void acceptRecordsAppliesAndMovesOn()
     {
-        WorkState state(QStringLiteral("/work"));
+        Project state(QStringLiteral("/work"));
         addRows(state.store(ResourceKind::Menu), {"Open file", "OPEN FILE", "Open file..."});
         addRows(state.store(ResourceKind::RcData), {"open file"});
         BilingualReview review;
@@ -245,7 +245,7 @@ private Q_SLOTS:
 
     void acceptTakesTheEditedTranslationAsOneLine()
     {
-        WorkState state(QStringLiteral("/work"));
+        Project state(QStringLiteral("/work"));
         state.setHideMode(HideMode::Hide);
         addRows(state.store(ResourceKind::Dialog), {"Exit"});
         BilingualReview review;
@@ -262,7 +262,7 @@ private Q_SLOTS:
 
     void acceptOnTheLastPairShowsTheNewLastPair()
     {
-        WorkState state(QStringLiteral("/work"));
+        Project state(QStringLiteral("/work"));
         BilingualReview review;
         review.Reset({"A", "1", "B", "2", "C", "3"});
         review.Next();
@@ -276,7 +276,7 @@ private Q_SLOTS:
 
     void acceptWithoutAPairChangesNothing()
     {
-        WorkState state(QStringLiteral("/work"));
+        Project state(QStringLiteral("/work"));
         addRows(state.store(ResourceKind::Menu), {"", "Open"});
         BilingualReview review;
         review.Reset({});
@@ -289,7 +289,7 @@ private Q_SLOTS:
 
     void loneLastLineIsAcceptedWithoutATranslationLine()
     {
-        WorkState state(QStringLiteral("/work"));
+        Project state(QStringLiteral("/work"));
         BilingualReview review;
         review.Reset({"Open", "Открыть", "Exit"});
         review.Next();
@@ -303,7 +303,7 @@ private Q_SLOTS:
     void roundTripExportImportReviewSave()
     {
         QTemporaryDir dir;
-        WorkState state(dir.path());
+        Project state(dir.path());
         addRows(state.store(ResourceKind::Menu), {"Open file", "Save", "OK"});
         addRows(state.store(ResourceKind::String), {"save", "Line one\\nLine two", "Готово"});
         ExportList list;

@@ -53,7 +53,7 @@ struct Fixture {
     QStringList texts(ResourceKind kind) const
     {
         QStringList out;
-        const LineStore& store = main->state().store(kind);
+        const LineStore& store = main->project().store(kind);
         for (qsizetype i = 0; i < store.RowCount(); ++i)
             if (!store.Text(i).isEmpty())
                 out << store.Text(i);
@@ -98,7 +98,7 @@ private Q_SLOTS:
         QCOMPARE(bool(f.exportWindow() && f.exportWindow()->isVisible()), exports);
         QCOMPARE(f.main->isEnabled(), !exports);
         // Cancelling the file dialog changes nothing.
-        QCOMPARE(f.main->state().translationMode(), panel_texts::kManualMode);
+        QCOMPARE(f.main->statusPanels().modeText(), panel_texts::kManualMode);
         QVERIFY(!f.editor());
     }
 
@@ -122,7 +122,7 @@ private Q_SLOTS:
         f.button(w, "cancel")->click();
         QVERIFY(!w->isVisible());
         QVERIFY(f.main->isEnabled());
-        QCOMPARE(f.main->state().translationMode(), panel_texts::kManualMode);
+        QCOMPARE(f.main->statusPanels().modeText(), panel_texts::kManualMode);
     }
 
     void exportWritesDepTransAndEndsTheProgram()
@@ -145,8 +145,8 @@ private Q_SLOTS:
                  QStringLiteral("Файл отложенного перевода DepTrans.txt\nсоздан в каталоге с подкаталогами "
                                 "ресурсов\n\n") +
                      QDir::toNativeSeparators(res));
-        QCOMPARE(f.main->state().dictionaryStatus(), QString());
-        QCOMPARE(f.main->state().translationMode(), QStringLiteral("Подготовка списка"));
+        QCOMPARE(f.main->statusPanels().dictionaryText(), QString());
+        QCOMPARE(f.main->statusPanels().modeText(), QStringLiteral("Подготовка списка"));
         QCOMPARE(f.exportWindow()->windowTitle(), QStringLiteral("Создание файла отложенного перевода"));
         QVERIFY(!f.exportWindow()->isVisible());
         QCOMPARE(f.services.quits, 1);
@@ -217,7 +217,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(res + QStringLiteral("/DepTrans.txt")));
         QVERIFY(!f.exportWindow()->isVisible());
         QVERIFY(f.main->isEnabled());
-        QCOMPARE(f.main->state().translationMode(), panel_texts::kManualMode);
+        QCOMPARE(f.main->statusPanels().modeText(), panel_texts::kManualMode);
         QCOMPARE(f.services.quits, 0);
     }
 
@@ -235,7 +235,7 @@ private Q_SLOTS:
         QVERIFY(f.services.messages[0].text.contains(QStringLiteral("нет прав доступа")));
         QCOMPARE(f.services.quits, 0);
         QVERIFY(f.main->isEnabled());
-        QCOMPARE(f.main->state().translationMode(), panel_texts::kManualMode);
+        QCOMPARE(f.main->statusPanels().modeText(), panel_texts::kManualMode);
     }
 
     void importLoadsTheFilesDirectoryAndOpensTheReview()
@@ -251,9 +251,9 @@ private Q_SLOTS:
         QCOMPARE(f.services.openFileTitles, QStringList({"Загрузка билингвы"}));
         QCOMPARE(f.main->resourcesDirectory(), res);
         QCOMPARE(f.texts(ResourceKind::String), QStringList({"Open file", "Save", "Exit"}));
-        QVERIFY(f.main->state().resourcesChanged);
-        QVERIFY(f.main->state().userDictionaryChanged);
-        QCOMPARE(f.main->state().translationMode(), panel_texts::kDeferredMode);
+        QVERIFY(f.main->project().resourcesChanged());
+        QVERIFY(f.main->project().userDictionaryChanged());
+        QCOMPARE(f.main->statusPanels().modeText(), panel_texts::kDeferredMode);
         AutoTranslationEditor* e = f.editor();
         QVERIFY(e->isVisible());
         QVERIFY(!f.main->isEnabled());
@@ -279,10 +279,10 @@ private Q_SLOTS:
         QCOMPARE(f.services.messages.size(), 1);
         QCOMPARE(f.services.messages[0].icon, MessageIcon::Stop);
         QVERIFY(f.services.messages[0].text.contains(f.path(QStringLiteral("res/missing.txt"))));
-        QCOMPARE(f.main->state().totalRows(), 0);
-        QVERIFY(!f.main->state().resourcesChanged);
-        QVERIFY(!f.main->state().userDictionaryChanged);
-        QCOMPARE(f.main->state().translationMode(), panel_texts::kManualMode);
+        QCOMPARE(f.main->project().totalRows(), 0);
+        QVERIFY(!f.main->project().resourcesChanged());
+        QVERIFY(!f.main->project().userDictionaryChanged());
+        QCOMPARE(f.main->statusPanels().modeText(), panel_texts::kManualMode);
         QVERIFY(f.main->isEnabled());
         QVERIFY(!f.editor());
     }
@@ -313,7 +313,7 @@ private Q_SLOTS:
         f.translationBox()->setPlainText(QStringLiteral("Открыть"));
         f.button(e, "ok")->click();
         QCOMPARE(f.texts(ResourceKind::String), QStringList({"Открыть", "Открыть", "Save"}));
-        QCOMPARE(f.main->state().dictionary().rows(), QStringList({"", "", "Open file", "Открыть"}));
+        QCOMPARE(f.main->project().dictionary().rows(), QStringList({"", "", "Open file", "Открыть"}));
         QCOMPARE(f.sourceBox(), QStringLiteral("Save"));
         QCOMPARE(f.translationBox()->toPlainText(), QStringLiteral("Сохранить"));
         QVERIFY(!f.button(e, "back")->isEnabled());
@@ -323,7 +323,7 @@ private Q_SLOTS:
         f.button(e, "exit")->click();
         QVERIFY(!e->isVisible());
         QVERIFY(f.main->isEnabled());
-        QCOMPARE(f.main->state().translationMode(), panel_texts::kManualMode);
+        QCOMPARE(f.main->statusPanels().modeText(), panel_texts::kManualMode);
         QCOMPARE(readLines(bi).lines, QStringList({"Save", "Сохранить"}));
         QCOMPARE(readLines(res + QStringLiteral("/bi.old")).lines,
                  QStringList({"Open file", "Открыть файл", "Save", "Сохранить"}));
@@ -355,7 +355,7 @@ private Q_SLOTS:
         f.services.openFileAnswers << bi;
         f.pressDeferred();
         AutoTranslationEditor* e = f.editor();
-        const QStringList before = f.main->state().dictionary().rows();
+        const QStringList before = f.main->project().dictionary().rows();
         f.translationBox()->setPlainText(translation);
         f.button(e, "ok")->click();
         QCOMPARE(f.services.messages.size(), 1);
@@ -365,13 +365,13 @@ private Q_SLOTS:
         QVERIFY(e->isVisible());
         QCOMPARE(f.sourceBox(), QStringLiteral("Save"));
         QCOMPARE(f.translationBox()->toPlainText(), translation);
-        QCOMPARE(f.main->state().dictionary().rows(), before);
+        QCOMPARE(f.main->project().dictionary().rows(), before);
         QCOMPARE(f.texts(ResourceKind::String), QStringList({"Save", "Exit"}));
         // The source kept as its own translation is an answer the review takes.
         f.translationBox()->setPlainText(QStringLiteral("Save"));
         f.button(e, "ok")->click();
         QCOMPARE(f.sourceBox(), QStringLiteral("Exit"));
-        QCOMPARE(f.main->state().dictionary().rows().last(2), QStringList({"Save", "Save"}));
+        QCOMPARE(f.main->project().dictionary().rows().last(2), QStringList({"Save", "Save"}));
     }
 
     void acceptingTheLastPairLeavesOnlyTheBackup()
@@ -387,7 +387,7 @@ private Q_SLOTS:
         QTest::keyClick(f.button(f.editor(), "ok"), Qt::Key_Return);
         QVERIFY(!f.editor()->isVisible());
         QVERIFY(f.main->isEnabled());
-        QCOMPARE(f.main->state().translationMode(), panel_texts::kManualMode);
+        QCOMPARE(f.main->statusPanels().modeText(), panel_texts::kManualMode);
         QVERIFY(!QFileInfo::exists(bi));
         QCOMPARE(readLines(res + QStringLiteral("/bi.old")).lines, QStringList({"Exit", "Выход"}));
         QCOMPARE(f.texts(ResourceKind::String), QStringList({"Выход"}));
@@ -408,7 +408,7 @@ private Q_SLOTS:
         f.translationBox()->setPlainText(QStringLiteral("Справка"));
         f.button(e, "ok")->click();
         QVERIFY(e->isVisible());
-        QCOMPARE(f.main->state().dictionary().RowCount(), 0);
+        QCOMPARE(f.main->project().dictionary().RowCount(), 0);
         QCOMPARE(f.texts(ResourceKind::String), QStringList({"Help"}));
         f.button(e, "exit")->click();
         QCOMPARE(QDir(res).entryList(QDir::Files), QStringList({"first.old"}));
@@ -436,7 +436,7 @@ private Q_SLOTS:
         f.editor()->close();
         QVERIFY(!f.editor()->isVisible());
         QVERIFY(f.main->isEnabled());
-        QCOMPARE(f.main->state().translationMode(), panel_texts::kManualMode);
+        QCOMPARE(f.main->statusPanels().modeText(), panel_texts::kManualMode);
         QVERIFY(QFileInfo::exists(res + QStringLiteral("/bi.old")));
         QCOMPARE(readLines(bi).lines, QStringList({"Open file", "Открыть файл"}));
     }
@@ -459,7 +459,7 @@ private Q_SLOTS:
         QCOMPARE(test::readBytes(bi), original);
         QVERIFY(!QFileInfo::exists(res + QStringLiteral("/bi.old")));
         QVERIFY(f.main->isEnabled());
-        QCOMPARE(f.main->state().translationMode(), panel_texts::kManualMode);
+        QCOMPARE(f.main->statusPanels().modeText(), panel_texts::kManualMode);
     }
 
     void roundTripThroughTheOutsideTranslator()
@@ -500,7 +500,7 @@ private Q_SLOTS:
                  QStringList({"Open file", "Открыть файл"}));
         QCOMPARE(readLines(res + QStringLiteral("/DepTrans.old")).lines, bilingual);
         QCOMPARE(readLines(res + QStringLiteral("/DepTrans.txt")).lines, exported);
-        QCOMPARE(g.main->state().dictionary().rows(),
+        QCOMPARE(g.main->project().dictionary().rows(),
                  QStringList({"", "", "Line one\\nLine two", "Строка один\\nСтрока два"}));
     }
 };

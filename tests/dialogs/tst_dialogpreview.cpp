@@ -37,7 +37,7 @@ struct Session {
         main->loadResourcesFrom(tmp.filePath("resources"));
         main->tabBar()->setCurrentIndex(kindIndex(ResourceKind::Dialog));
     }
-    const LineStore& dialogs() const { return main->state().store(ResourceKind::Dialog); }
+    const LineStore& dialogs() const { return main->project().store(ResourceKind::Dialog); }
     qsizetype rowOf(const QString& text) const
     {
         for (qsizetype i = 0; i < dialogs().RowCount(); ++i)

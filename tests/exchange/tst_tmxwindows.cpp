@@ -83,7 +83,8 @@ private slots:
         list->item(1)->setCheckState(Qt::Checked);
         s->accept();
         QCOMPARE(readBytes(work + "/velmora.ini"), cp1251Lines({"memory (2).dic", "z.dic"}));
-        QCOMPARE(w.state().connectedDictionaries, (QStringList{work + "/memory (2).dic", work + "/z.dic"}));
+        QCOMPARE(w.project().connectedDictionaries(),
+                 (QStringList{work + "/memory (2).dic", work + "/z.dic"}));
     }
 
     void exportFromEditor()
@@ -93,7 +94,7 @@ private slots:
         RecordingUiServices ui;
         MainWindow w(tmp.path(), ui);
         installMaintenance(w);
-        w.state().dictionary().Assign(
+        w.project().dictionary().Assign(
             {"", "", "Open", "Открыть", "", "", "Save", "Сохранить (несохраненная правка)"});
         w.button(MainWindow::EditDictionary)->click();
         auto* editor = w.findChild<UserDictionaryEditor*>();

@@ -31,13 +31,13 @@ struct Fixture {
     explicit Fixture(const QStringList& rowsFrom2)
     {
         main = std::make_unique<MainWindow>(dir.path(), services);
-        main->state().dictionary().Assign(QStringList{QString(), QString()} + rowsFrom2);
+        main->project().dictionary().Assign(QStringList{QString(), QString()} + rowsFrom2);
         // As read from a Windows-1251 User.dic, the form of every User.dic until now.
-        main->state().dictionary().setFileEncoding(TextEncoding::Windows1251);
+        main->project().dictionary().setFileEncoding(TextEncoding::Windows1251);
         installMaintenance(*main);
         main->show();
     }
-    QStringList rows() const { return main->state().dictionary().rows().mid(2); }
+    QStringList rows() const { return main->project().dictionary().rows().mid(2); }
 
     UserDictionaryEditor* openEditor()
     {
@@ -137,11 +137,11 @@ private Q_SLOTS:
     void editorOpensOverTheDisabledMainWindowAndKeepsItsState()
     {
         Fixture f({"File", "Файл", "Profile", "Профиль"});
-        f.main->state().userDictionaryChanged = false;
+        f.main->project().markUserDictionarySaved();
         UserDictionaryEditor* editor = f.openEditor();
         QVERIFY(editor->isVisible());
         QVERIFY(!f.main->isEnabled());
-        QVERIFY(f.main->state().userDictionaryChanged);
+        QVERIFY(f.main->project().userDictionaryChanged());
 
         child<QLineEdit>(editor, "patternBox")->setText("file");
         button(editor, "searchButton")->click();
@@ -200,7 +200,7 @@ private Q_SLOTS:
         QVERIFY(button(editor, "okButton")->isEnabled());
         typeInto(change, "Открыть  файл");
         button(editor, "okButton")->click();
-        QCOMPARE(f.main->state().dictionary().Row(5), QString("Открыть  файл"));
+        QCOMPARE(f.main->project().dictionary().Row(5), QString("Открыть  файл"));
         QCOMPARE(button(editor, "searchButton")->text(), QString("Найти"));
         QVERIFY(!button(editor, "okButton")->isEnabled());
     }
@@ -343,10 +343,10 @@ private Q_SLOTS:
     void optimizerIsNotOpenedOnAnEmptyDictionary()
     {
         Fixture f({});
-        f.main->state().dictionary().Clear();
-        f.main->state().userDictionaryChanged = false;
+        f.main->project().dictionary().Clear();
+        f.main->project().markUserDictionarySaved();
         QVERIFY(!f.openOptimizer());
-        QVERIFY(!f.main->state().userDictionaryChanged);
+        QVERIFY(!f.main->project().userDictionaryChanged());
         QVERIFY(f.main->isEnabled());
     }
 
@@ -477,7 +477,7 @@ private Q_SLOTS:
         QVERIFY(!child<QGroupBox>(optimizer, "choiceFrame")->isVisible());
         QVERIFY(!button(optimizer, "continueButton")->isEnabled());
         QVERIFY(!button(optimizer, "checkButton")->isEnabled());
-        QCOMPARE(listRows(optimizer), f.main->state().dictionary().rows().mid(0, 10));
+        QCOMPARE(listRows(optimizer), f.main->project().dictionary().rows().mid(0, 10));
         QCOMPARE(selectedRow(optimizer), 4);
         QCOMPARE(child<QLineEdit>(optimizer, "repairBox")->text(), QString("Файл"));
         button(optimizer, "deleteRowButton")->click();
@@ -494,10 +494,10 @@ private Q_SLOTS:
         typeInto(repair, " save");
         button(optimizer, "changeRowButton")->click();
         QVERIFY(child<QGroupBox>(optimizer, "repairFrame")->isVisible());
-        QCOMPARE(f.main->state().dictionary().Row(5), QString("Save"));
+        QCOMPARE(f.main->project().dictionary().Row(5), QString("Save"));
         typeInto(repair, " Сохранить ");
         button(optimizer, "changeRowButton")->click();
-        QCOMPARE(f.main->state().dictionary().Row(5), QString("Сохранить"));
+        QCOMPARE(f.main->project().dictionary().Row(5), QString("Сохранить"));
         QVERIFY(!child<QGroupBox>(optimizer, "repairFrame")->isVisible());
         QCOMPARE(child<QGroupBox>(optimizer, "listFrame")->title(),
                  QString("Наиболее корректный перевод на русский язык : "));

@@ -6,9 +6,9 @@
 #include "dictionary/DictionaryFiles.h"
 #include "maintenance/OptimizerSession.h"
 #include "model/SplitLine.h"
+#include "project/Project.h"
 #include "text/TextFile.h"
 #include "workbench/AutoTranslation.h"
-#include "workbench/WorkState.h"
 #include "workspace/ResourceLoader.h"
 
 #include <QRegularExpression>
@@ -109,7 +109,7 @@ private slots:
     void translatesTheDemo()
     {
         QTemporaryDir work;
-        WorkState state(work.path());
+        Project state(work.path());
         QVERIFY(loadResources(demoDir() + "/resources", state.stores(), false).errors.isEmpty());
         QStringList before;
         for (ResourceKind kind : kAllKinds) {
@@ -117,7 +117,7 @@ private slots:
             for (qsizetype i = 0; i < store.RowCount(); ++i)
                 before << store.Text(i);
         }
-        state.connectedDictionaries = {kStarter};
+        state.setConnectedDictionaries({kStarter});
         QVERIFY(runAutomaticTranslation(state, false).ran);
         QHash<QString, QString> result;
         qsizetype row = 0;

@@ -78,7 +78,7 @@ private Q_SLOTS:
         } else if (window == "ResourcesDialog") {
             w.button(MainWindow::OpenResources)->click();
         } else if (window == "SaveResourcesDialog") {
-            w.state().resourcesChanged = true;
+            w.project().markResourcesChanged();
             w.button(MainWindow::Exit)->click();
         } else if (window == "DeferredTranslationDialog") {
             w.button(MainWindow::DeferredTranslate)->click();

@@ -67,7 +67,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<QStringList>("userDicHolds");
 
-        const auto load = [](MainWindow& w) { w.loadResourcesFrom(w.state().workDir() + "/resources"); };
+        const auto load = [](MainWindow& w) { w.loadResourcesFrom(w.project().workDir() + "/resources"); };
         const auto exitButton = [](MainWindow& w) { button(&w, "exitButton")->click(); };
         const auto answer = [](const char* which) {
             return [which] { button(shownWindow("SaveResourcesDialog"), which)->click(); };
@@ -104,7 +104,7 @@ private Q_SLOTS:
                                                << QStringList();
         const auto translateByHand = [=](MainWindow& w) {
             load(w);
-            const LineStore& menu = w.state().store(ResourceKind::Menu);
+            const LineStore& menu = w.project().store(ResourceKind::Menu);
             Q_EMIT w.listView(ResourceKind::Menu)->doubleClicked(menu.index(4));
             auto* dialog = w.findChild<ManualTranslationDialog*>();
             dialog->findChild<QPlainTextEdit*>(QStringLiteral("translation"))
@@ -160,8 +160,8 @@ private Q_SLOTS:
         QTest::newRow("User.dic changed by another program, Объединить, Да")
             << Road([=](MainWindow& w) {
                    translateByHand(w);
-                   QVERIFY(writeBytes(w.state().workDir() + "/User.dic",
-                                      readBytes(w.state().workDir() + "/User.dic") +
+                   QVERIFY(writeBytes(w.project().workDir() + "/User.dic",
+                                      readBytes(w.project().workDir() + "/User.dic") +
                                           cp1251Lines({"Theirs", "Чужое"})));
                    exitButton(w);
                    answer("yes")();

@@ -77,9 +77,9 @@ private Q_SLOTS:
         QVERIFY(w.isVisible());
         QCOMPARE(w.windowTitle(), QStringLiteral("Кварсел"));
         QVERIFY(ui.messages.isEmpty());
-        QCOMPARE(w.state().connectedDictionaries.size(), 3);
-        QVERIFY(w.state().connectedDictionaries[0].endsWith("User.dic"));
-        QCOMPARE(w.state().dictionary().Row(2), QStringLiteral("Restore"));
+        QCOMPARE(w.project().connectedDictionaries().size(), 3);
+        QVERIFY(w.project().connectedDictionaries()[0].endsWith("User.dic"));
+        QCOMPARE(w.project().dictionary().Row(2), QStringLiteral("Restore"));
         const QStringList panels{
             "Не скрывать переведенные строки", "Строка:",       "0", "из", "0", "оставшихся",
             "Пользовательский словарь",        "Ручной перевод"};
@@ -101,13 +101,13 @@ private Q_SLOTS:
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
         QCOMPARE(w.panel(1)->text(), QString());
-        QVERIFY(w.state().connectedDictionaries.isEmpty());
+        QVERIFY(w.project().connectedDictionaries().isEmpty());
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].title, QStringLiteral("Кварсел"));
         QCOMPARE(ui.messages[0].text, kNoConnected);
         QCOMPARE(ui.messages[0].icon, MessageIcon::Stop);
         // The user dictionary is loaded all the same.
-        QVERIFY(w.state().dictionary().RowCount() > 2);
+        QVERIFY(w.project().dictionary().RowCount() > 2);
     }
 
     void startWithoutAnyDictionaryEnds()
@@ -145,7 +145,7 @@ private Q_SLOTS:
         QCOMPARE(readBytes(ws.path("velmora.ini")),
                  cp1251Lines({"AutoHideTranslateString", "User.dic", "a.dic", "b.dic"}));
         QCOMPARE(w.panel(1)->text(), QStringLiteral("Скрывать переведенные строки"));
-        QCOMPARE(w.state().connectedDictionaries,
+        QCOMPARE(w.project().connectedDictionaries(),
                  (QStringList{ws.path("User.dic"), ws.path("a.dic"), ws.path("b.dic")}));
     }
 
@@ -159,12 +159,12 @@ private Q_SLOTS:
         RecordingUiServices ui;
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
-        QCOMPARE(w.state().connectedDictionaries,
+        QCOMPARE(w.project().connectedDictionaries(),
                  (QStringList{ws.path("b.dic"), ws.path("User.dic"), ws.path("b.dic")}));
         QCOMPARE(w.panel(1)->text(), QStringLiteral("Не скрывать переведенные строки"));
         click(&w, "settingsButton");
         click(w.settingsDialog(), "ok");
-        QCOMPARE(w.state().connectedDictionaries, (QStringList{ws.path("User.dic"), ws.path("b.dic")}));
+        QCOMPARE(w.project().connectedDictionaries(), (QStringList{ws.path("User.dic"), ws.path("b.dic")}));
         QCOMPARE(readBytes(ws.path("velmora.ini")), cp1251Lines({"User.dic", "b.dic"}));
     }
 
@@ -178,7 +178,7 @@ private Q_SLOTS:
         QVERIFY(w.start());
         auto* userFirst = child<QCheckBox>(w.settingsDialog(), "userFirst");
         QVERIFY(userFirst->isChecked() && !userFirst->isEnabled());
-        QVERIFY(w.state().connectedDictionaries.isEmpty());
+        QVERIFY(w.project().connectedDictionaries().isEmpty());
         click(&w, "settingsButton");
         ui.messages.clear();
         click(w.settingsDialog(), "ok");
@@ -216,7 +216,8 @@ private Q_SLOTS:
         RecordingUiServices ui;
         MainWindow again(ws.dir, ui);
         QVERIFY(again.start());
-        QCOMPARE(again.state().connectedDictionaries, (QStringList{ws.path("User.dic"), ws.path("a.dic")}));
+        QCOMPARE(again.project().connectedDictionaries(),
+                 (QStringList{ws.path("User.dic"), ws.path("a.dic")}));
     }
 
     void cancelKeepsControlsButNotPanel()
@@ -227,13 +228,13 @@ private Q_SLOTS:
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
         SettingsDialog* s = w.settingsDialog();
-        QVERIFY(s->autoHideRussianString());
+        QVERIFY(w.project().settings().autoHideRussianString);
         click(&w, "settingsButton");
         child<QCheckBox>(s, "autoHideRussianString")->setChecked(false);
         child<QCheckBox>(s, "autoHideTranslateString")->setChecked(true);
         click(s, "cancel");
         QVERIFY(w.isEnabled());
-        QVERIFY(!s->autoHideRussianString());
+        QVERIFY(!w.project().settings().autoHideRussianString);
         QCOMPARE(w.panel(1)->text(), QStringLiteral("Не скрывать переведенные строки"));
         QCOMPARE(readBytes(ws.path("velmora.ini")), cp1251Lines({"AutoHideRussianString", "common.dic"}));
     }
@@ -266,13 +267,13 @@ private Q_SLOTS:
         // switch does, without the blank.
         QCOMPARE(w.tabBar()->currentIndex(), 0);
         QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
-        QCOMPARE(w.panel(5)->text(), QString::number(w.state().store(ResourceKind::Menu).RowCount() - 1));
+        QCOMPARE(w.panel(5)->text(), QString::number(w.project().store(ResourceKind::Menu).RowCount() - 1));
         w.tabBar()->setCurrentIndex(1);
         QCOMPARE(w.visibleList(), w.listView(ResourceKind::Dialog));
         QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
-        QCOMPARE(w.panel(5)->text(), QString::number(w.state().store(ResourceKind::Dialog).RowCount() - 1));
+        QCOMPARE(w.panel(5)->text(), QString::number(w.project().store(ResourceKind::Dialog).RowCount() - 1));
         w.tabBar()->setCurrentIndex(3);
-        QCOMPARE(w.state().currentKind(), ResourceKind::RcData);
+        QCOMPARE(w.project().currentKind(), ResourceKind::RcData);
         // Exit right after loading and switching tabs: nothing is written.
         const QByteArray user = readBytes(ws.path("User.dic"));
         click(&w, "exitButton");
@@ -293,14 +294,14 @@ private Q_SLOTS:
         w.loadResourcesFrom(ws.path("resources"));
         QCOMPARE(w.visibleList(), w.listView(ResourceKind::Dialog));
         QCOMPARE(w.tabBar()->currentIndex(), 1);
-        QCOMPARE(w.state().currentKind(), ResourceKind::Dialog);
+        QCOMPARE(w.project().currentKind(), ResourceKind::Dialog);
         QCOMPARE(w.panel(3)->text(), QStringLiteral("0"));
-        QCOMPARE(w.panel(5)->text(), QString::number(w.state().store(ResourceKind::Dialog).RowCount() - 1));
+        QCOMPARE(w.panel(5)->text(), QString::number(w.project().store(ResourceKind::Dialog).RowCount() - 1));
         // A later load brings the tab back to the list it shows.
         w.tabBar()->setCurrentIndex(2);
         w.loadResourcesFrom(ws.path("resources"));
         QCOMPARE(w.tabBar()->currentIndex(), 1);
-        QCOMPARE(w.state().currentKind(), ResourceKind::Dialog);
+        QCOMPARE(w.project().currentKind(), ResourceKind::Dialog);
     }
 
     void cancelDestroysResourcesDialog()
@@ -316,7 +317,7 @@ private Q_SLOTS:
         QVERIFY(w.isEnabled());
         QTRY_VERIFY(dialog.isNull());
         QCOMPARE(w.resourcesDirectory(), ws.dir);
-        QCOMPARE(w.state().totalRows(), 0);
+        QCOMPARE(w.project().totalRows(), 0);
     }
 
     // The tree opens on the chosen directory, expanded and in view, even among
@@ -356,7 +357,7 @@ private Q_SLOTS:
         QCOMPARE(dialog->chosenDirectory(), ws.path("resources"));
         QVERIFY(dialog->okEnabled());
         QVERIFY(dialog->isVisible()); // Enter in the box chooses, it does not load
-        QCOMPARE(w.state().totalRows(), 0);
+        QCOMPARE(w.project().totalRows(), 0);
         QTRY_VERIFY(shown(ws.path("resources")));
 
         box->setText(ws.path("no-such-directory"));
@@ -399,7 +400,7 @@ private Q_SLOTS:
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.state().setDictionaryStatus(status);
+        w.statusPanels().setDictionaryText(status);
         QCoreApplication::processEvents();
         QLabel* panel = w.panel(7);
         QCOMPARE(panel->text(), status);
@@ -445,7 +446,7 @@ private Q_SLOTS:
         QVERIFY(w.start());
         w.loadResourcesFrom(ws.path("resources"));
         QListView* list = w.listView(ResourceKind::Menu);
-        const LineStore& menu = w.state().store(ResourceKind::Menu);
+        const LineStore& menu = w.project().store(ResourceKind::Menu);
         const qsizetype fileRow = menu.FindPrefix(QStringLiteral("File"), 0);
         QCOMPARE(menu.Text(fileRow), QStringLiteral("File"));
         // A row made current without being selected (the list got the focus) is no click.
@@ -476,7 +477,7 @@ private Q_SLOTS:
         QVERIFY(w.isEnabled());
         QCOMPARE(menu.Text(fileRow), QStringLiteral("Файл"));
         QCOMPARE(ui.clipboardClears, 1);
-        const CurrentDictionary& d = w.state().dictionary();
+        const CurrentDictionary& d = w.project().dictionary();
         QCOMPARE(d.Row(d.RowCount() - 2), QStringLiteral("File"));
         QCOMPARE(d.Row(d.RowCount() - 1), QStringLiteral("Файл"));
         // The selection moved on to the next row with text, and that counts as a selection.
@@ -491,9 +492,9 @@ private Q_SLOTS:
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
         w.loadResourcesFrom(ws.path("resources"));
-        w.listView(ResourceKind::Menu)->setCurrentIndex(w.state().store(ResourceKind::Menu).index(4));
+        w.listView(ResourceKind::Menu)->setCurrentIndex(w.project().store(ResourceKind::Menu).index(4));
         ui.clipboard = QStringLiteral("Файл 中");
-        emit w.listView(ResourceKind::Menu)->doubleClicked(w.state().store(ResourceKind::Menu).index(4));
+        emit w.listView(ResourceKind::Menu)->doubleClicked(w.project().store(ResourceKind::Menu).index(4));
         auto* dialog = w.findChild<ManualTranslationDialog*>();
         QCOMPARE(dialog->translation(), QStringLiteral("Файл 中"));
         click(dialog, "ok");
@@ -503,12 +504,12 @@ private Q_SLOTS:
         QVERIFY(ui.messages[0].text.contains(QStringLiteral("Windows-1251 файла\n«") +
                                              QDir::toNativeSeparators(ws.path("User.dic"))));
         QVERIFY(dialog->isVisible());
-        QCOMPARE(w.state().store(ResourceKind::Menu).Text(4), QStringLiteral("File"));
+        QCOMPARE(w.project().store(ResourceKind::Menu).Text(4), QStringLiteral("File"));
         // "Отмена" leaves everything, the clipboard included; the flags stay set.
         click(dialog, "cancel");
         QVERIFY(w.isEnabled());
         QCOMPARE(ui.clipboardClears, 0);
-        QVERIFY(w.state().resourcesChanged && w.state().userDictionaryChanged);
+        QVERIFY(w.project().resourcesChanged() && w.project().userDictionaryChanged());
     }
 
     void cancelledDialogStillSavesDictionaryAtExit()
@@ -518,7 +519,7 @@ private Q_SLOTS:
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
         w.loadResourcesFrom(ws.path("resources"));
-        emit w.listView(ResourceKind::Menu)->doubleClicked(w.state().store(ResourceKind::Menu).index(4));
+        emit w.listView(ResourceKind::Menu)->doubleClicked(w.project().store(ResourceKind::Menu).index(4));
         click(w.findChild<ManualTranslationDialog*>(), "cancel");
         const QByteArray user = readBytes(ws.path("User.dic"));
         click(&w, "exitButton");
@@ -555,7 +556,7 @@ private Q_SLOTS:
         click(w.settingsDialog(), "ok");
         QCOMPARE(ui.messages.size(), 2); // the settings file was not written, and why
         ui.askAnswers = {0};             // "Выйти без сохранения словаря"
-        emit w.listView(ResourceKind::Menu)->doubleClicked(w.state().store(ResourceKind::Menu).index(4));
+        emit w.listView(ResourceKind::Menu)->doubleClicked(w.project().store(ResourceKind::Menu).index(4));
         w.findChild<ManualTranslationDialog*>()->confirm();
         click(&w, "exitButton");
         QCOMPARE(ui.questions.size(), 1);
@@ -635,9 +636,9 @@ private Q_SLOTS:
         QVERIFY(w.start());
         w.loadResourcesFrom(disk.path + "/resources");
         ui.clipboard = QStringLiteral("Файл");
-        emit w.listView(ResourceKind::Menu)->doubleClicked(w.state().store(ResourceKind::Menu).index(4));
+        emit w.listView(ResourceKind::Menu)->doubleClicked(w.project().store(ResourceKind::Menu).index(4));
         click(w.findChild<ManualTranslationDialog*>(), "ok");
-        QVERIFY(w.state().userDictionaryChanged);
+        QVERIFY(w.project().userDictionaryChanged());
         const QByteArray user = readBytes(disk.path + "/User.dic");
         const QByteArray old = readBytes(disk.path + "/User.old");
         const QStringList names = QDir(disk.path).entryList(QDir::Files | QDir::Hidden);
@@ -659,7 +660,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(disk.path + "/filler"));
         click(&w, "exitButton");
         QCOMPARE(readBytes(disk.path + "/User.old"), user);
-        QVERIFY(!w.state().userDictionaryChanged);
+        QVERIFY(!w.project().userDictionaryChanged());
         click(w.findChild<SaveResourcesDialog*>(), "no");
         QCOMPARE(ui.quits, 1);
     }
@@ -674,7 +675,7 @@ private Q_SLOTS:
         MainWindow w(ws.dir, ui);
         w.start();
         w.loadResourcesFrom(ws.path("resources"));
-        const LineStore& menu = w.state().store(ResourceKind::Menu);
+        const LineStore& menu = w.project().store(ResourceKind::Menu);
         QCOMPARE(menu.Text(5), QStringLiteral("Open"));
         ui.clipboard = QStringLiteral("Открыть ☺");
         emit w.listView(ResourceKind::Menu)->doubleClicked(menu.index(5));
@@ -715,7 +716,7 @@ private Q_SLOTS:
         QCOMPARE(w.panel(8)->text(), QStringLiteral("Ручной перевод"));
         QCOMPARE(w.panel(7)->text(), QStringLiteral("Пользовательский словарь"));
         w.tabBar()->setCurrentIndex(2); // String
-        const LineStore& strings = w.state().store(ResourceKind::String);
+        const LineStore& strings = w.project().store(ResourceKind::String);
         qsizetype row = -1;
         for (qsizetype i = 0; i < strings.RowCount(); ++i)
             if (strings.Text(i) == QStringLiteral("Line %d, column %d"))

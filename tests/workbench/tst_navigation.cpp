@@ -39,7 +39,7 @@ struct Loaded {
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
     }
-    const LineStore& menu() const { return w.state().store(ResourceKind::Menu); }
+    const LineStore& menu() const { return w.project().store(ResourceKind::Menu); }
     qsizetype row(const QString& text) const
     {
         // The last one: "Exit" is in both menus, and the tray's is the one near the Russian text.
@@ -209,7 +209,7 @@ private Q_SLOTS:
         // Review: an accepted pair reaches every equal row.
         BilingualReview review;
         review.Reset({QStringLiteral("Edit"), QStringLiteral("Правка")});
-        QVERIFY(review.Accept(l.w.state(), QStringLiteral("Правка")));
+        QVERIFY(review.Accept(l.w.project(), QStringLiteral("Правка")));
         QTRY_COMPARE(l.count(), QStringLiteral("Переведено 3 из 28"));
         // Automatic translation through the demo dictionaries.
         l.w.button(MainWindow::AutoTranslate)->click();

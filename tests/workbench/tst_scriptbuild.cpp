@@ -3,9 +3,9 @@
 // judged by the resource compiler itself.
 #include "TestUtil.h"
 #include "deferred/BilingualReview.h"
+#include "project/Project.h"
 #include "workbench/AutoTranslation.h"
 #include "workbench/RowHandlers.h"
-#include "workbench/WorkState.h"
 #include "workspace/ResourceSaver.h"
 
 #include <QRegularExpression>
@@ -137,14 +137,14 @@ private Q_SLOTS:
         }
         QVERIFY(writeLinesRaw(dir.filePath(QStringLiteral("a.dic")), kPairs));
 
-        WorkState state(dir.path());
+        Project state(dir.path());
         state.setHideMode(hide ? HideMode::Hide : HideMode::Show);
         QVERIFY(loadResources(res, state.stores(), false).errors.isEmpty());
         // A name, header, font face or class that were offered would be translated below:
         // the compiler, or its list of names, then tells.
         switch (road) {
         case Road::Automatic:
-            state.connectedDictionaries = {dir.filePath(QStringLiteral("a.dic"))};
+            state.setConnectedDictionaries({dir.filePath(QStringLiteral("a.dic"))});
             QVERIFY(runAutomaticTranslation(state, false).errors.isEmpty());
             break;
         case Road::Manual:
@@ -184,7 +184,7 @@ private Q_SLOTS:
         QVERIFY(writeLinesRaw(res + QStringLiteral("/rcdata/form.txt"),
                               {"object Form1: TForm1", "  Caption = 'Match case'", "  Font.Name = 'Tahoma'",
                                "  TitleFont.Name = 'Segoe UI'", "  Hint = 'Don''t ask'", "end"}));
-        WorkState state(dir.path());
+        Project state(dir.path());
         state.setHideMode(HideMode::Show);
         loadResources(res, state.stores(), false);
         for (const auto& [source, translation] : {std::pair{"Match case", "Учитывать 'регистр'"},

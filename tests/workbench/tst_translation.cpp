@@ -5,6 +5,7 @@
 #include "workbench/AutoTranslation.h"
 #include "workbench/Propagation.h"
 #include "workbench/RowHandlers.h"
+#include "workbench/StatusPanels.h"
 #include "workbench/StorageCheck.h"
 #include "workspace/ResourceSaver.h"
 
@@ -33,16 +34,17 @@ private Q_SLOTS:
         QVERIFY(writeLinesRaw(dir.filePath("a.dic"), {"File", "Файл", "OK", "OK", "Exit", "Exit!"}));
         QVERIFY(writeLinesRaw(dir.filePath("b.dic"), {"File", "Документ", "OK", "Хорошо", "Exit", "Выход"}));
         QVERIFY(writeLinesRaw(dir.filePath("User.dic"), {"Mine", "Моё"}));
-        WorkState state(dir.path());
+        Project state(dir.path());
         fill(state.store(ResourceKind::Menu), {"File", "ok", "Exit", "Edit", ""});
-        state.connectedDictionaries = {dir.filePath("a.dic"), dir.filePath("b.dic")};
+        state.setConnectedDictionaries({dir.filePath("a.dic"), dir.filePath("b.dic")});
+        StatusPanels panels(state);
         QStringList panel7;
-        QObject::connect(&state, &WorkState::panelsChanged, [&] {
-            if (panel7.isEmpty() || panel7.last() != state.dictionaryStatus())
-                panel7 << state.dictionaryStatus();
+        QObject::connect(&panels, &StatusPanels::changed, [&] {
+            if (panel7.isEmpty() || panel7.last() != panels.dictionaryText())
+                panel7 << panels.dictionaryText();
         });
         QSignalSpy notices(&state.store(ResourceKind::Menu), &LineStore::dataChanged);
-        const AutoTranslationResult r = runAutomaticTranslation(state, false);
+        const AutoTranslationResult r = runAutomaticTranslation(state, false, panels.showing({}));
         QVERIFY(r.ran && r.errors.isEmpty());
         // The views hear of the new texts once, as the range of rows that changed.
         QCOMPARE(notices.size(), 1);
@@ -57,9 +59,9 @@ private Q_SLOTS:
         QCOMPARE(m.Text(3), QStringLiteral("Exit!"));
         QCOMPARE(m.Text(4), QStringLiteral("Edit"));
         QCOMPARE(r.translatedByDictionary, (QList<qsizetype>{3, 1}));
-        QVERIFY(state.resourcesChanged);
-        QCOMPARE(state.translationMode(), QStringLiteral("Ручной перевод"));
-        QCOMPARE(state.dictionaryStatus(), QStringLiteral("Пользовательский словарь"));
+        QVERIFY(state.resourcesChanged());
+        QCOMPARE(panels.modeText(), QStringLiteral("Ручной перевод"));
+        QCOMPARE(panels.dictionaryText(), QStringLiteral("Пользовательский словарь"));
         QCOMPARE(state.dictionary().rows(), (QStringList{"", "", "Mine", "Моё"}));
         QVERIFY(panel7.contains("Словарь № 2 из  2 используемых"));
     }
@@ -68,7 +70,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(writeLinesRaw(dir.filePath("a.dic"), {"x", "y"}));
-        WorkState state(dir.path());
+        Project state(dir.path());
         const auto rows = [](LineStore& s, int n) {
             for (int i = 0; i < n; ++i)
                 s.AppendRow(QString(), QStringLiteral("t%1").arg(i), QString());
@@ -76,18 +78,19 @@ private Q_SLOTS:
         rows(state.store(ResourceKind::Menu), 10);
         rows(state.store(ResourceKind::String), 5);
         rows(state.store(ResourceKind::RcData), 3);
-        state.connectedDictionaries = {dir.filePath("a.dic"), dir.filePath("a.dic")};
+        state.setConnectedDictionaries({dir.filePath("a.dic"), dir.filePath("a.dic")});
         qsizetype maximum = -1;
         QList<qsizetype> values;
         QStringList modes;
-        QObject::connect(&state, &WorkState::panelsChanged, [&] {
-            if (modes.isEmpty() || modes.last() != state.translationMode())
-                modes << state.translationMode();
+        StatusPanels panels(state);
+        QObject::connect(&panels, &StatusPanels::changed, [&] {
+            if (modes.isEmpty() || modes.last() != panels.modeText())
+                modes << panels.modeText();
         });
         AutoTranslationCallbacks callbacks;
         callbacks.progressMaximum = [&](qsizetype m) { maximum = m; };
         callbacks.progressValue = [&](qsizetype v) { values << v; };
-        runAutomaticTranslation(state, false, callbacks);
+        runAutomaticTranslation(state, false, panels.showing(callbacks));
         QCOMPARE(maximum, 22);
         QList<qsizetype> pass;
         for (int v = 0; v <= 17; ++v)
@@ -108,10 +111,10 @@ private Q_SLOTS:
             QVERIFY(
                 writeLinesRaw(dir.filePath("res/menu/m.rc"),
                               {"MENUITEM \"&Open...\"", "MENUITEM \"Save\\tCtrl+S\"", "MENUITEM \"Quit\""}));
-            WorkState state(dir.path());
+            Project state(dir.path());
             state.setHideMode(hide ? HideMode::Hide : HideMode::Show);
             loadResources(dir.filePath("res"), state.stores(), false);
-            state.connectedDictionaries = {dir.filePath("a.dic")};
+            state.setConnectedDictionaries({dir.filePath("a.dic")});
             runAutomaticTranslation(state, false);
             const LineStore& m = state.store(ResourceKind::Menu);
             QCOMPARE(m.Text(1), hide ? QString() : QStringLiteral("Открыть"));
@@ -129,14 +132,14 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(writeLinesRaw(dir.filePath("User.dic"), {"Old", "Старое"}));
-        WorkState state(dir.path());
+        Project state(dir.path());
         state.dictionary().Assign({"", "", "Old", "Старое", "New", "Новое"});
-        state.userDictionaryChanged = true;
+        state.markUserDictionaryChanged();
         fill(state.store(ResourceKind::Menu), {"New"});
-        state.connectedDictionaries = {dir.filePath("User.dic")};
+        state.setConnectedDictionaries({dir.filePath("User.dic")});
         const AutoTranslationResult r = runAutomaticTranslation(state, true);
         QVERIFY(r.ran);
-        QVERIFY(!state.userDictionaryChanged);
+        QVERIFY(!state.userDictionaryChanged());
         QCOMPARE(readBytes(dir.filePath("User.old")), cp1251Lines({"Old", "Старое"}));
         QCOMPARE(state.store(ResourceKind::Menu).Text(1), QStringLiteral("Новое"));
     }
@@ -144,9 +147,9 @@ private Q_SLOTS:
     void failedSaveStopsTheRun()
     {
         QTemporaryDir dir;
-        WorkState state(dir.path());
+        Project state(dir.path());
         state.dictionary().AppendEntry("New", "Новое");
-        state.userDictionaryChanged = true;
+        state.markUserDictionaryChanged();
         fill(state.store(ResourceKind::Menu), {"New"});
         std::optional<AutoTranslationResult> run;
         {
@@ -157,7 +160,7 @@ private Q_SLOTS:
         QVERIFY(!r.ran);
         QCOMPARE(r.errors.size(), 1);
         // The manual entry is still in memory and still marked for saving.
-        QVERIFY(state.userDictionaryChanged);
+        QVERIFY(state.userDictionaryChanged());
         QCOMPARE(state.dictionary().RowCount(), 4);
         QCOMPARE(state.store(ResourceKind::Menu).Text(1), QStringLiteral("New"));
     }
@@ -179,13 +182,13 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(writeLinesRaw(dir.filePath("a.dic"), {"File", "Файл"}));
         QVERIFY(writeLinesRaw(dir.filePath("User.dic"), {"Mine", "Моё"}));
-        WorkState state(dir.path());
+        Project state(dir.path());
         QVERIFY(!LoadUserDictionary(dir.path(), state.dictionary()));
         if (!fileDuringRun.isEmpty())
             QVERIFY(writeLinesRaw(dir.filePath("User.dic"), fileDuringRun));
         const quint64 revision = state.dictionary().revision();
         fill(state.store(ResourceKind::Menu), {"File"});
-        state.connectedDictionaries = {dir.filePath("a.dic")};
+        state.setConnectedDictionaries({dir.filePath("a.dic")});
         QVERIFY(runAutomaticTranslation(state, false).errors.isEmpty());
         QCOMPARE(state.dictionary().rows(), expected);
         QCOMPARE(state.dictionary().revision() == revision, fileDuringRun.isEmpty());
@@ -195,9 +198,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(writeLinesRaw(dir.filePath("b.dic"), {"Open", "Открыть"}));
-        WorkState state(dir.path());
+        Project state(dir.path());
         fill(state.store(ResourceKind::Dialog), {"Open"});
-        state.connectedDictionaries = {dir.filePath("gone.dic"), dir.filePath("b.dic")};
+        state.setConnectedDictionaries({dir.filePath("gone.dic"), dir.filePath("b.dic")});
         const AutoTranslationResult r = runAutomaticTranslation(state, false);
         QCOMPARE(r.errors.size(), 1);
         QVERIFY(r.errors[0].path.endsWith("gone.dic"));
@@ -208,27 +211,28 @@ private Q_SLOTS:
 
     void selectionHandler()
     {
-        WorkState state(QDir::tempPath());
+        Project state(QDir::tempPath());
+        const StatusPanels panels(state);
         fill(state.store(ResourceKind::Menu), {"Open", "", "Save", "Exit"});
         SelectionEffect e = handleRowSelection(state, ResourceKind::Menu, 1);
         QVERIFY(e.handled);
         QCOMPARE(e.clipboardText, std::optional<QString>(QStringLiteral("Open")));
-        QCOMPARE(state.rowNumberText(), QStringLiteral(" 2"));
+        QCOMPARE(panels.rowNumberText(), QStringLiteral(" 2"));
         // The same row again: nothing.
         QVERIFY(!handleRowSelection(state, ResourceKind::Menu, 1).handled);
         e = handleRowSelection(state, ResourceKind::Menu, 2);
         QVERIFY(e.handled && !e.clipboardText); // empty text clears the clipboard
         // After a tab switch wrote "5" for row 4, clicking row 4 changes nothing.
-        state.setRowNumber(5, false);
+        state.setHandledRow(5, false);
         QVERIFY(!handleRowSelection(state, ResourceKind::Menu, 4).handled);
-        state.setRowNumber(11, false);
+        state.setHandledRow(11, false);
         handleRowSelection(state, ResourceKind::Menu, 0);
-        QCOMPARE(state.rowNumber(), 1);
+        QCOMPARE(state.handledRow(), 1);
         // Outside manual mode nothing happens.
-        state.setTranslationMode(panel_texts::kDeferredMode);
+        state.setMode(TranslationMode::Deferred);
         QVERIFY(!handleRowSelection(state, ResourceKind::Menu, 3).handled);
         QVERIFY(!handleRowDoubleClick(state, ResourceKind::Menu, 3, QString()).open);
-        QVERIFY(!state.resourcesChanged);
+        QVERIFY(!state.resourcesChanged());
     }
 
     void tabSwitchPanels_data()
@@ -247,14 +251,15 @@ private Q_SLOTS:
         QFETCH(int, selected);
         QFETCH(QString, rowPanel);
         QFETCH(qsizetype, remaining);
-        WorkState state(QDir::tempPath());
+        Project state(QDir::tempPath());
         for (int i = 0; i < rows; ++i)
             state.store(ResourceKind::RcData).AppendRow(QString(), QStringLiteral("t"), QString());
-        state.setRowNumber(5, true);
-        state.switchTab(ResourceKind::RcData, selected);
+        StatusPanels panels(state);
+        state.setHandledRow(5, true);
+        panels.switchTab(ResourceKind::RcData, selected);
         QCOMPARE(state.currentKind(), ResourceKind::RcData);
-        QCOMPARE(state.rowNumberText(), rowPanel); // no leading blank after a tab switch
-        QCOMPARE(state.remainingRows(), remaining);
+        QCOMPARE(panels.rowNumberText(), rowPanel); // no leading blank after a tab switch
+        QCOMPARE(panels.remainingRows(), remaining);
     }
 
     void doubleClickProposal_data()
@@ -272,14 +277,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, clipboard);
         QFETCH(QString, proposal);
-        WorkState state(QDir::tempPath());
+        Project state(QDir::tempPath());
         fill(state.store(ResourceKind::Menu), {"Open"});
         const ManualTranslationRequest r = handleRowDoubleClick(state, ResourceKind::Menu, 1, clipboard);
         QVERIFY(r.open);
         QCOMPARE(r.phrase, QStringLiteral("Open"));
         QCOMPARE(r.proposal, proposal);
-        QVERIFY(state.resourcesChanged && state.userDictionaryChanged);
-        QCOMPARE(state.rowNumberText(), QStringLiteral(" 2"));
+        QVERIFY(state.resourcesChanged() && state.userDictionaryChanged());
+        QCOMPARE(StatusPanels(state).rowNumberText(), QStringLiteral(" 2"));
     }
 
     void propagation_data()
@@ -291,11 +296,11 @@ private Q_SLOTS:
     void propagation()
     {
         QFETCH(bool, hide);
-        WorkState state(QDir::tempPath());
+        Project state(QDir::tempPath());
         state.setHideMode(hide ? HideMode::Hide : HideMode::Show);
         fill(state.store(ResourceKind::Menu), {"Open", "OPEN", "Open...", "", "Opened"});
         fill(state.store(ResourceKind::Dialog), {"open"});
-        state.setRowNumber(2, true);
+        state.setHandledRow(2, true);
         const ManualTranslationOutcome out = confirmManualTranslation(state, "Open", "Открыть");
         QVERIFY(out.recorded);
         QCOMPARE(out.rowsChanged, 3);
@@ -329,7 +334,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, phrase);
         QFETCH(QString, translation);
-        WorkState state(QDir::tempPath());
+        Project state(QDir::tempPath());
         state.setHideMode(HideMode::Hide);
         fill(state.store(ResourceKind::Menu), {"Open", ""});
         const ManualTranslationOutcome out = confirmManualTranslation(state, phrase, translation);
@@ -341,11 +346,11 @@ private Q_SLOTS:
 
     void advanceSkipsEmptyRows()
     {
-        WorkState state(QDir::tempPath());
+        Project state(QDir::tempPath());
         fill(state.store(ResourceKind::Menu), {"a1", "a2", "a3", "a4", "Word", "", "", "b8"});
-        state.setRowNumber(6, true); // the dialog was opened on row 5
+        state.setHandledRow(6, true); // the dialog was opened on row 5
         QCOMPARE(confirmManualTranslation(state, "Word", "Слово").nextRow, 8);
-        state.setRowNumber(9, true);
+        state.setHandledRow(9, true);
         QCOMPARE(confirmManualTranslation(state, "b8", "б8").nextRow, -1);
     }
 
@@ -378,7 +383,7 @@ private Q_SLOTS:
         QVERIFY(writeBytes(dir.filePath("res/menu/a.rc"),
                            QStringLiteral("MENUITEM \"Open\"\r\nMENUITEM \"Выход\"\r\n").toUtf8()));
         QVERIFY(writeLinesRaw(dir.filePath("res/menu/b.rc"), {"MENUITEM \"Save\""}));
-        WorkState state(dir.path());
+        Project state(dir.path());
         QVERIFY(!LoadUserDictionary(dir.path(), state.dictionary()));
         QVERIFY(loadResources(dir.filePath("res"), state.stores(), false).errors.isEmpty());
         const QString translation = QStringLiteral("Перевод ☺");
@@ -411,9 +416,11 @@ private Q_SLOTS:
         QVERIFY(writeLinesRaw(dir.filePath("b.dic"), {"Smile", "Улыбка"}));
         const QString script = dir.filePath("res/menu/m.rc");
         QVERIFY(writeLinesRaw(script, {"MENUITEM \"Smile\"", "MENUITEM \"Open\""}));
-        WorkState state(dir.path());
+        Project state(dir.path());
+        QStringList connected;
         for (const QString& d : dictionaries)
-            state.connectedDictionaries << dir.filePath(d);
+            connected << dir.filePath(d);
+        state.setConnectedDictionaries(connected);
         QVERIFY(loadResources(dir.filePath("res"), state.stores(), false).errors.isEmpty());
         const AutoTranslationResult r = runAutomaticTranslation(state, false);
         QCOMPARE(r.unstorableRows, unstorable);

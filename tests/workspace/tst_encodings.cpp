@@ -1,8 +1,8 @@
 // Scripts in every encoding, through the real loader, translation and saver, against
 // golden files of real bytes (tests/data/encodings).
 #include "TestUtil.h"
+#include "project/Project.h"
 #include "workbench/AutoTranslation.h"
-#include "workbench/WorkState.h"
 #include "workspace/ResourceSaver.h"
 
 #include <QDirIterator>
@@ -16,7 +16,7 @@ QString golden(const QString& rel) { return QStringLiteral(KVARSEL_TEST_DATA "/e
 
 // Every row of every kind, the marker's path made relative, so stores loaded from
 // different directories compare; the scripts only the UTF encodings can hold are left out.
-QStringList rowsOf(const WorkState& state, const QString& res)
+QStringList rowsOf(const Project& state, const QString& res)
 {
     QStringList rows;
     for (const ResourceKind kind : kAllKinds) {
@@ -50,13 +50,13 @@ QMap<QString, QByteArray> filesOf(const QString& dir)
 struct Loaded {
     QTemporaryDir tmp;
     QString res, work;
-    WorkState state;
+    Project state;
     LoadResult result;
     explicit Loaded(const QString& name) : res(tmp.filePath("res")), work(tmp.filePath("work")), state(work)
     {
         copyTree(golden(name + "/res"), res);
         copyTree(golden("work"), work);
-        state.connectedDictionaries = {work + "/a.dic"};
+        state.setConnectedDictionaries({work + "/a.dic"});
         state.setHideMode(HideMode::Show);
         result = loadResources(res, state.stores(), false);
     }
