@@ -12,7 +12,7 @@ void installHelp(MainWindow& main)
     main.setButtonAction(MainWindow::Help, [&main] {
         auto* help = main.findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
         if (!help)
-            help = new HelpWindow(&main, main.services(), QDir::currentPath());
+            help = new HelpWindow(&main, main.services(), main.project().workDir());
         help->showOverMain();
     });
 }

@@ -3,9 +3,10 @@
 #include "dictionary/DictionaryFiles.h"
 #include "exchange/TmxImport.h"
 #include "exchange/TmxTexts.h"
+#include "project/Project.h"
 #include "settings/SettingsStartUp.h"
-#include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
+#include "workbench/UiServices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -43,7 +44,8 @@ const QString kUnreadFile = QStringLiteral("Файл настроек не бы�
 const QString kReplace = QStringLiteral("Заменить");
 } // namespace texts
 
-SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
+SettingsDialog::SettingsDialog(QWidget* mainWindow, Project& project, UiServices& services)
+    : SecondaryWindow(mainWindow), m_project(project), m_services(services)
 {
     setObjectName(QStringLiteral("SettingsDialog"));
     setWindowTitle(texts::kCaption);
@@ -113,7 +115,7 @@ SettingsDialog::SettingsDialog(MainWindow& main) : SecondaryWindow(&main), m_mai
     // next load and automatic translation either way; only "OK" writes velmora.ini and
     // applies the hide mode and the connected dictionaries.
     for (QCheckBox* box : {m_autoHideTranslateString, m_autoHideRussianString, m_userFirst})
-        connect(box, &QCheckBox::toggled, this, [this] { m_main.project().setSettings(currentSettings()); });
+        connect(box, &QCheckBox::toggled, this, [this] { m_project.setSettings(currentSettings()); });
     resize(520, 380);
 }
 
@@ -124,10 +126,10 @@ bool SettingsDialog::applyLoad(const SettingsLoad& load)
     const Settings& s = load.settings;
     m_userFirst->setEnabled(s.userDictionaryExists);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto userDictionaryError = applySettingsLoad(load, m_main.project());
+    const auto userDictionaryError = applySettingsLoad(load, m_project);
     QApplication::restoreOverrideCursor();
     if (load.noDictionaryFiles) {
-        m_main.services().message(&m_main, texts::kTitle, texts::kNoDictionaries, MessageIcon::Stop);
+        m_services.message(mainWindow(), texts::kTitle, texts::kNoDictionaries, MessageIcon::Stop);
         return false;
     }
     m_available->clear();
@@ -143,9 +145,9 @@ bool SettingsDialog::applyLoad(const SettingsLoad& load)
     m_disconnectAll->setEnabled(!s.availableDictionaries.isEmpty());
     m_tabs->setCurrentIndex(0);
     if (load.error)
-        m_main.services().message(&m_main, texts::kTitle, load.error->message(), MessageIcon::Stop);
+        m_services.message(mainWindow(), texts::kTitle, load.error->message(), MessageIcon::Stop);
     if (userDictionaryError)
-        m_main.services().message(&m_main, texts::kTitle, userDictionaryError->message(), MessageIcon::Stop);
+        m_services.message(mainWindow(), texts::kTitle, userDictionaryError->message(), MessageIcon::Stop);
     return true;
 }
 
@@ -170,8 +172,8 @@ void SettingsDialog::setAllMarks(bool marked)
 
 void SettingsDialog::importTmxFile()
 {
-    UiServices& services = m_main.services();
-    const QString workDir = m_main.project().workDir();
+    UiServices& services = m_services;
+    const QString workDir = m_project.workDir();
     const QString tmxPath =
         services.openFile(this, tmx_texts::kImportTitle, workDir, tmx_texts::kFilter, QStringLiteral("tmx"));
     if (tmxPath.isEmpty())
@@ -223,29 +225,28 @@ void SettingsDialog::accept()
     // Refused before anything is written: the file keeps the dictionaries the next
     // start connects, whatever the user does after the refusal.
     if (!s.anythingConnected()) {
-        m_main.services().message(this, texts::kTitle, texts::kNothingConnected, MessageIcon::Stop);
+        m_services.message(this, texts::kTitle, texts::kNothingConnected, MessageIcon::Stop);
         return;
     }
     // Settings that could not be read are the user's still: they are replaced only
     // when the user says so.
-    if (m_unreadFile && m_main.project().readOnlyReason().isEmpty()) {
+    if (m_unreadFile && m_project.readOnlyReason().isEmpty()) {
         const QString question = texts::kUnreadFile.arg(m_unreadFile->message());
-        if (m_main.services().ask(this, texts::kTitle, question, {texts::kReplace, texts::kCancel}) != 0)
+        if (m_services.ask(this, texts::kTitle, question, {texts::kReplace, texts::kCancel}) != 0)
             return;
         m_unreadFile.reset();
     }
     std::optional<FileError> error;
-    if (const QString& readOnly = m_main.project().readOnlyReason(); !readOnly.isEmpty()) {
-        error =
-            FileError{fileInDirIgnoringCase(m_main.project().workDir(), settings_keys::kFileName), readOnly};
+    if (const QString& readOnly = m_project.readOnlyReason(); !readOnly.isEmpty()) {
+        error = FileError{fileInDirIgnoringCase(m_project.workDir(), settings_keys::kFileName), readOnly};
     } else {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        error = writeSettings(m_main.project().workDir(), s);
+        error = writeSettings(m_project.workDir(), s);
         QApplication::restoreOverrideCursor();
     }
     if (error)
-        m_main.services().message(this, texts::kTitle, error->message(), MessageIcon::Stop);
-    Project& state = m_main.project();
+        m_services.message(this, texts::kTitle, error->message(), MessageIcon::Stop);
+    Project& state = m_project;
     state.setSettings(s);
     state.setHideMode(s.autoHideTranslateString ? HideMode::Hide : HideMode::Show);
     state.setConnectedDictionaries(connectedAfterOk(state.workDir(), s));

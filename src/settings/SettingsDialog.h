@@ -1,8 +1,7 @@
 #pragma once
 // "Настройки": which dictionaries are connected and in which order, and the two
-// hide modes. Created at start and only hidden afterwards, so its controls hold
-// the settings for the whole run; the flags that other windows read come
-// straight from its check boxes.
+// hide modes. Created at start and only hidden afterwards; it edits the project's
+// settings, which the rest of the program reads.
 
 #include "settings/SettingsFile.h"
 #include "workbench/SecondaryWindow.h"
@@ -15,15 +14,16 @@ class QTabWidget;
 
 namespace kvarsel {
 
-class MainWindow;
+class Project;
+class UiServices;
 
 class SettingsDialog : public SecondaryWindow {
     Q_OBJECT
 public:
-    explicit SettingsDialog(MainWindow& main);
+    SettingsDialog(QWidget* mainWindow, Project& project, UiServices& services);
 
     // Start-up: fills the controls from `load` and applies it to the main window's
-    // state. Returns false when the program must end (no dictionary file at all).
+    // project. Returns false when the program must end (no dictionary file at all).
     bool applyLoad(const SettingsLoad& load);
 
     // The settings as the controls hold them now.
@@ -39,7 +39,8 @@ private:
     void importTmxFile(); // "Импорт TMX…"
     void addAvailableDictionary(const QString& name);
 
-    MainWindow& m_main;
+    Project& m_project;
+    UiServices& m_services;
     Settings m_loaded; // the list of available dictionaries and the user dictionary's presence
     // Why velmora.ini could not be read at start: "OK" replaces it only once the user agrees.
     std::optional<FileError> m_unreadFile;

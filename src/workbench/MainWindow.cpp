@@ -240,7 +240,7 @@ bool MainWindow::start()
         m_services.message(this, texts::kCaption, reason + QStringLiteral(".\n") + texts::kReadOnly,
                            MessageIcon::Stop);
     }
-    m_settings = new SettingsDialog(*this);
+    m_settings = new SettingsDialog(this, m_project, m_services);
     m_settings->setPathLabel(QDir::toNativeSeparators(m_project.workDir()));
     if (!m_settings->applyLoad(loadSettings(m_project.workDir()))) {
         delete m_settings;
@@ -274,8 +274,9 @@ void MainWindow::openResourcesDialogHidden()
     if (m_resources)
         return;
     const bool autoHideRussianString = m_project.settings().autoHideRussianString;
-    m_resources = new ResourcesDialog(*this, autoHideRussianString);
+    m_resources = new ResourcesDialog(this, m_project, m_services, autoHideRussianString);
     connect(m_resources, &ResourcesDialog::loaded, this, &MainWindow::applyLoadResult);
+    connect(m_resources, &ResourcesDialog::repaintRequested, this, &MainWindow::repaintNow);
 }
 
 void MainWindow::openResourcesDialog()
@@ -379,7 +380,7 @@ void MainWindow::onRowDoubleClicked(ResourceKind kind, qsizetype row)
 ManualTranslationDialog* MainWindow::manualTranslationDialog()
 {
     if (!m_manual) {
-        m_manual = new ManualTranslationDialog(*this);
+        m_manual = new ManualTranslationDialog(this, m_project, m_services);
         connect(m_manual, &ManualTranslationDialog::advanceTo, this,
                 [this](qsizetype row) { selectRow(m_project.currentKind(), row); });
     }

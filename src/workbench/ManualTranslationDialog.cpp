@@ -3,11 +3,12 @@
 #include "assist/SuggestionPanel.h"
 #include "assist/TranslationCheckPanel.h"
 #include "dialogs/FitWarning.h"
+#include "project/Project.h"
 #include "text/LineText.h"
-#include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
 #include "workbench/RowHandlers.h"
 #include "workbench/StorageCheck.h"
+#include "workbench/UiServices.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -26,7 +27,8 @@ const QString kCancel = QStringLiteral("Отмена");
 const QString kTitle = kProductName;
 } // namespace texts
 
-ManualTranslationDialog::ManualTranslationDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
+ManualTranslationDialog::ManualTranslationDialog(QWidget* mainWindow, Project& project, UiServices& services)
+    : SecondaryWindow(mainWindow), m_project(project), m_services(services)
 {
     setObjectName(QStringLiteral("ManualTranslationDialog"));
     setWindowTitle(texts::kCaption);
@@ -65,9 +67,9 @@ ManualTranslationDialog::ManualTranslationDialog(MainWindow& main) : SecondaryWi
     layout->addWidget(m_phrase);
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation);
-    layout->addWidget(new FitWarning(main.project().store(ResourceKind::Dialog), m_phrase, m_translation));
+    layout->addWidget(new FitWarning(m_project.store(ResourceKind::Dialog), m_phrase, m_translation));
     layout->addWidget(new TranslationCheckPanel(m_phrase, m_translation));
-    layout->addWidget(new SuggestionPanel(m_main.project(), m_phrase, m_translation));
+    layout->addWidget(new SuggestionPanel(m_project, m_phrase, m_translation));
     layout->addLayout(buttons);
 
     connect(m_ok, &QPushButton::clicked, this, &ManualTranslationDialog::confirm);
@@ -94,16 +96,16 @@ void ManualTranslationDialog::confirm()
     // A translation that would split its line, or that User.dic or a script it goes to
     // cannot hold, is stopped here, not at exit.
     if (const QString problem = lineTextProblem(t, LineTextRole::Translation); !problem.isEmpty()) {
-        m_main.services().message(this, texts::kTitle, problem, MessageIcon::Stop);
+        m_services.message(this, texts::kTitle, problem, MessageIcon::Stop);
         return;
     }
-    if (const auto bad = unstorableTranslation(m_main.project(), phrase(), t)) {
-        m_main.services().message(this, texts::kTitle, unstorableText(t, *bad), MessageIcon::Stop);
+    if (const auto bad = unstorableTranslation(m_project, phrase(), t)) {
+        m_services.message(this, texts::kTitle, unstorableText(t, *bad), MessageIcon::Stop);
         return;
     }
-    const ManualTranslationOutcome outcome = confirmManualTranslation(m_main.project(), phrase(), t);
+    const ManualTranslationOutcome outcome = confirmManualTranslation(m_project, phrase(), t);
     hide();
-    m_main.services().clearClipboard();
+    m_services.clearClipboard();
     if (outcome.nextRow >= 0)
         Q_EMIT advanceTo(outcome.nextRow);
 }

@@ -10,12 +10,13 @@ class QPushButton;
 
 namespace kvarsel {
 
-class MainWindow;
+class Project;
+class UiServices;
 
 class ManualTranslationDialog : public SecondaryWindow {
     Q_OBJECT
 public:
-    explicit ManualTranslationDialog(MainWindow& main);
+    ManualTranslationDialog(QWidget* mainWindow, Project& project, UiServices& services);
 
     // Fills both boxes, selects the whole translation and gives it the focus.
     void open(const QString& phrase, const QString& proposal);
@@ -34,7 +35,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    MainWindow& m_main;
+    Project& m_project;
+    UiServices& m_services;
     QPlainTextEdit* m_phrase = nullptr;
     QPlainTextEdit* m_translation = nullptr;
     QPushButton* m_ok = nullptr;

@@ -1,8 +1,8 @@
 #include "workspace/ResourcesDialog.h"
 
-#include "settings/SettingsDialog.h"
-#include "workbench/MainWindow.h"
+#include "project/Project.h"
 #include "workbench/ProductName.h"
+#include "workbench/UiServices.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -44,8 +44,9 @@ QString loadingCaption(ResourceKind kind)
 }
 } // namespace texts
 
-ResourcesDialog::ResourcesDialog(MainWindow& main, bool autoHideRussianString)
-    : SecondaryWindow(&main), m_main(main)
+ResourcesDialog::ResourcesDialog(QWidget* mainWindow, Project& project, UiServices& services,
+                                 bool autoHideRussianString)
+    : SecondaryWindow(mainWindow), m_project(project), m_services(services)
 {
     setObjectName(QStringLiteral("ResourcesDialog"));
     setWindowTitle(texts::kCaption);
@@ -181,9 +182,9 @@ void ResourcesDialog::goToTypedPath()
     // A relative path is taken from the directory chosen so far.
     const QString path = QDir::cleanPath(QDir(m_chosen).absoluteFilePath(typed));
     if (!QFileInfo(path).isDir()) {
-        m_main.services().beep();
-        m_main.services().message(this, texts::kTitle, texts::noSuchDirectory(QDir::toNativeSeparators(path)),
-                                  MessageIcon::Stop);
+        m_services.beep();
+        m_services.message(this, texts::kTitle, texts::noSuchDirectory(QDir::toNativeSeparators(path)),
+                           MessageIcon::Stop);
         m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
         return;
     }
@@ -248,8 +249,8 @@ void ResourcesDialog::chooseVolume(const QString& rootPath)
         setChosenDirectory(rootPath);
         return;
     }
-    m_main.services().beep();
-    m_main.services().message(this, texts::kNotReadyTitle, texts::kNotReady, MessageIcon::Stop);
+    m_services.beep();
+    m_services.message(this, texts::kNotReadyTitle, texts::kNotReady, MessageIcon::Stop);
     setChosenDirectory(QDir::homePath());
 }
 
@@ -266,23 +267,23 @@ void ResourcesDialog::load()
     callbacks.fileLoaded = [this](ResourceKind, qsizetype i) { m_progress->setValue(int(i)); };
     callbacks.kindFinished = [this](ResourceKind) {
         setWindowTitle(texts::kCaption);
-        m_main.repaintNow();
+        Q_EMIT repaintRequested();
     };
-    const LoadResult result = loadResources(m_chosen, m_main.project().stores(),
-                                            m_main.project().settings().autoHideRussianString, callbacks);
+    const LoadResult result =
+        loadResources(m_chosen, m_project.stores(), m_project.settings().autoHideRussianString, callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     Q_EMIT loaded(result);
     if (!result.errors.isEmpty())
-        m_main.services().message(this, texts::kTitle, describeFailures(texts::kSomeNotRead, result.errors),
-                                  MessageIcon::Stop);
-    m_main.repaintNow();
+        m_services.message(this, texts::kTitle, describeFailures(texts::kSomeNotRead, result.errors),
+                           MessageIcon::Stop);
+    Q_EMIT repaintRequested();
     hide();
 }
 
 void ResourcesDialog::cancel()
 {
-    m_main.repaintNow();
+    Q_EMIT repaintRequested();
     hide();
     deleteLater();
 }

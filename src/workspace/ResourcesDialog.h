@@ -16,13 +16,14 @@ class QTreeView;
 
 namespace kvarsel {
 
-class MainWindow;
+class Project;
+class UiServices;
 
 class ResourcesDialog : public SecondaryWindow {
     Q_OBJECT
 public:
     // `autoHideRussianString` shows the mode label; it is read once, when the dialog is made.
-    ResourcesDialog(MainWindow& main, bool autoHideRussianString);
+    ResourcesDialog(QWidget* mainWindow, Project& project, UiServices& services, bool autoHideRussianString);
 
     QString chosenDirectory() const { return m_chosen; }
     // Points the tree at `dir` and applies the rule that enables "ОК".
@@ -40,6 +41,8 @@ public:
 
 Q_SIGNALS:
     void loaded(const kvarsel::LoadResult& result);
+    // The main window should show what changed now, before the next long step.
+    void repaintRequested();
 
 private:
     void onTreeCurrentChanged();
@@ -51,7 +54,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    MainWindow& m_main;
+    Project& m_project;
+    UiServices& m_services;
     QString m_chosen;
     QComboBox* m_volumes = nullptr;
     QFileSystemModel* m_fsModel = nullptr;
