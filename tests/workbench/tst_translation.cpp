@@ -262,6 +262,41 @@ private Q_SLOTS:
         QCOMPARE(panels.remainingRows(), remaining);
     }
 
+    // Panel 8 follows the runs: a step shows while its run lasts, and a run that
+    // begins (even in the mode already set) shows its mode, not the last run's step.
+    void modePanelFollowsRuns_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("panel8");
+        QTest::newRow("start") << QStringList{} << "Ручной перевод";
+        QTest::newRow("automatic run, a kind")
+            << QStringList{"mode A", "step Перевод Menu"} << "Перевод Menu";
+        QTest::newRow("automatic run ended")
+            << QStringList{"mode A", "step Перевод Menu", "mode M"} << "Ручной перевод";
+        QTest::newRow("export preparing")
+            << QStringList{"mode D", "step Подготовка списка"} << "Подготовка списка";
+        QTest::newRow("import after an export in the same run")
+            << QStringList{"mode D", "step Подготовка списка", "mode D"} << "Отложенный перевод";
+    }
+    void modePanelFollowsRuns()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(QString, panel8);
+        Project project(QDir::tempPath());
+        StatusPanels panels(project);
+        const QHash<QString, TranslationMode> modes{{"M", TranslationMode::Manual},
+                                                    {"A", TranslationMode::Automatic},
+                                                    {"D", TranslationMode::Deferred}};
+        for (const QString& action : actions) {
+            if (action.startsWith("mode "))
+                project.setMode(modes.value(action.mid(5)));
+            else
+                panels.setStep(action.mid(5));
+        }
+        QCOMPARE(panels.modeText(), panel8);
+        QCOMPARE(project.isManualMode(), panel8 == panel_texts::kManualMode);
+    }
+
     void doubleClickProposal_data()
     {
         QTest::addColumn<QString>("clipboard");
