@@ -1,12 +1,18 @@
 #include "batch/BatchCheck.h"
 
 #include "assist/CheckFiles.h"
+#include "model/Accelerators.h"
+#include "project/Project.h"
+#include "workspace/ResourceLoader.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace kvarsel {
 
 QString checkHelp()
 {
-    return QStringLiteral("Использование: kvarsel-batch check ФАЙЛ...\n"
+    return QStringLiteral("Использование: kvarsel-batch check ФАЙЛ_ИЛИ_КАТАЛОГ_РЕСУРСОВ...\n"
                           "\n"
                           "Проверяет каждую пару файлов словарей (*.dic, User.dic) и файлов билингвы,\n"
                           "как \"Проверка перевода\" окон ручного перевода и редактирования\n"
@@ -21,6 +27,11 @@ QString checkHelp()
                           "Каждое замечание - одна строка:\n"
                           "  ФАЙЛ:СТРОКА: замечание: исходный текст → перевод\n"
                           "\n"
+                          "В каталоге ресурсов проверяются клавиши доступа (&) сценариев меню и\n"
+                          "диалогов: два пункта одного меню или два элемента одного диалога с одной\n"
+                          "и той же буквой:\n"
+                          "  СЦЕНАРИЙ:СТРОКА: клавиша доступа «Ф» совпадает со строкой N: текст\n"
+                          "\n"
                           "  --help   эта справка\n"
                           "\n"
                           "Код завершения: 0 - замечаний нет; 3 - есть замечания; 1 - какой-то файл\n"
@@ -28,11 +39,51 @@ QString checkHelp()
                           "в командной строке.\n");
 }
 
+namespace {
+
+// Clashing accelerators of a resource directory's menus and dialogs, one line each.
+QStringList acceleratorClashLines(const QString& given, const QString& dir, FileErrors& unread)
+{
+    Project project{QString()};
+    SplitOptions options;
+    options.keepAccelerators = true;
+    unread = loadResources(dir, project.stores(), options).errors;
+    QStringList lines;
+    for (const ResourceKind kind : {ResourceKind::Menu, ResourceKind::Dialog}) {
+        const LineStore& store = project.store(kind);
+        for (const AcceleratorClash& clash : acceleratorClashes(store)) {
+            const std::optional<LineStore::Script> script = store.scriptOf(clash.row);
+            const QString file = QDir(given).filePath(QDir(dir).relativeFilePath(script->path));
+            lines << QStringLiteral("%1:%2: клавиша доступа «%3» совпадает со строкой %4: %5")
+                         .arg(QDir::toNativeSeparators(file))
+                         .arg(script->lineOf(clash.row))
+                         .arg(clash.letter.toUpper())
+                         .arg(script->lineOf(clash.other))
+                         .arg(store.ComposedLine(clash.row).trimmed());
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
 int runCheck(const BatchCommand& command, BatchConsole& console)
 {
     bool found = false;
     bool unreadable = false;
     for (qsizetype f = 0; f < command.filePaths.size(); ++f) {
+        if (QFileInfo(command.filePaths[f]).isDir()) {
+            FileErrors unread;
+            const QStringList lines = acceleratorClashLines(command.files[f], command.filePaths[f], unread);
+            for (const FileError& error : unread)
+                console.err(error.message());
+            unreadable = unreadable || !unread.isEmpty();
+            if (!lines.isEmpty()) {
+                found = true;
+                console.out(lines.join(QChar(10)));
+            }
+            continue;
+        }
         const CheckedFile checked = checkFile(command.filePaths[f]);
         if (checked.error) {
             console.err(checked.error->message());

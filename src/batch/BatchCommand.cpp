@@ -22,9 +22,14 @@ QList<OptionRule> optionsOf(BatchCommandKind kind)
                 {QStringLiteral("--dictionary"), true},
                 {QStringLiteral("--hide-translated"), false},
                 {QStringLiteral("--hide-russian"), false},
+                {QStringLiteral("--keep-accelerators"), false},
+                {QStringLiteral("--control-texts"), false},
                 {QStringLiteral("--dry-run"), false}};
     case BatchCommandKind::Export:
-        return {{QStringLiteral("--output"), true}, {QStringLiteral("--hide-russian"), false}};
+        return {{QStringLiteral("--output"), true},
+                {QStringLiteral("--hide-russian"), false},
+                {QStringLiteral("--keep-accelerators"), false},
+                {QStringLiteral("--control-texts"), false}};
     case BatchCommandKind::Suggest:
         return {{QStringLiteral("--workdir"), true},
                 {QStringLiteral("--min"), true},
@@ -160,6 +165,10 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
             command.hideTranslated = true;
         else if (name == QStringLiteral("--hide-russian"))
             command.autoHideRussianString = true;
+        else if (name == QStringLiteral("--keep-accelerators"))
+            command.keepAccelerators = true;
+        else if (name == QStringLiteral("--control-texts"))
+            command.translateControlTexts = true;
         else if (name == QStringLiteral("--dry-run"))
             command.dryRun = true;
         else if (name == QStringLiteral("--min") || name == QStringLiteral("--limit")) {

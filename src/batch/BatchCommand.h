@@ -25,6 +25,8 @@ struct BatchCommand {
     QStringList dictionaries; // translate: --dictionary files in the order given, absolute
     bool hideTranslated = false;
     bool autoHideRussianString = false; // --hide-russian
+    bool keepAccelerators = false;      // --keep-accelerators
+    bool translateControlTexts = false; // --control-texts
     bool dryRun = false;
     QString output;        // export: absolute; empty means DepTrans.txt in the resource directory
     int minimum = 60;      // suggest: least similarity shown

@@ -73,7 +73,7 @@ int runExport(const BatchCommand& command, BatchConsole& console)
         return kExitFileError;
     Project state{QString()};
     const LoadResult loaded =
-        loadWithProgress(command.resourceDir, state.stores(), command.autoHideRussianString, console);
+        loadWithProgress(command.resourceDir, state.stores(), splitOptionsOf(command), console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
     const int status = loaded.errors.isEmpty() ? kExitOk : kExitFileError;
 

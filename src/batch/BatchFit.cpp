@@ -69,7 +69,7 @@ int runFit(const BatchCommand& command, BatchConsole& console)
         return kExitFileError;
     }
     Project state{QString()};
-    const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), false, console);
+    const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), SplitOptions{}, console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
     const QtTextMeasure measure;
     const std::vector<FitProblem> problems =

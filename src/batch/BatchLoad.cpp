@@ -1,6 +1,7 @@
 #include "batch/BatchLoad.h"
 
 #include "batch/BatchTexts.h"
+#include "settings/SettingsFile.h"
 
 #include <QFileInfo>
 
@@ -15,7 +16,16 @@ QString checkResourceDirectory(const QString& dir)
     return QString();
 }
 
-LoadResult loadWithProgress(const QString& dir, const LineStores& stores, bool autoHideRussianString,
+SplitOptions splitOptionsOf(const BatchCommand& command)
+{
+    // The hide mode comes from its key alone; the other two are on when the key or
+    // the settings file says so, as in the window.
+    const Settings settings = loadSettings(command.workDir).settings;
+    return SplitOptions{command.autoHideRussianString, command.keepAccelerators || settings.keepAccelerators,
+                        command.translateControlTexts || settings.translateControlTexts};
+}
+
+LoadResult loadWithProgress(const QString& dir, const LineStores& stores, const SplitOptions& options,
                             BatchConsole& console)
 {
     ProgressLine progress(console);
@@ -27,7 +37,7 @@ LoadResult loadWithProgress(const QString& dir, const LineStores& stores, bool a
             progress.show(batch_texts::loadingProgress(kindInfo(kind).name, i + 1, files));
         };
     }
-    return loadResources(dir, stores, autoHideRussianString, callbacks);
+    return loadResources(dir, stores, options, callbacks);
 }
 
 void reportFailures(BatchConsole& console, const QString& intro, const FileErrors& errors)

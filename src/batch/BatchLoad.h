@@ -2,6 +2,7 @@
 // Loading a resource directory for a command: the same loader the resources
 // dialog's "ОК" runs, with progress on the console instead of a progress bar.
 
+#include "batch/BatchCommand.h"
 #include "batch/BatchConsole.h"
 #include "workspace/ResourceLoader.h"
 
@@ -11,7 +12,11 @@ namespace kvarsel {
 // (the resources dialog keeps "ОК" disabled for such a directory).
 QString checkResourceDirectory(const QString& dir);
 
-LoadResult loadWithProgress(const QString& dir, const LineStores& stores, bool autoHideRussianString,
+// How a command's scripts are split: its keys, and the flag lines of velmora.ini
+// in its working directory for the accelerators and the CONTROL texts.
+SplitOptions splitOptionsOf(const BatchCommand& command);
+
+LoadResult loadWithProgress(const QString& dir, const LineStores& stores, const SplitOptions& options,
                             BatchConsole& console);
 
 // Writes the intro and one line per failed file to the error stream.

@@ -119,7 +119,7 @@ int runStats(const BatchCommand& command, BatchConsole& console)
     // The working state of the window program, without a working directory:
     // counting needs only its four line stores.
     Project state{QString()};
-    const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), false, console);
+    const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), SplitOptions{}, console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
     console.out(formatStats(countResources(std::as_const(state).stores())).join(QChar(10)));
     if (!loaded.errors.isEmpty())

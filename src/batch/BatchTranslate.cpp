@@ -138,7 +138,7 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
     state.setHideMode(command.hideTranslated ? HideMode::Hide : HideMode::Show);
 
     const LoadResult loaded =
-        loadWithProgress(command.resourceDir, state.stores(), command.autoHideRussianString, console);
+        loadWithProgress(command.resourceDir, state.stores(), splitOptionsOf(command), console);
     if (!loaded.errors.isEmpty()) {
         reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
         status = kExitFileError;

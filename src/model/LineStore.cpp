@@ -23,6 +23,7 @@ void LineStore::Clear()
     beginResetModel();
     m_rows.clear();
     m_markers.clear();
+    m_scriptTexts.clear();
     m_textRows = m_russianRows = 0;
     endResetModel();
 }
@@ -78,6 +79,7 @@ void LineStore::Assign(std::vector<Row> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_scriptTexts.clear();
     m_textRows = m_russianRows = 0;
     m_markers.clear();
     for (size_t i = 0; i < m_rows.size(); ++i) {
@@ -127,6 +129,8 @@ void LineStore::ReplaceText(qsizetype i, const QString& text)
 {
     count(m_rows[size_t(i)].line.text, -1);
     m_rows[size_t(i)].line.text = text;
+    if (!m_scriptTexts.isEmpty())
+        m_scriptTexts.remove(i);
     count(text, 1);
     if (m_holdNotices) {
         if (m_firstUntold < 0 || i < m_firstUntold)
@@ -136,6 +140,14 @@ void LineStore::ReplaceText(qsizetype i, const QString& text)
     }
     const QModelIndex at = index(int(i));
     Q_EMIT dataChanged(at, at, textRoles());
+}
+
+void LineStore::SetScriptText(qsizetype i, const QString& scriptText)
+{
+    if (scriptText == Text(i))
+        m_scriptTexts.remove(i);
+    else
+        m_scriptTexts.insert(i, scriptText);
 }
 
 void LineStore::releaseChangeNotices()

@@ -5,10 +5,12 @@
 
 #include "model/ResourceKind.h"
 #include "model/ResourceLine.h"
+#include "model/SplitLine.h"
 #include "text/Encoding.h"
 #include "text/FileIdentity.h"
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <array>
 #include <optional>
 #include <vector>
@@ -66,7 +68,26 @@ public:
     QString MarkerPath(qsizetype i) const;
     // The encoding of the file a marker row names.
     TextEncoding MarkerEncoding(qsizetype i) const { return m_rows[size_t(i)].encoding; }
-    QString ComposedLine(qsizetype i) const { return m_rows[size_t(i)].line.composed(); }
+    QString ComposedLine(qsizetype i) const { return Head(i) + ScriptText(i) + Tail(i); }
+
+    // Scripts loaded keeping their accelerators: a text's form in the script ("&&"
+    // for "&", "&" before the marked letter) differs from the text shown. The form
+    // is what is written back; for most rows it is the text itself.
+    bool acceleratorsKept() const { return m_splitOptions.keepAccelerators; }
+    // How the loaded lines were split.
+    const SplitOptions& splitOptions() const { return m_splitOptions; }
+    void setSplitOptions(const SplitOptions& options) { m_splitOptions = options; }
+    const QString& ScriptText(qsizetype i) const
+    {
+        if (!m_scriptTexts.isEmpty())
+            if (const auto it = m_scriptTexts.constFind(i); it != m_scriptTexts.constEnd())
+                return *it;
+        return Text(i);
+    }
+    // The form of row i's text after ReplaceText; ReplaceText alone makes it the text.
+    void SetScriptText(qsizetype i, const QString& scriptText);
+    // The loader's forms, by row, after Assign.
+    void AssignScriptTexts(QHash<qsizetype, QString> scriptTexts) { m_scriptTexts = std::move(scriptTexts); }
 
     // One loaded script: its marker row, the row after its last line, and the path
     // and encoding it is written back with.
@@ -113,6 +134,8 @@ private:
     std::vector<qsizetype> m_markers; // the marker rows, ascending
     QString m_resourceDir;
     FileIdentity m_resourceDirId;
+    SplitOptions m_splitOptions;
+    QHash<qsizetype, QString> m_scriptTexts; // only the rows whose form differs
     qsizetype m_textRows = 0;
     qsizetype m_russianRows = 0;
     bool m_holdNotices = false;

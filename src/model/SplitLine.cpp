@@ -2,6 +2,9 @@
 
 #include "text/CharClass.h"
 
+#include <QList>
+#include <optional>
+
 namespace kvarsel {
 namespace {
 
@@ -9,7 +12,7 @@ namespace {
 // of it is views into the line, so narrowing copies nothing: head & text & tail is
 // always a split of the line in three.
 struct LineWork {
-    QStringView line; // the line with every "&" removed; never changes
+    QStringView line; // the line with its "&" marks removed; never changes
     QStringView text; // narrowed to the translatable text, or emptied
     QStringView head;
     QStringView tail;
@@ -63,6 +66,26 @@ void Striper_MENU(LineWork& w)
 void Striper_DIALOG(LineWork& w)
 {
     w.text = betweenOuterQuotes(w.text);
+    trimTrailing(w.text, w.text.size(), isTextChar);
+}
+
+// The first double-quoted string of a CONTROL statement: the window class and any
+// later string are names the system looks up.
+void Striper_CONTROL(LineWork& w)
+{
+    const qsizetype open = w.text.indexOf(u'"');
+    qsizetype close = open + 1;
+    while (close < w.text.size()) {
+        if (w.text[close] == u'"') {
+            if (close + 1 < w.text.size() && w.text[close + 1] == u'"') {
+                close += 2;
+                continue;
+            }
+            break;
+        }
+        ++close;
+    }
+    w.text = close < w.text.size() ? w.text.sliced(open + 1, close - open - 1) : QStringView();
     trimTrailing(w.text, w.text.size(), isTextChar);
 }
 
@@ -188,7 +211,55 @@ void Meneger_STRING(LineWork& w)
         w.refuse();
 }
 
-void Meneger_DIALOG(LineWork& w)
+// The value of a number as the resource compiler reads it: decimal, or hex after 0x.
+std::optional<quint32> numberOf(QStringView token)
+{
+    bool ok = false;
+    const quint32 value = token.startsWith(u"0x", Qt::CaseInsensitive) ? token.sliced(2).toUInt(&ok, 16)
+                                                                       : token.toUInt(&ok, 10);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+// A CONTROL that shows a picture (an icon or a bitmap) names a resource in its
+// string, never a text: by the style's symbol, or, for a Static written as a
+// decompiler writes it (class 130 or 0x82, style a number), by the style's type bits.
+bool isPictureControl(QStringView line)
+{
+    QList<QStringView> fields;
+    qsizetype start = 0;
+    bool quoted = false;
+    for (qsizetype i = 0; i <= line.size(); ++i) {
+        if (i < line.size() && line[i] == u'"')
+            quoted = !quoted;
+        if (i == line.size() || (!quoted && line[i] == u',')) {
+            fields << line.sliced(start, i - start).trimmed();
+            start = i + 1;
+        }
+    }
+    if (fields.size() < 4)
+        return false;
+    const QStringView cls = fields[2];
+    const bool isStatic = cls.compare(u"\"Static\"", Qt::CaseInsensitive) == 0 || numberOf(cls) == 130u;
+    quint32 style = 0;
+    for (QStringView token : fields[3].split(u'|')) {
+        token = token.trimmed();
+        if (token.compare(u"SS_ICON", Qt::CaseInsensitive) == 0 ||
+            token.compare(u"SS_BITMAP", Qt::CaseInsensitive) == 0)
+            return true;
+        if (const auto n = numberOf(token))
+            style |= *n;
+    }
+    constexpr quint32 kTypeMask = 0x1F, kIcon = 0x3, kBitmap = 0xE;
+    return isStatic && ((style & kTypeMask) == kIcon || (style & kTypeMask) == kBitmap);
+}
+
+bool isControlStatement(QStringView line)
+{
+    qsizetype at = 0;
+    return wordAt(line, at).compare(u"CONTROL", Qt::CaseInsensitive) == 0;
+}
+
+void Meneger_DIALOG(LineWork& w, bool translateControlTexts)
 {
     refuseStatementText(w);
     if (w.text.isEmpty())
@@ -196,7 +267,9 @@ void Meneger_DIALOG(LineWork& w)
     // A dialog's FONT face, window CLASS and MENU name are names the system looks
     // up, whatever their spelling.
     qsizetype at = 0;
-    if (isAnyOf(wordAt(w.line, at), {u"FONT", u"CLASS", u"MENU"}) || w.head.contains(u"CONTROL") ||
+    const bool controlText = translateControlTexts && isControlStatement(w.line);
+    if (isAnyOf(wordAt(w.line, at), {u"FONT", u"CLASS", u"MENU"}) ||
+        (!controlText && w.head.contains(u"CONTROL")) || (controlText && isPictureControl(w.line)) ||
         w.text == u"MS Sans Serif" || w.text.size() == 1)
         w.refuse();
 }
@@ -265,6 +338,12 @@ QString LinePieces::get(QStringView piece)
 ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString,
                                         LinePieces& pieces)
 {
+    return SplitLineWithoutAmpersands(kind, line, SplitOptions{autoHideRussianString}, pieces);
+}
+
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, const SplitOptions& options,
+                                        LinePieces& pieces)
+{
     LineWork w;
     w.line = line;
 
@@ -284,10 +363,13 @@ ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, boo
         Meneger_MENU(w);
         break;
     case ResourceKind::Dialog:
-        Striper_DIALOG(w);
+        if (options.translateControlTexts && isControlStatement(w.line))
+            Striper_CONTROL(w);
+        else
+            Striper_DIALOG(w);
         PostLine(w);
         Striper_TLine(w);
-        Meneger_DIALOG(w);
+        Meneger_DIALOG(w, options.translateControlTexts);
         break;
     case ResourceKind::String:
         Striper_STRING(w);
@@ -302,8 +384,48 @@ ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, boo
         Meneger_RcData(w);
         break;
     }
-    HideRussianString(w, autoHideRussianString);
+    HideRussianString(w, options.autoHideRussianString);
     return ResourceLine{pieces.get(w.head), pieces.get(w.text), pieces.get(w.tail)};
+}
+
+ResourceLine SplitLineKeepingAccelerators(ResourceKind kind, QStringView line, const SplitOptions& options,
+                                          LinePieces& pieces, QString& scriptText)
+{
+    scriptText.clear();
+    if (!line.contains(u'&'))
+        return SplitLineWithoutAmpersands(kind, line, options, pieces);
+    // The line as the user reads it, each of its characters remembering where it
+    // stands in the line as read.
+    QString shown;
+    std::vector<qsizetype> from;
+    shown.reserve(line.size());
+    from.reserve(size_t(line.size()));
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'&') {
+            if (i + 1 < line.size() && line[i + 1] == u'&') {
+                shown += u'&';
+                from.push_back(i);
+                ++i;
+            }
+            continue;
+        }
+        shown += line[i];
+        from.push_back(i);
+    }
+    LinePieces own;
+    const ResourceLine split = SplitLineWithoutAmpersands(kind, shown, options, own);
+    if (split.text.isEmpty())
+        return ResourceLine{pieces.get(line), QString(), QString()};
+    // The text's span in the line as read runs from just after the character before
+    // it (so a mark in front of the text is the text's) to just after its last one.
+    const qsizetype a = split.head.size();
+    const qsizetype b = a + split.text.size();
+    const qsizetype start = a == 0 ? 0 : from[size_t(a - 1)] + 1;
+    const qsizetype end = from[size_t(b - 1)] + 1;
+    const QStringView form = line.sliced(start, end - start);
+    if (form != split.text)
+        scriptText = form.toString();
+    return ResourceLine{pieces.get(line.first(start)), pieces.get(split.text), pieces.get(line.sliced(end))};
 }
 
 ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString)

@@ -25,10 +25,26 @@ private:
     std::vector<QString> m_kept = std::vector<QString>(4096);
 };
 
+// How lines are split, as the settings say.
+struct SplitOptions {
+    bool autoHideRussianString = false;
+    // The "&" marks stay in the script (see Accelerators.h).
+    bool keepAccelerators = false;
+    // A CONTROL statement offers its first string, unless it shows a picture.
+    bool translateControlTexts = false;
+};
+
 ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString);
 // The same for a line that has no "&" (or has had it removed), its pieces taken
 // from `pieces`.
 ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString,
                                         LinePieces& pieces);
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, const SplitOptions& options,
+                                        LinePieces& pieces);
+// A line as read, its "&"s kept: the head and tail hold them as they stand; the
+// text is the one shown (no mark, "&&" as "&"), and `scriptText` gets the text's
+// form in the line when that differs (empty otherwise).
+ResourceLine SplitLineKeepingAccelerators(ResourceKind kind, QStringView line, const SplitOptions& options,
+                                          LinePieces& pieces, QString& scriptText);
 
 } // namespace kvarsel

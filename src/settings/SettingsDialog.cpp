@@ -42,6 +42,15 @@ const QString kAvailableLabel = QStringLiteral("Словари рабочего 
 const QString kUnreadFile = QStringLiteral("Файл настроек не был прочитан при запуске:\n%1\n\n"
                                            "Заменить его настройками из этого окна?");
 const QString kReplace = QStringLiteral("Заменить");
+// "&&" shows one "&": the label names the character, it marks no key of its own.
+const QString kKeepAccelerators = QStringLiteral("Сохранять клавиши доступа (&&)");
+const QString kTranslateControlTexts = QStringLiteral("Переводить тексты элементов CONTROL");
+const QString kReloadQuestion =
+    QStringLiteral("Клавиши доступа и тексты элементов CONTROL выбираются при загрузке "
+                   "ресурсов. Загрузить ресурсы заново?");
+const QString kReloadLoses = QStringLiteral("\n\nПереводы, не сохраненные в сценариях, будут потеряны.");
+const QString kReload = QStringLiteral("Загрузить заново");
+const QString kLater = QStringLiteral("Позже");
 } // namespace texts
 
 SettingsDialog::SettingsDialog(QWidget* mainWindow, Project& project, UiServices& services)
@@ -59,8 +68,14 @@ SettingsDialog::SettingsDialog(QWidget* mainWindow, Project& project, UiServices
     m_autoHideTranslateString->setObjectName(QStringLiteral("autoHideTranslateString"));
     m_autoHideRussianString = new QCheckBox(texts::kHideRussian);
     m_autoHideRussianString->setObjectName(QStringLiteral("autoHideRussianString"));
+    m_keepAccelerators = new QCheckBox(texts::kKeepAccelerators);
+    m_keepAccelerators->setObjectName(QStringLiteral("keepAccelerators"));
+    m_translateControlTexts = new QCheckBox(texts::kTranslateControlTexts);
+    m_translateControlTexts->setObjectName(QStringLiteral("translateControlTexts"));
     generalLayout->addWidget(m_autoHideTranslateString);
     generalLayout->addWidget(m_autoHideRussianString);
+    generalLayout->addWidget(m_keepAccelerators);
+    generalLayout->addWidget(m_translateControlTexts);
     generalLayout->addStretch();
     m_tabs->addTab(general, texts::kGeneralTab);
 
@@ -114,7 +129,8 @@ SettingsDialog::SettingsDialog(QWidget* mainWindow, Project& project, UiServices
     // "Отмена" only hides the window, so what the check boxes show is in force for the
     // next load and automatic translation either way; only "OK" writes velmora.ini and
     // applies the hide mode and the connected dictionaries.
-    for (QCheckBox* box : {m_autoHideTranslateString, m_autoHideRussianString, m_userFirst})
+    for (QCheckBox* box : {m_autoHideTranslateString, m_autoHideRussianString, m_keepAccelerators,
+                           m_translateControlTexts, m_userFirst})
         connect(box, &QCheckBox::toggled, this, [this] { m_project.setSettings(currentSettings()); });
     resize(520, 380);
 }
@@ -140,6 +156,8 @@ bool SettingsDialog::applyLoad(const SettingsLoad& load)
     }
     m_autoHideTranslateString->setChecked(s.autoHideTranslateString);
     m_autoHideRussianString->setChecked(s.autoHideRussianString);
+    m_keepAccelerators->setChecked(s.keepAccelerators);
+    m_translateControlTexts->setChecked(s.translateControlTexts);
     m_userFirst->setChecked(s.userDictionaryFirst);
     m_connectAll->setEnabled(!s.availableDictionaries.isEmpty());
     m_disconnectAll->setEnabled(!s.availableDictionaries.isEmpty());
@@ -156,6 +174,8 @@ Settings SettingsDialog::currentSettings() const
     Settings s = m_loaded;
     s.autoHideTranslateString = m_autoHideTranslateString->isChecked();
     s.autoHideRussianString = m_autoHideRussianString->isChecked();
+    s.keepAccelerators = m_keepAccelerators->isChecked();
+    s.translateControlTexts = m_translateControlTexts->isChecked();
     s.userDictionaryFirst = m_userFirst->isChecked();
     for (int i = 0; i < m_available->count() && i < s.marked.size(); ++i)
         s.marked[i] = m_available->item(i)->checkState() == Qt::Checked;
@@ -251,6 +271,15 @@ void SettingsDialog::accept()
     state.setHideMode(s.autoHideTranslateString ? HideMode::Hide : HideMode::Show);
     state.setConnectedDictionaries(connectedAfterOk(state.workDir(), s));
     hide();
+    // The loaded lines were split by the old choice; only a new load follows the new one.
+    const SplitOptions& loaded = state.store(ResourceKind::Dialog).splitOptions();
+    if (!state.resourceDirectory().isEmpty() && (loaded.keepAccelerators != s.keepAccelerators ||
+                                                 loaded.translateControlTexts != s.translateControlTexts)) {
+        const QString question =
+            texts::kReloadQuestion + (state.resourcesChanged() ? texts::kReloadLoses : QString());
+        if (m_services.ask(mainWindow(), texts::kTitle, question, {texts::kReload, texts::kLater}) == 0)
+            Q_EMIT reloadRequested(state.resourceDirectory());
+    }
 }
 
 void SettingsDialog::reject() { hide(); }

@@ -34,6 +34,10 @@ public:
     void accept() override; // "OK"
     void reject() override; // "Отмена"
 
+Q_SIGNALS:
+    // "OK" changed how lines are split, and the user wants the scripts loaded again.
+    void reloadRequested(const QString& resourceDirectory);
+
 private:
     void setAllMarks(bool marked);
     void importTmxFile(); // "Импорт TMX…"
@@ -47,6 +51,8 @@ private:
     QTabWidget* m_tabs = nullptr;
     QCheckBox* m_autoHideTranslateString = nullptr;
     QCheckBox* m_autoHideRussianString = nullptr;
+    QCheckBox* m_keepAccelerators = nullptr;
+    QCheckBox* m_translateControlTexts = nullptr;
     QCheckBox* m_userFirst = nullptr;
     QListWidget* m_available = nullptr;
     QPushButton* m_connectAll = nullptr;

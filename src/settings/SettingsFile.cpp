@@ -8,6 +8,11 @@
 
 namespace kvarsel {
 
+SplitOptions Settings::splitOptions() const
+{
+    return SplitOptions{autoHideRussianString, keepAccelerators, translateControlTexts};
+}
+
 bool Settings::anythingConnected() const
 {
     return (userDictionaryExists && userDictionaryFirst) || marked.contains(true);
@@ -62,6 +67,10 @@ SettingsLoad loadSettings(const QString& workDir)
             s.autoHideTranslateString = true;
         if (line == settings_keys::kAutoHideRussian)
             s.autoHideRussianString = true;
+        if (line == settings_keys::kKeepAccelerators)
+            s.keepAccelerators = true;
+        if (line == settings_keys::kTranslateControlTexts)
+            s.translateControlTexts = true;
         for (qsizetype i = 0; i < s.availableDictionaries.size(); ++i) {
             if (s.availableDictionaries[i].toLower() == lower) {
                 s.marked[i] = true;
@@ -81,6 +90,11 @@ QStringList settingsLines(const Settings& settings)
         lines << settings_keys::kUserDictionary;
     if (settings.autoHideRussianString)
         lines << settings_keys::kAutoHideRussian;
+    // Written only when set, so a file without them reads as it always did.
+    if (settings.keepAccelerators)
+        lines << settings_keys::kKeepAccelerators;
+    if (settings.translateControlTexts)
+        lines << settings_keys::kTranslateControlTexts;
     for (qsizetype i = 0; i < settings.availableDictionaries.size(); ++i)
         if (settings.marked.value(i))
             lines << settings.availableDictionaries[i];

@@ -3,6 +3,7 @@
 // no sections. Lines are recognised by four independent tests, so hand-edited
 // files keep working; "OK" writes them back in a fixed order.
 
+#include "model/SplitLine.h"
 #include "text/FileError.h"
 
 #include <QList>
@@ -14,6 +15,8 @@ namespace kvarsel {
 namespace settings_keys {
 inline const QString kAutoHideTranslate = QStringLiteral("AutoHideTranslateString");
 inline const QString kAutoHideRussian = QStringLiteral("AutoHideRussianString");
+inline const QString kKeepAccelerators = QStringLiteral("KeepAccelerators");
+inline const QString kTranslateControlTexts = QStringLiteral("TranslateControlTexts");
 inline const QString kUserDictionary = QStringLiteral("User.dic");
 inline const QString kFileName = QStringLiteral("velmora.ini");
 } // namespace settings_keys
@@ -21,6 +24,8 @@ inline const QString kFileName = QStringLiteral("velmora.ini");
 struct Settings {
     bool autoHideTranslateString = false;
     bool autoHideRussianString = false;
+    bool keepAccelerators = false;
+    bool translateControlTexts = false;
     bool userDictionaryFirst = false;  // the check box is checked
     bool userDictionaryExists = false; // the check box is enabled
     QStringList availableDictionaries; // "*.dic" names of the working directory, user.dic left out
@@ -29,6 +34,8 @@ struct Settings {
     // What "OK" counts as connected: the user dictionary when it exists and is
     // checked, and every marked dictionary.
     bool anythingConnected() const;
+    // How scripts are split on loading.
+    SplitOptions splitOptions() const;
 };
 
 struct SettingsLoad {

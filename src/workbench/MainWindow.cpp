@@ -241,6 +241,7 @@ bool MainWindow::start()
                            MessageIcon::Stop);
     }
     m_settings = new SettingsDialog(this, m_project, m_services);
+    connect(m_settings, &SettingsDialog::reloadRequested, this, &MainWindow::loadResourcesFrom);
     m_settings->setPathLabel(QDir::toNativeSeparators(m_project.workDir()));
     if (!m_settings->applyLoad(loadSettings(m_project.workDir()))) {
         delete m_settings;

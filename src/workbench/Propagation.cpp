@@ -1,5 +1,6 @@
 #include "workbench/Propagation.h"
 
+#include "model/Accelerators.h"
 #include "model/ScriptString.h"
 #include "text/CaseFold.h"
 
@@ -9,13 +10,22 @@ void recordTranslation(LineStore& store, qsizetype row, const QString& translati
 {
     // The row holds the script's text, so the translation goes in as the script
     // must write it: a quotation mark typed in it must not end the string.
-    const QString text = asScriptString(store.kind(), translation);
+    QString text = asScriptString(store.kind(), translation);
+    // Scripts that keep their accelerators get the mark back (see Accelerators.h):
+    // the row shows the text without it, the script is written with it.
+    QString scriptText;
+    if (store.acceleratorsKept()) {
+        scriptText = scriptFormOfTranslation(store, row, text);
+        text = fromScriptForm(scriptText).text;
+    }
     if (!hideTranslated) {
         store.ReplaceText(row, text);
+        if (store.acceleratorsKept())
+            store.SetScriptText(row, scriptText);
         return;
     }
     store.ReplaceText(row, QString());
-    store.ReplaceHead(row, store.Head(row) + text);
+    store.ReplaceHead(row, store.Head(row) + (store.acceleratorsKept() ? scriptText : text));
 }
 
 qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QString& translation,

@@ -91,13 +91,14 @@ namespace {
 // The rows and the failures of one kind's scripts, before the store is given them.
 struct KindRead {
     std::vector<LineStore::Row> rows;
+    QHash<qsizetype, QString> scriptTexts; // rows whose text the script writes otherwise
     FileErrors errors;
 };
 
 // Reads and splits the scripts of one kind. It touches nothing but its arguments
 // and what it returns, so two kinds can be read side by side.
 KindRead readKind(ResourceKind kind, const QStringList& files, const QString& root,
-                  bool autoHideRussianString, const std::function<void(qsizetype file)>& fileDone)
+                  const SplitOptions& options, const std::function<void(qsizetype file)>& fileDone)
 {
     KindRead read;
     std::vector<LineStore::Row>& rows = read.rows;
@@ -126,12 +127,22 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
             rows.push_back(
                 LineStore::Row{ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true,
                                decoded.encoding});
-            // Every line loses its "&"s before it is split, so the whole text can lose them at once.
-            decoded.text.remove(u'&');
-            forEachLine(decoded.text, [&](QStringView line) {
-                rows.push_back(LineStore::Row{
-                    SplitLineWithoutAmpersands(kind, line, autoHideRussianString, pieces), false});
-            });
+            if (options.keepAccelerators) {
+                QString scriptText;
+                forEachLine(decoded.text, [&](QStringView line) {
+                    rows.push_back(LineStore::Row{
+                        SplitLineKeepingAccelerators(kind, line, options, pieces, scriptText), false});
+                    if (!scriptText.isEmpty())
+                        read.scriptTexts.insert(qsizetype(rows.size()) - 1, scriptText);
+                });
+            } else {
+                // Every line loses its "&"s before it is split, so the whole text can lose them at once.
+                decoded.text.remove(u'&');
+                forEachLine(decoded.text, [&](QStringView line) {
+                    rows.push_back(
+                        LineStore::Row{SplitLineWithoutAmpersands(kind, line, options, pieces), false});
+                });
+            }
         }
         if (fileDone)
             fileDone(i);
@@ -144,6 +155,12 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
 LoadResult loadResources(const QString& dir, const LineStores& stores, bool autoHideRussianString,
                          const LoadCallbacks& callbacks)
 {
+    return loadResources(dir, stores, SplitOptions{autoHideRussianString}, callbacks);
+}
+
+LoadResult loadResources(const QString& dir, const LineStores& stores, const SplitOptions& options,
+                         const LoadCallbacks& callbacks)
+{
     LoadResult result;
     const QString root = QDir(dir).absolutePath();
     // Every store records where it was loaded from, a kind without scripts too.
@@ -152,6 +169,7 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
         store->Clear();
         store->setResourceDirectory(root);
         store->pinResourceDirectory(rootId);
+        store->setSplitOptions(options);
     }
 
     // First what each kind will read, then the reading, side by side with a second
@@ -178,8 +196,8 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
     }
     KindsSideBySide<KindRead> reading(
         [&plans](ResourceKind kind) { return !plans[size_t(kindIndex(kind))].files.isEmpty(); },
-        [&plans, &root, autoHideRussianString](ResourceKind kind) {
-            return readKind(kind, plans[size_t(kindIndex(kind))].files, root, autoHideRussianString, {});
+        [&plans, &root, &options](ResourceKind kind) {
+            return readKind(kind, plans[size_t(kindIndex(kind))].files, root, options, {});
         });
 
     for (const ResourceKind kind : kAllKinds) {
@@ -204,10 +222,11 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, bool auto
             std::function<void(qsizetype)> fileDone;
             if (callbacks.fileLoaded)
                 fileDone = [&callbacks, kind](qsizetype i) { callbacks.fileLoaded(kind, i); };
-            read = readKind(kind, plan.files, root, autoHideRussianString, fileDone);
+            read = readKind(kind, plan.files, root, options, fileDone);
         }
         result.errors.append(read.errors);
         stores[k]->Assign(std::move(read.rows));
+        stores[k]->AssignScriptTexts(std::move(read.scriptTexts));
         if (callbacks.kindFinished)
             callbacks.kindFinished(kind);
     }

@@ -2,6 +2,7 @@
 // Reading a resource directory into the four line stores.
 
 #include "model/LineStore.h"
+#include "model/SplitLine.h"
 #include "text/FileError.h"
 
 #include <array>
@@ -43,6 +44,8 @@ struct LoadResult {
 // A kind's sub-directory or a script whose real path lies outside `dir` is not
 // read: it is named in the errors with the reason.
 LoadResult loadResources(const QString& dir, const LineStores& stores, bool autoHideRussianString,
+                         const LoadCallbacks& callbacks = {});
+LoadResult loadResources(const QString& dir, const LineStores& stores, const SplitOptions& options,
                          const LoadCallbacks& callbacks = {});
 
 } // namespace kvarsel

@@ -39,7 +39,7 @@ SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype r
         // Each line goes to the bytes as its head, text and tail, never joined first.
         const auto partsOf = [&store, i](qsizetype line) {
             const qsizetype row = i + 1 + line;
-            return LineParts{store.Head(row), store.Text(row), store.Tail(row)};
+            return LineParts{store.Head(row), store.ScriptText(row), store.Tail(row)};
         };
         bytes.resize(0);
         std::optional<FileError> error;

@@ -270,7 +270,7 @@ void ResourcesDialog::load()
         Q_EMIT repaintRequested();
     };
     const LoadResult result =
-        loadResources(m_chosen, m_project.stores(), m_project.settings().autoHideRussianString, callbacks);
+        loadResources(m_chosen, m_project.stores(), m_project.settings().splitOptions(), callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     Q_EMIT loaded(result);

@@ -1,0 +1,224 @@
+#include "model/Accelerators.h"
+
+#include "model/LineStore.h"
+
+#include <QHash>
+
+namespace kvarsel {
+
+AcceleratedText fromScriptForm(QStringView scriptText)
+{
+    AcceleratedText out;
+    out.text.reserve(scriptText.size());
+    for (qsizetype i = 0; i < scriptText.size(); ++i) {
+        if (scriptText[i] != u'&') {
+            out.text += scriptText[i];
+        } else if (i + 1 < scriptText.size() && scriptText[i + 1] == u'&') {
+            out.text += u'&';
+            ++i;
+        } else if (i + 1 < scriptText.size() && out.mark < 0) {
+            out.mark = out.text.size();
+        }
+        // A second mark, or one at the very end, marks nothing: Windows shows neither.
+    }
+    return out;
+}
+
+AcceleratedText fromTranslation(QStringView translation)
+{
+    AcceleratedText out;
+    out.text.reserve(translation.size());
+    for (qsizetype i = 0; i < translation.size(); ++i) {
+        const QChar c = translation[i];
+        const bool beforeLetter = i + 1 < translation.size() && translation[i + 1].isLetterOrNumber();
+        if (c == u'&' && i + 1 < translation.size() && translation[i + 1] == u'&') {
+            out.text += u'&';
+            ++i;
+        } else if (c == u'&' && beforeLetter && out.mark < 0) {
+            out.mark = out.text.size();
+        } else {
+            // "Дата & время": an "&" before a blank is the word "and", not a mark.
+            out.text += c;
+        }
+    }
+    return out;
+}
+
+QString toScriptForm(QStringView text, qsizetype mark)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (i == mark)
+            out += u'&';
+        if (text[i] == u'&')
+            out += u'&';
+        out += text[i];
+    }
+    return out;
+}
+
+qsizetype chooseAccelerator(QStringView text, const QList<QChar>& taken)
+{
+    const auto free = [&](qsizetype i) { return !taken.contains(text[i].toLower()); };
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i].isLetter() && (i == 0 || !text[i - 1].isLetterOrNumber()) && free(i))
+            return i;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i].isLetter() && free(i))
+            return i;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i].isLetter())
+            return i;
+    return -1;
+}
+
+namespace {
+
+bool sharesAccelerators(ResourceKind kind)
+{
+    return kind == ResourceKind::Menu || kind == ResourceKind::Dialog;
+}
+
+// The line of row `r` as it will be written.
+QString scriptLine(const LineStore& store, qsizetype r)
+{
+    return store.Head(r) + store.ScriptText(r) + store.Tail(r);
+}
+
+enum class Block { None, Begin, End };
+
+// BEGIN / END or { / } opening a line: the bounds of a popup's or a dialog's items.
+Block blockOf(const LineStore& store, qsizetype r)
+{
+    const QString& head = store.Head(r);
+    qsizetype at = 0;
+    while (at < head.size() && (head[at] == u' ' || head[at] == u'\t'))
+        ++at;
+    const QStringView rest = QStringView(head).sliced(at);
+    const auto word = [&rest](QStringView keyword) {
+        return rest.startsWith(keyword, Qt::CaseInsensitive) &&
+               (rest.size() == keyword.size() || !rest[keyword.size()].isLetterOrNumber());
+    };
+    if (rest.startsWith(u'{') || word(u"BEGIN"))
+        return Block::Begin;
+    if (rest.startsWith(u'}') || word(u"END"))
+        return Block::End;
+    return Block::None;
+}
+
+// The mark of a line's first double-quoted string, lower case; nothing for a line
+// without a string or a mark.
+std::optional<QChar> markOfLine(QStringView line)
+{
+    const qsizetype open = line.indexOf(u'"');
+    if (open < 0)
+        return std::nullopt;
+    qsizetype close = open + 1;
+    while (close < line.size()) {
+        if (line[close] == u'"') {
+            if (close + 1 < line.size() && line[close + 1] == u'"') {
+                close += 2;
+                continue;
+            }
+            break;
+        }
+        ++close;
+    }
+    const AcceleratedText t = fromScriptForm(line.sliced(open + 1, close - open - 1));
+    if (t.mark < 0 || t.mark >= t.text.size())
+        return std::nullopt;
+    return t.text[t.mark].toLower();
+}
+
+// The row of the BEGIN whose items row `row` is one of; -1 outside every block.
+qsizetype groupStart(const LineStore& store, qsizetype row, qsizetype firstRow)
+{
+    qsizetype depth = 0;
+    for (qsizetype r = row - 1; r >= firstRow; --r) {
+        switch (blockOf(store, r)) {
+        case Block::End:
+            ++depth;
+            break;
+        case Block::Begin:
+            if (depth == 0)
+                return r;
+            --depth;
+            break;
+        case Block::None:
+            break;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+QList<QChar> acceleratorsTakenBeside(const LineStore& store, qsizetype row)
+{
+    QList<QChar> taken;
+    if (!sharesAccelerators(store.kind()))
+        return taken;
+    const std::optional<LineStore::Script> script = store.scriptOf(row);
+    if (!script)
+        return taken;
+    const qsizetype start = groupStart(store, row, script->markerRow + 1);
+    if (start < 0)
+        return taken;
+    qsizetype depth = 0;
+    for (qsizetype r = start + 1; r < script->endRow; ++r) {
+        const Block block = blockOf(store, r);
+        if (block == Block::Begin) {
+            ++depth;
+        } else if (block == Block::End) {
+            if (depth-- == 0)
+                break;
+        } else if (depth == 0 && r != row) {
+            if (const auto mark = markOfLine(scriptLine(store, r)))
+                taken << *mark;
+        }
+    }
+    return taken;
+}
+
+QString scriptFormOfTranslation(const LineStore& store, qsizetype row, const QString& translation)
+{
+    const AcceleratedText typed = fromTranslation(translation);
+    if (typed.mark >= 0)
+        return toScriptForm(typed.text, typed.mark);
+    const bool sourceMarked = fromScriptForm(store.ScriptText(row)).mark >= 0;
+    return toScriptForm(
+        typed.text, sourceMarked ? chooseAccelerator(typed.text, acceleratorsTakenBeside(store, row)) : -1);
+}
+
+QList<AcceleratorClash> acceleratorClashes(const LineStore& store)
+{
+    QList<AcceleratorClash> clashes;
+    if (!sharesAccelerators(store.kind()))
+        return clashes;
+    for (const LineStore::Script& script : store.scripts()) {
+        // One map of letters per open block, innermost last.
+        QList<QHash<QChar, qsizetype>> open;
+        for (qsizetype r = script.markerRow + 1; r < script.endRow; ++r) {
+            const Block block = blockOf(store, r);
+            if (block == Block::Begin) {
+                open.append(QHash<QChar, qsizetype>());
+            } else if (block == Block::End) {
+                if (!open.isEmpty())
+                    open.removeLast();
+            } else if (!open.isEmpty()) {
+                const auto mark = markOfLine(scriptLine(store, r));
+                if (!mark)
+                    continue;
+                const auto earlier = open.last().constFind(*mark);
+                if (earlier != open.last().constEnd())
+                    clashes.append({r, *earlier, *mark});
+                else
+                    open.last().insert(*mark, r);
+            }
+        }
+    }
+    return clashes;
+}
+
+} // namespace kvarsel
