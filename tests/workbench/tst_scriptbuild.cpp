@@ -54,7 +54,8 @@ const QMap<QString, QStringList> kScripts = {
       "STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION", "CAPTION \"Print\"", "FONT 8, \"MS Shell Dlg\"",
       "CLASS \"MyWndClass\"", "BEGIN", "    LTEXT \"Folder:\",IDC_STATIC,7,7,40,8",
       "    CONTROL \"Print\",1001,\"Button\",BS_AUTOCHECKBOX | WS_TABSTOP,7,20,50,10",
-      "    PUSHBUTTON \"Find Next\",1002,7,40,50,14", "END", "PAGE DIALOGEX 0, 0, 200, 100",
+      "    PUSHBUTTON \"Find Next\",1002,7,40,50,14",
+      "    CONTROL \"IDB_LOGO\",-1,\"Static\",SS_BITMAP,7,60,20,20", "END", "PAGE DIALOGEX 0, 0, 200, 100",
       "FONT 9, \"Tahoma\", 400, 0, 0x1", "MENU \"VIEW\"", "BEGIN", "    LTEXT \"Resource\",-1,7,7,80,8",
       "END"}},
     {QStringLiteral("string/strings.rc"),
@@ -69,6 +70,7 @@ const QStringList kHeader = {"#define ID_FIND_NEXT 100",
                              "#define WS_CAPTION 0xC00000L",
                              "#define BS_AUTOCHECKBOX 3",
                              "#define WS_TABSTOP 0x10000L",
+                             "#define SS_BITMAP 0xE",
                              "#define IDS_FOLDER 1",
                              "#define IDS_SAY 2",
                              "#define IDS_FIND 3"};
@@ -94,7 +96,13 @@ const QStringList kPairs = {"Find Next",
                             "MyWndClass",
                             "Мой класс",
                             "Date  Time",
-                            "Дата и \"время\""};
+                            "Дата и \"время\"",
+                            "Date & Time",
+                            "Дата & \"время\"",
+                            "IDB_LOGO",
+                            "Логотип",
+                            "Button",
+                            "Кнопка"};
 
 enum class Road { Automatic, Manual, Review };
 
@@ -113,18 +121,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<Road>("road");
         QTest::addColumn<bool>("hide");
+        QTest::addColumn<bool>("kept"); // accelerators kept and CONTROL texts offered
         for (const bool hide : {false, true}) {
             const char* mode = hide ? " hidden" : " shown";
-            QTest::newRow(QByteArray("automatic").append(mode)) << Road::Automatic << hide;
-            QTest::newRow(QByteArray("manual").append(mode)) << Road::Manual << hide;
-            QTest::newRow(QByteArray("review").append(mode)) << Road::Review << hide;
+            QTest::newRow(QByteArray("automatic").append(mode)) << Road::Automatic << hide << false;
+            QTest::newRow(QByteArray("manual").append(mode)) << Road::Manual << hide << false;
+            QTest::newRow(QByteArray("review").append(mode)) << Road::Review << hide << false;
         }
+        QTest::newRow("automatic shown, accelerators and CONTROL texts") << Road::Automatic << false << true;
+        QTest::newRow("manual hidden, accelerators and CONTROL texts") << Road::Manual << true << true;
     }
 
     void translatedScriptsStillBuild()
     {
         QFETCH(Road, road);
         QFETCH(bool, hide);
+        QFETCH(bool, kept);
         QTemporaryDir dir;
         const QString res = dir.filePath(QStringLiteral("res"));
         QMap<QString, Compiled> before;
@@ -139,7 +151,7 @@ private Q_SLOTS:
 
         Project state(dir.path());
         state.setHideMode(hide ? HideMode::Hide : HideMode::Show);
-        QVERIFY(loadResources(res, state.stores(), false).errors.isEmpty());
+        QVERIFY(loadResources(res, state.stores(), SplitOptions{false, kept, kept}).errors.isEmpty());
         // A name, header, font face or class that were offered would be translated below:
         // the compiler, or its list of names, then tells.
         switch (road) {
@@ -166,6 +178,15 @@ private Q_SLOTS:
             const QString text = cp1251::decode(readBytes(path));
             QVERIFY2(text.contains(QStringLiteral("Найти \"\"далее\"\"")) || !it.key().startsWith(u'm'),
                      qPrintable(text));
+            if (kept && it.key().startsWith(u'm'))
+                QVERIFY2(text.contains(QStringLiteral("\"&Вид\"")) &&
+                             text.contains(QStringLiteral("Дата && ")),
+                         qPrintable(text));
+            if (kept && it.key().startsWith(u'd'))
+                QVERIFY2(text.contains(QStringLiteral("CONTROL \"Печать \"\"\\\\\"")) &&
+                             text.contains(QStringLiteral("\"IDB_LOGO\"")) &&
+                             text.contains(QStringLiteral("\"Button\"")),
+                         qPrintable(text));
             const Compiled after = compile(path, QFileInfo(path).absolutePath());
             QVERIFY2(after.ok, qPrintable(it.key() + u'\n' + after.errors + u'\n' + text));
             QCOMPARE(after.names, before[it.key()].names);
