@@ -31,11 +31,20 @@ TranslationCheckPanel::TranslationCheckPanel(QPlainTextEdit* sourceBox, QPlainTe
     update();
 }
 
+void TranslationCheckPanel::addCheck(ExtraCheck check)
+{
+    m_extra << std::move(check);
+    update();
+}
+
 void TranslationCheckPanel::update()
 {
     const QString source = m_sourceBox->toPlainText();
     // Nothing to judge before a phrase is there (a review window with no pair left).
     m_findings = source.isEmpty() ? QStringList() : checkTranslation(source, m_translationBox->toPlainText());
+    for (const ExtraCheck& check : std::as_const(m_extra))
+        if (!source.isEmpty())
+            m_findings << check(source, m_translationBox->toPlainText());
     if (m_findings.isEmpty()) {
         m_text->setText(texts::kNoFindings);
         m_text->setStyleSheet(QString());

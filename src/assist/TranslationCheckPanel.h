@@ -3,6 +3,7 @@
 // kept up to date as the user types. Warnings only: confirming is never held back.
 
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -17,6 +18,11 @@ public:
 
     const QStringList& findings() const { return m_findings; }
 
+    // A check that needs more than the two texts (the scripts around the phrase):
+    // its findings come after the others.
+    using ExtraCheck = std::function<QStringList(const QString& source, const QString& translation)>;
+    void addCheck(ExtraCheck check);
+
 private:
     void update();
 
@@ -24,6 +30,7 @@ private:
     QPlainTextEdit* m_translationBox;
     QLabel* m_text = nullptr;
     QStringList m_findings;
+    QList<ExtraCheck> m_extra;
 };
 
 } // namespace kvarsel

@@ -1,6 +1,7 @@
 #include "dialogs/DialogCanvas.h"
 
 #include "dialogs/PreviewTexts.h"
+#include "model/Accelerators.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -189,10 +190,22 @@ QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QFont& font, con
                                      : c.align == TextAlign::Right ? Qt::AlignRight
                                                                    : Qt::AlignLeft;
     QSize shown = size;
+    // Buttons read "&" as Windows does, so the marked letter is underlined there; a
+    // label underlines it by markup.
+    const QString withMark = c.mark >= 0 ? toScriptForm(c.text, c.mark) : c.text;
     switch (c.kind) {
     case ControlKind::Static: {
-        auto* label = new QLabel(c.text, m_client);
-        label->setTextFormat(Qt::PlainText);
+        auto* label = new QLabel(m_client);
+        if (c.mark >= 0 && c.mark < c.text.size()) {
+            label->setTextFormat(Qt::RichText);
+            QString html = c.text.left(c.mark).toHtmlEscaped() + QStringLiteral("<u>") +
+                           QString(c.text[c.mark]).toHtmlEscaped() + QStringLiteral("</u>") +
+                           c.text.mid(c.mark + 1).toHtmlEscaped();
+            label->setText(html.replace(u'\n', QStringLiteral("<br>")));
+        } else {
+            label->setTextFormat(Qt::PlainText);
+            label->setText(c.text);
+        }
         label->setWordWrap(c.wraps);
         label->setAlignment(horizontal | Qt::AlignTop);
         label->setContentsMargins(0, 0, 0, 0);
@@ -200,21 +213,21 @@ QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QFont& font, con
         break;
     }
     case ControlKind::PushButton: {
-        auto* button = new QPushButton(c.text, m_client);
+        auto* button = new QPushButton(withMark, m_client);
         button->setDefault(c.isDefault);
         button->setAutoDefault(false);
         w = button;
         break;
     }
     case ControlKind::CheckBox: {
-        auto* box = new QCheckBox(c.text, m_client);
+        auto* box = new QCheckBox(withMark, m_client);
         if (c.hasStyle(QStringLiteral("BS_LEFTTEXT")) || c.hasStyle(QStringLiteral("BS_RIGHTBUTTON")))
             box->setLayoutDirection(Qt::RightToLeft);
         w = box;
         break;
     }
     case ControlKind::RadioButton: {
-        auto* radio = new QRadioButton(c.text, m_client);
+        auto* radio = new QRadioButton(withMark, m_client);
         radio->setAutoExclusive(false);
         if (c.hasStyle(QStringLiteral("BS_LEFTTEXT")) || c.hasStyle(QStringLiteral("BS_RIGHTBUTTON")))
             radio->setLayoutDirection(Qt::RightToLeft);
@@ -222,7 +235,7 @@ QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QFont& font, con
         break;
     }
     case ControlKind::GroupBox:
-        w = new QGroupBox(c.text, m_client);
+        w = new QGroupBox(withMark, m_client);
         break;
     case ControlKind::Edit:
         if (c.hasStyle(QStringLiteral("ES_MULTILINE"))) {

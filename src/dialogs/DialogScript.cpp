@@ -1,5 +1,7 @@
 #include "dialogs/DialogScript.h"
 
+#include "model/Accelerators.h"
+
 #include <QSet>
 
 namespace kvarsel {
@@ -733,7 +735,17 @@ std::vector<DialogResource> readDialogs(const LineStore& store, const LineStore:
     lines.reserve(file.endRow - file.markerRow - 1);
     for (qsizetype i = file.markerRow + 1; i < file.endRow; ++i)
         lines << store.ComposedLine(i);
-    return readDialogLines(lines, file.markerRow + 1);
+    std::vector<DialogResource> dialogs = readDialogLines(lines, file.markerRow + 1);
+    // Such scripts hold "&" marks in their texts: the text is shown and measured
+    // without them, the marked letter underlined.
+    if (store.acceleratorsKept())
+        for (DialogResource& dialog : dialogs)
+            for (DialogControl& c : dialog.controls) {
+                AcceleratedText shown = fromScriptForm(c.text);
+                c.text = std::move(shown.text);
+                c.mark = shown.mark;
+            }
+    return dialogs;
 }
 
 std::optional<DialogResource> dialogAtRow(const LineStore& store, qsizetype row)

@@ -47,6 +47,7 @@ struct DialogControl {
     ControlKind kind = ControlKind::Static;
     QString text; // the quoted text, escapes turned into characters; empty if none
     bool hasText = false;
+    qsizetype mark = -1; // the accelerator's letter in `text`, in scripts that keep them
     QString id;
     QString className;  // CONTROL only, without quotes
     QStringList styles; // style flags named in the statement, upper case (NOT ones left out)

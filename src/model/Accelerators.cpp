@@ -152,19 +152,18 @@ qsizetype groupStart(const LineStore& store, qsizetype row, qsizetype firstRow)
     return -1;
 }
 
-} // namespace
-
-QList<QChar> acceleratorsTakenBeside(const LineStore& store, qsizetype row)
+// Calls `item(r)` for every other item of row `row`'s popup or dialog, in order,
+// until it returns false.
+template <class Item> void forEachItemBeside(const LineStore& store, qsizetype row, Item item)
 {
-    QList<QChar> taken;
     if (!sharesAccelerators(store.kind()))
-        return taken;
+        return;
     const std::optional<LineStore::Script> script = store.scriptOf(row);
     if (!script)
-        return taken;
+        return;
     const qsizetype start = groupStart(store, row, script->markerRow + 1);
     if (start < 0)
-        return taken;
+        return;
     qsizetype depth = 0;
     for (qsizetype r = start + 1; r < script->endRow; ++r) {
         const Block block = blockOf(store, r);
@@ -172,12 +171,23 @@ QList<QChar> acceleratorsTakenBeside(const LineStore& store, qsizetype row)
             ++depth;
         } else if (block == Block::End) {
             if (depth-- == 0)
-                break;
-        } else if (depth == 0 && r != row) {
-            if (const auto mark = markOfLine(scriptLine(store, r)))
-                taken << *mark;
+                return;
+        } else if (depth == 0 && r != row && !item(r)) {
+            return;
         }
     }
+}
+
+} // namespace
+
+QList<QChar> acceleratorsTakenBeside(const LineStore& store, qsizetype row)
+{
+    QList<QChar> taken;
+    forEachItemBeside(store, row, [&](qsizetype r) {
+        if (const auto mark = markOfLine(scriptLine(store, r)))
+            taken << *mark;
+        return true;
+    });
     return taken;
 }
 
@@ -189,6 +199,39 @@ QString scriptFormOfTranslation(const LineStore& store, qsizetype row, const QSt
     const bool sourceMarked = fromScriptForm(store.ScriptText(row)).mark >= 0;
     return toScriptForm(
         typed.text, sourceMarked ? chooseAccelerator(typed.text, acceleratorsTakenBeside(store, row)) : -1);
+}
+
+std::optional<AcceleratorPreview> acceleratorPreview(const LineStore& menus, const LineStore& dialogs,
+                                                     const QString& phrase, const QString& translation)
+{
+    if (phrase.isEmpty())
+        return std::nullopt;
+    for (const LineStore* store : {&menus, &dialogs}) {
+        if (!store->acceleratorsKept())
+            continue;
+        for (qsizetype row = 0; row < store->RowCount(); ++row) {
+            if (store->Text(row).compare(phrase, Qt::CaseInsensitive) != 0)
+                continue;
+            AcceleratorPreview preview;
+            preview.scriptForm = scriptFormOfTranslation(*store, row, translation);
+            const AcceleratedText shown = fromScriptForm(preview.scriptForm);
+            if (shown.mark >= 0 && shown.mark < shown.text.size())
+                preview.letter = shown.text[shown.mark];
+            preview.typed = fromTranslation(translation).mark >= 0;
+            if (preview.typed && !preview.letter.isNull()) {
+                forEachItemBeside(*store, row, [&](qsizetype r) {
+                    if (markOfLine(scriptLine(*store, r)) != preview.letter.toLower())
+                        return true;
+                    // Named as the user reads it; a hidden row's text stands in its line.
+                    preview.clashingItem =
+                        store->Text(r).isEmpty() ? scriptLine(*store, r).trimmed() : store->Text(r);
+                    return false;
+                });
+            }
+            return preview;
+        }
+    }
+    return std::nullopt;
 }
 
 QList<AcceleratorClash> acceleratorClashes(const LineStore& store)

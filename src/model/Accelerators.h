@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <optional>
 
 namespace kvarsel {
 
@@ -51,6 +52,17 @@ QList<QChar> acceleratorsTakenBeside(const LineStore& store, qsizetype row);
 // script's string escaping): the mark typed in it, or a free letter when the row's
 // text had a mark, or none.
 QString scriptFormOfTranslation(const LineStore& store, qsizetype row, const QString& translation);
+
+// What a translation of `phrase` would carry in the first menu item or dialog
+// control that shows it (menus first), in scripts that keep their accelerators.
+struct AcceleratorPreview {
+    QString scriptForm;   // the text as the script would hold it
+    QChar letter;         // the marked letter; null for none
+    bool typed = false;   // the mark is the one the translation holds
+    QString clashingItem; // a typed mark on a letter another item has: that item's text
+};
+std::optional<AcceleratorPreview> acceleratorPreview(const LineStore& menus, const LineStore& dialogs,
+                                                     const QString& phrase, const QString& translation);
 
 // Items of one popup or dialog whose marks fall on the same letter.
 struct AcceleratorClash {

@@ -1,5 +1,6 @@
 #include "workbench/ManualTranslationDialog.h"
 
+#include "assist/AcceleratorHint.h"
 #include "assist/SuggestionPanel.h"
 #include "assist/TranslationCheckPanel.h"
 #include "dialogs/FitWarning.h"
@@ -68,7 +69,12 @@ ManualTranslationDialog::ManualTranslationDialog(QWidget* mainWindow, Project& p
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation);
     layout->addWidget(new FitWarning(m_project.store(ResourceKind::Dialog), m_phrase, m_translation));
-    layout->addWidget(new TranslationCheckPanel(m_phrase, m_translation));
+    layout->addWidget(new AcceleratorHint(m_project, m_phrase, m_translation));
+    auto* checks = new TranslationCheckPanel(m_phrase, m_translation);
+    checks->addCheck([this](const QString& source, const QString& translation) {
+        return AcceleratorHint::clashFindings(m_project, source, translation);
+    });
+    layout->addWidget(checks);
     layout->addWidget(new SuggestionPanel(m_project, m_phrase, m_translation));
     layout->addLayout(buttons);
 

@@ -1,0 +1,59 @@
+#include "assist/AcceleratorHint.h"
+
+#include "model/Accelerators.h"
+#include "project/Project.h"
+
+#include <QPlainTextEdit>
+
+namespace kvarsel {
+namespace texts {
+QString acceleratorLetter(QChar letter, const QString& scriptForm)
+{
+    return QStringLiteral("Клавиша доступа: «%1» (в сценарии: %2)").arg(letter.toUpper(), scriptForm);
+}
+QString acceleratorClash(QChar letter, const QString& item)
+{
+    return QStringLiteral("Клавиша доступа «%1» уже есть у «%2» в том же меню или диалоге")
+        .arg(letter.toUpper(), item);
+}
+} // namespace texts
+
+namespace {
+std::optional<AcceleratorPreview> previewOf(const Project& project, const QString& phrase,
+                                            const QString& translation)
+{
+    return acceleratorPreview(project.store(ResourceKind::Menu), project.store(ResourceKind::Dialog), phrase,
+                              translation);
+}
+} // namespace
+
+AcceleratorHint::AcceleratorHint(const Project& project, QPlainTextEdit* phraseBox,
+                                 QPlainTextEdit* translationBox, QWidget* parent)
+    : QLabel(parent), m_project(project), m_phraseBox(phraseBox), m_translationBox(translationBox)
+{
+    setObjectName(QStringLiteral("acceleratorHint"));
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+    connect(phraseBox, &QPlainTextEdit::textChanged, this, &AcceleratorHint::update);
+    connect(translationBox, &QPlainTextEdit::textChanged, this, &AcceleratorHint::update);
+    update();
+}
+
+QStringList AcceleratorHint::clashFindings(const Project& project, const QString& phrase,
+                                           const QString& translation)
+{
+    const auto preview = previewOf(project, phrase, translation);
+    if (!preview || preview->clashingItem.isEmpty())
+        return {};
+    return {texts::acceleratorClash(preview->letter, preview->clashingItem)};
+}
+
+void AcceleratorHint::update()
+{
+    const auto preview = previewOf(m_project, m_phraseBox->toPlainText(), m_translationBox->toPlainText());
+    const bool shown = preview && !preview->letter.isNull();
+    setText(shown ? texts::acceleratorLetter(preview->letter, preview->scriptForm) : QString());
+    setVisible(shown);
+}
+
+} // namespace kvarsel
