@@ -71,9 +71,8 @@ int runExport(const BatchCommand& command, BatchConsole& console)
     BatchLocks locks;
     if (!locks.take({command.workDir, command.resourceDir}, console))
         return kExitFileError;
-    Project state{QString()};
-    const LoadResult loaded =
-        loadWithProgress(command.resourceDir, state.stores(), command.autoHideRussianString, console);
+    Project state{command.workDir};
+    const LoadResult loaded = loadWithProgress(command, state, console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
     const int status = loaded.errors.isEmpty() ? kExitOk : kExitFileError;
 

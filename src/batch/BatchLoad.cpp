@@ -1,6 +1,7 @@
 #include "batch/BatchLoad.h"
 
 #include "batch/BatchTexts.h"
+#include "project/ProjectResources.h"
 
 #include <QFileInfo>
 
@@ -15,9 +16,12 @@ QString checkResourceDirectory(const QString& dir)
     return QString();
 }
 
-LoadResult loadWithProgress(const QString& dir, const LineStores& stores, bool autoHideRussianString,
-                            BatchConsole& console)
+LoadResult loadWithProgress(const BatchCommand& command, Project& project, BatchConsole& console)
 {
+    Settings settings = project.settings();
+    settings.autoHideRussianString = command.autoHideRussianString;
+    project.setSettings(settings);
+
     ProgressLine progress(console);
     LoadCallbacks callbacks;
     qsizetype files = 0;
@@ -27,7 +31,7 @@ LoadResult loadWithProgress(const QString& dir, const LineStores& stores, bool a
             progress.show(batch_texts::loadingProgress(kindInfo(kind).name, i + 1, files));
         };
     }
-    return loadResources(dir, stores, autoHideRussianString, callbacks);
+    return loadProjectResources(project, command.resourceDir, callbacks);
 }
 
 void reportFailures(BatchConsole& console, const QString& intro, const FileErrors& errors)

@@ -2,6 +2,7 @@
 // Loading a resource directory for a command: the same loader the resources
 // dialog's "ОК" runs, with progress on the console instead of a progress bar.
 
+#include "batch/BatchCommand.h"
 #include "batch/BatchConsole.h"
 #include "workspace/ResourceLoader.h"
 
@@ -11,8 +12,12 @@ namespace kvarsel {
 // (the resources dialog keeps "ОК" disabled for such a directory).
 QString checkResourceDirectory(const QString& dir);
 
-LoadResult loadWithProgress(const QString& dir, const LineStores& stores, bool autoHideRussianString,
-                            BatchConsole& console);
+class Project;
+
+// Loads the command's resource directory into the project. Lines already in Russian
+// are kept out of translation only with --hide-russian: in a batch run the flag of
+// velmora.ini has no say, so the project's setting is the command's.
+LoadResult loadWithProgress(const BatchCommand& command, Project& project, BatchConsole& console);
 
 // Writes the intro and one line per failed file to the error stream.
 void reportFailures(BatchConsole& console, const QString& intro, const FileErrors& errors);

@@ -1,5 +1,6 @@
 #include "workspace/ResourcesDialog.h"
 
+#include "project/ProjectResources.h"
 #include "settings/SettingsDialog.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
@@ -268,8 +269,7 @@ void ResourcesDialog::load()
         setWindowTitle(texts::kCaption);
         m_main.repaintNow();
     };
-    const LoadResult result = loadResources(m_chosen, m_main.project().stores(),
-                                            m_main.project().settings().autoHideRussianString, callbacks);
+    const LoadResult result = loadProjectResources(m_main.project(), m_chosen, callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     Q_EMIT loaded(result);

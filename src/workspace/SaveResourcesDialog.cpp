@@ -1,9 +1,8 @@
 #include "workspace/SaveResourcesDialog.h"
 
+#include "project/ProjectResources.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
-#include "workspace/DirectoryLock.h"
-#include "workspace/ResourceSaver.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -78,19 +77,6 @@ SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&ma
 
 void SaveResourcesDialog::saveAndExit()
 {
-    // Another copy of the program holds the working directory, or a kvarsel-batch run
-    // is writing these scripts: saving now would mix two works in one file.
-    QString refusal = m_main.project().readOnlyReason();
-    const DirectoryLock resources(m_main.project().resourceDirectory());
-    if (refusal.isEmpty() && resources.isTaken())
-        refusal = resources.takenMessage();
-    if (!refusal.isEmpty()) {
-        m_main.services().message(this, texts::kTitle, texts::kNotSaved + QChar(10) + refusal,
-                                  MessageIcon::Stop);
-        hide();
-        return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     SaveCallbacks callbacks;
     // Painting is spaced out in time, so a large save is not spent repainting.
     QDeadlineTimer nextPaint;
@@ -104,15 +90,23 @@ void SaveResourcesDialog::saveAndExit()
         }
     };
     callbacks.kindFinished = [this](ResourceKind) { repaint(); };
-    const SaveResult result = saveResources(std::as_const(m_main.project()).stores(), callbacks);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ProjectSave save = saveProjectResources(std::as_const(m_main.project()), callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
-    if (!result.errors.isEmpty()) {
-        m_main.services().message(
-            this, texts::kTitle,
-            describeFailures(oldContentKept(result.errors) ? texts::kNotSaved : texts::kNotSavedSomeChanged,
-                             result.errors),
-            MessageIcon::Stop);
+    if (!save.refusal.isEmpty()) {
+        m_main.services().message(this, texts::kTitle, texts::kNotSaved + QChar(10) + save.refusal,
+                                  MessageIcon::Stop);
+        hide();
+        return;
+    }
+    if (!save.result.errors.isEmpty()) {
+        m_main.services().message(this, texts::kTitle,
+                                  describeFailures(oldContentKept(save.result.errors)
+                                                       ? texts::kNotSaved
+                                                       : texts::kNotSavedSomeChanged,
+                                                   save.result.errors),
+                                  MessageIcon::Stop);
         hide();
         return;
     }
