@@ -3,7 +3,6 @@
 #include "deferred/DeferredExport.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
-#include "workspace/DirectoryLock.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -108,57 +107,59 @@ void DeferredTranslationDialog::showForExport()
 
 void DeferredTranslationDialog::runExport()
 {
-    Project& state = m_main.project();
-    const ConstLineStores stores = std::as_const(state).stores();
     // A run after a cancelled save would otherwise space out the last run's
     // phrases a second time.
     m_exportList.Clear();
 
     m_main.setBusy(true);
-    StatusPanels& panels = m_main.statusPanels();
-    panels.setDictionaryText(QString());
-    state.setMode(TranslationMode::Deferred);
-    m_progress->setMaximum(int(qMin<qsizetype>(exportProgressMaximum(stores), INT_MAX)));
+    m_main.statusPanels().setDictionaryText(QString());
+    m_main.project().setMode(TranslationMode::Deferred);
+    m_progress->setMaximum(
+        int(qMin<qsizetype>(exportProgressMaximum(std::as_const(m_main.project()).stores()), INT_MAX)));
 
     // Painting is spaced out in time, so a large scan is not spent repainting.
     QDeadlineTimer nextPaint;
-    ExportScanCallbacks callbacks;
-    callbacks.kindStarted = [this, &panels](ResourceKind kind) {
-        panels.setStep(texts::kModeScan + kindInfo(kind).name);
+    ExportRunCallbacks callbacks;
+    callbacks.scan.kindStarted = [this](ResourceKind kind) {
+        m_main.statusPanels().setStep(texts::kModeScan + kindInfo(kind).name);
         m_main.repaintNow();
     };
-    callbacks.progress = [this, &nextPaint](qsizetype value) {
+    callbacks.scan.progress = [this, &nextPaint](qsizetype value) {
         if (nextPaint.hasExpired()) {
             m_progress->setValue(int(qMin<qsizetype>(value, INT_MAX)));
             nextPaint.setRemainingTime(30);
         }
     };
-    collectExportPhrases(stores, m_exportList, callbacks);
-    m_main.setBusy(false);
-    m_progress->setValue(0);
+    callbacks.stepStarted = [this](ExportStep step) {
+        if (step == ExportStep::Prepare) {
+            m_main.statusPanels().setStep(texts::kModePreparing);
+            setWindowTitle(texts::kPreparing);
+            m_main.setBusy(true);
+        } else if (step == ExportStep::Write) {
+            setWindowTitle(texts::kWriting);
+        }
+    };
+    callbacks.stepFinished = [this](ExportStep step) {
+        if (step == ExportStep::Scan) {
+            m_main.setBusy(false);
+            m_progress->setValue(0);
+        } else if (step == ExportStep::Write) {
+            m_main.setBusy(false);
+        }
+    };
+    const QString dir = m_main.resourcesDirectory();
+    ExportOutcome outcome = runDeferredExport(m_main.project(), ExportTarget{dir, QString()}, callbacks);
+    m_exportList = std::move(outcome.list);
 
-    if (m_exportList.IsEmpty()) {
+    if (outcome.status == ExportOutcome::Status::NothingFound) {
         m_main.services().message(this, texts::kTitle, texts::kNothingFound, MessageIcon::Stop);
         abandonRun();
         return;
     }
-
-    panels.setStep(texts::kModePreparing);
-    setWindowTitle(texts::kPreparing);
-    m_main.setBusy(true);
-    prepareExportList(m_exportList);
-
-    setWindowTitle(texts::kWriting);
-    const QString dir = m_main.resourcesDirectory();
-    // A kvarsel-batch run writing in that directory now is not written across.
-    const DirectoryLock resources(dir);
-    const auto error = resources.isTaken()
-                           ? std::optional(FileError{depTransPath(dir), resources.takenMessage()})
-                           : writeDepTrans(dir, m_exportList);
-    m_main.setBusy(false);
-    if (error) {
+    if (outcome.error) {
         // Nothing was exported, so the program must not end as if it had been.
-        m_main.services().message(this, texts::kTitle, texts::kNotWritten + QChar(10) + error->message(),
+        m_main.services().message(this, texts::kTitle,
+                                  texts::kNotWritten + QChar(10) + outcome.error->message(),
                                   MessageIcon::Stop);
         abandonRun();
         return;
