@@ -1,8 +1,10 @@
 #include "deferred/DeferredTranslationDialog.h"
 
 #include "deferred/DeferredExport.h"
-#include "workbench/MainWindow.h"
+#include "project/Project.h"
 #include "workbench/ProductName.h"
+#include "workbench/StatusPanels.h"
+#include "workbench/UiServices.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -44,7 +46,11 @@ const QString kDone = QStringLiteral("Файл отложенного перев
                                      "создан в каталоге с подкаталогами ресурсов\n\n");
 } // namespace texts
 
-DeferredTranslationDialog::DeferredTranslationDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
+DeferredTranslationDialog::DeferredTranslationDialog(QWidget* parent, Project& project, StatusPanels& panels,
+                                                     UiServices& services,
+                                                     std::function<QString()> resourcesDirectory)
+    : SecondaryWindow(parent), m_project(project), m_panels(panels), m_services(services),
+      m_resourcesDirectory(std::move(resourcesDirectory))
 {
     setObjectName(QStringLiteral("DeferredTranslationDialog"));
     setWindowTitle(texts::kCaption);
@@ -111,18 +117,18 @@ void DeferredTranslationDialog::runExport()
     // phrases a second time.
     m_exportList.Clear();
 
-    m_main.setBusy(true);
-    m_main.statusPanels().setDictionaryText(QString());
-    m_main.project().setMode(TranslationMode::Deferred);
+    Q_EMIT busyChanged(true);
+    m_panels.setDictionaryText(QString());
+    m_project.setMode(TranslationMode::Deferred);
     m_progress->setMaximum(
-        int(qMin<qsizetype>(exportProgressMaximum(std::as_const(m_main.project()).stores()), INT_MAX)));
+        int(qMin<qsizetype>(exportProgressMaximum(std::as_const(m_project).stores()), INT_MAX)));
 
     // Painting is spaced out in time, so a large scan is not spent repainting.
     QDeadlineTimer nextPaint;
     ExportRunCallbacks callbacks;
     callbacks.scan.kindStarted = [this](ResourceKind kind) {
-        m_main.statusPanels().setStep(texts::kModeScan + kindInfo(kind).name);
-        m_main.repaintNow();
+        m_panels.setStep(texts::kModeScan + kindInfo(kind).name);
+        Q_EMIT repaintRequested();
     };
     callbacks.scan.progress = [this, &nextPaint](qsizetype value) {
         if (nextPaint.hasExpired()) {
@@ -132,51 +138,50 @@ void DeferredTranslationDialog::runExport()
     };
     callbacks.stepStarted = [this](ExportStep step) {
         if (step == ExportStep::Prepare) {
-            m_main.statusPanels().setStep(texts::kModePreparing);
+            m_panels.setStep(texts::kModePreparing);
             setWindowTitle(texts::kPreparing);
-            m_main.setBusy(true);
+            Q_EMIT busyChanged(true);
         } else if (step == ExportStep::Write) {
             setWindowTitle(texts::kWriting);
         }
     };
     callbacks.stepFinished = [this](ExportStep step) {
         if (step == ExportStep::Scan) {
-            m_main.setBusy(false);
+            Q_EMIT busyChanged(false);
             m_progress->setValue(0);
         } else if (step == ExportStep::Write) {
-            m_main.setBusy(false);
+            Q_EMIT busyChanged(false);
         }
     };
-    const QString dir = m_main.resourcesDirectory();
-    ExportOutcome outcome = runDeferredExport(m_main.project(), ExportTarget{dir, QString()}, callbacks);
+    const QString dir = m_resourcesDirectory();
+    ExportOutcome outcome = runDeferredExport(m_project, ExportTarget{dir, QString()}, callbacks);
     m_exportList = std::move(outcome.list);
 
     if (outcome.status == ExportOutcome::Status::NothingFound) {
-        m_main.services().message(this, texts::kTitle, texts::kNothingFound, MessageIcon::Stop);
+        m_services.message(this, texts::kTitle, texts::kNothingFound, MessageIcon::Stop);
         abandonRun();
         return;
     }
     if (outcome.error) {
         // Nothing was exported, so the program must not end as if it had been.
-        m_main.services().message(this, texts::kTitle,
-                                  texts::kNotWritten + QChar(10) + outcome.error->message(),
-                                  MessageIcon::Stop);
+        m_services.message(this, texts::kTitle, texts::kNotWritten + QChar(10) + outcome.error->message(),
+                           MessageIcon::Stop);
         abandonRun();
         return;
     }
     QString done = texts::kDone + QDir::toNativeSeparators(dir);
     if (const QString note = depTransEncodingNote(depTransEncoding(m_exportList)); !note.isEmpty())
         done += QStringLiteral("\n\n") + note;
-    m_main.services().message(this, texts::kDoneTitle, done, MessageIcon::Information);
+    m_services.message(this, texts::kDoneTitle, done, MessageIcon::Information);
     hide();
-    m_main.runExitSequence();
+    Q_EMIT exitRequested();
 }
 
 void DeferredTranslationDialog::abandonRun()
 {
     // Manual translation only works in manual mode; the scan texts would lock it.
-    m_main.project().setMode(TranslationMode::Manual);
-    m_main.repaintNow();
+    m_project.setMode(TranslationMode::Manual);
+    Q_EMIT repaintRequested();
     hide();
 }
 

@@ -1,8 +1,8 @@
 #include "workspace/SaveResourcesDialog.h"
 
 #include "project/ProjectResources.h"
-#include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
+#include "workbench/UiServices.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -29,7 +29,8 @@ const QString kNotSavedSomeChanged =
                    "Программа не завершена, чтобы переводы не были потеряны:");
 } // namespace texts
 
-SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
+SaveResourcesDialog::SaveResourcesDialog(QWidget* parent, Project& project, UiServices& services)
+    : SecondaryWindow(parent), m_project(project), m_services(services)
 {
     setObjectName(QStringLiteral("SaveResourcesDialog"));
     setWindowTitle(texts::kCaption);
@@ -91,33 +92,32 @@ void SaveResourcesDialog::saveAndExit()
     };
     callbacks.kindFinished = [this](ResourceKind) { repaint(); };
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ProjectSave save = saveProjectResources(std::as_const(m_main.project()), callbacks);
+    const ProjectSave save = saveProjectResources(std::as_const(m_project), callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     if (!save.refusal.isEmpty()) {
-        m_main.services().message(this, texts::kTitle, texts::kNotSaved + QChar(10) + save.refusal,
-                                  MessageIcon::Stop);
+        m_services.message(this, texts::kTitle, texts::kNotSaved + QChar(10) + save.refusal,
+                           MessageIcon::Stop);
         hide();
         return;
     }
     if (!save.result.errors.isEmpty()) {
-        m_main.services().message(this, texts::kTitle,
-                                  describeFailures(oldContentKept(save.result.errors)
-                                                       ? texts::kNotSaved
-                                                       : texts::kNotSavedSomeChanged,
-                                                   save.result.errors),
-                                  MessageIcon::Stop);
+        m_services.message(this, texts::kTitle,
+                           describeFailures(oldContentKept(save.result.errors) ? texts::kNotSaved
+                                                                               : texts::kNotSavedSomeChanged,
+                                            save.result.errors),
+                           MessageIcon::Stop);
         hide();
         return;
     }
     hide();
-    m_main.endProgram();
+    Q_EMIT endProgramRequested();
 }
 
 void SaveResourcesDialog::exitWithoutSaving()
 {
     hide();
-    m_main.endProgram();
+    Q_EMIT endProgramRequested();
 }
 
 void SaveResourcesDialog::cancel() { hide(); }
