@@ -21,7 +21,6 @@ struct ProjectSave {
     // files (Project::readOnlyReason), or another one holds the resource directory.
     QString refusal;
     SaveResult result; // when not refused: the files written and those that failed
-    bool written() const { return refusal.isEmpty() && result.errors.isEmpty(); }
 };
 
 // Writes every loaded script back in place. With `lock` Take the resource directory
