@@ -44,23 +44,6 @@ QString exportOverwritesInput(const QString& output, const QString& workDir, con
     return QString();
 }
 
-ExportList exportPhrases(const ConstLineStores& stores)
-{
-    ExportList list;
-    collectExportPhrases(stores, list);
-    if (!list.IsEmpty())
-        prepareExportList(list);
-    return list;
-}
-
-std::optional<FileError> writeExport(const QString& resourceDir, const QString& output,
-                                     const ExportList& list)
-{
-    if (output.isEmpty())
-        return writeDepTrans(resourceDir, list);
-    return writeLines(output, list.Items(), depTransEncoding(list));
-}
-
 int runExport(const BatchCommand& command, BatchConsole& console)
 {
     const QString problem = checkResourceDirectory(command.resourceDir);
@@ -71,36 +54,40 @@ int runExport(const BatchCommand& command, BatchConsole& console)
     BatchLocks locks;
     if (!locks.take({command.workDir, command.resourceDir}, console))
         return kExitFileError;
-    Project state{QString()};
-    const LoadResult loaded =
-        loadWithProgress(command.resourceDir, state.stores(), splitOptionsOf(command), console);
+    Project project{command.workDir};
+    const LoadResult loaded = loadWithProgress(command, project, console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
     const int status = loaded.errors.isEmpty() ? kExitOk : kExitFileError;
 
-    const ExportList list = exportPhrases(std::as_const(state).stores());
-    if (list.IsEmpty()) {
+    ExportRunCallbacks callbacks;
+    if (!command.output.isEmpty())
+        callbacks.refuseTarget = [&] {
+            const QString input = exportOverwritesInput(command.output, command.workDir,
+                                                        std::as_const(project).stores(), loaded.errors);
+            return input.isEmpty() ? QString() : batch_texts::outputIsInput(command.output, input);
+        };
+    // The directories are held for the whole command already.
+    const ExportOutcome outcome = runDeferredExport(
+        project, ExportTarget{command.resourceDir, command.output, ResourceDirectoryLock::HeldByCaller},
+        callbacks);
+    switch (outcome.status) {
+    case ExportOutcome::Status::NothingFound:
         // As in the window: nothing to translate, so no file is created or replaced.
         console.out(batch_texts::kNoEnglish + QStringLiteral(": файл не записан."));
         return status;
-    }
-    if (!command.output.isEmpty()) {
-        const QString input = exportOverwritesInput(command.output, command.workDir,
-                                                    std::as_const(state).stores(), loaded.errors);
-        if (!input.isEmpty()) {
-            console.err(batch_texts::kProgram + QStringLiteral(": ") +
-                        batch_texts::outputIsInput(command.output, input));
-            return kExitUsage;
-        }
-    }
-    const QString target = command.output.isEmpty() ? depTransPath(command.resourceDir) : command.output;
-    if (const auto error = writeExport(command.resourceDir, command.output, list)) {
-        console.err(batch_texts::kDepTransNotWritten + QChar(10) + error->message());
+    case ExportOutcome::Status::Refused:
+        console.err(batch_texts::kProgram + QStringLiteral(": ") + outcome.refusal);
+        return kExitUsage;
+    case ExportOutcome::Status::NotWritten:
+        console.err(batch_texts::kDepTransNotWritten + QChar(10) + outcome.error->message());
         return kExitFileError;
+    case ExportOutcome::Status::Written:
+        break;
     }
     console.out(QStringLiteral("Записано фраз: %1 в файл %2")
-                    .arg(list.Count())
-                    .arg(QDir::toNativeSeparators(target)));
-    if (const QString note = depTransEncodingNote(depTransEncoding(list)); !note.isEmpty())
+                    .arg(outcome.list.Count())
+                    .arg(QDir::toNativeSeparators(outcome.path)));
+    if (const QString note = depTransEncodingNote(depTransEncoding(outcome.list)); !note.isEmpty())
         console.out(note);
     return status;
 }

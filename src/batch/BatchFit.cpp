@@ -68,12 +68,12 @@ int runFit(const BatchCommand& command, BatchConsole& console)
         console.err(batch_texts::kProgram + QStringLiteral(": для команды fit нужен шрифтовой движок Qt"));
         return kExitFileError;
     }
-    Project state{QString()};
-    const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), SplitOptions{}, console);
+    Project project{command.workDir};
+    const LoadResult loaded = loadWithProgress(command, project, console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
     const QtTextMeasure measure;
     const std::vector<FitProblem> problems =
-        findFitProblems(std::as_const(state).store(ResourceKind::Dialog), measure);
+        findFitProblems(std::as_const(project).store(ResourceKind::Dialog), measure);
     for (const QString& family : measure.missingFamilies())
         console.err(batch_texts::kProgram + QStringLiteral(": ") + fontMissing(family));
     if (!problems.empty())

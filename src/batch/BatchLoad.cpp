@@ -1,6 +1,7 @@
 #include "batch/BatchLoad.h"
 
 #include "batch/BatchTexts.h"
+#include "project/ProjectResources.h"
 #include "settings/SettingsFile.h"
 
 #include <QFileInfo>
@@ -16,18 +17,17 @@ QString checkResourceDirectory(const QString& dir)
     return QString();
 }
 
-SplitOptions splitOptionsOf(const BatchCommand& command)
+LoadResult loadWithProgress(const BatchCommand& command, Project& project, BatchConsole& console)
 {
-    // The hide mode comes from its key alone; the other two are on when the key or
-    // the settings file says so, as in the window.
-    const Settings settings = loadSettings(command.workDir).settings;
-    return SplitOptions{command.autoHideRussianString, command.keepAccelerators || settings.keepAccelerators,
-                        command.translateControlTexts || settings.translateControlTexts};
-}
+    // The hide mode comes from its key alone; accelerators and CONTROL texts are on
+    // when the key or a flag line of velmora.ini says so, as in the window.
+    Settings settings = project.settings();
+    const Settings file = loadSettings(command.workDir).settings;
+    settings.autoHideRussianString = command.autoHideRussianString;
+    settings.keepAccelerators = command.keepAccelerators || file.keepAccelerators;
+    settings.translateControlTexts = command.translateControlTexts || file.translateControlTexts;
+    project.setSettings(settings);
 
-LoadResult loadWithProgress(const QString& dir, const LineStores& stores, const SplitOptions& options,
-                            BatchConsole& console)
-{
     ProgressLine progress(console);
     LoadCallbacks callbacks;
     qsizetype files = 0;
@@ -37,7 +37,7 @@ LoadResult loadWithProgress(const QString& dir, const LineStores& stores, const 
             progress.show(batch_texts::loadingProgress(kindInfo(kind).name, i + 1, files));
         };
     }
-    return loadResources(dir, stores, options, callbacks);
+    return loadProjectResources(project, command.resourceDir, callbacks);
 }
 
 void reportFailures(BatchConsole& console, const QString& intro, const FileErrors& errors)

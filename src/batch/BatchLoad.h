@@ -12,12 +12,13 @@ namespace kvarsel {
 // (the resources dialog keeps "ОК" disabled for such a directory).
 QString checkResourceDirectory(const QString& dir);
 
-// How a command's scripts are split: its keys, and the flag lines of velmora.ini
-// in its working directory for the accelerators and the CONTROL texts.
-SplitOptions splitOptionsOf(const BatchCommand& command);
+class Project;
 
-LoadResult loadWithProgress(const QString& dir, const LineStores& stores, const SplitOptions& options,
-                            BatchConsole& console);
+// Loads the command's resource directory into the project. Lines already in Russian
+// are kept out of translation only with --hide-russian: in a batch run that flag of
+// velmora.ini has no say. Accelerators and CONTROL texts follow the keys and the
+// flag lines of velmora.ini in the command's working directory.
+LoadResult loadWithProgress(const BatchCommand& command, Project& project, BatchConsole& console);
 
 // Writes the intro and one line per failed file to the error stream.
 void reportFailures(BatchConsole& console, const QString& intro, const FileErrors& errors);

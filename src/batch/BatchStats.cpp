@@ -116,12 +116,11 @@ int runStats(const BatchCommand& command, BatchConsole& console)
         console.err(batch_texts::kProgram + QStringLiteral(": ") + problem);
         return kExitUsage;
     }
-    // The working state of the window program, without a working directory:
-    // counting needs only its four line stores.
-    Project state{QString()};
-    const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), SplitOptions{}, console);
+    // Counting needs only the project's four line stores.
+    Project project{command.workDir};
+    const LoadResult loaded = loadWithProgress(command, project, console);
     reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
-    console.out(formatStats(countResources(std::as_const(state).stores())).join(QChar(10)));
+    console.out(formatStats(countResources(std::as_const(project).stores())).join(QChar(10)));
     if (!loaded.errors.isEmpty())
         return kExitFileError;
     return kExitOk;

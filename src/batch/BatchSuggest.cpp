@@ -129,7 +129,7 @@ int runSuggest(const BatchCommand& command, BatchConsole& console)
     if (state.connectedDictionaries().isEmpty())
         console.err(batch_texts::kNothingConnected);
 
-    const LoadResult loaded = loadWithProgress(command.resourceDir, state.stores(), SplitOptions{}, console);
+    const LoadResult loaded = loadWithProgress(command, state, console);
     if (!loaded.errors.isEmpty()) {
         reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
         status = kExitFileError;

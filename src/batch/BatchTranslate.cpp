@@ -4,10 +4,10 @@
 #include "batch/BatchLock.h"
 #include "batch/BatchTexts.h"
 #include "dictionary/DictionaryFiles.h"
+#include "project/ProjectResources.h"
 #include "settings/SettingsStartUp.h"
 #include "text/TextFile.h"
 #include "workbench/AutoTranslation.h"
-#include "workspace/ResourceSaver.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -137,8 +137,7 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
         console.err(batch_texts::kNothingConnected);
     state.setHideMode(command.hideTranslated ? HideMode::Hide : HideMode::Show);
 
-    const LoadResult loaded =
-        loadWithProgress(command.resourceDir, state.stores(), splitOptionsOf(command), console);
+    const LoadResult loaded = loadWithProgress(command, state, console);
     if (!loaded.errors.isEmpty()) {
         reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
         status = kExitFileError;
@@ -197,14 +196,20 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
                     progress.show(batch_texts::savingProgress(kindInfo(kind).name, percentOf(row, rows)));
                 };
             }
-            const SaveResult saved = saveResources(std::as_const(state).stores(), saving);
+            // The resource directory is held for the whole command already.
+            const ProjectSave saved =
+                saveProjectResources(state, saving, ResourceDirectoryLock::HeldByCaller);
             progress.clear();
-            summary.filesWritten = saved.filesWritten;
-            if (!saved.errors.isEmpty()) {
+            summary.filesWritten = saved.result.filesWritten;
+            if (!saved.refusal.isEmpty()) {
+                console.err(batch_texts::kScriptsNotWritten + QChar(10) + saved.refusal);
+                status = kExitFileError;
+            } else if (!saved.result.errors.isEmpty()) {
                 reportFailures(console,
-                               oldContentKept(saved.errors) ? batch_texts::kScriptsNotWritten
-                                                            : batch_texts::kScriptsNotWrittenSomeChanged,
-                               saved.errors);
+                               oldContentKept(saved.result.errors)
+                                   ? batch_texts::kScriptsNotWritten
+                                   : batch_texts::kScriptsNotWrittenSomeChanged,
+                               saved.result.errors);
                 status = kExitFileError;
             }
         }

@@ -6,8 +6,9 @@
 
 #include "deferred/BilingualFile.h"
 #include "dialogs/FitWarning.h"
-#include "workbench/MainWindow.h"
+#include "project/Project.h"
 #include "workbench/ProductName.h"
+#include "workbench/UiServices.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -33,7 +34,8 @@ const QString kNotSaved = QStringLiteral("Оставшиеся пары не з�
 const QString kNotSavedChanged = QStringLiteral("Оставшиеся пары не записаны:");
 } // namespace texts
 
-AutoTranslationEditor::AutoTranslationEditor(MainWindow& main) : SecondaryWindow(&main), m_main(main)
+AutoTranslationEditor::AutoTranslationEditor(QWidget* parent, Project& project, UiServices& services)
+    : SecondaryWindow(parent), m_project(project), m_services(services)
 {
     setObjectName(QStringLiteral("AutoTranslationEditor"));
     setWindowTitle(texts::kCaption);
@@ -85,9 +87,9 @@ AutoTranslationEditor::AutoTranslationEditor(MainWindow& main) : SecondaryWindow
     layout->addWidget(m_source, 1);
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation, 1);
-    layout->addWidget(new FitWarning(main.project().store(ResourceKind::Dialog), m_source, m_translation));
+    layout->addWidget(new FitWarning(m_project.store(ResourceKind::Dialog), m_source, m_translation));
     layout->addWidget(new TranslationCheckPanel(m_source, m_translation));
-    layout->addWidget(new SuggestionPanel(m_main.project(), m_source, m_translation));
+    layout->addWidget(new SuggestionPanel(m_project, m_source, m_translation));
     layout->addLayout(buttons);
 
     setTabOrder(m_ok, m_back);
@@ -131,16 +133,15 @@ void AutoTranslationEditor::acceptPair()
     const QString translation = m_translation->toPlainText();
     QString problem = BilingualReview::Refusal(translation);
     // Refused only when User.dic or a script the pair goes to cannot hold a character.
-    if (const auto bad = problem.isEmpty()
-                             ? unstorableTranslation(m_main.project(), m_review.Source(), translation)
-                             : std::nullopt)
+    if (const auto bad = problem.isEmpty() ? unstorableTranslation(m_project, m_review.Source(), translation)
+                                           : std::nullopt)
         problem = unstorableText(translation, *bad);
     if (!problem.isEmpty()) {
-        m_main.services().message(this, texts::kTitle, problem, MessageIcon::Stop);
+        m_services.message(this, texts::kTitle, problem, MessageIcon::Stop);
         m_translation->setFocus();
         return;
     }
-    if (!m_review.Accept(m_main.project(), m_translation->toPlainText()))
+    if (!m_review.Accept(m_project, m_translation->toPlainText()))
         return;
     if (m_review.BilingualList().isEmpty())
         finish();
@@ -164,17 +165,17 @@ void AutoTranslationEditor::restoreTranslation() { m_translation->setPlainText(m
 
 void AutoTranslationEditor::finish()
 {
-    m_main.setBusy(true);
+    Q_EMIT busyChanged(true);
     const auto error = saveBilingualFile(m_path, m_review.BilingualList(), m_encoding);
-    m_main.setBusy(false);
+    Q_EMIT busyChanged(false);
     if (error)
-        m_main.services().message(this, texts::kTitle,
-                                  (error->oldContentLost ? texts::kNotSavedChanged : texts::kNotSaved) +
-                                      QChar(10) + error->message(),
-                                  MessageIcon::Stop);
+        m_services.message(this, texts::kTitle,
+                           (error->oldContentLost ? texts::kNotSavedChanged : texts::kNotSaved) + QChar(10) +
+                               error->message(),
+                           MessageIcon::Stop);
     // The accepted pairs are in the user dictionary either way, and the file still
     // holds every pair, so the user goes back to work rather than being kept here.
-    m_main.project().setMode(TranslationMode::Manual);
+    m_project.setMode(TranslationMode::Manual);
     hide();
 }
 

@@ -14,12 +14,13 @@ class QPushButton;
 
 namespace kvarsel {
 
-class MainWindow;
+class Project;
+class UiServices;
 
 class AutoTranslationEditor : public SecondaryWindow {
     Q_OBJECT
 public:
-    explicit AutoTranslationEditor(MainWindow& main);
+    AutoTranslationEditor(QWidget* parent, Project& project, UiServices& services);
 
     // A freshly read file: its pairs replace whatever an earlier review left, the
     // first pair shows, and the window opens over the disabled main window.
@@ -37,6 +38,9 @@ public:
     const QString& bilingualPath() const { return m_path; }
     TextEncoding bilingualEncoding() const { return m_encoding; }
 
+Q_SIGNALS:
+    void busyChanged(bool busy);
+
 protected:
     // The frame's close box leaves the way "Выход" does, so the remaining pairs are
     // kept and manual translation works again.
@@ -45,7 +49,8 @@ protected:
 private:
     void showPair();
 
-    MainWindow& m_main;
+    Project& m_project;
+    UiServices& m_services;
     BilingualReview m_review;
     QString m_path;
     TextEncoding m_encoding = TextEncoding::Windows1251;

@@ -2,6 +2,7 @@
 
 #include "deferred/EscapeSpacing.h"
 #include "dictionary/DictionaryFiles.h"
+#include "project/Project.h"
 #include "text/Cp1251.h"
 #include "text/TextFile.h"
 
@@ -100,6 +101,55 @@ std::optional<FileError> writeDepTrans(const QString& resourceDir, const ExportL
     // out of the resource directory) gives way to a new regular file, never written through.
     return writeLines(depTransPath(resourceDir), list.Items(), depTransEncoding(list),
                       SafeWriteOptions{LinkAtTarget::Replace, resourceDir});
+}
+
+ExportOutcome runDeferredExport(const Project& project, const ExportTarget& target,
+                                const ExportRunCallbacks& callbacks)
+{
+    const auto started = [&callbacks](ExportStep step) {
+        if (callbacks.stepStarted)
+            callbacks.stepStarted(step);
+    };
+    const auto finished = [&callbacks](ExportStep step) {
+        if (callbacks.stepFinished)
+            callbacks.stepFinished(step);
+    };
+    ExportOutcome outcome;
+    started(ExportStep::Scan);
+    collectExportPhrases(project.stores(), outcome.list, callbacks.scan);
+    finished(ExportStep::Scan);
+    if (outcome.list.IsEmpty())
+        return outcome;
+
+    const bool intoResources = target.output.isEmpty();
+    outcome.path = intoResources ? depTransPath(target.resourceDir) : target.output;
+    if (callbacks.refuseTarget)
+        outcome.refusal = callbacks.refuseTarget();
+    if (!outcome.refusal.isEmpty()) {
+        outcome.status = ExportOutcome::Status::Refused;
+        return outcome;
+    }
+
+    started(ExportStep::Prepare);
+    prepareExportList(outcome.list);
+    finished(ExportStep::Prepare);
+
+    started(ExportStep::Write);
+    {
+        // A run writing in the resource directory now is not written across.
+        std::optional<DirectoryLock> resources;
+        if (intoResources && target.lock == ResourceDirectoryLock::Take)
+            resources.emplace(target.resourceDir);
+        if (resources && resources->isTaken())
+            outcome.error = FileError{outcome.path, resources->takenMessage()};
+        else if (intoResources)
+            outcome.error = writeDepTrans(target.resourceDir, outcome.list);
+        else
+            outcome.error = writeLines(target.output, outcome.list.Items(), depTransEncoding(outcome.list));
+    }
+    finished(ExportStep::Write);
+    outcome.status = outcome.error ? ExportOutcome::Status::NotWritten : ExportOutcome::Status::Written;
+    return outcome;
 }
 
 } // namespace kvarsel

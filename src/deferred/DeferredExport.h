@@ -5,12 +5,15 @@
 
 #include "deferred/ExportList.h"
 #include "text/Encoding.h"
+#include "workspace/DirectoryLock.h"
 #include "workspace/ResourceLoader.h"
 
 #include <functional>
 #include <optional>
 
 namespace kvarsel {
+
+class Project;
 
 namespace export_texts {
 inline const QString kFileName = QStringLiteral("DepTrans.txt");
@@ -54,5 +57,41 @@ QString depTransEncodingNote(TextEncoding encoding);
 
 // Writes the list, one phrase per line, in depTransEncoding over DepTrans.txt atomically.
 std::optional<FileError> writeDepTrans(const QString& resourceDir, const ExportList& list);
+
+// One export from start to end, the export window's "Продолжить" and kvarsel-batch
+// export alike: the scan, the list put in order, the file written.
+
+enum class ExportStep { Scan, Prepare, Write };
+
+struct ExportTarget {
+    QString resourceDir; // where DepTrans.txt goes; also what the message names
+    QString output;      // another file to write instead (kvarsel-batch --output); empty for none
+    // Held while DepTrans.txt is written into the resource directory.
+    ResourceDirectoryLock lock = ResourceDirectoryLock::Take;
+};
+
+struct ExportRunCallbacks {
+    ExportScanCallbacks scan;
+    std::function<void(ExportStep step)> stepStarted;
+    std::function<void(ExportStep step)> stepFinished; // the scan finishes also when it found nothing
+    // Asked once the scan found something, before anything is written: a non-empty
+    // answer says why the file must not be written, and nothing is.
+    std::function<QString()> refuseTarget;
+};
+
+struct ExportOutcome {
+    enum class Status { NothingFound, Refused, NotWritten, Written };
+    Status status = Status::NothingFound;
+    ExportList list;                // the phrases, in the order and form they are written
+    QString path;                   // the file written, or that was to be
+    QString refusal;                // Refused: the answer of refuseTarget
+    std::optional<FileError> error; // NotWritten: why; the old file is as it was
+};
+
+// Scans the project's stores, prepares the list and writes it to the target, in
+// depTransEncoding. When the scan finds no phrase nothing is written and an old
+// DepTrans.txt stays as it was.
+ExportOutcome runDeferredExport(const Project& project, const ExportTarget& target,
+                                const ExportRunCallbacks& callbacks = {});
 
 } // namespace kvarsel

@@ -18,28 +18,40 @@ const QString kTitle = kProductName;
 const QString kNotRead = QStringLiteral("Файл билингвы не прочитан:");
 } // namespace texts
 
-DeferredTranslation::DeferredTranslation(MainWindow& main) : QObject(&main), m_main(main)
+DeferredTranslation::DeferredTranslation(QWidget* parent, Project& project, StatusPanels& panels,
+                                         UiServices& services, std::function<QString()> resourcesDirectory)
+    : QObject(parent), m_parent(parent), m_project(project), m_panels(panels), m_services(services),
+      m_resourcesDirectory(std::move(resourcesDirectory))
 {
     setObjectName(QStringLiteral("DeferredTranslation"));
 }
 
 DeferredTranslationDialog* DeferredTranslation::exportWindow()
 {
-    if (!m_export)
-        m_export = new DeferredTranslationDialog(m_main);
+    if (!m_export) {
+        m_export =
+            new DeferredTranslationDialog(m_parent, m_project, m_panels, m_services, m_resourcesDirectory);
+        connect(m_export, &DeferredTranslationDialog::busyChanged, this, &DeferredTranslation::busyChanged);
+        connect(m_export, &DeferredTranslationDialog::repaintRequested, this,
+                &DeferredTranslation::repaintRequested);
+        connect(m_export, &DeferredTranslationDialog::exitRequested, this,
+                &DeferredTranslation::exitRequested);
+    }
     return m_export;
 }
 
 AutoTranslationEditor* DeferredTranslation::reviewWindow()
 {
-    if (!m_review)
-        m_review = new AutoTranslationEditor(m_main);
+    if (!m_review) {
+        m_review = new AutoTranslationEditor(m_parent, m_project, m_services);
+        connect(m_review, &AutoTranslationEditor::busyChanged, this, &DeferredTranslation::busyChanged);
+    }
     return m_review;
 }
 
 void DeferredTranslation::onButton()
 {
-    if (resourcesCountAsLoaded(std::as_const(m_main.project()).stores()))
+    if (resourcesCountAsLoaded(std::as_const(m_project).stores()))
         exportWindow()->showForExport();
     else
         importBilingual();
@@ -47,38 +59,42 @@ void DeferredTranslation::onButton()
 
 void DeferredTranslation::importBilingual()
 {
-    const QString path = m_main.services().openFile(&m_main, texts::kOpenTitle, m_main.resourcesDirectory(),
-                                                    texts::kOpenFilter, texts::kOpenSuffix);
+    const QString path = m_services.openFile(m_parent, texts::kOpenTitle, m_resourcesDirectory(),
+                                             texts::kOpenFilter, texts::kOpenSuffix);
     if (path.isEmpty())
         return;
 
     // Read before anything changes: a file that cannot be read leaves the loaded
     // resources and the translation mode as they were.
-    m_main.setBusy(true);
+    Q_EMIT busyChanged(true);
     BilingualRead read = readBilingualFile(path);
-    m_main.setBusy(false);
+    Q_EMIT busyChanged(false);
     if (!read.ok()) {
-        m_main.services().message(&m_main, texts::kTitle, texts::kNotRead + QChar(10) + read.error->message(),
-                                  MessageIcon::Stop);
+        m_services.message(m_parent, texts::kTitle, texts::kNotRead + QChar(10) + read.error->message(),
+                           MessageIcon::Stop);
         return;
     }
 
-    Project& state = m_main.project();
-    state.setMode(TranslationMode::Deferred);
+    m_project.setMode(TranslationMode::Deferred);
     const QFileInfo file(path);
     const bool hasDirectory = path.contains(QLatin1Char('/')) || path.contains(QLatin1Char('\\'));
-    m_main.loadResourcesFrom(hasDirectory ? file.absolutePath() : m_main.resourcesDirectory());
+    Q_EMIT loadRequested(hasDirectory ? file.absolutePath() : m_resourcesDirectory());
 
     // From now on the exit sequence saves the user dictionary and offers to save
     // the resources.
-    state.markUserDictionaryChanged();
-    state.markResourcesChanged();
+    m_project.markUserDictionaryChanged();
+    m_project.markResourcesChanged();
     reviewWindow()->startReview(file.absoluteFilePath(), std::move(read.entries), read.encoding);
 }
 
 void installDeferredTranslation(MainWindow& main)
 {
-    auto* deferred = new DeferredTranslation(main);
+    auto* deferred = new DeferredTranslation(&main, main.project(), main.statusPanels(), main.services(),
+                                             [&main] { return main.resourcesDirectory(); });
+    QObject::connect(deferred, &DeferredTranslation::busyChanged, &main, &MainWindow::setBusy);
+    QObject::connect(deferred, &DeferredTranslation::repaintRequested, &main, &MainWindow::repaintNow);
+    QObject::connect(deferred, &DeferredTranslation::exitRequested, &main, &MainWindow::runExitSequence);
+    QObject::connect(deferred, &DeferredTranslation::loadRequested, &main, &MainWindow::loadResourcesFrom);
     main.setButtonAction(MainWindow::DeferredTranslate, [deferred] { deferred->onButton(); });
 }
 

@@ -5,17 +5,26 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
+
+class QWidget;
 
 namespace kvarsel {
 
 class AutoTranslationEditor;
 class DeferredTranslationDialog;
 class MainWindow;
+class Project;
+class StatusPanels;
+class UiServices;
 
 class DeferredTranslation : public QObject {
     Q_OBJECT
 public:
-    explicit DeferredTranslation(MainWindow& main);
+    // `parent` is the window the two windows and the file dialog stand over;
+    // `resourcesDirectory` answers where the resources dialog points now.
+    DeferredTranslation(QWidget* parent, Project& project, StatusPanels& panels, UiServices& services,
+                        std::function<QString()> resourcesDirectory);
 
     void onButton();
     void importBilingual();
@@ -24,13 +33,26 @@ public:
     DeferredTranslationDialog* exportWindow();
     AutoTranslationEditor* reviewWindow();
 
+Q_SIGNALS:
+    void busyChanged(bool busy);
+    void repaintRequested();
+    void exitRequested();
+    // The scripts of `dir` are to be loaded, exactly as the resources dialog's "ОК"
+    // loads them; the import goes on once the signal returns.
+    void loadRequested(const QString& dir);
+
 private:
-    MainWindow& m_main;
+    QWidget* m_parent;
+    Project& m_project;
+    StatusPanels& m_panels;
+    UiServices& m_services;
+    std::function<QString()> m_resourcesDirectory;
     QPointer<DeferredTranslationDialog> m_export;
     QPointer<AutoTranslationEditor> m_review;
 };
 
-// Wires the button to a DeferredTranslation owned by the main window.
+// Wires the button to a DeferredTranslation owned by the main window, and its
+// requests to the main window.
 void installDeferredTranslation(MainWindow& main);
 
 } // namespace kvarsel

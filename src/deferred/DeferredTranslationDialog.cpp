@@ -1,9 +1,10 @@
 #include "deferred/DeferredTranslationDialog.h"
 
 #include "deferred/DeferredExport.h"
-#include "workbench/MainWindow.h"
+#include "project/Project.h"
 #include "workbench/ProductName.h"
-#include "workspace/DirectoryLock.h"
+#include "workbench/StatusPanels.h"
+#include "workbench/UiServices.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -45,7 +46,11 @@ const QString kDone = QStringLiteral("Файл отложенного перев
                                      "создан в каталоге с подкаталогами ресурсов\n\n");
 } // namespace texts
 
-DeferredTranslationDialog::DeferredTranslationDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
+DeferredTranslationDialog::DeferredTranslationDialog(QWidget* parent, Project& project, StatusPanels& panels,
+                                                     UiServices& services,
+                                                     std::function<QString()> resourcesDirectory)
+    : SecondaryWindow(parent), m_project(project), m_panels(panels), m_services(services),
+      m_resourcesDirectory(std::move(resourcesDirectory))
 {
     setObjectName(QStringLiteral("DeferredTranslationDialog"));
     setWindowTitle(texts::kCaption);
@@ -108,74 +113,75 @@ void DeferredTranslationDialog::showForExport()
 
 void DeferredTranslationDialog::runExport()
 {
-    Project& state = m_main.project();
-    const ConstLineStores stores = std::as_const(state).stores();
     // A run after a cancelled save would otherwise space out the last run's
     // phrases a second time.
     m_exportList.Clear();
 
-    m_main.setBusy(true);
-    StatusPanels& panels = m_main.statusPanels();
-    panels.setDictionaryText(QString());
-    state.setMode(TranslationMode::Deferred);
-    m_progress->setMaximum(int(qMin<qsizetype>(exportProgressMaximum(stores), INT_MAX)));
+    Q_EMIT busyChanged(true);
+    m_panels.setDictionaryText(QString());
+    m_project.setMode(TranslationMode::Deferred);
+    m_progress->setMaximum(
+        int(qMin<qsizetype>(exportProgressMaximum(std::as_const(m_project).stores()), INT_MAX)));
 
     // Painting is spaced out in time, so a large scan is not spent repainting.
     QDeadlineTimer nextPaint;
-    ExportScanCallbacks callbacks;
-    callbacks.kindStarted = [this, &panels](ResourceKind kind) {
-        panels.setStep(texts::kModeScan + kindInfo(kind).name);
-        m_main.repaintNow();
+    ExportRunCallbacks callbacks;
+    callbacks.scan.kindStarted = [this](ResourceKind kind) {
+        m_panels.setStep(texts::kModeScan + kindInfo(kind).name);
+        Q_EMIT repaintRequested();
     };
-    callbacks.progress = [this, &nextPaint](qsizetype value) {
+    callbacks.scan.progress = [this, &nextPaint](qsizetype value) {
         if (nextPaint.hasExpired()) {
             m_progress->setValue(int(qMin<qsizetype>(value, INT_MAX)));
             nextPaint.setRemainingTime(30);
         }
     };
-    collectExportPhrases(stores, m_exportList, callbacks);
-    m_main.setBusy(false);
-    m_progress->setValue(0);
+    callbacks.stepStarted = [this](ExportStep step) {
+        if (step == ExportStep::Prepare) {
+            m_panels.setStep(texts::kModePreparing);
+            setWindowTitle(texts::kPreparing);
+            Q_EMIT busyChanged(true);
+        } else if (step == ExportStep::Write) {
+            setWindowTitle(texts::kWriting);
+        }
+    };
+    callbacks.stepFinished = [this](ExportStep step) {
+        if (step == ExportStep::Scan) {
+            Q_EMIT busyChanged(false);
+            m_progress->setValue(0);
+        } else if (step == ExportStep::Write) {
+            Q_EMIT busyChanged(false);
+        }
+    };
+    const QString dir = m_resourcesDirectory();
+    ExportOutcome outcome = runDeferredExport(m_project, ExportTarget{dir, QString()}, callbacks);
+    m_exportList = std::move(outcome.list);
 
-    if (m_exportList.IsEmpty()) {
-        m_main.services().message(this, texts::kTitle, texts::kNothingFound, MessageIcon::Stop);
+    if (outcome.status == ExportOutcome::Status::NothingFound) {
+        m_services.message(this, texts::kTitle, texts::kNothingFound, MessageIcon::Stop);
         abandonRun();
         return;
     }
-
-    panels.setStep(texts::kModePreparing);
-    setWindowTitle(texts::kPreparing);
-    m_main.setBusy(true);
-    prepareExportList(m_exportList);
-
-    setWindowTitle(texts::kWriting);
-    const QString dir = m_main.resourcesDirectory();
-    // A kvarsel-batch run writing in that directory now is not written across.
-    const DirectoryLock resources(dir);
-    const auto error = resources.isTaken()
-                           ? std::optional(FileError{depTransPath(dir), resources.takenMessage()})
-                           : writeDepTrans(dir, m_exportList);
-    m_main.setBusy(false);
-    if (error) {
+    if (outcome.error) {
         // Nothing was exported, so the program must not end as if it had been.
-        m_main.services().message(this, texts::kTitle, texts::kNotWritten + QChar(10) + error->message(),
-                                  MessageIcon::Stop);
+        m_services.message(this, texts::kTitle, texts::kNotWritten + QChar(10) + outcome.error->message(),
+                           MessageIcon::Stop);
         abandonRun();
         return;
     }
     QString done = texts::kDone + QDir::toNativeSeparators(dir);
     if (const QString note = depTransEncodingNote(depTransEncoding(m_exportList)); !note.isEmpty())
         done += QStringLiteral("\n\n") + note;
-    m_main.services().message(this, texts::kDoneTitle, done, MessageIcon::Information);
+    m_services.message(this, texts::kDoneTitle, done, MessageIcon::Information);
     hide();
-    m_main.runExitSequence();
+    Q_EMIT exitRequested();
 }
 
 void DeferredTranslationDialog::abandonRun()
 {
     // Manual translation only works in manual mode; the scan texts would lock it.
-    m_main.project().setMode(TranslationMode::Manual);
-    m_main.repaintNow();
+    m_project.setMode(TranslationMode::Manual);
+    Q_EMIT repaintRequested();
     hide();
 }
 

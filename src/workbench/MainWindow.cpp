@@ -507,8 +507,10 @@ void MainWindow::runExitSequence()
     if (m_project.userDictionaryChanged() && !saveUserDictionary())
         return;
     if (m_project.resourcesChanged()) {
-        if (!m_saveDialog)
-            m_saveDialog = new SaveResourcesDialog(*this);
+        if (!m_saveDialog) {
+            m_saveDialog = new SaveResourcesDialog(this, m_project, m_services);
+            connect(m_saveDialog, &SaveResourcesDialog::endProgramRequested, this, &MainWindow::endProgram);
+        }
         m_saveDialog->showOverMain();
         return;
     }

@@ -11,6 +11,12 @@ class QLockFile;
 
 namespace kvarsel {
 
+// How a run that writes into the resource directory stands to its lock: it takes
+// the lock for the length of its write, or its caller already holds the directory
+// (kvarsel-batch holds it for a whole command). A second lock taken by the same
+// process would find the directory taken and refuse.
+enum class ResourceDirectoryLock { Take, HeldByCaller };
+
 class DirectoryLock {
 public:
     enum class State {

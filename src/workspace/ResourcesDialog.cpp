@@ -1,6 +1,7 @@
 #include "workspace/ResourcesDialog.h"
 
 #include "project/Project.h"
+#include "project/ProjectResources.h"
 #include "workbench/ProductName.h"
 #include "workbench/UiServices.h"
 
@@ -269,8 +270,7 @@ void ResourcesDialog::load()
         setWindowTitle(texts::kCaption);
         Q_EMIT repaintRequested();
     };
-    const LoadResult result =
-        loadResources(m_chosen, m_project.stores(), m_project.settings().splitOptions(), callbacks);
+    const LoadResult result = loadProjectResources(m_project, m_chosen, callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     Q_EMIT loaded(result);

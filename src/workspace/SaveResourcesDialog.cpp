@@ -1,9 +1,8 @@
 #include "workspace/SaveResourcesDialog.h"
 
-#include "workbench/MainWindow.h"
+#include "project/ProjectResources.h"
 #include "workbench/ProductName.h"
-#include "workspace/DirectoryLock.h"
-#include "workspace/ResourceSaver.h"
+#include "workbench/UiServices.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -30,7 +29,8 @@ const QString kNotSavedSomeChanged =
                    "Программа не завершена, чтобы переводы не были потеряны:");
 } // namespace texts
 
-SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&main), m_main(main)
+SaveResourcesDialog::SaveResourcesDialog(QWidget* parent, Project& project, UiServices& services)
+    : SecondaryWindow(parent), m_project(project), m_services(services)
 {
     setObjectName(QStringLiteral("SaveResourcesDialog"));
     setWindowTitle(texts::kCaption);
@@ -78,19 +78,6 @@ SaveResourcesDialog::SaveResourcesDialog(MainWindow& main) : SecondaryWindow(&ma
 
 void SaveResourcesDialog::saveAndExit()
 {
-    // Another copy of the program holds the working directory, or a kvarsel-batch run
-    // is writing these scripts: saving now would mix two works in one file.
-    QString refusal = m_main.project().readOnlyReason();
-    const DirectoryLock resources(m_main.project().resourceDirectory());
-    if (refusal.isEmpty() && resources.isTaken())
-        refusal = resources.takenMessage();
-    if (!refusal.isEmpty()) {
-        m_main.services().message(this, texts::kTitle, texts::kNotSaved + QChar(10) + refusal,
-                                  MessageIcon::Stop);
-        hide();
-        return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     SaveCallbacks callbacks;
     // Painting is spaced out in time, so a large save is not spent repainting.
     QDeadlineTimer nextPaint;
@@ -104,26 +91,33 @@ void SaveResourcesDialog::saveAndExit()
         }
     };
     callbacks.kindFinished = [this](ResourceKind) { repaint(); };
-    const SaveResult result = saveResources(std::as_const(m_main.project()).stores(), callbacks);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ProjectSave save = saveProjectResources(std::as_const(m_project), callbacks);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
-    if (!result.errors.isEmpty()) {
-        m_main.services().message(
-            this, texts::kTitle,
-            describeFailures(oldContentKept(result.errors) ? texts::kNotSaved : texts::kNotSavedSomeChanged,
-                             result.errors),
-            MessageIcon::Stop);
+    if (!save.refusal.isEmpty()) {
+        m_services.message(this, texts::kTitle, texts::kNotSaved + QChar(10) + save.refusal,
+                           MessageIcon::Stop);
+        hide();
+        return;
+    }
+    if (!save.result.errors.isEmpty()) {
+        m_services.message(this, texts::kTitle,
+                           describeFailures(oldContentKept(save.result.errors) ? texts::kNotSaved
+                                                                               : texts::kNotSavedSomeChanged,
+                                            save.result.errors),
+                           MessageIcon::Stop);
         hide();
         return;
     }
     hide();
-    m_main.endProgram();
+    Q_EMIT endProgramRequested();
 }
 
 void SaveResourcesDialog::exitWithoutSaving()
 {
     hide();
-    m_main.endProgram();
+    Q_EMIT endProgramRequested();
 }
 
 void SaveResourcesDialog::cancel() { hide(); }

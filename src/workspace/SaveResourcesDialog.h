@@ -1,7 +1,7 @@
 #pragma once
 // "Сохранение ресурсов": asked at exit when the loaded scripts changed.
-// "Да" rewrites every script and ends the program, "Нет" ends it without
-// writing, "Отмена" goes back to work. A script that could not be written is
+// "Да" rewrites every script and asks for the program's end, "Нет" asks for it
+// without writing, "Отмена" goes back to work. A script that could not be written is
 // named in a message and the program keeps running, so no translation is lost.
 
 #include "workbench/SecondaryWindow.h"
@@ -11,19 +11,25 @@ class QPushButton;
 
 namespace kvarsel {
 
-class MainWindow;
+class Project;
+class UiServices;
 
 class SaveResourcesDialog : public SecondaryWindow {
     Q_OBJECT
 public:
-    explicit SaveResourcesDialog(MainWindow& main);
+    SaveResourcesDialog(QWidget* parent, Project& project, UiServices& services);
 
     void saveAndExit();       // "Да"
     void exitWithoutSaving(); // "Нет"
     void cancel();            // "Отмена"
 
+Q_SIGNALS:
+    // Nothing is left to keep: the program may end.
+    void endProgramRequested();
+
 private:
-    MainWindow& m_main;
+    Project& m_project;
+    UiServices& m_services;
     QProgressBar* m_progress = nullptr;
 };
 

@@ -187,7 +187,7 @@ private Q_SLOTS:
     void reviewWindowWarns()
     {
         Session s;
-        AutoTranslationEditor editor(*s.main);
+        AutoTranslationEditor editor(s.main.get(), s.main->project(), s.main->services());
         editor.startReview(s.tmp.filePath("bilingual.txt"),
                            {"Save changes before closing", "Сохранить изменения перед закрытием", "Help",
                             "Справочная система программы"});

@@ -87,7 +87,7 @@ private Q_SLOTS:
         } else if (window == "UserDictionaryOptimizer") {
             w.button(MainWindow::OptimizeDictionary)->click();
         } else if (window == "AutoTranslationEditor") {
-            (new AutoTranslationEditor(w))
+            (new AutoTranslationEditor(&w, w.project(), w.services()))
                 ->startReview(tmp.path() + QStringLiteral("/bi.txt"), {"Save", "Сохранить"});
         } else if (window == "HelpWindow") {
             w.button(MainWindow::Help)->click();
