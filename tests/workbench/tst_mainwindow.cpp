@@ -704,6 +704,76 @@ private Q_SLOTS:
 
     // Load the demo, translate automatically, translate one phrase by hand, exit
     // with "Да": the scripts equal the expected files.
+    // Each loading setting through the window: switched on in the settings, the
+    // scripts loaded again, a text translated by hand and saved at exit.
+    void loadingSettingsRoad_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("kind"); // the kind whose script gets the translation
+        QTest::addColumn<QString>("phrase");
+        QTest::addColumn<QString>("translation");
+        QTest::addColumn<QString>("hint"); // the accelerator the window announces; empty: none
+        QTest::addColumn<QString>("written");
+        QTest::newRow("accelerators") << "keepAccelerators"
+                                      << "menu/main.rc"
+                                      << "File"
+                                      << "Файл"
+                                      << "Клавиша доступа: «Ф» (в сценарии: &Файл)"
+                                      << "    POPUP \"&Файл\"";
+        QTest::newRow("CONTROL texts") << "translateControlTexts"
+                                       << "dialog/options.rc"
+                                       << "Word wrap"
+                                       << "Перенос строк"
+                                       << ""
+                                       << "    CONTROL         \"Перенос строк\",IDC_WORDWRAP,";
+    }
+    void loadingSettingsRoad()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, kind);
+        QFETCH(QString, phrase);
+        QFETCH(QString, translation);
+        QFETCH(QString, hint);
+        QFETCH(QString, written);
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.path("resources"));
+        const ResourceKind k = kind.startsWith("menu") ? ResourceKind::Menu : ResourceKind::Dialog;
+        QCOMPARE(w.project().store(k).FindPrefix(phrase, 0) < 0, box == "translateControlTexts");
+        click(&w, "settingsButton");
+        child<QCheckBox>(w.settingsDialog(), box.toLatin1())->setChecked(true);
+        ui.askAnswers = {0}; // "Загрузить заново"
+        click(w.settingsDialog(), "ok");
+        QVERIFY(readBytes(ws.path("velmora.ini"))
+                    .contains(box == "keepAccelerators" ? "\r\nKeepAccelerators\r\n"
+                                                        : "\r\nTranslateControlTexts\r\n"));
+        const LineStore& store = w.project().store(k);
+        const qsizetype row = store.FindPrefix(phrase, 0);
+        QVERIFY(row > 0);
+        QCOMPARE(store.Text(row), phrase);
+        w.tabBar()->setCurrentIndex(kindIndex(k));
+        w.listView(k)->setCurrentIndex(store.index(int(row)));
+        ui.clipboard = translation;
+        emit w.listView(k)->doubleClicked(store.index(int(row)));
+        auto* dialog = w.findChild<ManualTranslationDialog*>();
+        auto* label = child<QLabel>(dialog, "acceleratorHint");
+        QCOMPARE(label->isVisibleTo(dialog) ? label->text() : QString(), hint);
+        if (!hint.isEmpty()) {
+            // A typed mark on a letter another top item has is a finding.
+            child<QPlainTextEdit>(dialog, "translation")->setPlainText("&View файл");
+            QVERIFY(
+                child<QLabel>(dialog, "checks")->text().contains("Клавиша доступа «V» уже есть у «View»"));
+            child<QPlainTextEdit>(dialog, "translation")->setPlainText(translation);
+        }
+        click(dialog, "ok");
+        click(&w, "exitButton");
+        click(w.findChild<SaveResourcesDialog*>(), "yes");
+        const QString script = cp1251::decode(readBytes(ws.path("resources/" + kind)));
+        QVERIFY2(script.contains(written), qPrintable(script));
+    }
+
     void endToEnd()
     {
         Workspace ws;
