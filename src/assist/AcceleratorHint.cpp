@@ -1,8 +1,10 @@
 #include "assist/AcceleratorHint.h"
 
+#include "assist/TranslationCheckPanel.h"
 #include "model/Accelerators.h"
 #include "project/Project.h"
 
+#include <QBoxLayout>
 #include <QPlainTextEdit>
 
 namespace kvarsel {
@@ -46,6 +48,17 @@ QStringList AcceleratorHint::clashFindings(const Project& project, const QString
     if (!preview || preview->clashingItem.isEmpty())
         return {};
     return {texts::acceleratorClash(preview->letter, preview->clashingItem)};
+}
+
+void addAcceleratorHintAndChecks(QBoxLayout* layout, const Project& project, QPlainTextEdit* phraseBox,
+                                 QPlainTextEdit* translationBox)
+{
+    layout->addWidget(new AcceleratorHint(project, phraseBox, translationBox));
+    auto* checks = new TranslationCheckPanel(phraseBox, translationBox);
+    checks->addCheck([&project](const QString& source, const QString& translation) {
+        return AcceleratorHint::clashFindings(project, source, translation);
+    });
+    layout->addWidget(checks);
 }
 
 void AcceleratorHint::update()

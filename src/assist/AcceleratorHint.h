@@ -5,6 +5,7 @@
 
 #include <QLabel>
 
+class QBoxLayout;
 class QPlainTextEdit;
 
 namespace kvarsel {
@@ -28,5 +29,10 @@ private:
     QPlainTextEdit* m_phraseBox;
     QPlainTextEdit* m_translationBox;
 };
+
+// The hint, then the translation checks with a clashing typed accelerator among
+// them: what the translation windows show under their translation box.
+void addAcceleratorHintAndChecks(QBoxLayout* layout, const Project& project, QPlainTextEdit* phraseBox,
+                                 QPlainTextEdit* translationBox);
 
 } // namespace kvarsel

@@ -2,7 +2,6 @@
 
 #include "assist/AcceleratorHint.h"
 #include "assist/SuggestionPanel.h"
-#include "assist/TranslationCheckPanel.h"
 #include "workbench/StorageCheck.h"
 
 #include "deferred/BilingualFile.h"
@@ -89,12 +88,7 @@ AutoTranslationEditor::AutoTranslationEditor(QWidget* parent, Project& project, 
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation, 1);
     layout->addWidget(new FitWarning(m_project.store(ResourceKind::Dialog), m_source, m_translation));
-    layout->addWidget(new AcceleratorHint(m_project, m_source, m_translation));
-    auto* checks = new TranslationCheckPanel(m_source, m_translation);
-    checks->addCheck([this](const QString& source, const QString& translation) {
-        return AcceleratorHint::clashFindings(m_project, source, translation);
-    });
-    layout->addWidget(checks);
+    addAcceleratorHintAndChecks(layout, m_project, m_source, m_translation);
     layout->addWidget(new SuggestionPanel(m_project, m_source, m_translation));
     layout->addLayout(buttons);
 

@@ -2,7 +2,6 @@
 
 #include "assist/AcceleratorHint.h"
 #include "assist/SuggestionPanel.h"
-#include "assist/TranslationCheckPanel.h"
 #include "dialogs/FitWarning.h"
 #include "project/Project.h"
 #include "text/LineText.h"
@@ -69,12 +68,7 @@ ManualTranslationDialog::ManualTranslationDialog(QWidget* mainWindow, Project& p
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation);
     layout->addWidget(new FitWarning(m_project.store(ResourceKind::Dialog), m_phrase, m_translation));
-    layout->addWidget(new AcceleratorHint(m_project, m_phrase, m_translation));
-    auto* checks = new TranslationCheckPanel(m_phrase, m_translation);
-    checks->addCheck([this](const QString& source, const QString& translation) {
-        return AcceleratorHint::clashFindings(m_project, source, translation);
-    });
-    layout->addWidget(checks);
+    addAcceleratorHintAndChecks(layout, m_project, m_phrase, m_translation);
     layout->addWidget(new SuggestionPanel(m_project, m_phrase, m_translation));
     layout->addLayout(buttons);
 
