@@ -3,6 +3,7 @@
 #include "text/CaseFold.h"
 #include "text/Cp1251.h"
 #include "text/LineEnds.h"
+#include "text/Machinery.h"
 #include "text/Prefetch.h"
 
 #include <array>
@@ -256,7 +257,8 @@ void PhraseSet::rehash(size_t slotCount)
     m_slots.assign(slotCount, Slot{});
     // Eight filter bits a slot, at least sixteen a phrase: nearly every row that
     // matches no phrase is turned away by a table small enough to stay in the cache.
-    m_filter.assign(slotCount / 8, 0);
+    // Without the filter every bit is set, and every row goes on to the table.
+    m_filter.assign(slotCount / 8, machinery().filter ? 0 : ~quint64(0));
     m_shift = 64;
     for (size_t n = slotCount; n > 1; n /= 2)
         --m_shift;

@@ -241,7 +241,7 @@ void HideRussianString(LineWork& w, bool autoHideRussianString)
 
 QString LinePieces::get(QStringView piece)
 {
-    if (piece.isEmpty())
+    if (piece.isEmpty() || !m_sharing)
         return piece.toString();
     // The length and the units at both ends tell most pieces apart, for less than
     // a hash of every unit would cost.

@@ -7,6 +7,7 @@
 
 #include "model/ResourceKind.h"
 #include "model/ResourceLine.h"
+#include "text/Machinery.h"
 
 #include <QStringView>
 #include <vector>
@@ -22,6 +23,7 @@ public:
     QString get(QStringView piece);
 
 private:
+    bool m_sharing = machinery().pieceCache;
     std::vector<QString> m_kept = std::vector<QString>(4096);
 };
 
