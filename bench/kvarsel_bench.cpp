@@ -474,7 +474,6 @@ int machineryTable(const QStringList& args)
         {"no second thread for loading and saving", without(&Machinery::loadSaveThread)},
         {"no piece cache", without(&Machinery::pieceCache)},
         {"no byte-level dictionary path", without(&Machinery::byteDictionaryPath)},
-        {"no filter", without(&Machinery::filter)},
     };
 
     QTemporaryDir tmp;

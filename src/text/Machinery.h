@@ -9,7 +9,6 @@ struct Machinery {
     bool loadSaveThread = true;     // loading and saving do every other kind on a second thread
     bool pieceCache = true;         // equal pieces of script lines share one string (LinePieces)
     bool byteDictionaryPath = true; // a Windows-1251 dictionary is streamed undecoded
-    bool filter = true;             // the bit filter turns away most dictionary rows before the hash table
 };
 
 // The pieces in use, for the whole process.
