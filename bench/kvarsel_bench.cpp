@@ -472,7 +472,6 @@ int machineryTable(const QStringList& args)
     const QList<Setup> setups{
         {"every piece on", Machinery{}},
         {"no second thread for loading and saving", without(&Machinery::loadSaveThread)},
-        {"no piece cache", without(&Machinery::pieceCache)},
         {"no byte-level dictionary path", without(&Machinery::byteDictionaryPath)},
     };
 

@@ -239,31 +239,7 @@ void HideRussianString(LineWork& w, bool autoHideRussianString)
 
 } // namespace
 
-QString LinePieces::get(QStringView piece)
-{
-    if (piece.isEmpty() || !m_sharing)
-        return piece.toString();
-    // The length and the units at both ends tell most pieces apart, for less than
-    // a hash of every unit would cost.
-    const qsizetype n = piece.size();
-    const auto unit = [&piece](qsizetype i) { return quint64(piece[i].unicode()); };
-    quint64 h = quint64(n) * 0x9E3779B97F4A7C15ULL;
-    h = (h ^ (unit(0) | unit(n / 2) << 16 | unit(n - 1) << 32 | unit(qMax<qsizetype>(n - 2, 0)) << 48)) *
-        0xD6E8FEB86659FD93ULL;
-    QString& kept = m_kept[(h >> 52) & (m_kept.size() - 1)];
-    if (kept == piece)
-        return kept;
-    // A slot keeps the first piece that came to it: the pieces a script repeats come
-    // early and often, and letting go of an older one would cost more than it saves.
-    if (kept.isNull()) {
-        kept = piece.toString();
-        return kept;
-    }
-    return piece.toString();
-}
-
-ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString,
-                                        LinePieces& pieces)
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString)
 {
     LineWork w;
     w.line = line;
@@ -273,7 +249,7 @@ ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, boo
     const QChar delimiter = kindInfo(kind).delimiter;
     const qsizetype first = w.line.indexOf(delimiter);
     if (first < 0 || w.line.indexOf(delimiter, first + 1) < 0)
-        return ResourceLine{pieces.get(w.line), QString(), QString()};
+        return ResourceLine{w.line.toString(), QString(), QString()};
 
     w.text = w.line;
     switch (kind) {
@@ -303,15 +279,14 @@ ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, boo
         break;
     }
     HideRussianString(w, autoHideRussianString);
-    return ResourceLine{pieces.get(w.head), pieces.get(w.text), pieces.get(w.tail)};
+    return ResourceLine{w.head.toString(), w.text.toString(), w.tail.toString()};
 }
 
 ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString)
 {
     QString line = lineAsRead;
     line.remove(u'&');
-    LinePieces pieces;
-    return SplitLineWithoutAmpersands(kind, line, autoHideRussianString, pieces);
+    return SplitLineWithoutAmpersands(kind, line, autoHideRussianString);
 }
 
 } // namespace kvarsel

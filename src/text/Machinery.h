@@ -7,7 +7,6 @@ namespace kvarsel {
 
 struct Machinery {
     bool loadSaveThread = true;     // loading and saving do every other kind on a second thread
-    bool pieceCache = true;         // equal pieces of script lines share one string (LinePieces)
     bool byteDictionaryPath = true; // a Windows-1251 dictionary is streamed undecoded
 };
 

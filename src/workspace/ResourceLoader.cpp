@@ -110,7 +110,6 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
     rows.reserve(size_t(files.size() + bytesOfKind / 16));
     QByteArray bytes;    // one read buffer for every script
     DecodedText decoded; // and one text
-    LinePieces pieces;   // equal pieces of lines share their strings across the scripts
     for (qsizetype i = 0; i < files.size(); ++i) {
         std::optional<FileError> error;
         if (existingFileSize(files[i]) && !liesWithin(files[i], root))
@@ -129,8 +128,8 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
             // Every line loses its "&"s before it is split, so the whole text can lose them at once.
             decoded.text.remove(u'&');
             forEachLine(decoded.text, [&](QStringView line) {
-                rows.push_back(LineStore::Row{
-                    SplitLineWithoutAmpersands(kind, line, autoHideRussianString, pieces), false});
+                rows.push_back(
+                    LineStore::Row{SplitLineWithoutAmpersands(kind, line, autoHideRussianString), false});
             });
         }
         if (fileDone)
