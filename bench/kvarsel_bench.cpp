@@ -4,6 +4,7 @@
 //
 //   kvarsel_bench [--keep DIR [--generate-only]]
 //   kvarsel_bench --compare [--sizes 0.125,0.25,...] [--runs N] [--program PATH] [--keep DIR]
+//   kvarsel_bench --machinery [--size S] [--runs N]
 //
 // --keep copies the workload, as generated and before any step changes it, to DIR:
 // DIR/res holds the untranslated scripts, DIR/work the dictionaries and a
@@ -17,6 +18,11 @@
 // bytes) and msgmerge with compendia (given only the distinct texts). Runs of
 // the peers alternate and the medians are reported, with each child's peak
 // memory (ru_maxrss). A peer that is not installed is skipped, and said so.
+//
+// The machinery mode measures what each piece of machinery that only makes the
+// program faster buys: the translate command's work (load, automatic translation,
+// save) runs in this process with every piece on and with each piece off in turn,
+// the runs alternated, and the medians of wall and CPU time are reported.
 
 #include "Workload.h"
 #include "dictionary/DictionaryFiles.h"
@@ -26,6 +32,7 @@
 #include "project/Project.h"
 #include "settings/SettingsFile.h"
 #include "text/Cp1251.h"
+#include "text/Machinery.h"
 #include "text/TextFile.h"
 #include "workbench/AutoTranslation.h"
 #include "workspace/ResourceSaver.h"
@@ -44,6 +51,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <sys/resource.h>
 
 using namespace kvarsel;
 using namespace kvarsel::bench;
@@ -431,6 +440,119 @@ int compare(const QStringList& args)
     return 0;
 }
 
+// ---- machinery mode --------------------------------------------------------
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+int machineryTable(const QStringList& args)
+{
+    double size = 1;
+    int runs = 7;
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == "--size")
+            size = args[++i].toDouble();
+        else if (args[i] == "--runs")
+            runs = qMax(1, args[++i].toInt());
+    }
+    struct Setup {
+        const char* name;
+        Machinery pieces;
+    };
+    const auto without = [](bool Machinery::*piece) {
+        Machinery m;
+        m.*piece = false;
+        return m;
+    };
+    const QList<Setup> setups{
+        {"every piece on", Machinery{}},
+        {"no second thread for loading and saving", without(&Machinery::loadSaveThread)},
+        {"no byte-level dictionary path", without(&Machinery::byteDictionaryPath)},
+    };
+
+    QTemporaryDir tmp;
+    const QString root = tmp.path();
+    scaleWorkload(size);
+    std::fprintf(stderr, "size %g: generating ...\n", size);
+    generate(root);
+    const QString work = root + "/work";
+    const QStringList dictionaries{work + "/d0.dic", work + "/d1.dic", work + "/d2.dic"};
+
+    // What kvarsel-batch translate does between its start and its summary, on a fresh
+    // copy of the scripts. The state is let go of after the clocks stop, as the
+    // command leaves its own to the end of the process.
+    const auto translate = [&](const QString& res, double& wall, double& cpu) {
+        auto state = std::make_unique<Project>(work);
+        state->setConnectedDictionaries(dictionaries);
+        const double cpuBefore = processCpuSeconds();
+        QElapsedTimer t;
+        t.start();
+        loadResources(res, state->stores(), false);
+        runAutomaticTranslation(*state, false, {}, UserDictionaryAtEnd::Leave);
+        saveResources(std::as_const(*state).stores());
+        wall = double(t.nsecsElapsed()) / 1e9;
+        cpu = processCpuSeconds() - cpuBefore;
+    };
+    const QString reference = root + "/out-reference";
+    copyTree(root + "/res", reference);
+    double wall = 0, cpu = 0;
+    translate(reference, wall, cpu); // also warms the caches up
+
+    QList<QList<double>> walls(setups.size()), cpus(setups.size());
+    QStringList differ(setups.size());
+    // Each round runs every setup, starting one further on each time, so no setup
+    // always follows the same other one.
+    for (int r = 0; r < runs; ++r) {
+        for (qsizetype t = 0; t < setups.size(); ++t) {
+            const qsizetype s = (r + t) % setups.size();
+            const QString out = root + QStringLiteral("/out-%1").arg(s);
+            copyTree(root + "/res", out);
+            setMachinery(setups[s].pieces);
+            translate(out, wall, cpu);
+            setMachinery(Machinery{});
+            walls[s] << wall;
+            cpus[s] << cpu;
+            if (const QStringList d = differences(out, reference); differ[s].isEmpty() && !d.isEmpty())
+                differ[s] = QStringLiteral("differs from every piece on: ") + d.first();
+        }
+        std::fprintf(stderr, "round %d of %d done\n", r + 1, runs);
+    }
+    // What a piece buys is taken round by round, against the run with every piece on
+    // of the same round: the machine's speed drifts between rounds far more than
+    // within one.
+    const auto buys = [&](const QList<QList<double>>& times, qsizetype s) {
+        QList<double> longer;
+        for (int r = 0; r < runs; ++r)
+            longer << 100 * (times[s][r] - times[0][r]) / times[0][r];
+        return QString::number(median(longer), 'f', 1) + QStringLiteral(" %");
+    };
+
+    QTextStream out(stdout);
+    out << "translate (load, automatic translation, save) in one process, size " << size << ", medians of "
+        << runs
+        << " rounds, each running every setup once.\n\"Buys\": how much longer the run takes without the "
+           "piece, in % of the "
+        << "run with every piece on of the same round (median over the rounds).\n\n"
+        << "| run | wall, s | CPU, s | buys, wall | buys, CPU | output |\n|---|---:|---:|---:|---:|---|\n";
+    for (qsizetype s = 0; s < setups.size(); ++s) {
+        const double w = median(walls[s]);
+        const double c = median(cpus[s]);
+        out << "| " << setups[s].name << " | " << QString::number(w, 'f', 3) << " | "
+            << QString::number(c, 'f', 3) << " | ";
+        if (s == 0)
+            out << "— | — | ";
+        else
+            out << buys(walls, s) << " | " << buys(cpus, s) << " | ";
+        out << (differ[s].isEmpty() ? QStringLiteral("same bytes") : differ[s]) << " |\n";
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -438,6 +560,8 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     if (argc > 1 && QByteArray(argv[1]) == "--compare")
         return compare(QCoreApplication::arguments());
+    if (argc > 1 && QByteArray(argv[1]) == "--machinery")
+        return machineryTable(QCoreApplication::arguments());
     if (argc > 3 && QByteArray(argv[1]) == "--generate") {
         scaleWorkload(QByteArray(argv[3]).toDouble());
         generate(QString::fromLocal8Bit(argv[2]));

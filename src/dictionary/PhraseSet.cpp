@@ -135,8 +135,8 @@ template <class Units> std::pair<qsizetype, qsizetype> rowAfter(const Units& uni
 }
 
 template <class Units> struct PhraseSet::Stream {
-    // The rows that may settle a phrase: a source row that passed the filter, or a
-    // translation row whose first character begins some phrase.
+    // The rows that may settle a phrase: a source row of a length some phrase has, or
+    // a translation row; either beginning with a character some phrase begins with.
     struct Row {
         const ScannedRow* scanned;
         quint32 record; // the record its first slot points to when the tags agree, else 0
@@ -155,10 +155,7 @@ template <class Units> struct PhraseSet::Stream {
             h = hashStep(h, units.folded(start + i));
             if (!set.m_lengths[size_t(i + 1)])
                 continue;
-            const quint64 m = mixed(h);
-            if (!set.mayHold(m))
-                continue;
-            const qint32 id = set.find(units, m, start, i + 1);
+            const qint32 id = set.find(units, mixed(h), start, i + 1);
             if (id >= 0 && set.m_states[size_t(id)] == Open)
                 set.settle(id, NotFound);
         }
@@ -222,16 +219,12 @@ template <class Units> struct PhraseSet::Stream {
         Row blocks[2][kBlock];
         int counts[2] = {0, 0};
         int current = 0;
-        constexpr size_t kFilterAhead = 16; // the filter is asked for a few rows before its turn
         for (size_t k = 0; k < scannedRows.size() && set.m_open > 0; ++k) {
-            if (k + kFilterAhead < scannedRows.size())
-                set.prefetchFilter(scannedRows[k + kFilterAhead].hash);
             const ScannedRow& scanned = scannedRows[k];
             if (!set.mayStart(scanned.first))
                 continue;
             if (scanned.even) {
-                if (scanned.size > longest || !set.m_lengths[size_t(scanned.size)] ||
-                    !set.mayHold(scanned.hash))
+                if (scanned.size > longest || !set.m_lengths[size_t(scanned.size)])
                     continue;
                 prefetch(&set.m_slots[set.firstSlot(scanned.hash)]);
             }
@@ -254,9 +247,6 @@ template <class Units> struct PhraseSet::Stream {
 void PhraseSet::rehash(size_t slotCount)
 {
     m_slots.assign(slotCount, Slot{});
-    // Eight filter bits a slot, at least sixteen a phrase: nearly every row that
-    // matches no phrase is turned away by a table small enough to stay in the cache.
-    m_filter.assign(slotCount / 8, 0);
     m_shift = 64;
     for (size_t n = slotCount; n > 1; n /= 2)
         --m_shift;
@@ -278,7 +268,6 @@ void PhraseSet::place(quint64 hash, qint32 id)
     m_slots[s] = Slot{tagOf(hash), m_records[size_t(id)] + 1};
     m_slotOf[size_t(id)] = quint32(s);
     m_alone[size_t(id)] = s == home;
-    addToFilter(hash);
 }
 
 template <class Units>

@@ -11,7 +11,6 @@
 // character, folded through a table of 256, so the hashes and comparisons are the
 // decoded text's and only the translations found are ever decoded.
 
-#include "text/Prefetch.h"
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -91,27 +90,12 @@ private:
     qint32 addHashed(QStringView phrase, quint64 hash);
     void settle(qint32 id, State state);
     bool mayStart(char16_t folded) const { return (m_firsts[folded >> 6] >> (folded & 63)) & 1; }
-    // The filter's bit comes from the middle of the hash: the slot takes the upper
-    // bits, the tag the lower ones. A clear bit: no phrase has this hash.
-    size_t filterBit(quint64 hash) const { return size_t(hash >> 16) & (m_filter.size() * 64 - 1); }
-    bool mayHold(quint64 hash) const
-    {
-        const size_t bit = filterBit(hash);
-        return (m_filter[bit >> 6] >> (bit & 63)) & 1;
-    }
-    void prefetchFilter(quint64 hash) const { prefetch(&m_filter[filterBit(hash) >> 6]); }
-    void addToFilter(quint64 hash)
-    {
-        const size_t bit = filterBit(hash);
-        m_filter[bit >> 6] |= quint64(1) << (bit & 63);
-    }
 
     std::vector<quint32> m_records; // record offset of each id
     std::vector<State> m_states;
     std::vector<std::pair<qsizetype, qsizetype>> m_translations; // start and size in the streamed text
     std::vector<char16_t> m_folded;      // the records of the phrases, one after another
     std::vector<Slot> m_slots;           // open addressing; a power of two long
-    std::vector<quint64> m_filter;       // one bit per hash value, an eighth of m_slots long
     std::vector<quint32> m_slotOf;       // the slot of each id
     std::vector<quint8> m_alone;         // 1: in its home slot, and no other phrase has its slot and tag
     std::vector<quint32> m_settledSlots; // slots marked kSettled in this answer

@@ -312,37 +312,12 @@ void HideRussianString(LineWork& w, bool autoHideRussianString)
 
 } // namespace
 
-QString LinePieces::get(QStringView piece)
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString)
 {
-    if (piece.isEmpty())
-        return piece.toString();
-    // The length and the units at both ends tell most pieces apart, for less than
-    // a hash of every unit would cost.
-    const qsizetype n = piece.size();
-    const auto unit = [&piece](qsizetype i) { return quint64(piece[i].unicode()); };
-    quint64 h = quint64(n) * 0x9E3779B97F4A7C15ULL;
-    h = (h ^ (unit(0) | unit(n / 2) << 16 | unit(n - 1) << 32 | unit(qMax<qsizetype>(n - 2, 0)) << 48)) *
-        0xD6E8FEB86659FD93ULL;
-    QString& kept = m_kept[(h >> 52) & (m_kept.size() - 1)];
-    if (kept == piece)
-        return kept;
-    // A slot keeps the first piece that came to it: the pieces a script repeats come
-    // early and often, and letting go of an older one would cost more than it saves.
-    if (kept.isNull()) {
-        kept = piece.toString();
-        return kept;
-    }
-    return piece.toString();
+    return SplitLineWithoutAmpersands(kind, line, SplitOptions{autoHideRussianString});
 }
 
-ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString,
-                                        LinePieces& pieces)
-{
-    return SplitLineWithoutAmpersands(kind, line, SplitOptions{autoHideRussianString}, pieces);
-}
-
-ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, const SplitOptions& options,
-                                        LinePieces& pieces)
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, const SplitOptions& options)
 {
     LineWork w;
     w.line = line;
@@ -352,7 +327,7 @@ ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, con
     const QChar delimiter = kindInfo(kind).delimiter;
     const qsizetype first = w.line.indexOf(delimiter);
     if (first < 0 || w.line.indexOf(delimiter, first + 1) < 0)
-        return ResourceLine{pieces.get(w.line), QString(), QString()};
+        return ResourceLine{w.line.toString(), QString(), QString()};
 
     w.text = w.line;
     switch (kind) {
@@ -385,15 +360,15 @@ ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, con
         break;
     }
     HideRussianString(w, options.autoHideRussianString);
-    return ResourceLine{pieces.get(w.head), pieces.get(w.text), pieces.get(w.tail)};
+    return ResourceLine{w.head.toString(), w.text.toString(), w.tail.toString()};
 }
 
 ResourceLine SplitLineKeepingAccelerators(ResourceKind kind, QStringView line, const SplitOptions& options,
-                                          LinePieces& pieces, QString& scriptText)
+                                          QString& scriptText)
 {
     scriptText.clear();
     if (!line.contains(u'&'))
-        return SplitLineWithoutAmpersands(kind, line, options, pieces);
+        return SplitLineWithoutAmpersands(kind, line, options);
     // The line as the user reads it, each of its characters remembering where it
     // stands in the line as read.
     QString shown;
@@ -412,10 +387,9 @@ ResourceLine SplitLineKeepingAccelerators(ResourceKind kind, QStringView line, c
         shown += line[i];
         from.push_back(i);
     }
-    LinePieces own;
-    const ResourceLine split = SplitLineWithoutAmpersands(kind, shown, options, own);
+    const ResourceLine split = SplitLineWithoutAmpersands(kind, shown, options);
     if (split.text.isEmpty())
-        return ResourceLine{pieces.get(line), QString(), QString()};
+        return ResourceLine{line.toString(), QString(), QString()};
     // The text's span in the line as read runs from just after the character before
     // it (so a mark in front of the text is the text's) to just after its last one.
     const qsizetype a = split.head.size();
@@ -425,15 +399,14 @@ ResourceLine SplitLineKeepingAccelerators(ResourceKind kind, QStringView line, c
     const QStringView form = line.sliced(start, end - start);
     if (form != split.text)
         scriptText = form.toString();
-    return ResourceLine{pieces.get(line.first(start)), pieces.get(split.text), pieces.get(line.sliced(end))};
+    return ResourceLine{line.first(start).toString(), split.text, line.sliced(end).toString()};
 }
 
 ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString)
 {
     QString line = lineAsRead;
     line.remove(u'&');
-    LinePieces pieces;
-    return SplitLineWithoutAmpersands(kind, line, autoHideRussianString, pieces);
+    return SplitLineWithoutAmpersands(kind, line, autoHideRussianString);
 }
 
 } // namespace kvarsel

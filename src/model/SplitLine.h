@@ -9,21 +9,8 @@
 #include "model/ResourceLine.h"
 
 #include <QStringView>
-#include <vector>
 
 namespace kvarsel {
-
-// Equal pieces of lines share one string: a script repeats a few heads and tails
-// (and many texts) on thousands of lines, and a string each would cost its
-// allocation, its memory and its release. A cache of pieces by hash; a piece it
-// does not hold gets a string of its own.
-class LinePieces {
-public:
-    QString get(QStringView piece);
-
-private:
-    std::vector<QString> m_kept = std::vector<QString>(4096);
-};
 
 // How lines are split, as the settings say.
 struct SplitOptions {
@@ -35,16 +22,13 @@ struct SplitOptions {
 };
 
 ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString);
-// The same for a line that has no "&" (or has had it removed), its pieces taken
-// from `pieces`.
-ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString,
-                                        LinePieces& pieces);
-ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, const SplitOptions& options,
-                                        LinePieces& pieces);
+// The same for a line that has no "&" (or has had it removed).
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString);
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, const SplitOptions& options);
 // A line as read, its "&"s kept: the head and tail hold them as they stand; the
 // text is the one shown (no mark, "&&" as "&"), and `scriptText` gets the text's
 // form in the line when that differs (empty otherwise).
 ResourceLine SplitLineKeepingAccelerators(ResourceKind kind, QStringView line, const SplitOptions& options,
-                                          LinePieces& pieces, QString& scriptText);
+                                          QString& scriptText);
 
 } // namespace kvarsel

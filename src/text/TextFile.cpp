@@ -1,6 +1,7 @@
 #include "text/TextFile.h"
 
 #include "text/Cp1251.h"
+#include "text/Machinery.h"
 #include "text/NativePath.h"
 
 #include <QFile>
@@ -125,10 +126,15 @@ std::optional<FileError> readScannedText(const QString& path, ScannedText& into)
         into.windows1251 = true;
         return bad;
     }
-    into.windows1251 = readsAsWindows1251(into.bytes);
-    if (into.windows1251)
+    const bool windows1251 = readsAsWindows1251(into.bytes);
+    if (windows1251 && machinery().byteDictionaryPath) {
+        into.windows1251 = true;
         return std::nullopt;
-    DecodedText decoded = decodeText(into.bytes);
+    }
+    into.windows1251 = false;
+    DecodedText decoded = windows1251
+                              ? DecodedText{cp1251::decode(into.bytes), TextEncoding::Windows1251, QString()}
+                              : decodeText(into.bytes);
     into.bytes.clear();
     if (!decoded.ok())
         return FileError{path, decoded.error};

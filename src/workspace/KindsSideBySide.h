@@ -6,6 +6,7 @@
 // the kinds touch nothing of each other.
 
 #include "model/ResourceKind.h"
+#include "text/Machinery.h"
 
 #include <array>
 #include <functional>
@@ -24,7 +25,7 @@ public:
     {
         bool toSecond = false;
         for (const ResourceKind kind : kAllKinds) {
-            if (!hasWork(kind))
+            if (!hasWork(kind) || !machinery().loadSaveThread)
                 continue;
             m_slots[size_t(kindIndex(kind))].elsewhere = toSecond;
             toSecond = !toSecond;

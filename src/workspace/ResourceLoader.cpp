@@ -111,7 +111,6 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
     rows.reserve(size_t(files.size() + bytesOfKind / 16));
     QByteArray bytes;    // one read buffer for every script
     DecodedText decoded; // and one text
-    LinePieces pieces;   // equal pieces of lines share their strings across the scripts
     for (qsizetype i = 0; i < files.size(); ++i) {
         std::optional<FileError> error;
         if (existingFileSize(files[i]) && !liesWithin(files[i], root))
@@ -130,8 +129,8 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
             if (options.keepAccelerators) {
                 QString scriptText;
                 forEachLine(decoded.text, [&](QStringView line) {
-                    rows.push_back(LineStore::Row{
-                        SplitLineKeepingAccelerators(kind, line, options, pieces, scriptText), false});
+                    rows.push_back(
+                        LineStore::Row{SplitLineKeepingAccelerators(kind, line, options, scriptText), false});
                     if (!scriptText.isEmpty())
                         read.scriptTexts.insert(qsizetype(rows.size()) - 1, scriptText);
                 });
@@ -139,8 +138,7 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
                 // Every line loses its "&"s before it is split, so the whole text can lose them at once.
                 decoded.text.remove(u'&');
                 forEachLine(decoded.text, [&](QStringView line) {
-                    rows.push_back(
-                        LineStore::Row{SplitLineWithoutAmpersands(kind, line, options, pieces), false});
+                    rows.push_back(LineStore::Row{SplitLineWithoutAmpersands(kind, line, options), false});
                 });
             }
         }

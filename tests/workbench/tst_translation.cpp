@@ -10,6 +10,7 @@
 #include "workspace/ResourceSaver.h"
 
 #include <QSignalSpy>
+#include <QThread>
 
 using namespace kvarsel;
 using namespace kvarsel::test;
@@ -99,6 +100,38 @@ private Q_SLOTS:
         QVERIFY(!modes.contains("Перевод Dialog"));
         QCOMPARE(modes.mid(0, 4),
                  (QStringList{"Автоматический перевод", "Перевод Menu", "Перевод String", "Перевод RcData"}));
+    }
+
+    // A repaint after each dictionary; between them one at every 36th row, counted
+    // on across kinds and passes, once 30 ms have passed since the last one (the
+    // rows here take a millisecond each).
+    void repaints_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("dictionaries");
+        QTest::addColumn<int>("repaints");
+        QTest::newRow("fewer than 36 rows in all") << 10 << 3 << 3;
+        QTest::newRow("the 36th row, not the 35th") << 71 << 1 << 2;
+        QTest::newRow("the 36th row, not the 37th") << 36 << 2 << 4;
+        QTest::newRow("rows counted on into the next pass") << 40 << 2 << 4;
+    }
+    void repaints()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, dictionaries);
+        QFETCH(int, repaints);
+        QTemporaryDir dir;
+        QVERIFY(writeLinesRaw(dir.filePath("a.dic"), {"x", "y"}));
+        Project state(dir.path());
+        for (int i = 0; i < rows; ++i)
+            state.store(ResourceKind::Menu).AppendRow(QString(), QStringLiteral("t%1").arg(i), QString());
+        state.setConnectedDictionaries(QStringList(dictionaries, dir.filePath("a.dic")));
+        int painted = 0;
+        AutoTranslationCallbacks callbacks;
+        callbacks.repaint = [&] { ++painted; };
+        callbacks.progressValue = [](qsizetype) { QThread::msleep(1); };
+        runAutomaticTranslation(state, false, callbacks);
+        QCOMPARE(painted, repaints);
     }
 
     // Hide mode: rows show empty, and the saved lines equal those of show mode.
