@@ -42,9 +42,10 @@ QString checkHelp()
 namespace {
 
 // Clashing accelerators of a resource directory's menus and dialogs, one line each.
-QStringList acceleratorClashLines(const QString& given, const QString& dir, FileErrors& unread)
+QStringList acceleratorClashLines(const QString& given, const QString& dir, const QString& workDir,
+                                  FileErrors& unread)
 {
-    Project project{QString()};
+    Project project{workDir};
     SplitOptions options;
     options.keepAccelerators = true;
     unread = loadResources(dir, project.stores(), options).errors;
@@ -74,7 +75,8 @@ int runCheck(const BatchCommand& command, BatchConsole& console)
     for (qsizetype f = 0; f < command.filePaths.size(); ++f) {
         if (QFileInfo(command.filePaths[f]).isDir()) {
             FileErrors unread;
-            const QStringList lines = acceleratorClashLines(command.files[f], command.filePaths[f], unread);
+            const QStringList lines =
+                acceleratorClashLines(command.files[f], command.filePaths[f], command.workDir, unread);
             for (const FileError& error : unread)
                 console.err(error.message());
             unreadable = unreadable || !unread.isEmpty();

@@ -76,6 +76,13 @@ void TestBatchAssist::checkStatuses_data()
         << "bi.txt" << QStringList{"Line \\n next", "Строка \\n далее", "Quit", "Quit"} << 3
         << QStringList{"bi.txt:3: Перевод совпадает с исходным текстом: Quit → Quit"};
     QTest::newRow("unreadable") << "" << QStringList() << 1 << QStringList();
+    // A resource directory: its menus' and dialogs' marks.
+    QTest::newRow("resource directory, one popup, one letter twice")
+        << "res/menu/m.rc"
+        << QStringList{"M MENU", "BEGIN", "  MENUITEM \"&Open\", 1", "  MENUITEM \"&Over && out\", 2", "END"}
+        << 3
+        << QStringList{
+               "res/menu/m.rc:4: клавиша доступа «O» совпадает со строкой 3: MENUITEM \"&Over && out\", 2"};
 }
 
 void TestBatchAssist::checkStatuses()
@@ -88,8 +95,8 @@ void TestBatchAssist::checkStatuses()
     if (!name.isEmpty())
         QVERIFY(test::writeLinesRaw(dir.filePath(name), lines));
     test::RecordingConsole console;
-    QCOMPARE(runBatch({"check", name.isEmpty() ? QStringLiteral("missing.dic") : name}, dir.path(), console),
-             status);
+    const QString given = name.isEmpty() ? QStringLiteral("missing.dic") : name.section(u'/', 0, 0);
+    QCOMPARE(runBatch({"check", given}, dir.path(), console), status);
     QCOMPARE(console.outLines, out);
     QCOMPARE(console.errLines.isEmpty(), status != 1);
 }
