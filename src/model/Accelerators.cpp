@@ -1,6 +1,7 @@
 #include "model/Accelerators.h"
 
 #include "model/LineStore.h"
+#include "model/ScriptString.h"
 
 #include <QHash>
 
@@ -111,21 +112,7 @@ Block blockOf(const LineStore& store, qsizetype r)
 // without a string or a mark.
 std::optional<QChar> markOfLine(QStringView line)
 {
-    const qsizetype open = line.indexOf(u'"');
-    if (open < 0)
-        return std::nullopt;
-    qsizetype close = open + 1;
-    while (close < line.size()) {
-        if (line[close] == u'"') {
-            if (close + 1 < line.size() && line[close + 1] == u'"') {
-                close += 2;
-                continue;
-            }
-            break;
-        }
-        ++close;
-    }
-    const AcceleratedText t = fromScriptForm(line.sliced(open + 1, close - open - 1));
+    const AcceleratedText t = fromScriptForm(firstQuotedString(line));
     if (t.mark < 0 || t.mark >= t.text.size())
         return std::nullopt;
     return t.text[t.mark].toLower();

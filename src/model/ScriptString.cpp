@@ -71,4 +71,21 @@ bool doublesQuote(QStringView translation) { return doublesAny(translation, u'"'
 
 bool doublesApostrophe(QStringView translation) { return doublesAny(translation, u'\'', false); }
 
+QStringView firstQuotedString(QStringView line)
+{
+    const qsizetype open = line.indexOf(u'"');
+    if (open < 0)
+        return QStringView();
+    for (qsizetype close = open + 1; close < line.size(); ++close) {
+        if (line[close] != u'"')
+            continue;
+        if (close + 1 < line.size() && line[close + 1] == u'"') {
+            ++close;
+            continue;
+        }
+        return line.sliced(open + 1, close - open - 1);
+    }
+    return QStringView();
+}
+
 } // namespace kvarsel

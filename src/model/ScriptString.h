@@ -22,4 +22,8 @@ QString asScriptString(ResourceKind kind, const QString& translation);
 bool doublesQuote(QStringView translation);
 bool doublesApostrophe(QStringView translation);
 
+// What stands between a line's first double quote and the quote that closes it
+// ("" inside is part of the string); a null view when no string is closed.
+QStringView firstQuotedString(QStringView line);
+
 } // namespace kvarsel

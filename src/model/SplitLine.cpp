@@ -1,5 +1,6 @@
 #include "model/SplitLine.h"
 
+#include "model/ScriptString.h"
 #include "text/CharClass.h"
 
 #include <QList>
@@ -73,19 +74,7 @@ void Striper_DIALOG(LineWork& w)
 // later string are names the system looks up.
 void Striper_CONTROL(LineWork& w)
 {
-    const qsizetype open = w.text.indexOf(u'"');
-    qsizetype close = open + 1;
-    while (close < w.text.size()) {
-        if (w.text[close] == u'"') {
-            if (close + 1 < w.text.size() && w.text[close + 1] == u'"') {
-                close += 2;
-                continue;
-            }
-            break;
-        }
-        ++close;
-    }
-    w.text = close < w.text.size() ? w.text.sliced(open + 1, close - open - 1) : QStringView();
+    w.text = firstQuotedString(w.text);
     trimTrailing(w.text, w.text.size(), isTextChar);
 }
 

@@ -272,9 +272,8 @@ void SettingsDialog::accept()
     state.setConnectedDictionaries(connectedAfterOk(state.workDir(), s));
     hide();
     // The loaded lines were split by the old choice; only a new load follows the new one.
-    const SplitOptions& loaded = state.store(ResourceKind::Dialog).splitOptions();
-    if (!state.resourceDirectory().isEmpty() && (loaded.keepAccelerators != s.keepAccelerators ||
-                                                 loaded.translateControlTexts != s.translateControlTexts)) {
+    if (!state.resourceDirectory().isEmpty() &&
+        s.asksReload(state.store(ResourceKind::Dialog).splitOptions())) {
         const QString question =
             texts::kReloadQuestion + (state.resourcesChanged() ? texts::kReloadLoses : QString());
         if (m_services.ask(mainWindow(), texts::kTitle, question, {texts::kReload, texts::kLater}) == 0)

@@ -13,6 +13,12 @@ SplitOptions Settings::splitOptions() const
     return SplitOptions{autoHideRussianString, keepAccelerators, translateControlTexts};
 }
 
+bool Settings::asksReload(const SplitOptions& loaded) const
+{
+    return loaded.keepAccelerators != keepAccelerators ||
+           loaded.translateControlTexts != translateControlTexts;
+}
+
 bool Settings::anythingConnected() const
 {
     return (userDictionaryExists && userDictionaryFirst) || marked.contains(true);

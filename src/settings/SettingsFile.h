@@ -36,6 +36,10 @@ struct Settings {
     bool anythingConnected() const;
     // How scripts are split on loading.
     SplitOptions splitOptions() const;
+    // Whether scripts loaded with `loaded` should be loaded again to follow these
+    // settings: accelerators and CONTROL texts ask for it; the hide-Russian mode waits
+    // for the next load, as it always has.
+    bool asksReload(const SplitOptions& loaded) const;
 };
 
 struct SettingsLoad {
