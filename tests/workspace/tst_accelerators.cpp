@@ -91,29 +91,26 @@ private Q_SLOTS:
         const QStringList controlPairs = {"Remember me", "Запомнить меня", "Status",  "Состояние", "IDB_LOGO",
                                           "Логотип",     "Logo",           "Логотип", "Help",      "Справка",
                                           "Button",      "Кнопка",         "Static",  "Статика"};
-        QStringList off = dialog;
-        off[8] = "    CONTROL \"Help\",IDC_HELP,\"SysLink\",WS_TABSTOP,7,84,50,8";
-        QTest::newRow("controls off: nothing offered") << "dialog" << kOff << dialog << controlPairs << off;
+        // The dialog with lines 3, 4 and 8 as given (empty: as read).
+        const auto written = [&dialog](const char* remember, const char* status, const char* help) {
+            QStringList out = dialog;
+            const QString tail3 = ",IDC_REMEMBER,\"Button\",BS_AUTOCHECKBOX | WS_TABSTOP,7,30,80,10";
+            if (*remember)
+                out[3] = QStringLiteral("    CONTROL \"%1\"").arg(QString::fromUtf8(remember)) + tail3;
+            if (*status)
+                out[4] = QStringLiteral("    CONTROL \"%1\",1095,130,0x50020080,16,36,47,10")
+                             .arg(QString::fromUtf8(status));
+            out[8] = QStringLiteral("    CONTROL \"%1\",IDC_HELP,\"SysLink\",WS_TABSTOP,7,84,50,8")
+                         .arg(QString::fromUtf8(help));
+            return out;
+        };
+        QTest::newRow("controls off: nothing offered")
+            << "dialog" << kOff << dialog << controlPairs << written("", "", "Help");
         QTest::newRow("controls on: first strings, no pictures, no classes")
             << "dialog" << kControls << dialog << controlPairs
-            << QStringList{"IDD_LOGIN DIALOGEX 0, 0, 200, 90",
-                           "FONT 9, \"Segoe UI\", 400, 0, 0x1",
-                           "BEGIN",
-                           "    CONTROL \"Запомнить меня\",IDC_REMEMBER,\"Button\",BS_AUTOCHECKBOX | "
-                           "WS_TABSTOP,7,30,80,10",
-                           "    CONTROL \"Состояние:\",1095,130,0x50020080,16,36,47,10",
-                           "    CONTROL \"IDB_LOGO\",-1,\"Static\",SS_BITMAP,7,60,20,20",
-                           "    CONTROL \"Logo\",-1,0x82,0x5000000E,7,60,20,20",
-                           "    CONTROL \"\",-1,\"Static\",SS_ETCHEDHORZ,7,80,180,1",
-                           "    CONTROL \"Справка\",IDC_HELP,\"SysLink\",WS_TABSTOP,7,84,50,8",
-                           "END"};
-        QStringList both = dialog;
-        both[8] = "    CONTROL \"&Справка\",IDC_HELP,\"SysLink\",WS_TABSTOP,7,84,50,8";
-        both[3] =
-            "    CONTROL \"Запомнить меня\",IDC_REMEMBER,\"Button\",BS_AUTOCHECKBOX | WS_TABSTOP,7,30,80,10";
-        both[4] = "    CONTROL \"Состояние:\",1095,130,0x50020080,16,36,47,10";
+            << written("Запомнить меня", "Состояние:", "Справка");
         QTest::newRow("both on") << "dialog" << SplitOptions{false, true, true} << dialog << controlPairs
-                                 << both;
+                                 << written("Запомнить меня", "Состояние:", "&Справка");
     }
 
     void linesInAndOut()
