@@ -266,18 +266,17 @@ void SettingsDialog::accept()
     }
     if (error)
         m_services.message(this, texts::kTitle, error->message(), MessageIcon::Stop);
-    Project& state = m_project;
-    state.setSettings(s);
-    state.setHideMode(s.autoHideTranslateString ? HideMode::Hide : HideMode::Show);
-    state.setConnectedDictionaries(connectedAfterOk(state.workDir(), s));
+    m_project.setSettings(s);
+    m_project.setHideMode(s.autoHideTranslateString ? HideMode::Hide : HideMode::Show);
+    m_project.setConnectedDictionaries(connectedAfterOk(m_project.workDir(), s));
     hide();
     // The loaded lines were split by the old choice; only a new load follows the new one.
-    if (!state.resourceDirectory().isEmpty() &&
-        s.asksReload(state.store(ResourceKind::Dialog).splitOptions())) {
+    if (!m_project.resourceDirectory().isEmpty() &&
+        s.asksReload(m_project.store(ResourceKind::Dialog).splitOptions())) {
         const QString question =
-            texts::kReloadQuestion + (state.resourcesChanged() ? texts::kReloadLoses : QString());
+            texts::kReloadQuestion + (m_project.resourcesChanged() ? texts::kReloadLoses : QString());
         if (m_services.ask(mainWindow(), texts::kTitle, question, {texts::kReload, texts::kLater}) == 0)
-            Q_EMIT reloadRequested(state.resourceDirectory());
+            Q_EMIT reloadRequested(m_project.resourceDirectory());
     }
 }
 

@@ -274,8 +274,7 @@ void MainWindow::openResourcesDialogHidden()
 {
     if (m_resources)
         return;
-    const bool autoHideRussianString = m_project.settings().autoHideRussianString;
-    m_resources = new ResourcesDialog(this, m_project, m_services, autoHideRussianString);
+    m_resources = new ResourcesDialog(this, m_project, m_services);
     connect(m_resources, &ResourcesDialog::loaded, this, &MainWindow::applyLoadResult);
     connect(m_resources, &ResourcesDialog::repaintRequested, this, &MainWindow::repaintNow);
 }

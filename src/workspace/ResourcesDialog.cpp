@@ -45,8 +45,7 @@ QString loadingCaption(ResourceKind kind)
 }
 } // namespace texts
 
-ResourcesDialog::ResourcesDialog(QWidget* mainWindow, Project& project, UiServices& services,
-                                 bool autoHideRussianString)
+ResourcesDialog::ResourcesDialog(QWidget* mainWindow, Project& project, UiServices& services)
     : SecondaryWindow(mainWindow), m_project(project), m_services(services)
 {
     setObjectName(QStringLiteral("ResourcesDialog"));
@@ -76,7 +75,7 @@ ResourcesDialog::ResourcesDialog(QWidget* mainWindow, Project& project, UiServic
 
     m_modeLabel = new QLabel(texts::kHideRussianMode);
     m_modeLabel->setObjectName(QStringLiteral("modeLabel"));
-    m_modeLabel->setVisible(autoHideRussianString);
+    m_modeLabel->setVisible(m_project.settings().autoHideRussianString);
     QFont bold = m_modeLabel->font();
     bold.setBold(true);
     m_modeLabel->setFont(bold);

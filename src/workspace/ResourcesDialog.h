@@ -22,8 +22,8 @@ class UiServices;
 class ResourcesDialog : public SecondaryWindow {
     Q_OBJECT
 public:
-    // `autoHideRussianString` shows the mode label; it is read once, when the dialog is made.
-    ResourcesDialog(QWidget* mainWindow, Project& project, UiServices& services, bool autoHideRussianString);
+    // The project's autoHideRussianString shows the mode label; it is read once, when the dialog is made.
+    ResourcesDialog(QWidget* mainWindow, Project& project, UiServices& services);
 
     QString chosenDirectory() const { return m_chosen; }
     // Points the tree at `dir` and applies the rule that enables "ОК".
