@@ -70,27 +70,6 @@ private Q_SLOTS:
                  cp1251Lines({saved ? "MENUITEM \"Открыть\"" : "MENUITEM \"Open\"", "MENUITEM \"open\"",
                               "MENUITEM \"Two\\nLines\""}));
     }
-
-    // The project's own setting decides, in the window as in the batch.
-    void loadHidesRussianByTheProjectsSetting_data()
-    {
-        QTest::addColumn<bool>("autoHideRussianString");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("hide") << true << QString();
-        QTest::newRow("keep") << false << QStringLiteral("Открыть");
-    }
-    void loadHidesRussianByTheProjectsSetting()
-    {
-        QTemporaryDir tmp;
-        QVERIFY(writeLinesRaw(tmp.filePath("menu/a.rc"), {"MENUITEM \"Открыть\""}));
-        Project project(tmp.path());
-        Settings settings;
-        QFETCH(bool, autoHideRussianString);
-        settings.autoHideRussianString = autoHideRussianString;
-        project.setSettings(settings);
-        QVERIFY(loadProjectResources(project, tmp.path()).errors.isEmpty());
-        QTEST(project.store(ResourceKind::Menu).Text(1), "text");
-    }
 };
 
 QTEST_MAIN(SharedRunsTest)

@@ -295,39 +295,18 @@ private Q_SLOTS:
         QCOMPARE(panels.remainingRows(), remaining);
     }
 
-    // Panel 8 follows the runs: a step shows while its run lasts, and a run that
-    // begins (even in the mode already set) shows its mode, not the last run's step.
-    void modePanelFollowsRuns_data()
+    // A run that begins shows its mode, even the mode already set, never the last
+    // run's last step (an import after an export in the same session).
+    void modePanelStartsEachRunAfresh()
     {
-        QTest::addColumn<QStringList>("actions");
-        QTest::addColumn<QString>("panel8");
-        QTest::newRow("start") << QStringList{} << "Ручной перевод";
-        QTest::newRow("automatic run, a kind")
-            << QStringList{"mode A", "step Перевод Menu"} << "Перевод Menu";
-        QTest::newRow("automatic run ended")
-            << QStringList{"mode A", "step Перевод Menu", "mode M"} << "Ручной перевод";
-        QTest::newRow("export preparing")
-            << QStringList{"mode D", "step Подготовка списка"} << "Подготовка списка";
-        QTest::newRow("import after an export in the same run")
-            << QStringList{"mode D", "step Подготовка списка", "mode D"} << "Отложенный перевод";
-    }
-    void modePanelFollowsRuns()
-    {
-        QFETCH(QStringList, actions);
-        QFETCH(QString, panel8);
         Project project(QDir::tempPath());
         StatusPanels panels(project);
-        const QHash<QString, TranslationMode> modes{{"M", TranslationMode::Manual},
-                                                    {"A", TranslationMode::Automatic},
-                                                    {"D", TranslationMode::Deferred}};
-        for (const QString& action : actions) {
-            if (action.startsWith("mode "))
-                project.setMode(modes.value(action.mid(5)));
-            else
-                panels.setStep(action.mid(5));
-        }
-        QCOMPARE(panels.modeText(), panel8);
-        QCOMPARE(project.isManualMode(), panel8 == panel_texts::kManualMode);
+        project.setMode(TranslationMode::Deferred);
+        panels.setStep(QStringLiteral("Подготовка списка"));
+        QCOMPARE(panels.modeText(), QStringLiteral("Подготовка списка"));
+        project.setMode(TranslationMode::Deferred);
+        QCOMPARE(panels.modeText(), QStringLiteral("Отложенный перевод"));
+        QVERIFY(!project.isManualMode());
     }
 
     void doubleClickProposal_data()

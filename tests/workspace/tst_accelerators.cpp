@@ -3,7 +3,7 @@
 // dictionary and saves it; the file on disk is the judge.
 #include "TestUtil.h"
 #include "model/Accelerators.h"
-#include "project/Project.h"
+#include "project/ProjectResources.h"
 #include "workbench/AutoTranslation.h"
 #include "workspace/ResourceSaver.h"
 
@@ -74,6 +74,10 @@ private Q_SLOTS:
                            "    END",
                            "    POPUP \"&Параметры\"",
                            "END"};
+        // Loading follows the project's settings: a text holding Russian letters stays out.
+        const QStringList mixed = {"M MENU", "BEGIN", "    MENUITEM \"Open файл\", 1", "END"};
+        QTest::newRow("hide Russian") << "menu" << SplitOptions{true, false, false} << mixed
+                                      << QStringList{"Open файл", "Открыть файл"} << mixed;
         QTest::newRow("kept: untranslated lines byte for byte")
             << "menu" << kKeep << menu << QStringList{"Nothing", "Ничего"} << menu;
 
@@ -126,7 +130,12 @@ private Q_SLOTS:
         QVERIFY(writeLinesRaw(dir.filePath("a.dic"), pairs));
         Project project(dir.path());
         project.setHideMode(HideMode::Show);
-        QVERIFY(loadResources(dir.filePath("res"), project.stores(), options).errors.isEmpty());
+        Settings settings;
+        settings.autoHideRussianString = options.autoHideRussianString;
+        settings.keepAccelerators = options.keepAccelerators;
+        settings.translateControlTexts = options.translateControlTexts;
+        project.setSettings(settings);
+        QVERIFY(loadProjectResources(project, dir.filePath("res")).errors.isEmpty());
         project.setConnectedDictionaries({dir.filePath("a.dic")});
         QVERIFY(runAutomaticTranslation(project, false).errors.isEmpty());
         QVERIFY(saveResources(std::as_const(project).stores()).errors.isEmpty());
