@@ -42,8 +42,10 @@ bool BilingualReview::Accept(Project& state, const QString& translation)
         return false;
     // An empty source would match every row without text; it is never applied.
     if (!source.isEmpty()) {
+        // Taken back, the pair's rows are shown from the first of them.
+        const HistoryStep step(state.history(), TranslationRoad::Review, std::nullopt);
         state.dictionary().AppendEntry(source, recorded);
-        applyToAllKinds(state, source, recorded);
+        applyToAllKinds(state, source, recorded, TranslationRoad::Review);
     }
     // A lone last line has no translation line to remove with it.
     m_entries.remove(m_pairIndex, qMin<qsizetype>(2, m_entries.size() - m_pairIndex));

@@ -14,6 +14,19 @@ namespace kvarsel {
 
 const QString LineStore::kMarkerPrefix = QStringLiteral("Файл = ");
 
+QString roadText(TranslationRoad road)
+{
+    switch (road) {
+    case TranslationRoad::Automatic:
+        return QStringLiteral("Переведено автоматически");
+    case TranslationRoad::Review:
+        return QStringLiteral("Перевод принят при просмотре билингвы");
+    case TranslationRoad::Manual:
+        break;
+    }
+    return QStringLiteral("Переведено вручную");
+}
+
 LineStore::LineStore(ResourceKind kind, QObject* parent) : QAbstractListModel(parent), m_kind(kind) {}
 
 void LineStore::Clear()
@@ -24,6 +37,7 @@ void LineStore::Clear()
     m_rows.clear();
     m_markers.clear();
     m_scriptTexts.clear();
+    m_origins.clear();
     m_textRows = m_russianRows = 0;
     endResetModel();
 }
@@ -80,6 +94,7 @@ void LineStore::Assign(std::vector<Row> rows)
     beginResetModel();
     m_rows = std::move(rows);
     m_scriptTexts.clear();
+    m_origins.clear();
     m_textRows = m_russianRows = 0;
     m_markers.clear();
     for (size_t i = 0; i < m_rows.size(); ++i) {
@@ -121,12 +136,13 @@ void LineStore::count(const QString& text, int sign)
 
 static const QList<int>& textRoles()
 {
-    static const QList<int> roles{Qt::DisplayRole, LineStore::RussianRole};
+    static const QList<int> roles{Qt::DisplayRole, LineStore::RussianRole, LineStore::OriginalTextRole};
     return roles;
 }
 
 void LineStore::ReplaceText(qsizetype i, const QString& text)
 {
+    tellJournal(i);
     count(m_rows[size_t(i)].line.text, -1);
     m_rows[size_t(i)].line.text = text;
     if (!m_scriptTexts.isEmpty())
@@ -144,6 +160,7 @@ void LineStore::ReplaceText(qsizetype i, const QString& text)
 
 void LineStore::SetScriptText(qsizetype i, const QString& scriptText)
 {
+    tellJournal(i);
     if (scriptText == Text(i))
         m_scriptTexts.remove(i);
     else
@@ -164,7 +181,48 @@ void LineStore::releaseChangeNotices()
 void LineStore::ReplaceHead(qsizetype i, const QString& head)
 {
     // The head is never shown, so the view needs no notice.
+    tellJournal(i);
     m_rows[size_t(i)].line.head = head;
+}
+
+void LineStore::noteTranslation(qsizetype i, TranslationRoad road)
+{
+    if (!m_journal)
+        return;
+    tellJournal(i);
+    const auto it = m_origins.find(i);
+    if (it == m_origins.end())
+        m_origins.insert(i, RowOrigin{Text(i), road});
+    else
+        it->road = road;
+}
+
+LineStore::RowState LineStore::rowState(qsizetype i) const
+{
+    RowState state{Head(i), Text(i), std::nullopt, std::nullopt};
+    if (const auto it = m_scriptTexts.constFind(i); it != m_scriptTexts.constEnd())
+        state.scriptText = *it;
+    if (const RowOrigin* o = origin(i))
+        state.origin = *o;
+    return state;
+}
+
+void LineStore::restoreRowState(qsizetype i, const RowState& state)
+{
+    m_rows[size_t(i)].line.head = state.head;
+    count(Text(i), -1);
+    m_rows[size_t(i)].line.text = state.text;
+    count(state.text, 1);
+    if (state.scriptText)
+        m_scriptTexts.insert(i, *state.scriptText);
+    else
+        m_scriptTexts.remove(i);
+    if (state.origin)
+        m_origins.insert(i, *state.origin);
+    else
+        m_origins.remove(i);
+    const QModelIndex at = index(int(i));
+    Q_EMIT dataChanged(at, at, textRoles());
 }
 
 qsizetype LineStore::FindPrefix(const QString& search, qsizetype start) const
@@ -193,6 +251,12 @@ QVariant LineStore::data(const QModelIndex& index, int role) const
         if (IsFileMarker(index.row()))
             return role == Qt::ToolTipRole ? QDir::toNativeSeparators(MarkerPath(index.row()))
                                            : markerLabel(index.row());
+        if (const RowOrigin* o = origin(index.row()); o && role == Qt::ToolTipRole)
+            return roadText(o->road) + QStringLiteral("\nБыло: ") + o->loadedText;
+        return {};
+    case OriginalTextRole:
+        if (const RowOrigin* o = origin(index.row()))
+            return o->loadedText;
         return {};
     case RussianRole:
         return IsRussian(index.row());

@@ -17,6 +17,24 @@
 
 namespace kvarsel {
 
+class LineStore;
+
+// How a row's text came to be replaced in this run.
+enum class TranslationRoad { Automatic, Manual, Review };
+
+// The tooltip's word on how a row was translated.
+QString roadText(TranslationRoad road);
+
+// Told of every row a store is about to change, before it changes: the project's
+// translation history keeps what the row was, so the change can be taken back.
+class RowJournal {
+public:
+    virtual void beforeRowChange(LineStore& store, qsizetype row) = 0;
+
+protected:
+    ~RowJournal() = default;
+};
+
 class LineStore : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -28,6 +46,20 @@ public:
     enum Role {
         MarkerLabelRole = Qt::UserRole + 1, // a marker row's path, relative to the resource directory
         RussianRole,                        // bool: the text is already Russian
+        OriginalTextRole,                   // the text a row was loaded with, once this run replaced it
+    };
+
+    // What a row was before this run first translated it, and how it was last translated.
+    struct RowOrigin {
+        QString loadedText;
+        TranslationRoad road = TranslationRoad::Manual;
+    };
+    // Everything a translation may change in a row, to put it back as it was.
+    struct RowState {
+        QString head;
+        QString text;
+        std::optional<QString> scriptText;
+        std::optional<RowOrigin> origin;
     };
 
     struct Row {
@@ -113,6 +145,21 @@ public:
     void releaseChangeNotices();
     void ReplaceHead(qsizetype i, const QString& head);
 
+    // With a journal, every change is told to it first, and translations keep the
+    // text each row was loaded with (origin). Without one (kvarsel-batch) neither
+    // costs anything.
+    void setJournal(RowJournal* journal) { m_journal = journal; }
+    // Row i is about to get a translation by `road`: its loaded text is kept the first time.
+    void noteTranslation(qsizetype i, TranslationRoad road);
+    const RowOrigin* origin(qsizetype i) const
+    {
+        const auto it = m_origins.constFind(i);
+        return it == m_origins.constEnd() ? nullptr : &*it;
+    }
+    RowState rowState(qsizetype i) const;
+    // Puts row i back as `state` describes it; the view hears of it.
+    void restoreRowState(qsizetype i, const RowState& state);
+
     // Rows with a text, and those among them already in Russian (first character above
     // 127 in Windows-1251). Kept up to date by every change, so asking is free.
     qsizetype TextRowCount() const { return m_textRows; }
@@ -128,6 +175,11 @@ public:
 
 private:
     void count(const QString& text, int sign);
+    void tellJournal(qsizetype i)
+    {
+        if (m_journal)
+            m_journal->beforeRowChange(*this, i);
+    }
 
     ResourceKind m_kind;
     std::vector<Row> m_rows;
@@ -136,6 +188,8 @@ private:
     FileIdentity m_resourceDirId;
     SplitOptions m_splitOptions;
     QHash<qsizetype, QString> m_scriptTexts; // only the rows whose form differs
+    QHash<qsizetype, RowOrigin> m_origins;   // only the rows translated in this run
+    RowJournal* m_journal = nullptr;
     qsizetype m_textRows = 0;
     qsizetype m_russianRows = 0;
     bool m_holdNotices = false;

@@ -6,6 +6,20 @@ Project::Project(const QString& workDir, QObject* parent) : QObject(parent), m_w
 {
     for (const ResourceKind kind : kAllKinds)
         m_stores[size_t(kindIndex(kind))] = std::make_unique<LineStore>(kind);
+    m_history = std::make_unique<TranslationHistory>(stores(), m_dictionary);
+}
+
+Project::~Project()
+{
+    // The stores outlive the history only by a moment; they must not tell it anything then.
+    m_history->setEnabled(false);
+}
+
+std::optional<HistoryPlace> Project::handledPlace() const
+{
+    if (m_handledRow <= 0)
+        return std::nullopt;
+    return HistoryPlace{m_currentKind, m_handledRow - 1};
 }
 
 LineStores Project::stores()

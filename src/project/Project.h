@@ -8,6 +8,7 @@
 #include "assist/SuggestionIndex.h"
 #include "dictionary/CurrentDictionary.h"
 #include "model/LineStore.h"
+#include "project/TranslationHistory.h"
 #include "settings/SettingsFile.h"
 
 #include <QObject>
@@ -26,6 +27,7 @@ class Project : public QObject {
     Q_OBJECT
 public:
     explicit Project(const QString& workDir, QObject* parent = nullptr);
+    ~Project() override;
 
     const QString& workDir() const { return m_workDir; }
 
@@ -42,6 +44,13 @@ public:
     // Similar translations from the user dictionary and the connected ones; the
     // caller refreshes it before searching, since both may have changed.
     SuggestionIndex& suggestions() { return m_suggestions; }
+
+    // The translation steps of this run, to take back (off unless a window turns it on).
+    TranslationHistory& history() { return *m_history; }
+    const TranslationHistory& history() const { return *m_history; }
+    // The row last handled in the selected tab, where a step made now is made; none
+    // when no row is.
+    std::optional<HistoryPlace> handledPlace() const;
 
     // Full paths, in the order automatic translation goes through them.
     const QStringList& connectedDictionaries() const { return m_connected; }
@@ -98,6 +107,7 @@ private:
     QString m_workDir;
     std::array<std::unique_ptr<LineStore>, kKindCount> m_stores;
     CurrentDictionary m_dictionary;
+    std::unique_ptr<TranslationHistory> m_history;
     SuggestionIndex m_suggestions;
     QStringList m_connected;
     Settings m_settings;

@@ -6,6 +6,8 @@ namespace kvarsel {
 
 LoadResult loadProjectResources(Project& project, const QString& dir, const LoadCallbacks& callbacks)
 {
+    // The steps of the last load speak of rows that are gone.
+    project.history().clear();
     return loadResources(dir, project.stores(), project.settings().splitOptions(), callbacks);
 }
 

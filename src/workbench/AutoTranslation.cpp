@@ -264,7 +264,7 @@ private:
         }
         m_unstorable.remove(key);
         noteFirstTranslation(k, i, text, translatedText);
-        recordTranslation(rows, i, translatedText, !m_showTranslated);
+        recordTranslation(rows, i, translatedText, !m_showTranslated, TranslationRoad::Automatic);
         ids[size_t(i)] = lookedUp(rows.Text(i)) ? m_phrases.add(rows.Text(i)) : -1;
         return true;
     }
@@ -354,7 +354,11 @@ AutoTranslationResult runAutomaticTranslation(Project& state, bool userDictionar
     state.setMode(TranslationMode::Automatic);
     TranslationPasses passes(state.stores(), !state.hideTranslated(), callbacks, panels);
     state.markResourcesChanged();
-    passes.run(state.connectedDictionaries(), userDictionaryFirst, result);
+    {
+        // The whole run is one step: taken back, every row it translated reads as before.
+        const HistoryStep step(state.history(), TranslationRoad::Automatic, state.handledPlace());
+        passes.run(state.connectedDictionaries(), userDictionaryFirst, result);
+    }
 
     panels.dictionary(dictionary_texts::kUserDictionary);
     state.setMode(TranslationMode::Manual);

@@ -6,8 +6,10 @@
 
 namespace kvarsel {
 
-void recordTranslation(LineStore& store, qsizetype row, const QString& translation, bool hideTranslated)
+void recordTranslation(LineStore& store, qsizetype row, const QString& translation, bool hideTranslated,
+                       TranslationRoad road)
 {
+    store.noteTranslation(row, road);
     // The row holds the script's text, so the translation goes in as the script
     // must write it: a quotation mark typed in it must not end the string.
     QString text = asScriptString(store.kind(), translation);
@@ -29,7 +31,7 @@ void recordTranslation(LineStore& store, qsizetype row, const QString& translati
 }
 
 qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QString& translation,
-                               bool hideTranslated)
+                               bool hideTranslated, TranslationRoad road)
 {
     // An empty phrase would match every marker and plain row; in hide mode that
     // would glue the translation into lines that never had a text.
@@ -39,7 +41,7 @@ qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QS
     for (qsizetype i = 1; i < store.RowCount(); ++i) {
         const QString& text = store.Text(i);
         if (!text.isEmpty() && equalsIgnoringCase(text, phrase)) {
-            recordTranslation(store, i, translation, hideTranslated);
+            recordTranslation(store, i, translation, hideTranslated, road);
             ++changed;
         }
     }
@@ -47,38 +49,42 @@ qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QS
 }
 
 static qsizetype searchIn(Project& state, ResourceKind kind, const QString& phrase,
-                          const QString& translation)
+                          const QString& translation, TranslationRoad road)
 {
     LineStore& store = state.store(kind);
     if (store.RowCount() == 0)
         return 0;
-    return propagateTranslation(store, phrase, translation, state.hideTranslated());
+    return propagateTranslation(store, phrase, translation, state.hideTranslated(), road);
 }
 
-qsizetype Search_Menu(Project& state, const QString& phrase, const QString& translation)
+qsizetype Search_Menu(Project& state, const QString& phrase, const QString& translation, TranslationRoad road)
 {
-    return searchIn(state, ResourceKind::Menu, phrase, translation);
+    return searchIn(state, ResourceKind::Menu, phrase, translation, road);
 }
 
-qsizetype Search_Dialog(Project& state, const QString& phrase, const QString& translation)
+qsizetype Search_Dialog(Project& state, const QString& phrase, const QString& translation,
+                        TranslationRoad road)
 {
-    return searchIn(state, ResourceKind::Dialog, phrase, translation);
+    return searchIn(state, ResourceKind::Dialog, phrase, translation, road);
 }
 
-qsizetype Search_String(Project& state, const QString& phrase, const QString& translation)
+qsizetype Search_String(Project& state, const QString& phrase, const QString& translation,
+                        TranslationRoad road)
 {
-    return searchIn(state, ResourceKind::String, phrase, translation);
+    return searchIn(state, ResourceKind::String, phrase, translation, road);
 }
 
-qsizetype Search_RcData(Project& state, const QString& phrase, const QString& translation)
+qsizetype Search_RcData(Project& state, const QString& phrase, const QString& translation,
+                        TranslationRoad road)
 {
-    return searchIn(state, ResourceKind::RcData, phrase, translation);
+    return searchIn(state, ResourceKind::RcData, phrase, translation, road);
 }
 
-qsizetype applyToAllKinds(Project& state, const QString& phrase, const QString& translation)
+qsizetype applyToAllKinds(Project& state, const QString& phrase, const QString& translation,
+                          TranslationRoad road)
 {
-    return Search_Menu(state, phrase, translation) + Search_Dialog(state, phrase, translation) +
-           Search_String(state, phrase, translation) + Search_RcData(state, phrase, translation);
+    return Search_Menu(state, phrase, translation, road) + Search_Dialog(state, phrase, translation, road) +
+           Search_String(state, phrase, translation, road) + Search_RcData(state, phrase, translation, road);
 }
 
 } // namespace kvarsel

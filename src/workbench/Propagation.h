@@ -8,20 +8,27 @@ namespace kvarsel {
 // Records a translation in row i: in place, or (hide-translated mode) moved onto
 // the end of the head with the text emptied, so the row is no longer offered but
 // its saved line still carries the translation.
-void recordTranslation(LineStore& store, qsizetype row, const QString& translation, bool hideTranslated);
+// `road` is how it was translated, which the list shows beside the loaded text.
+void recordTranslation(LineStore& store, qsizetype row, const QString& translation, bool hideTranslated,
+                       TranslationRoad road);
 
 // Every row from index 1 whose text equals `phrase` ignoring case gets
 // `translation`. Rows with empty text are never touched, whatever the phrase.
 // Returns how many rows changed.
 qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QString& translation,
-                               bool hideTranslated);
+                               bool hideTranslated, TranslationRoad road);
 
-qsizetype Search_Menu(Project& state, const QString& phrase, const QString& translation);
-qsizetype Search_Dialog(Project& state, const QString& phrase, const QString& translation);
-qsizetype Search_String(Project& state, const QString& phrase, const QString& translation);
-qsizetype Search_RcData(Project& state, const QString& phrase, const QString& translation);
+qsizetype Search_Menu(Project& state, const QString& phrase, const QString& translation,
+                      TranslationRoad road);
+qsizetype Search_Dialog(Project& state, const QString& phrase, const QString& translation,
+                        TranslationRoad road);
+qsizetype Search_String(Project& state, const QString& phrase, const QString& translation,
+                        TranslationRoad road);
+qsizetype Search_RcData(Project& state, const QString& phrase, const QString& translation,
+                        TranslationRoad road);
 
 // The four in the order Menu, Dialog, String, RcData, each on a kind with rows.
-qsizetype applyToAllKinds(Project& state, const QString& phrase, const QString& translation);
+qsizetype applyToAllKinds(Project& state, const QString& phrase, const QString& translation,
+                          TranslationRoad road);
 
 } // namespace kvarsel

@@ -41,9 +41,10 @@ ManualTranslationOutcome confirmManualTranslation(Project& state, const QString&
     ManualTranslationOutcome outcome;
     if (phrase.isEmpty() || translation.isEmpty() || translation == phrase)
         return outcome;
+    const HistoryStep step(state.history(), TranslationRoad::Manual, state.handledPlace());
     state.dictionary().AppendEntry(phrase, translation);
     outcome.recorded = true;
-    outcome.rowsChanged = applyToAllKinds(state, phrase, translation);
+    outcome.rowsChanged = applyToAllKinds(state, phrase, translation, TranslationRoad::Manual);
     const LineStore& store = state.store(state.currentKind());
     for (qsizetype i = qMax<qsizetype>(state.handledRow(), 0); i < store.RowCount(); ++i) {
         if (!store.Text(i).isEmpty()) {

@@ -1,5 +1,6 @@
 // Automatic translation, row handlers and manual translation, without a display.
 #include "TestUtil.h"
+#include "deferred/BilingualReview.h"
 #include "dictionary/DictionaryFiles.h"
 #include "text/TextFile.h"
 #include "workbench/AutoTranslation.h"
@@ -22,6 +23,19 @@ void fill(LineStore& store, const QStringList& texts)
     store.AppendFileMarker(QStringLiteral("/nowhere/x.rc"));
     for (const QString& t : texts)
         store.AppendRow(QStringLiteral("H\""), t, QStringLiteral("\"T"));
+}
+
+// Everything a step may change, to compare before and after.
+QStringList snapshot(Project& state)
+{
+    QStringList all = state.dictionary().rows();
+    for (const ResourceKind kind : kAllKinds) {
+        const LineStore& s = state.store(kind);
+        for (qsizetype i = 0; i < s.RowCount(); ++i)
+            all << s.ComposedLine(i) + QLatin1Char('|') + s.Text(i) + QLatin1Char('|') +
+                       s.data(s.index(int(i)), LineStore::OriginalTextRole).toString();
+    }
+    return all;
 }
 
 } // namespace
@@ -364,6 +378,86 @@ private Q_SLOTS:
         QCOMPARE(m.ComposedLine(0), QStringLiteral("Файл = /nowhere/x.rc"));
         // Next row with text below row 1 (panel 3 reads 2): row 2 in show mode, row 3 when hidden.
         QCOMPARE(out.nextRow, hide ? 3 : 2);
+    }
+
+    // A manual translation, then a step of each road; undo takes them back one by
+    // one, rows, heads, the loaded text shown beside them and the dictionary's
+    // entries alike, and redo does them again.
+    void undoAndRedo_data()
+    {
+        QTest::addColumn<int>("road");
+        QTest::addColumn<bool>("hide");
+        for (const bool hide : {false, true}) {
+            const char* mode = hide ? ", hide mode" : "";
+            QTest::addRow("manual%s", mode) << int(TranslationRoad::Manual) << hide;
+            QTest::addRow("review%s", mode) << int(TranslationRoad::Review) << hide;
+            QTest::addRow("automatic%s", mode) << int(TranslationRoad::Automatic) << hide;
+        }
+    }
+    void undoAndRedo()
+    {
+        QFETCH(int, road);
+        QFETCH(bool, hide);
+        QTemporaryDir dir;
+        QVERIFY(writeLinesRaw(dir.filePath("a.dic"), {"Save", "Сохранить", "Exit", "Выход"}));
+        QVERIFY(writeLinesRaw(dir.filePath("User.dic"), {"Mine", "Моё"}));
+        Project state(dir.path());
+        QVERIFY(!LoadUserDictionary(dir.path(), state.dictionary()));
+        state.history().setEnabled(true);
+        state.setHideMode(hide ? HideMode::Hide : HideMode::Show);
+        state.setConnectedDictionaries({dir.filePath("a.dic")});
+        fill(state.store(ResourceKind::Menu), {"Open", "Save", "Exit"});
+        fill(state.store(ResourceKind::Dialog), {"open", "Save"});
+        const QStringList loaded = snapshot(state);
+
+        state.switchTab(ResourceKind::Menu, 0); // the user works on row 1 ("Open")
+        state.setHandledRow(2, true);
+        QVERIFY(confirmManualTranslation(state, "Open", "Отрыть").recorded);
+        state.markUserDictionaryChanged(); // as the double click did
+        const QStringList afterManual = snapshot(state);
+        QCOMPARE(state.store(ResourceKind::Dialog)
+                     .data(state.store(ResourceKind::Dialog).index(1), Qt::ToolTipRole),
+                 QVariant(QStringLiteral("Переведено вручную\nБыло: open")));
+        std::optional<HistoryPlace> secondPlace;
+        if (road == int(TranslationRoad::Manual)) {
+            state.switchTab(ResourceKind::Dialog, 1);
+            QVERIFY(confirmManualTranslation(state, "Save", "Сохранить").recorded);
+            secondPlace = HistoryPlace{ResourceKind::Dialog, 1};
+        } else if (road == int(TranslationRoad::Review)) {
+            BilingualReview review;
+            review.Reset({"Save", "Сохранить", "Exit", "Выход"});
+            QVERIFY(review.Accept(state, "Сохранить"));
+            secondPlace = HistoryPlace{ResourceKind::Menu, 2}; // the first row it changed
+        } else {
+            QVERIFY(runAutomaticTranslation(state, false, {}).ran);
+            secondPlace = HistoryPlace{ResourceKind::Menu, 1}; // the row selected then
+        }
+        const QStringList afterSecond = snapshot(state);
+        QVERIFY(afterSecond != afterManual);
+
+        const auto undone = state.history().undo();
+        QVERIFY(undone);
+        QCOMPARE(undone->kind, secondPlace->kind);
+        QCOMPARE(undone->row, secondPlace->row);
+        // The automatic run saved User.dic first; the entries in memory are the same.
+        QCOMPARE(snapshot(state), afterManual);
+        const auto first = state.history().undo();
+        QVERIFY(first && first->kind == ResourceKind::Menu && first->row == 1);
+        QCOMPARE(snapshot(state), loaded);
+        QVERIFY(!state.history().canUndo());
+
+        QVERIFY(state.history().redo());
+        QCOMPARE(snapshot(state), afterManual);
+        QVERIFY(state.history().redo());
+        QCOMPARE(snapshot(state), afterSecond);
+        QVERIFY(!state.history().canRedo());
+
+        // A new step after an undo forgets what was taken back; a new load forgets everything.
+        state.history().undo();
+        state.setHandledRow(3, true);
+        QVERIFY(confirmManualTranslation(state, "Exit", "Выйти").recorded);
+        QVERIFY(!state.history().canRedo());
+        QVERIFY(state.history().canUndo());
     }
 
     void confirmationsThatRecordNothing_data()
