@@ -7,7 +7,6 @@
 #include <QEvent>
 #include <QListView>
 #include <QMenu>
-#include <QShortcut>
 #include <QTabBar>
 #include <QWindow>
 
@@ -122,9 +121,8 @@ void installDialogPreview(MainWindow& main)
         if (menu.exec(list->viewport()->mapToGlobal(pos)) == preview)
             openDialogPreview(main, row);
     });
-    auto* f4 = new QShortcut(QKeySequence(Qt::Key_F4), &main);
-    f4->setObjectName(QStringLiteral("dialogPreviewShortcut"));
-    QObject::connect(f4, &QShortcut::activated, &main, [&main] {
+    // F4 is the key of the menu's "Предпросмотр диалога".
+    main.setCommandAction(MainWindow::DialogPreview, [&main] {
         if (main.tabBar()->currentIndex() == kindIndex(ResourceKind::Dialog))
             openDialogPreview(main, selectedDialogRow(main));
     });

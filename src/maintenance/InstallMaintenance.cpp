@@ -21,6 +21,12 @@ void installMaintenance(MainWindow& main)
                                               main.project().workDir());
         editor->showOverMain();
     });
+    // The export belongs to the editor: the menu opens it as its button does, then exports.
+    main.setCommandAction(MainWindow::ExportTmx, [&main] {
+        main.menuAction(MainWindow::EditDictionary)->trigger();
+        if (auto* editor = main.findChild<UserDictionaryEditor*>(QString(), Qt::FindDirectChildrenOnly))
+            editor->exportTmx();
+    });
 }
 
 } // namespace kvarsel

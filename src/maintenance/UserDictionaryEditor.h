@@ -21,6 +21,8 @@ public:
                          const QString& workDir);
 
     const EditorSearch& search() const { return m_search; }
+    // "Экспорт в TMX…": also the main window's menu item.
+    void exportTmx();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -29,7 +31,6 @@ private:
     void runSearch();
     void onOk();
     void refreshButtons();
-    void exportTmx();
 
     CurrentDictionary& m_dictionary;
     UiServices& m_services;

@@ -33,6 +33,8 @@ public:
 
     void accept() override; // "OK"
     void reject() override; // "Отмена"
+    // "Импорт TMX…": also the main window's menu item.
+    void importTmxFile();
 
 Q_SIGNALS:
     // "OK" changed how lines are split, and the user wants the scripts loaded again.
@@ -40,7 +42,6 @@ Q_SIGNALS:
 
 private:
     void setAllMarks(bool marked);
-    void importTmxFile(); // "Импорт TMX…"
     void addAvailableDictionary(const QString& name);
 
     Project& m_project;

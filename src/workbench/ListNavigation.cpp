@@ -27,11 +27,9 @@ ListNavigation::ListNavigation(MainWindow& main) : QObject(&main), m_main(main)
         auto* s = new QShortcut(keys, &m_main);
         connect(s, &QShortcut::activated, this, action);
     };
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_F), [this] { openFind(); });
+    // Ctrl+F, Ctrl+Down and Ctrl+Up are the menu's ("Перевод"); F3 has no item of its own.
     shortcut(QKeySequence(Qt::Key_F3), [this] { findNext(SearchDirection::Forward); });
     shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { findNext(SearchDirection::Backward); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { nextUntranslated(SearchDirection::Forward); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Up), [this] { nextUntranslated(SearchDirection::Backward); });
 
     connect(m_findBar, &FindBar::textTyped, this, &ListNavigation::onTyped);
     connect(m_findBar, &FindBar::nextRequested, this, [this] { findNext(SearchDirection::Forward); });

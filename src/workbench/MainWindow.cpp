@@ -8,12 +8,14 @@
 #include "workbench/ListNavigation.h"
 #include "workbench/ManualTranslationDialog.h"
 #include "workbench/ProductName.h"
+#include "workbench/ProgramVersion.h"
 #include "workbench/RowDelegate.h"
 #include "workbench/RowHandlers.h"
 #include "workspace/DirectoryLock.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -22,6 +24,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -29,6 +33,8 @@
 #include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <variant>
 
 namespace kvarsel {
 namespace texts {
@@ -88,6 +94,61 @@ const std::array<ButtonText, MainWindow::ButtonCount>& buttons()
     }};
     return table;
 }
+
+const QString kAbout =
+    QStringLiteral("%1 — перевод ресурсов программ Windows (меню, диалогов, таблиц строк и rcdata) "
+                   "с английского языка на русский.\n\nВерсия %2.\n\nКраткая справка — клавиша F1, "
+                   "подробное описание — в файле README, установленном вместе с программой.");
+
+// The menu bar: the eight buttons and the window's keys, grouped as desktop programs group them.
+struct MenuItem {
+    int menu; // index into menuTitles()
+    std::variant<MainWindow::Button, MainWindow::Command> runs;
+    QString text;
+    QKeySequence keys;
+    const char* objectName;
+    bool separatorBefore = false;
+};
+
+const std::array<QString, 5>& menuTitles()
+{
+    static const std::array<QString, 5> titles = {QStringLiteral("&Файл"), QStringLiteral("&Перевод"),
+                                                  QStringLiteral("&Словарь"), QStringLiteral("&Настройки"),
+                                                  QStringLiteral("С&правка")};
+    return titles;
+}
+
+const std::vector<MenuItem>& menuItems()
+{
+    using B = MainWindow::Button;
+    using C = MainWindow::Command;
+    static const std::vector<MenuItem> items = {
+        {0, B::OpenResources, QStringLiteral("Открыть ресурсы"), QKeySequence(Qt::CTRL | Qt::Key_O),
+         "openResourcesItem"},
+        {0, B::DeferredTranslate, QStringLiteral("Отложенный перевод"), {}, "deferredTranslationItem"},
+        {0, B::Exit, QStringLiteral("Выход"), QKeySequence(Qt::CTRL | Qt::Key_Q), "exitItem", true},
+        {1, B::AutoTranslate, QStringLiteral("Автоматический перевод"), QKeySequence(Qt::Key_F9),
+         "autoTranslateItem"},
+        {1, C::Find, QStringLiteral("Найти"), QKeySequence(Qt::CTRL | Qt::Key_F), "findItem", true},
+        {1, C::NextUntranslated, QStringLiteral("Следующий непереведённый"),
+         QKeySequence(Qt::CTRL | Qt::Key_Down), "nextUntranslatedItem"},
+        {1, C::PreviousUntranslated, QStringLiteral("Предыдущий непереведённый"),
+         QKeySequence(Qt::CTRL | Qt::Key_Up), "previousUntranslatedItem"},
+        {1, C::DialogPreview, QStringLiteral("Предпросмотр диалога"), QKeySequence(Qt::Key_F4),
+         "dialogPreviewItem"},
+        {1, C::Undo, QStringLiteral("Отменить перевод"), QKeySequence(Qt::CTRL | Qt::Key_Z), "undoItem",
+         true},
+        {1, C::Redo, QStringLiteral("Повторить"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), "redoItem"},
+        {2, B::EditDictionary, QStringLiteral("Редактировать словарь"), {}, "editDictionaryItem"},
+        {2, B::OptimizeDictionary, QStringLiteral("Оптимизировать словарь"), {}, "optimizeDictionaryItem"},
+        {2, C::ExportTmx, QStringLiteral("Экспорт в TMX…"), {}, "exportTmxItem", true},
+        {2, C::ImportTmx, QStringLiteral("Импорт TMX…"), {}, "importTmxItem"},
+        {3, B::Settings, QStringLiteral("Настройки программы"), {}, "settingsItem"},
+        {4, B::Help, QStringLiteral("Краткая Справка"), QKeySequence(Qt::Key_F1), "helpItem"},
+        {4, C::About, QStringLiteral("О программе"), {}, "aboutItem", true},
+    };
+    return items;
+}
 } // namespace texts
 
 MainWindow::MainWindow(const QString& workDir, UiServices& services, QWidget* parent)
@@ -95,7 +156,10 @@ MainWindow::MainWindow(const QString& workDir, UiServices& services, QWidget* pa
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(texts::kCaption);
+    // The window takes its steps back; kvarsel-batch, which never does, keeps no copies.
+    m_project.history().setEnabled(true);
     buildUi();
+    buildMenus();
     connect(&m_statusPanels, &StatusPanels::changed, this, &MainWindow::refreshPanels);
     refreshPanels();
 }
@@ -219,6 +283,116 @@ void MainWindow::buildUi()
     resize(980, 640);
 }
 
+void MainWindow::buildMenus()
+{
+    std::array<QMenu*, 5> menus{};
+    for (size_t m = 0; m < menus.size(); ++m)
+        menus[m] = menuBar()->addMenu(texts::menuTitles()[m]);
+    for (const texts::MenuItem& item : texts::menuItems()) {
+        QMenu* menu = menus[size_t(item.menu)];
+        if (item.separatorBefore)
+            menu->addSeparator();
+        QAction* action = menu->addAction(item.text);
+        action->setObjectName(QLatin1String(item.objectName));
+        action->setShortcut(item.keys);
+        if (const auto* b = std::get_if<Button>(&item.runs)) {
+            const Button which = *b;
+            action->setIcon(m_buttons[size_t(which)]->icon());
+            action->setEnabled(m_buttons[size_t(which)]->isEnabledTo(this));
+            connect(action, &QAction::triggered, this, [this, which] { onButton(which); });
+            m_buttonItems[size_t(which)] = action;
+        } else {
+            const Command which = std::get<Command>(item.runs);
+            connect(action, &QAction::triggered, this, [this, which] {
+                if (m_commands[size_t(which)])
+                    m_commands[size_t(which)]();
+            });
+            m_commandItems[size_t(which)] = action;
+        }
+    }
+    // A button's item follows the button: whoever enables or disables the button.
+    for (QToolButton* button : m_buttons)
+        button->installEventFilter(this);
+
+    setCommandAction(Find, [this] { m_navigation->openFind(); });
+    setCommandAction(NextUntranslated, [this] { m_navigation->nextUntranslated(SearchDirection::Forward); });
+    setCommandAction(PreviousUntranslated,
+                     [this] { m_navigation->nextUntranslated(SearchDirection::Backward); });
+    setCommandAction(Undo, [this] { undoTranslation(); });
+    setCommandAction(Redo, [this] { redoTranslation(); });
+    setCommandAction(ImportTmx, [this] {
+        // Where the imported dictionary is listed, to be connected at once.
+        onButton(Settings);
+        m_settings->importTmxFile();
+    });
+    setCommandAction(About, [this] { showAbout(); });
+
+    // Every change of rows, of the dictionary's steps or of the mode may change what can be taken back.
+    connect(&m_project, &Project::stateChanged, this, &MainWindow::refreshUndo);
+    for (const ResourceKind kind : kAllKinds) {
+        connect(&m_project.store(kind), &QAbstractItemModel::dataChanged, this, &MainWindow::refreshUndo);
+        connect(&m_project.store(kind), &QAbstractItemModel::modelReset, this, &MainWindow::refreshUndo);
+    }
+    refreshUndo();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange)
+        for (int b = 0; b < ButtonCount; ++b)
+            if (watched == m_buttons[size_t(b)] && m_buttonItems[size_t(b)])
+                m_buttonItems[size_t(b)]->setEnabled(m_buttons[size_t(b)]->isEnabledTo(this));
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::setCommandAction(Command which, std::function<void()> action)
+{
+    m_commands[size_t(which)] = std::move(action);
+}
+
+void MainWindow::refreshUndo()
+{
+    if (!m_commandItems[Undo])
+        return;
+    const bool manual = m_project.isManualMode();
+    m_commandItems[Undo]->setEnabled(manual && m_project.history().canUndo());
+    m_commandItems[Redo]->setEnabled(manual && m_project.history().canRedo());
+}
+
+void MainWindow::undoTranslation()
+{
+    if (!m_project.isManualMode() || !m_project.history().canUndo())
+        return;
+    showHistoryPlace(m_project.history().undo());
+}
+
+void MainWindow::redoTranslation()
+{
+    if (!m_project.isManualMode() || !m_project.history().canRedo())
+        return;
+    showHistoryPlace(m_project.history().redo());
+}
+
+void MainWindow::showHistoryPlace(const std::optional<HistoryPlace>& place)
+{
+    // Scripts and dictionary differ again from what a save would leave.
+    m_project.markResourcesChanged();
+    m_project.markUserDictionaryChanged();
+    refreshUndo();
+    if (!place || place->row < 0 || place->row >= m_project.store(place->kind).RowCount())
+        return;
+    const int tab = kindIndex(place->kind);
+    if (m_tabs->currentIndex() != tab)
+        m_tabs->setCurrentIndex(tab);
+    selectRow(place->kind, place->row);
+}
+
+void MainWindow::showAbout()
+{
+    m_services.message(this, texts::kCaption, texts::kAbout.arg(kProductName, programVersion()),
+                       MessageIcon::Information);
+}
+
 void MainWindow::refreshPanels()
 {
     panel(Panel::HideMode)->setText(m_statusPanels.hideModeText());
@@ -297,9 +471,12 @@ void MainWindow::loadResourcesFrom(const QString& dir)
 
 void MainWindow::applyLoadResult(const LoadResult& result)
 {
-    for (const ResourceKind kind : kAllKinds)
+    for (const ResourceKind kind : kAllKinds) {
         if (result.noScripts[size_t(kindIndex(kind))])
             listView(kind)->setEnabled(false); // stays disabled for the rest of the run
+        // New scripts are read from their first line, not where the last ones were left.
+        listView(kind)->scrollToTop();
+    }
     if (result.visibleKind) {
         // The tab follows the list shown, so the selection and the panels speak of
         // the rows the user sees; panels 3 and 5 are set as a tab switch sets them.

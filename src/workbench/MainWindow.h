@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QLabel;
 class QListView;
 class QProgressBar;
@@ -45,6 +46,20 @@ public:
         Help,
         Exit,
         ButtonCount
+    };
+
+    // The menu bar's items that no button has.
+    enum Command {
+        Find,
+        NextUntranslated,
+        PreviousUntranslated,
+        DialogPreview,
+        Undo,
+        Redo,
+        ExportTmx,
+        ImportTmx,
+        About,
+        CommandCount
     };
 
     MainWindow(const QString& workDir, UiServices& services, QWidget* parent = nullptr);
@@ -110,15 +125,32 @@ public:
     // Hooks for the windows that come with the translation, deferred-translation,
     // maintenance and help functions: the button calls the slot when one is set.
     void setButtonAction(Button which, std::function<void()> action);
+    // The same for the menu's own items (the preview, the editor's TMX export…).
+    void setCommandAction(Command which, std::function<void()> action);
+
+    // The menu bar's item of a button (it runs the button's action, and is
+    // enabled while the button is), and of a command.
+    QAction* menuAction(Button which) const { return m_buttonItems[size_t(which)]; }
+    QAction* menuAction(Command which) const { return m_commandItems[size_t(which)]; }
+
+    // "Отменить перевод" and "Повторить": the last translation step of the run is
+    // taken back or done again, and its row selected.
+    void undoTranslation();
+    void redoTranslation();
 
 Q_SIGNALS:
     void resourcesLoaded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildUi();
+    void buildMenus();
+    void refreshUndo();
+    void showHistoryPlace(const std::optional<HistoryPlace>& place);
+    void showAbout();
     void refreshPanels();
     void onTabChanged(int index);
     void showKindList(ResourceKind kind);
@@ -141,6 +173,9 @@ private:
     QProgressBar* m_progress = nullptr;
     std::array<QToolButton*, ButtonCount> m_buttons{};
     std::array<std::function<void()>, ButtonCount> m_actions{};
+    std::array<QAction*, ButtonCount> m_buttonItems{};
+    std::array<QAction*, CommandCount> m_commandItems{};
+    std::array<std::function<void()>, CommandCount> m_commands{};
     SettingsDialog* m_settings = nullptr;
     QPointer<ResourcesDialog> m_resources;
     SaveResourcesDialog* m_saveDialog = nullptr;

@@ -2,6 +2,7 @@
 
 #include "model/LineStore.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
@@ -63,6 +64,39 @@ void RowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInde
         option->icon = m_check;
         option->palette.setColor(QPalette::Text, blend(text, base, 0.4));
     }
+}
+
+void RowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const QString original = index.data(LineStore::OriginalTextRole).toString();
+    if (original.isEmpty()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    // The row as usual, its text kept to the left column; the loaded text in the right one.
+    QStyleOptionViewItem row(option);
+    initStyleOption(&row, index);
+    const int split = originalColumnStart(option.rect.width());
+    const int gap = row.fontMetrics.horizontalAdvance(QLatin1Char(' ')) * 2;
+    const int textWidth = qMax(0, split - kMarkSize - gap * 2);
+    row.text = row.fontMetrics.elidedText(row.text, Qt::ElideRight, textWidth);
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &row, painter, widget);
+
+    painter->save();
+    QFont font = row.font;
+    font.setItalic(true);
+    painter->setFont(font);
+    const bool selected = option.state & QStyle::State_Selected;
+    const QColor ink = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    const QColor paper = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
+    painter->setPen(blend(ink, paper, 0.45));
+    const QRect column(option.rect.left() + split, option.rect.top(), option.rect.width() - split - gap,
+                       option.rect.height());
+    painter->drawText(column, Qt::AlignVCenter | Qt::AlignLeft,
+                      QFontMetrics(font).elidedText(original, Qt::ElideRight, column.width()));
+    painter->restore();
 }
 
 } // namespace kvarsel

@@ -2,7 +2,8 @@
 // Paints the rows of a text list. A file-marker row, whose text is empty, shows the
 // script's path in grey italics; a text already in Russian is drawn muted behind a
 // check mark, so it stands apart from a text still to translate even without colour.
-// Display only: the model's texts are untouched.
+// A row translated in this run shows, muted at its right, the text it was loaded
+// with. Display only: the model's texts are untouched.
 
 #include <QIcon>
 #include <QStyledItemDelegate>
@@ -16,6 +17,11 @@ public:
 
     // Public so that tests can see what a row will look like.
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+    // Where a row's loaded text begins, in a row `width` wide.
+    static int originalColumnStart(int width) { return width * 11 / 20; }
 
     const QIcon& checkMark() const { return m_check; }
 

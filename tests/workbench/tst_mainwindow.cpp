@@ -11,6 +11,7 @@
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDirIterator>
@@ -22,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -483,6 +485,123 @@ private Q_SLOTS:
         // The selection moved on to the next row with text, and that counts as a selection.
         QCOMPARE(list->currentIndex().row(), int(fileRow + 2));
         QCOMPARE(w.panel(3)->text(), QStringLiteral(" %1").arg(fileRow + 3));
+
+        // The row shows, muted at its right, what it was loaded with; only the painter knows.
+        const QModelIndex file = menu.index(int(fileRow));
+        QCOMPARE(file.data().toString(), QStringLiteral("Файл"));
+        QCOMPARE(file.data(Qt::ToolTipRole).toString(), QStringLiteral("Переведено вручную\nБыло: File"));
+        const auto rightHalfInk = [&](int row) {
+            const QRect r = list->visualRect(menu.index(row));
+            const QImage shot = list->viewport()->grab(r).toImage();
+            int ink = 0;
+            for (int x = shot.width() / 2 + 4; x < shot.width(); ++x)
+                for (int y = 0; y < shot.height(); ++y)
+                    ink += shot.pixelColor(x, y) != shot.pixelColor(shot.width() - 1, 0);
+            return ink;
+        };
+        QVERIFY(rightHalfInk(int(fileRow)) > 0);
+        QCOMPARE(rightHalfInk(int(fileRow + 2)), 0);
+
+        // Ctrl+Z takes it back: the rows, the dictionary's pair, the selection on its row.
+        const qsizetype entries = d.RowCount();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(w.menuAction(MainWindow::Undo)->isEnabled());
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(menu.Text(fileRow), QStringLiteral("File"));
+        QVERIFY(!file.data(LineStore::OriginalTextRole).isValid());
+        QCOMPARE(d.RowCount(), entries - 2);
+        QCOMPARE(list->currentIndex().row(), int(fileRow));
+        QVERIFY(!w.menuAction(MainWindow::Undo)->isEnabled());
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(menu.Text(fileRow), QStringLiteral("Файл"));
+        QCOMPARE(d.RowCount(), entries);
+    }
+
+    // Each item of the menu bar runs exactly what its button or key runs, answers to
+    // its keys, and is disabled while its button is.
+    void menuItems_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("button"); // -1: an item of its own
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("keys");
+        const auto add = [](const char* item, int button, int command, const char* keys) {
+            QTest::newRow(item) << QString::fromLatin1(item) << button << command
+                                << QString::fromLatin1(keys);
+        };
+        add("openResourcesItem", MainWindow::OpenResources, -1, "Ctrl+O");
+        add("deferredTranslationItem", MainWindow::DeferredTranslate, -1, "");
+        add("exitItem", MainWindow::Exit, -1, "Ctrl+Q");
+        add("autoTranslateItem", MainWindow::AutoTranslate, -1, "F9");
+        add("findItem", -1, MainWindow::Find, "Ctrl+F");
+        add("nextUntranslatedItem", -1, MainWindow::NextUntranslated, "Ctrl+Down");
+        add("previousUntranslatedItem", -1, MainWindow::PreviousUntranslated, "Ctrl+Up");
+        add("dialogPreviewItem", -1, MainWindow::DialogPreview, "F4");
+        add("undoItem", -1, MainWindow::Undo, "Ctrl+Z");
+        add("redoItem", -1, MainWindow::Redo, "Ctrl+Shift+Z");
+        add("editDictionaryItem", MainWindow::EditDictionary, -1, "");
+        add("optimizeDictionaryItem", MainWindow::OptimizeDictionary, -1, "");
+        add("exportTmxItem", -1, MainWindow::ExportTmx, "");
+        add("importTmxItem", -1, MainWindow::ImportTmx, "");
+        add("settingsItem", MainWindow::Settings, -1, "");
+        add("helpItem", MainWindow::Help, -1, "F1");
+        add("aboutItem", -1, MainWindow::About, "");
+    }
+    void menuItems()
+    {
+        QFETCH(QString, item);
+        QFETCH(int, button);
+        QFETCH(int, command);
+        QFETCH(QString, keys);
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.path("resources"));
+        auto* action = w.findChild<QAction*>(item);
+        QVERIFY(action);
+        QCOMPARE(action->shortcut(), QKeySequence(keys));
+        QCOMPARE(button >= 0 ? w.menuAction(MainWindow::Button(button))
+                             : w.menuAction(MainWindow::Command(command)),
+                 action);
+        int ran = 0;
+        if (button >= 0) {
+            w.setButtonAction(MainWindow::Button(button), [&] { ++ran; });
+            w.button(MainWindow::Button(button))->setEnabled(false);
+            QVERIFY(!action->isEnabled());
+            w.button(MainWindow::Button(button))->setEnabled(true);
+            QVERIFY(action->isEnabled());
+            w.button(MainWindow::Button(button))->click();
+            QCOMPARE(ran, 1);
+        } else {
+            w.setCommandAction(MainWindow::Command(command), [&] { ++ran; });
+            action->setEnabled(true); // undo and redo wait for a step
+        }
+        action->trigger();
+        QCOMPARE(ran, button >= 0 ? 2 : 1);
+        if (!keys.isEmpty()) {
+            w.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QTest::keySequence(&w, QKeySequence(keys));
+            QCOMPARE(ran, button >= 0 ? 3 : 2);
+        }
+    }
+
+    // A new load shows every list from its first row, not where the last one was left.
+    void newLoadShowsListsFromTheTop()
+    {
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.resize(700, 300);
+        w.loadResourcesFrom(ws.path("resources"));
+        QListView* list = w.listView(ResourceKind::Menu);
+        list->scrollToBottom();
+        QVERIFY(list->verticalScrollBar()->value() > 0);
+        w.loadResourcesFrom(ws.path("resources"));
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
     }
 
     void unstorableTranslationKeepsDialogOpen()
