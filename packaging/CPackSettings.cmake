@@ -18,13 +18,14 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The window program needs a platform plugin, which Debian ships apart from the Qt
 # libraries, and Qt's Russian translation for the texts of Qt's own dialogs and menus.
 # The dialog preview and the fit check measure with fonts metric-compatible with Windows ones.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation")
+# Spelling is Hunspell's, with Debian's Russian dictionary.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, hunspell-ru")
 find_program(KVARSEL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(KVARSEL_DPKG_SHLIBDEPS)
   # The exact library versions the binaries were linked against, Qt 6 among them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6core6, libqt6gui6, libqt6widgets6")
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6core6, libqt6gui6, libqt6widgets6, libhunspell-1.7-0")
 endif()
 # Only what install() names goes into the package: no tests, no headers.
 set(CPACK_SOURCE_IGNORE_FILES "/build/;/\\\\.git/")

@@ -1,5 +1,7 @@
 #include "assist/AcceleratorHint.h"
 
+#include "assist/Spelling.h"
+#include "assist/SpellingHighlighter.h"
 #include "assist/TranslationCheckPanel.h"
 #include "model/Accelerators.h"
 #include "project/Project.h"
@@ -50,13 +52,17 @@ QStringList AcceleratorHint::clashFindings(const Project& project, const QString
     return {texts::acceleratorClash(preview->letter, preview->clashingItem)};
 }
 
-void addAcceleratorHintAndChecks(QBoxLayout* layout, const Project& project, QPlainTextEdit* phraseBox,
-                                 QPlainTextEdit* translationBox)
+void addAcceleratorHintAndChecks(QBoxLayout* layout, Project& project, UiServices& services,
+                                 QPlainTextEdit* phraseBox, QPlainTextEdit* translationBox)
 {
+    new SpellingHighlighter(translationBox, project, services);
     layout->addWidget(new AcceleratorHint(project, phraseBox, translationBox));
     auto* checks = new TranslationCheckPanel(phraseBox, translationBox);
     checks->addCheck([&project](const QString& source, const QString& translation) {
         return AcceleratorHint::clashFindings(project, source, translation);
+    });
+    checks->addCheck([&project](const QString&, const QString& translation) {
+        return spellingFindings(project.spelling(), translation);
     });
     layout->addWidget(checks);
 }

@@ -11,6 +11,7 @@ class QPlainTextEdit;
 namespace kvarsel {
 
 class Project;
+class UiServices;
 
 class AcceleratorHint : public QLabel {
     Q_OBJECT
@@ -32,7 +33,8 @@ private:
 
 // The hint, then the translation checks with a clashing typed accelerator among
 // them: what the translation windows show under their translation box.
-void addAcceleratorHintAndChecks(QBoxLayout* layout, const Project& project, QPlainTextEdit* phraseBox,
-                                 QPlainTextEdit* translationBox);
+// The translation box's misspelled words are underlined and listed among the checks.
+void addAcceleratorHintAndChecks(QBoxLayout* layout, Project& project, UiServices& services,
+                                 QPlainTextEdit* phraseBox, QPlainTextEdit* translationBox);
 
 } // namespace kvarsel

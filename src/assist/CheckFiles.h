@@ -12,11 +12,19 @@
 
 namespace kvarsel {
 
+class SpellChecker;
+
+struct Misspelling {
+    QString word;
+    QStringList suggestions;
+};
+
 struct CheckedPair {
     qsizetype line = 0; // 1-based line of the source
     QString source;
     QString translation;
     QStringList findings;
+    QList<Misspelling> misspellings; // the translation's words, once each
 };
 
 struct CheckedFile {
@@ -24,9 +32,12 @@ struct CheckedFile {
     std::optional<FileError> error;
 };
 
-CheckedFile checkFile(const QString& path);
+// With `spelling`, the translations' misspelled words are findings too.
+CheckedFile checkFile(const QString& path, SpellChecker* spelling = nullptr);
 
 // One report line: «FILE:LINE: finding: source → translation».
 QString findingLine(const QString& file, const CheckedPair& pair, const QString& finding);
+// «FILE:LINE: орфография: «word» → suggestions».
+QString spellingLine(const QString& file, const CheckedPair& pair, const Misspelling& misspelling);
 
 } // namespace kvarsel

@@ -1,12 +1,14 @@
 #include "batch/BatchCheck.h"
 
 #include "assist/CheckFiles.h"
+#include "assist/Spelling.h"
 #include "model/Accelerators.h"
 #include "project/Project.h"
 #include "workspace/ResourceLoader.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <memory>
 
 namespace kvarsel {
 
@@ -27,12 +29,18 @@ QString checkHelp()
                           "Каждое замечание - одна строка:\n"
                           "  ФАЙЛ:СТРОКА: замечание: исходный текст → перевод\n"
                           "\n"
+                          "Русские слова переводов проверяются по словарю Hunspell ru_RU (пакет\n"
+                          "hunspell-ru) и личному словарю Words.txt рабочего каталога:\n"
+                          "  ФАЙЛ:СТРОКА: орфография: «слово» → предложения\n"
+                          "\n"
                           "В каталоге ресурсов проверяются клавиши доступа (&) сценариев меню и\n"
                           "диалогов: два пункта одного меню или два элемента одного диалога с одной\n"
                           "и той же буквой:\n"
                           "  СЦЕНАРИЙ:СТРОКА: клавиша доступа «Ф» совпадает со строкой N: текст\n"
                           "\n"
-                          "  --help   эта справка\n"
+                          "  --workdir КАТАЛОГ   рабочий каталог с Words.txt (по умолчанию текущий)\n"
+                          "  --no-spelling       без проверки орфографии\n"
+                          "  --help              эта справка\n"
                           "\n"
                           "Код завершения: 0 - замечаний нет; 3 - есть замечания; 1 - какой-то файл\n"
                           "не удалось прочитать (остальные все равно проверяются); 2 - ошибка\n"
@@ -72,6 +80,15 @@ int runCheck(const BatchCommand& command, BatchConsole& console)
 {
     bool found = false;
     bool unreadable = false;
+    std::unique_ptr<SpellChecker> spelling;
+    if (!command.noSpelling) {
+        spelling = std::make_unique<SpellChecker>(command.workDir);
+        // Said once, and no reason to fail: every other check still runs.
+        if (!spelling->isAvailable())
+            console.err(spelling->offReason());
+        if (spelling->personalListError())
+            console.err(spelling->personalListError()->message());
+    }
     for (qsizetype f = 0; f < command.filePaths.size(); ++f) {
         if (QFileInfo(command.filePaths[f]).isDir()) {
             FileErrors unread;
@@ -86,16 +103,19 @@ int runCheck(const BatchCommand& command, BatchConsole& console)
             }
             continue;
         }
-        const CheckedFile checked = checkFile(command.filePaths[f]);
+        const CheckedFile checked = checkFile(command.filePaths[f], spelling.get());
         if (checked.error) {
             console.err(checked.error->message());
             unreadable = true;
             continue;
         }
         QStringList lines;
-        for (const CheckedPair& pair : checked.pairs)
+        for (const CheckedPair& pair : checked.pairs) {
             for (const QString& finding : pair.findings)
                 lines << findingLine(command.files[f], pair, finding);
+            for (const Misspelling& m : pair.misspellings)
+                lines << spellingLine(command.files[f], pair, m);
+        }
         if (!lines.isEmpty()) {
             found = true;
             console.out(lines.join(QChar(10)));

@@ -34,9 +34,10 @@ QList<OptionRule> optionsOf(BatchCommandKind kind)
         return {{QStringLiteral("--workdir"), true},
                 {QStringLiteral("--min"), true},
                 {QStringLiteral("--limit"), true}};
+    case BatchCommandKind::Check:
+        return {{QStringLiteral("--workdir"), true}, {QStringLiteral("--no-spelling"), false}};
     case BatchCommandKind::Stats:
     case BatchCommandKind::Fit:
-    case BatchCommandKind::Check:
     case BatchCommandKind::None:
         break;
     }
@@ -171,6 +172,8 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
             command.translateControlTexts = true;
         else if (name == QStringLiteral("--dry-run"))
             command.dryRun = true;
+        else if (name == QStringLiteral("--no-spelling"))
+            command.noSpelling = true;
         else if (name == QStringLiteral("--min") || name == QStringLiteral("--limit")) {
             bool ok = false;
             const int n = value.toInt(&ok);
@@ -190,6 +193,9 @@ BatchCommand parseBatchCommand(const QStringList& arguments, const QString& curr
             command.files << file;
             command.filePaths << absolute(file);
         }
+        // Where the personal word list Words.txt is read.
+        if (command.workDir.isEmpty())
+            command.workDir = QDir::cleanPath(base.absolutePath());
         command.action = BatchCommand::Action::Run;
         return command;
     }

@@ -28,11 +28,12 @@ struct BatchCommand {
     bool keepAccelerators = false;      // --keep-accelerators
     bool translateControlTexts = false; // --control-texts
     bool dryRun = false;
-    QString output;        // export: absolute; empty means DepTrans.txt in the resource directory
-    int minimum = 60;      // suggest: least similarity shown
-    int limit = 3;         // suggest: suggestions per text
-    QStringList files;     // check: as given, for the report
-    QStringList filePaths; // check: the same, absolute
+    bool noSpelling = false; // check: --no-spelling
+    QString output;          // export: absolute; empty means DepTrans.txt in the resource directory
+    int minimum = 60;        // suggest: least similarity shown
+    int limit = 3;           // suggest: suggestions per text
+    QStringList files;       // check: as given, for the report
+    QStringList filePaths;   // check: the same, absolute
 };
 
 // `arguments` without the program name; relative paths are taken from `currentDir`.

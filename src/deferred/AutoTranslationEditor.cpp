@@ -88,7 +88,7 @@ AutoTranslationEditor::AutoTranslationEditor(QWidget* parent, Project& project, 
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation, 1);
     layout->addWidget(new FitWarning(m_project.store(ResourceKind::Dialog), m_source, m_translation));
-    addAcceleratorHintAndChecks(layout, m_project, m_source, m_translation);
+    addAcceleratorHintAndChecks(layout, m_project, m_services, m_source, m_translation);
     layout->addWidget(new SuggestionPanel(m_project, m_source, m_translation));
     layout->addLayout(buttons);
 

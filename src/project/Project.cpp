@@ -1,5 +1,7 @@
 #include "project/Project.h"
 
+#include "assist/Spelling.h"
+
 namespace kvarsel {
 
 Project::Project(const QString& workDir, QObject* parent) : QObject(parent), m_workDir(workDir)
@@ -13,6 +15,21 @@ Project::~Project()
 {
     // The stores outlive the history only by a moment; they must not tell it anything then.
     m_history->setEnabled(false);
+}
+
+void Project::startSpelling()
+{
+    if (m_spelling.valid())
+        return;
+    m_spelling = std::async(std::launch::async, [dir = m_workDir] {
+                     return std::make_shared<SpellChecker>(dir);
+                 }).share();
+}
+
+SpellChecker& Project::spelling()
+{
+    startSpelling();
+    return *m_spelling.get();
 }
 
 std::optional<HistoryPlace> Project::handledPlace() const

@@ -13,9 +13,12 @@
 
 #include <QObject>
 #include <array>
+#include <future>
 #include <memory>
 
 namespace kvarsel {
+
+class SpellChecker;
 
 // The hide-translated mode; until the settings are read it is neither on nor off.
 enum class HideMode { Unset, Hide, Show };
@@ -51,6 +54,12 @@ public:
     // The row last handled in the selected tab, where a step made now is made; none
     // when no row is.
     std::optional<HistoryPlace> handledPlace() const;
+
+    // Spelling of the working directory: read on a second thread from the first call
+    // of startSpelling() (the window calls it once it has shown itself); spelling()
+    // starts it if need be and waits for it.
+    void startSpelling();
+    SpellChecker& spelling();
 
     // Full paths, in the order automatic translation goes through them.
     const QStringList& connectedDictionaries() const { return m_connected; }
@@ -109,6 +118,7 @@ private:
     CurrentDictionary m_dictionary;
     std::unique_ptr<TranslationHistory> m_history;
     SuggestionIndex m_suggestions;
+    std::shared_future<std::shared_ptr<SpellChecker>> m_spelling;
     QStringList m_connected;
     Settings m_settings;
     bool m_resourcesChanged = false;

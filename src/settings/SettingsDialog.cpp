@@ -1,5 +1,6 @@
 #include "settings/SettingsDialog.h"
 
+#include "assist/Spelling.h"
 #include "dictionary/DictionaryFiles.h"
 #include "exchange/TmxImport.h"
 #include "exchange/TmxTexts.h"
@@ -50,6 +51,8 @@ const QString kReloadQuestion =
                    "ресурсов. Загрузить ресурсы заново?");
 const QString kReloadLoses = QStringLiteral("\n\nПереводы, не сохраненные в сценариях, будут потеряны.");
 const QString kReload = QStringLiteral("Загрузить заново");
+const QString kSpellingOn = QStringLiteral("Проверка орфографии: словарь Hunspell %1 и личный словарь "
+                                           "Words.txt рабочего каталога.");
 const QString kLater = QStringLiteral("Позже");
 } // namespace texts
 
@@ -76,6 +79,15 @@ SettingsDialog::SettingsDialog(QWidget* mainWindow, Project& project, UiServices
     generalLayout->addWidget(m_autoHideRussianString);
     generalLayout->addWidget(m_keepAccelerators);
     generalLayout->addWidget(m_translateControlTexts);
+    // Told here, where the user looks for what the program does: only found, not read,
+    // so the settings window costs nothing at start-up.
+    const SpellingDictionary spelling = findSpellingDictionary();
+    auto* spellingNote = new QLabel(spelling.offReason.isEmpty()
+                                        ? texts::kSpellingOn.arg(QDir::toNativeSeparators(spelling.basePath))
+                                        : spelling.offReason);
+    spellingNote->setObjectName(QStringLiteral("spellingNote"));
+    spellingNote->setWordWrap(true);
+    generalLayout->addWidget(spellingNote);
     generalLayout->addStretch();
     m_tabs->addTab(general, texts::kGeneralTab);
 

@@ -425,6 +425,9 @@ bool MainWindow::start()
     if (m_project.connectedDictionaries().isEmpty())
         m_services.message(this, texts::kCaption, texts::kNoConnected, MessageIcon::Stop);
     show();
+    // Hunspell's dictionary takes a tenth of a second to read; by the first
+    // translation window it is there.
+    m_project.startSpelling();
     return true;
 }
 

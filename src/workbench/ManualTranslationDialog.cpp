@@ -68,7 +68,7 @@ ManualTranslationDialog::ManualTranslationDialog(QWidget* mainWindow, Project& p
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation);
     layout->addWidget(new FitWarning(m_project.store(ResourceKind::Dialog), m_phrase, m_translation));
-    addAcceleratorHintAndChecks(layout, m_project, m_phrase, m_translation);
+    addAcceleratorHintAndChecks(layout, m_project, m_services, m_phrase, m_translation);
     layout->addWidget(new SuggestionPanel(m_project, m_phrase, m_translation));
     layout->addLayout(buttons);
 

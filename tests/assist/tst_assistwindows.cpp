@@ -1,5 +1,6 @@
 // Similar translations and checks as the manual translation dialog and the
 // review window show them, offscreen.
+#include "assist/SpellingHighlighter.h"
 #include "assist/SuggestionPanel.h"
 #include "assist/TranslationCheckPanel.h"
 #include "assist/TranslationChecks.h"
@@ -12,9 +13,13 @@
 #include "RecordingUiServices.h"
 #include "TestUtil.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTreeWidget>
 #include <memory>
 
@@ -102,6 +107,40 @@ private Q_SLOTS:
         // The next opening sees the entry just made, from the user dictionary.
         dialog->open(QStringLiteral("Save filez"), QString());
         QCOMPARE(Fixture::rows(dialog).first(), QStringLiteral("100|Save filez|Сохранить %s|User.dic"));
+    }
+
+    // A typo is underlined as typed and listed among the checks; "Добавить в словарь"
+    // of its context menu writes Words.txt, and the word is then right everywhere.
+    void spellingWhileTyping()
+    {
+        Fixture f;
+        ManualTranslationDialog* dialog = f.main->manualTranslationDialog();
+        dialog->open(QStringLiteral("Save to Kvarsel"), QString());
+        QPlainTextEdit* box = Fixture::translation(dialog);
+        box->setPlainText(QStringLiteral("Сохранть в Кварсел %s"));
+        const auto underlined = [box] {
+            QStringList words;
+            const QTextBlock block = box->document()->firstBlock();
+            for (const QTextLayout::FormatRange& r : block.layout()->formats())
+                if (r.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline)
+                    words << block.text().mid(r.start, r.length);
+            return words;
+        };
+        QCOMPARE(underlined(), (QStringList{"Сохранть", "Кварсел"}));
+        QVERIFY(Fixture::checks(dialog).contains(QStringLiteral("орфография: «Сохранть», «Кварсел»")));
+
+        auto* highlighter = box->findChild<SpellingHighlighter*>();
+        QVERIFY(highlighter);
+        QTextCursor at(box->document());
+        at.setPosition(13); // inside "Кварсел"
+        highlighter->showMenu(box->cursorRect(at).center());
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+        menu->findChild<QAction*>(QStringLiteral("addToDictionary"))->trigger();
+        menu->close();
+        QCOMPARE(underlined(), QStringList{"Сохранть"});
+        QVERIFY(test::readBytes(f.main->project().workDir() + "/Words.txt").startsWith("Кварсел"));
+        QVERIFY(!Fixture::checks(dialog).contains(QStringLiteral("Кварсел")));
     }
 
     void reviewWindowSuggestsAndWarns()

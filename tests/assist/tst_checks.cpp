@@ -1,5 +1,8 @@
 // Each check of a translation, one row per case.
+#include "assist/Spelling.h"
 #include "assist/TranslationChecks.h"
+
+#include "TestUtil.h"
 
 #include <QtTest>
 
@@ -10,7 +13,78 @@ class TestChecks : public QObject {
 private Q_SLOTS:
     void findings_data();
     void findings();
+    void spelling_data();
+    void spelling();
+    void personalWordList();
 };
+
+// Hunspell's ru_RU on the words a translator types: what it reports, and what it
+// must leave alone (program text, Latin names, placeholders, marks).
+void TestChecks::spelling_data()
+{
+    QTest::addColumn<QString>("translation");
+    QTest::addColumn<QStringList>("misspelled");
+    QTest::addColumn<QList<int>>("starts");
+    QTest::newRow("correct words") << "Сохранить все открытые файлы?" << QStringList() << QList<int>();
+    QTest::newRow("typos") << "Сохранть фаил" << QStringList{"Сохранть", "фаил"} << QList<int>{0, 9};
+    QTest::newRow("capitals and ё") << "ПАРАМЕТРЫ, ещё, еще" << QStringList() << QList<int>();
+    QTest::newRow("Latin names and mixed words")
+        << "Настройки Wi-Fi, Bluetooth и USB-порта" << QStringList() << QList<int>();
+    QTest::newRow("printf, numbered and named placeholders")
+        << "Файл %s: %-10.2lf%% из %1, {0} или {count}" << QStringList() << QList<int>();
+    QTest::newRow("escapes glued to words") << "Строка\\nвторая\\tтретья" << QStringList() << QList<int>();
+    QTest::newRow("escape before a typo") << "\\nВтарая" << QStringList{"Втарая"} << QList<int>{2};
+    QTest::newRow("words with digits") << "Шаг 2из3, 10мм" << QStringList() << QList<int>();
+    QTest::newRow("accelerator marks inside words") << "&Файл и Пр&авка" << QStringList() << QList<int>();
+    QTest::newRow("a mark inside a typo") << "Пр&авкка" << QStringList{"Правкка"} << QList<int>{0};
+    QTest::newRow("a name only the personal list knows")
+        << "О программе Кварсел" << QStringList{"Кварсел"} << QList<int>{12};
+}
+
+void TestChecks::spelling()
+{
+    QFETCH(QString, translation);
+    QFETCH(QStringList, misspelled);
+    QFETCH(QList<int>, starts);
+    QTemporaryDir dir;
+    SpellChecker checker(dir.path());
+    QVERIFY2(checker.isAvailable(), qPrintable(checker.offReason()));
+    QStringList words;
+    QList<int> at;
+    for (const TextWord& w : checker.misspelled(translation)) {
+        words << w.word;
+        at << int(w.start);
+    }
+    QCOMPARE(words, misspelled);
+    QCOMPARE(at, starts);
+}
+
+void TestChecks::personalWordList()
+{
+    QTemporaryDir dir;
+    {
+        SpellChecker checker(dir.path());
+        QVERIFY(!checker.isCorrect("Кварсел"));
+        QVERIFY(!checker.addPersonalWord("Кварсел"));
+        QVERIFY(checker.isCorrect("Кварсел"));
+        QCOMPARE(spellingFindings(checker, "Кварсел и Квасрел"), QStringList{"орфография: «Квасрел»"});
+    }
+    // UTF-8, a word a line, read by the next start; its forms follow the word.
+    QCOMPARE(test::readBytes(dir.filePath("Words.txt")), QByteArray("Кварсел\r\n"));
+    SpellChecker again(dir.path());
+    QVERIFY(again.isCorrect("КВАРСЕЛ"));
+    // A list that cannot be read is never written over with only the new word.
+    QTemporaryDir broken;
+    QVERIFY(QDir(broken.path()).mkdir("Words.txt"));
+    SpellChecker checker(broken.path());
+    QVERIFY(checker.personalListError());
+    QVERIFY(checker.addPersonalWord("Кварсел"));
+    QVERIFY(QFileInfo(broken.filePath("Words.txt")).isDir());
+    // Without the system's dictionary nothing is reported, and the reason is told.
+    SpellChecker off(dir.path(), SpellingDictionary{{}, "выключена"});
+    QVERIFY(!off.isAvailable());
+    QVERIFY(off.misspelled(u"Сохранть").isEmpty());
+}
 
 void TestChecks::findings_data()
 {

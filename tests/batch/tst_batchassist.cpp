@@ -4,6 +4,7 @@
 #include "RecordingConsole.h"
 #include "TestUtil.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 
 using namespace kvarsel;
@@ -14,6 +15,7 @@ private Q_SLOTS:
     void suggestListsTextsWithoutExactTranslation();
     void checkStatuses_data();
     void checkStatuses();
+    void checkWithoutTheRussianDictionary();
     void usageErrors_data();
     void usageErrors();
 };
@@ -65,24 +67,41 @@ void TestBatchAssist::checkStatuses_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("out");
-    QTest::newRow("clean dictionary")
-        << "a.dic" << QStringList{"Open", "Открыть", "", "Close", "Закрыть"} << 0 << QStringList();
+    QTest::addColumn<QStringList>("options"); // and, after "|", the lines of Words.txt
+    QTest::newRow("clean dictionary") << "a.dic" << QStringList{"Open", "Открыть", "", "Close", "Закрыть"}
+                                      << 0 << QStringList() << QStringList();
     QTest::newRow("dictionary skips empty lines")
         << "a.dic" << QStringList{"Open %s", "", "Открыть", "Close", "Закрыть"} << 3
-        << QStringList{"a.dic:1: В переводе потерян заполнитель %s: Open %s → Открыть"};
-    QTest::newRow("user dictionary keeps them") << "User.dic" << QStringList{"Open", "", "Close", "Закрыть"}
-                                                << 3 << QStringList{"User.dic:1: Перевод пуст: Open → "};
+        << QStringList{"a.dic:1: В переводе потерян заполнитель %s: Open %s → Открыть"} << QStringList();
+    QTest::newRow("user dictionary keeps them")
+        << "User.dic" << QStringList{"Open", "", "Close", "Закрыть"} << 3
+        << QStringList{"User.dic:1: Перевод пуст: Open → "} << QStringList();
     QTest::newRow("bilingual escapes turned back")
         << "bi.txt" << QStringList{"Line \\n next", "Строка \\n далее", "Quit", "Quit"} << 3
-        << QStringList{"bi.txt:3: Перевод совпадает с исходным текстом: Quit → Quit"};
-    QTest::newRow("unreadable") << "" << QStringList() << 1 << QStringList();
+        << QStringList{"bi.txt:3: Перевод совпадает с исходным текстом: Quit → Quit"} << QStringList();
+    QTest::newRow("unreadable") << "" << QStringList() << 1 << QStringList() << QStringList();
     // A resource directory: its menus' and dialogs' marks.
     QTest::newRow("resource directory, one popup, one letter twice")
         << "res/menu/m.rc"
         << QStringList{"M MENU", "BEGIN", "  MENUITEM \"&Open\", 1", "  MENUITEM \"&Over && out\", 2", "END"}
         << 3
-        << QStringList{
-               "res/menu/m.rc:4: клавиша доступа «O» совпадает со строкой 3: MENUITEM \"&Over && out\", 2"};
+        << QStringList{"res/menu/m.rc:4: клавиша доступа «O» совпадает со строкой 3: MENUITEM \"&Over && "
+                       "out\", 2"}
+        << QStringList();
+    // Spelling: Hunspell's words, the working directory's own, or none at all.
+    const QStringList typo{"Save", "Сохранть", "About Kvarsel", "О программе Кварсел"};
+    QTest::newRow("misspelled words with suggestions")
+        << "a.dic" << typo << 3
+        << QStringList{"a.dic:1: орфография: «Сохранть» → Сохранить, Сохранять, Сохранность, Охранять, "
+                       "Охранить",
+                       "a.dic:3: орфография: «Кварсел» → Акварель"}
+        << QStringList();
+    QTest::newRow("the personal word list of --workdir")
+        << "a.dic" << typo << 3
+        << QStringList{"a.dic:1: орфография: «Сохранть» → Сохранить, Сохранять, Сохранность, Охранять, "
+                       "Охранить"}
+        << QStringList{"--workdir", "w", "|", "Кварсел"};
+    QTest::newRow("--no-spelling") << "a.dic" << typo << 0 << QStringList() << QStringList{"--no-spelling"};
 }
 
 void TestBatchAssist::checkStatuses()
@@ -91,14 +110,36 @@ void TestBatchAssist::checkStatuses()
     QFETCH(QStringList, lines);
     QFETCH(int, status);
     QFETCH(QStringList, out);
+    QFETCH(QStringList, options);
     QTemporaryDir dir;
     if (!name.isEmpty())
         QVERIFY(test::writeLinesRaw(dir.filePath(name), lines));
+    const qsizetype bar = options.indexOf("|");
+    if (bar >= 0) {
+        QVERIFY(QDir(dir.path()).mkdir(options[bar - 1]));
+        QVERIFY(test::writeLinesRaw(dir.filePath(options[bar - 1] + "/Words.txt"), options.mid(bar + 1)));
+        options = options.mid(0, bar);
+    }
     test::RecordingConsole console;
     const QString given = name.isEmpty() ? QStringLiteral("missing.dic") : name.section(u'/', 0, 0);
-    QCOMPARE(runBatch({"check", given}, dir.path(), console), status);
+    QCOMPARE(runBatch(QStringList{"check"} + options + QStringList{given}, dir.path(), console), status);
     QCOMPARE(console.outLines, out);
     QCOMPARE(console.errLines.isEmpty(), status != 1);
+}
+
+// A system without hunspell-ru: everything else is checked, and the output says once why spelling is not.
+void TestBatchAssist::checkWithoutTheRussianDictionary()
+{
+    QTemporaryDir dir;
+    QVERIFY(test::writeLinesRaw(dir.filePath("a.dic"), {"Save", "Сохранть", "Quit", "Quit"}));
+    qputenv("DICPATH", dir.filePath("none").toLocal8Bit());
+    const auto restore = qScopeGuard([] { qunsetenv("DICPATH"); });
+    test::RecordingConsole console;
+    QCOMPARE(runBatch({"check", "a.dic"}, dir.path(), console), 3);
+    QCOMPARE(console.outLines, QStringList{"a.dic:3: Перевод совпадает с исходным текстом: Quit → Quit"});
+    QCOMPARE(console.errLines.size(), 1);
+    QVERIFY(console.errLines[0].startsWith(
+        "Проверка орфографии выключена: не найден русский словарь Hunspell ru_RU"));
 }
 
 QTEST_GUILESS_MAIN(TestBatchAssist)

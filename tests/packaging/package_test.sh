@@ -14,7 +14,7 @@ deb=$(ls "$tmp"/kvarsel_*.deb)
 dpkg-deb -c "$deb" | awk '{print $NF}' > "$tmp/contents"
 for path in ./usr/bin/kvarsel ./usr/bin/kvarsel-batch ./usr/bin/kvarsel-start \
     ./usr/share/kvarsel/Readme.txt ./usr/share/kvarsel/User.dic ./usr/share/kvarsel/Windows.dic \
-    ./usr/share/kvarsel/velmora.ini ./usr/share/man/man1/kvarsel.1 ./usr/share/man/man1/kvarsel-batch.1 \
+    ./usr/share/kvarsel/velmora.ini ./usr/share/kvarsel/Words.txt ./usr/share/man/man1/kvarsel.1 ./usr/share/man/man1/kvarsel-batch.1 \
     ./usr/share/man/man1/kvarsel-start.1 ./usr/share/applications/kvarsel.desktop; do
     grep -qx "$path" "$tmp/contents" || fail "$path missing from the package"
 done
@@ -27,4 +27,6 @@ for page in kvarsel kvarsel-batch; do
     head -n 1 "$tmp/root/usr/share/man/man1/$page.1" | grep -q "Кварсел $version" ||
         fail "$page.1 names another version than $version"
 done
+dpkg-deb -f "$deb" Depends | grep -q 'hunspell-ru' || fail "the package does not depend on hunspell-ru"
+dpkg-deb -f "$deb" Depends | grep -q 'libhunspell' || fail "the package does not depend on libhunspell"
 echo "debian_package: all passed"

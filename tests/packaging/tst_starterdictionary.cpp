@@ -3,6 +3,7 @@
 // to find, and the common texts of the demo resources translated.
 #include "TestUtil.h"
 #include "assist/CheckFiles.h"
+#include "assist/Spelling.h"
 #include "dictionary/DictionaryFiles.h"
 #include "maintenance/OptimizerSession.h"
 #include "model/SplitLine.h"
@@ -96,14 +97,26 @@ private slots:
         QCOMPARE(session.exit().removed, 0);
     }
 
-    // What `kvarsel-batch check` reports on it: nothing.
+    // What `kvarsel-batch check` reports on it in a new working directory: nothing,
+    // spelling included, its deliberate terms being the template's Words.txt.
     void passesTheChecks()
     {
-        const CheckedFile checked = checkFile(kStarter);
+        SpellChecker spelling(QStringLiteral(KVARSEL_TEMPLATE_DIR));
+        QVERIFY2(spelling.isAvailable(), qPrintable(spelling.offReason()));
+        QVERIFY(!spelling.personalListError());
+        const CheckedFile checked = checkFile(kStarter, &spelling);
         QVERIFY(!checked.error);
-        for (const CheckedPair& pair : checked.pairs)
-            qWarning("%s", qPrintable(findingLine(kStarter, pair, pair.findings.join(QStringLiteral("; ")))));
+        for (const CheckedPair& pair : checked.pairs) {
+            for (const QString& finding : pair.findings)
+                qWarning("%s", qPrintable(findingLine(kStarter, pair, finding)));
+            for (const Misspelling& m : pair.misspellings)
+                qWarning("%s", qPrintable(spellingLine(kStarter, pair, m)));
+        }
         QVERIFY(checked.pairs.isEmpty());
+        // Every word of the list is needed: none that Hunspell knows anyway.
+        SpellChecker plain(QDir::tempPath());
+        for (const QString& word : spelling.personalWords())
+            QVERIFY2(!plain.isCorrect(word), qPrintable(word));
     }
 
     void translatesTheDemo()

@@ -412,6 +412,21 @@ private Q_SLOTS:
                                 .arg(panel->fontMetrics().horizontalAdvance(status))));
     }
 
+    // A system without hunspell-ru: the settings window says that spelling is off and why.
+    void spellingOffIsToldInTheSettings()
+    {
+        Workspace ws;
+        qputenv("DICPATH", ws.path("none").toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("DICPATH"); });
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        const QString note = child<QLabel>(w.settingsDialog(), "spellingNote")->text();
+        QVERIFY2(note.startsWith("Проверка орфографии выключена: не найден русский словарь Hunspell ru_RU"),
+                 qPrintable(note));
+        QVERIFY(ui.messages.isEmpty());
+    }
+
     void volumeThatCannotBeEntered()
     {
         Workspace ws;
