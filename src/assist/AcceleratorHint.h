@@ -30,8 +30,10 @@ private:
     QPlainTextEdit* m_translationBox;
 };
 
-// The hint, then the translation checks with a clashing typed accelerator among
-// them: what the translation windows show under their translation box.
+// The hint, then the translation checks with what "OK" refuses (a line break, a
+// character a file cannot hold), a clashing typed accelerator and the dialog
+// controls the translation would not fit among them: what the translation windows
+// show under their translation box.
 void addAcceleratorHintAndChecks(QBoxLayout* layout, const Project& project, QPlainTextEdit* phraseBox,
                                  QPlainTextEdit* translationBox);
 
