@@ -29,6 +29,7 @@ public:
     QString clipboard;
     int clipboardClears = 0;
     QList<QUrl> openedUrls;
+    bool openUrlAnswer = true; // false: nothing on the desktop could open it
     int beeps = 0;
     int quits = 0;
     // Runs inside message(), as if the user read the box: tests use it to check
@@ -71,7 +72,7 @@ public:
     bool openUrl(const QUrl& url) override
     {
         openedUrls.append(url);
-        return true;
+        return openUrlAnswer;
     }
     void beep() override { ++beeps; }
     void quit() override { ++quits; }

@@ -15,7 +15,8 @@ dpkg-deb -c "$deb" | awk '{print $NF}' > "$tmp/contents"
 for path in ./usr/bin/kvarsel ./usr/bin/kvarsel-batch ./usr/bin/kvarsel-start \
     ./usr/share/kvarsel/Readme.txt ./usr/share/kvarsel/User.dic ./usr/share/kvarsel/Windows.dic \
     ./usr/share/kvarsel/velmora.ini ./usr/share/man/man1/kvarsel.1 ./usr/share/man/man1/kvarsel-batch.1 \
-    ./usr/share/man/man1/kvarsel-start.1 ./usr/share/applications/kvarsel.desktop; do
+    ./usr/share/man/man1/kvarsel-start.1 ./usr/share/applications/kvarsel.desktop \
+    ./usr/share/doc/kvarsel/README.html ./usr/share/doc/kvarsel/docs/main-window.png; do
     grep -qx "$path" "$tmp/contents" || fail "$path missing from the package"
 done
 dpkg-deb -c "$deb" | grep -q '^-rwxr-xr-x .* ./usr/bin/kvarsel-start$' || fail "kvarsel-start is not executable"
@@ -27,4 +28,7 @@ for page in kvarsel kvarsel-batch; do
     head -n 1 "$tmp/root/usr/share/man/man1/$page.1" | grep -q "Кварсел $version" ||
         fail "$page.1 names another version than $version"
 done
+# The help window opens the documentation from bin/../share/doc/kvarsel.
+grep -q '<title>Кварсел</title>' "$tmp/root/usr/share/doc/kvarsel/README.html" ||
+    fail "README.html is not the rendered README"
 echo "debian_package: all passed"
