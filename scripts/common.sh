@@ -55,7 +55,7 @@ check_format() {
     if ! clang-format --dry-run --Werror "$file" >/dev/null 2>&1; then
       unformatted+=("$file")
     fi
-  done < <(find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+  done < <(find src tests bench fuzz docs \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
   if [ ${#unformatted[@]} -gt 0 ]; then
     echo "Not in the form .clang-format gives (clang-format -i FILE mends it):" >&2
     printf '  %s\n' "${unformatted[@]}" >&2

@@ -15,6 +15,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kvarsel"));
+    kvarsel::setRussianLocale();
     QString translationError;
     if (!kvarsel::installQtRussianTranslation(app, &translationError))
         qWarning("%s", qPrintable(translationError));

@@ -3,11 +3,14 @@
 #include "assist/Spelling.h"
 #include "assist/SpellingHighlighter.h"
 #include "assist/TranslationCheckPanel.h"
+#include "dialogs/FitFindings.h"
 #include "model/Accelerators.h"
 #include "project/Project.h"
+#include "workbench/StorageCheck.h"
 
 #include <QBoxLayout>
 #include <QPlainTextEdit>
+#include <memory>
 
 namespace kvarsel {
 namespace texts {
@@ -58,8 +61,22 @@ void addAcceleratorHintAndChecks(QBoxLayout* layout, Project& project, UiService
     new SpellingHighlighter(translationBox, project, services);
     layout->addWidget(new AcceleratorHint(project, phraseBox, translationBox));
     auto* checks = new TranslationCheckPanel(phraseBox, translationBox);
+    // What "OK" would refuse, on one line here; the message at "OK" keeps its lines.
+    checks->addCheck([&project](const QString& source, const QString& translation) {
+        QString refusal = translationRefusal(project, source, translation);
+        return refusal.isEmpty() ? QStringList() : QStringList{refusal.replace(QChar(10), QChar(u' '))};
+    });
     checks->addCheck([&project](const QString& source, const QString& translation) {
         return AcceleratorHint::clashFindings(project, source, translation);
+    });
+    const LineStore& dialogs = project.store(ResourceKind::Dialog);
+    auto fit = std::make_shared<FitFindings>(dialogs);
+    checks->addCheck(
+        [fit](const QString& source, const QString& translation) { return fit->check(source, translation); });
+    // The rows change under an open window too (a reload, a translation elsewhere).
+    QObject::connect(&dialogs, &QAbstractItemModel::modelReset, checks, [fit, checks] {
+        fit->rowsChanged();
+        checks->recheck();
     });
     checks->addCheck([&project](const QString&, const QString& translation) {
         return spellingFindings(project.spelling(), translation);

@@ -31,9 +31,11 @@ private:
     QPlainTextEdit* m_translationBox;
 };
 
-// The hint, then the translation checks with a clashing typed accelerator among
-// them: what the translation windows show under their translation box.
-// The translation box's misspelled words are underlined and listed among the checks.
+// The hint, then the translation checks with what "OK" refuses (a line break, a
+// character a file cannot hold), a clashing typed accelerator, the dialog controls
+// the translation would not fit and its misspelled words among them: what the
+// translation windows show under their translation box. The translation box's
+// misspelled words are underlined as one types.
 void addAcceleratorHintAndChecks(QBoxLayout* layout, Project& project, UiServices& services,
                                  QPlainTextEdit* phraseBox, QPlainTextEdit* translationBox);
 

@@ -26,18 +26,18 @@ TranslationCheckPanel::TranslationCheckPanel(QPlainTextEdit* sourceBox, QPlainTe
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(title);
     layout->addWidget(m_text);
-    connect(m_sourceBox, &QPlainTextEdit::textChanged, this, &TranslationCheckPanel::update);
-    connect(m_translationBox, &QPlainTextEdit::textChanged, this, &TranslationCheckPanel::update);
-    update();
+    connect(m_sourceBox, &QPlainTextEdit::textChanged, this, &TranslationCheckPanel::recheck);
+    connect(m_translationBox, &QPlainTextEdit::textChanged, this, &TranslationCheckPanel::recheck);
+    recheck();
 }
 
 void TranslationCheckPanel::addCheck(ExtraCheck check)
 {
     m_extra << std::move(check);
-    update();
+    recheck();
 }
 
-void TranslationCheckPanel::update()
+void TranslationCheckPanel::recheck()
 {
     const QString source = m_sourceBox->toPlainText();
     // Nothing to judge before a phrase is there (a review window with no pair left).

@@ -1,6 +1,8 @@
 #pragma once
 // "Проверка перевода": the checks of the translation box against the source box,
-// kept up to date as the user types. Warnings only: confirming is never held back.
+// kept up to date as the user types; every warning about the typed translation is
+// listed here. The panel itself holds nothing back: what "OK" refuses, the window
+// decides, and the panel shows it too (see addCheck).
 
 #include <QWidget>
 #include <functional>
@@ -23,9 +25,11 @@ public:
     using ExtraCheck = std::function<QStringList(const QString& source, const QString& translation)>;
     void addCheck(ExtraCheck check);
 
-private:
-    void update();
+    // Checks again: for the boxes' changes it does so by itself, for other changes
+    // a check depends on (the scripts' rows) it is told.
+    void recheck();
 
+private:
     QPlainTextEdit* m_sourceBox;
     QPlainTextEdit* m_translationBox;
     QLabel* m_text = nullptr;

@@ -5,7 +5,6 @@
 #include "workbench/StorageCheck.h"
 
 #include "deferred/BilingualFile.h"
-#include "dialogs/FitWarning.h"
 #include "project/Project.h"
 #include "workbench/ProductName.h"
 #include "workbench/UiServices.h"
@@ -87,7 +86,6 @@ AutoTranslationEditor::AutoTranslationEditor(QWidget* parent, Project& project, 
     layout->addWidget(m_source, 1);
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation, 1);
-    layout->addWidget(new FitWarning(m_project.store(ResourceKind::Dialog), m_source, m_translation));
     addAcceleratorHintAndChecks(layout, m_project, m_services, m_source, m_translation);
     layout->addWidget(new SuggestionPanel(m_project, m_source, m_translation));
     layout->addLayout(buttons);
@@ -133,9 +131,8 @@ void AutoTranslationEditor::acceptPair()
     const QString translation = m_translation->toPlainText();
     QString problem = BilingualReview::Refusal(translation);
     // Refused only when User.dic or a script the pair goes to cannot hold a character.
-    if (const auto bad = problem.isEmpty() ? unstorableTranslation(m_project, m_review.Source(), translation)
-                                           : std::nullopt)
-        problem = unstorableText(translation, *bad);
+    if (problem.isEmpty())
+        problem = translationRefusal(m_project, m_review.Source(), translation);
     if (!problem.isEmpty()) {
         m_services.message(this, texts::kTitle, problem, MessageIcon::Stop);
         m_translation->setFocus();

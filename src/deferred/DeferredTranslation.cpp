@@ -12,7 +12,7 @@
 namespace kvarsel {
 namespace texts {
 const QString kOpenTitle = QStringLiteral("Загрузка билингвы");
-const QString kOpenFilter = QStringLiteral("*.txt");
+const QString kOpenFilter = QStringLiteral("Текстовые файлы (*.txt)");
 const QString kOpenSuffix = QStringLiteral(".txt");
 const QString kTitle = kProductName;
 const QString kNotRead = QStringLiteral("Файл билингвы не прочитан:");

@@ -36,8 +36,6 @@ const QString kSteps[4] = {
 };
 const QString kContinue = QStringLiteral("Продолжить");
 const QString kCancel = QStringLiteral("Отмена");
-const QString kModeScan = QStringLiteral("Отложенный перевод ");
-const QString kModePreparing = QStringLiteral("Подготовка списка");
 const QString kTitle = kProductName;
 const QString kNothingFound = QStringLiteral("Строки на английском языке не найдены");
 const QString kNotWritten = QStringLiteral("Файл отложенного перевода не создан:");
@@ -127,7 +125,7 @@ void DeferredTranslationDialog::runExport()
     QDeadlineTimer nextPaint;
     ExportRunCallbacks callbacks;
     callbacks.scan.kindStarted = [this](ResourceKind kind) {
-        m_panels.setStep(texts::kModeScan + kindInfo(kind).name);
+        m_panels.setStep(panel_texts::scanningKindText(kind));
         Q_EMIT repaintRequested();
     };
     callbacks.scan.progress = [this, &nextPaint](qsizetype value) {
@@ -138,7 +136,7 @@ void DeferredTranslationDialog::runExport()
     };
     callbacks.stepStarted = [this](ExportStep step) {
         if (step == ExportStep::Prepare) {
-            m_panels.setStep(texts::kModePreparing);
+            m_panels.setStep(panel_texts::kPreparingList);
             setWindowTitle(texts::kPreparing);
             Q_EMIT busyChanged(true);
         } else if (step == ExportStep::Write) {

@@ -9,7 +9,7 @@ inline const QString kImportButton = QStringLiteral("Импорт TMX…");
 inline const QString kExportButton = QStringLiteral("Экспорт в TMX…");
 inline const QString kImportTitle = QStringLiteral("Импорт TMX");
 inline const QString kExportTitle = QStringLiteral("Экспорт в TMX");
-inline const QString kFilter = QStringLiteral("Файлы TMX (*.tmx);;Все файлы (*)");
+inline const QString kFilter = QStringLiteral("Память переводов TMX (*.tmx);;Все файлы (*)");
 
 inline const QString kNotRead = QStringLiteral("Файл TMX не прочитан, словарь не записан.");
 inline const QString kNotWritten = QStringLiteral("Файл TMX не записан.");

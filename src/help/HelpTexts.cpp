@@ -3,11 +3,12 @@
 #include "dictionary/DictionaryFiles.h"
 #include "text/TextFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace kvarsel {
 
-HelpList buildHelpList(const QString& directory)
+HelpList buildHelpList(const QString& directory, const QString& documentation)
 {
     using namespace help_texts;
     HelpList help;
@@ -15,7 +16,8 @@ HelpList buildHelpList(const QString& directory)
     const QString path = fileInDirIgnoringCase(directory, kReadmeName);
     if (!QFileInfo::exists(path)) {
         help.readmeMissing = true;
-        help.rows << kReadmeMissingRow << QString() << kVisitSite << kSiteLine;
+        help.rows << kReadmeMissingRow << QString() << kSeeDocumentation
+                  << QDir::toNativeSeparators(documentation);
         return help;
     }
     LinesRead read = readLines(path);
@@ -24,10 +26,21 @@ HelpList buildHelpList(const QString& directory)
     return help;
 }
 
-QString readmeMissingMessage()
+QString readmeMissingMessage(const QString& documentation)
 {
     using namespace help_texts;
-    return kReadmeMissing + u'\n' + kVisitSite + u'\n' + kSiteLine;
+    return kReadmeMissing + u'\n' + kSeeDocumentation + u'\n' + QDir::toNativeSeparators(documentation);
+}
+
+QString documentationPath(const QString& programDir)
+{
+    const QString installed =
+        QDir::cleanPath(programDir + QStringLiteral("/../share/doc/kvarsel/README.html"));
+    const QString built = QDir::cleanPath(programDir + QStringLiteral("/share/doc/kvarsel/README.html"));
+    for (const QString& path : {installed, built})
+        if (QFileInfo(path).isFile())
+            return path;
+    return installed;
 }
 
 } // namespace kvarsel

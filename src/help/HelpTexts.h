@@ -11,16 +11,12 @@ namespace kvarsel {
 
 namespace help_texts {
 
-// The program's web address: the button's caption, the page it opens, and the
-// line that names it when Readme.txt is missing. A placeholder domain reserved
-// for documentation, not a product site.
-inline const QString kProjectAddress = QStringLiteral("https://example.com/kvarsel");
-
 inline const QString kCaption = QStringLiteral("Кварсел - Справка");
 inline const QString kWorkDirLabel = QStringLiteral("Рабочий каталог программы :");
 inline const QString kVersion = QStringLiteral("Версия программы - 2.0");
-inline const QString kSiteLabel =
-    QStringLiteral("Более подробная справка, словари и новые версии программы  на сайте ");
+inline const QString kDocumentationLabel =
+    QStringLiteral("Более подробная справка - в документации, установленной вместе с программой: ");
+inline const QString kDocumentationButton = QStringLiteral("Документация программы");
 inline const QString kOk = QStringLiteral("Ok");
 inline const QString kMessageTitle = kProductName;
 
@@ -28,8 +24,18 @@ inline const QString kReadmeName = QStringLiteral("Readme.txt");
 inline const QString kReadmeMissing = QStringLiteral("Файла Readme.txt нет в рабочем каталоге программы!");
 inline const QString kReadmeMissingRow =
     QString(21, u' ') + QStringLiteral("Файла Readme.txt нет в рабочем каталоге программы!!");
-inline const QString kVisitSite = QStringLiteral("Для получения Справки или обновления программы зайдите на");
-inline const QString kSiteLine = QStringLiteral("сайт программы Кварсел: ") + kProjectAddress;
+inline const QString kSeeDocumentation =
+    QStringLiteral("Более подробная справка - в документации программы:");
+inline QString documentationMissing(const QString& path)
+{
+    return QStringLiteral("Файл документации программы не найден:\n%1").arg(path);
+}
+inline QString documentationNotOpened(const QString& path)
+{
+    return QStringLiteral("Файл документации программы не открыт: нет программы, которая открывает "
+                          "файлы HTML.\n%1")
+        .arg(path);
+}
 
 // Opens the help list, above the line of "=".
 inline const QStringList kInformation = {
@@ -48,10 +54,16 @@ struct HelpList {
 
 // The help list for `directory`: an empty row, the information text, a row of 88
 // "=", an empty row, then Readme.txt line by line (empty lines kept), or the rows
-// that say it is missing.
-HelpList buildHelpList(const QString& directory);
+// that say it is missing and name the `documentation` file.
+HelpList buildHelpList(const QString& directory, const QString& documentation);
 
 // The message box text when Readme.txt is missing: three lines.
-QString readmeMissingMessage();
+QString readmeMissingMessage(const QString& documentation);
+
+// The program's documentation, README.md rendered to HTML when the program is built,
+// for the executable in `programDir`: installed with it (bin/../share/doc/kvarsel),
+// or beside it in the build tree (share/doc/kvarsel). The first that exists; the
+// installed one when neither does, so that a message names where it belongs.
+QString documentationPath(const QString& programDir);
 
 } // namespace kvarsel

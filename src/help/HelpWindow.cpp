@@ -4,6 +4,7 @@
 #include "workbench/UiServices.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -16,8 +17,9 @@
 
 namespace kvarsel {
 
-HelpWindow::HelpWindow(QWidget* mainWindow, UiServices& services, const QString& directory)
-    : SecondaryWindow(mainWindow), m_services(services)
+HelpWindow::HelpWindow(QWidget* mainWindow, UiServices& services, const QString& directory,
+                       const QString& documentation)
+    : SecondaryWindow(mainWindow), m_services(services), m_documentation(documentation)
 {
     using namespace help_texts;
     setWindowTitle(kCaption);
@@ -36,9 +38,10 @@ HelpWindow::HelpWindow(QWidget* mainWindow, UiServices& services, const QString&
     auto* directoryLabel = new QLabel(QDir::toNativeSeparators(directory), this);
     directoryLabel->setObjectName(QStringLiteral("directoryLabel"));
     directoryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* siteButton = new QPushButton(kProjectAddress, this);
-    siteButton->setObjectName(QStringLiteral("siteButton"));
-    siteButton->setAutoDefault(false);
+    auto* documentationButton = new QPushButton(kDocumentationButton, this);
+    documentationButton->setObjectName(QStringLiteral("documentationButton"));
+    documentationButton->setToolTip(QDir::toNativeSeparators(documentation));
+    documentationButton->setAutoDefault(false);
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
@@ -49,10 +52,10 @@ HelpWindow::HelpWindow(QWidget* mainWindow, UiServices& services, const QString&
     auto* directoryRow = new QHBoxLayout;
     directoryRow->addWidget(new QLabel(kWorkDirLabel, this));
     directoryRow->addWidget(directoryLabel, 1);
-    auto* siteRow = new QHBoxLayout;
-    siteRow->addWidget(new QLabel(kSiteLabel, this));
-    siteRow->addWidget(siteButton);
-    siteRow->addStretch(1);
+    auto* documentationRow = new QHBoxLayout;
+    documentationRow->addWidget(new QLabel(kDocumentationLabel, this));
+    documentationRow->addWidget(documentationButton);
+    documentationRow->addStretch(1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ok);
@@ -60,20 +63,31 @@ HelpWindow::HelpWindow(QWidget* mainWindow, UiServices& services, const QString&
     layout->addWidget(m_list, 1);
     layout->addLayout(directoryRow);
     layout->addWidget(new QLabel(kVersion, this));
-    layout->addLayout(siteRow);
+    layout->addLayout(documentationRow);
     layout->addWidget(line);
     layout->addLayout(buttons);
     resize(820, 560);
 
-    connect(siteButton, &QPushButton::clicked, this, [this] { m_services.openUrl(QUrl(kProjectAddress)); });
+    connect(documentationButton, &QPushButton::clicked, this, &HelpWindow::openDocumentation);
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
 
-    const HelpList help = buildHelpList(directory);
+    const HelpList help = buildHelpList(directory, documentation);
     model->setStringList(help.rows);
     if (help.readmeMissing)
-        m_services.message(mainWindow, kMessageTitle, readmeMissingMessage(), MessageIcon::None);
+        m_services.message(mainWindow, kMessageTitle, readmeMissingMessage(documentation), MessageIcon::None);
     else if (help.readError)
         m_services.message(mainWindow, kMessageTitle, help.readError->message(), MessageIcon::Stop);
+}
+
+void HelpWindow::openDocumentation()
+{
+    using namespace help_texts;
+    // Asked at every click: the file may have been installed or removed meanwhile.
+    const QString shown = QDir::toNativeSeparators(m_documentation);
+    if (!QFileInfo(m_documentation).isFile())
+        m_services.message(this, kMessageTitle, documentationMissing(shown), MessageIcon::Stop);
+    else if (!m_services.openUrl(QUrl::fromLocalFile(m_documentation)))
+        m_services.message(this, kMessageTitle, documentationNotOpened(shown), MessageIcon::Stop);
 }
 
 } // namespace kvarsel

@@ -117,6 +117,13 @@ std::optional<OptimizerFailure> OptimizerSession::continueOptimization()
 {
     if (m_pending != Pending::None)
         return std::nullopt;
+    m_repeatsRemoved = 0;
+    m_translationsChosen = 0;
+    return resumeOptimization();
+}
+
+std::optional<OptimizerFailure> OptimizerSession::resumeOptimization()
+{
     if (!m_prepared)
         PrepareDictionary();
     return FindDuplicates();
@@ -131,6 +138,9 @@ void OptimizerSession::checkForErrors()
 EmptyRowsRemoved OptimizerSession::exit()
 {
     dropPending();
+    // A job left unfinished is not reported when the window comes back.
+    m_checkStart.reset();
+    m_outcome.clear();
     const EmptyRowsRemoved removed = RemoveEmptyRows();
     if (removed.unpaired > 0) {
         // A first check starts at row 4; a later one where the last stopped. Either
@@ -210,6 +220,7 @@ OptimizerSession::GroupEnd OptimizerSession::collectGroup(qsizetype p, qsizetype
         const QString& translation = m_dictionary.Row(q + 1);
         if (!c.isEmpty() && foldTrimmed(translation) == c) {
             BlankEntry(q);
+            ++m_repeatsRemoved;
             continue;
         }
         m_listRows.append(trimBlanks(translation));
@@ -232,6 +243,7 @@ void OptimizerSession::clearGroup()
 std::optional<OptimizerFailure> OptimizerSession::FindDuplicates()
 {
     OptimizerFeedback& fb = feedback();
+    m_outcome.clear();
     fb.setBusy(true);
     const qsizetype n = m_dictionary.RowCount();
     fb.setProgressMaximum(n);
@@ -272,6 +284,9 @@ std::optional<OptimizerFailure> OptimizerSession::FindDuplicates()
         fb.setProgress(0);
     if (!lastPhrase.isEmpty())
         fb.setClipboardText(lastPhrase);
+    if (m_pending != Pending::Choice)
+        m_outcome = optimizer_texts::repeatsRemoved(m_repeatsRemoved) + u'\n' +
+                    optimizer_texts::translationsChosen(m_translationsChosen);
     fb.setBusy(false);
     return failure;
 }
@@ -307,7 +322,8 @@ std::optional<OptimizerFailure> OptimizerSession::useSelected()
             BlankEntry(m_groupRows[i]);
     m_pending = Pending::None;
     clearGroup();
-    return continueOptimization();
+    ++m_translationsChosen;
+    return resumeOptimization();
 }
 
 std::optional<OptimizerFailure> OptimizerSession::useNewValue()
@@ -323,7 +339,8 @@ std::optional<OptimizerFailure> OptimizerSession::useNewValue()
     m_pending = Pending::None;
     clearGroup();
     m_newValue.clear();
-    return continueOptimization();
+    ++m_translationsChosen;
+    return resumeOptimization();
 }
 
 void OptimizerSession::dropPending()
@@ -342,8 +359,13 @@ void OptimizerSession::CheckAlphabet()
 {
     OptimizerFeedback& fb = feedback();
     m_listCaption = ListCaption::Errors;
+    m_outcome.clear();
     fb.repaintNow(false);
     const qsizetype first = m_checkRow == 0 ? 4 : m_checkRow; // a first check skips the first entry
+    if (!m_checkStart) {
+        m_checkStart = first;
+        m_errorsFound = 0;
+    }
     m_listRows.clear();
     m_selected = -1;
     fb.setBusy(true);
@@ -361,6 +383,9 @@ void OptimizerSession::CheckAlphabet()
     fb.setBusy(false);
     fb.setProgress(0);
     m_listCaption = ListCaption::Candidates;
+    // The rows from where the check began, as they are after the user's repairs.
+    m_outcome = optimizer_texts::rowsChecked(qMax<qsizetype>(0, n - *m_checkStart), m_errorsFound);
+    m_checkStart.reset();
 }
 
 // The reported row with up to five rows on either side, the reported row highlighted.
@@ -370,6 +395,7 @@ void OptimizerSession::report(qsizetype r, qsizetype rowCount)
     const qsizetype to = qMin(rowCount - 1, r + 5);
     m_listRows = m_dictionary.rows().mid(from, to - from + 1);
     m_selected = r - from;
+    ++m_errorsFound;
     m_repairText = m_dictionary.Row(r);
     m_reportedText = foldTrimmed(m_repairText);
     m_pending = Pending::Repair;

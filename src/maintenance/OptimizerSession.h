@@ -122,6 +122,9 @@ public:
     qsizetype selected() const { return m_selected; }
     const QString& newValue() const { return m_newValue; }
     const QString& repairText() const { return m_repairText; }
+    // What the last job that ran to its end did (repeats removed and translations
+    // chosen in a pass, rows checked); empty while a job waits for the user.
+    const QString& outcome() const { return m_outcome; }
 
 private:
     enum class GroupEnd { NoChoice, Choice, TooMany, PastEnd };
@@ -135,6 +138,8 @@ private:
     void dropPending();
     void endRepair();
     void report(qsizetype r, qsizetype rowCount);
+    // The pass of FindDuplicates goes on after the user's choice.
+    std::optional<OptimizerFailure> resumeOptimization();
 
     CurrentDictionary& m_dictionary;
     OptimizerFeedback* m_feedback = nullptr;
@@ -155,6 +160,14 @@ private:
     qsizetype m_selected = -1;
     QString m_newValue;
     QString m_repairText;
+
+    // A pass of FindDuplicates and a check run from their button to their end, across
+    // the user's choices and repairs.
+    qsizetype m_repeatsRemoved = 0;
+    qsizetype m_translationsChosen = 0;
+    std::optional<qsizetype> m_checkStart; // the first row of the check under way
+    qsizetype m_errorsFound = 0;
+    QString m_outcome;
 };
 
 } // namespace kvarsel

@@ -37,4 +37,13 @@ inline const QString kFailureOutro = QStringLiteral("Сейчас произой
 
 inline const QString kMessageTitle = kProductName;
 
+// The status line after a job.
+inline QString repeatsRemoved(qsizetype n) { return QStringLiteral("Удалено повторов: %1").arg(n); }
+inline QString translationsChosen(qsizetype n) { return QStringLiteral("Выбрано переводов: %1").arg(n); }
+inline QString rowsChecked(qsizetype rows, qsizetype errors)
+{
+    return errors == 0 ? QStringLiteral("Проверено строк: %1, ошибок не найдено").arg(rows)
+                       : QStringLiteral("Проверено строк: %1, найдено ошибок: %2").arg(rows).arg(errors);
+}
+
 } // namespace kvarsel::optimizer_texts

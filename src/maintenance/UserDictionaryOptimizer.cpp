@@ -106,6 +106,12 @@ void UserDictionaryOptimizer::buildUi()
     repairLayout->addWidget(m_repairBox);
     repairLayout->addLayout(repairButtons);
 
+    // What the last job did; a pass that changes nothing the user can see must still say so.
+    m_outcome = new QLabel(this);
+    m_outcome->setObjectName(QStringLiteral("outcomeLine"));
+    m_outcome->setTextFormat(Qt::PlainText);
+    m_outcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progressBar"));
     m_progress->setRange(0, 1);
@@ -127,6 +133,7 @@ void UserDictionaryOptimizer::buildUi()
     // The choice and the repair frame share one place; at most one of them shows.
     layout->addWidget(m_choiceFrame);
     layout->addWidget(m_repairFrame);
+    layout->addWidget(m_outcome);
     layout->addWidget(m_progress);
     layout->addLayout(bottom);
     resize(620, 560);
@@ -200,6 +207,8 @@ void UserDictionaryOptimizer::render()
     setTextKeepingCursor(m_repairBox, m_session.repairText());
     m_choiceFrame->setVisible(m_session.pending() == Pending::Choice);
     m_repairFrame->setVisible(m_session.pending() == Pending::Repair);
+    m_outcome->setText(m_session.outcome());
+    m_outcome->setVisible(!m_session.outcome().isEmpty());
     // A pending choice or repair must be answered (or dropped by "Выход") before another pass.
     m_continue->setEnabled(m_session.pending() == Pending::None);
     m_check->setEnabled(m_session.pending() == Pending::None);

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListView;
 class QProgressBar;
@@ -60,6 +61,7 @@ private:
     QLineEdit* m_newValue = nullptr;
     QGroupBox* m_repairFrame = nullptr;
     QLineEdit* m_repairBox = nullptr;
+    QLabel* m_outcome = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_continue = nullptr;
     QPushButton* m_check = nullptr;

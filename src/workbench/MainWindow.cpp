@@ -267,18 +267,35 @@ void MainWindow::buildUi()
     panel(Panel::RowLabel)->setText(panel_texts::kRowLabel);
     panel(Panel::OfLabel)->setText(panel_texts::kOfLabel);
     panel(Panel::RemainingLabel)->setText(panel_texts::kRemainingLabel);
-    // The dictionary panel is never cut: it is as wide as the longest text it can show
-    // (up to two digit dictionary numbers) in the panel's own font.
-    QLabel* dictionary = panel(Panel::Dictionary);
-    for (const QString& longest : {dictionaryStatusText(98, 99, false), dictionary_texts::kUserDictionary}) {
-        dictionary->setText(longest);
-        dictionary->setMinimumWidth(qMax(dictionary->minimumWidth(), dictionary->sizeHint().width()));
+    // No panel is ever cut: each is as wide as the longest text it can show (up to two
+    // digit dictionary numbers, six digit row numbers) in the panel's own font, and the
+    // window is never narrower than the status bar they make.
+    const QString widestRow = QStringLiteral(" 999999");
+    const std::pair<Panel, QStringList> longest[] = {
+        {Panel::HideMode, panel_texts::hideModeTexts()},
+        {Panel::RowLabel, {panel_texts::kRowLabel}},
+        {Panel::RowNumber, {widestRow}},
+        {Panel::OfLabel, {panel_texts::kOfLabel}},
+        {Panel::RemainingRows, {widestRow.trimmed()}},
+        {Panel::RemainingLabel, {panel_texts::kRemainingLabel}},
+        {Panel::Dictionary, {dictionaryStatusText(98, 99, false), dictionary_texts::kUserDictionary}},
+        {Panel::Mode, panel_texts::modeTexts()}};
+    for (const auto& [which, texts] : longest) {
+        QLabel* label = panel(which);
+        const QString shown = label->text();
+        for (const QString& text : texts) {
+            label->setText(text);
+            label->setMinimumWidth(qMax(label->minimumWidth(), label->sizeHint().width()));
+        }
+        label->setText(shown);
     }
-    dictionary->clear();
     const int stretch[8] = {3, 0, 1, 0, 1, 0, 3, 2};
     for (int p = 0; p < 8; ++p)
         statusBar()->addWidget(m_panels[size_t(p)], stretch[p]);
     statusBar()->setSizeGripEnabled(true);
+    // The main window's layout keeps the window at least as wide as its status bar's
+    // minimum width, not its minimum size hint.
+    statusBar()->setMinimumWidth(statusBar()->minimumSizeHint().width());
 
     resize(980, 640);
 }

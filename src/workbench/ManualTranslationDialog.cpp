@@ -2,9 +2,7 @@
 
 #include "assist/AcceleratorHint.h"
 #include "assist/SuggestionPanel.h"
-#include "dialogs/FitWarning.h"
 #include "project/Project.h"
-#include "text/LineText.h"
 #include "workbench/ProductName.h"
 #include "workbench/RowHandlers.h"
 #include "workbench/StorageCheck.h"
@@ -67,7 +65,6 @@ ManualTranslationDialog::ManualTranslationDialog(QWidget* mainWindow, Project& p
     layout->addWidget(m_phrase);
     layout->addWidget(translationLabel);
     layout->addWidget(m_translation);
-    layout->addWidget(new FitWarning(m_project.store(ResourceKind::Dialog), m_phrase, m_translation));
     addAcceleratorHintAndChecks(layout, m_project, m_services, m_phrase, m_translation);
     layout->addWidget(new SuggestionPanel(m_project, m_phrase, m_translation));
     layout->addLayout(buttons);
@@ -95,12 +92,8 @@ void ManualTranslationDialog::confirm()
     const QString t = translation();
     // A translation that would split its line, or that User.dic or a script it goes to
     // cannot hold, is stopped here, not at exit.
-    if (const QString problem = lineTextProblem(t, LineTextRole::Translation); !problem.isEmpty()) {
+    if (const QString problem = translationRefusal(m_project, phrase(), t); !problem.isEmpty()) {
         m_services.message(this, texts::kTitle, problem, MessageIcon::Stop);
-        return;
-    }
-    if (const auto bad = unstorableTranslation(m_project, phrase(), t)) {
-        m_services.message(this, texts::kTitle, unstorableText(t, *bad), MessageIcon::Stop);
         return;
     }
     const ManualTranslationOutcome outcome = confirmManualTranslation(m_project, phrase(), t);

@@ -8,13 +8,16 @@
 
 namespace kvarsel {
 
+namespace {
+QLocale russian() { return QLocale(QLocale::Russian, QLocale::Russia); }
+} // namespace
+
 bool installQtRussianTranslation(QCoreApplication& app, QString* error)
 {
     const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     auto* translator = new QTranslator(&app);
     // qtbase holds the texts of every widget the program uses.
-    if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), dir)) {
+    if (!translator->load(russian(), QStringLiteral("qtbase"), QStringLiteral("_"), dir)) {
         delete translator;
         if (error)
             *error = QStringLiteral("Qt's Russian translation qtbase_ru.qm was not found in %1")
@@ -24,5 +27,7 @@ bool installQtRussianTranslation(QCoreApplication& app, QString* error)
     QCoreApplication::installTranslator(translator);
     return true;
 }
+
+void setRussianLocale() { QLocale::setDefault(russian()); }
 
 } // namespace kvarsel

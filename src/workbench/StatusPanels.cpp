@@ -4,6 +4,16 @@
 
 namespace kvarsel {
 
+QStringList panel_texts::hideModeTexts() { return {kHideTranslated, kShowTranslated}; }
+
+QStringList panel_texts::modeTexts()
+{
+    QStringList texts{kManualMode, kAutomaticMode, kDeferredMode, kPreparingList};
+    for (const ResourceKind kind : kAllKinds)
+        texts << translatingKindText(kind) << scanningKindText(kind);
+    return texts;
+}
+
 StatusPanels::StatusPanels(Project& project, QObject* parent)
     : QObject(parent), m_project(project), m_dictionary(dictionary_texts::kUserDictionary)
 {

@@ -20,6 +20,14 @@ inline const QString kRemainingLabel = QStringLiteral("оставшихся");
 inline const QString kManualMode = QStringLiteral("Ручной перевод");
 inline const QString kAutomaticMode = QStringLiteral("Автоматический перевод");
 inline const QString kDeferredMode = QStringLiteral("Отложенный перевод");
+// Steps of the export for deferred translation.
+inline QString scanningKindText(ResourceKind kind) { return kDeferredMode + u' ' + kindInfo(kind).name; }
+inline const QString kPreparingList = QStringLiteral("Подготовка списка");
+
+// Every text panel 1 can show; every mode and step panel 8 can show. The window
+// makes each panel as wide as the longest, so none is ever cut.
+QStringList hideModeTexts();
+QStringList modeTexts();
 } // namespace panel_texts
 
 class StatusPanels : public QObject {

@@ -45,7 +45,20 @@ QList<StorageTarget> translationTargets(const Project& state, const QString& phr
 std::optional<Unstorable> unstorableTranslation(const Project& state, const QString& phrase,
                                                 const QString& translation)
 {
+    // Every encoding holds what Windows-1251 holds; only then is it worth a walk over
+    // the loaded rows, which the check panels would otherwise make at every key.
+    if (!findUnstorable(translation, {{QString(), TextEncoding::Windows1251}}))
+        return std::nullopt;
     return findUnstorable(translation, translationTargets(state, phrase));
+}
+
+QString translationRefusal(const Project& state, const QString& phrase, const QString& translation)
+{
+    if (QString problem = lineTextProblem(translation, LineTextRole::Translation); !problem.isEmpty())
+        return problem;
+    if (const auto bad = unstorableTranslation(state, phrase, translation))
+        return unstorableText(translation, *bad);
+    return QString();
 }
 
 std::optional<Unstorable> unstorableInUserDictionary(const Project& state, const QString& text)

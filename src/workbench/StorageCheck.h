@@ -23,6 +23,11 @@ QList<StorageTarget> translationTargets(const Project& state, const QString& phr
 std::optional<Unstorable> unstorableTranslation(const Project& state, const QString& phrase,
                                                 const QString& translation);
 
+// What a translation window's "OK" refuses in a translation of `phrase`: a line break,
+// else a character a file it goes to cannot hold; empty when neither. The windows'
+// check panels list it while the user types.
+QString translationRefusal(const Project& state, const QString& phrase, const QString& translation);
+
 // The first character of `text` that User.dic cannot hold: for boxes that write
 // only the user dictionary (its editor and optimiser).
 std::optional<Unstorable> unstorableInUserDictionary(const Project& state, const QString& text);

@@ -1,5 +1,7 @@
 #include "workbench/UiServices.h"
 
+#include "workbench/FileDialogLocale.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
@@ -60,6 +62,7 @@ QString DesktopUiServices::openFile(QWidget* parent, const QString& title, const
                                     const QString& filter, const QString& defaultSuffix)
 {
     QFileDialog dialog(parent, title, directory, filter);
+    showFileListInProgramLocale(dialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setDefaultSuffix(defaultSuffix);
@@ -72,6 +75,7 @@ QString DesktopUiServices::saveFile(QWidget* parent, const QString& title, const
                                     const QString& filter, const QString& defaultSuffix)
 {
     QFileDialog dialog(parent, title, QString(), filter);
+    showFileListInProgramLocale(dialog);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);

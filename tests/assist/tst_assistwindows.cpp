@@ -171,6 +171,46 @@ private Q_SLOTS:
         QCOMPARE(Fixture::rows(editor).first(), QStringLiteral("80|Quit|Выход|menu.dic"));
         QVERIFY(Fixture::checks(editor).contains(check_texts::kEqual));
     }
+
+    // What would not fit a dialog control, or could not be written, is in the one panel
+    // as it is typed, in both windows; "Замечаний нет" only when nothing is.
+    void everyWarningInTheCheckPanel_data()
+    {
+        QTest::addColumn<bool>("review");
+        QTest::addColumn<QString>("translation");
+        QTest::addColumn<QString>("finding");
+        for (const bool review : {false, true}) {
+            QTest::addRow("review %d: fits", review) << review << "Отмена"
+                                                     << "Замечаний нет";
+            QTest::addRow("review %d: too wide", review)
+                << review << "Отменить все изменения"
+                << "⚠ Не помещается в элемент диалога IDD_OPTIONS: PUSHBUTTON IDCANCEL, options.rc:15";
+            QTest::addRow("review %d: not in Windows-1251", review)
+                << review << "Отмена ☺"
+                << "⚠ Перевод содержит символ «☺» (U+263A), который нельзя сохранить";
+        }
+    }
+
+    void everyWarningInTheCheckPanel()
+    {
+        QFETCH(bool, review);
+        QFETCH(QString, translation);
+        QFETCH(QString, finding);
+        QTemporaryDir dir;
+        QVERIFY(test::copyTree(test::demoDir(), dir.path()));
+        test::RecordingUiServices services;
+        MainWindow main(dir.path(), services);
+        QVERIFY(main.start());
+        main.loadResourcesFrom(dir.filePath(QStringLiteral("resources")));
+        AutoTranslationEditor editor(&main, main.project(), services);
+        QWidget* window = review ? static_cast<QWidget*>(&editor) : main.manualTranslationDialog();
+        if (review)
+            editor.startReview(dir.filePath(QStringLiteral("bi.txt")),
+                               {QStringLiteral("Cancel"), translation});
+        else
+            main.manualTranslationDialog()->open(QStringLiteral("Cancel"), translation);
+        QVERIFY2(Fixture::checks(window).contains(finding), qPrintable(Fixture::checks(window)));
+    }
 };
 
 QTEST_MAIN(AssistWindowsTest)

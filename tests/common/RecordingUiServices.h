@@ -25,9 +25,11 @@ public:
     QStringList openFileTitles;
     QStringList saveFileAnswers; // taken from the front; empty means "cancelled"
     QStringList saveFileSuggestions;
+    QStringList fileFilters; // of every file chooser, open or save, in order
     QString clipboard;
     int clipboardClears = 0;
     QList<QUrl> openedUrls;
+    bool openUrlAnswer = true; // false: nothing on the desktop could open it
     int beeps = 0;
     int quits = 0;
     // Runs inside message(), as if the user read the box: tests use it to check
@@ -46,15 +48,18 @@ public:
                           MessageIcon::None});
         return askAnswers.isEmpty() ? int(buttons.size() - 1) : askAnswers.takeFirst();
     }
-    QString openFile(QWidget*, const QString& title, const QString&, const QString&, const QString&) override
+    QString openFile(QWidget*, const QString& title, const QString&, const QString& filter,
+                     const QString&) override
     {
         openFileTitles.append(title);
+        fileFilters.append(filter);
         return openFileAnswers.isEmpty() ? QString() : openFileAnswers.takeFirst();
     }
-    QString saveFile(QWidget*, const QString&, const QString& suggested, const QString&,
+    QString saveFile(QWidget*, const QString&, const QString& suggested, const QString& filter,
                      const QString&) override
     {
         saveFileSuggestions.append(suggested);
+        fileFilters.append(filter);
         return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.takeFirst();
     }
     QString clipboardText() override { return clipboard; }
@@ -67,7 +72,7 @@ public:
     bool openUrl(const QUrl& url) override
     {
         openedUrls.append(url);
-        return true;
+        return openUrlAnswer;
     }
     void beep() override { ++beeps; }
     void quit() override { ++quits; }

@@ -249,6 +249,7 @@ private Q_SLOTS:
         f.pressDeferred();
 
         QCOMPARE(f.services.openFileTitles, QStringList({"Загрузка билингвы"}));
+        QCOMPARE(f.services.fileFilters, QStringList({"Текстовые файлы (*.txt)"}));
         QCOMPARE(f.main->resourcesDirectory(), res);
         QCOMPARE(f.texts(ResourceKind::String), QStringList({"Open file", "Save", "Exit"}));
         QVERIFY(f.main->project().resourcesChanged());

@@ -2,15 +2,18 @@
 // the demo, offscreen.
 #include "RecordingUiServices.h"
 #include "TestUtil.h"
+#include "assist/TranslationCheckPanel.h"
 #include "deferred/AutoTranslationEditor.h"
 #include "dialogs/DialogCanvas.h"
 #include "dialogs/DialogPreview.h"
-#include "dialogs/FitWarning.h"
+#include "dialogs/FitCheck.h"
 #include "dialogs/InstallDialogPreview.h"
+#include "dialogs/QtTextMeasure.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ManualTranslationDialog.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -58,6 +61,13 @@ struct Session {
     }
     DialogPreview* preview() const { return dialogPreviewOf(*main); }
 };
+
+// The fit findings among the findings of a window's check panel.
+QStringList fitFindings(const QWidget* window)
+{
+    return window->findChild<TranslationCheckPanel*>()->findings().filter(
+        QStringLiteral("Не помещается в элемент диалога"));
+}
 
 int controlWithText(const DialogCanvas* canvas, const QString& text)
 {
@@ -152,21 +162,23 @@ private Q_SLOTS:
         // Another window disables the main window, not the preview.
         QVERIFY(!s.main->isEnabled());
         QVERIFY(preview->isEnabled());
-        auto* warning = manual->findChild<FitWarning*>("fitWarning");
         auto* box = manual->findChild<QPlainTextEdit*>("translation");
-        QVERIFY(warning && box);
+        QVERIFY(box);
         box->setPlainText("Отмена");
-        QVERIFY(warning->isHidden());
+        QVERIFY(fitFindings(manual).isEmpty());
         box->setPlainText("Отменить все изменения");
-        QVERIFY(!warning->isHidden());
-        QCOMPARE(warning->problems().size(), size_t(1));
-        const int needed = warning->problems()[0].fit.neededWidth;
+        PhraseFit fit;
+        fit.setPhrase(s.dialogs(), "Cancel");
+        const auto typed = fit.check("Отменить все изменения", QtTextMeasure());
+        QCOMPARE(typed.size(), size_t(1));
+        const int needed = typed[0].fit.neededWidth;
         QVERIFY(needed > 50);
         QCOMPARE(
-            warning->text(),
-            QStringLiteral("Не помещается в элемент диалога IDD_OPTIONS: PUSHBUTTON IDCANCEL, options.rc:15 "
-                           "(нужно %1, есть 50)")
-                .arg(needed));
+            fitFindings(manual),
+            QStringList(QStringLiteral(
+                            "Не помещается в элемент диалога IDD_OPTIONS: PUSHBUTTON IDCANCEL, options.rc:15 "
+                            "(нужно %1, есть 50)")
+                            .arg(needed)));
 
         manual->confirm();
         QVERIFY(s.main->isEnabled());
@@ -191,14 +203,13 @@ private Q_SLOTS:
         editor.startReview(s.tmp.filePath("bilingual.txt"),
                            {"Save changes before closing", "Сохранить изменения перед закрытием", "Help",
                             "Справочная система программы"});
-        auto* warning = editor.findChild<FitWarning*>("fitWarning");
-        QVERIFY(warning);
-        QVERIFY(warning->isHidden());
+        QVERIFY(fitFindings(&editor).isEmpty());
         editor.nextPair();
-        QVERIFY(!warning->isHidden());
-        QVERIFY(warning->text().startsWith("Не помещается в элемент диалога IDD_OPTIONS: PUSHBUTTON IDHELP"));
+        QCOMPARE(fitFindings(&editor).size(), 1);
+        QVERIFY(fitFindings(&editor)[0].startsWith(
+            "Не помещается в элемент диалога IDD_OPTIONS: PUSHBUTTON IDHELP"));
         editor.findChild<QPlainTextEdit*>("translation")->setPlainText("Справка");
-        QVERIFY(warning->isHidden());
+        QVERIFY(fitFindings(&editor).isEmpty());
         editor.finish();
     }
 };

@@ -78,6 +78,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(work + "/broken.dic"));
         import->click(); // cancelled
         QCOMPARE(ui.messages.size(), 2);
+        QCOMPARE(ui.fileFilters, QStringList(3, "Память переводов TMX (*.tmx);;Все файлы (*)"));
 
         // Once marked, the imported dictionary is connected by "OK" like any other.
         list->item(1)->setCheckState(Qt::Checked);
@@ -107,6 +108,7 @@ private slots:
         exportButton->click();
         setWriteFaultForTesting({});
         QCOMPARE(ui.saveFileSuggestions.value(0), tmp.filePath("User.tmx"));
+        QCOMPARE(ui.fileFilters.value(0), QStringLiteral("Память переводов TMX (*.tmx);;Все файлы (*)"));
         QCOMPARE(ui.messages.last().icon, MessageIcon::Stop);
         QVERIFY(ui.messages.last().text.contains("нет места на диске"));
         QVERIFY(!QFileInfo::exists(target));

@@ -7,6 +7,8 @@ using namespace kvarsel::test;
 
 namespace {
 
+const QString kDocumentation = QStringLiteral("/usr/share/doc/kvarsel/README.html");
+
 // The rows before the file's own lines.
 QStringList openingRows()
 {
@@ -22,7 +24,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(writeLinesRaw(dir.filePath("Readme.txt"), {"Кварсел 2.0", "", "  Отступ сохраняется"}));
-        const HelpList help = buildHelpList(dir.path());
+        const HelpList help = buildHelpList(dir.path(), kDocumentation);
         QVERIFY(!help.readmeMissing);
         QVERIFY(!help.readError);
         QCOMPARE(help.rows, (openingRows() + QStringList{"Кварсел 2.0", "", "  Отступ сохраняется"}));
@@ -31,7 +33,7 @@ private Q_SLOTS:
     void openingFramesTheText()
     {
         QTemporaryDir dir;
-        const QStringList rows = buildHelpList(dir.path()).rows;
+        const QStringList rows = buildHelpList(dir.path(), kDocumentation).rows;
         QCOMPARE(rows.first(), QString());
         QVERIFY(!help_texts::kInformation.isEmpty());
         const qsizetype line = 1 + help_texts::kInformation.size();
@@ -44,7 +46,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(writeBytes(dir.filePath("Readme.txt"), QByteArray()));
-        const HelpList help = buildHelpList(dir.path());
+        const HelpList help = buildHelpList(dir.path(), kDocumentation);
         QVERIFY(!help.readmeMissing);
         QCOMPARE(help.rows, openingRows());
     }
@@ -53,39 +55,74 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(writeLinesRaw(dir.filePath("README.TXT"), {"Справка"}));
-        QCOMPARE(buildHelpList(dir.path()).rows.last(), QString("Справка"));
+        QCOMPARE(buildHelpList(dir.path(), kDocumentation).rows.last(), QString("Справка"));
     }
 
     void lineEndsOfEveryKind()
     {
         QTemporaryDir dir;
         QVERIFY(writeBytes(dir.filePath("Readme.txt"), "one\ntwo\r\rfour"));
-        QCOMPARE(buildHelpList(dir.path()).rows.mid(openingRows().size()),
+        QCOMPARE(buildHelpList(dir.path(), kDocumentation).rows.mid(openingRows().size()),
                  (QStringList{"one", "two", "", "four"}));
     }
 
     void missingReadme()
     {
         QTemporaryDir dir;
-        const HelpList help = buildHelpList(dir.path());
+        const HelpList help = buildHelpList(dir.path(), kDocumentation);
         QVERIFY(help.readmeMissing);
         const QString missingRow = QString(21, ' ') + "Файла Readme.txt нет в рабочем каталоге программы!!";
         QCOMPARE(help.rows,
-                 (openingRows() + QStringList{missingRow, "",
-                                              "Для получения Справки или обновления программы зайдите на",
-                                              help_texts::kSiteLine}));
-        QVERIFY(help_texts::kSiteLine.contains(help_texts::kProjectAddress));
-        QCOMPARE(readmeMissingMessage(),
+                 (openingRows() +
+                  QStringList{missingRow, "",
+                              "Более подробная справка - в документации программы:", kDocumentation}));
+        QCOMPARE(readmeMissingMessage(kDocumentation),
                  QString("Файла Readme.txt нет в рабочем каталоге программы!\n"
-                         "Для получения Справки или обновления программы зайдите на\n") +
-                     help_texts::kSiteLine);
+                         "Более подробная справка - в документации программы:\n") +
+                     kDocumentation);
+    }
+
+    // Installed, the documentation is in share/doc beside bin; in the build tree, beside
+    // the program. Where there is none, the installed place is named.
+    void documentationBesideTheProgram_data()
+    {
+        QTest::addColumn<QString>("programDir");
+        QTest::addColumn<QString>("present");
+        QTest::addColumn<QString>("found");
+        const QString doc = QStringLiteral("share/doc/kvarsel/README.html");
+        QTest::newRow("installed") << "usr/bin"
+                                   << "usr/" + doc << "usr/" + doc;
+        QTest::newRow("build tree") << "build"
+                                    << "build/" + doc << "build/" + doc;
+        QTest::newRow("neither") << "usr/bin" << QString() << "usr/" + doc;
+    }
+
+    void documentationBesideTheProgram()
+    {
+        QFETCH(QString, programDir);
+        QFETCH(QString, present);
+        QFETCH(QString, found);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(programDir));
+        if (!present.isEmpty())
+            QVERIFY(writeBytes(dir.filePath(present), "<html></html>"));
+        QCOMPARE(documentationPath(dir.filePath(programDir)), dir.filePath(found));
+    }
+
+    // This build renders README.md where its program finds it, with its pictures.
+    void builtDocumentation()
+    {
+        QFile html(documentationPath(QStringLiteral(KVARSEL_PROGRAM_DIR)));
+        QVERIFY2(html.open(QIODevice::ReadOnly), qPrintable(html.fileName()));
+        QVERIFY(html.readAll().contains("<title>Кварсел</title>"));
+        QVERIFY(QFileInfo::exists(QFileInfo(html).dir().filePath("docs/main-window.png")));
     }
 
     void unreadableReadmeIsReported()
     {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("Readme.txt"));
-        const HelpList help = buildHelpList(dir.path());
+        const HelpList help = buildHelpList(dir.path(), kDocumentation);
         QVERIFY(!help.readmeMissing);
         QVERIFY(help.readError.has_value());
         QCOMPARE(help.rows, openingRows());

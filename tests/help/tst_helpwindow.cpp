@@ -44,6 +44,8 @@ struct Fixture {
         main.reset();
         QDir::setCurrent(previousDir);
     }
+    // Where the test program's documentation would be: nowhere beside a test.
+    static QString documentation() { return documentationPath(QCoreApplication::applicationDirPath()); }
     HelpWindow* open()
     {
         main->button(MainWindow::Help)->click();
@@ -67,22 +69,19 @@ private Q_SLOTS:
         QVERIFY(f.services.messages.isEmpty());
         const QStringList rows = listRows(help);
         QCOMPARE(rows.mid(rows.size() - 3), (QStringList{"Первая", "", "Третья"}));
-        QCOMPARE(rows, buildHelpList(f.dir.path()).rows);
+        QCOMPARE(rows, buildHelpList(f.dir.path(), f.documentation()).rows);
 
         QStringList labels;
         for (QLabel* label : help->findChildren<QLabel*>())
             labels << label->text();
         QVERIFY(labels.contains("Рабочий каталог программы :"));
         QVERIFY(labels.contains("Версия программы - 2.0"));
-        QVERIFY(labels.contains("Более подробная справка, словари и новые версии программы  на сайте "));
+        QVERIFY(
+            labels.contains("Более подробная справка - в документации, установленной вместе с программой: "));
         QCOMPARE(help->findChild<QLabel*>("directoryLabel")->text(),
                  QDir::toNativeSeparators(QDir::currentPath()));
-
-        auto* site = help->findChild<QPushButton*>("siteButton");
-        QCOMPARE(site->text(), help_texts::kProjectAddress);
-        site->click();
-        QCOMPARE(f.services.openedUrls, (QList<QUrl>{QUrl(help_texts::kProjectAddress)}));
-        QVERIFY(help->isVisible());
+        QCOMPARE(help->findChild<QPushButton*>("documentationButton")->text(),
+                 QString("Документация программы"));
 
         auto* ok = help->findChild<QPushButton*>("okButton");
         QCOMPARE(ok->text(), QString("Ok"));
@@ -105,6 +104,40 @@ private Q_SLOTS:
         QVERIFY(f.services.messages.isEmpty());
     }
 
+    // The button opens the documentation installed with the program, from its file;
+    // when there is none, or nothing opens it, the user is told which file it is.
+    void documentationButton_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("opened") << true << true << QString();
+        QTest::newRow("nothing opens HTML")
+            << true << false
+            << "Файл документации программы не открыт: нет программы, которая "
+               "открывает файлы HTML.\n%1";
+        QTest::newRow("not installed") << false << false << "Файл документации программы не найден:\n%1";
+    }
+
+    void documentationButton()
+    {
+        QFETCH(bool, installed);
+        QFETCH(bool, opens);
+        QFETCH(QString, said);
+        Fixture f;
+        const QString file = f.dir.filePath("share/doc/kvarsel/README.html");
+        if (installed)
+            QVERIFY(test::writeBytes(file, "<html></html>"));
+        f.services.openUrlAnswer = opens;
+        HelpWindow help(f.main.get(), f.services, f.dir.path(), file);
+        f.services.messages.clear(); // that Readme.txt is missing
+        help.findChild<QPushButton*>("documentationButton")->click();
+        QCOMPARE(f.services.openedUrls, installed ? QList<QUrl>{QUrl::fromLocalFile(file)} : QList<QUrl>());
+        QCOMPARE(f.services.messages.size(), said.isEmpty() ? 0 : 1);
+        if (!said.isEmpty())
+            QCOMPARE(f.services.messages.first().text, said.arg(QDir::toNativeSeparators(file)));
+    }
+
     void missingReadmeIsAnnouncedOnce()
     {
         Fixture f;
@@ -114,8 +147,8 @@ private Q_SLOTS:
         const test::RecordedMessage& m = f.services.messages.first();
         QCOMPARE(m.title, QString("Кварсел"));
         QCOMPARE(m.icon, MessageIcon::None);
-        QCOMPARE(m.text, readmeMissingMessage());
-        QCOMPARE(listRows(help).last(), help_texts::kSiteLine);
+        QCOMPARE(m.text, readmeMissingMessage(f.documentation()));
+        QCOMPARE(listRows(help).last(), QDir::toNativeSeparators(f.documentation()));
         help->findChild<QPushButton*>("okButton")->click();
         f.open();
         QCOMPARE(f.services.messages.size(), 1);

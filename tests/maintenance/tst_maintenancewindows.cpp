@@ -504,6 +504,43 @@ private Q_SLOTS:
         QVERIFY(listRows(optimizer).isEmpty());
     }
 
+    // After each job the window says what it did, in its status line.
+    void optimizerSaysWhatEachJobDid_data()
+    {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("repeats") << QStringList{"File", "Файл", "Edit", "Правка",
+                                                "File", "Файл", "Edit", "Правка"}
+                                 << QStringList{"continueButton"}
+                                 << "Удалено повторов: 2\nВыбрано переводов: 0";
+        QTest::newRow("a choice") << kFileGroup << QStringList{"continueButton", "useSelectedButton"}
+                                  << "Удалено повторов: 1\nВыбрано переводов: 1";
+        QTest::newRow("check") << QStringList{"Open", "Открыть", "Save", "Сохранить", "Copy", "Копия"}
+                               << QStringList{"checkButton"} << "Проверено строк: 4, ошибок не найдено";
+        QTest::newRow("check, a row skipped")
+            << QStringList{"Open", "Открыть", "Save", "Save", "Copy", "Копия"}
+            << QStringList{"checkButton", "skipRowButton"} << "Проверено строк: 4, найдено ошибок: 1";
+    }
+
+    void optimizerSaysWhatEachJobDid()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, said);
+        Fixture f(rows);
+        UserDictionaryOptimizer* optimizer = f.openOptimizer();
+        auto* line = child<QLabel>(optimizer, "outcomeLine");
+        QVERIFY(line && line->isHidden());
+        for (const QString& name : clicks) {
+            button(optimizer, qPrintable(name))->click();
+            QCOMPARE(line->isVisible(), name == clicks.last()); // nothing while a job waits for the user
+        }
+        QCOMPARE(line->text(), said);
+        button(optimizer, "exitButton")->click();
+        QVERIFY(line->isHidden());
+    }
+
     void exitReportsShiftedPairing()
     {
         // An empty source row before a translation: it may be an entry without its

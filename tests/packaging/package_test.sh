@@ -14,8 +14,9 @@ deb=$(ls "$tmp"/kvarsel_*.deb)
 dpkg-deb -c "$deb" | awk '{print $NF}' > "$tmp/contents"
 for path in ./usr/bin/kvarsel ./usr/bin/kvarsel-batch ./usr/bin/kvarsel-start \
     ./usr/share/kvarsel/Readme.txt ./usr/share/kvarsel/User.dic ./usr/share/kvarsel/Windows.dic \
-    ./usr/share/kvarsel/velmora.ini ./usr/share/kvarsel/Words.txt ./usr/share/man/man1/kvarsel.1 ./usr/share/man/man1/kvarsel-batch.1 \
-    ./usr/share/man/man1/kvarsel-start.1 ./usr/share/applications/kvarsel.desktop; do
+    ./usr/share/kvarsel/velmora.ini ./usr/share/kvarsel/Words.txt ./usr/share/man/man1/kvarsel.1 \
+    ./usr/share/man/man1/kvarsel-batch.1 ./usr/share/man/man1/kvarsel-start.1 ./usr/share/applications/kvarsel.desktop \
+    ./usr/share/doc/kvarsel/README.html ./usr/share/doc/kvarsel/docs/main-window.png; do
     grep -qx "$path" "$tmp/contents" || fail "$path missing from the package"
 done
 dpkg-deb -c "$deb" | grep -q '^-rwxr-xr-x .* ./usr/bin/kvarsel-start$' || fail "kvarsel-start is not executable"
@@ -29,4 +30,7 @@ for page in kvarsel kvarsel-batch; do
 done
 dpkg-deb -f "$deb" Depends | grep -q 'hunspell-ru' || fail "the package does not depend on hunspell-ru"
 dpkg-deb -f "$deb" Depends | grep -q 'libhunspell' || fail "the package does not depend on libhunspell"
+# The help window opens the documentation from bin/../share/doc/kvarsel.
+grep -q '<title>Кварсел</title>' "$tmp/root/usr/share/doc/kvarsel/README.html" ||
+    fail "README.html is not the rendered README"
 echo "debian_package: all passed"

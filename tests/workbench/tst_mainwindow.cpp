@@ -7,6 +7,7 @@
 #include "text/TextFile.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ManualTranslationDialog.h"
+#include "workbench/StatusPanels.h"
 #include "workspace/DirectoryLock.h"
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
@@ -425,6 +426,40 @@ private Q_SLOTS:
         QVERIFY2(note.startsWith("Проверка орфографии выключена: не найден русский словарь Hunspell ru_RU"),
                  qPrintable(note));
         QVERIFY(ui.messages.isEmpty());
+    }
+
+    // Narrowed as far as it goes, the window still shows every text of every panel whole.
+    void panelsWholeAtMinimumWidth_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("text");
+        const std::pair<int, QString> texts[] = {{1, panel_texts::kHideTranslated},
+                                                 {1, panel_texts::kShowTranslated},
+                                                 {3, QStringLiteral(" 99999")},
+                                                 {7, QStringLiteral("Словарь № 12 из  14 используемых")},
+                                                 {8, panel_texts::scanningKindText(ResourceKind::RcData)}};
+        for (const auto& [number, text] : texts)
+            QTest::addRow("%d: %s", number, qPrintable(text)) << number << text;
+    }
+
+    void panelsWholeAtMinimumWidth()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, text);
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QLabel* panel = w.panel(number);
+        panel->setText(text);
+        w.resize(1, w.height());
+        QCoreApplication::processEvents();
+        QVERIFY2(panel->contentsRect().width() >= panel->fontMetrics().horizontalAdvance(text),
+                 qPrintable(QStringLiteral("%1 < %2 at a window width of %3")
+                                .arg(panel->contentsRect().width())
+                                .arg(panel->fontMetrics().horizontalAdvance(text))
+                                .arg(w.width())));
     }
 
     void volumeThatCannotBeEntered()
