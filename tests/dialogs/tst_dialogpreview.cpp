@@ -249,6 +249,7 @@ private Q_SLOTS:
         Session s(QStringLiteral(KVARSEL_TEST_DATA "/dialogs"));
         const qsizetype row = s.rowHolding(line);
         QVERIFY(row > 0);
+        s.main->setGeometry(QRect(QPoint(10, 10), QSize(360, 400)));
         DialogPreview* preview = openDialogPreview(*s.main, row);
         DialogCanvas* canvas = preview->canvas();
         QCOMPARE(preview->statusLabel()->text(), QStringLiteral("Все тексты помещаются."));
@@ -262,6 +263,9 @@ private Q_SLOTS:
         const FontBase base = QtTextMeasure().base(canvas->dialog().font);
         QCOMPARE(canvas->controlRect(control).width(),
                  unitsToPixelsX(canvas->dialog().controls[size_t(control)].cx, base));
+        // The preview stands beside the main window on its screen, not over it.
+        QVERIFY(!preview->frameGeometry().intersects(s.main->frameGeometry()));
+        QVERIFY(s.main->screen()->availableGeometry().contains(preview->frameGeometry()));
     }
 
     // A group box's caption sits on its frame line, as Windows draws it, so the
