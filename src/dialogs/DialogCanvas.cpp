@@ -1,11 +1,12 @@
 #include "dialogs/DialogCanvas.h"
 
+#include "dialogs/DialogWidgets.h"
 #include "dialogs/PreviewTexts.h"
+#include "dialogs/WindowStyles.h"
 #include "model/Accelerators.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
 #include <QToolTip>
@@ -25,6 +27,16 @@ namespace kvarsel {
 namespace {
 constexpr int kBorder = 4;
 constexpr int kMaxSide = 4096;
+// The room a caption of a page gets beside its text, as a tab above the page.
+constexpr int kTabPadding = 8;
+
+// The lines a control draws: wrapped at `widthPixels` if it wraps, else broken at
+// its line breaks only.
+QList<TextSpan> linesOf(const DialogControl& c, int widthPixels, const DialogFont& font,
+                        const TextMeasure& measure)
+{
+    return wrapLines(c.text, c.wraps ? widthPixels : std::numeric_limits<int>::max(), font, measure);
+}
 } // namespace
 
 // Drawn above every control: the red outlines and the selection mark.
@@ -115,13 +127,29 @@ QRect DialogCanvas::clientRect() const
     if (!m_hasDialog)
         return QRect();
     // A script may claim any size; the drawing stops at a sane one.
-    return QRect(kBorder, kBorder + m_captionHeight, qBound(1, unitsToPixelsX(m_dialog.cx, m_base), kMaxSide),
+    const int border = m_dialog.isPage() ? 0 : kBorder;
+    return QRect(border, border + m_captionHeight, qBound(1, unitsToPixelsX(m_dialog.cx, m_base), kMaxSide),
                  qBound(1, unitsToPixelsY(m_dialog.cy, m_base), kMaxSide));
 }
 
 QRect DialogCanvas::captionRect() const
 {
-    return QRect(kBorder, kBorder, clientRect().width(), m_captionHeight);
+    const QRect client = clientRect();
+    if (m_dialog.isPage()) {
+        // A page shows its caption on its tab.
+        const int text = QFontMetrics(captionFont()).horizontalAdvance(m_dialog.caption);
+        return QRect(0, 0, qMin(client.width(), text + 2 * kTabPadding), m_captionHeight);
+    }
+    return QRect(client.left(), kBorder, client.width(), m_captionHeight);
+}
+
+QFont DialogCanvas::captionFont() const
+{
+    if (m_dialog.isPage())
+        return m_measure.qtFont(m_dialog.font);
+    QFont bold = font();
+    bold.setBold(true);
+    return bold;
 }
 
 QSize DialogCanvas::sizeHint() const
@@ -129,7 +157,8 @@ QSize DialogCanvas::sizeHint() const
     if (!m_hasDialog)
         return QSize(200, 100);
     const QRect client = clientRect();
-    return QSize(client.right() + 1 + kBorder, client.bottom() + 1 + kBorder);
+    const int border = m_dialog.isPage() ? 0 : kBorder;
+    return QSize(client.right() + 1 + border, client.bottom() + 1 + border);
 }
 
 void DialogCanvas::rebuild()
@@ -145,9 +174,9 @@ void DialogCanvas::rebuild()
     }
     m_base = m_measure.base(m_dialog.font);
     const QFont font = m_measure.qtFont(m_dialog.font);
-    QFont captionFont = this->font();
-    captionFont.setBold(true);
-    m_captionHeight = QFontMetrics(captionFont).height() + 8;
+    // A page has no title bar; a caption it has is its tab's.
+    const bool titled = m_dialog.isPage() ? !m_dialog.caption.isEmpty() : m_dialog.hasTitleBar();
+    m_captionHeight = titled ? QFontMetrics(captionFont()).height() + (m_dialog.isPage() ? 6 : 8) : 0;
 
     const QRect client = clientRect();
     m_client->setGeometry(client);
@@ -165,7 +194,7 @@ void DialogCanvas::rebuild()
                           qMax(1, unitsToPixelsX(c.cx, m_base)), qMax(1, unitsToPixelsY(c.cy, m_base)));
         item.rect = local.translated(client.topLeft());
         item.fit = measureFit(c, m_dialog.font, m_measure);
-        item.widget = makeWidget(c, font, local.size());
+        item.widget = makeWidget(c, local.size());
         if (item.widget) {
             item.widget->setGeometry(QRect(local.topLeft(), item.widget->size()));
             item.widget->show();
@@ -183,62 +212,46 @@ void DialogCanvas::rebuild()
     update();
 }
 
-QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QFont& font, const QSize& size)
+QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QSize& size)
 {
+    const QFont font = m_measure.qtFont(m_dialog.font);
     QWidget* w = nullptr;
-    const Qt::Alignment horizontal = c.align == TextAlign::Center  ? Qt::AlignHCenter
-                                     : c.align == TextAlign::Right ? Qt::AlignRight
-                                                                   : Qt::AlignLeft;
     QSize shown = size;
-    // Buttons read "&" as Windows does, so the marked letter is underlined there; a
-    // label underlines it by markup.
-    const QString withMark = c.mark >= 0 ? toScriptForm(c.text, c.mark) : c.text;
+    // Buttons read "&" as Windows does, so the marked letter is underlined there and
+    // a literal "&" goes doubled.
+    const QString withMark = toScriptForm(c.text, c.mark);
     switch (c.kind) {
-    case ControlKind::Static: {
-        auto* label = new QLabel(m_client);
-        if (c.mark >= 0 && c.mark < c.text.size()) {
-            label->setTextFormat(Qt::RichText);
-            QString html = c.text.left(c.mark).toHtmlEscaped() + QStringLiteral("<u>") +
-                           QString(c.text[c.mark]).toHtmlEscaped() + QStringLiteral("</u>") +
-                           c.text.mid(c.mark + 1).toHtmlEscaped();
-            label->setText(html.replace(u'\n', QStringLiteral("<br>")));
-        } else {
-            label->setTextFormat(Qt::PlainText);
-            label->setText(c.text);
-        }
-        label->setWordWrap(c.wraps);
-        label->setAlignment(horizontal | Qt::AlignTop);
-        label->setContentsMargins(0, 0, 0, 0);
-        w = label;
+    case ControlKind::Static:
+        w = new DialogText(c, linesOf(c, size.width(), m_dialog.font, m_measure), m_base.height, m_client);
         break;
-    }
     case ControlKind::PushButton: {
-        auto* button = new QPushButton(withMark, m_client);
+        QString caption = withMark;
+        if (c.wraps) {
+            // The lines the fit check counts, one under the other.
+            const int inner = unitsToPixelsX(c.cx - textMarginUnits(c.kind), m_base);
+            QStringList lines;
+            for (const TextSpan& line : linesOf(c, inner, m_dialog.font, m_measure)) {
+                const bool marked = c.mark >= line.start && c.mark < line.start + line.length;
+                lines << toScriptForm(QStringView(c.text).sliced(line.start, line.length),
+                                      marked ? c.mark - line.start : -1);
+            }
+            caption = lines.join(u'\n');
+        }
+        auto* button = new QPushButton(caption, m_client);
         button->setDefault(c.isDefault);
         button->setAutoDefault(false);
         w = button;
         break;
     }
-    case ControlKind::CheckBox: {
-        auto* box = new QCheckBox(withMark, m_client);
-        if (c.hasStyle(QStringLiteral("BS_LEFTTEXT")) || c.hasStyle(QStringLiteral("BS_RIGHTBUTTON")))
-            box->setLayoutDirection(Qt::RightToLeft);
-        w = box;
+    case ControlKind::CheckBox:
+    case ControlKind::RadioButton:
+        w = makeCheckable(c, size, withMark);
         break;
-    }
-    case ControlKind::RadioButton: {
-        auto* radio = new QRadioButton(withMark, m_client);
-        radio->setAutoExclusive(false);
-        if (c.hasStyle(QStringLiteral("BS_LEFTTEXT")) || c.hasStyle(QStringLiteral("BS_RIGHTBUTTON")))
-            radio->setLayoutDirection(Qt::RightToLeft);
-        w = radio;
-        break;
-    }
     case ControlKind::GroupBox:
-        w = new QGroupBox(withMark, m_client);
+        w = new DialogGroupBox(withMark, unitsToPixelsX(4, m_base), m_client);
         break;
     case ControlKind::Edit:
-        if (c.hasStyle(QStringLiteral("ES_MULTILINE"))) {
+        if (c.style & es::kMultiline) {
             auto* edit = new QPlainTextEdit(m_client);
             edit->setPlainText(c.text);
             w = edit;
@@ -269,17 +282,17 @@ QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QFont& font, con
     }
     case ControlKind::Frame: {
         auto* frame = new QFrame(m_client);
-        if (c.hasStyle(QStringLiteral("SS_ETCHEDHORZ")))
+        const quint32 type = c.style & ss::kTypeMask;
+        if (type == ss::kEtchedHorz)
             frame->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-        else if (c.hasStyle(QStringLiteral("SS_ETCHEDVERT")))
+        else if (type == ss::kEtchedVert)
             frame->setFrameStyle(QFrame::VLine | QFrame::Sunken);
-        else if (c.hasStyle(QStringLiteral("SS_BLACKRECT")) || c.hasStyle(QStringLiteral("SS_GRAYRECT")) ||
-                 c.hasStyle(QStringLiteral("SS_WHITERECT"))) {
+        else if (type == ss::kBlackRect || type == ss::kGrayRect || type == ss::kWhiteRect) {
             frame->setAutoFillBackground(true);
             QPalette pal = frame->palette();
-            pal.setColor(QPalette::Window, c.hasStyle(QStringLiteral("SS_BLACKRECT"))  ? Qt::black
-                                           : c.hasStyle(QStringLiteral("SS_GRAYRECT")) ? Qt::gray
-                                                                                       : Qt::white);
+            pal.setColor(QPalette::Window, type == ss::kBlackRect  ? Qt::black
+                                           : type == ss::kGrayRect ? Qt::gray
+                                                                   : Qt::white);
             frame->setPalette(pal);
         } else {
             frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
@@ -289,7 +302,9 @@ QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QFont& font, con
     }
     case ControlKind::Custom: {
         const QString cls = c.className.toLower();
-        if (cls == QLatin1String("msctls_progress32")) {
+        if (cls == QLatin1String("scrollbar")) {
+            w = new QScrollBar(size.width() >= size.height() ? Qt::Horizontal : Qt::Vertical, m_client);
+        } else if (cls == QLatin1String("msctls_progress32")) {
             auto* bar = new QProgressBar(m_client);
             bar->setValue(40);
             bar->setTextVisible(false);
@@ -378,16 +393,65 @@ void DialogCanvas::paintEvent(QPaintEvent*)
     if (!m_hasDialog)
         return;
     QPainter p(this);
-    const QRect outer(0, 0, sizeHint().width(), sizeHint().height());
-    p.fillRect(outer, palette().color(QPalette::Mid));
+    if (!m_dialog.isPage())
+        p.fillRect(QRect(QPoint(0, 0), sizeHint()), palette().color(QPalette::Mid));
+    if (m_captionHeight == 0)
+        return;
     const QRect caption = captionRect();
+    p.setFont(captionFont());
+    if (m_dialog.isPage()) {
+        p.fillRect(caption, palette().color(QPalette::Window));
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawRect(caption.adjusted(0, 0, -1, 0));
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(caption.adjusted(kTabPadding, 0, 0, 0),
+                   Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, m_dialog.caption);
+        return;
+    }
     p.fillRect(caption, palette().color(QPalette::Highlight));
-    QFont captionFont = font();
-    captionFont.setBold(true);
-    p.setFont(captionFont);
     p.setPen(palette().color(QPalette::HighlightedText));
     p.drawText(caption.adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
                m_dialog.caption);
+}
+
+QWidget* DialogCanvas::makeCheckable(const DialogControl& c, const QSize& size, const QString& withMark)
+{
+    const bool leftText = c.style & bs::kLeftText;
+    QAbstractButton* box = c.kind == ControlKind::CheckBox ? static_cast<QAbstractButton*>(new QCheckBox)
+                                                           : static_cast<QAbstractButton*>(new QRadioButton);
+    if (auto* radio = qobject_cast<QRadioButton*>(box))
+        radio->setAutoExclusive(false);
+    if (!c.wraps) {
+        box->setText(withMark);
+        box->setParent(m_client);
+        if (leftText)
+            box->setLayoutDirection(Qt::RightToLeft);
+        return box;
+    }
+    // Several lines: the box, and beside it the lines the fit check counts.
+    auto* holder = new QWidget(m_client);
+    box->setParent(holder);
+    const int margin = unitsToPixelsX(textMarginUnits(c.kind), m_base);
+    const int textWidth = qMax(1, size.width() - margin);
+    auto* text = new DialogText(c, linesOf(c, textWidth, m_dialog.font, m_measure), m_base.height, holder);
+    text->setGeometry(leftText ? 0 : margin, 0, textWidth, size.height());
+    // The box stands by the first line of text at the top or by the last at the
+    // bottom; by default both are centred in the height.
+    const QSize boxSize = box->sizeHint();
+    const quint32 vertical = c.style & bs::kVerticalMask;
+    int boxTop = (size.height() - boxSize.height()) / 2;
+    if (vertical == bs::kTop) {
+        text->setVerticalAlignment(Qt::AlignTop);
+        boxTop = qMax(0, (m_base.height - boxSize.height()) / 2);
+    } else if (vertical == bs::kBottom) {
+        text->setVerticalAlignment(Qt::AlignBottom);
+        boxTop = size.height() - qMax(boxSize.height(), m_base.height);
+    } else {
+        text->setVerticalAlignment(Qt::AlignVCenter);
+    }
+    box->setGeometry(leftText ? size.width() - boxSize.width() : 0, boxTop, boxSize.width(),
+                     boxSize.height());
+    return holder;
 }
 
 } // namespace kvarsel

@@ -1,6 +1,7 @@
 #pragma once
-// One dialog drawn to scale: a window frame with its caption and, inside, a real
-// widget of each control's kind at the control's rectangle. Controls whose text
+// One dialog drawn to scale: a window frame with its title bar (a page, a child
+// template, without a frame) and, inside, a widget of each control's kind at the
+// control's rectangle. Controls whose text
 // does not fit are outlined in red; the control of the selected row is marked.
 // The widgets only show: clicks and tooltips are the canvas's own.
 
@@ -56,9 +57,12 @@ private:
     class Overlay;
 
     void rebuild();
-    QWidget* makeWidget(const DialogControl& control, const QFont& font, const QSize& size);
+    QWidget* makeWidget(const DialogControl& control, const QSize& size);
+    QWidget* makeCheckable(const DialogControl& control, const QSize& size, const QString& withMark);
     QRect clientRect() const;
+    // The title bar of a window, or the tab of a page with a caption.
     QRect captionRect() const;
+    QFont captionFont() const;
 
     QtTextMeasure m_measure;
     DialogResource m_dialog;

@@ -5,12 +5,43 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace kvarsel {
+
+namespace {
+
+constexpr int kGap = 8;        // between the main window and the preview
+constexpr int kMinWidth = 320; // narrower, the header and the dialogs no longer show
+
+// Where a window of `want` (frame included) goes beside `main` within `room`.
+QRect besideRect(const QRect& main, const QSize& want, const QRect& room)
+{
+    const int right = room.right() - main.right() - kGap;
+    const int left = main.left() - room.left() - kGap;
+    int width = qMin(want.width(), room.width());
+    int x = 0;
+    if (width <= right) {
+        x = main.right() + 1 + kGap;
+    } else if (width <= left) {
+        x = main.left() - kGap - width;
+    } else if (qMax(right, left) >= kMinWidth) {
+        width = qMax(right, left);
+        x = right >= left ? main.right() + 1 + kGap : room.left();
+    } else {
+        // No room beside it: against the screen's edge farther from the main window's middle.
+        x = main.center().x() < room.center().x() ? room.right() + 1 - width : room.left();
+    }
+    const int height = qMin(want.height(), room.height());
+    const int y = qBound(room.top(), main.top(), room.bottom() + 1 - height);
+    return QRect(x, y, width, height);
+}
+
+} // namespace
 
 DialogPreview::DialogPreview(const LineStore& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window), m_dialogs(dialogs)
@@ -62,6 +93,28 @@ DialogPreview::DialogPreview(const LineStore& dialogs, QWidget* parent)
 
     showPlaceholder();
     resize(640, 480);
+}
+
+void DialogPreview::placeBeside(const QWidget& main)
+{
+    const QScreen* screen = main.screen();
+    if (!screen)
+        return;
+    // The dialog at its size, with the header and the footer; never smaller than
+    // the window's first size.
+    const QMargins margins = layout()->contentsMargins();
+    const int frame = 2 * m_scroll->frameWidth() + 2;
+    const QSize canvas = m_canvas->sizeHint();
+    const QSize want(canvas.width() + frame + margins.left() + margins.right(),
+                     canvas.height() + frame + margins.top() + margins.bottom() +
+                         m_header->sizeHint().height() + 2 * m_status->sizeHint().height() +
+                         2 * layout()->spacing());
+    // A window never shown has no frame yet; the main window's tells its size.
+    const QSize decoration = main.frameGeometry().size() - main.geometry().size();
+    const QRect target = besideRect(main.frameGeometry(), want.expandedTo(QSize(kMinWidth, 240)) + decoration,
+                                    screen->availableGeometry());
+    resize(target.size() - decoration);
+    move(target.topLeft());
 }
 
 void DialogPreview::forgetFile()

@@ -26,6 +26,11 @@ public:
     void showRow(qsizetype row);
     qsizetype selectedRow() const { return m_row; }
 
+    // Sizes the window for the dialog shown and puts it beside `main`, on its
+    // screen: right of it, else left of it, else narrower on the wider side; only
+    // a screen with no room beside the main window puts it over it.
+    void placeBeside(const QWidget& main);
+
     DialogCanvas* canvas() const { return m_canvas; }
     QLabel* headerLabel() const { return m_header; }
     QLabel* statusLabel() const { return m_status; }

@@ -1,20 +1,19 @@
 #include "dialogs/DialogScript.h"
 
+#include "dialogs/WindowStyles.h"
 #include "model/Accelerators.h"
 
+#include <QHash>
 #include <QSet>
+#include <algorithm>
 
 namespace kvarsel {
 
-DialogFont systemDialogFont()
-{
-    // The system font dialogs get without DS_SETFONT: bold, a cell of 8 by 16 pixels.
-    DialogFont font;
-    font.pointSize = 10;
-    font.face = QStringLiteral("System");
-    font.weight = 700;
-    return font;
-}
+DialogFont systemDialogFont() { return DialogFont(); }
+
+bool DialogResource::isPage() const { return style & ws::kChild; }
+
+bool DialogResource::hasTitleBar() const { return (style & ws::kCaption) == ws::kCaption; }
 
 namespace {
 
@@ -329,159 +328,202 @@ private:
 
 std::optional<int> number(const QString& arg) { return Expr(arg).eval(); }
 
-// The style flags named in an expression, upper case; a flag after NOT is left out.
-QStringList stylesOf(const QString& arg)
-{
-    QStringList out;
-    bool negate = false;
-    qsizetype i = 0;
-    while (i < arg.size()) {
-        if (arg[i].isLetter() || arg[i] == u'_') {
-            const qsizetype start = i;
-            while (i < arg.size() && (arg[i].isLetterOrNumber() || arg[i] == u'_'))
-                ++i;
-            const QString name = arg.mid(start, i - start).toUpper();
-            if (name == QLatin1String("NOT")) {
-                negate = true;
-                continue;
-            }
-            if (!negate)
-                out << name;
-            negate = false;
-            continue;
-        }
-        if (arg[i].isDigit()) // a number among the flags
-            negate = false;
-        ++i;
-    }
-    return out;
-}
-
 QString unquotedName(const QString& arg) { return isQuoted(arg) ? unquote(arg) : arg; }
 
-const QSet<QString>& textFirstStatements()
-{
-    static const QSet<QString> set{QStringLiteral("LTEXT"),           QStringLiteral("RTEXT"),
-                                   QStringLiteral("CTEXT"),           QStringLiteral("PUSHBUTTON"),
-                                   QStringLiteral("DEFPUSHBUTTON"),   QStringLiteral("PUSHBOX"),
-                                   QStringLiteral("GROUPBOX"),        QStringLiteral("CHECKBOX"),
-                                   QStringLiteral("AUTOCHECKBOX"),    QStringLiteral("RADIOBUTTON"),
-                                   QStringLiteral("AUTORADIOBUTTON"), QStringLiteral("STATE3"),
-                                   QStringLiteral("AUTO3STATE"),      QStringLiteral("ICON")};
-    return set;
-}
+// What a keyword statement stands for: a control of a predefined class with the
+// statement's own style bits (every control is also WS_CHILD | WS_VISIBLE).
+struct Keyword {
+    const char* name;
+    const char* className;
+    quint32 style;
+    bool textFirst; // "TEXT", id, x, y, ... rather than id, x, y, ...
+};
 
-const QSet<QString>& idFirstStatements()
+const Keyword* keyword(const QString& statement)
 {
-    static const QSet<QString> set{QStringLiteral("EDITTEXT"), QStringLiteral("COMBOBOX"),
-                                   QStringLiteral("LISTBOX"), QStringLiteral("SCROLLBAR")};
-    return set;
-}
-
-void applyButtonStyle(DialogControl& c)
-{
-    const auto any = [&c](std::initializer_list<const char*> names) {
-        for (const char* n : names)
-            if (c.hasStyle(QLatin1String(n)))
-                return true;
-        return false;
+    static const Keyword table[] = {
+        {"LTEXT", "Static", ss::kLeft | ws::kGroup, true},
+        {"RTEXT", "Static", ss::kRight | ws::kGroup, true},
+        {"CTEXT", "Static", ss::kCenter | ws::kGroup, true},
+        {"ICON", "Static", ss::kIcon, true},
+        {"PUSHBUTTON", "Button", bs::kPushButton | ws::kTabStop, true},
+        {"DEFPUSHBUTTON", "Button", bs::kDefPushButton | ws::kTabStop, true},
+        {"PUSHBOX", "Button", bs::kPushBox | ws::kTabStop, true},
+        {"GROUPBOX", "Button", bs::kGroupBox, true},
+        {"CHECKBOX", "Button", bs::kCheckBox | ws::kTabStop, true},
+        {"AUTOCHECKBOX", "Button", bs::kAutoCheckBox | ws::kTabStop, true},
+        {"STATE3", "Button", bs::k3State | ws::kTabStop, true},
+        {"AUTO3STATE", "Button", bs::kAuto3State | ws::kTabStop, true},
+        {"RADIOBUTTON", "Button", bs::kRadioButton, true},
+        {"AUTORADIOBUTTON", "Button", bs::kAutoRadioButton, true},
+        {"EDITTEXT", "Edit", ws::kBorder | ws::kTabStop, false},
+        {"COMBOBOX", "ComboBox", ws::kTabStop, false},
+        {"LISTBOX", "ListBox", ws::kBorder, false},
+        {"SCROLLBAR", "ScrollBar", 0, false},
     };
-    if (any({"BS_GROUPBOX"}))
-        c.kind = ControlKind::GroupBox;
-    else if (any({"BS_PUSHLIKE"}))
-        c.kind = ControlKind::PushButton;
-    else if (any({"BS_CHECKBOX", "BS_AUTOCHECKBOX", "BS_3STATE", "BS_AUTO3STATE"}))
-        c.kind = ControlKind::CheckBox;
-    else if (any({"BS_RADIOBUTTON", "BS_AUTORADIOBUTTON"}))
-        c.kind = ControlKind::RadioButton;
-    else
-        c.kind = ControlKind::PushButton;
-    if (any({"BS_DEFPUSHBUTTON"}))
-        c.isDefault = true;
-    if (any({"BS_MULTILINE"}))
-        c.wraps = true;
-    if (any({"BS_CENTER"}) || (c.kind == ControlKind::PushButton && !any({"BS_LEFT", "BS_RIGHT"})))
-        c.align = TextAlign::Center;
-    else if (any({"BS_RIGHT"}))
-        c.align = TextAlign::Right;
+    for (const Keyword& k : table)
+        if (statement == QLatin1String(k.name))
+            return &k;
+    return nullptr;
 }
 
-void applyStaticStyle(DialogControl& c)
+TextAlign alignOf(quint32 horizontal, quint32 left, quint32 right, quint32 center, TextAlign otherwise)
 {
-    const auto has = [&c](const char* n) { return c.hasStyle(QLatin1String(n)); };
-    if (has("SS_ICON") || has("SS_BITMAP") || has("SS_ENHMETAFILE")) {
+    return horizontal == left     ? TextAlign::Left
+           : horizontal == right  ? TextAlign::Right
+           : horizontal == center ? TextAlign::Center
+                                  : otherwise;
+}
+
+void classifyButton(DialogControl& c)
+{
+    const quint32 type = c.style & bs::kTypeMask;
+    switch (type) {
+    case bs::kGroupBox:
+        c.kind = ControlKind::GroupBox;
+        break;
+    case bs::kCheckBox:
+    case bs::kAutoCheckBox:
+    case bs::k3State:
+    case bs::kAuto3State:
+        c.kind = ControlKind::CheckBox;
+        break;
+    case bs::kRadioButton:
+    case bs::kAutoRadioButton:
+        c.kind = ControlKind::RadioButton;
+        break;
+    case bs::kOwnerDraw: // its program draws it, text and all
+        c.kind = ControlKind::Custom;
+        return;
+    default:
+        c.kind = ControlKind::PushButton;
+        c.isDefault =
+            type == bs::kDefPushButton || type == bs::kDefSplitButton || type == bs::kDefCommandLink;
+        break;
+    }
+    if ((c.kind == ControlKind::CheckBox || c.kind == ControlKind::RadioButton) && (c.style & bs::kPushLike))
+        c.kind = ControlKind::PushButton;
+    c.wraps = c.kind != ControlKind::GroupBox && (c.style & bs::kMultiline);
+    c.align = alignOf(c.style & bs::kAlignMask, bs::kLeft, bs::kRight, bs::kCenter,
+                      c.kind == ControlKind::PushButton ? TextAlign::Center : TextAlign::Left);
+}
+
+void classifyStatic(DialogControl& c)
+{
+    const quint32 type = c.style & ss::kTypeMask;
+    switch (type) {
+    case ss::kIcon:
+    case ss::kBitmap:
+    case ss::kEnhMetaFile:
         c.kind = ControlKind::Icon;
         return;
+    case ss::kBlackRect:
+    case ss::kGrayRect:
+    case ss::kWhiteRect:
+    case ss::kBlackFrame:
+    case ss::kGrayFrame:
+    case ss::kWhiteFrame:
+    case ss::kEtchedHorz:
+    case ss::kEtchedVert:
+    case ss::kEtchedFrame:
+        c.kind = ControlKind::Frame;
+        return;
+    case ss::kUserItem:
+    case ss::kOwnerDraw:
+        c.kind = ControlKind::Custom;
+        return;
+    default:
+        c.kind = ControlKind::Static;
+        c.wraps = type != ss::kSimple && type != ss::kLeftNoWordWrap;
+        c.align = alignOf(type, ss::kLeft, ss::kRight, ss::kCenter, TextAlign::Left);
+        return;
     }
-    for (const char* frame : {"SS_BLACKRECT", "SS_GRAYRECT", "SS_WHITERECT", "SS_BLACKFRAME", "SS_GRAYFRAME",
-                              "SS_WHITEFRAME", "SS_ETCHEDHORZ", "SS_ETCHEDVERT", "SS_ETCHEDFRAME"}) {
-        if (has(frame)) {
-            c.kind = ControlKind::Frame;
-            return;
+}
+
+// A SysLink shows its text without the markup: <a ...>text</a> is a link.
+void readLinks(DialogControl& c)
+{
+    QString shown;
+    qsizetype linkStart = -1;
+    const QString& markup = c.text;
+    for (qsizetype i = 0; i < markup.size();) {
+        const QStringView rest = QStringView(markup).sliced(i);
+        const bool opens = rest.startsWith(u"<a", Qt::CaseInsensitive) && rest.size() > 2 &&
+                           (rest[2] == u'>' || rest[2].isSpace());
+        const bool closes = rest.startsWith(u"</a>", Qt::CaseInsensitive);
+        const qsizetype tagEnd = opens ? markup.indexOf(u'>', i) : -1;
+        if (opens && tagEnd > 0) {
+            linkStart = shown.size();
+            i = tagEnd + 1;
+        } else if (closes) {
+            if (linkStart >= 0 && shown.size() > linkStart)
+                c.links << TextSpan{linkStart, shown.size() - linkStart};
+            linkStart = -1;
+            i += 4;
+        } else {
+            shown += markup[i++];
         }
     }
-    c.kind = ControlKind::Static;
-    c.wraps = !(has("SS_LEFTNOWORDWRAP") || has("SS_SIMPLE"));
-    c.align = has("SS_CENTER") ? TextAlign::Center : has("SS_RIGHT") ? TextAlign::Right : TextAlign::Left;
+    c.text = shown;
 }
 
-void classifyCustom(DialogControl& c)
+// The "&" marks of a script that keeps them, as the control draws them: the marked
+// letter underlined, taking no room, and "&&" one "&". Runs of a SysLink are read
+// one by one, so the links stay where they were.
+void readMarks(DialogControl& c)
+{
+    QList<qsizetype> cuts{0, c.text.size()};
+    for (const TextSpan& link : std::as_const(c.links))
+        cuts << link.start << link.start + link.length;
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    QString shown;
+    QHash<qsizetype, qsizetype> moved; // a cut in the old text -> in the new
+    for (qsizetype i = 0; i + 1 < cuts.size(); ++i) {
+        moved.insert(cuts[i], shown.size());
+        const AcceleratedText run =
+            fromScriptForm(QStringView(c.text).sliced(cuts[i], cuts[i + 1] - cuts[i]));
+        if (c.mark < 0 && run.mark >= 0)
+            c.mark = shown.size() + run.mark;
+        shown += run.text;
+    }
+    moved.insert(c.text.size(), shown.size());
+    for (TextSpan& link : c.links) {
+        const qsizetype start = moved.value(link.start);
+        link.length = moved.value(link.start + link.length) - start;
+        link.start = start;
+    }
+    c.text = shown;
+}
+
+void classify(DialogControl& c, bool marksKept)
 {
     const QString cls = c.className.toLower();
-    if (cls == QLatin1String("button"))
-        applyButtonStyle(c);
-    else if (cls == QLatin1String("static"))
-        applyStaticStyle(c);
-    else if (cls == QLatin1String("syslink")) {
+    bool prefixes = true; // whether "&" marks a letter
+    if (cls == QLatin1String("button")) {
+        classifyButton(c);
+    } else if (cls == QLatin1String("static")) {
+        classifyStatic(c);
+        prefixes = !(c.style & ss::kNoPrefix);
+    } else if (cls == QLatin1String("syslink")) {
         c.kind = ControlKind::Static;
         c.wraps = true;
-    } else if (cls == QLatin1String("edit") || cls.startsWith(QLatin1String("richedit")))
+        c.align = c.style & lws::kRight ? TextAlign::Right : TextAlign::Left;
+        prefixes = !(c.style & lws::kNoPrefix);
+        readLinks(c);
+    } else if (cls == QLatin1String("edit") || cls.startsWith(QLatin1String("richedit"))) {
         c.kind = ControlKind::Edit;
-    else if (cls == QLatin1String("combobox") || cls == QLatin1String("comboboxex32"))
+    } else if (cls == QLatin1String("combobox") || cls == QLatin1String("comboboxex32")) {
         c.kind = ControlKind::ComboBox;
-    else if (cls == QLatin1String("listbox") || cls == QLatin1String("syslistview32") ||
-             cls == QLatin1String("systreeview32"))
+    } else if (cls == QLatin1String("listbox") || cls == QLatin1String("syslistview32") ||
+               cls == QLatin1String("systreeview32")) {
         c.kind = ControlKind::ListBox;
-    else
-        c.kind = ControlKind::Custom;
-}
-
-void classifyKeyword(DialogControl& c)
-{
-    const QString& k = c.statement;
-    if (k == QLatin1String("LTEXT") || k == QLatin1String("RTEXT") || k == QLatin1String("CTEXT")) {
-        c.kind = ControlKind::Static;
-        c.align = k == QLatin1String("CTEXT")   ? TextAlign::Center
-                  : k == QLatin1String("RTEXT") ? TextAlign::Right
-                                                : TextAlign::Left;
-        c.wraps =
-            !(c.hasStyle(QStringLiteral("SS_LEFTNOWORDWRAP")) || c.hasStyle(QStringLiteral("SS_SIMPLE")));
-    } else if (k == QLatin1String("PUSHBUTTON") || k == QLatin1String("DEFPUSHBUTTON") ||
-               k == QLatin1String("PUSHBOX")) {
-        c.kind = ControlKind::PushButton;
-        c.isDefault = k == QLatin1String("DEFPUSHBUTTON");
-        c.align = TextAlign::Center;
-        c.wraps = c.hasStyle(QStringLiteral("BS_MULTILINE"));
-    } else if (k == QLatin1String("GROUPBOX")) {
-        c.kind = ControlKind::GroupBox;
-    } else if (k == QLatin1String("CHECKBOX") || k == QLatin1String("AUTOCHECKBOX") ||
-               k == QLatin1String("STATE3") || k == QLatin1String("AUTO3STATE")) {
-        c.kind = ControlKind::CheckBox;
-        c.wraps = c.hasStyle(QStringLiteral("BS_MULTILINE"));
-    } else if (k == QLatin1String("RADIOBUTTON") || k == QLatin1String("AUTORADIOBUTTON")) {
-        c.kind = ControlKind::RadioButton;
-        c.wraps = c.hasStyle(QStringLiteral("BS_MULTILINE"));
-    } else if (k == QLatin1String("EDITTEXT")) {
-        c.kind = ControlKind::Edit;
-    } else if (k == QLatin1String("COMBOBOX")) {
-        c.kind = ControlKind::ComboBox;
-    } else if (k == QLatin1String("LISTBOX")) {
-        c.kind = ControlKind::ListBox;
-    } else if (k == QLatin1String("ICON")) {
-        c.kind = ControlKind::Icon;
     } else {
         c.kind = ControlKind::Custom;
     }
+    c.disabled = c.style & ws::kDisabled;
+    if (marksKept && prefixes && c.hasText)
+        readMarks(c);
 }
 
 bool readRect(const std::vector<Arg>& args, size_t first, DialogControl& c, bool sizeOptional)
@@ -507,7 +549,14 @@ bool readRect(const std::vector<Arg>& args, size_t first, DialogControl& c, bool
     return true;
 }
 
-std::optional<DialogControl> readControl(const Statement& st)
+void setStyle(DialogControl& c, const QString& expression, quint32 defaults)
+{
+    const StyleWord word = readStyle(expression, defaults);
+    c.style = word.bits;
+    c.styles = word.names;
+}
+
+std::optional<DialogControl> readControl(const Statement& st, bool marksKept)
 {
     const QString& s = st.text;
     const qsizetype kwEnd = wordEnd(s, 0);
@@ -523,18 +572,18 @@ std::optional<DialogControl> readControl(const Statement& st)
             c.textRow = st.rowAt(arg.offset);
         }
     };
+    constexpr quint32 kEveryControl = ws::kChild | ws::kVisible;
 
     if (c.statement == QLatin1String("CONTROL")) {
         if (args.size() < 8)
             return std::nullopt;
         takeText(args[0]);
         c.id = args[1].text;
-        c.className = unquotedName(args[2].text);
-        c.styles = stylesOf(args[3].text);
+        c.className = windowClassName(args[2].text);
+        setStyle(c, args[3].text, kEveryControl);
         if (!readRect(args, 4, c, false))
             return std::nullopt;
-        classifyCustom(c);
-    } else if (textFirstStatements().contains(c.statement)) {
+    } else if (const Keyword* k = keyword(c.statement); k && k->textFirst) {
         const bool icon = c.statement == QLatin1String("ICON");
         if (args.size() < (icon ? 4u : 6u))
             return std::nullopt;
@@ -543,26 +592,24 @@ std::optional<DialogControl> readControl(const Statement& st)
         c.id = args[1].text;
         if (!readRect(args, 2, c, icon))
             return std::nullopt;
-        if (args.size() > 6)
-            c.styles = stylesOf(args[6].text);
-        classifyKeyword(c);
+        c.className = QLatin1String(k->className);
+        setStyle(c, args.size() > 6 ? args[6].text : QString(), kEveryControl | k->style);
         if (icon && (c.cx <= 0 || c.cy <= 0)) { // the icon's own size, 32 pixels
             c.cx = 21;
             c.cy = 20;
         }
-    } else if (idFirstStatements().contains(c.statement)) {
+    } else if (k) {
         if (args.size() < 5)
             return std::nullopt;
         c.id = args[0].text;
         if (!readRect(args, 1, c, false))
             return std::nullopt;
-        if (args.size() > 5)
-            c.styles = stylesOf(args[5].text);
-        classifyKeyword(c);
+        c.className = QLatin1String(k->className);
+        setStyle(c, args.size() > 5 ? args[5].text : QString(), kEveryControl | k->style);
     } else {
         return std::nullopt;
     }
-    c.disabled = c.hasStyle(QStringLiteral("WS_DISABLED"));
+    classify(c, marksKept);
     return c;
 }
 
@@ -619,13 +666,16 @@ std::optional<DialogResource> readHeader(const Statement& st)
     return d;
 }
 
+// The point size that asks for the message-box font instead of a face of its own.
+constexpr int kMessageBoxFontSize = 0x7FFF;
+
 void readFont(const Statement& st, qsizetype from, DialogResource& d)
 {
     const std::vector<Arg> args = splitArgs(st.text, from);
     if (args.size() < 2)
         return;
     const auto size = number(args[0].text);
-    if (!size || *size <= 0)
+    if (!size || *size <= 0 || *size >= kMessageBoxFontSize)
         return;
     DialogFont font;
     font.pointSize = *size;
@@ -640,6 +690,22 @@ void readFont(const Statement& st, qsizetype from, DialogResource& d)
     d.hasFont = true;
 }
 
+// The style the compiled template carries: a dialog without STYLE is a bordered
+// popup with a system menu; CAPTION adds the title bar and FONT DS_SETFONT.
+void settleStyle(DialogResource& d, bool styleRead, bool captionRead, bool fontRead)
+{
+    if (!styleRead)
+        d.style = ws::kPopup | ws::kBorder | ws::kSysMenu;
+    if (captionRead)
+        d.style |= ws::kCaption;
+    if (fontRead)
+        d.style |= ds::kSetFont;
+    // DS_SHELLFONT asks an extended template in MS Shell Dlg for the shell's face.
+    if (d.hasFont && d.extended && (d.style & ds::kShellFont) == ds::kShellFont &&
+        d.font.face.compare(QLatin1String("MS Shell Dlg"), Qt::CaseInsensitive) == 0)
+        d.font.face = QStringLiteral("MS Shell Dlg 2");
+}
+
 bool isWord(const Statement& st, const char* word)
 {
     return st.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
@@ -649,15 +715,17 @@ QString firstWordUpper(const QString& s) { return s.left(wordEnd(s, 0)).toUpper(
 
 } // namespace
 
-std::vector<DialogResource> readDialogLines(const QStringList& lines, qsizetype firstRow)
+std::vector<DialogResource> readDialogLines(const QStringList& lines, qsizetype firstRow, bool marksKept)
 {
     enum class State { Outside, Header, Body };
     std::vector<DialogResource> dialogs;
     State state = State::Outside;
     int skipDepth = 0; // BEGIN/END nesting of other resources, and stray blocks in a body
     std::optional<DialogResource> current;
+    bool styleRead = false, captionRead = false, fontRead = false;
     const auto finish = [&](qsizetype lastRow) {
         if (current) {
+            settleStyle(*current, styleRead, captionRead, fontRead);
             current->lastRow = qMax(current->lastRow, lastRow);
             dialogs.push_back(std::move(*current));
         }
@@ -675,6 +743,7 @@ std::vector<DialogResource> readDialogLines(const QStringList& lines, qsizetype 
                 if (current)
                     finish(st.firstRow - 1);
                 current = std::move(header);
+                styleRead = captionRead = fontRead = false;
                 state = State::Header;
                 skipDepth = 0;
                 continue;
@@ -696,15 +765,20 @@ std::vector<DialogResource> readDialogLines(const QStringList& lines, qsizetype 
             const QString word = firstWordUpper(st.text);
             const qsizetype rest = wordEnd(st.text, 0);
             if (word == QLatin1String("CAPTION")) {
+                captionRead = true;
                 const std::vector<Arg> args = splitArgs(st.text, rest);
                 if (!args.empty() && isQuoted(args[0].text)) {
                     current->caption = unquote(args[0].text);
                     current->captionRow = st.rowAt(args[0].offset);
                 }
             } else if (word == QLatin1String("FONT")) {
+                fontRead = true;
                 readFont(st, rest, *current);
             } else if (word == QLatin1String("STYLE")) {
-                current->styles = stylesOf(st.text.mid(rest));
+                styleRead = true;
+                const StyleWord style = readStyle(QStringView(st.text).sliced(rest));
+                current->style = style.bits;
+                current->styles = style.names;
             }
             break;
         }
@@ -718,7 +792,7 @@ std::vector<DialogResource> readDialogLines(const QStringList& lines, qsizetype 
                 else
                     finish(st.lastRow);
             } else if (skipDepth == 0) {
-                if (auto control = readControl(st))
+                if (auto control = readControl(st, marksKept))
                     current->controls.push_back(std::move(*control));
             }
             break;
@@ -735,17 +809,7 @@ std::vector<DialogResource> readDialogs(const LineStore& store, const LineStore:
     lines.reserve(file.endRow - file.markerRow - 1);
     for (qsizetype i = file.markerRow + 1; i < file.endRow; ++i)
         lines << store.ComposedLine(i);
-    std::vector<DialogResource> dialogs = readDialogLines(lines, file.markerRow + 1);
-    // Such scripts hold "&" marks in their texts: the text is shown and measured
-    // without them, the marked letter underlined.
-    if (store.acceleratorsKept())
-        for (DialogResource& dialog : dialogs)
-            for (DialogControl& c : dialog.controls) {
-                AcceleratedText shown = fromScriptForm(c.text);
-                c.text = std::move(shown.text);
-                c.mark = shown.mark;
-            }
-    return dialogs;
+    return readDialogLines(lines, file.markerRow + 1, store.acceleratorsKept());
 }
 
 std::optional<DialogResource> dialogAtRow(const LineStore& store, qsizetype row)

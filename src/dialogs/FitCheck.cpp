@@ -50,6 +50,7 @@ QString describeControl(const FitProblem& problem)
 void PhraseFit::setPhrase(const LineStore& dialogs, const QString& phrase)
 {
     m_uses.clear();
+    m_marksKept = dialogs.acceleratorsKept();
     if (phrase.isEmpty())
         return;
     // Files are read once each, however many of their rows carry the phrase.
@@ -91,7 +92,7 @@ std::vector<FitProblem> PhraseFit::check(const QString& translation, const TextM
     for (const Use& use : m_uses) {
         QStringList lines = use.lines;
         lines[use.row - use.firstRow] = use.head + translation + use.tail;
-        const std::vector<DialogResource> dialogs = readDialogLines(lines, use.firstRow);
+        const std::vector<DialogResource> dialogs = readDialogLines(lines, use.firstRow, m_marksKept);
         for (const DialogResource& dialog : dialogs) {
             const DialogControl* control = controlAtRow(dialog, use.row);
             if (!control || control->textRow != use.row)

@@ -47,6 +47,7 @@ private:
         QStringList lines;       // the dialog's composed lines
     };
     std::vector<Use> m_uses;
+    bool m_marksKept = false; // the store's lines hold their "&" marks
 };
 
 } // namespace kvarsel

@@ -96,6 +96,8 @@ DialogPreview* openDialogPreview(MainWindow& main, qsizetype row)
                          [&main](qsizetype r) { selectFromPreview(main, r); });
     }
     preview->showRow(row);
+    if (!preview->isVisible())
+        preview->placeBeside(main);
     preview->show();
     // Kept above the main window by the window manager, as a window of this program.
     if (preview->windowHandle() && main.windowHandle())

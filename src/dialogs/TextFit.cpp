@@ -83,32 +83,60 @@ bool showsCheckedText(const DialogControl& control)
     }
 }
 
+QList<TextSpan> wrapLines(const QString& text, int widthPixels, const DialogFont& font,
+                          const TextMeasure& measure)
+{
+    const QString flat = flatten(text);
+    const auto widthOf = [&](qsizetype from, qsizetype to) {
+        return measure.textWidth(font, flat.mid(from, to - from));
+    };
+    QList<TextSpan> lines;
+    qsizetype paragraph = 0;
+    for (;;) {
+        qsizetype end = flat.indexOf(u'\n', paragraph);
+        if (end < 0)
+            end = flat.size();
+        qsizetype pos = paragraph;
+        if (pos == end)
+            lines << TextSpan{pos, 0};
+        while (pos < end) {
+            // Whole words while they fit; the blanks before a word go with it.
+            qsizetype fits = pos;
+            qsizetype wordEnd = pos;
+            while (wordEnd < end) {
+                qsizetype next = wordEnd;
+                while (next < end && flat[next] == u' ')
+                    ++next;
+                while (next < end && flat[next] != u' ')
+                    ++next;
+                if (widthOf(pos, next) > widthPixels)
+                    break;
+                fits = wordEnd = next;
+            }
+            if (fits == pos) {
+                // Not even the first word: as many of its characters as fit, one at least.
+                fits = pos + 1;
+                while (fits < end && flat[fits] != u' ' && widthOf(pos, fits + 1) <= widthPixels)
+                    ++fits;
+            }
+            lines << TextSpan{pos, fits - pos};
+            pos = fits;
+            while (pos < end && flat[pos] == u' ')
+                ++pos;
+        }
+        if (end == flat.size())
+            break;
+        paragraph = end + 1;
+    }
+    return lines;
+}
+
 QStringList wrapText(const QString& text, int widthPixels, const DialogFont& font, const TextMeasure& measure)
 {
+    const QString flat = flatten(text);
     QStringList lines;
-    const QStringList paragraphs = flatten(text).split(u'\n');
-    for (const QString& paragraph : paragraphs) {
-        const QStringList words = paragraph.split(u' ', Qt::SkipEmptyParts);
-        if (words.isEmpty()) {
-            lines << QString();
-            continue;
-        }
-        QString line;
-        for (const QString& word : words) {
-            if (line.isEmpty()) {
-                line = word;
-                continue;
-            }
-            const QString candidate = line + u' ' + word;
-            if (measure.textWidth(font, candidate) <= widthPixels) {
-                line = candidate;
-            } else {
-                lines << line;
-                line = word;
-            }
-        }
-        lines << line;
-    }
+    for (const TextSpan& line : wrapLines(text, widthPixels, font, measure))
+        lines << flat.mid(line.start, line.length);
     return lines;
 }
 
@@ -139,7 +167,7 @@ TextFit measureFit(const DialogControl& control, const DialogFont& font, const T
         widest = qMax(widest, measure.textWidth(font, p));
     const int oneLineUnits = pixelsToUnitsX(widest, base) + margin;
 
-    // Lines at a control width; -1 when a word is wider than the line.
+    // Lines at a control width; -1 when a single character is wider than the line.
     const auto linesAt = [&](int widthUnits) {
         const int inner = unitsToPixelsX(widthUnits - margin, base);
         const QStringList lines = wrapText(text, inner, font, measure);

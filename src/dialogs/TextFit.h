@@ -51,8 +51,11 @@ struct TextFit {
     int missing() const { return qMax(0, neededWidth - availableWidth); }
 };
 
-// The greedy word wrap of a Windows static text: lines break at blanks, a word
-// wider than the line stands alone (and is cut off), \n always breaks.
+// The greedy word wrap of a Windows static text: lines break at blanks (which the
+// break swallows), \n always breaks, and a word wider than the line by itself is
+// broken after its last character that fits. Each line as its span in `text`.
+QList<TextSpan> wrapLines(const QString& text, int widthPixels, const DialogFont& font,
+                          const TextMeasure& measure);
 QStringList wrapText(const QString& text, int widthPixels, const DialogFont& font,
                      const TextMeasure& measure);
 

@@ -31,9 +31,9 @@ struct Session {
     RecordingUiServices ui;
     std::unique_ptr<MainWindow> main;
 
-    Session()
+    explicit Session(const QString& from = demoDir())
     {
-        copyTree(demoDir(), tmp.path());
+        copyTree(from, tmp.path());
         main = std::make_unique<MainWindow>(tmp.path(), ui);
         installDialogPreview(*main);
         main->start();
@@ -41,6 +41,14 @@ struct Session {
         main->tabBar()->setCurrentIndex(kindIndex(ResourceKind::Dialog));
     }
     const LineStore& dialogs() const { return main->project().store(ResourceKind::Dialog); }
+    // The first row whose line holds `part`: CONTROL lines offer no text to find.
+    qsizetype rowHolding(const QString& part) const
+    {
+        for (qsizetype i = 0; i < dialogs().RowCount(); ++i)
+            if (dialogs().ComposedLine(i).contains(part))
+                return i;
+        return -1;
+    }
     qsizetype rowOf(const QString& text) const
     {
         for (qsizetype i = 0; i < dialogs().RowCount(); ++i)
@@ -77,6 +85,29 @@ int controlWithText(const DialogCanvas* canvas, const QString& text)
     return -1;
 }
 
+int controlWithId(const DialogCanvas* canvas, const QString& id)
+{
+    for (int i = 0; i < canvas->controlCount(); ++i)
+        if (canvas->dialog().controls[size_t(i)].id == id)
+            return i;
+    return -1;
+}
+
+// The first and last rows of `area` with a pixel darker than the dialog's face.
+std::pair<int, int> inkedRows(const QImage& image, const QRect& area, QRgb face)
+{
+    int first = -1, last = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) < qGray(face) - 40) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+    return {first, last};
+}
+
 } // namespace
 
 class DialogPreviewTest : public QObject {
@@ -106,7 +137,7 @@ private Q_SLOTS:
         QVERIFY(qobject_cast<QAbstractButton*>(canvas->controlWidget(check)));
         QCOMPARE(canvas->controlWidget(check)->metaObject()->className(), "QCheckBox");
         QCOMPARE(canvas->controlWidget(controlWithText(canvas, "General"))->metaObject()->className(),
-                 "QGroupBox");
+                 "kvarsel::DialogGroupBox");
         const QtTextMeasure measure;
         const FontBase base = measure.base(canvas->dialog().font);
         QCOMPARE(canvas->controlRect(check).width(), unitsToPixelsX(100, base));
@@ -194,6 +225,79 @@ private Q_SLOTS:
         QCOMPARE(problems.size(), size_t(1));
         QCOMPARE(problems[0].row, cancel);
         QCOMPARE(problems[0].fit.neededWidth, needed);
+    }
+
+    // Dialogs as real programs hold them, drawn as Windows shows them: pages without
+    // a frame, numeric window classes as their controls, templates without a usable
+    // font in MS Shell Dlg 8, and nothing outlined, since every English text fits.
+    void realDialogs_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("framed");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QByteArray>("widget");
+        QTest::newRow("message box template, FONT 32767")
+            << "Free some space on the disk" << true << "4" << QByteArray("QPushButton");
+        QTest::newRow("template without DS_SETFONT")
+            << "Line number:" << true << "101" << QByteArray("QLineEdit");
+        QTest::newRow("property page, class 130")
+            << "Status:" << false << "1095" << QByteArray("kvarsel::DialogText");
+        QTest::newRow("property page, class 0x81") << "Status:" << false << "1104" << QByteArray("QLineEdit");
+        QTest::newRow("page with numeric style, class 0x85")
+            << "Check every" << false << "1098" << QByteArray("QComboBox");
+        QTest::newRow("property page with a caption (its tab)")
+            << "Show line numbers" << false << "1203" << QByteArray("QCheckBox");
+        QTest::newRow("push-like check box") << "Details >>" << false << "1108" << QByteArray("QPushButton");
+        QTest::newRow("SysLink") << "the project's web site" << true << "IDC_NEWS"
+                                 << QByteArray("kvarsel::DialogText");
+    }
+
+    void realDialogs()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, framed);
+        QFETCH(QString, id);
+        QFETCH(QByteArray, widget);
+        Session s(QStringLiteral(KVARSEL_TEST_DATA "/dialogs"));
+        const qsizetype row = s.rowHolding(line);
+        QVERIFY(row > 0);
+        s.main->setGeometry(QRect(QPoint(10, 10), QSize(360, 400)));
+        DialogPreview* preview = openDialogPreview(*s.main, row);
+        DialogCanvas* canvas = preview->canvas();
+        QCOMPARE(preview->statusLabel()->text(), QStringLiteral("Все тексты помещаются."));
+        QCOMPARE(canvas->dialog().font.pointSize, 8);
+        QVERIFY(canvas->dialog().font.face.startsWith("MS Shell Dlg"));
+        const QWidget* client = canvas->findChild<QWidget*>("dialogClient");
+        QCOMPARE(client->geometry().left() > 0, framed);
+        const int control = controlWithId(canvas, id);
+        QVERIFY(control >= 0);
+        QVERIFY(canvas->controlWidget(control)->inherits(widget));
+        const FontBase base = QtTextMeasure().base(canvas->dialog().font);
+        QCOMPARE(canvas->controlRect(control).width(),
+                 unitsToPixelsX(canvas->dialog().controls[size_t(control)].cx, base));
+        // The preview stands beside the main window on its screen, not over it.
+        QVERIFY(!preview->frameGeometry().intersects(s.main->frameGeometry()));
+        QVERIFY(s.main->screen()->availableGeometry().contains(preview->frameGeometry()));
+    }
+
+    // A group box's caption sits on its frame line, as Windows draws it, so the
+    // controls inside stand clear of the line.
+    void groupCaptionOnItsFrame()
+    {
+        Session s(QStringLiteral(KVARSEL_TEST_DATA "/dialogs"));
+        DialogCanvas* canvas = openDialogPreview(*s.main, s.rowOf("Printer"))->canvas();
+        const int group = controlWithText(canvas, "Printer");
+        const QRect rect = canvas->controlRect(group);
+        const QImage image = canvas->grab().toImage();
+        const QRgb face = image.pixel(rect.center());
+        // The top line, right of the caption.
+        const int lineY = inkedRows(image, QRect(rect.right() - 20, rect.top(), 1, 20), face).first;
+        QVERIFY(lineY >= 0);
+        // The caption's letters reach above and below the line.
+        const auto [top, bottom] = inkedRows(image, QRect(rect.left() + 6, rect.top(), 20, 20), face);
+        QVERIFY2(top < lineY - 2 && bottom > lineY + 2,
+                 qPrintable(QStringLiteral("%1..%2, line %3").arg(top).arg(bottom).arg(lineY)));
+        QVERIFY(canvas->controlRect(controlWithText(canvas, "Name:")).top() > lineY + 2);
     }
 
     void reviewWindowWarns()

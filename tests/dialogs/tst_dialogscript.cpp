@@ -81,7 +81,8 @@ private Q_SLOTS:
         QCOMPARE(about.caption, QStringLiteral("About Lantern"));
         QVERIFY(about.hasFont);
         QCOMPARE(about.font.pointSize, 8);
-        QCOMPARE(about.font.face, QStringLiteral("MS Shell Dlg"));
+        // DS_SHELLFONT (DS_SETFONT | DS_FIXEDSYS) in a DIALOGEX: the shell's face.
+        QCOMPARE(about.font.face, QStringLiteral("MS Shell Dlg 2"));
         QCOMPARE(about.font.weight, 400);
         QCOMPARE(about.firstRow, 3);
         QCOMPARE(about.lastRow, 26);
@@ -223,12 +224,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("linesNeeded");
         // 6 pixels a character, 1.5 pixels a unit: n characters need 4n units.
         QTest::newRow("label fits") << "LTEXT \"Name\",IDC_A,0,0,16,8" << true << 16 << 1;
-        QTest::newRow("label one unit short") << "LTEXT \"Names\",IDC_A,0,0,19,8" << false << 20 << 1;
+        QTest::newRow("label one unit short") << "LTEXT \"Names\",IDC_A,0,0,19,8" << false << 20 << 2;
         QTest::newRow("label wraps into its height")
             << "LTEXT \"aaa bbb ccc\",IDC_A,0,0,28,16" << true << 28 << 2;
         QTest::newRow("wrapped label too low") << "LTEXT \"aaa bbb ccc\",IDC_A,0,0,28,8" << false << 44 << 2;
+        // Windows breaks a word wider than the line after its last character that fits.
         QTest::newRow("word wider than the label")
-            << "LTEXT \"aaaaaaaa b\",IDC_A,0,0,20,40" << false << 32 << 2;
+            << "LTEXT \"aaaaaaaa b\",IDC_A,0,0,20,16" << true << 20 << 2;
         QTest::newRow("no-wrap label")
             << "LTEXT \"aaa bbb\",IDC_A,0,0,20,40,SS_LEFTNOWORDWRAP" << false << 28 << 1;
         QTest::newRow("forced breaks beyond the height")
@@ -239,6 +241,16 @@ private Q_SLOTS:
             << "AUTOCHECKBOX \"Wrap\",IDC_A,0,0,27,10" << false << 28 << 1;
         QTest::newRow("radio fits") << "RADIOBUTTON \"Wrap\",IDC_A,0,0,28,10" << true << 28 << 1;
         QTest::newRow("group caption") << "GROUPBOX \"Colours\",IDC_A,0,0,33,40" << false << 34 << 1;
+        // Classes and styles as decompilers write them: numbers.
+        QTest::newRow("multi-line check box, numeric style")
+            << "CONTROL \"aaa bbb ccc\",1,\"Button\",0x50012403,0,0,40,20" << true << 40 << 2;
+        QTest::newRow("push-like check box, class 0x80")
+            << "CONTROL \"Cancel\",1,0x80,0x50011003,0,0,28,14" << true << 28 << 1;
+        QTest::newRow("static, class 130")
+            << "CONTROL \"Name\",1,130,0x50020080,0,0,15,8" << false << 16 << 2;
+        QTest::newRow("SysLink by its visible text")
+            << "CONTROL \"<a href=\"\"x.html\"\">Name</a>\",1,\"SysLink\",WS_TABSTOP,0,0,16,8" << true << 16
+            << 1;
     }
 
     void fitRule()
@@ -255,6 +267,47 @@ private Q_SLOTS:
         QCOMPARE(fit.fits, fits);
         QCOMPARE(fit.neededWidth, needed);
         QCOMPARE(fit.linesNeeded, linesNeeded);
+    }
+
+    // Texts as their controls draw them: in scripts that keep their "&" marks the
+    // marked letter comes out of the text, unless the control shows "&" as it is.
+    void textsAsDrawn_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("marksKept");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qsizetype>("mark");
+        QTest::addColumn<QList<TextSpan>>("links");
+        QTest::newRow("marks kept") << "LTEXT \"Save &as && close\",1,0,0,9,9" << true << "Save as & close"
+                                    << qsizetype(5) << QList<TextSpan>();
+        QTest::newRow("marks removed on loading")
+            << "LTEXT \"Save as\",1,0,0,9,9" << false << "Save as" << qsizetype(-1) << QList<TextSpan>();
+        QTest::newRow("SS_NOPREFIX by name")
+            << "LTEXT \"R&&D\",1,0,0,9,9,SS_NOPREFIX" << true << "R&&D" << qsizetype(-1) << QList<TextSpan>();
+        QTest::newRow("SS_NOPREFIX by number") << "CONTROL \"R&D\",1,130,0x50020080,0,0,9,9" << true << "R&D"
+                                               << qsizetype(-1) << QList<TextSpan>();
+        QTest::newRow("SysLink")
+            << "CONTROL \"Q&&A: <A HREF=\"\"a.htm?x=1&y=2\"\">&help</A>.\",1,SysLink,0,0,0,9,9" << true
+            << "Q&A: help." << qsizetype(5) << QList<TextSpan>{{5, 4}};
+        QTest::newRow("SysLink, LWS_NOPREFIX")
+            << "CONTROL \"Q&&A <a>help</a>\",1,\"SysLink\",0x4,0,0,9,9" << true << "Q&&A help"
+            << qsizetype(-1) << QList<TextSpan>{{5, 4}};
+    }
+
+    void textsAsDrawn()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, marksKept);
+        QFETCH(QString, text);
+        QFETCH(qsizetype, mark);
+        QFETCH(QList<TextSpan>, links);
+        const auto dialogs =
+            readDialogLines({"IDD_T DIALOG 0,0,100,100", "BEGIN", line, "END"}, 1, marksKept);
+        QCOMPARE(dialogs.at(0).controls.size(), size_t(1));
+        const DialogControl& c = dialogs[0].controls[0];
+        QCOMPARE(c.text, text);
+        QCOMPARE(c.mark, mark);
+        QCOMPARE(c.links, links);
     }
 
     void phraseFitChecksEveryUse()

@@ -25,6 +25,59 @@ bool plant(const QString& path, const QByteArray& from, const QString& to)
     return writeBytes(path, bytes);
 }
 
+// Too-long Russian texts planted in the English dialogs of tests/data/dialogs, each
+// on its own line of the script.
+struct Planted {
+    const char* file;
+    QByteArray english;
+    QString russian;
+};
+
+const Planted kPlanted[] = {
+    {"print.rc", "\"Print to &file\"", "\"Печатать в файл вместо принтера\""},
+    {"print.rc", "\"Pa&ges\"", "\"Выборочные страницы\""},
+    {"print.rc", "\"Print range\"", "\"Диапазон печатаемых страниц документа\""},
+    {"print.rc", "\"Enter page numbers and/or page ranges separated by commas. For example, 1,3,5-12\"",
+     "\"Введите номера страниц и диапазоны страниц через запятую, например: 1,3,5-12. Пустое поле "
+     "означает печать всего документа.\""},
+    {"pages.rc", "\"Automatically check for updates when the program starts\"",
+     "\"Автоматически проверять наличие новых версий программы при каждом её запуске и сообщать о "
+     "найденных обновлениях\""},
+    {"pages.rc", "\"Status:\"", "\"Состояние подключения:\""},
+    {"pages.rc", "\"&Details >>\"", "\"Подробные сведения >>\""},
+    {"pages.rc", "\"&Address:\"", "\"Адрес прокси-сервера:\""},
+    {"pages.rc", "\"Use the proxy settings of the s&ystem\"",
+     "\"Использовать параметры прокси-сервера, заданные в системе\""},
+    {"msgbox.rc", "\"&Retry\"", "\"Повторить попытку\""},
+    {"msgbox.rc",
+     "\"The file could not be saved because the disk is full. Free some space on the disk and try again.\"",
+     "\"Не удалось сохранить файл, потому что на диске закончилось свободное место. Освободите место на "
+     "диске, удалите ненужные файлы или выберите другой диск и повторите попытку.\""},
+    {"msgbox.rc", "\"&Line number:\"", "\"Номер строки документа:\""},
+    {"about.rc", "\">the project's web site</a> for news and updates.\"",
+     "\">веб-сайт проекта Pebble Notes</a>, чтобы узнать о новостях и обновлениях программы.\""},
+    {"about.rc",
+     "\"Pebble Notes is free software: you can redistribute it and/or modify it under the terms of the "
+     "\"\"GNU General Public License\"\" as published by the Free Software Foundation, either version 3 "
+     "of the License, or (at your option) any later version.\"",
+     "\"Pebble Notes - свободная программа: вы можете распространять и изменять ее на условиях "
+     "\"\"Стандартной общественной лицензии GNU\"\" в том виде, в каком она была опубликована Фондом "
+     "свободного программного обеспечения, либо версии 3 лицензии, либо (по вашему выбору) любой более "
+     "поздней версии.\""},
+};
+
+// The 1-based line of a script that holds `text`; 0 when none does.
+int lineHolding(const QString& path, const QString& text)
+{
+    QByteArray encoded;
+    cp1251::encode(text, encoded);
+    const QList<QByteArray> lines = readBytes(path).split('\n');
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].contains(encoded))
+            return i + 1;
+    return 0;
+}
+
 } // namespace
 
 class FitBatchTest : public QObject {
@@ -72,6 +125,55 @@ private Q_SLOTS:
         QVERIFY2(m.hasMatch(), qPrintable(line));
         QVERIFY(m.captured(1).toInt() > available);
         QCOMPARE(m.captured(2).toInt(), available);
+    }
+
+    // English dialogs in the shapes real programs have (numeric classes and styles,
+    // property pages, message-box templates, SysLink, multi-line check boxes, long
+    // wrapped statics) fit on Windows: fit is silent on them. Each too-long Russian
+    // text planted in them is reported on its line. Both ways of loading "&" marks.
+    void realDialogs_data()
+    {
+        QTest::addColumn<bool>("marksKept");
+        QTest::newRow("marks removed") << false;
+        QTest::newRow("marks kept") << true;
+    }
+
+    void realDialogs()
+    {
+        QFETCH(bool, marksKept);
+        QTemporaryDir dir;
+        QVERIFY(copyTree(QStringLiteral(KVARSEL_TEST_DATA "/dialogs"), dir.path()));
+        const QString scripts = dir.filePath("resources/dialog");
+        for (const QString& name : QDir(scripts).entryList({"*.rc"})) {
+            QProcess windres;
+            windres.setWorkingDirectory(scripts);
+            windres.start("x86_64-w64-mingw32-windres",
+                          {"--preprocessor=cpp", name, "-O", "coff", "-o", dir.filePath(name + ".o")});
+            QVERIFY(windres.waitForFinished(60000));
+            QVERIFY2(windres.exitCode() == 0, qPrintable(name + windres.readAllStandardError()));
+        }
+        if (marksKept)
+            QVERIFY(writeLinesRaw(dir.filePath("velmora.ini"), {"KeepAccelerators"}));
+        RecordingConsole english;
+        QCOMPARE(runBatch({"fit", dir.filePath("resources")}, dir.path(), english), 0);
+        QCOMPARE(english.outText(), QString());
+
+        QStringList expected;
+        for (const Planted& p : kPlanted) {
+            const QString path = scripts + u'/' + QLatin1String(p.file);
+            QVERIFY2(plant(path, p.english, p.russian), p.english.constData());
+            expected << QStringLiteral("dialog/%1:%2")
+                            .arg(QLatin1String(p.file))
+                            .arg(lineHolding(path, p.russian));
+        }
+        RecordingConsole russian;
+        QCOMPARE(runBatch({"fit", dir.filePath("resources")}, dir.path(), russian), 3);
+        QStringList reported;
+        for (const QString& line : std::as_const(russian.outLines))
+            reported << line.section(u':', 0, 1);
+        reported.sort();
+        expected.sort();
+        QCOMPARE(reported, expected);
     }
 
     void commandLine_data()
