@@ -257,7 +257,15 @@ void Meneger_DIALOG(LineWork& w, bool translateControlTexts)
     // up, whatever their spelling.
     qsizetype at = 0;
     const bool controlText = translateControlTexts && isControlStatement(w.line);
-    if (isAnyOf(wordAt(w.line, at), {u"FONT", u"CLASS", u"MENU"}) ||
+    // A statement wrapped onto more lines: a string after a comma on a line of its own
+    // is a later argument (a CONTROL's window class), never the text, which comes first.
+    QStringView before = w.head;
+    if (before.endsWith(u'"'))
+        before.chop(1);
+    if (before.endsWith(u'L') && (before.size() == 1 || !before[before.size() - 2].isLetterOrNumber()))
+        before.chop(1); // L"…", a wide string
+    const bool laterArgument = before.trimmed().endsWith(u',');
+    if (laterArgument || isAnyOf(wordAt(w.line, at), {u"FONT", u"CLASS", u"MENU"}) ||
         (!controlText && w.head.contains(u"CONTROL")) || (controlText && isPictureControl(w.line)) ||
         w.text == u"MS Sans Serif" || w.text.size() == 1)
         w.refuse();

@@ -18,7 +18,8 @@ namespace {
 
 const QString kWindres = QStringLiteral("x86_64-w64-mingw32-windres");
 
-// The names the compiled resources are filed under, their font faces and classes:
+// The names the compiled resources are filed under, their font faces and classes,
+// and the window class of every control:
 // what the program asks Windows for, which no translation may touch.
 struct Compiled {
     bool ok = false;
@@ -35,10 +36,15 @@ Compiled compile(const QString& script, const QString& includeDir)
     Compiled c;
     c.ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     c.errors = QString::fromLocal8Bit(p.readAllStandardError());
-    static const QRegularExpression kept(QStringLiteral(R"(^\s*(Name: .*|FONT .*|CLASS .*)$)"),
-                                         QRegularExpression::MultilineOption);
-    for (auto m = kept.globalMatch(QString::fromLatin1(p.readAllStandardOutput())); m.hasNext();)
-        c.names << m.next().captured(1);
+    static const QRegularExpression kept(
+        QStringLiteral(
+            R"(^\s*(Name: .*|FONT .*|CLASS .*)$|^\s*CONTROL .*, ("[^"]*"|\d+), \S+(, -?\d+){4}\s*$)"),
+        QRegularExpression::MultilineOption);
+    for (auto m = kept.globalMatch(QString::fromLatin1(p.readAllStandardOutput())); m.hasNext();) {
+        const QRegularExpressionMatch match = m.next();
+        c.names << (match.captured(1).isEmpty() ? QStringLiteral("class ") + match.captured(2)
+                                                : match.captured(1));
+    }
     return c;
 }
 
@@ -55,9 +61,11 @@ const QMap<QString, QStringList> kScripts = {
       "CLASS \"MyWndClass\"", "BEGIN", "    LTEXT \"Folder:\",IDC_STATIC,7,7,40,8",
       "    CONTROL \"Print\",1001,\"Button\",BS_AUTOCHECKBOX | WS_TABSTOP,7,20,50,10",
       "    PUSHBUTTON \"Find Next\",1002,7,40,50,14",
-      "    CONTROL \"IDB_LOGO\",-1,\"Static\",SS_BITMAP,7,60,20,20", "END", "PAGE DIALOGEX 0, 0, 200, 100",
-      "FONT 9, \"Tahoma\", 400, 0, 0x1", "MENU \"VIEW\"", "BEGIN", "    LTEXT \"Resource\",-1,7,7,80,8",
-      "END"}},
+      "    CONTROL \"IDB_LOGO\",-1,\"Static\",SS_BITMAP,7,60,20,20",
+      // A long statement wrapped: the class on the next line, after the identifier.
+      "    CONTROL \"Find Next\",", "\t\t1003, \"Button\",BS_AUTOCHECKBOX,7,80,50,10", "END",
+      "PAGE DIALOGEX 0, 0, 200, 100", "FONT 9, \"Tahoma\", 400, 0, 0x1", "MENU \"VIEW\"", "BEGIN",
+      "    LTEXT \"Resource\",-1,7,7,80,8", "END"}},
     {QStringLiteral("string/strings.rc"),
      {"#include \"resource.h\"", "STRINGTABLE", "BEGIN", "    IDS_FOLDER \"Folder\"",
       "    IDS_SAY \"Say \"\"Hello\"\"\"", "    IDS_FIND L\"Find Next\\tF3\"", "END"}},
