@@ -2,7 +2,22 @@
 set(CPACK_PACKAGE_NAME kvarsel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Кварсел")
-set(CPACK_PACKAGE_CONTACT "Kvarsel maintainers <maintainers@users.noreply.c-seed-58e576dd.example>")
+# The package is built where it is used, so whoever builds it maintains it: the
+# Debian tools' DEBFULLNAME and DEBEMAIL when set, else the building account on this host.
+if(DEFINED ENV{DEBEMAIL})
+  set(_kvarsel_name "$ENV{DEBFULLNAME}")
+  if(_kvarsel_name STREQUAL "")
+    set(_kvarsel_name "Кварсел")
+  endif()
+  set(CPACK_PACKAGE_CONTACT "${_kvarsel_name} <$ENV{DEBEMAIL}>")
+else()
+  cmake_host_system_information(RESULT _kvarsel_host QUERY FQDN)
+  set(_kvarsel_user "$ENV{USER}")
+  if(_kvarsel_user STREQUAL "")
+    set(_kvarsel_user "root")
+  endif()
+  set(CPACK_PACKAGE_CONTACT "Кварсел <${_kvarsel_user}@${_kvarsel_host}>")
+endif()
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Translator of Windows resource scripts from English into Russian")
 set(CPACK_PACKAGE_DESCRIPTION
