@@ -189,12 +189,8 @@ private Q_SLOTS:
 
         ShowCounter counter;
         qApp->installEventFilter(&counter);
-        DesktopUiServices services;
-        MainWindow w(tmp.path(), services);
-        installDeferredTranslation(w);
-        QVERIFY(w.start());
-
-        // A user reads each message box and presses its button.
+        // A user reads each message box and presses its button, from the start on
+        // (an unreadable User.dic is told before the window shows).
         QTimer answerer;
         connect(&answerer, &QTimer::timeout, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -213,14 +209,22 @@ private Q_SLOTS:
             }
         });
         answerer.start(20);
+        DesktopUiServices services;
+        MainWindow w(tmp.path(), services);
+        installDeferredTranslation(w);
+        QVERIFY(w.start());
         // A program that does not end is put down, and the test sees the other status.
+        // The timer is this road's own: one left from an earlier road would end a later one.
         bool hung = false;
-        QTimer::singleShot(15000, [&hung] {
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [&hung] {
             hung = true;
             for (QWidget* window : QApplication::topLevelWidgets())
                 window->hide();
             QCoreApplication::exit(99);
         });
+        watchdog.start(15000);
         QTimer::singleShot(0, &w, [&] { road(w); });
         const int status = QApplication::exec();
         qApp->removeEventFilter(&counter);
