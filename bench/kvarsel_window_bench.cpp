@@ -75,8 +75,7 @@ int showOnly(const QString& work)
         return 1;
     waitExposed(window);
     std::printf("shown %lld\n", static_cast<long long>(window.project().dictionary().RowCount()));
-    std::fflush(stdout);
-    return 0;
+    window.endProcess(0);
 }
 
 // Nanoseconds of the system's monotonic clock, the same in every process.
@@ -132,6 +131,7 @@ public:
     }
     double length() const { return ms(m_length); }
     double firstPaint() const { return m_firstPaint < 0 ? -1 : ms(m_firstPaint); }
+    bool painted() const { return m_firstPaint >= 0; }
     double paintGap() const { return ms(m_longestPaintGap); }
     double loopGap() const { return ms(m_longestLoopGap); }
 
@@ -187,8 +187,11 @@ int session(const QString& work, const QString& res, bool freeing)
     waitExposed(*window);
     StepWatch watch;
 
-    // The first manual translation dialog, opened at once: the similar translations
-    // are still being read on the second thread.
+    window->loadResourcesFrom(res);
+    QApplication::processEvents();
+
+    // The first manual translation dialog, opened as soon as the scripts are loaded:
+    // the similar translations are still being read on the second thread.
     ManualTranslationDialog* dialog = window->manualTranslationDialog();
     auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("suggestions"));
     const auto filled = [list] {
@@ -203,8 +206,6 @@ int session(const QString& work, const QString& res, bool freeing)
     QApplication::processEvents();
 
     // Automatic translation of the workload, the translation history on.
-    window->loadResourcesFrom(res);
-    QApplication::processEvents();
     watch.begin();
     window->findChild<QToolButton*>(QStringLiteral("autoTranslateButton"))->click();
     watch.end();
@@ -229,7 +230,8 @@ int session(const QString& work, const QString& res, bool freeing)
     window->findChild<QToolButton*>(QStringLiteral("exitButton"))->click();
     QWidget* ask = window->findChild<QWidget*>(QStringLiteral("SaveResourcesDialog"));
     waitFor([&] {
-        return (ask = window->findChild<QWidget*>(QStringLiteral("SaveResourcesDialog"))) && ask->isVisible();
+        return (ask = window->findChild<QWidget*>(QStringLiteral("SaveResourcesDialog"))) &&
+               ask->isVisible() && watch.painted();
     });
     watch.end();
     report("exit", watch);
