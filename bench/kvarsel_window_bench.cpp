@@ -4,27 +4,47 @@
 // bar and repaints as the user gets them) against the same step as kvarsel-batch
 // runs it. Runs offscreen; medians of runs that alternate between the two.
 //
+// Then the steps a user waits for, each in a whole run of the program as a user
+// makes it (a child process): the first manual translation dialog while the
+// similar translations are still being read, the optimiser's first stop, the exit
+// with its save of User.dic, and the end of the process after the windows close;
+// for each, when the window first painted after the step began and the longest
+// time it went without painting or without turning its event loop. The run's peak
+// memory and the suggestion index's own memory come last.
+//
 //   kvarsel_window_bench [--runs N]
 
+#include "Workload.h"
+#include "assist/SuggestionPanel.h"
 #include "deferred/DeferredTranslation.h"
+#include "dictionary/DictionaryFiles.h"
 #include "help/InstallHelp.h"
 #include "maintenance/InstallMaintenance.h"
+#include "maintenance/UserDictionaryOptimizer.h"
 #include "text/TextFile.h"
 #include "workbench/AutoTranslation.h"
 #include "workbench/MainWindow.h"
+#include "workbench/ManualTranslationDialog.h"
 #include "workbench/UiServices.h"
 #include "workspace/ResourceLoader.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <functional>
 
 using namespace kvarsel;
 
@@ -55,7 +75,188 @@ int showOnly(const QString& work)
         return 1;
     waitExposed(window);
     std::printf("shown %lld\n", static_cast<long long>(window.project().dictionary().RowCount()));
+    window.endProcess(0);
+}
+
+// Nanoseconds of the system's monotonic clock, the same in every process.
+qint64 monotonicNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+double ms(qint64 ns) { return double(ns) / 1e6; }
+
+// Resident memory now, MiB (VmRSS), or at its peak (VmHWM).
+double statusMiB(const char* field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').first().toDouble() / 1024;
+    return -1;
+}
+
+// What the user sees of a step: when a window of the program first painted after
+// the step began, the longest time between two paints (the step's start and end
+// count as paints), and the longest time the window's thread went without turning
+// its event loop (a 5 ms timer's late ticks). A step that runs on the window's
+// thread from start to end never turns the loop: its length is that gap.
+class StepWatch : public QObject {
+public:
+    StepWatch()
+    {
+        m_tick.setInterval(5);
+        connect(&m_tick, &QTimer::timeout, this, [this] { mark(m_lastTick, m_longestLoopGap); });
+        qApp->installEventFilter(this);
+    }
+    void begin()
+    {
+        m_start = m_lastPaint = m_lastTick = monotonicNs();
+        m_firstPaint = -1;
+        m_longestPaintGap = m_longestLoopGap = 0;
+        m_tick.start();
+    }
+    void end()
+    {
+        m_tick.stop();
+        const qint64 now = monotonicNs();
+        m_longestPaintGap = std::max(m_longestPaintGap, now - m_lastPaint);
+        m_longestLoopGap = std::max(m_longestLoopGap, now - m_lastTick);
+        m_length = now - m_start;
+        m_start = -1;
+    }
+    double length() const { return ms(m_length); }
+    double firstPaint() const { return m_firstPaint < 0 ? -1 : ms(m_firstPaint); }
+    bool painted() const { return m_firstPaint >= 0; }
+    double paintGap() const { return ms(m_longestPaintGap); }
+    double loopGap() const { return ms(m_longestLoopGap); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (m_start >= 0 && event->type() == QEvent::Paint && watched->isWidgetType()) {
+            mark(m_lastPaint, m_longestPaintGap);
+            if (m_firstPaint < 0)
+                m_firstPaint = m_lastPaint - m_start;
+        }
+        return false;
+    }
+
+private:
+    static void mark(qint64& last, qint64& longest)
+    {
+        const qint64 now = monotonicNs();
+        longest = std::max(longest, now - last);
+        last = now;
+    }
+    QTimer m_tick;
+    qint64 m_start = -1, m_lastPaint = 0, m_lastTick = 0, m_firstPaint = -1, m_length = 0;
+    qint64 m_longestPaintGap = 0, m_longestLoopGap = 0;
+};
+
+void report(const char* step, const StepWatch& w)
+{
+    std::printf("%s %.1f %.1f %.1f %.1f\n", step, w.length(), w.firstPaint(), w.paintGap(), w.loopGap());
     std::fflush(stdout);
+}
+
+// Turns the event loop until `done`, as the user's desktop would.
+void waitFor(const std::function<bool()>& done)
+{
+    while (!done())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+}
+
+// A whole run as a user makes it, each waited-for step reported on a line of its
+// own ("step ms first-paint-ms longest-paint-gap-ms longest-loop-gap-ms"), then the
+// moment the windows closed; the process then ends as the program's main() ends it
+// (or, with `freeing`, by returning from main).
+int session(const QString& work, const QString& res, bool freeing)
+{
+    DesktopUiServices services;
+    auto* window = new MainWindow(work, services);
+    installDeferredTranslation(*window);
+    installMaintenance(*window);
+    installHelp(*window);
+    if (!window->start())
+        return 1;
+    waitExposed(*window);
+    StepWatch watch;
+
+    window->loadResourcesFrom(res);
+    QApplication::processEvents();
+
+    // The first manual translation dialog, opened as soon as the scripts are loaded:
+    // the similar translations are still being read on the second thread.
+    ManualTranslationDialog* dialog = window->manualTranslationDialog();
+    auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("suggestions"));
+    const auto filled = [list] {
+        return list->topLevelItemCount() > 0 && (list->topLevelItem(0)->flags() & Qt::ItemIsEnabled);
+    };
+    watch.begin();
+    dialog->open(bench::phrase(12347) + QStringLiteral(" x"), QString());
+    waitFor([&] { return filled() || !window->project().suggestionsPreparing(); });
+    watch.end();
+    report("suggestions", watch);
+    dialog->reject();
+    QApplication::processEvents();
+
+    // Automatic translation of the workload, the translation history on.
+    watch.begin();
+    window->findChild<QToolButton*>(QStringLiteral("autoTranslateButton"))->click();
+    watch.end();
+    report("automatic", watch);
+
+    // The optimiser to its first stop.
+    window->findChild<QToolButton*>(QStringLiteral("optimizeDictionaryButton"))->click();
+    auto* optimizer = window->findChild<UserDictionaryOptimizer*>();
+    waitExposed(*optimizer);
+    watch.begin();
+    optimizer->findChild<QPushButton*>(QStringLiteral("continueButton"))->click();
+    waitFor([&] { return optimizer->session().pending() != OptimizerSession::Pending::None; });
+    watch.end();
+    report("optimizer", watch);
+    // Put away without "Выход", whose empty-row report could ask in a message box.
+    optimizer->hide();
+    window->setEnabled(true);
+    QApplication::processEvents();
+
+    // "Выход из программы": User.dic saved, then "Сохранение ресурсов" asks.
+    watch.begin();
+    window->findChild<QToolButton*>(QStringLiteral("exitButton"))->click();
+    QWidget* ask = window->findChild<QWidget*>(QStringLiteral("SaveResourcesDialog"));
+    waitFor([&] {
+        return (ask = window->findChild<QWidget*>(QStringLiteral("SaveResourcesDialog"))) &&
+               ask->isVisible() && watch.painted();
+    });
+    watch.end();
+    report("exit", watch);
+    // "Да": the scripts written, the windows closed, the loop ended.
+    ask->findChild<QPushButton*>(QStringLiteral("yes"))->click();
+    const int status = QApplication::exec();
+    std::printf("closed %lld %.1f\n", static_cast<long long>(monotonicNs()), statusMiB("VmHWM:"));
+    std::fflush(stdout);
+    if (freeing) {
+        delete window;
+        return status;
+    }
+    window->endProcess(status);
+}
+
+// The similar translations' index of the workload's three dictionaries and
+// User.dic: resident memory before and after it is built, MiB.
+int indexMemory(const QString& work)
+{
+    Project state(work);
+    state.setConnectedDictionaries({work + "/d0.dic", work + "/d1.dic", work + "/d2.dic"});
+    LoadUserDictionary(work, state.dictionary());
+    const double before = statusMiB("VmRSS:");
+    state.suggestions().refresh(state.workDir(), state.connectedDictionaries(), state.dictionary());
+    std::printf("index %.1f\n", statusMiB("VmRSS:") - before);
     return 0;
 }
 
@@ -68,6 +269,11 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     if (argc > 2 && QByteArray(argv[1]) == "--show")
         return showOnly(QString::fromLocal8Bit(argv[2]));
+    if (argc > 3 && QByteArray(argv[1]).startsWith("--run-as-user"))
+        return session(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                       QByteArray(argv[1]) == "--run-as-user-freeing");
+    if (argc > 2 && QByteArray(argv[1]) == "--index")
+        return indexMemory(QString::fromLocal8Bit(argv[2]));
     int runs = 5;
     if (argc > 2 && QByteArray(argv[1]) == "--runs")
         runs = qMax(1, QByteArray(argv[2]).toInt());
@@ -129,7 +335,77 @@ int main(int argc, char* argv[])
                      batchRuns.last());
     }
 
+    // The steps a user waits for, in whole runs alternating between the program's
+    // own end and an end that frees everything first.
+    const QStringList steps{"suggestions", "automatic", "optimizer", "exit"};
+    QHash<QString, QList<QList<double>>> stepRuns; // per step: per run its four figures
+    QList<double> ended, endedFreeing, peak;
+    for (int r = 0; r < 2 * runs; ++r) {
+        const bool freeing = r % 2 == 1;
+        const QString copy = tmp.filePath(QStringLiteral("session"));
+        QDir(copy).removeRecursively();
+        QDir().mkpath(copy);
+        QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), work, copy + "/work"});
+        QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), res, copy + "/res"});
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {freeing ? QStringLiteral("--run-as-user-freeing") : QStringLiteral("--run-as-user"),
+                     copy + "/work", copy + "/res"});
+        qint64 closedAt = 0;
+        double hwm = 0;
+        QByteArray all;
+        while (child.state() != QProcess::NotRunning || child.canReadLine()) {
+            if (!child.canReadLine() && !child.waitForReadyRead(100))
+                continue;
+            const QByteArray line = child.readLine().trimmed();
+            all += line + ' ';
+            const QList<QByteArray> f = line.split(' ');
+            if (f.first() == "closed" && f.size() == 3) {
+                closedAt = f[1].toLongLong();
+                hwm = f[2].toDouble();
+                break;
+            }
+            if (f.size() == 5 && steps.contains(QString::fromLatin1(f[0])) && !freeing)
+                stepRuns[QString::fromLatin1(f[0])]
+                    << QList<double>{f[1].toDouble(), f[2].toDouble(), f[3].toDouble(), f[4].toDouble()};
+        }
+        // The end: from the windows closed until the process is gone.
+        child.waitForFinished(-1);
+        const double gone = ms(monotonicNs() - closedAt) / 1e3;
+        (freeing ? endedFreeing : ended) << gone;
+        if (!freeing)
+            peak << hwm;
+        std::fprintf(stderr, "session %d%s: %s; gone %.3f s after the windows closed\n", r / 2 + 1,
+                     freeing ? " (freeing)" : "", all.constData(), gone);
+    }
+    QProcess indexChild;
+    indexChild.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--index"), work});
+    indexChild.waitForFinished(-1);
+    const double indexMiB = indexChild.readAll().trimmed().split(' ').value(1).toDouble();
+
     QTextStream out(stdout);
+    const auto column = [&](const QString& step, int i) {
+        QList<double> v;
+        for (const QList<double>& run : stepRuns.value(step))
+            v << run[i];
+        return QString::number(median(v), 'f', 0);
+    };
+    out << "Whole runs as a user makes them (medians of " << runs << "), ms:\n\n"
+        << "| step | length | first paint | longest paint gap | longest event-loop gap |\n"
+        << "|---|---:|---:|---:|---:|\n";
+    const QStringList names{"first manual translation dialog, until \"Похожие переводы\" filled",
+                            "automatic translation (history on)", "optimiser, to its first stop",
+                            "\"Выход из программы\": User.dic saved, \"Сохранение ресурсов\" shown"};
+    for (qsizetype i = 0; i < steps.size(); ++i)
+        out << "| " << names[i] << " | " << column(steps[i], 0) << " | " << column(steps[i], 1) << " | "
+            << column(steps[i], 2) << " | " << column(steps[i], 3) << " |\n";
+    out << "\nProcess gone after the windows closed: " << QString::number(median(ended), 'f', 3)
+        << " s (freeing everything first: " << QString::number(median(endedFreeing), 'f', 3) << " s).\n"
+        << "Peak memory of the run: " << QString::number(median(peak), 'f', 0) << " MiB.\n"
+        << "Similar translations' index of the three dictionaries and User.dic: "
+        << QString::number(indexMiB, 'f', 0) << " MiB.\n\n";
+
     out << "Offscreen, medians of " << runs << " runs; the size-1 workload (User.dic of 250,000 entries).\n\n"
         << "| measure | s |\n|---|---:|\n"
         << "| start-up to the shown window, User.dic loaded | " << QString::number(median(startUp), 'f', 3)

@@ -35,5 +35,5 @@ int main(int argc, char* argv[])
     // planned, not as a failure.
     if (!window.start())
         return 0;
-    return QApplication::exec();
+    window.endProcess(QApplication::exec());
 }

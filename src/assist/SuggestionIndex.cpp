@@ -81,7 +81,8 @@ struct SuggestionSegment::Collector {
         int similarity;
         int rank;
         qsizetype row;
-        const QStringList* rows;
+        QStringView source;      // views into the segment's text or the user dictionary's
+        QStringView translation; // rows, which outlive the search
         const QString* name;
     };
     int limit;
@@ -118,11 +119,9 @@ struct SuggestionSegment::Collector {
             return false;
         if (qsizetype(hits.size()) == limit && !better(hit, hits.back()))
             return false;
-        const QString& source = (*hit.rows)[hit.row];
-        const QString translation = translationAt(*hit.rows, hit.row);
         // A repeat of a better-placed entry: it came earlier in the search order.
         for (const Hit& h : hits)
-            if ((*h.rows)[h.row] == source && translationAt(*h.rows, h.row) == translation)
+            if (h.source == hit.source && h.translation == hit.translation)
                 return true;
         hits.insert(std::upper_bound(hits.begin(), hits.end(), hit, better), hit);
         if (qsizetype(hits.size()) > limit)
@@ -131,17 +130,27 @@ struct SuggestionSegment::Collector {
     }
 };
 
-SuggestionSegment::SuggestionSegment(QStringList rows, QString name)
-    : m_rows(std::move(rows)), m_name(std::move(name))
+SuggestionSegment::SuggestionSegment(const QStringList& rows, QString name) : m_name(std::move(name))
 {
+    qsizetype length = 0;
+    for (const QString& r : rows)
+        length += r.size();
+    m_text.reserve(length);
+    m_rowStart.reserve(size_t(rows.size()) + 1);
+    for (const QString& r : rows) {
+        m_rowStart.push_back(quint32(m_text.size()));
+        m_text += r;
+    }
+    m_rowStart.push_back(quint32(m_text.size()));
+
     // Group the sources by folded text, in order of first appearance.
     QHash<QString, quint32> keyOf;
     QStringList keys;
     std::vector<quint32> entryKey, entryRow;
-    for (qsizetype r = 2; r < m_rows.size(); r += 2) {
-        if (m_rows[r].isEmpty())
+    for (qsizetype r = 2; r < rows.size(); r += 2) {
+        if (rows[r].isEmpty())
             continue;
-        const QString folded = foldCase(m_rows[r]);
+        const QString folded = foldCase(rows[r]);
         auto it = keyOf.find(folded);
         if (it == keyOf.end()) {
             it = keyOf.insert(folded, quint32(keys.size()));
@@ -163,17 +172,11 @@ SuggestionSegment::SuggestionSegment(QStringList rows, QString name)
         idOf[order[id]] = quint32(id);
     const qsizetype maxLength = keyCount ? keys[order.back()].size() : 0;
     m_lengthStart.assign(size_t(maxLength) + 2, 0);
-    m_keyStart.reserve(keyCount + 1);
-    for (size_t id = 0; id < keyCount; ++id) {
-        const QString& k = keys[order[id]];
-        m_keyStart.push_back(quint32(m_keyText.size()));
-        m_keyText.insert(m_keyText.end(), reinterpret_cast<const char16_t*>(k.constData()),
-                         reinterpret_cast<const char16_t*>(k.constData()) + k.size());
-        ++m_lengthStart[size_t(k.size()) + 1];
-    }
-    m_keyStart.push_back(quint32(m_keyText.size()));
+    for (size_t id = 0; id < keyCount; ++id)
+        ++m_lengthStart[size_t(keys[order[id]].size()) + 1];
     for (size_t l = 1; l < m_lengthStart.size(); ++l)
         m_lengthStart[l] += m_lengthStart[l - 1];
+    keys.clear();
 
     // Entries per key in row order, repeats of an earlier source and translation dropped.
     std::vector<quint32> perKey(keyCount + 1, 0);
@@ -193,8 +196,7 @@ SuggestionSegment::SuggestionSegment(QStringList rows, QString name)
             const qsizetype row = grouped[e];
             const bool repeat =
                 std::any_of(m_entryRows.begin() + qsizetype(first), m_entryRows.end(), [&](quint32 kept) {
-                    return m_rows[kept] == m_rows[row] &&
-                           translationAt(m_rows, kept) == translationAt(m_rows, row);
+                    return rows[kept] == rows[row] && translationAt(rows, kept) == translationAt(rows, row);
                 });
             if (!repeat)
                 m_entryRows.push_back(quint32(row));
@@ -225,7 +227,7 @@ SuggestionSegment::SuggestionSegment(QStringList rows, QString name)
     std::vector<quint32> at(m_postingStart.begin(), m_postingStart.end() - 1);
     size_t next = 0;
     for (size_t id = 0; id < keyCount; ++id) {
-        const size_t n = size_t(key(quint32(id)).size()) + 1;
+        const size_t n = size_t(keyLength(quint32(id))) + 1;
         for (size_t i = 0; i < n; ++i)
             m_postings[at[tokenIds[next++]]++] = quint32(id);
     }
@@ -233,7 +235,23 @@ SuggestionSegment::SuggestionSegment(QStringList rows, QString name)
 
 QStringView SuggestionSegment::key(quint32 id) const
 {
-    return QStringView(m_keyText.data() + m_keyStart[id], qsizetype(m_keyStart[id + 1] - m_keyStart[id]));
+    thread_local QString folded;
+    const QStringView source = row(m_entryRows[m_entryStart[id]]);
+    folded.resize(source.size());
+    const auto& lower = lowerCaseTable();
+    char16_t* d = reinterpret_cast<char16_t*>(folded.data());
+    for (qsizetype i = 0; i < source.size(); ++i)
+        d[i] = lower[source[i].unicode()];
+    return folded;
+}
+
+QStringList SuggestionSegment::rows() const
+{
+    QStringList out;
+    out.reserve(indexedRows());
+    for (qsizetype r = 0; r < indexedRows(); ++r)
+        out << row(r).toString();
+    return out;
 }
 
 void SuggestionSegment::search(QStringView folded, const BoundedDistance& distance, int rank,
@@ -275,7 +293,10 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
             return;
         const int similarity = similarityOf(d, length, k.size());
         for (quint32 e = m_entryStart[id]; e < m_entryStart[id + 1]; ++e)
-            if (!top.offer({similarity, rank, qsizetype(m_entryRows[e]), &m_rows, &m_name}))
+            if (!top.offer(
+                    {similarity, rank, qsizetype(m_entryRows[e]), row(m_entryRows[e]),
+                     m_entryRows[e] + 1 < m_rowStart.size() - 1 ? row(m_entryRows[e] + 1) : QStringView(),
+                     &m_name}))
                 break;
         percent = top.thresholdFor(rank);
     };
@@ -340,7 +361,7 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
     for (size_t i = 0; i < seeds; ++i) {
         const quint32 id = candidates[i].second;
         s.count[id] |= kVerified;
-        if (reachable(key(id).size(), percent))
+        if (reachable(keyLength(id), percent))
             verify(id);
     }
 
@@ -389,7 +410,7 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
             break;
         for (quint32 i = start[size_t(c)]; i < start[size_t(c)] + size[size_t(c)]; ++i) {
             const quint32 id = order[i];
-            const qsizetype l = key(id).size();
+            const qsizetype l = keyLength(id);
             if (reachable(l, percent) && c >= sharedNeeded(l, percent) - skipped)
                 verify(id);
         }
@@ -399,12 +420,26 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
 SuggestionIndex::SuggestionIndex() = default;
 SuggestionIndex::~SuggestionIndex() = default;
 
-FileErrors SuggestionIndex::refresh(const QString& workDir, const QStringList& connected,
-                                    const CurrentDictionary& user)
-{
+class SuggestionIndex::Update {
+public:
+    std::vector<Part> parts; // a part without a segment whose `load` is set is read by build()
+    std::vector<bool> load;  // per part
+    QStringList userRows;    // when the user dictionary is indexed again
+    QString userName;
+    bool userStale = false;
+    const CurrentDictionary* user = nullptr;
+    quint64 userRewrite = 0;
+    std::shared_ptr<const SuggestionSegment> userSegment;
     FileErrors errors;
+};
+
+std::shared_ptr<SuggestionIndex::Update> SuggestionIndex::plan(const QString& workDir,
+                                                               const QStringList& connected,
+                                                               const CurrentDictionary& user) const
+{
+    auto update = std::make_shared<Update>();
     const QString userFile = findUserDictionary(workDir);
-    std::vector<Part> parts;
+    std::vector<Part>& parts = update->parts;
     bool userConnected = false;
     for (const QString& path : connected) {
         Part part;
@@ -415,6 +450,7 @@ FileErrors SuggestionIndex::refresh(const QString& workDir, const QStringList& c
             userConnected = true;
             part.user = true;
             parts.push_back(part);
+            update->load.push_back(false);
             continue;
         }
         const QFileInfo info(path);
@@ -423,16 +459,11 @@ FileErrors SuggestionIndex::refresh(const QString& workDir, const QStringList& c
         const auto old = std::find_if(m_parts.begin(), m_parts.end(), [&](const Part& p) {
             return !p.user && p.path == path && p.size == part.size && p.modified == part.modified;
         });
-        if (old != m_parts.end()) {
+        const bool reuse = old != m_parts.end();
+        if (reuse)
             part.segment = old->segment;
-        } else {
-            CurrentDictionary loaded;
-            if (auto error = LoadDictionary(path, loaded))
-                errors << *error;
-            else
-                part.segment = std::make_shared<const SuggestionSegment>(loaded.rows(), info.fileName());
-        }
         parts.push_back(part);
+        update->load.push_back(!reuse);
     }
     if (!userConnected) {
         Part part;
@@ -440,37 +471,78 @@ FileErrors SuggestionIndex::refresh(const QString& workDir, const QStringList& c
         part.user = true;
         part.connected = false;
         parts.insert(parts.begin(), part);
+        update->load.insert(update->load.begin(), false);
     }
 
     // The user dictionary: appended entries are compared directly until there are
     // many; any other edit means indexing it again.
-    std::shared_ptr<const SuggestionSegment> userSegment;
     for (const Part& p : m_parts)
         if (p.user)
-            userSegment = p.segment;
-    const bool stale = !userSegment || m_user != &user || user.rewriteRevision() != m_userRewrite ||
-                       user.RowCount() < userSegment->indexedRows() ||
-                       user.RowCount() - userSegment->indexedRows() > kUserTailRows;
-    if (stale) {
-        const QString name = userFile.isEmpty() ? QStringLiteral("User.dic") : QFileInfo(userFile).fileName();
-        userSegment = std::make_shared<const SuggestionSegment>(user.rows(), name);
-        m_user = &user;
-        m_userRewrite = user.rewriteRevision();
+            update->userSegment = p.segment;
+    const auto& segment = update->userSegment;
+    update->userStale = !segment || m_user != &user || user.rewriteRevision() != m_userRewrite ||
+                        user.RowCount() < segment->indexedRows() ||
+                        user.RowCount() - segment->indexedRows() > kUserTailRows;
+    update->user = &user;
+    update->userRewrite = user.rewriteRevision();
+    if (update->userStale) {
+        update->userRows = user.rows();
+        update->userName = userFile.isEmpty() ? QStringLiteral("User.dic") : QFileInfo(userFile).fileName();
     }
-    for (Part& p : parts)
-        if (p.user)
-            p.segment = userSegment;
-    m_parts = std::move(parts);
-    return errors;
+    return update;
 }
 
-const QStringList& SuggestionIndex::rowsOf(qsizetype rank) const
+bool SuggestionIndex::needsBuild(const Update& update)
 {
-    static const QStringList none;
+    return update.userStale || std::find(update.load.begin(), update.load.end(), true) != update.load.end();
+}
+
+void SuggestionIndex::build(Update& update)
+{
+    for (size_t i = 0; i < update.parts.size(); ++i) {
+        if (!update.load[i])
+            continue;
+        Part& part = update.parts[i];
+        CurrentDictionary loaded;
+        if (auto error = LoadDictionary(part.path, loaded))
+            update.errors << *error;
+        else
+            part.segment =
+                std::make_shared<const SuggestionSegment>(loaded.rows(), QFileInfo(part.path).fileName());
+        update.load[i] = false;
+    }
+    if (update.userStale) {
+        update.userSegment = std::make_shared<const SuggestionSegment>(update.userRows, update.userName);
+        update.userRows.clear();
+        update.userStale = false;
+    }
+}
+
+FileErrors SuggestionIndex::apply(Update& update)
+{
+    m_user = update.user;
+    m_userRewrite = update.userRewrite;
+    for (Part& p : update.parts)
+        if (p.user)
+            p.segment = update.userSegment;
+    m_parts = std::move(update.parts);
+    return std::move(update.errors);
+}
+
+FileErrors SuggestionIndex::refresh(const QString& workDir, const QStringList& connected,
+                                    const CurrentDictionary& user)
+{
+    const std::shared_ptr<Update> update = plan(workDir, connected, user);
+    build(*update);
+    return apply(*update);
+}
+
+QStringList SuggestionIndex::rowsOf(qsizetype rank) const
+{
     const Part& p = m_parts[size_t(rank)];
     if (p.user && m_user)
         return m_user->rows();
-    return p.segment ? p.segment->rows() : none;
+    return p.segment ? p.segment->rows() : QStringList();
 }
 
 namespace {
@@ -478,7 +550,7 @@ QList<Suggestion> toSuggestions(const std::vector<SuggestionSegment::Collector::
 {
     QList<Suggestion> out;
     for (const auto& h : hits)
-        out.append({h.similarity, (*h.rows)[h.row], translationAt(*h.rows, h.row), *h.name, h.rank, h.row});
+        out.append({h.similarity, h.source.toString(), h.translation.toString(), *h.name, h.rank, h.row});
     return out;
 }
 } // namespace
@@ -508,7 +580,8 @@ QList<Suggestion> SuggestionIndex::suggest(QStringView phrase, int limit, int mi
             const qsizetype limitD = maxDistanceFor(needed, std::max(folded.size(), rows[r].size()));
             const qsizetype d = distance(foldCase(rows[r]), limitD);
             if (d <= limitD)
-                top.offer({similarityOf(d, folded.size(), rows[r].size()), int(rank), r, &rows,
+                top.offer({similarityOf(d, folded.size(), rows[r].size()), int(rank), r, rows[r],
+                           r + 1 < rows.size() ? QStringView(rows[r + 1]) : QStringView(),
                            &p.segment->name()});
         }
     }

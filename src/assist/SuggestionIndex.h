@@ -39,25 +39,33 @@ inline constexpr int kWindowSuggestions = 5;
 // prepared for the search. Immutable once built, so threads may share it.
 class SuggestionSegment {
 public:
-    SuggestionSegment(QStringList rows, QString name);
+    SuggestionSegment(const QStringList& rows, QString name);
 
     const QString& name() const { return m_name; }
-    const QStringList& rows() const { return m_rows; }
-    qsizetype indexedRows() const { return m_rows.size(); }
-    qsizetype keyCount() const { return qsizetype(m_keyStart.size()) - 1; }
+    QStringView row(qsizetype r) const
+    {
+        return QStringView(m_text).sliced(m_rowStart[size_t(r)],
+                                          m_rowStart[size_t(r) + 1] - m_rowStart[size_t(r)]);
+    }
+    QStringList rows() const;
+    qsizetype indexedRows() const { return qsizetype(m_rowStart.size()) - 1; }
+    qsizetype keyCount() const { return qsizetype(m_entryStart.size()) - 1; }
 
     struct Collector;
     void search(QStringView folded, const BoundedDistance& distance, int rank, Collector& top) const;
 
 private:
+    qsizetype keyLength(quint32 id) const { return row(m_entryRows[m_entryStart[id]]).size(); }
+    // The folded source of key `id`, in a buffer of the calling thread's that the next call reuses.
     QStringView key(quint32 id) const;
 
-    QStringList m_rows;
+    // The rows, one after another in one string: a list of strings would take three
+    // times the memory of the text itself.
+    QString m_text;
+    std::vector<quint32> m_rowStart; // rows + 1 offsets into m_text
     QString m_name;
     // Distinct folded sources, numbered by length then first appearance, so a
-    // length range is a range of numbers.
-    std::vector<char16_t> m_keyText;
-    std::vector<quint32> m_keyStart;    // keyCount + 1 offsets into m_keyText
+    // length range is a range of numbers. A key is its first entry's source folded.
     std::vector<quint32> m_lengthStart; // first key of each length, maxLength + 2 entries
     std::vector<quint32> m_entryStart;  // per key, its entries in m_entryRows
     std::vector<quint32> m_entryRows;   // rows of sources, in row order per key
@@ -81,6 +89,18 @@ public:
     // (they are left out until they change).
     FileErrors refresh(const QString& workDir, const QStringList& connected, const CurrentDictionary& user);
 
+    // The same refresh in three steps, so the reading and indexing can run on another
+    // thread: plan() notes on this thread what is to be read (the user dictionary's
+    // rows are taken as they are now), build() reads and indexes on any thread, and
+    // apply() puts the result in place on this one. While an update is out, the
+    // index must not be refreshed otherwise.
+    class Update;
+    std::shared_ptr<Update> plan(const QString& workDir, const QStringList& connected,
+                                 const CurrentDictionary& user) const;
+    static bool needsBuild(const Update& update);
+    static void build(Update& update);
+    FileErrors apply(Update& update);
+
     QList<Suggestion> suggest(QStringView phrase, int limit = kWindowSuggestions,
                               int minimum = kDefaultMinimumSimilarity) const;
 
@@ -90,7 +110,7 @@ public:
 
     // The rows of each dictionary in search order (the user dictionary's as indexed).
     qsizetype dictionaryCount() const { return qsizetype(m_parts.size()); }
-    const QStringList& rowsOf(qsizetype rank) const;
+    QStringList rowsOf(qsizetype rank) const;
     bool isUserDictionary(qsizetype rank) const { return m_parts[size_t(rank)].user; }
     // In the connected list (the user dictionary is searched even when it is not).
     bool isConnected(qsizetype rank) const { return m_parts[size_t(rank)].connected; }

@@ -21,6 +21,7 @@ namespace texts {
 const QString kSuggestions = QStringLiteral("Похожие переводы");
 const QStringList kColumns{QStringLiteral("%"), QStringLiteral("Исходный текст"), QStringLiteral("Перевод"),
                            QStringLiteral("Словарь")};
+const QString kPreparing = QStringLiteral("Подготовка похожих переводов…");
 const QString kHint = QStringLiteral("Двойной щелчок или Ctrl+1…Ctrl+5 переносит перевод в поле перевода");
 } // namespace texts
 
@@ -117,6 +118,7 @@ SuggestionPanel::SuggestionPanel(Project& state, QPlainTextEdit* phraseBox, QPla
             [this](QTreeWidgetItem* item) { use(m_list->indexOfTopLevelItem(item)); });
     m_list->installEventFilter(this);
     connect(m_phraseBox, &QPlainTextEdit::textChanged, this, &SuggestionPanel::update);
+    connect(&m_project, &Project::suggestionsPrepared, this, &SuggestionPanel::update);
     update();
 }
 
@@ -126,13 +128,15 @@ void SuggestionPanel::update()
     m_list->clear();
     m_suggestions.clear();
     if (!phrase.isEmpty()) {
-        // The first search after start or after the settings changed reads the
-        // connected dictionaries; later ones only search.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        SuggestionIndex& index = m_project.suggestions();
-        index.refresh(m_project.workDir(), m_project.connectedDictionaries(), m_project.dictionary());
-        m_suggestions = index.suggest(phrase);
-        QApplication::restoreOverrideCursor();
+        // The first search after start or after the settings changed waits for the
+        // connected dictionaries to be read on the second thread; the window works
+        // meanwhile, and the list fills when they are.
+        if (!m_project.prepareSuggestions()) {
+            auto* item = new QTreeWidgetItem(m_list, {QString(), texts::kPreparing});
+            item->setFlags(Qt::NoItemFlags);
+            return;
+        }
+        m_suggestions = m_project.suggestions().suggest(phrase);
     }
     for (qsizetype i = 0; i < m_suggestions.size(); ++i) {
         const Suggestion& s = m_suggestions[i];

@@ -82,8 +82,11 @@ std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictio
             return failed;
         // A User.dic whose bytes break its encoding loaded as nothing; writing over it
         // would leave its entries only in User.old, and the next save would lose them.
-        const DecodedText decoded = decodeText(previous);
-        if (!decoded.ok())
+        // The file read whole at start and unchanged since decoded then; the backup is
+        // a byte copy, so only a file this run has not read is decoded here.
+        const auto& copy = dictionary.userFileCopy();
+        const bool readAtStart = copy && userFileCopyOf(userPath, &previous) == *copy;
+        if (const DecodedText decoded = readAtStart ? DecodedText{} : decodeText(previous); !decoded.ok())
             return FileError{userPath,
                              decoded.error +
                                  QStringLiteral("; файл не перезаписан, чтобы не потерять его строки")};

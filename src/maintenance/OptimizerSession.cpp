@@ -65,6 +65,37 @@ QString cutToText(const QString& row)
     return s;
 }
 
+namespace {
+
+// Whether cutToText leaves the row as it is.
+bool isCutToText(const QString& row)
+{
+    qsizetype begin = 0;
+    while (begin < row.size() && !isTextCharPct(row[begin]))
+        ++begin;
+    if (begin == row.size())
+        begin = 0;
+    if (begin > 0)
+        return false;
+    // Cut at the end only when a text character stands somewhere: else the row stays.
+    if (row.isEmpty() || isTextChar(row.back()))
+        return true;
+    for (qsizetype end = row.size() - 1; end > 0; --end)
+        if (isTextChar(row[end - 1]))
+            return false;
+    return true;
+}
+
+// The row as PrepareDictionary leaves it: blanks trimmed, then cut to its text.
+QString preparedRow(const QString& row)
+{
+    const QString trimmed =
+        !row.isEmpty() && (row.front() == u' ' || row.back() == u' ') ? trimBlanks(row) : row;
+    return isCutToText(trimmed) ? trimmed : trimBlanks(cutToText(trimmed));
+}
+
+} // namespace
+
 bool passesAlphabetCheck(const QString& rowText, qsizetype row)
 {
     const QString t = foldTrimmed(rowText);
@@ -90,11 +121,49 @@ qsizetype OptimizerSession::findPrefix(const QString& search, qsizetype start)
         return m_dictionary.FindPrefix(search, start);
     // Blanking an entry keeps the index (it marks the rows); any other change since
     // it was built, by the user's choice or another window, asks for a new one.
+    // Sorting a large dictionary's rows takes a good part of a second: it is done on
+    // the second thread, and until it is, the walk over the rows gives the answer
+    // (the same one), so the pass goes on and the window keeps painting.
     if (!m_prefixIndex || m_prefixIndexRevision != m_dictionary.revision()) {
-        m_prefixIndex = std::make_unique<PrefixIndex>(m_dictionary.rows());
-        m_prefixIndexRevision = m_dictionary.revision();
+        if (!m_prefixIndexBuild.valid())
+            startPrefixIndex(false);
+        if (m_prefixIndexBuild.wait_for(std::chrono::seconds(0)) != std::future_status::ready ||
+            !takePrefixIndex())
+            return m_dictionary.FindPrefix(search, start);
     }
     return m_prefixIndex->findPrefix(search, start);
+}
+
+void OptimizerSession::startPrefixIndex(bool asPrepared)
+{
+    m_blankedSinceBuild.clear();
+    m_prefixIndexBuild = std::async(std::launch::async, [rows = m_dictionary.rows(), asPrepared]() mutable {
+        if (asPrepared)
+            for (QString& row : rows)
+                if (QString prepared = preparedRow(row); prepared != row)
+                    row = std::move(prepared);
+        auto index = std::make_unique<PrefixIndex>(rows);
+        return PrefixIndexBuild{std::move(index), std::move(rows)};
+    });
+}
+
+bool OptimizerSession::takePrefixIndex()
+{
+    PrefixIndexBuild built = m_prefixIndexBuild.get();
+    // Used only when it describes the rows exactly as they are now.
+    for (const qsizetype row : m_blankedSinceBuild)
+        if (row < built.rows.size())
+            built.rows[row] = QString();
+    if (built.rows != m_dictionary.rows()) {
+        startPrefixIndex(false);
+        return false;
+    }
+    for (const qsizetype row : m_blankedSinceBuild)
+        built.index->markEmpty(row);
+    m_blankedSinceBuild.clear();
+    m_prefixIndex = std::move(built.index);
+    m_prefixIndexRevision = m_dictionary.revision();
+    return true;
 }
 
 OptimizerFeedback& OptimizerSession::feedback()
@@ -119,6 +188,11 @@ std::optional<OptimizerFailure> OptimizerSession::continueOptimization()
         return std::nullopt;
     m_repeatsRemoved = 0;
     m_translationsChosen = 0;
+    // The duplicate search's index is sorted on the second thread while this one
+    // prepares the rows: it prepares its own copy of them the same way.
+    if (s_indexedSearch && !m_prefixIndexBuild.valid() &&
+        (!m_prefixIndex || m_prefixIndexRevision != m_dictionary.revision()))
+        startPrefixIndex(!m_prepared);
     return resumeOptimization();
 }
 
@@ -159,20 +233,21 @@ void OptimizerSession::PrepareDictionary()
     OptimizerFeedback& fb = feedback();
     fb.setBusy(true);
     fb.setProgressMaximum(m_dictionary.RowCount());
+    // Most rows are tidy: they are only looked at, and a string is made for a row
+    // that changes.
     for (qsizetype i = 0; i < m_dictionary.RowCount(); ++i) {
         fb.setProgress(i);
         stepRepaintCounter();
-        const QString trimmed = trimBlanks(m_dictionary.Row(i));
-        if (trimmed != m_dictionary.Row(i))
-            m_dictionary.Replace(i, trimmed);
+        const QString& row = m_dictionary.Row(i);
+        if (!row.isEmpty() && (row.front() == u' ' || row.back() == u' '))
+            m_dictionary.Replace(i, trimBlanks(row));
     }
     fb.setProgressMaximum(m_dictionary.RowCount());
     for (qsizetype i = 0; i < m_dictionary.RowCount(); ++i) {
         fb.setProgress(i);
         stepRepaintCounter();
-        const QString s = cutToText(m_dictionary.Row(i));
-        if (s != m_dictionary.Row(i))
-            m_dictionary.Replace(i, trimBlanks(s));
+        if (const QString& row = m_dictionary.Row(i); !isCutToText(row))
+            m_dictionary.Replace(i, trimBlanks(cutToText(row)));
     }
     m_prepared = true;
     fb.setBusy(false);
@@ -193,6 +268,8 @@ void OptimizerSession::BlankEntry(qsizetype sourceRow)
     }
     if (indexCurrent)
         m_prefixIndexRevision = m_dictionary.revision();
+    else if (m_prefixIndexBuild.valid())
+        m_blankedSinceBuild.insert(m_blankedSinceBuild.end(), {sourceRow, sourceRow + 1});
 }
 
 // Gathers the later entries with the same source as the entry at `p`: blanks exact

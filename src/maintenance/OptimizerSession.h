@@ -15,6 +15,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -145,6 +146,16 @@ private:
     OptimizerFeedback* m_feedback = nullptr;
     std::unique_ptr<PrefixIndex> m_prefixIndex;
     quint64 m_prefixIndexRevision = 0; // the dictionary's revision the index describes
+    // The index being sorted on a second thread: of the rows as they were when it
+    // started (or as preparing them leaves them), less the rows blanked since.
+    struct PrefixIndexBuild {
+        std::unique_ptr<PrefixIndex> index;
+        QStringList rows;
+    };
+    std::future<PrefixIndexBuild> m_prefixIndexBuild;
+    std::vector<qsizetype> m_blankedSinceBuild;
+    void startPrefixIndex(bool asPrepared);
+    bool takePrefixIndex();
 
     bool m_prepared = false;
     qsizetype m_entryRow = 0;

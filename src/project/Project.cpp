@@ -2,6 +2,11 @@
 
 #include "assist/Spelling.h"
 
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <utility>
+
 namespace kvarsel {
 
 Project::Project(const QString& workDir, QObject* parent) : QObject(parent), m_workDir(workDir)
@@ -15,6 +20,59 @@ Project::~Project()
 {
     // The stores outlive the history only by a moment; they must not tell it anything then.
     m_history->setEnabled(false);
+    // The index being built reads the update only; it is waited for, not left running.
+    if (m_suggestionBuild.valid())
+        m_suggestionBuild.wait();
+}
+
+bool Project::prepareSuggestions()
+{
+    if (!m_dictionaryWatcher) {
+        m_dictionaryWatcher = new QFileSystemWatcher(this);
+        // A dictionary is written in several steps; the index is read once they are done.
+        auto* settle = new QTimer(this);
+        settle->setSingleShot(true);
+        settle->setInterval(200);
+        connect(m_dictionaryWatcher, &QFileSystemWatcher::fileChanged, settle, qOverload<>(&QTimer::start));
+        connect(settle, &QTimer::timeout, this, [this] {
+            if (m_suggestionBuild.valid())
+                m_suggestionsAgain = true;
+            else
+                prepareSuggestions();
+        });
+    }
+    // A file replaced by a rename is no longer watched: the list is set anew each time.
+    if (const QStringList watched = m_dictionaryWatcher->files(); !watched.isEmpty())
+        m_dictionaryWatcher->removePaths(watched);
+    for (const QString& path : m_connected)
+        if (QFileInfo::exists(path))
+            m_dictionaryWatcher->addPath(path);
+    if (m_suggestionBuild.valid())
+        return false;
+    std::shared_ptr<SuggestionIndex::Update> update =
+        m_suggestions.plan(m_workDir, m_connected, m_dictionary);
+    if (!SuggestionIndex::needsBuild(*update)) {
+        m_suggestions.apply(*update);
+        return true;
+    }
+    m_suggestionUpdate = update;
+    m_suggestionBuild = std::async(std::launch::async, [this, update] {
+        SuggestionIndex::build(*update);
+        // Files that cannot be read are left out until they change, as in a refresh
+        // made at the search itself.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_suggestionBuild.get();
+                m_suggestions.apply(*m_suggestionUpdate);
+                m_suggestionUpdate.reset();
+                if (std::exchange(m_suggestionsAgain, false))
+                    prepareSuggestions();
+                Q_EMIT suggestionsPrepared();
+            },
+            Qt::QueuedConnection);
+    });
+    return false;
 }
 
 void Project::startSpelling()

@@ -16,6 +16,8 @@
 #include <future>
 #include <memory>
 
+class QFileSystemWatcher;
+
 namespace kvarsel {
 
 class SpellChecker;
@@ -47,6 +49,13 @@ public:
     // Similar translations from the user dictionary and the connected ones; the
     // caller refreshes it before searching, since both may have changed.
     SuggestionIndex& suggestions() { return m_suggestions; }
+    // Brings the index up to date for the windows: at once when nothing needs reading
+    // (true: search now), else on a second thread (false; suggestionsPrepared() tells
+    // when it is done). Reading three large dictionaries takes seconds, too long to
+    // keep a window from painting; the window starts it as soon as it has shown itself.
+    // From the first call on, a connected dictionary changed on disk starts it again.
+    bool prepareSuggestions();
+    bool suggestionsPreparing() const { return m_suggestionBuild.valid(); }
 
     // The translation steps of this run, to take back (off unless a window turns it on).
     TranslationHistory& history() { return *m_history; }
@@ -111,6 +120,8 @@ Q_SIGNALS:
     void stateChanged();
     // setMode was called (also with the mode already set): a run began or ended.
     void modeSet();
+    // The index prepared on the second thread is in place.
+    void suggestionsPrepared();
 
 private:
     QString m_workDir;
@@ -119,6 +130,10 @@ private:
     std::unique_ptr<TranslationHistory> m_history;
     SuggestionIndex m_suggestions;
     std::shared_future<std::shared_ptr<SpellChecker>> m_spelling;
+    std::future<void> m_suggestionBuild;
+    bool m_suggestionsAgain = false; // a dictionary file changed while the index was built
+    QFileSystemWatcher* m_dictionaryWatcher = nullptr;
+    std::shared_ptr<SuggestionIndex::Update> m_suggestionUpdate;
     QStringList m_connected;
     Settings m_settings;
     bool m_resourcesChanged = false;

@@ -281,6 +281,8 @@ void SettingsDialog::accept()
     m_project.setSettings(s);
     m_project.setHideMode(s.autoHideTranslateString ? HideMode::Hide : HideMode::Show);
     m_project.setConnectedDictionaries(connectedAfterOk(m_project.workDir(), s));
+    // The similar translations of the new list are read while the user goes on.
+    m_project.prepareSuggestions();
     hide();
     // The loaded lines were split by the old choice; only a new load follows the new one.
     if (!m_project.resourceDirectory().isEmpty() &&

@@ -34,6 +34,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
+#include <cstdlib>
 #include <variant>
 
 namespace kvarsel {
@@ -445,7 +447,21 @@ bool MainWindow::start()
     // Hunspell's dictionary takes a tenth of a second to read; by the first
     // translation window it is there.
     m_project.startSpelling();
+    // So are the similar translations of the connected dictionaries, by the first
+    // translation window in most runs; the window never waits for them.
+    m_project.prepareSuggestions();
     return true;
+}
+
+void MainWindow::endProcess(int status)
+{
+    // Every file the run wrote went through the safe writer, synced and closed, and
+    // the windows are gone. Freeing the lines, dictionaries and indexes one by one
+    // would keep the process alive for a good part of a second after that, so only
+    // the working directory's lock is given back.
+    m_workLock.reset();
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 QString MainWindow::resourcesDirectory() const

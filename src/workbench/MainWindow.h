@@ -69,6 +69,9 @@ public:
     // no dictionary is connected, then the window shows. Returns false when the
     // program must end at once (no dictionary file at all in the working directory).
     bool start();
+    // Ends the process once the event loop has ended with `status`: the working
+    // directory is let go, output flushed, and nothing else is taken apart.
+    [[noreturn]] void endProcess(int status);
 
     Project& project() { return m_project; }
     StatusPanels& statusPanels() { return m_statusPanels; }

@@ -76,11 +76,14 @@ private Q_SLOTS:
         Fixture f;
         ManualTranslationDialog* dialog = f.main->manualTranslationDialog();
         dialog->open(QStringLiteral("Save filez"), QStringLiteral("Save filez"));
+        // The dictionaries are read on the second thread: the dialog is there at once
+        // and says so, and the list fills when they are read.
+        QCOMPARE(Fixture::rows(dialog), QStringList{"|Подготовка похожих переводов…||"});
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
         // Ties in file order; the user dictionary, connected first, comes after on merit.
-        QCOMPARE(Fixture::rows(dialog), (QStringList{"90|Save file|Сохранить файл|menu.dic",
-                                                     "90|Save files|Сохранить файлы|menu.dic",
-                                                     "60|Save all|Сохранить все|User.dic"}));
+        QTRY_COMPARE(Fixture::rows(dialog), (QStringList{"90|Save file|Сохранить файл|menu.dic",
+                                                         "90|Save files|Сохранить файлы|menu.dic",
+                                                         "60|Save all|Сохранить все|User.dic"}));
         // The proposal stays as it was given; nothing is put in by itself.
         QCOMPARE(dialog->translation(), QStringLiteral("Save filez"));
         QVERIFY(Fixture::checks(dialog).contains(check_texts::kEqual));
@@ -107,6 +110,13 @@ private Q_SLOTS:
         // The next opening sees the entry just made, from the user dictionary.
         dialog->open(QStringLiteral("Save filez"), QString());
         QCOMPARE(Fixture::rows(dialog).first(), QStringLiteral("100|Save filez|Сохранить %s|User.dic"));
+
+        // A connected dictionary another program changes is read again by itself, and
+        // the open dialog's list follows.
+        test::writeLinesRaw(f.main->project().workDir() + QStringLiteral("/menu.dic"),
+                            {"Save filez!", "Сохранить файлы!"});
+        QTRY_VERIFY(Fixture::rows(dialog).join(u' ').contains(
+            QStringLiteral("|Save filez!|Сохранить файлы!|menu.dic")));
     }
 
     // A typo is underlined as typed and listed among the checks; "Добавить в словарь"
@@ -150,7 +160,7 @@ private Q_SLOTS:
         editor->startReview(f.dir.filePath(QStringLiteral("bi.txt")),
                             {"Save al", "Сохранить всё", "Quit!", "Quit!"});
         QVERIFY(QTest::qWaitForWindowExposed(editor));
-        QCOMPARE(Fixture::rows(editor).first(), QStringLiteral("87|Save all|Сохранить все|User.dic"));
+        QTRY_COMPARE(Fixture::rows(editor).first(), QStringLiteral("87|Save all|Сохранить все|User.dic"));
         QCOMPARE(Fixture::checks(editor), QStringLiteral("Замечаний нет"));
         auto* list = editor->findChild<QTreeWidget*>(QStringLiteral("suggestions"));
         const QRect first = list->visualItemRect(list->topLevelItem(0));
