@@ -355,7 +355,15 @@ int main(int argc, char* argv[])
         qint64 closedAt = 0;
         double hwm = 0;
         QByteArray all;
+        // A run that does not end is reported and put down, never waited for forever.
+        QElapsedTimer limit;
+        limit.start();
+        bool stuck = false;
         while (child.state() != QProcess::NotRunning || child.canReadLine()) {
+            if (limit.elapsed() > 180000) {
+                stuck = true;
+                break;
+            }
             if (!child.canReadLine() && !child.waitForReadyRead(100))
                 continue;
             const QByteArray line = child.readLine().trimmed();
@@ -370,8 +378,14 @@ int main(int argc, char* argv[])
                 stepRuns[QString::fromLatin1(f[0])]
                     << QList<double>{f[1].toDouble(), f[2].toDouble(), f[3].toDouble(), f[4].toDouble()};
         }
+        if (stuck || !child.waitForFinished(180000)) {
+            child.kill();
+            child.waitForFinished();
+            std::fprintf(stderr, "session %d%s did not end within 180 s (%s); left out\n", r / 2 + 1,
+                         freeing ? " (freeing)" : "", all.constData());
+            continue;
+        }
         // The end: from the windows closed until the process is gone.
-        child.waitForFinished(-1);
         const double gone = ms(monotonicNs() - closedAt) / 1e3;
         (freeing ? endedFreeing : ended) << gone;
         if (!freeing)
