@@ -30,7 +30,6 @@ public:
     // Off by default: kvarsel-batch makes one step and never takes it back, so it
     // keeps no copies. On, every store tells the history of its changes.
     void setEnabled(bool enabled);
-    bool isEnabled() const { return m_enabled; }
 
     // A step is everything that changes between begin and end; a step that changed
     // nothing is not kept. `place`: the row it is made on; without one, the first
@@ -40,9 +39,6 @@ public:
 
     bool canUndo() const { return m_done > 0; }
     bool canRedo() const { return m_done < m_steps.size(); }
-    // The road of the step undo or redo would take; only when it can.
-    TranslationRoad undoRoad() const { return m_steps[m_done - 1].road; }
-    TranslationRoad redoRoad() const { return m_steps[m_done].road; }
     // Take back the last step done / do again the last one taken back; the row to select.
     std::optional<HistoryPlace> undo();
     std::optional<HistoryPlace> redo();
