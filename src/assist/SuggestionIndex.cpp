@@ -4,6 +4,7 @@
 #include "dictionary/CurrentDictionary.h"
 #include "dictionary/DictionaryFiles.h"
 #include "text/CaseFold.h"
+#include "text/Cp1251.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,6 +27,40 @@ constexpr size_t kSeedKeys = 16;
 // full yet, since the threshold is then at its lowest and lets most keys through.
 constexpr qsizetype kLeastHits = 3;
 constexpr qsizetype kLeastHitsUnfilled = 8;
+// A posting list's skip points: one every this many keys.
+constexpr quint32 kSkipEvery = 64;
+
+void appendVarint(QByteArray& out, quint32 v)
+{
+    while (v >= 0x80) {
+        out.append(char(v | 0x80));
+        v >>= 7;
+    }
+    out.append(char(v));
+}
+
+inline quint32 readVarint(const uchar*& p)
+{
+    quint32 v = *p & 0x7F;
+    for (int shift = 7; *p++ & 0x80; shift += 7)
+        v |= quint32(*p & 0x7F) << shift;
+    return v;
+}
+
+// A byte of the code page as a folded character.
+const std::array<char16_t, 256>& foldedByte()
+{
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        const auto& lower = lowerCaseTable();
+        for (int b = 0; b < 256; ++b) {
+            const char c = char(b);
+            t[size_t(b)] = lower[cp1251::decode(QByteArrayView(&c, 1)).at(0).unicode()];
+        }
+        return t;
+    }();
+    return table;
+}
 
 // The padded pairs of a folded text, each with its occurrence number.
 void tokensOf(QStringView text, std::vector<quint64>& out)
@@ -81,9 +116,9 @@ struct SuggestionSegment::Collector {
         int similarity;
         int rank;
         qsizetype row;
-        QStringView source;      // views into the segment's text or the user dictionary's
-        QStringView translation; // rows, which outlive the search
         const QString* name;
+        QString source;
+        QString translation;
     };
     int limit;
     int minimum;
@@ -112,18 +147,22 @@ struct SuggestionSegment::Collector {
     }
 
     // False when the hit does not make the list, so the rest of its key's entries
-    // (later rows, same similarity) need not be offered.
-    bool offer(const Hit& hit)
+    // (later rows, same similarity) need not be offered. `texts` gives the entry's
+    // source and translation, asked only of an entry that makes the list.
+    template <typename Texts>
+    bool offer(int similarity, int rank, qsizetype row, const QString* name, Texts texts)
     {
-        if (hit.similarity < minimum || limit <= 0)
+        if (similarity < minimum || limit <= 0)
             return false;
+        Hit hit{similarity, rank, row, name, {}, {}};
         if (qsizetype(hits.size()) == limit && !better(hit, hits.back()))
             return false;
+        std::tie(hit.source, hit.translation) = texts();
         // A repeat of a better-placed entry: it came earlier in the search order.
         for (const Hit& h : hits)
             if (h.source == hit.source && h.translation == hit.translation)
                 return true;
-        hits.insert(std::upper_bound(hits.begin(), hits.end(), hit, better), hit);
+        hits.insert(std::upper_bound(hits.begin(), hits.end(), hit, better), std::move(hit));
         if (qsizetype(hits.size()) > limit)
             hits.pop_back();
         return true;
@@ -133,15 +172,21 @@ struct SuggestionSegment::Collector {
 SuggestionSegment::SuggestionSegment(const QStringList& rows, QString name) : m_name(std::move(name))
 {
     qsizetype length = 0;
-    for (const QString& r : rows)
-        length += r.size();
-    m_text.reserve(length);
     m_rowStart.reserve(size_t(rows.size()) + 1);
     for (const QString& r : rows) {
-        m_rowStart.push_back(quint32(m_text.size()));
-        m_text += r;
+        m_rowStart.push_back(quint32(length));
+        length += r.size();
     }
-    m_rowStart.push_back(quint32(m_text.size()));
+    m_rowStart.push_back(quint32(length));
+    m_narrow.resize(length);
+    for (qsizetype r = 0; r < rows.size(); ++r)
+        if (cp1251::encodeInto(rows[r], m_narrow.data() + m_rowStart[size_t(r)]) >= 0) {
+            m_narrow = QByteArray();
+            m_wide.reserve(length);
+            for (const QString& row : rows)
+                m_wide += row;
+            break;
+        }
 
     // Group the sources by folded text, in order of first appearance.
     QHash<QString, quint32> keyOf;
@@ -220,29 +265,97 @@ SuggestionSegment::SuggestionSegment(const QStringList& rows, QString name) : m_
             tokenIds.push_back(*it);
         }
     }
-    m_postingStart.assign(tokenCount.size() + 1, 0);
+    std::vector<quint32> start(tokenCount.size() + 1, 0);
     for (size_t t = 0; t < tokenCount.size(); ++t)
-        m_postingStart[t + 1] = m_postingStart[t] + tokenCount[t];
-    m_postings.resize(tokenIds.size());
-    std::vector<quint32> at(m_postingStart.begin(), m_postingStart.end() - 1);
+        start[t + 1] = start[t] + tokenCount[t];
+    std::vector<quint32> plain(tokenIds.size());
+    std::vector<quint32> at(start.begin(), start.end() - 1);
     size_t next = 0;
     for (size_t id = 0; id < keyCount; ++id) {
         const size_t n = size_t(keyLength(quint32(id))) + 1;
         for (size_t i = 0; i < n; ++i)
-            m_postings[at[tokenIds[next++]]++] = quint32(id);
+            plain[at[tokenIds[next++]]++] = quint32(id);
     }
+    tokenIds = {};
+    at = {};
+
+    // Each gap less one (keys in a list are distinct), the first key as it is.
+    m_postingBytes.reserve(qsizetype(plain.size()) + qsizetype(plain.size()) / 4);
+    m_lists.reserve(tokenCount.size() + 1);
+    for (size_t t = 0; t < tokenCount.size(); ++t) {
+        m_lists.push_back({quint32(m_postingBytes.size()), tokenCount[t], quint32(m_skips.size())});
+        quint32 previous = ~0u;
+        for (quint32 i = 0; i < tokenCount[t]; ++i) {
+            const quint32 id = plain[start[t] + i];
+            if (i > 0 && i % kSkipEvery == 0) {
+                m_skips.push_back(previous);
+                m_skips.push_back(quint32(m_postingBytes.size()));
+            }
+            appendVarint(m_postingBytes, id - previous - 1);
+            previous = id;
+        }
+    }
+    m_lists.push_back({quint32(m_postingBytes.size()), 0, quint32(m_skips.size())});
+    m_postingBytes.squeeze();
+    m_skips.shrink_to_fit();
+}
+
+SuggestionSegment::Postings SuggestionSegment::postings(quint32 token, quint32 idLo, quint32 idHi) const
+{
+    const TokenList& list = m_lists[token];
+    const quint32* skips = m_skips.data() + list.skipStart;
+    const qsizetype skipCount = (m_lists[token + 1].skipStart - list.skipStart) / 2;
+    // Skip point j stands before key j * kSkipEvery of the list, with the key before it.
+    const auto before = [&](quint32 id) {
+        qsizetype lo = 0, hi = skipCount; // skip points whose key before is under `id`
+        while (lo < hi) {
+            const qsizetype mid = (lo + hi) / 2;
+            if (skips[2 * mid] < id)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    };
+    const qsizetype from = before(idLo);
+    const qsizetype to = before(idHi);
+    const uchar* bytes = reinterpret_cast<const uchar*>(m_postingBytes.constData());
+    Postings p{bytes + list.byteStart, bytes + m_lists[token + 1].byteStart, ~0u, 0};
+    if (from > 0) {
+        p.next = bytes + skips[2 * (from - 1) + 1];
+        p.previous = skips[2 * (from - 1)];
+    }
+    p.estimate = std::min<qsizetype>(qsizetype(list.count), (to + 1) * qsizetype(kSkipEvery)) -
+                 from * qsizetype(kSkipEvery);
+    return p;
 }
 
 QStringView SuggestionSegment::key(quint32 id) const
 {
     thread_local QString folded;
-    const QStringView source = row(m_entryRows[m_entryStart[id]]);
-    folded.resize(source.size());
-    const auto& lower = lowerCaseTable();
+    const qsizetype r = m_entryRows[m_entryStart[id]];
+    const qsizetype length = rowLength(r);
+    folded.resize(length);
     char16_t* d = reinterpret_cast<char16_t*>(folded.data());
-    for (qsizetype i = 0; i < source.size(); ++i)
-        d[i] = lower[source[i].unicode()];
+    if (!m_narrow.isNull()) {
+        const auto& fold = foldedByte();
+        const uchar* s = reinterpret_cast<const uchar*>(m_narrow.constData()) + m_rowStart[size_t(r)];
+        for (qsizetype i = 0; i < length; ++i)
+            d[i] = fold[s[i]];
+    } else {
+        const auto& lower = lowerCaseTable();
+        const QChar* s = m_wide.constData() + m_rowStart[size_t(r)];
+        for (qsizetype i = 0; i < length; ++i)
+            d[i] = lower[s[i].unicode()];
+    }
     return folded;
+}
+
+QString SuggestionSegment::row(qsizetype r) const
+{
+    if (!m_narrow.isNull())
+        return cp1251::decode(QByteArrayView(m_narrow).sliced(m_rowStart[size_t(r)], rowLength(r)));
+    return QStringView(m_wide).sliced(m_rowStart[size_t(r)], rowLength(r)).toString();
 }
 
 QStringList SuggestionSegment::rows() const
@@ -250,7 +363,7 @@ QStringList SuggestionSegment::rows() const
     QStringList out;
     out.reserve(indexedRows());
     for (qsizetype r = 0; r < indexedRows(); ++r)
-        out << row(r).toString();
+        out << row(r);
     return out;
 }
 
@@ -292,12 +405,12 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
         if (d > limit)
             return;
         const int similarity = similarityOf(d, length, k.size());
-        for (quint32 e = m_entryStart[id]; e < m_entryStart[id + 1]; ++e)
-            if (!top.offer(
-                    {similarity, rank, qsizetype(m_entryRows[e]), row(m_entryRows[e]),
-                     m_entryRows[e] + 1 < m_rowStart.size() - 1 ? row(m_entryRows[e] + 1) : QStringView(),
-                     &m_name}))
+        for (quint32 e = m_entryStart[id]; e < m_entryStart[id + 1]; ++e) {
+            const qsizetype r = m_entryRows[e];
+            if (!top.offer(similarity, rank, r, &m_name,
+                           [&] { return std::pair(row(r), r + 1 < indexedRows() ? row(r + 1) : QString()); }))
                 break;
+        }
         percent = top.thresholdFor(rank);
     };
 
@@ -317,33 +430,34 @@ void SuggestionSegment::search(QStringView folded, const BoundedDistance& distan
     // The query's posting lists, cut to the reachable lengths, shortest first.
     std::vector<quint64> tokens;
     tokensOf(folded, tokens);
-    struct Range {
-        const quint32* begin;
-        const quint32* end;
-    };
-    std::vector<Range> lists;
+    // Which lists are read and which left unread changes the work, never the answer.
+    std::vector<Postings> lists;
     for (const quint64 code : tokens) {
         const auto it = m_tokens.constFind(code);
         if (it == m_tokens.cend())
             continue;
-        const quint32* b = m_postings.data() + m_postingStart[*it];
-        const quint32* e = m_postings.data() + m_postingStart[*it + 1];
-        b = std::lower_bound(b, e, idLo);
-        e = std::lower_bound(b, e, idHi);
-        if (b != e)
-            lists.push_back({b, e});
+        const Postings p = postings(*it, idLo, idHi);
+        if (p.estimate > 0)
+            lists.push_back(p);
     }
-    std::sort(lists.begin(), lists.end(),
-              [](const Range& a, const Range& b) { return a.end - a.begin < b.end - b.begin; });
+    std::stable_sort(lists.begin(), lists.end(),
+                     [](const Postings& a, const Postings& b) { return a.estimate < b.estimate; });
 
     Scratch& s = scratch(size_t(keyCount()));
     s.touched.clear();
     qsizetype scanned = 0;
     const auto scanUpTo = [&](qsizetype end) {
-        for (; scanned < end; ++scanned)
-            for (const quint32* p = lists[size_t(scanned)].begin; p != lists[size_t(scanned)].end; ++p)
-                if (s.count[*p]++ == 0)
-                    s.touched.push_back(*p);
+        for (; scanned < end; ++scanned) {
+            const Postings& list = lists[size_t(scanned)];
+            quint32 id = list.previous;
+            for (const uchar* p = list.next; p != list.end;) {
+                id += readVarint(p) + 1;
+                if (id >= idHi)
+                    break;
+                if (id >= idLo && s.count[id]++ == 0)
+                    s.touched.push_back(id);
+            }
+        }
     };
     constexpr quint16 kVerified = 0x8000; // marks a key compared already
     std::vector<std::pair<quint16, quint32>> candidates;
@@ -550,7 +664,7 @@ QList<Suggestion> toSuggestions(const std::vector<SuggestionSegment::Collector::
 {
     QList<Suggestion> out;
     for (const auto& h : hits)
-        out.append({h.similarity, h.source.toString(), h.translation.toString(), *h.name, h.rank, h.row});
+        out.append({h.similarity, h.source, h.translation, *h.name, h.rank, h.row});
     return out;
 }
 } // namespace
@@ -580,9 +694,8 @@ QList<Suggestion> SuggestionIndex::suggest(QStringView phrase, int limit, int mi
             const qsizetype limitD = maxDistanceFor(needed, std::max(folded.size(), rows[r].size()));
             const qsizetype d = distance(foldCase(rows[r]), limitD);
             if (d <= limitD)
-                top.offer({similarityOf(d, folded.size(), rows[r].size()), int(rank), r, rows[r],
-                           r + 1 < rows.size() ? QStringView(rows[r + 1]) : QStringView(),
-                           &p.segment->name()});
+                top.offer(similarityOf(d, folded.size(), rows[r].size()), int(rank), r, &p.segment->name(),
+                          [&] { return std::pair(rows[r], r + 1 < rows.size() ? rows[r + 1] : QString()); });
         }
     }
     return toSuggestions(top.hits);

@@ -42,11 +42,7 @@ public:
     SuggestionSegment(const QStringList& rows, QString name);
 
     const QString& name() const { return m_name; }
-    QStringView row(qsizetype r) const
-    {
-        return QStringView(m_text).sliced(m_rowStart[size_t(r)],
-                                          m_rowStart[size_t(r) + 1] - m_rowStart[size_t(r)]);
-    }
+    QString row(qsizetype r) const;
     QStringList rows() const;
     qsizetype indexedRows() const { return qsizetype(m_rowStart.size()) - 1; }
     qsizetype keyCount() const { return qsizetype(m_entryStart.size()) - 1; }
@@ -55,14 +51,26 @@ public:
     void search(QStringView folded, const BoundedDistance& distance, int rank, Collector& top) const;
 
 private:
-    qsizetype keyLength(quint32 id) const { return row(m_entryRows[m_entryStart[id]]).size(); }
+    qsizetype rowLength(qsizetype r) const { return m_rowStart[size_t(r) + 1] - m_rowStart[size_t(r)]; }
+    qsizetype keyLength(quint32 id) const { return rowLength(m_entryRows[m_entryStart[id]]); }
     // The folded source of key `id`, in a buffer of the calling thread's that the next call reuses.
     QStringView key(quint32 id) const;
 
-    // The rows, one after another in one string: a list of strings would take three
-    // times the memory of the text itself.
-    QString m_text;
-    std::vector<quint32> m_rowStart; // rows + 1 offsets into m_text
+    // A token's keys from `idLo` on, read until `idHi`; `estimate` is about how many.
+    struct Postings {
+        const uchar* next;
+        const uchar* end;
+        quint32 previous; // the key before `next`'s (~0: none)
+        qsizetype estimate;
+    };
+    Postings postings(quint32 token, quint32 idLo, quint32 idHi) const;
+
+    // The rows, one after another: one byte a character in the code page of the
+    // dictionary files when it holds every row (the usual case, half the memory),
+    // else UTF-16 in m_wide. A list of strings would take three times the text.
+    QByteArray m_narrow;
+    QString m_wide;
+    std::vector<quint32> m_rowStart; // rows + 1 offsets, in characters
     QString m_name;
     // Distinct folded sources, numbered by length then first appearance, so a
     // length range is a range of numbers. A key is its first entry's source folded.
@@ -70,10 +78,19 @@ private:
     std::vector<quint32> m_entryStart;  // per key, its entries in m_entryRows
     std::vector<quint32> m_entryRows;   // rows of sources, in row order per key
     // Padded letter pairs, each counted by occurrence ("ab" the second time is its
-    // own token), with the keys holding each token in ascending order.
-    QHash<quint64, quint32> m_tokens;    // token code -> token number
-    std::vector<quint32> m_postingStart; // tokenCount + 1 offsets
-    std::vector<quint32> m_postings;
+    // own token), with the keys holding each token in ascending order. A list is
+    // kept as the gaps between its keys, seven bits a byte (most gaps are small, so
+    // a quarter of the memory of whole numbers), with a skip point every
+    // kSkipEvery keys (the key before it and where it starts) to reach a length range.
+    QHash<quint64, quint32> m_tokens; // token code -> token number
+    struct TokenList {
+        quint32 byteStart; // into m_postingBytes
+        quint32 count;
+        quint32 skipStart; // into m_skips, two numbers a skip point
+    };
+    std::vector<TokenList> m_lists; // tokenCount + 1, the last one an end mark
+    QByteArray m_postingBytes;
+    std::vector<quint32> m_skips;
 };
 
 class SuggestionIndex {
