@@ -99,8 +99,9 @@ std::optional<FileError> writeDepTrans(const QString& resourceDir, const ExportL
                          QStringLiteral("каталог с ресурсами не найден")};
     // DepTrans.txt is the program's own file: a link at its name (into a script, or
     // out of the resource directory) gives way to a new regular file, never written through.
-    return writeLines(depTransPath(resourceDir), list.Items(), depTransEncoding(list),
-                      SafeWriteOptions{LinkAtTarget::Replace, resourceDir});
+    SafeWriteOptions options = replacingLink();
+    options.within = resourceDir;
+    return writeLines(depTransPath(resourceDir), list.Items(), depTransEncoding(list), options);
 }
 
 ExportOutcome runDeferredExport(const Project& project, const ExportTarget& target,

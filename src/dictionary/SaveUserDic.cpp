@@ -74,7 +74,7 @@ std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictio
     if (auto bad = encodeLines(userPath, rows, bytes, userDictionaryEncoding(dictionary)))
         return bad;
 
-    // The backup is a copy written atomically, not a rename: User.dic never goes missing.
+    // User.dic never goes missing: the backup is a second name or a copy, never a rename.
     const bool existed = QFileInfo::exists(userPath);
     QByteArray previous;
     if (existed) {
@@ -95,11 +95,12 @@ std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictio
         if (UserDicCheck c = check(userPath, existed ? &previous : nullptr, dictionary);
             c.conflict != UserDicConflict::None)
             return c.error;
-    // The backup is always a new file: a link at User.old is replaced, not written through.
-    if (existed)
-        if (auto failed = writeFileSafely(oldPath, previous, SafeWriteOptions{LinkAtTarget::Replace, {}}))
-            return failed;
-    if (auto failed = writeFileSafely(userPath, bytes))
+    // User.old becomes the file being replaced (a second name where the file system
+    // allows, else a copy of its bytes): a link at User.old is replaced, not written through.
+    SafeWriteOptions options;
+    options.backup = oldPath;
+    options.backupBytes = &previous;
+    if (auto failed = writeFileSafely(userPath, bytes, options))
         return failed;
     dictionary.markSameAsFile(userPath);
     dictionary.setUserFileCopy(userFileCopyOf(userPath, &bytes));

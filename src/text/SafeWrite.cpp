@@ -262,6 +262,32 @@ int syncDirectory(const QByteArray& dir)
     return err;
 }
 
+// Gives the regular file `file` the second name `backup` in place of whatever is
+// there: a hard link made under a fresh name and renamed over it, so the name
+// always holds a whole file. Returns 0, or the error; ENOTSUP when the file system
+// cannot link the two (the caller then copies).
+int linkAsBackup(const QByteArray& file, const QByteArray& backup)
+{
+    const QByteArray dir = parentOf(backup);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray candidate = uniqueName(dir, nameOf(backup));
+        if (::linkat(AT_FDCWD, file.constData(), AT_FDCWD, candidate.constData(), 0) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return errno == ENOENT || errno == EACCES || errno == EROFS || errno == ENOSPC || errno == EIO
+                       ? errno
+                       : ENOTSUP; // EPERM, EXDEV, EMLINK, EOPNOTSUPP: no hard link here
+        }
+        if (::rename(candidate.constData(), backup.constData()) != 0) {
+            const int error = errno;
+            ::unlink(candidate.constData());
+            return error;
+        }
+        return 0;
+    }
+    return EEXIST;
+}
+
 } // namespace
 
 QString realFilePath(const QString& path)
@@ -281,6 +307,9 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
                                          const SafeWriteOptions& options)
 {
     if (const WriteFault& fault = writeFault()) {
+        if (!options.backup.isEmpty())
+            if (const QString reason = fault(options.backup); !reason.isEmpty())
+                return FileError{options.backup, reason};
         const QString reason = fault(path);
         if (!reason.isEmpty())
             return FileError{path, reason};
@@ -373,6 +402,30 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
                 break;
         }
     }
+    // The backup takes its name before the target changes, as a copy would have.
+    QByteArray backupDir;
+    if (existed && !options.backup.isEmpty()) {
+        QByteArray backup = toNative(options.backup);
+        int error = realPath(parentOf(backup), backupDir) ? 0 : errno;
+        if (!error) {
+            backup = joined(backupDir, nameOf(backup));
+            error = S_ISREG(old.st_mode) ? linkAsBackup(final, backup) : ENOTSUP;
+        }
+        std::optional<FileError> copyFailed;
+        if (error == ENOTSUP) {
+            if (options.backupBytes)
+                copyFailed = writeFileSafely(options.backup, *options.backupBytes, replacingLink());
+            error = 0;
+            backupDir.clear(); // synced by that write
+        }
+        if (error || copyFailed) {
+            FileError result = copyFailed ? *copyFailed : FileError{options.backup, reasonForErrno(error)};
+            removeTemporary(temp, result);
+            if (!keep.isEmpty())
+                removeTemporary(keep, result);
+            return result;
+        }
+    }
     if (::rename(temp.constData(), final.constData()) != 0) {
         const int error = errno;
         FileError result = abandon(error);
@@ -380,6 +433,8 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
             removeTemporary(keep, result);
         return result;
     }
+    if (!backupDir.isEmpty() && backupDir != dir)
+        syncDirectory(backupDir);
     if (const int error = syncDirectory(dir)) {
         FileError result = failed(error);
         if (!keep.isEmpty()) {
@@ -436,6 +491,9 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
                       .arg(QDir::toNativeSeparators(options.within))};
     if (options.link == LinkAtTarget::Replace && QFileInfo(path).isSymLink() && !QFile::remove(path))
         return FileError{path, QStringLiteral("не удалось заменить ссылку")};
+    if (!options.backup.isEmpty() && options.backupBytes && QFileInfo::exists(path))
+        if (auto failed = writeFileSafely(options.backup, *options.backupBytes, replacingLink()))
+            return failed;
     QSaveFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
@@ -460,7 +518,7 @@ std::optional<FileError> copyFileSafely(const QString& from, const QString& to)
     QByteArray bytes;
     if (auto failed = readFileBytes(from, bytes))
         return failed;
-    return writeFileSafely(to, bytes, SafeWriteOptions{LinkAtTarget::Replace, QString()});
+    return writeFileSafely(to, bytes, replacingLink());
 }
 
 } // namespace kvarsel

@@ -25,7 +25,24 @@ struct SafeWriteOptions {
     // When set, the write is refused unless the file really (links resolved) lies
     // in this directory or below it.
     QString within;
+    // When set, the file being replaced is kept under this name, the backup, before
+    // the new content takes its place (a link at the backup's name is replaced, never
+    // written through). Where the file system has hard links the old file itself
+    // takes the name, so nothing is copied or synced but the directory; elsewhere
+    // `backupBytes`, the old content as the caller read it, are written. The new
+    // content is written and synced first: a failure there leaves both names as
+    // they were.
+    QString backup;
+    const QByteArray* backupBytes = nullptr;
 };
+
+// The options of a backup or a file beside the user's: a link at its name gives way.
+inline SafeWriteOptions replacingLink()
+{
+    SafeWriteOptions options;
+    options.link = LinkAtTarget::Replace;
+    return options;
+}
 
 // Writes `bytes` as the whole new content of `path`. Returns the failure, or nothing.
 std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,

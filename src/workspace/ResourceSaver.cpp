@@ -35,7 +35,8 @@ SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype r
         // Checked again now, not only at load: a link changed since then must not
         // carry the save out of the chosen directory.
         const QString& path = script.path;
-        const SafeWriteOptions confined{LinkAtTarget::Follow, resourceDirectoryOf(path)};
+        SafeWriteOptions confined;
+        confined.within = resourceDirectoryOf(path);
         // Each line goes to the bytes as its head, text and tail, never joined first.
         const auto partsOf = [&store, i](qsizetype line) {
             const qsizetype row = i + 1 + line;

@@ -4,6 +4,8 @@
 #include "dictionary/SearchString.h"
 #include "text/TextFile.h"
 
+#include <sys/stat.h>
+
 using namespace kvarsel;
 using namespace kvarsel::test;
 
@@ -113,6 +115,12 @@ private Q_SLOTS:
         QVERIFY(!SaveUserDic(dir.path(), d));
         QCOMPARE(readBytes(dir.filePath("User.dic")), cp1251Lines({"Open", "Открыть"}));
         QCOMPARE(readBytes(dir.filePath("User.old")), before);
+        // The backup is the old file under a second name, never a name of the new one.
+        struct stat dic, old;
+        QCOMPARE(::stat(QFile::encodeName(dir.filePath("User.dic")).constData(), &dic), 0);
+        QCOMPARE(::stat(QFile::encodeName(dir.filePath("User.old")).constData(), &old), 0);
+        QVERIFY(dic.st_ino != old.st_ino);
+        QCOMPARE(old.st_nlink, nlink_t(1));
 
         d.AppendEntry("Save", "Сохранить");
         d.AppendEntry("Exit", "Выход");
@@ -177,10 +185,7 @@ private Q_SLOTS:
         setWriteFaultForTesting({});
         QVERIFY(error.has_value());
         QCOMPARE(readBytes(dir.filePath("User.dic")), dic);
-        if (failOn == QLatin1String("User.dic"))
-            QCOMPARE(readBytes(dir.filePath("User.old")), dic); // the backup already holds the previous file
-        else
-            QCOMPARE(readBytes(dir.filePath("User.old")), old);
+        QCOMPARE(readBytes(dir.filePath("User.old")), old);
     }
 
     void userDictionaryKeepsItsEncoding_data()

@@ -6,13 +6,14 @@
 //
 //   KVARSEL_FAULT_DIR    directory, as its real path; files at or below it are affected
 //   KVARSEL_FAULT_CALL   read (read, pread, readv), write (write, pwrite, writev),
-//                        sync (fsync, fdatasync), rename (rename, renameat, renameat2)
-//                        or unlink (unlink, unlinkat)
+//                        sync (fsync, fdatasync), rename (rename, renameat, renameat2),
+//                        unlink (unlink, unlinkat) or link (link, linkat)
 //                        or a list of them, each as family[:after[:count]]
 //   KVARSEL_FAULT_AFTER  how many such calls succeed first (default 0)
 //   KVARSEL_FAULT_COUNT  how many fail then (default: all that follow)
-//   KVARSEL_FAULT_ERRNO  ENOSPC, EIO, EACCES or KILL (the process gets SIGKILL
-//                        instead of the call; default ENOSPC)
+//   KVARSEL_FAULT_ERRNO  ENOSPC, EIO, EACCES, EPERM (what a file system without
+//                        hard links answers a link) or KILL (the process gets
+//                        SIGKILL instead of the call; default ENOSPC)
 //
 // Plain C library calls only: this runs inside another program, before and
 // around its own start-up.
@@ -35,7 +36,7 @@
 
 namespace {
 
-enum Family { kNone, kRead, kWrite, kSync, kRename, kUnlink, kFamilies };
+enum Family { kNone, kRead, kWrite, kSync, kRename, kUnlink, kLink, kFamilies };
 
 constexpr int kMaxFd = 65536;
 std::atomic<unsigned char> g_tracked[kMaxFd]; // fds opened on a file under the directory
@@ -57,7 +58,7 @@ struct Plan {
 
 Family familyNamed(const char* name, size_t n)
 {
-    static const char* const names[] = {"", "read", "write", "sync", "rename", "unlink"};
+    static const char* const names[] = {"", "read", "write", "sync", "rename", "unlink", "link"};
     for (int f = 1; f < kFamilies; ++f)
         if (std::strlen(names[f]) == n && !std::strncmp(names[f], name, n))
             return Family(f);
@@ -109,6 +110,8 @@ int faultErrno()
         return EIO;
     if (value && !std::strcmp(value, "EACCES"))
         return EACCES;
+    if (value && !std::strcmp(value, "EPERM"))
+        return EPERM;
     if (value && !std::strcmp(value, "KILL"))
         return -1;
     return ENOSPC;
@@ -361,6 +364,22 @@ int renameat2(int olddirfd, const char* oldpath, int newdirfd, const char* newpa
 {
     static auto real = next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
     if (renameUnderDir(olddirfd, oldpath, newdirfd, newpath) && shouldFail(kRename))
+        return -1;
+    return real(olddirfd, oldpath, newdirfd, newpath, flags);
+}
+
+int link(const char* oldpath, const char* newpath)
+{
+    static auto real = next<int (*)(const char*, const char*)>("link");
+    if (renameUnderDir(AT_FDCWD, oldpath, AT_FDCWD, newpath) && shouldFail(kLink))
+        return -1;
+    return real(oldpath, newpath);
+}
+
+int linkat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags)
+{
+    static auto real = next<int (*)(int, const char*, int, const char*, int)>("linkat");
+    if (renameUnderDir(olddirfd, oldpath, newdirfd, newpath) && shouldFail(kLink))
         return -1;
     return real(olddirfd, oldpath, newdirfd, newpath, flags);
 }

@@ -188,14 +188,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("untouched");
         const QList<std::pair<QString, QString>> ops{
             {"translate", "res/string/s1.rc"}, {"scripts", "res/string/s1.rc"},
-            {"export", "res/DepTrans.txt"},    {"userdic", "User.old"},
+            {"export", "res/DepTrans.txt"},    {"userdic", "User.dic"},
             {"settings", "velmora.ini"},       {"deptrans", "DepTrans.txt"},
             {"bilingual", "bi.old"},           {"tmx", "new.dic"}};
         for (const auto& [op, first] : ops) {
             for (const QString call : {"write", "sync", "rename"})
                 for (const QString error : {"ENOSPC", "EIO"})
                     QTest::addRow("%s %s %s", qPrintable(op), qPrintable(call), qPrintable(error))
-                        << op << call << 0 << -1 << error << first << true;
+                        << op << call << 0 << -1
+                        << error
+                        // User.dic's backup takes its name (the first rename) before User.dic does.
+                        << (op == "userdic" && call == "rename" ? QString("User.old") : first) << true;
             // The file synced and renamed, then the directory cannot be synced: the
             // old file is put back.
             QTest::addRow("%s directory sync", qPrintable(op))
@@ -209,7 +212,7 @@ private Q_SLOTS:
                                                 << "rename" << 2 << -1 << "EIO"
                                                 << "res/string/s3.rc" << false;
         QTest::newRow("userdic after backup") << "userdic"
-                                              << "write" << 1 << -1 << "ENOSPC"
+                                              << "rename" << 1 << -1 << "EIO"
                                               << "User.dic" << false;
         QTest::newRow("bilingual after backup") << "bilingual"
                                                 << "rename" << 1 << -1 << "EIO"
@@ -267,6 +270,21 @@ private Q_SLOTS:
                          !outcome.out.contains("Словарь записан") &&
                          !(call == "read" && outcome.out.contains("Прочитано")),
                      qPrintable(outcome.out));
+    }
+
+    // A file system without hard links: User.dic's backup is then written as a copy,
+    // and the save leaves what it leaves elsewhere.
+    void userDictionaryWithoutHardLinks()
+    {
+        QTemporaryDir tmp;
+        const QString dir = QFileInfo(tmp.path()).canonicalFilePath();
+        restore(dir, fixture("userdic"));
+        QProcessEnvironment faults;
+        faults.insert("KVARSEL_FAULT_CALL", "link");
+        faults.insert("KVARSEL_FAULT_ERRNO", "EPERM");
+        const Outcome outcome = runWithFaults("userdic", dir, faults);
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        QCOMPARE(snapshot(dir), m_after["userdic"]);
     }
 
     // What a write leaves when it is killed or cannot clean up after itself: named

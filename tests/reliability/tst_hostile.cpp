@@ -306,7 +306,11 @@ private Q_SLOTS:
         const QString name = throughLink ? tmp.filePath("link.txt") : file;
         if (throughLink)
             QVERIFY(QFile::link(file, name));
-        QVERIFY(!writeFileSafely(name, "new\r\n", SafeWriteOptions{LinkAtTarget(link), QString()}));
+        QVERIFY(!writeFileSafely(name, "new\r\n", [link] {
+            SafeWriteOptions options;
+            options.link = LinkAtTarget(link);
+            return options;
+        }()));
         QCOMPARE(readBytes(name), QByteArray("new\r\n"));
         const bool replaced = LinkAtTarget(link) == LinkAtTarget::Replace;
         QCOMPARE(QFileInfo(name).isSymLink(), throughLink && !replaced);
