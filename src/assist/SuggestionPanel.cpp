@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
@@ -105,9 +106,25 @@ SuggestionPanel::SuggestionPanel(Project& state, QPlainTextEdit* phraseBox, QPla
     // Room for all five rows without a scroll bar.
     m_list->setMinimumHeight(m_list->fontMetrics().height() * (kWindowSuggestions + 2) + 12);
 
+    // Beside the caption, moving while the dictionaries are read, so the wait shows
+    // it is under way; its room is kept when hidden, so nothing jumps.
+    m_busy = new QProgressBar;
+    m_busy->setObjectName(QStringLiteral("suggestionsBusy"));
+    m_busy->setRange(0, 0);
+    m_busy->setTextVisible(false);
+    m_busy->setFixedSize(label->fontMetrics().averageCharWidth() * 16, label->sizeHint().height());
+    QSizePolicy keepRoom = m_busy->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    m_busy->setSizePolicy(keepRoom);
+    m_busy->hide();
+    auto* caption = new QHBoxLayout;
+    caption->addWidget(label);
+    caption->addStretch();
+    caption->addWidget(m_busy);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(label);
+    layout->addLayout(caption);
     layout->addWidget(m_list);
 
     for (int i = 0; i < kWindowSuggestions; ++i) {
@@ -125,6 +142,7 @@ SuggestionPanel::SuggestionPanel(Project& state, QPlainTextEdit* phraseBox, QPla
 void SuggestionPanel::update()
 {
     const QString phrase = m_phraseBox->toPlainText();
+    m_busy->hide();
     m_list->clear();
     m_suggestions.clear();
     if (!phrase.isEmpty()) {
@@ -134,6 +152,7 @@ void SuggestionPanel::update()
         if (!m_project.prepareSuggestions()) {
             auto* item = new QTreeWidgetItem(m_list, {QString(), texts::kPreparing});
             item->setFlags(Qt::NoItemFlags);
+            m_busy->show();
             return;
         }
         m_suggestions = m_project.suggestions().suggest(phrase);

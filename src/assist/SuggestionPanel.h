@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class QPlainTextEdit;
+class QProgressBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -37,6 +38,7 @@ private:
     QPlainTextEdit* m_phraseBox;
     QPlainTextEdit* m_translationBox;
     QTreeWidget* m_list = nullptr;
+    QProgressBar* m_busy = nullptr;
     QList<Suggestion> m_suggestions;
 };
 

@@ -7,6 +7,10 @@
 #include <QTimer>
 #include <utility>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace kvarsel {
 
 Project::Project(const QString& workDir, QObject* parent) : QObject(parent), m_workDir(workDir)
@@ -58,6 +62,11 @@ bool Project::prepareSuggestions()
     m_suggestionUpdate = update;
     m_suggestionBuild = std::async(std::launch::async, [this, update] {
         SuggestionIndex::build(*update);
+#ifdef __GLIBC__
+        // Reading and indexing the dictionaries freed more than the index keeps;
+        // the allocator would hold it for this thread, and the run's footprint with it.
+        malloc_trim(0);
+#endif
         // Files that cannot be read are left out until they change, as in a refresh
         // made at the search itself.
         QMetaObject::invokeMethod(

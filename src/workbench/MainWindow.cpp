@@ -697,7 +697,11 @@ bool MainWindow::saveUserDictionary()
             }
         }
         setBusy(true);
+        // The save holds the window's thread: what it is doing is painted before it starts.
+        m_statusPanels.setStep(panel_texts::kSavingDictionary);
+        panel(Panel::Mode)->repaint();
         const auto error = SaveUserDic(m_project.workDir(), m_project.dictionary(), replace);
+        m_statusPanels.setStep(QString());
         setBusy(false);
         if (error) {
             // A conflict that arose in the meantime is asked about again.

@@ -8,7 +8,7 @@ QStringList panel_texts::hideModeTexts() { return {kHideTranslated, kShowTransla
 
 QStringList panel_texts::modeTexts()
 {
-    QStringList texts{kManualMode, kAutomaticMode, kDeferredMode, kPreparingList};
+    QStringList texts{kManualMode, kAutomaticMode, kDeferredMode, kPreparingList, kSavingDictionary};
     for (const ResourceKind kind : kAllKinds)
         texts << translatingKindText(kind) << scanningKindText(kind);
     return texts;

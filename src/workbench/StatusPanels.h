@@ -23,6 +23,8 @@ inline const QString kDeferredMode = QStringLiteral("Отложенный пер
 // Steps of the export for deferred translation.
 inline QString scanningKindText(ResourceKind kind) { return kDeferredMode + u' ' + kindInfo(kind).name; }
 inline const QString kPreparingList = QStringLiteral("Подготовка списка");
+// While the exit saves the user dictionary (the window's thread is busy with it).
+inline const QString kSavingDictionary = QStringLiteral("Сохранение словаря");
 
 // Every text panel 1 can show; every mode and step panel 8 can show. The window
 // makes each panel as wide as the longest, so none is ever cut.
