@@ -50,6 +50,17 @@ std::optional<FileError> LoadUserDictionary(const QString& workDir, CurrentDicti
     return error;
 }
 
+namespace {
+// A file's digest is chained over pieces of a megabyte, so it can be taken while
+// the file is read as well as from its bytes in memory.
+constexpr qsizetype kDigestPiece = 1 << 20;
+constexpr size_t kDigestSeed = 0x6b76;
+size_t digestPiece(size_t digest, QByteArrayView piece)
+{
+    return qHashBits(piece.data(), size_t(piece.size()), digest);
+}
+} // namespace
+
 CurrentDictionary::UserFileCopy userFileCopyOf(const QString& path, const QByteArray* bytes)
 {
     CurrentDictionary::UserFileCopy copy;
@@ -60,8 +71,43 @@ CurrentDictionary::UserFileCopy userFileCopyOf(const QString& path, const QByteA
     copy.present = true;
     copy.size = bytes->size();
     copy.modified = info.lastModified();
-    copy.digest = qHashBits(bytes->constData(), size_t(bytes->size()), 0x6b76);
+    copy.digest = kDigestSeed;
+    for (qsizetype at = 0; at < bytes->size(); at += kDigestPiece)
+        copy.digest = digestPiece(copy.digest,
+                                  QByteArrayView(*bytes).sliced(at, qMin(kDigestPiece, bytes->size() - at)));
     return copy;
+}
+
+std::optional<FileError> readUserFileCopy(const QString& path, CurrentDictionary::UserFileCopy& copy)
+{
+    copy = userFileCopyOf(path, nullptr);
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    const QFileInfo info(path);
+    copy.present = true;
+    copy.size = 0;
+    copy.modified = info.lastModified();
+    copy.digest = kDigestSeed;
+    // Pieces of the reader's own size are digested one by one; the file's whole
+    // megabytes give the same digest as the same bytes in memory.
+    QByteArray carry;
+    auto failed = readFilePieces(path, [&](QByteArrayView piece) {
+        copy.size += piece.size();
+        while (!piece.isEmpty()) {
+            const qsizetype take = qMin(kDigestPiece - carry.size(), piece.size());
+            carry.append(piece.first(take));
+            piece = piece.sliced(take);
+            if (carry.size() == kDigestPiece) {
+                copy.digest = digestPiece(copy.digest, carry);
+                carry.clear();
+            }
+        }
+    });
+    if (failed)
+        return failed;
+    if (!carry.isEmpty())
+        copy.digest = digestPiece(copy.digest, carry);
+    return std::nullopt;
 }
 
 QString fileInDirIgnoringCase(const QString& dir, const QString& name)

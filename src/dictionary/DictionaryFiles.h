@@ -29,6 +29,9 @@ std::optional<FileError> LoadUserDictionary(const QString& workDir, CurrentDicti
 // What a user dictionary file at `path` is now, from its `bytes` as just read or
 // written; without bytes, a file that is not there.
 CurrentDictionary::UserFileCopy userFileCopyOf(const QString& path, const QByteArray* bytes);
+// The same read from the file as it is now (not there: as without bytes), piece by
+// piece: the save compares without holding a second copy of a large file.
+std::optional<FileError> readUserFileCopy(const QString& path, CurrentDictionary::UserFileCopy& copy);
 
 // Whether a path or name names a user dictionary: its file name is "User.dic",
 // letter case ignored, as everywhere in this program.

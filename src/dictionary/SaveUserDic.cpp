@@ -22,8 +22,9 @@ const QString kNotReadWhole =
 const QString kChanged = QStringLiteral("файл изменён другой программой после того, как он был прочитан, "
                                         "поэтому он не перезаписан");
 
-// The conflict, given the file's bytes as they are now (null: no file).
-UserDicCheck check(const QString& path, const QByteArray* now, const CurrentDictionary& dictionary)
+// The conflict, given the file as it is now.
+UserDicCheck check(const QString& path, const CurrentDictionary::UserFileCopy& now,
+                   const CurrentDictionary& dictionary)
 {
     if (const auto& unread = dictionary.userFileUnread())
         return {UserDicConflict::NotReadWhole, FileError{path, kNotReadWhole.arg(unread->reason)}};
@@ -32,7 +33,7 @@ UserDicCheck check(const QString& path, const QByteArray* now, const CurrentDict
     // writes it as before.
     if (!copy)
         return {};
-    if (userFileCopyOf(path, now) != *copy)
+    if (now != *copy)
         return {UserDicConflict::ChangedOnDisk, FileError{path, kChanged}};
     return {};
 }
@@ -50,13 +51,11 @@ UserDicCheck checkUserDictionaryFile(const QString& workDir, const CurrentDictio
 {
     const QString userPath = userDictionaryPath(workDir);
     if (dictionary.userFileUnread() || !dictionary.userFileCopy())
-        return check(userPath, nullptr, dictionary);
-    QByteArray now;
-    if (!QFileInfo::exists(userPath))
-        return check(userPath, nullptr, dictionary);
-    if (auto failed = readFileBytes(userPath, now))
+        return check(userPath, userFileCopyOf(userPath, nullptr), dictionary);
+    CurrentDictionary::UserFileCopy now;
+    if (auto failed = readUserFileCopy(userPath, now))
         return {UserDicConflict::NotReadWhole, FileError{userPath, kNotReadWhole.arg(failed->reason)}};
-    return check(userPath, &now, dictionary);
+    return check(userPath, now, dictionary);
 }
 
 std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictionary& dictionary,
@@ -66,40 +65,49 @@ std::optional<FileError> SaveUserDic(const QString& workDir, const CurrentDictio
     const QString oldPath = fileInDirIgnoringCase(workDir, QStringLiteral("User.old"));
     // A dictionary that failed to load is not the user's dictionary.
     if (dictionary.userFileUnread())
-        return check(userPath, nullptr, dictionary).error;
+        return check(userPath, userFileCopyOf(userPath, nullptr), dictionary).error;
 
     // Encode first: a character the file's encoding cannot hold stops the save before any file changes.
-    const QStringList rows = dictionary.rows().mid(qMin<qsizetype>(2, dictionary.RowCount()));
+    const QStringList& rows = dictionary.rows();
+    const qsizetype first = qMin<qsizetype>(2, rows.size());
     QByteArray bytes;
-    if (auto bad = encodeLines(userPath, rows, bytes, userDictionaryEncoding(dictionary)))
+    if (auto bad = encodeLineParts(
+            userPath, rows.size() - first,
+            [&rows, first](qsizetype i) {
+                return LineParts{rows[first + i], {}, {}};
+            },
+            bytes, userDictionaryEncoding(dictionary)))
         return bad;
 
-    // User.dic never goes missing: the backup is a second name or a copy, never a rename.
-    const bool existed = QFileInfo::exists(userPath);
-    QByteArray previous;
-    if (existed) {
-        if (auto failed = readFileBytes(userPath, previous))
-            return failed;
+    // The file as it is now, digested as it is read rather than held: the run
+    // already holds its rows, and a second copy of a large file is memory for nothing.
+    CurrentDictionary::UserFileCopy now;
+    if (auto failed = readUserFileCopy(userPath, now))
+        return failed;
+    if (now.present) {
         // A User.dic whose bytes break its encoding loaded as nothing; writing over it
         // would leave its entries only in User.old, and the next save would lose them.
-        // The file read whole at start and unchanged since decoded then; the backup is
-        // a byte copy, so only a file this run has not read is decoded here.
+        // The file read whole at start and unchanged since decoded then, so only a
+        // file this run has not read is decoded here.
         const auto& copy = dictionary.userFileCopy();
-        const bool readAtStart = copy && userFileCopyOf(userPath, &previous) == *copy;
-        if (const DecodedText decoded = readAtStart ? DecodedText{} : decodeText(previous); !decoded.ok())
-            return FileError{userPath,
-                             decoded.error +
-                                 QStringLiteral("; файл не перезаписан, чтобы не потерять его строки")};
+        if (!(copy && now == *copy)) {
+            QByteArray previous;
+            if (auto failed = readFileBytes(userPath, previous))
+                return failed;
+            if (const DecodedText decoded = decodeText(previous); !decoded.ok())
+                return FileError{userPath,
+                                 decoded.error +
+                                     QStringLiteral("; файл не перезаписан, чтобы не потерять его строки")};
+        }
     }
     if (replace == UserDicReplace::WhenUnchanged)
-        if (UserDicCheck c = check(userPath, existed ? &previous : nullptr, dictionary);
-            c.conflict != UserDicConflict::None)
+        if (UserDicCheck c = check(userPath, now, dictionary); c.conflict != UserDicConflict::None)
             return c.error;
-    // User.old becomes the file being replaced (a second name where the file system
-    // allows, else a copy of its bytes): a link at User.old is replaced, not written through.
+    // User.dic never goes missing, and User.old becomes the file being replaced: a
+    // second name where the file system allows, else a copy of it. A link at
+    // User.old is replaced, not written through.
     SafeWriteOptions options;
     options.backup = oldPath;
-    options.backupBytes = &previous;
     if (auto failed = writeFileSafely(userPath, bytes, options))
         return failed;
     dictionary.markSameAsFile(userPath);

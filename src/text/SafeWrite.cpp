@@ -413,8 +413,7 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
         }
         std::optional<FileError> copyFailed;
         if (error == ENOTSUP) {
-            if (options.backupBytes)
-                copyFailed = writeFileSafely(options.backup, *options.backupBytes, replacingLink());
+            copyFailed = copyFileSafely(fromNative(final), options.backup);
             error = 0;
             backupDir.clear(); // synced by that write
         }
@@ -491,8 +490,8 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
                       .arg(QDir::toNativeSeparators(options.within))};
     if (options.link == LinkAtTarget::Replace && QFileInfo(path).isSymLink() && !QFile::remove(path))
         return FileError{path, QStringLiteral("не удалось заменить ссылку")};
-    if (!options.backup.isEmpty() && options.backupBytes && QFileInfo::exists(path))
-        if (auto failed = writeFileSafely(options.backup, *options.backupBytes, replacingLink()))
+    if (!options.backup.isEmpty() && QFileInfo::exists(path))
+        if (auto failed = copyFileSafely(path, options.backup))
             return failed;
     QSaveFile file(path);
     errno = 0;

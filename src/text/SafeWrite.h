@@ -29,11 +29,9 @@ struct SafeWriteOptions {
     // the new content takes its place (a link at the backup's name is replaced, never
     // written through). Where the file system has hard links the old file itself
     // takes the name, so nothing is copied or synced but the directory; elsewhere
-    // `backupBytes`, the old content as the caller read it, are written. The new
-    // content is written and synced first: a failure there leaves both names as
-    // they were.
+    // it is copied. The new content is written and synced first: a failure there
+    // leaves both names as they were.
     QString backup;
-    const QByteArray* backupBytes = nullptr;
 };
 
 // The options of a backup or a file beside the user's: a link at its name gives way.

@@ -118,6 +118,24 @@ std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
     return std::nullopt;
 }
 
+std::optional<FileError> readFilePieces(const QString& path, const std::function<void(QByteArrayView)>& piece)
+{
+    QFile file;
+    if (auto bad = openForReading(path, file))
+        return bad;
+    errno = 0;
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = file.read(buffer.data(), buffer.size());
+        if (n <= 0)
+            break;
+        piece(QByteArrayView(buffer.constData(), n));
+    }
+    if (file.error() != QFileDevice::NoError)
+        return FileError{path, reasonFor(file, errno)};
+    return std::nullopt;
+}
+
 std::optional<FileError> readScannedText(const QString& path, ScannedText& into)
 {
     into.text.clear();

@@ -27,6 +27,11 @@ struct LinesRead {
 // with a reason instead of blocking. The buffer `bytes` already has is reused.
 std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes);
 
+// The same, the bytes handed over a piece at a time (a megabyte at most) instead of
+// kept: for a reader that only digests them.
+std::optional<FileError> readFilePieces(const QString& path,
+                                        const std::function<void(QByteArrayView)>& piece);
+
 // A whole file's text for a reader that scans it once and keeps only a few of its
 // lines: Windows-1251 stays as the file's bytes (readsAsWindows1251), any other
 // encoding is decoded. Read after read, `bytes` keeps its buffer.

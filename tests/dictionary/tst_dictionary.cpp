@@ -132,6 +132,27 @@ private Q_SLOTS:
         QCOMPARE(readBytes(dir.filePath("User.old")), cp1251Lines({"Open", "Открыть"}));
     }
 
+    // A file of several of the pieces the save digests it in: unchanged, it is not
+    // taken for changed; one byte changed in its last piece, it is.
+    void largeFileChangedOnlyWhenItChanged()
+    {
+        QTemporaryDir dir;
+        QStringList lines;
+        for (int i = 0; i < 120000; ++i)
+            lines << QStringLiteral("Entry %1").arg(i) << QStringLiteral("Запись %1").arg(i);
+        QVERIFY(writeLinesRaw(dir.filePath("User.dic"), lines));
+        CurrentDictionary d;
+        QVERIFY(!LoadUserDictionary(dir.path(), d));
+        QCOMPARE(checkUserDictionaryFile(dir.path(), d).conflict, UserDicConflict::None);
+        d.AppendEntry("Save", "Сохранить");
+        QVERIFY(!SaveUserDic(dir.path(), d));
+        QByteArray bytes = readBytes(dir.filePath("User.dic"));
+        QVERIFY(bytes.size() > 2 * (1 << 20));
+        bytes[bytes.size() - 3] = 'x';
+        QVERIFY(writeBytes(dir.filePath("User.dic"), bytes));
+        QCOMPARE(checkUserDictionaryFile(dir.path(), d).conflict, UserDicConflict::ChangedOnDisk);
+    }
+
     void emptyRowsOfTheFileAreWrittenBack()
     {
         QTemporaryDir dir;
