@@ -260,7 +260,8 @@ int session(const QString& work, const QString& res, bool freeing)
 }
 
 // The similar translations' index of the workload's three dictionaries and
-// User.dic: resident memory before and after it is built, MiB.
+// User.dic, built as the window builds it (on the second thread): resident memory
+// before and after it is built, and what the allocator handed out for it, MiB.
 int indexMemory(const QString& work)
 {
     Project state(work);
@@ -268,9 +269,9 @@ int indexMemory(const QString& work)
     LoadUserDictionary(work, state.dictionary());
     const double before = statusMiB("VmRSS:");
     const double heldBefore = heldMiB();
-    state.suggestions().refresh(state.workDir(), state.connectedDictionaries(), state.dictionary());
+    while (!state.prepareSuggestions())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     std::printf("index %.1f %.1f\n", statusMiB("VmRSS:") - before, heldMiB() - heldBefore);
-    std::fprintf(stderr, "rss before %.1f, peak %.1f\n", before, statusMiB("VmHWM:"));
     return 0;
 }
 
