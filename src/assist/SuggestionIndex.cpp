@@ -669,22 +669,49 @@ QList<Suggestion> toSuggestions(const std::vector<SuggestionSegment::Collector::
 }
 } // namespace
 
+SuggestionIndex::Search::Search() = default;
+SuggestionIndex::Search::~Search() = default;
+SuggestionIndex::Search::Search(const Search&) = default;
+SuggestionIndex::Search& SuggestionIndex::Search::operator=(const Search&) = default;
+
+SuggestionIndex::Search SuggestionIndex::search() const
+{
+    Search s;
+    s.m_parts = m_parts;
+    if (m_user) {
+        s.m_userRows = m_user->rows();
+        s.m_followsUser = true;
+    }
+    return s;
+}
+
+QList<Suggestion> SuggestionIndex::Search::suggest(QStringView phrase, int limit, int minimum) const
+{
+    return searchParts(m_parts, m_followsUser ? &m_userRows : nullptr, phrase, limit, minimum);
+}
+
 QList<Suggestion> SuggestionIndex::suggest(QStringView phrase, int limit, int minimum) const
+{
+    return searchParts(m_parts, m_user ? &m_user->rows() : nullptr, phrase, limit, minimum);
+}
+
+QList<Suggestion> SuggestionIndex::searchParts(const std::vector<Part>& parts, const QStringList* userRows,
+                                               QStringView phrase, int limit, int minimum)
 {
     SuggestionSegment::Collector top{limit, minimum, {}};
     const QString folded = foldCase(phrase);
     if (folded.isEmpty() || limit <= 0)
         return {};
     const BoundedDistance distance(folded);
-    for (size_t rank = 0; rank < m_parts.size(); ++rank) {
-        const Part& p = m_parts[rank];
+    for (size_t rank = 0; rank < parts.size(); ++rank) {
+        const Part& p = parts[rank];
         if (!p.segment)
             continue;
         p.segment->search(folded, distance, int(rank), top);
-        if (!p.user || !m_user)
+        if (!p.user || !userRows)
             continue;
         // Entries appended since the user dictionary was indexed.
-        const QStringList& rows = m_user->rows();
+        const QStringList& rows = *userRows;
         for (qsizetype r = p.segment->indexedRows(); r < rows.size(); ++r) {
             if (r % 2 != 0 || rows[r].isEmpty())
                 continue;

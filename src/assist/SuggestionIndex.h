@@ -94,9 +94,31 @@ private:
 };
 
 class SuggestionIndex {
+    struct Part;
+
 public:
     SuggestionIndex();
     ~SuggestionIndex();
+
+    // The index as it is now, for a search on another thread while this one goes on:
+    // the segments never change and are shared, the user dictionary's rows are a
+    // copy (their texts shared), so later edits do not reach it.
+    class Search {
+    public:
+        Search();
+        ~Search();
+        Search(const Search&);
+        Search& operator=(const Search&);
+        QList<Suggestion> suggest(QStringView phrase, int limit = kWindowSuggestions,
+                                  int minimum = kDefaultMinimumSimilarity) const;
+
+    private:
+        friend class SuggestionIndex;
+        std::vector<Part> m_parts;
+        QStringList m_userRows;
+        bool m_followsUser = false;
+    };
+    Search search() const;
 
     // Brings the index up to date: connected dictionaries read again only when the
     // list or a file changed; the user dictionary (`user`, the rows in memory)
@@ -133,6 +155,11 @@ public:
     bool isConnected(qsizetype rank) const { return m_parts[size_t(rank)].connected; }
 
 private:
+    // The search over `parts`; `userRows`: the user dictionary's rows, whose entries
+    // past its segment's are compared one by one (null: none).
+    static QList<Suggestion> searchParts(const std::vector<Part>& parts, const QStringList* userRows,
+                                         QStringView phrase, int limit, int minimum);
+
     struct Part {
         QString path; // empty for the user dictionary when it has no file
         bool user = false;

@@ -14,8 +14,11 @@
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <atomic>
+#include <thread>
 
 namespace kvarsel {
 namespace texts {
@@ -23,12 +26,19 @@ const QString kSuggestions = QStringLiteral("Похожие переводы");
 const QStringList kColumns{QStringLiteral("%"), QStringLiteral("Исходный текст"), QStringLiteral("Перевод"),
                            QStringLiteral("Словарь")};
 const QString kPreparing = QStringLiteral("Подготовка похожих переводов…");
+const QString kSearching = QStringLiteral("Подбор похожих переводов…");
 const QString kHint = QStringLiteral("Двойной щелчок или Ctrl+1…Ctrl+5 переносит перевод в поле перевода");
 } // namespace texts
 
 namespace {
 
 constexpr int kMarkedRole = Qt::UserRole + 1;
+
+// Phrases longer than this are searched on a second thread. Telling long unrelated
+// texts apart takes time that grows faster than their length, and no exact search
+// can bound it, so the window does not wait on it. A resource script's string is
+// at most 4,097 characters; this is about where a search could take a few ms.
+constexpr qsizetype kSearchedAside = 2000;
 
 // Paints the source column from its rich text, so the differing parts stand out.
 class MarkedTextDelegate : public QStyledItemDelegate {
@@ -134,9 +144,53 @@ SuggestionPanel::SuggestionPanel(Project& state, QPlainTextEdit* phraseBox, QPla
     connect(m_list, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { use(m_list->indexOfTopLevelItem(item)); });
     m_list->installEventFilter(this);
+    m_backgroundPoll = new QTimer(this);
+    m_backgroundPoll->setInterval(15);
+    connect(m_backgroundPoll, &QTimer::timeout, this, &SuggestionPanel::checkBackground);
     connect(m_phraseBox, &QPlainTextEdit::textChanged, this, &SuggestionPanel::update);
     connect(&m_project, &Project::suggestionsPrepared, this, &SuggestionPanel::update);
     update();
+}
+
+struct SuggestionPanel::Background {
+    QString phrase;
+    SuggestionIndex::Search search;
+    QList<Suggestion> found;
+    std::atomic<bool> done{false};
+};
+
+// A search still under way keeps what it needs itself and ends on its own.
+SuggestionPanel::~SuggestionPanel() = default;
+
+void SuggestionPanel::startBackground(const QString& phrase)
+{
+    auto job = std::make_shared<Background>();
+    job->phrase = phrase;
+    job->search = m_project.suggestions().search();
+    m_background = job;
+    m_searchAgain = false;
+    std::thread([job] {
+        job->found = job->search.suggest(job->phrase);
+        job->done.store(true, std::memory_order_release);
+    }).detach();
+    m_backgroundPoll->start();
+}
+
+void SuggestionPanel::checkBackground()
+{
+    if (!m_background || !m_background->done.load(std::memory_order_acquire))
+        return;
+    const std::shared_ptr<Background> job = std::exchange(m_background, nullptr);
+    m_backgroundPoll->stop();
+    const QString phrase = m_phraseBox->toPlainText();
+    if (std::exchange(m_searchAgain, false) || job->phrase != phrase) {
+        update(); // the phrase or the dictionaries changed meanwhile
+        return;
+    }
+    m_busy->hide();
+    m_list->clear();
+    m_suggestions = job->found;
+    fill(phrase);
 }
 
 void SuggestionPanel::update()
@@ -155,8 +209,23 @@ void SuggestionPanel::update()
             m_busy->show();
             return;
         }
+        if (phrase.size() > kSearchedAside) {
+            auto* item = new QTreeWidgetItem(m_list, {QString(), texts::kSearching});
+            item->setFlags(Qt::NoItemFlags);
+            m_busy->show();
+            if (m_background)
+                m_searchAgain = true; // its end starts the next one
+            else
+                startBackground(phrase);
+            return;
+        }
         m_suggestions = m_project.suggestions().suggest(phrase);
     }
+    fill(phrase);
+}
+
+void SuggestionPanel::fill(const QString& phrase)
+{
     for (qsizetype i = 0; i < m_suggestions.size(); ++i) {
         const Suggestion& s = m_suggestions[i];
         auto* item = new QTreeWidgetItem(

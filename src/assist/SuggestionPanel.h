@@ -7,9 +7,11 @@
 #include "assist/SuggestionIndex.h"
 
 #include <QWidget>
+#include <memory>
 
 class QPlainTextEdit;
 class QProgressBar;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -31,14 +33,24 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    ~SuggestionPanel() override;
+
 private:
     void update();
+    void fill(const QString& phrase);
+    // A long phrase is searched on a second thread; the window polls for the end.
+    struct Background;
+    void startBackground(const QString& phrase);
+    void checkBackground();
 
     Project& m_project;
     QPlainTextEdit* m_phraseBox;
     QPlainTextEdit* m_translationBox;
     QTreeWidget* m_list = nullptr;
     QProgressBar* m_busy = nullptr;
+    std::shared_ptr<Background> m_background; // the search under way, shared with its thread
+    bool m_searchAgain = false;               // asked for again while it ran
+    QTimer* m_backgroundPoll = nullptr;
     QList<Suggestion> m_suggestions;
 };
 

@@ -119,6 +119,25 @@ private Q_SLOTS:
             QStringLiteral("|Save filez!|Сохранить файлы!|menu.dic")));
     }
 
+    // A phrase longer than a resource string can be is searched on a second thread:
+    // the dialog says so at once and fills its list when the search ends.
+    void longPhraseSearchedAside()
+    {
+        Fixture f;
+        QString text;
+        for (int i = 0; text.size() < 6000; ++i)
+            text += QStringLiteral("word%1 ").arg(i);
+        f.main->project().dictionary().AppendEntry(text + QStringLiteral("tail"),
+                                                   QStringLiteral("Длинный перевод"));
+        ManualTranslationDialog* dialog = f.main->manualTranslationDialog();
+        dialog->open(QStringLiteral("Quit"), QString());
+        QTRY_VERIFY(!f.main->project().suggestionsPreparing());
+        dialog->open(text, QString());
+        QCOMPARE(Fixture::rows(dialog), QStringList{"|Подбор похожих переводов…||"});
+        QTRY_COMPARE(Fixture::rows(dialog),
+                     QStringList{"99|" + text + QStringLiteral("tail|Длинный перевод|User.dic")});
+    }
+
     // A typo is underlined as typed and listed among the checks; "Добавить в словарь"
     // of its context menu writes Words.txt, and the word is then right everywhere.
     void spellingWhileTyping()
