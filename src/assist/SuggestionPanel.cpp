@@ -204,15 +204,11 @@ void SuggestionPanel::update()
         // connected dictionaries to be read on the second thread; the window works
         // meanwhile, and the list fills when they are.
         if (!m_project.prepareSuggestions()) {
-            auto* item = new QTreeWidgetItem(m_list, {QString(), texts::kPreparing});
-            item->setFlags(Qt::NoItemFlags);
-            m_busy->show();
+            showWaiting(texts::kPreparing);
             return;
         }
         if (phrase.size() > kSearchedAside) {
-            auto* item = new QTreeWidgetItem(m_list, {QString(), texts::kSearching});
-            item->setFlags(Qt::NoItemFlags);
-            m_busy->show();
+            showWaiting(texts::kSearching);
             if (m_background)
                 m_searchAgain = true; // its end starts the next one
             else
@@ -222,6 +218,13 @@ void SuggestionPanel::update()
         m_suggestions = m_project.suggestions().suggest(phrase);
     }
     fill(phrase);
+}
+
+void SuggestionPanel::showWaiting(const QString& text)
+{
+    auto* item = new QTreeWidgetItem(m_list, {QString(), text});
+    item->setFlags(Qt::NoItemFlags);
+    m_busy->show();
 }
 
 void SuggestionPanel::fill(const QString& phrase)

@@ -38,6 +38,8 @@ protected:
 private:
     void update();
     void fill(const QString& phrase);
+    // In place of the list: what it waits for, with the moving bar.
+    void showWaiting(const QString& text);
     // A long phrase is searched on a second thread; the window polls for the end.
     struct Background;
     void startBackground(const QString& phrase);

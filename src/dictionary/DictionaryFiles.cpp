@@ -59,19 +59,31 @@ size_t digestPiece(size_t digest, QByteArrayView piece)
 {
     return qHashBits(piece.data(), size_t(piece.size()), digest);
 }
+
+// A file that is there, before its bytes are digested.
+CurrentDictionary::UserFileCopy presentFile(const QString& path)
+{
+    const QFileInfo info(path);
+    CurrentDictionary::UserFileCopy copy;
+    copy.path = info.absoluteFilePath();
+    copy.present = true;
+    copy.size = 0;
+    copy.modified = info.lastModified();
+    copy.digest = kDigestSeed;
+    return copy;
+}
+
 } // namespace
 
 CurrentDictionary::UserFileCopy userFileCopyOf(const QString& path, const QByteArray* bytes)
 {
-    CurrentDictionary::UserFileCopy copy;
-    copy.path = QFileInfo(path).absoluteFilePath();
-    if (!bytes)
+    if (!bytes) {
+        CurrentDictionary::UserFileCopy copy;
+        copy.path = QFileInfo(path).absoluteFilePath();
         return copy;
-    const QFileInfo info(path);
-    copy.present = true;
+    }
+    CurrentDictionary::UserFileCopy copy = presentFile(path);
     copy.size = bytes->size();
-    copy.modified = info.lastModified();
-    copy.digest = kDigestSeed;
     for (qsizetype at = 0; at < bytes->size(); at += kDigestPiece)
         copy.digest = digestPiece(copy.digest,
                                   QByteArrayView(*bytes).sliced(at, qMin(kDigestPiece, bytes->size() - at)));
@@ -80,34 +92,15 @@ CurrentDictionary::UserFileCopy userFileCopyOf(const QString& path, const QByteA
 
 std::optional<FileError> readUserFileCopy(const QString& path, CurrentDictionary::UserFileCopy& copy)
 {
-    copy = userFileCopyOf(path, nullptr);
-    if (!QFileInfo::exists(path))
+    if (!QFileInfo::exists(path)) {
+        copy = userFileCopyOf(path, nullptr);
         return std::nullopt;
-    const QFileInfo info(path);
-    copy.present = true;
-    copy.size = 0;
-    copy.modified = info.lastModified();
-    copy.digest = kDigestSeed;
-    // Pieces of the reader's own size are digested one by one; the file's whole
-    // megabytes give the same digest as the same bytes in memory.
-    QByteArray carry;
-    auto failed = readFilePieces(path, [&](QByteArrayView piece) {
+    }
+    copy = presentFile(path);
+    return readFilePieces(path, kDigestPiece, [&copy](QByteArrayView piece) {
         copy.size += piece.size();
-        while (!piece.isEmpty()) {
-            const qsizetype take = qMin(kDigestPiece - carry.size(), piece.size());
-            carry.append(piece.first(take));
-            piece = piece.sliced(take);
-            if (carry.size() == kDigestPiece) {
-                copy.digest = digestPiece(copy.digest, carry);
-                carry.clear();
-            }
-        }
+        copy.digest = digestPiece(copy.digest, piece);
     });
-    if (failed)
-        return failed;
-    if (!carry.isEmpty())
-        copy.digest = digestPiece(copy.digest, carry);
-    return std::nullopt;
 }
 
 QString fileInDirIgnoringCase(const QString& dir, const QString& name)

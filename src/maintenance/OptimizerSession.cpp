@@ -49,52 +49,47 @@ QString unpairedRowsText(const EmptyRowsRemoved& removed)
            u'\n' + QStringLiteral("Нажмите «Проверить на ошибки», чтобы найти и исправить сдвинутые строки.");
 }
 
-QString cutToText(const QString& row)
-{
-    qsizetype begin = 0;
-    while (begin < row.size() && !isTextCharPct(row[begin]))
-        ++begin;
-    if (begin == row.size())
-        begin = 0;
-    QString s = row.sliced(begin);
-    qsizetype end = s.size();
-    while (end > 0 && !isTextChar(s[end - 1]))
-        --end;
-    if (end > 0)
-        s.truncate(end);
-    return s;
-}
-
 namespace {
 
-// Whether cutToText leaves the row as it is.
-bool isCutToText(const QString& row)
+// Where cutToText's text stands in `row`, [first, last): from the first text
+// character (a percent sign counts) to the last text character after it; without
+// the one, from the row's start, without the other, to its end.
+std::pair<qsizetype, qsizetype> textBounds(QStringView row)
 {
     qsizetype begin = 0;
     while (begin < row.size() && !isTextCharPct(row[begin]))
         ++begin;
     if (begin == row.size())
         begin = 0;
-    if (begin > 0)
-        return false;
-    // Cut at the end only when a text character stands somewhere: else the row stays.
-    if (row.isEmpty() || isTextChar(row.back()))
-        return true;
-    for (qsizetype end = row.size() - 1; end > 0; --end)
-        if (isTextChar(row[end - 1]))
-            return false;
-    return true;
+    qsizetype end = row.size();
+    while (end > begin && !isTextChar(row[end - 1]))
+        --end;
+    return {begin, end > begin ? end : row.size()};
+}
+
+// Whether trimBlanks would change the row.
+bool hasOuterBlank(QStringView row) { return !row.isEmpty() && (row.front() == u' ' || row.back() == u' '); }
+
+// Whether cutToText leaves the row as it is.
+bool isCutToText(QStringView row)
+{
+    return textBounds(row) == std::pair<qsizetype, qsizetype>(0, row.size());
 }
 
 // The row as PrepareDictionary leaves it: blanks trimmed, then cut to its text.
 QString preparedRow(const QString& row)
 {
-    const QString trimmed =
-        !row.isEmpty() && (row.front() == u' ' || row.back() == u' ') ? trimBlanks(row) : row;
+    const QString trimmed = hasOuterBlank(row) ? trimBlanks(row) : row;
     return isCutToText(trimmed) ? trimmed : trimBlanks(cutToText(trimmed));
 }
 
 } // namespace
+
+QString cutToText(const QString& row)
+{
+    const auto [begin, end] = textBounds(row);
+    return row.sliced(begin, end - begin);
+}
 
 bool passesAlphabetCheck(const QString& rowText, qsizetype row)
 {
@@ -238,8 +233,7 @@ void OptimizerSession::PrepareDictionary()
     for (qsizetype i = 0; i < m_dictionary.RowCount(); ++i) {
         fb.setProgress(i);
         stepRepaintCounter();
-        const QString& row = m_dictionary.Row(i);
-        if (!row.isEmpty() && (row.front() == u' ' || row.back() == u' '))
+        if (const QString& row = m_dictionary.Row(i); hasOuterBlank(row))
             m_dictionary.Replace(i, trimBlanks(row));
     }
     fb.setProgressMaximum(m_dictionary.RowCount());

@@ -402,20 +402,22 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
                 break;
         }
     }
-    // The backup takes its name before the target changes, as a copy would have.
-    QByteArray backupDir;
+    // The backup takes its name before the target changes, as a copy would have;
+    // a backup in another directory (the target reached through a link) is synced
+    // there first, a backup beside the target with the target's directory.
     if (existed && !options.backup.isEmpty()) {
-        QByteArray backup = toNative(options.backup);
+        QByteArray backup = toNative(options.backup), backupDir;
         int error = realPath(parentOf(backup), backupDir) ? 0 : errno;
         if (!error) {
             backup = joined(backupDir, nameOf(backup));
             error = S_ISREG(old.st_mode) ? linkAsBackup(final, backup) : ENOTSUP;
+            if (!error && backupDir != dir)
+                error = syncDirectory(backupDir);
         }
         std::optional<FileError> copyFailed;
         if (error == ENOTSUP) {
             copyFailed = copyFileSafely(fromNative(final), options.backup);
             error = 0;
-            backupDir.clear(); // synced by that write
         }
         if (error || copyFailed) {
             FileError result = copyFailed ? *copyFailed : FileError{options.backup, reasonForErrno(error)};
@@ -432,8 +434,6 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
             removeTemporary(keep, result);
         return result;
     }
-    if (!backupDir.isEmpty() && backupDir != dir)
-        syncDirectory(backupDir);
     if (const int error = syncDirectory(dir)) {
         FileError result = failed(error);
         if (!keep.isEmpty()) {

@@ -118,21 +118,30 @@ std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
     return std::nullopt;
 }
 
-std::optional<FileError> readFilePieces(const QString& path, const std::function<void(QByteArrayView)>& piece)
+std::optional<FileError> readFilePieces(const QString& path, qsizetype pieceSize,
+                                        const std::function<void(QByteArrayView)>& piece)
 {
     QFile file;
     if (auto bad = openForReading(path, file))
         return bad;
     errno = 0;
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = file.read(buffer.data(), buffer.size());
-        if (n <= 0)
-            break;
-        piece(QByteArrayView(buffer.constData(), n));
+    QByteArray buffer(pieceSize, Qt::Uninitialized);
+    for (bool end = false; !end;) {
+        // A read may return less than asked: the piece is filled before it is handed over.
+        qsizetype got = 0;
+        while (got < pieceSize) {
+            const qint64 n = file.read(buffer.data() + got, pieceSize - got);
+            if (n <= 0) {
+                end = true;
+                break;
+            }
+            got += n;
+        }
+        if (file.error() != QFileDevice::NoError)
+            return FileError{path, reasonFor(file, errno)};
+        if (got > 0)
+            piece(QByteArrayView(buffer.constData(), got));
     }
-    if (file.error() != QFileDevice::NoError)
-        return FileError{path, reasonFor(file, errno)};
     return std::nullopt;
 }
 

@@ -27,9 +27,9 @@ struct LinesRead {
 // with a reason instead of blocking. The buffer `bytes` already has is reused.
 std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes);
 
-// The same, the bytes handed over a piece at a time (a megabyte at most) instead of
-// kept: for a reader that only digests them.
-std::optional<FileError> readFilePieces(const QString& path,
+// The same, the bytes handed over `pieceSize` at a time (the last piece shorter)
+// instead of kept: for a reader that only digests them.
+std::optional<FileError> readFilePieces(const QString& path, qsizetype pieceSize,
                                         const std::function<void(QByteArrayView)>& piece);
 
 // A whole file's text for a reader that scans it once and keeps only a few of its
