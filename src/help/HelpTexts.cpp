@@ -35,8 +35,8 @@ QString readmeMissingMessage(const QString& documentation)
 QString documentationPath(const QString& programDir)
 {
     const QString installed =
-        QDir::cleanPath(programDir + QStringLiteral("/../share/doc/kvarsel/README.html"));
-    const QString built = QDir::cleanPath(programDir + QStringLiteral("/share/doc/kvarsel/README.html"));
+        QDir::cleanPath(programDir + QStringLiteral("/../share/doc/kvarsel/docs/guide.html"));
+    const QString built = QDir::cleanPath(programDir + QStringLiteral("/share/doc/kvarsel/docs/guide.html"));
     for (const QString& path : {installed, built})
         if (QFileInfo(path).isFile())
             return path;

@@ -60,7 +60,7 @@ HelpList buildHelpList(const QString& directory, const QString& documentation);
 // The message box text when Readme.txt is missing: three lines.
 QString readmeMissingMessage(const QString& documentation);
 
-// The program's documentation, README.md rendered to HTML when the program is built,
+// The user's guide, docs/guide.md rendered to HTML when the program is built,
 // for the executable in `programDir`: installed with it (bin/../share/doc/kvarsel),
 // or beside it in the build tree (share/doc/kvarsel). The first that exists; the
 // installed one when neither does, so that a message names where it belongs.

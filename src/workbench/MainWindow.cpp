@@ -100,7 +100,7 @@ const std::array<ButtonText, MainWindow::ButtonCount>& buttons()
 const QString kAbout =
     QStringLiteral("%1 — перевод ресурсов программ Windows (меню, диалогов, таблиц строк и rcdata) "
                    "с английского языка на русский.\n\nВерсия %2.\n\nКраткая справка — клавиша F1, "
-                   "подробное описание — в файле README, установленном вместе с программой.");
+                   "руководство пользователя — кнопка «Документация программы» окна справки.");
 
 // The menu bar: the eight buttons and the window's keys, grouped as desktop programs group them.
 struct MenuItem {

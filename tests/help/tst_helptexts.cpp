@@ -7,7 +7,7 @@ using namespace kvarsel::test;
 
 namespace {
 
-const QString kDocumentation = QStringLiteral("/usr/share/doc/kvarsel/README.html");
+const QString kDocumentation = QStringLiteral("/usr/share/doc/kvarsel/docs/guide.html");
 
 // The rows before the file's own lines.
 QStringList openingRows()
@@ -89,7 +89,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("programDir");
         QTest::addColumn<QString>("present");
         QTest::addColumn<QString>("found");
-        const QString doc = QStringLiteral("share/doc/kvarsel/README.html");
+        const QString doc = QStringLiteral("share/doc/kvarsel/docs/guide.html");
         QTest::newRow("installed") << "usr/bin"
                                    << "usr/" + doc << "usr/" + doc;
         QTest::newRow("build tree") << "build"
@@ -109,13 +109,13 @@ private Q_SLOTS:
         QCOMPARE(documentationPath(dir.filePath(programDir)), dir.filePath(found));
     }
 
-    // This build renders README.md where its program finds it, with its pictures.
+    // This build renders the guide where its program finds it, with its pictures.
     void builtDocumentation()
     {
         QFile html(documentationPath(QStringLiteral(KVARSEL_PROGRAM_DIR)));
         QVERIFY2(html.open(QIODevice::ReadOnly), qPrintable(html.fileName()));
-        QVERIFY(html.readAll().contains("<title>Кварсел</title>"));
-        QVERIFY(QFileInfo::exists(QFileInfo(html).dir().filePath("docs/main-window.png")));
+        QVERIFY(html.readAll().contains("<title>Кварсел: руководство пользователя</title>"));
+        QVERIFY(QFileInfo::exists(QFileInfo(html).dir().filePath("main-window.png")));
     }
 
     void unreadableReadmeIsReported()

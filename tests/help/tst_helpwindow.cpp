@@ -125,7 +125,7 @@ private Q_SLOTS:
         QFETCH(bool, opens);
         QFETCH(QString, said);
         Fixture f;
-        const QString file = f.dir.filePath("share/doc/kvarsel/README.html");
+        const QString file = f.dir.filePath("share/doc/kvarsel/docs/guide.html");
         if (installed)
             QVERIFY(test::writeBytes(file, "<html></html>"));
         f.services.openUrlAnswer = opens;

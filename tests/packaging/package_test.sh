@@ -16,7 +16,8 @@ for path in ./usr/bin/kvarsel ./usr/bin/kvarsel-batch ./usr/bin/kvarsel-start \
     ./usr/share/kvarsel/Readme.txt ./usr/share/kvarsel/User.dic ./usr/share/kvarsel/Windows.dic \
     ./usr/share/kvarsel/velmora.ini ./usr/share/kvarsel/Words.txt ./usr/share/man/man1/kvarsel.1 \
     ./usr/share/man/man1/kvarsel-batch.1 ./usr/share/man/man1/kvarsel-start.1 ./usr/share/applications/kvarsel.desktop \
-    ./usr/share/doc/kvarsel/README.html ./usr/share/doc/kvarsel/docs/main-window.png; do
+    ./usr/share/doc/kvarsel/README.html ./usr/share/doc/kvarsel/docs/guide.html \
+    ./usr/share/doc/kvarsel/docs/main-window.png; do
     grep -qx "$path" "$tmp/contents" || fail "$path missing from the package"
 done
 dpkg-deb -c "$deb" | grep -q '^-rwxr-xr-x .* ./usr/bin/kvarsel-start$' || fail "kvarsel-start is not executable"
@@ -31,6 +32,6 @@ done
 dpkg-deb -f "$deb" Depends | grep -q 'hunspell-ru' || fail "the package does not depend on hunspell-ru"
 dpkg-deb -f "$deb" Depends | grep -q 'libhunspell' || fail "the package does not depend on libhunspell"
 # The help window opens the documentation from bin/../share/doc/kvarsel.
-grep -q '<title>Кварсел</title>' "$tmp/root/usr/share/doc/kvarsel/README.html" ||
-    fail "README.html is not the rendered README"
+grep -q '<title>Кварсел: руководство пользователя</title>' "$tmp/root/usr/share/doc/kvarsel/docs/guide.html" ||
+    fail "guide.html is not the rendered guide"
 echo "debian_package: all passed"
