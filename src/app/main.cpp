@@ -2,6 +2,7 @@
 #include "dialogs/InstallDialogPreview.h"
 #include "help/InstallHelp.h"
 #include "maintenance/InstallMaintenance.h"
+#include "text/NativePath.h"
 #include "workbench/MainWindow.h"
 #include "workbench/QtTranslation.h"
 #include "workbench/UiServices.h"
@@ -25,7 +26,8 @@ int main(int argc, char* argv[])
         QIcon::setThemeName(QStringLiteral("Adwaita"));
 
     kvarsel::DesktopUiServices services;
-    kvarsel::MainWindow window(QDir::currentPath(), services);
+    // With every byte of its name, which Qt's own reading would not keep.
+    kvarsel::MainWindow window(kvarsel::currentDirectoryPath(), services);
     kvarsel::installDeferredTranslation(window);
     kvarsel::installMaintenance(window);
     kvarsel::installHelp(window);

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <hunspell/hunspell.h>
 
 namespace kvarsel {
@@ -193,15 +194,44 @@ std::optional<FileError> SpellChecker::addPersonalWord(const QString& word)
     // A list that could not be read would lose its words if written now.
     if (m_personalError)
         return m_personalError;
-    QStringList lines = m_personal;
-    lines << word;
-    if (auto error = writeLines(QDir(m_workDir).filePath(kPersonalWordsFile), lines, TextEncoding::Utf8))
+    // Another program (or another window) may have added words since the list was
+    // read: the file as it is now is kept, and this run's words go after it.
+    const QString path = QDir(m_workDir).filePath(kPersonalWordsFile);
+    QStringList lines;
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+        const LinesRead read = readLines(path);
+        if (!read.ok())
+            return read.error;
+        lines = read.lines;
+    }
+    while (!lines.isEmpty() && lines.constLast().trimmed().isEmpty())
+        lines.removeLast();
+    QSet<QString> inFile;
+    for (const QString& line : std::as_const(lines))
+        inFile.insert(line.trimmed());
+    for (const QString& mine : std::as_const(m_added))
+        if (!inFile.contains(mine))
+            lines << mine;
+    if (!inFile.contains(word))
+        lines << word;
+    if (auto error = writeLines(path, lines, TextEncoding::Utf8))
         return error;
-    m_personal = lines;
+    m_added << word;
+    for (const QString& known : std::as_const(inFile))
+        if (!known.isEmpty() && !m_personal.contains(known))
+            addSessionWord(known);
+    addSessionWord(word);
+    return std::nullopt;
+}
+
+void SpellChecker::addSessionWord(const QString& word)
+{
+    if (word.isEmpty() || m_personal.contains(word))
+        return;
+    m_personal << word;
     if (m_handle)
         Hunspell_add(m_handle, word.toUtf8().constData());
     m_known.insert(word, true);
-    return std::nullopt;
 }
 
 QStringList spellingFindings(const SpellChecker& checker, const QString& translation)

@@ -60,14 +60,19 @@ public:
     QList<TextWord> misspelled(QStringView text) const;
     // Hunspell's suggestions; slow (a tenth of a second), so only asked for one word at a time.
     QStringList suggestions(const QString& word) const;
-    // "Добавить в словарь": the word is known from now on and written to Words.txt.
+    // "Добавить в словарь": the word is known from now on and written to Words.txt,
+    // merged into the file as it is now (words others added meanwhile are kept).
     std::optional<FileError> addPersonalWord(const QString& word);
+    // The word is known until the program ends; nothing is written (a window that
+    // may not write the user's files).
+    void addSessionWord(const QString& word);
 
 private:
     Hunhandle* m_handle = nullptr;
     QString m_workDir;
     QString m_offReason;
     QStringList m_personal;
+    QStringList m_added; // by this run, written again if the file lost them
     std::optional<FileError> m_personalError;
     mutable QHash<QString, bool> m_known; // a box is checked again on every key
 };

@@ -14,6 +14,8 @@ namespace texts {
 const QString kAddToDictionary = QStringLiteral("Добавить в словарь");
 const QString kNoSuggestions = QStringLiteral("Нет предложений");
 const QString kNotAdded = QStringLiteral("Слово не добавлено в личный словарь:\n");
+const QString kSessionOnly =
+    QStringLiteral("Слово «%1» считается верным до конца сеанса, но в Words.txt не записано: %2.");
 } // namespace texts
 
 SpellingHighlighter::SpellingHighlighter(QPlainTextEdit* box, Project& project, UiServices& services)
@@ -65,6 +67,14 @@ void SpellingHighlighter::showMenu(const QPoint& pos)
         QAction* add = new QAction(texts::kAddToDictionary, menu);
         add->setObjectName(QStringLiteral("addToDictionary"));
         connect(add, &QAction::triggered, this, [this, word = w.word] {
+            if (!m_project.readOnlyReason().isEmpty()) {
+                m_project.spelling().addSessionWord(word);
+                m_services.message(m_box->window(), kProductName,
+                                   texts::kSessionOnly.arg(word, m_project.readOnlyReason()),
+                                   MessageIcon::Information);
+                rehighlight();
+                return;
+            }
             if (const auto error = m_project.spelling().addPersonalWord(word)) {
                 m_services.message(m_box->window(), kProductName, texts::kNotAdded + error->message(),
                                    MessageIcon::Stop);

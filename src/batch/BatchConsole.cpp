@@ -1,5 +1,7 @@
 #include "batch/BatchConsole.h"
 
+#include "text/NativePath.h"
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -7,9 +9,17 @@ namespace kvarsel {
 
 namespace {
 
+// A path with bytes that are not UTF-8 is shown with those very bytes, as the
+// shell showed it, not as its stand-in nor as question marks.
+QByteArray bytesOf(const QString& text)
+{
+    const QString shown = withRealPaths(text);
+    return holdsEscapedBytes(shown) ? nativePath(shown) : shown.toUtf8();
+}
+
 void writeLine(FILE* stream, const QString& text)
 {
-    const QByteArray bytes = text.toUtf8() + '\n';
+    const QByteArray bytes = bytesOf(text) + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
@@ -37,7 +47,7 @@ void StandardConsole::progress(const QString& text)
     clearProgress();
     if (text.isEmpty())
         return;
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = bytesOf(text);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
     m_progressWidth = text.size();

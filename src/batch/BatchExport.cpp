@@ -26,7 +26,7 @@ QString exportOverwritesInput(const QString& output, const QString& workDir, con
         return !other.isEmpty() && other.compare(real, Qt::CaseInsensitive) == 0;
     };
     for (const LineStore* store : stores)
-        for (const LineStore::Script& script : store->scripts())
+        for (const LineStore::Script& script : store ? store->scripts() : std::vector<LineStore::Script>{})
             if (same(script.path))
                 return QStringLiteral("сценарий");
     for (const FileError& unread : unreadScripts)

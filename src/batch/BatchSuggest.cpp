@@ -8,6 +8,7 @@
 #include "batch/BatchTranslate.h"
 #include "dictionary/SearchString.h"
 #include "project/Project.h"
+#include "settings/SettingsFile.h"
 #include "text/CharClass.h"
 
 #include <QDir>
@@ -124,6 +125,12 @@ int runSuggest(const BatchCommand& command, BatchConsole& console)
     int status = kExitOk;
     if (setup.userDictionaryError) {
         console.err(batch_texts::kUserDictionaryNotRead + QChar(10) + setup.userDictionaryError->message());
+        status = kExitFileError;
+    }
+    // The run goes on with the dictionaries there are, and says it was not the whole set.
+    if (!setup.missingDictionaries.isEmpty()) {
+        console.err(batch_texts::kProgram + QStringLiteral(": ") +
+                    missingDictionariesText(setup.missingDictionaries));
         status = kExitFileError;
     }
     if (state.connectedDictionaries().isEmpty())

@@ -1,11 +1,15 @@
 #include "batch/BatchTmx.h"
 
 #include "batch/BatchCommand.h"
+#include "batch/BatchExport.h"
 #include "batch/BatchTexts.h"
 #include "exchange/TmxImport.h"
 #include "exchange/TmxTexts.h"
+#include "model/ResourceKind.h"
+#include "text/SafeWrite.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace kvarsel {
 
@@ -116,6 +120,38 @@ int parse(const QStringList& arguments, const QString& currentDir, TmxCommand& c
     return -1;
 }
 
+// What the output would overwrite when it is one of the program's own files: an
+// input of this command, the user dictionary, its backup or the settings of the
+// current directory or of the directory the output lies in, a resource script (by
+// its place in a kind's sub-directory), and for an export any dictionary at all.
+// A TMX file is never any of these, so a slip of the shell or of the hand is caught.
+QString tmxOutputRefusal(const TmxCommand& command, const QString& currentDir)
+{
+    const QString real = realFilePath(command.output);
+    if (real.isEmpty())
+        return QString();
+    for (const QString& input : command.inputs)
+        if (const QString in = realFilePath(input);
+            !in.isEmpty() && in.compare(real, Qt::CaseInsensitive) == 0)
+            return batch_texts::outputIsInput(command.output, QStringLiteral("входной файл команды"));
+    const QFileInfo output(real);
+    for (const QString& dir : {currentDir, output.absolutePath()}) {
+        QString what = exportOverwritesInput(command.output, dir, {}, {});
+        // Import exists to write a dictionary, and --force lets it replace one.
+        if (what == QStringLiteral("словарь") && command.import)
+            what.clear();
+        if (!what.isEmpty())
+            return batch_texts::outputIsInput(command.output, what);
+    }
+    for (const ResourceKind kind : kAllKinds) {
+        const KindInfo& info = kindInfo(kind);
+        if (output.dir().dirName().compare(info.subDir, Qt::CaseInsensitive) == 0 &&
+            QDir::match(info.mask, output.fileName()))
+            return batch_texts::outputIsInput(command.output, QStringLiteral("сценарий"));
+    }
+    return QString();
+}
+
 int runExportTmx(const TmxCommand& command, BatchConsole& console)
 {
     TmxEntries entries;
@@ -200,6 +236,10 @@ int runTmx(const QStringList& arguments, const QString& currentDir, BatchConsole
     const int status = parse(arguments, currentDir, command, console);
     if (status >= 0)
         return status;
+    if (const QString refusal = tmxOutputRefusal(command, currentDir); !refusal.isEmpty()) {
+        console.err(batch_texts::kProgram + QStringLiteral(": ") + refusal);
+        return kExitUsage;
+    }
     return command.import ? runImportTmx(command, console) : runExportTmx(command, console);
 }
 

@@ -46,6 +46,7 @@ ConnectedSetup connectDictionaries(Project& state, const QStringList& dictionari
         setup.userDictionaryError = checkFileReadable(findUserDictionary(state.workDir()));
     if (dictionaries.isEmpty()) {
         setup.settingsError = load.error;
+        setup.missingDictionaries = load.missingDictionaries;
         setup.noDictionaryFiles = load.noDictionaryFiles;
         setup.userDictionaryFirst = load.settings.userDictionaryFirst;
     } else {
@@ -131,6 +132,12 @@ int runTranslate(const BatchCommand& command, BatchConsole& console)
     int status = kExitOk;
     if (setup.userDictionaryError) {
         console.err(batch_texts::kUserDictionaryNotRead + QChar(10) + setup.userDictionaryError->message());
+        status = kExitFileError;
+    }
+    // The run goes on with the dictionaries there are, and says it was not the whole set.
+    if (!setup.missingDictionaries.isEmpty()) {
+        console.err(batch_texts::kProgram + QStringLiteral(": ") +
+                    missingDictionariesText(setup.missingDictionaries));
         status = kExitFileError;
     }
     if (state.connectedDictionaries().isEmpty())

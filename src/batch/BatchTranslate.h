@@ -18,6 +18,7 @@ struct ConnectedSetup {
     bool noDictionaryFiles = false;   // the settings file was used and the directory has no "*.dic"
     std::optional<FileError> settingsError;       // velmora.ini exists but could not be read
     std::optional<FileError> userDictionaryError; // User.dic exists but cannot be read
+    QStringList missingDictionaries;              // named by velmora.ini, not in the working directory
 };
 
 // Start-up's part of the work: the settings file read and the user dictionary

@@ -1,6 +1,7 @@
 // kvarsel-batch: the window program's translation, export and counting for scripts.
 #include "batch/BatchConsole.h"
 #include "batch/BatchRun.h"
+#include "text/NativePath.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,5 +22,8 @@ int main(int argc, char* argv[])
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     kvarsel::StandardConsole console;
-    return kvarsel::runBatch(app->arguments().mid(1), QDir::currentPath(), console);
+    // Qt's own reading of the arguments and of the current directory turns bytes
+    // that are not UTF-8 into U+FFFD, and the directory is then "not found".
+    return kvarsel::runBatch(kvarsel::argumentsOf(argc, argv).mid(1), kvarsel::currentDirectoryPath(),
+                             console);
 }

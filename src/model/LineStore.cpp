@@ -31,6 +31,7 @@ LineStore::LineStore(ResourceKind kind, QObject* parent) : QAbstractListModel(pa
 
 void LineStore::Clear()
 {
+    m_stamps.clear();
     if (m_rows.empty())
         return;
     beginResetModel();

@@ -131,6 +131,21 @@ public:
         qsizetype lineOf(qsizetype row) const { return row - markerRow; } // 1-based line of a row
     };
     std::vector<Script> scripts() const;
+    // What a script's file was when this store read it or last wrote it: a save
+    // finds by it a file that another program (another run) changed meanwhile.
+    struct FileStamp {
+        qint64 size = -1;
+        qint64 modified = 0; // nanoseconds since the epoch
+        QByteArray digest;   // of the whole content
+        bool operator==(const FileStamp&) const = default;
+    };
+    // Kept beside the rows; a save of the (otherwise unchanged) store updates them.
+    void setScriptStamp(const QString& path, const FileStamp& stamp) const { m_stamps.insert(path, stamp); }
+    std::optional<FileStamp> scriptStamp(const QString& path) const
+    {
+        const auto it = m_stamps.constFind(path);
+        return it == m_stamps.cend() ? std::nullopt : std::optional<FileStamp>(*it);
+    }
     // The script a row belongs to (a marker row to its own); nothing for a row that
     // stands before every marker.
     std::optional<Script> scriptOf(qsizetype row) const;
@@ -189,6 +204,7 @@ private:
     SplitOptions m_splitOptions;
     QHash<qsizetype, QString> m_scriptTexts; // only the rows whose form differs
     QHash<qsizetype, RowOrigin> m_origins;   // only the rows translated in this run
+    mutable QHash<QString, FileStamp> m_stamps;
     RowJournal* m_journal = nullptr;
     qsizetype m_textRows = 0;
     qsizetype m_russianRows = 0;

@@ -81,6 +81,7 @@ public:
     // Whether the scripts and the user dictionary differ from what is on disk.
     bool resourcesChanged() const { return m_resourcesChanged; }
     void markResourcesChanged() { m_resourcesChanged = true; }
+    void markResourcesSaved() { m_resourcesChanged = false; }
     bool userDictionaryChanged() const { return m_userDictionaryChanged; }
     void markUserDictionaryChanged() { m_userDictionaryChanged = true; }
     void markUserDictionarySaved() { m_userDictionaryChanged = false; }

@@ -12,7 +12,7 @@ LoadResult loadProjectResources(Project& project, const QString& dir, const Load
 }
 
 ProjectSave saveProjectResources(const Project& project, const SaveCallbacks& callbacks,
-                                 ResourceDirectoryLock lock)
+                                 ResourceDirectoryLock lock, const ChangedScripts& changed)
 {
     ProjectSave save;
     // Another copy of the program holds the working directory, or another run is
@@ -25,7 +25,7 @@ ProjectSave saveProjectResources(const Project& project, const SaveCallbacks& ca
         save.refusal = resources->takenMessage();
     if (!save.refusal.isEmpty())
         return save;
-    save.result = saveResources(project.stores(), callbacks);
+    save.result = saveResources(project.stores(), callbacks, changed);
     return save;
 }
 

@@ -25,6 +25,7 @@ struct ProjectSave {
 // Writes every loaded script back in place. With `lock` Take the resource directory
 // is held while the scripts are written, and a run holding it already refuses the save.
 ProjectSave saveProjectResources(const Project& project, const SaveCallbacks& callbacks = {},
-                                 ResourceDirectoryLock lock = ResourceDirectoryLock::Take);
+                                 ResourceDirectoryLock lock = ResourceDirectoryLock::Take,
+                                 const ChangedScripts& changed = {});
 
 } // namespace kvarsel

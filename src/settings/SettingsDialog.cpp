@@ -178,6 +178,9 @@ bool SettingsDialog::applyLoad(const SettingsLoad& load)
         m_services.message(mainWindow(), texts::kTitle, load.error->message(), MessageIcon::Stop);
     if (userDictionaryError)
         m_services.message(mainWindow(), texts::kTitle, userDictionaryError->message(), MessageIcon::Stop);
+    if (!load.missingDictionaries.isEmpty())
+        m_services.message(mainWindow(), texts::kTitle, missingDictionariesText(load.missingDictionaries),
+                           MessageIcon::Information);
     return true;
 }
 

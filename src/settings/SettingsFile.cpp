@@ -77,14 +77,31 @@ SettingsLoad loadSettings(const QString& workDir)
             s.keepAccelerators = true;
         if (line == settings_keys::kTranslateControlTexts)
             s.translateControlTexts = true;
+        bool found = false;
         for (qsizetype i = 0; i < s.availableDictionaries.size(); ++i) {
             if (s.availableDictionaries[i].toLower() == lower) {
                 s.marked[i] = true;
+                found = true;
                 load.connectedDictionaries << dir.filePath(s.availableDictionaries[i]);
             }
         }
+        // A dictionary renamed or deleted since it was connected would otherwise
+        // simply stop translating; User.dic is made by the first save, so its line
+        // before that is no fault.
+        if (!found && lower.endsWith(QStringLiteral(".dic")) && lower.size() > 4 &&
+            !isUserDictionaryFile(line) && !load.missingDictionaries.contains(line))
+            load.missingDictionaries << line;
     }
     return load;
+}
+
+QString missingDictionariesText(const QStringList& missing)
+{
+    if (missing.isEmpty())
+        return QString();
+    return QStringLiteral(
+               "В файле %1 указаны словари, которых нет в рабочем каталоге (они не подключены): %2")
+        .arg(settings_keys::kFileName, missing.join(QStringLiteral(", ")));
 }
 
 QStringList settingsLines(const Settings& settings)

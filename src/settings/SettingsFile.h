@@ -48,7 +48,14 @@ struct SettingsLoad {
     bool noDictionaryFiles = false;    // the working directory holds no "*.dic" at all
     qsizetype linesRead = 0;           // lines of the settings file; panel 1 is set only when there were any
     std::optional<FileError> error;    // the settings file exists but could not be read
+    // Dictionary lines of the settings file (names ending in ".dic", the user
+    // dictionary aside) naming no file of the working directory, as written there.
+    QStringList missingDictionaries;
 };
+
+// «В файле velmora.ini указаны словари, которых нет в рабочем каталоге (они не
+// подключены): a.dic, b.dic»; empty when none is missing.
+QString missingDictionariesText(const QStringList& missing);
 
 // The "*.dic" names of a directory in ascending name order, letter case ignored.
 QStringList dictionaryFileNames(const QString& workDir);

@@ -1,11 +1,15 @@
 #include "text/NativePath.h"
 
+#include <QDir>
 #include <QFile>
+#include <QMutex>
+#include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <dirent.h>
-#else
-#include <QDir>
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace kvarsel {
@@ -83,6 +87,89 @@ QString pathFromNative(const QByteArray& bytes)
         }
     }
     return out;
+}
+
+namespace {
+QMutex& aliasMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+QList<std::pair<QString, QString>>& aliases() // stand-in, real path
+{
+    static QList<std::pair<QString, QString>> list;
+    return list;
+}
+} // namespace
+
+QString reachablePath(const QString& path)
+{
+#ifdef Q_OS_LINUX
+    if (!holdsEscapedBytes(path))
+        return path;
+    const QMutexLocker guard(&aliasMutex());
+    for (const auto& [alias, real] : std::as_const(aliases()))
+        if (real == path)
+            return alias;
+    QString dir = path, name;
+    int fd = ::open(nativePath(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        // A file: its directory stands in, and its own name is kept.
+        const qsizetype slash = path.lastIndexOf(u'/');
+        if (slash < 0)
+            dir = QStringLiteral(".");
+        else
+            dir = slash == 0 ? QStringLiteral("/") : path.left(slash);
+        name = path.mid(slash + 1);
+        fd = ::open(nativePath(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return path;
+    }
+    // Held open until the process ends, as its stand-in is used to the end.
+    const QString alias = QStringLiteral("/proc/self/fd/%1").arg(fd);
+    aliases().append({alias, dir});
+    return name.isEmpty() ? alias : alias + u'/' + name;
+#else
+    return path;
+#endif
+}
+
+QString withRealPaths(const QString& text)
+{
+    if (!text.contains(QStringLiteral("/proc/self/fd/")))
+        return text;
+    QString out = text;
+    const QMutexLocker guard(&aliasMutex());
+    // Longer stand-ins first, so "/proc/self/fd/12" is not read as "/proc/self/fd/1".
+    QList<std::pair<QString, QString>> list = aliases();
+    std::sort(list.begin(), list.end(),
+              [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+    for (const auto& [alias, real] : std::as_const(list))
+        out.replace(alias, real);
+    return out;
+}
+
+QString currentDirectoryPath()
+{
+#ifdef Q_OS_UNIX
+    QByteArray buffer(4096, '\0');
+    while (!::getcwd(buffer.data(), size_t(buffer.size()))) {
+        if (errno != ERANGE)
+            return QDir::currentPath();
+        buffer.resize(buffer.size() * 2);
+    }
+    return reachablePath(pathFromNative(QByteArray(buffer.constData())));
+#else
+    return QDir::currentPath();
+#endif
+}
+
+QStringList argumentsOf(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << reachablePath(pathFromNative(QByteArray(argv[i])));
+    return arguments;
 }
 
 QStringList directoryNames(const QString& dir)

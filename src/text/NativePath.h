@@ -25,6 +25,18 @@ QString pathFromNative(const QByteArray& bytes);
 // system (QFile and QFileInfo cannot).
 bool holdsEscapedBytes(const QString& path);
 
+// A path that holds such bytes, as one Qt's file classes (QDir, QFileInfo, QLockFile,
+// which every part of the program uses on its directories) can carry: on Linux the
+// process keeps the directory (or a file's directory) open and names it through
+// /proc/self/fd. Any other path is returned as it is, as is one that cannot be opened.
+QString reachablePath(const QString& path);
+// `text` with each such stand-in replaced by the path it stands for, for the user's eyes.
+QString withRealPaths(const QString& text);
+// The current directory, reachable as above.
+QString currentDirectoryPath();
+// The program's arguments with every byte kept, paths made reachable as above.
+QStringList argumentsOf(int argc, char* argv[]);
+
 // The names in `dir` other than "." and "..", hidden ones included, each as
 // pathFromNative gives it; nothing when the directory cannot be read.
 QStringList directoryNames(const QString& dir);

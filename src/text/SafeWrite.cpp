@@ -283,10 +283,110 @@ int linkAsBackup(const QByteArray& file, const QByteArray& backup)
             ::unlink(candidate.constData());
             return error;
         }
+        // Where the backup already was a name of the same file, the rename did
+        // nothing and the fresh name is still there.
+        ::unlink(candidate.constData());
         return 0;
     }
     return EEXIST;
 }
+
+// The backup a save replaces, kept under a second name (or, where the file system
+// has no hard links, in memory) until the save is through, so that a failing later
+// step can put it back.
+class BackupUndo {
+public:
+    // Returns 0, or the error that stops the save before anything changed.
+    int keep(const QByteArray& backup)
+    {
+        struct stat st;
+        if (::lstat(backup.constData(), &st) != 0) {
+            if (errno != ENOENT)
+                return errno;
+            m_backup = backup; // none yet: putting back means removing the new one
+            return 0;
+        }
+        m_backup = backup;
+        m_existed = true;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray candidate = uniqueName(parentOf(backup), nameOf(backup));
+            // linkat without following: a link at the backup's name is kept as the link it is.
+            if (::linkat(AT_FDCWD, backup.constData(), AT_FDCWD, candidate.constData(), 0) == 0) {
+                m_second = candidate;
+                return 0;
+            }
+            if (errno != EEXIST)
+                break;
+        }
+        if (errno == EEXIST || errno == ENOENT || errno == EACCES || errno == EROFS || errno == ENOSPC ||
+            errno == EIO)
+            return errno;
+        // No hard links here: the bytes are kept instead (a link's target is not a backup).
+        if (!S_ISREG(st.st_mode))
+            return 0;
+        QFile file(fromNative(backup));
+        if (!file.open(QIODevice::ReadOnly))
+            return EIO;
+        m_bytes = file.readAll();
+        m_inMemory = true;
+        return file.error() == QFileDevice::NoError ? 0 : EIO;
+    }
+
+    // The backup's name now holds the file being replaced.
+    void replaced() { m_replaced = true; }
+
+    // Puts the backup back as it was; what could not be done is added to `error`.
+    void putBack(FileError& error)
+    {
+        if (m_backup.isEmpty())
+            return;
+        if (!m_replaced) {
+            drop();
+            return;
+        }
+        int failedWith = 0;
+        if (!m_existed) {
+            if (::unlink(m_backup.constData()) != 0 && errno != ENOENT)
+                failedWith = errno;
+        } else if (!m_second.isEmpty()) {
+            // A rename where it works; else the name is freed and given back, which
+            // leaves the backup missing only for the moment between the two calls.
+            if (::rename(m_second.constData(), m_backup.constData()) != 0 &&
+                ((::unlink(m_backup.constData()) != 0 && errno != ENOENT) ||
+                 ::linkat(AT_FDCWD, m_second.constData(), AT_FDCWD, m_backup.constData(), 0) != 0))
+                failedWith = errno;
+            else
+                ::unlink(m_second.constData()); // still there when the backup never changed
+            m_second.clear();
+        } else if (m_inMemory && writeFileSafely(fromNative(m_backup), m_bytes, replacingLink())) {
+            failedWith = EIO;
+        }
+        syncDirectory(parentOf(m_backup));
+        if (failedWith != 0)
+            error.reason +=
+                QStringLiteral("; прежнюю резервную копию «%1» вернуть не удалось (%2)")
+                    .arg(QDir::toNativeSeparators(fromNative(m_backup)), reasonForErrno(failedWith));
+        m_backup.clear();
+    }
+
+    // The save went through: the backup's second name goes.
+    void drop()
+    {
+        if (!m_second.isEmpty())
+            ::unlink(m_second.constData());
+        m_backup.clear();
+    }
+
+    ~BackupUndo() { drop(); }
+
+private:
+    QByteArray m_backup;
+    QByteArray m_second;
+    QByteArray m_bytes;
+    bool m_existed = false;
+    bool m_inMemory = false;
+    bool m_replaced = false;
+};
 
 } // namespace
 
@@ -404,23 +504,33 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
     }
     // The backup takes its name before the target changes, as a copy would have;
     // a backup in another directory (the target reached through a link) is synced
-    // there first, a backup beside the target with the target's directory.
+    // there first, a backup beside the target with the target's directory. The
+    // backup it replaces keeps a second name until the target is safely new, so a
+    // failure of any later step puts both names back as they were.
+    BackupUndo backupUndo;
     if (existed && !options.backup.isEmpty()) {
         QByteArray backup = toNative(options.backup), backupDir;
         int error = realPath(parentOf(backup), backupDir) ? 0 : errno;
         if (!error) {
             backup = joined(backupDir, nameOf(backup));
-            error = S_ISREG(old.st_mode) ? linkAsBackup(final, backup) : ENOTSUP;
+            error = backupUndo.keep(backup);
+            if (!error)
+                error = S_ISREG(old.st_mode) ? linkAsBackup(final, backup) : ENOTSUP;
+            if (!error)
+                backupUndo.replaced();
             if (!error && backupDir != dir)
                 error = syncDirectory(backupDir);
         }
         std::optional<FileError> copyFailed;
         if (error == ENOTSUP) {
             copyFailed = copyFileSafely(fromNative(final), options.backup);
+            if (!copyFailed)
+                backupUndo.replaced();
             error = 0;
         }
         if (error || copyFailed) {
             FileError result = copyFailed ? *copyFailed : FileError{options.backup, reasonForErrno(error)};
+            backupUndo.putBack(result);
             removeTemporary(temp, result);
             if (!keep.isEmpty())
                 removeTemporary(keep, result);
@@ -430,6 +540,7 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
     if (::rename(temp.constData(), final.constData()) != 0) {
         const int error = errno;
         FileError result = abandon(error);
+        backupUndo.putBack(result);
         if (!keep.isEmpty())
             removeTemporary(keep, result);
         return result;
@@ -442,6 +553,8 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
                 result.reason += QStringLiteral("; прежнее содержимое вернуть не удалось (%1), в файле новое")
                                      .arg(reasonForErrno(errno));
                 removeTemporary(keep, result);
+            } else {
+                backupUndo.putBack(result);
             }
         } else if (!existed) {
             ::unlink(final.constData());
@@ -453,6 +566,7 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
         syncDirectory(dir);
         return result;
     }
+    backupUndo.drop();
     if (!keep.isEmpty())
         ::unlink(keep.constData());
     return std::nullopt;

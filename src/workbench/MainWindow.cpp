@@ -42,8 +42,16 @@ namespace kvarsel {
 namespace texts {
 const QString kCaption = kProductName;
 const QString kReadOnly =
-    QStringLiteral("Программа открыта только для просмотра и перевода: словарь пользователя, "
-                   "сценарии и настройки сохраняться не будут.");
+    QStringLiteral("Это окно открыто только для просмотра: в нём можно открывать ресурсы, переводить "
+                   "и смотреть диалоги, но словарь пользователя, Words.txt, сценарии и настройки оно "
+                   "не сохраняет. Чтобы сохранить работу, завершите другую копию программы и "
+                   "откройте рабочий каталог заново.");
+const QString kReadOnlyReason = QStringLiteral("это окно открыто только для просмотра, так как %1");
+const QString kReadOnlyTitle = QStringLiteral("%1 — только просмотр");
+const QString kReadOnlyExit =
+    QStringLiteral("Это окно открыто только для просмотра: ни словарь пользователя, ни сценарии им не "
+                   "сохраняются, и переводы этого сеанса при выходе будут потеряны.\n\nВыйти?");
+const QString kExitWithoutSaving = QStringLiteral("Выйти без сохранения");
 const QString kRetryUnread =
     QStringLiteral("Исправьте файл (права доступа, диск) и нажмите «Повторить»: программа "
                    "прочитает его заново и добавит к нему переводы этого сеанса.\n");
@@ -127,6 +135,7 @@ const std::vector<MenuItem>& menuItems()
     static const std::vector<MenuItem> items = {
         {0, B::OpenResources, QStringLiteral("Открыть ресурсы"), QKeySequence(Qt::CTRL | Qt::Key_O),
          "openResourcesItem"},
+        {0, C::Save, QStringLiteral("Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S), "saveItem"},
         {0, B::DeferredTranslate, QStringLiteral("Отложенный перевод"), {}, "deferredTranslationItem"},
         {0, B::Exit, QStringLiteral("Выход"), QKeySequence(Qt::CTRL | Qt::Key_Q), "exitItem", true},
         {1, B::AutoTranslate, QStringLiteral("Автоматический перевод"), QKeySequence(Qt::Key_F9),
@@ -338,6 +347,7 @@ void MainWindow::buildMenus()
     setCommandAction(PreviousUntranslated,
                      [this] { m_navigation->nextUntranslated(SearchDirection::Backward); });
     setCommandAction(Undo, [this] { undoTranslation(); });
+    setCommandAction(Save, [this] { saveNow(); });
     setCommandAction(Redo, [this] { redoTranslation(); });
     setCommandAction(ImportTmx, [this] {
         // Where the imported dictionary is listed, to be connected at once.
@@ -429,8 +439,9 @@ bool MainWindow::start()
     if (m_workLock->isTaken()) {
         QString reason = m_workLock->takenMessage();
         reason[0] = reason[0].toUpper();
-        m_project.setReadOnlyReason(m_workLock->takenMessage());
-        m_services.message(this, texts::kCaption, reason + QStringLiteral(".\n") + texts::kReadOnly,
+        m_project.setReadOnlyReason(texts::kReadOnlyReason.arg(m_workLock->takenMessage()));
+        setWindowTitle(texts::kReadOnlyTitle.arg(texts::kCaption));
+        m_services.message(this, texts::kCaption, reason + QStringLiteral(".\n\n") + texts::kReadOnly,
                            MessageIcon::Stop);
     }
     m_settings = new SettingsDialog(this, m_project, m_services);
@@ -717,17 +728,48 @@ bool MainWindow::saveUserDictionary()
     }
 }
 
+SaveResourcesDialog* MainWindow::saveDialog()
+{
+    if (!m_saveDialog) {
+        m_saveDialog = new SaveResourcesDialog(this, m_project, m_services);
+        connect(m_saveDialog, &SaveResourcesDialog::endProgramRequested, this, &MainWindow::endProgram);
+    }
+    return m_saveDialog;
+}
+
+void MainWindow::saveNow()
+{
+    if (!isEnabled())
+        return;
+    if (!m_project.readOnlyReason().isEmpty()) {
+        m_services.message(this, texts::kCaption, texts::kReadOnly, MessageIcon::Stop);
+        return;
+    }
+    if (m_project.userDictionaryChanged() && !saveUserDictionary())
+        return;
+    if (m_project.resourcesChanged())
+        saveDialog()->saveScripts(this);
+}
+
 void MainWindow::runExitSequence()
 {
+    // A read-only window saves nothing: one honest question instead of a save
+    // that could only fail.
+    if (!m_project.readOnlyReason().isEmpty()) {
+        if (m_project.userDictionaryChanged() || m_project.resourcesChanged()) {
+            const int answer = m_services.ask(this, texts::kCaption, texts::kReadOnlyExit,
+                                              {texts::kExitWithoutSaving, texts::kCancel});
+            if (answer != 0)
+                return;
+        }
+        endProgram();
+        return;
+    }
     // The program never ends while the user dictionary failed to save.
     if (m_project.userDictionaryChanged() && !saveUserDictionary())
         return;
     if (m_project.resourcesChanged()) {
-        if (!m_saveDialog) {
-            m_saveDialog = new SaveResourcesDialog(this, m_project, m_services);
-            connect(m_saveDialog, &SaveResourcesDialog::endProgramRequested, this, &MainWindow::endProgram);
-        }
-        m_saveDialog->showOverMain();
+        saveDialog()->showOverMain();
         return;
     }
     endProgram();

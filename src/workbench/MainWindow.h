@@ -59,6 +59,7 @@ public:
         ExportTmx,
         ImportTmx,
         About,
+        Save,
         CommandCount
     };
 
@@ -121,6 +122,9 @@ public:
     void runExitSequence();
     // Saves the user dictionary, reporting a failure; false when it failed.
     bool saveUserDictionary();
+    // "Файл → Сохранить": the user dictionary and the scripts changed so far are
+    // written now, as the exit would write them, and the work goes on.
+    void saveNow();
     // Ends the program: every window is put away and the event loop told to quit.
     // Only the exit sequence and the save dialog's answers call it.
     void endProgram();
@@ -165,6 +169,7 @@ private:
     void onRowSelected(ResourceKind kind, qsizetype row);
     void onRowDoubleClicked(ResourceKind kind, qsizetype row);
     void onAutoTranslate();
+    SaveResourcesDialog* saveDialog();
 
     Project m_project;
     StatusPanels m_statusPanels;

@@ -1,5 +1,6 @@
 #include "workbench/UiServices.h"
 
+#include "text/NativePath.h"
 #include "workbench/FileDialogLocale.h"
 
 #include <QAbstractButton>
@@ -18,7 +19,7 @@ void DesktopUiServices::message(QWidget* parent, const QString& title, const QSt
 {
     QMessageBox box(parent);
     box.setWindowTitle(title);
-    box.setText(text);
+    box.setText(withRealPaths(text)); // a directory named through its stand-in, by its own name
     switch (icon) {
     case MessageIcon::None:
         box.setIcon(QMessageBox::NoIcon);
@@ -40,7 +41,7 @@ int DesktopUiServices::ask(QWidget* parent, const QString& title, const QString&
 {
     QMessageBox box(parent);
     box.setWindowTitle(title);
-    box.setText(text);
+    box.setText(withRealPaths(text)); // a directory named through its stand-in, by its own name
     box.setIcon(QMessageBox::Warning);
     QList<QAbstractButton*> added;
     for (qsizetype i = 0; i < buttons.size(); ++i) {

@@ -2,7 +2,9 @@
 // Holds a directory for the length of a run, so that two copies of the program (two
 // windows, a window and kvarsel-batch, two batch runs) never write the same files
 // and silently drop each other's work. The lock is a small file in the directory;
-// one left behind by a process that was killed is taken over.
+// one left behind by a process that was killed is taken over, and so is anything at
+// its name that is no lock at all (an empty or garbled file no process holds, a
+// directory, a link).
 
 #include <QString>
 #include <memory>
@@ -13,15 +15,15 @@ namespace kvarsel {
 
 // How a run that writes into the resource directory stands to its lock: it takes
 // the lock for the length of its write, or its caller already holds the directory
-// (kvarsel-batch holds it for a whole command). A second lock taken by the same
-// process would find the directory taken and refuse.
+// (kvarsel-batch holds it for a whole command). A lock asked for again by the
+// process that holds it is shared, never refused.
 enum class ResourceDirectoryLock { Take, HeldByCaller };
 
 class DirectoryLock {
 public:
     enum class State {
         Held,        // this run holds the directory
-        Taken,       // another live process holds it
+        Taken,       // another live process holds it, or its lock file cannot be judged
         Unavailable, // no lock file can be made there (a read-only directory): nothing to guard
     };
 
@@ -39,7 +41,7 @@ public:
     static const QString kFileName;
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    std::shared_ptr<QLockFile> m_lock;
     State m_state = State::Unavailable;
     QString m_message;
 };

@@ -6,6 +6,8 @@
 #include "text/TextFile.h"
 #include "workspace/KindsSideBySide.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -86,12 +88,33 @@ static std::optional<qint64> existingFileSize(const QString& path)
 #endif
 }
 
+LineStore::FileStamp scriptStampOf(const QString& path, const QByteArray& bytes)
+{
+    LineStore::FileStamp stamp;
+    stamp.digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::stat(nativePath(path).constData(), &st) == 0) {
+        stamp.size = qint64(st.st_size);
+        stamp.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec);
+    }
+#else
+    const QFileInfo info(path);
+    if (info.exists()) {
+        stamp.size = info.size();
+        stamp.modified = info.lastModified().toMSecsSinceEpoch() * 1000000;
+    }
+#endif
+    return stamp;
+}
+
 namespace {
 
 // The rows and the failures of one kind's scripts, before the store is given them.
 struct KindRead {
     std::vector<LineStore::Row> rows;
     QHash<qsizetype, QString> scriptTexts; // rows whose text the script writes otherwise
+    QHash<QString, LineStore::FileStamp> stamps;
     FileErrors errors;
 };
 
@@ -123,6 +146,7 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
             // An unreadable script gets no rows at all, so saving never touches it.
             read.errors.append(*error);
         } else {
+            read.stamps.insert(files[i], scriptStampOf(files[i], bytes));
             rows.push_back(
                 LineStore::Row{ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true,
                                decoded.encoding});
@@ -225,6 +249,8 @@ LoadResult loadResources(const QString& dir, const LineStores& stores, const Spl
         result.errors.append(read.errors);
         stores[k]->Assign(std::move(read.rows));
         stores[k]->AssignScriptTexts(std::move(read.scriptTexts));
+        for (auto it = read.stamps.cbegin(); it != read.stamps.cend(); ++it)
+            stores[k]->setScriptStamp(it.key(), it.value());
         if (callbacks.kindFinished)
             callbacks.kindFinished(kind);
     }

@@ -25,6 +25,10 @@ QString resourceSubDirectory(const QString& dir, const QString& name);
 // loader can name them instead of passing over them in silence.
 QStringList scriptFiles(const QString& kindDir, const QString& mask);
 
+// A script's file as it is on disk now, given its whole content `bytes` just read
+// or written; the size and time come from the file itself.
+LineStore::FileStamp scriptStampOf(const QString& path, const QByteArray& bytes);
+
 struct LoadCallbacks {
     std::function<void(ResourceKind kind, qsizetype fileCount)> kindStarted;
     std::function<void(ResourceKind kind, qsizetype fileIndex)> fileLoaded;

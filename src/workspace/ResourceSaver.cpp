@@ -3,6 +3,7 @@
 #include "text/TextFile.h"
 #include "workspace/KindsSideBySide.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 
@@ -15,9 +16,30 @@ QString resourceDirectoryOf(const QString& scriptPath)
 
 namespace {
 
+const QString kChangedOnDisk =
+    QStringLiteral("файл изменён другой программой после загрузки, поэтому он не перезаписан");
+
+// Whether the file of a loaded script is no longer what the store read or wrote.
+// Size and time tell most changes without reading; equal ones are confirmed by
+// the content, as a quick edit may keep both.
+bool changedOnDisk(const LineStore& store, const QString& path)
+{
+    const std::optional<LineStore::FileStamp> known = store.scriptStamp(path);
+    if (!known)
+        return false;
+    const LineStore::FileStamp quick = scriptStampOf(path, QByteArray());
+    if (quick.size != known->size || quick.modified != known->modified)
+        return true;
+    QByteArray bytes;
+    if (readFileBytes(path, bytes))
+        return true; // unreadable now: not what was loaded
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1) != known->digest;
+}
+
 // Writes the scripts of one kind. It reads nothing but its store, so two kinds can
 // be written side by side.
-SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype row)>& rowReached)
+SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype row)>& rowReached,
+                    const ChangedScripts& changed)
 {
     SaveResult result;
     QByteArray bytes; // one buffer for every script
@@ -43,6 +65,10 @@ SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype r
             return LineParts{store.Head(row), store.ScriptText(row), store.Tail(row)};
         };
         bytes.resize(0);
+        if (changed.skip.contains(path)) {
+            ++result.filesSkipped;
+            continue;
+        }
         std::optional<FileError> error;
         // The directory the scripts were read from, not whatever its path leads to now:
         // a directory swapped for another one (or for a link) since the load is not written into.
@@ -53,12 +79,16 @@ SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype r
                                         .arg(QDir::toNativeSeparators(resourceDirectoryOf(path)))};
         if (!error)
             error = encodeLineParts(path, end - i - 1, partsOf, bytes, script.encoding);
+        if (!error && !changed.overwrite.contains(path) && changedOnDisk(store, path))
+            error = FileError{path, kChangedOnDisk}; // changed while this one was being encoded
         if (!error)
             error = writeFileSafely(path, bytes, confined);
-        if (error)
+        if (error) {
             result.errors.append(*error);
-        else
+        } else {
             ++result.filesWritten;
+            store.setScriptStamp(path, scriptStampOf(path, bytes));
+        }
     }
     reach(store.RowCount());
     return result;
@@ -66,13 +96,24 @@ SaveResult saveKind(const LineStore& store, const std::function<void(qsizetype r
 
 } // namespace
 
-SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& callbacks)
+QStringList scriptsChangedOnDisk(const ConstLineStores& stores)
+{
+    QStringList changed;
+    for (const LineStore* store : stores)
+        for (const LineStore::Script& script : store->scripts())
+            if (changedOnDisk(*store, script.path))
+                changed << script.path;
+    return changed;
+}
+
+SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& callbacks,
+                         const ChangedScripts& changed)
 {
     // Written side by side with a second thread: most of a save is waiting for the
     // disk. The callbacks and the failures come here, in the usual order.
     KindsSideBySide<SaveResult> writing(
         [&stores](ResourceKind kind) { return stores[kindIndex(kind)]->RowCount() > 0; },
-        [&stores](ResourceKind kind) { return saveKind(*stores[kindIndex(kind)], {}); });
+        [&stores, &changed](ResourceKind kind) { return saveKind(*stores[kindIndex(kind)], {}, changed); });
 
     SaveResult result;
     for (const ResourceKind kind : kAllKinds) {
@@ -92,9 +133,10 @@ SaveResult saveResources(const ConstLineStores& stores, const SaveCallbacks& cal
             std::function<void(qsizetype)> rowReached;
             if (callbacks.rowReached)
                 rowReached = [&callbacks, kind](qsizetype i) { callbacks.rowReached(kind, i); };
-            part = saveKind(store, rowReached);
+            part = saveKind(store, rowReached, changed);
         }
         result.filesWritten += part.filesWritten;
+        result.filesSkipped += part.filesSkipped;
         result.errors.append(part.errors);
         if (callbacks.kindFinished)
             callbacks.kindFinished(kind);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -24,6 +25,14 @@ const QString kTitle = kProductName;
 const QString kNotSaved =
     QStringLiteral("Не удалось сохранить файлы ресурсов (прежнее содержимое этих файлов не изменено).\n"
                    "Программа не завершена, чтобы переводы не были потеряны:");
+const QString kChangedOnDisk = QStringLiteral("Эти сценарии изменены другой программой после загрузки:");
+const QString kChangedChoice =
+    QStringLiteral("«Перезаписать»: записать в них переводы этого сеанса (изменения другой программы "
+                   "будут потеряны). «Пропустить»: оставить их как есть и сохранить остальные "
+                   "сценарии. «Вернуться»: ничего не сохранять.");
+const QString kOverwrite = QStringLiteral("Перезаписать");
+const QString kSkip = QStringLiteral("Пропустить");
+const QString kGoBack = QStringLiteral("Вернуться");
 const QString kNotSavedSomeChanged =
     QStringLiteral("Не удалось сохранить файлы ресурсов.\n"
                    "Программа не завершена, чтобы переводы не были потеряны:");
@@ -78,6 +87,35 @@ SaveResourcesDialog::SaveResourcesDialog(QWidget* parent, Project& project, UiSe
 
 void SaveResourcesDialog::saveAndExit()
 {
+    if (!saveScripts(this)) {
+        hide();
+        return;
+    }
+    hide();
+    Q_EMIT endProgramRequested();
+}
+
+bool SaveResourcesDialog::saveScripts(QWidget* messageParent)
+{
+    // Another run may have translated these scripts since they were loaded; its
+    // lines are not put back into English without the user's word.
+    ChangedScripts changed;
+    if (m_project.readOnlyReason().isEmpty()) {
+        const QStringList onDisk = scriptsChangedOnDisk(std::as_const(m_project).stores());
+        if (!onDisk.isEmpty()) {
+            QStringList names;
+            for (const QString& path : onDisk)
+                names << QDir::toNativeSeparators(path);
+            const int answer = m_services.ask(messageParent, texts::kTitle,
+                                              texts::kChangedOnDisk + QChar(10) + names.join(QChar(10)) +
+                                                  QStringLiteral("\n\n") + texts::kChangedChoice,
+                                              {texts::kOverwrite, texts::kSkip, texts::kGoBack});
+            if (answer != 0 && answer != 1)
+                return false;
+            for (const QString& path : onDisk)
+                (answer == 0 ? changed.overwrite : changed.skip).insert(path);
+        }
+    }
     SaveCallbacks callbacks;
     // Painting is spaced out in time, so a large save is not spent repainting.
     QDeadlineTimer nextPaint;
@@ -92,26 +130,25 @@ void SaveResourcesDialog::saveAndExit()
     };
     callbacks.kindFinished = [this](ResourceKind) { repaint(); };
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ProjectSave save = saveProjectResources(std::as_const(m_project), callbacks);
+    const ProjectSave save =
+        saveProjectResources(std::as_const(m_project), callbacks, ResourceDirectoryLock::Take, changed);
     m_progress->setValue(0);
     QApplication::restoreOverrideCursor();
     if (!save.refusal.isEmpty()) {
-        m_services.message(this, texts::kTitle, texts::kNotSaved + QChar(10) + save.refusal,
+        m_services.message(messageParent, texts::kTitle, texts::kNotSaved + QChar(10) + save.refusal,
                            MessageIcon::Stop);
-        hide();
-        return;
+        return false;
     }
     if (!save.result.errors.isEmpty()) {
-        m_services.message(this, texts::kTitle,
+        m_services.message(messageParent, texts::kTitle,
                            describeFailures(oldContentKept(save.result.errors) ? texts::kNotSaved
                                                                                : texts::kNotSavedSomeChanged,
                                             save.result.errors),
                            MessageIcon::Stop);
-        hide();
-        return;
+        return false;
     }
-    hide();
-    Q_EMIT endProgramRequested();
+    m_project.markResourcesSaved();
+    return true;
 }
 
 void SaveResourcesDialog::exitWithoutSaving()

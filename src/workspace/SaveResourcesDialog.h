@@ -19,7 +19,11 @@ class SaveResourcesDialog : public SecondaryWindow {
 public:
     SaveResourcesDialog(QWidget* parent, Project& project, UiServices& services);
 
-    void saveAndExit();       // "Да"
+    void saveAndExit(); // "Да"
+    // Writes the changed scripts now, as "Да" does, asking first about scripts that
+    // another program changed on disk meanwhile; messages go over `messageParent`.
+    // True when nothing is left unsaved that the user wanted saved.
+    bool saveScripts(QWidget* messageParent);
     void exitWithoutSaving(); // "Нет"
     void cancel();            // "Отмена"
 

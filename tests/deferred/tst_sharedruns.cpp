@@ -6,6 +6,8 @@
 
 #include "TestUtil.h"
 
+#include <QProcess>
+
 using namespace kvarsel;
 using namespace kvarsel::test;
 
@@ -14,26 +16,29 @@ Q_DECLARE_METATYPE(ResourceDirectoryLock)
 class SharedRunsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // `held`: the test holds the resource directory while the runs write, as the
-    // batch does for its whole command, or as another copy of the program would.
+    // `held`: who holds the resource directory while the runs write: this process
+    // (as the batch does for its whole command, or the window its working directory,
+    // where scripts often lie) or another copy of the program, a real process.
     void exportAndSave_data()
     {
         QTest::addColumn<ResourceDirectoryLock>("lock");
-        QTest::addColumn<bool>("held");
+        QTest::addColumn<QString>("held");
         QTest::addColumn<QString>("readOnlyReason");
         QTest::addColumn<bool>("exported");
         QTest::addColumn<bool>("saved");
         using L = ResourceDirectoryLock;
-        QTest::newRow("free") << L::Take << false << QString() << true << true;
-        QTest::newRow("held by the caller") << L::HeldByCaller << true << QString() << true << true;
-        QTest::newRow("held by another copy") << L::Take << true << QString() << false << false;
+        QTest::newRow("free") << L::Take << "" << QString() << true << true;
+        QTest::newRow("held by the caller") << L::HeldByCaller << "self" << QString() << true << true;
+        QTest::newRow("held by this process, taken again") << L::Take << "self" << QString() << true << true;
+        QTest::newRow("held by another copy") << L::Take << "other" << QString() << false << false;
         // DepTrans.txt is not one of the user's files: a read-only copy exports.
-        QTest::newRow("read-only copy") << L::Take << false << "занят" << true << false;
+        QTest::newRow("read-only copy") << L::Take << ""
+                                        << "занят" << true << false;
     }
     void exportAndSave()
     {
         QFETCH(ResourceDirectoryLock, lock);
-        QFETCH(bool, held);
+        QFETCH(QString, held);
         QFETCH(QString, readOnlyReason);
         QFETCH(bool, exported);
         QFETCH(bool, saved);
@@ -47,8 +52,14 @@ private Q_SLOTS:
         project.store(ResourceKind::Menu).ReplaceText(1, QStringLiteral("Открыть"));
         project.setReadOnlyReason(readOnlyReason);
         std::optional<DirectoryLock> holder;
-        if (held)
+        QProcess other;
+        if (held == "self")
             holder.emplace(res);
+        if (held == "other") {
+            other.start(QStringLiteral(KVARSEL_CRASH_CHILD), {QStringLiteral("hold"), res});
+            QVERIFY(other.waitForReadyRead(30000));
+            QCOMPARE(other.readAll().trimmed(), QByteArray("held"));
+        }
 
         QStringList steps;
         ExportRunCallbacks callbacks;
@@ -69,6 +80,8 @@ private Q_SLOTS:
         QCOMPARE(readBytes(res + "/menu/a.rc"),
                  cp1251Lines({saved ? "MENUITEM \"Открыть\"" : "MENUITEM \"Open\"", "MENUITEM \"open\"",
                               "MENUITEM \"Two\\nLines\""}));
+        other.kill();
+        other.waitForFinished();
     }
 };
 

@@ -200,9 +200,9 @@ private Q_SLOTS:
                         // User.dic's backup takes its name (the first rename) before User.dic does.
                         << (op == "userdic" && call == "rename" ? QString("User.old") : first) << true;
             // The file synced and renamed, then the directory cannot be synced: the
-            // old file is put back.
+            // old file is put back, and User.dic's backup with it.
             QTest::addRow("%s directory sync", qPrintable(op))
-                << op << "sync" << 1 << 1 << "EIO" << first << false;
+                << op << "sync" << 1 << 1 << "EIO" << first << (op == "userdic");
         }
         // Later files of a run fail after earlier ones were written whole.
         QTest::newRow("translate second write") << "translate"
@@ -211,9 +211,13 @@ private Q_SLOTS:
         QTest::newRow("translate third rename") << "translate"
                                                 << "rename" << 2 << -1 << "EIO"
                                                 << "res/string/s3.rc" << false;
+        // The backup took its name, then User.dic cannot: both stay as they were.
         QTest::newRow("userdic after backup") << "userdic"
                                               << "rename" << 1 << -1 << "EIO"
-                                              << "User.dic" << false;
+                                              << "User.dic" << true;
+        QTest::newRow("userdic after backup, once") << "userdic"
+                                                    << "rename" << 1 << 1 << "ENOSPC"
+                                                    << "User.dic" << true;
         QTest::newRow("bilingual after backup") << "bilingual"
                                                 << "rename" << 1 << -1 << "EIO"
                                                 << "bi.txt" << false;

@@ -9,8 +9,10 @@
 #include "workbench/ManualTranslationDialog.h"
 #include "workbench/StatusPanels.h"
 #include "workspace/DirectoryLock.h"
+
 #include "workspace/ResourcesDialog.h"
 #include "workspace/SaveResourcesDialog.h"
+#include <QProcess>
 
 #include <QAction>
 #include <QApplication>
@@ -581,6 +583,7 @@ private Q_SLOTS:
                                 << QString::fromLatin1(keys);
         };
         add("openResourcesItem", MainWindow::OpenResources, -1, "Ctrl+O");
+        add("saveItem", -1, MainWindow::Save, "Ctrl+S");
         add("deferredTranslationItem", MainWindow::DeferredTranslate, -1, "");
         add("exitItem", MainWindow::Exit, -1, "Ctrl+Q");
         add("autoTranslateItem", MainWindow::AutoTranslate, -1, "F9");
@@ -706,33 +709,101 @@ private Q_SLOTS:
         QCOMPARE(ui.quits, 1);
     }
 
-    // A second window on a working directory another copy holds is told so at start,
-    // translates, but saves neither User.dic, nor the scripts, nor the settings.
+    // A second window on a working directory another copy (a real process) holds is
+    // told so at start and in its title, translates, saves nothing, and its exit says
+    // so once instead of offering a save that can only fail.
     void secondWindowSavesNothing()
     {
         Workspace ws;
-        const DirectoryLock first(ws.dir);
-        QVERIFY(first.state() == DirectoryLock::State::Held);
+        QProcess holder;
+        holder.start(QStringLiteral(KVARSEL_CRASH_CHILD), {QStringLiteral("hold"), ws.dir});
+        QVERIFY(holder.waitForReadyRead(30000));
+        QCOMPARE(holder.readAll().trimmed(), QByteArray("held"));
         const QMap<QString, QByteArray> before = snapshotTree(ws.dir);
         RecordingUiServices ui;
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());
         QVERIFY(ui.messages.value(0).text.contains(QStringLiteral("уже используется")));
-        QVERIFY(ui.messages.value(0).text.contains(QString::number(QCoreApplication::applicationPid())));
+        QVERIFY(ui.messages.value(0).text.contains(QString::number(holder.processId())));
+        QVERIFY(ui.messages.value(0).text.contains(QStringLiteral("только для просмотра")));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Кварсел — только просмотр"));
         w.loadResourcesFrom(ws.path("resources"));
         click(&w, "autoTranslateButton");
         click(&w, "settingsButton");
         click(w.settingsDialog(), "ok");
         QCOMPARE(ui.messages.size(), 2); // the settings file was not written, and why
-        ui.askAnswers = {0};             // "Выйти без сохранения словаря"
-        emit w.listView(ResourceKind::Menu)->doubleClicked(w.project().store(ResourceKind::Menu).index(4));
-        w.findChild<ManualTranslationDialog*>()->confirm();
+        w.menuAction(MainWindow::Save)->trigger();
+        QCOMPARE(ui.messages.size(), 3);
+        QVERIFY(ui.messages.last().text.contains(QStringLiteral("не сохраняет")));
         click(&w, "exitButton");
         QCOMPARE(ui.questions.size(), 1);
-        click(w.findChild<SaveResourcesDialog*>(), "yes");
-        QCOMPARE(ui.quits, 0);
-        QVERIFY(ui.messages.last().text.contains(QStringLiteral("уже используется")));
+        QVERIFY(ui.questions[0].text.contains(QStringLiteral("будут потеряны")));
+        QVERIFY(!ui.questions[0].text.contains(QStringLiteral("можно будет сохранить")));
+        QCOMPARE(ui.quits, 0); // "Отмена"
+        ui.askAnswers = {0};
+        click(&w, "exitButton");
+        QCOMPARE(ui.quits, 1);
         QCOMPARE(snapshotTree(ws.dir), before);
+        holder.kill();
+        holder.waitForFinished();
+    }
+
+    // The window saves where people keep their scripts: in the working directory
+    // itself, which the window holds for its whole run. Ctrl+S writes now and the
+    // work goes on; a script that a real kvarsel-batch run translated meanwhile is
+    // asked about by name and, skipped, keeps the batch's lines; the exit then has
+    // nothing left to ask.
+    void savesNowAndKeepsWhatAnotherRunWrote()
+    {
+        Workspace ws;
+        QVERIFY(copyTree(ws.path("resources"), ws.dir));
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.dir);
+        click(&w, "autoTranslateButton");
+        const qsizetype messages = ui.messages.size();
+        w.menuAction(MainWindow::Save)->trigger();
+        QCOMPARE(ui.messages.size(), messages);
+        QVERIFY(!w.project().resourcesChanged());
+        QVERIFY(snapshotTree(ws.path("menu")) != snapshotTree(ws.path("resources/menu")));
+
+        // The scripts kept apart, a batch run in another working directory in between.
+        w.loadResourcesFrom(ws.path("resources"));
+        emit w.listView(ResourceKind::Menu)->doubleClicked(w.project().store(ResourceKind::Menu).index(4));
+        w.findChild<ManualTranslationDialog*>()->confirm();
+        QTemporaryDir other;
+        QVERIFY(QFile::copy(ws.path("common.dic"), other.filePath("common.dic")));
+        const QMap<QString, QByteArray> beforeBatch = snapshotTree(ws.path("resources"));
+        QProcess batch;
+        batch.setWorkingDirectory(other.path());
+        batch.start(QStringLiteral(KVARSEL_BATCH),
+                    {"translate", ws.path("resources"), "--dictionary", other.filePath("common.dic")});
+        QVERIFY(batch.waitForFinished(60000));
+        QVERIFY2(batch.exitCode() == 0, batch.readAllStandardError().constData());
+        const QMap<QString, QByteArray> byBatch = snapshotTree(ws.path("resources"));
+
+        ui.askAnswers = {1}; // "Пропустить"
+        w.menuAction(MainWindow::Save)->trigger();
+        QCOMPARE(ui.questions.size(), 1);
+        QVERIFY2(ui.questions[0].text.contains(QStringLiteral("[Перезаписать|Пропустить|Вернуться]")),
+                 qPrintable(ui.questions[0].text));
+        const QMap<QString, QByteArray> now = snapshotTree(ws.path("resources"));
+        qsizetype byOther = 0;
+        for (auto it = byBatch.cbegin(); it != byBatch.cend(); ++it) {
+            if (it.value() == beforeBatch.value(it.key()) || !it.key().endsWith(".rc"))
+                continue;
+            ++byOther;
+            QVERIFY2(
+                ui.questions[0].text.contains(QDir::toNativeSeparators(ws.path("resources/" + it.key()))),
+                qPrintable(it.key()));
+            QCOMPARE(now.value(it.key()), it.value());
+        }
+        QVERIFY(byOther > 0);
+        QCOMPARE(ui.messages.size(), messages);
+        click(&w, "exitButton");
+        QCOMPARE(ui.questions.size(), 1);
+        QCOMPARE(ui.quits, 1);
     }
 
     // Settings that could not be read (here a pipe at the file's name, read as
