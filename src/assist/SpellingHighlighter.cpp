@@ -16,6 +16,10 @@ const QString kNoSuggestions = QStringLiteral("Нет предложений");
 const QString kNotAdded = QStringLiteral("Слово не добавлено в личный словарь:\n");
 } // namespace texts
 
+namespace {
+constexpr qsizetype kMaxSuggestions = 7;
+} // namespace
+
 SpellingHighlighter::SpellingHighlighter(QPlainTextEdit* box, Project& project, UiServices& services)
     : QSyntaxHighlighter(box->document()), m_box(box), m_project(project), m_services(services)
 {
@@ -51,7 +55,9 @@ void SpellingHighlighter::showMenu(const QPoint& pos)
             c.setPosition(block.position() + int(w.start + w.length), QTextCursor::KeepAnchor);
             c.insertText(word);
         };
-        const QStringList suggestions = spelling.suggestions(w.word);
+        // Hunspell may offer a dozen; past the first few they are rarely the word meant,
+        // and a long list pushes "Добавить в словарь" out of reach.
+        const QStringList suggestions = spelling.suggestions(w.word).mid(0, kMaxSuggestions);
         for (const QString& s : suggestions) {
             QAction* use = new QAction(s, menu);
             connect(use, &QAction::triggered, this, [replaceWith, s] { replaceWith(s); });
@@ -72,6 +78,7 @@ void SpellingHighlighter::showMenu(const QPoint& pos)
             }
             rehighlight();
         });
+        menu->insertSeparator(first);
         menu->insertAction(first, add);
         menu->insertSeparator(first);
         break;

@@ -15,6 +15,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QListView;
 class QProgressBar;
@@ -164,6 +165,8 @@ private:
     void onButton(Button which);
     void onRowSelected(ResourceKind kind, qsizetype row);
     void onRowDoubleClicked(ResourceKind kind, qsizetype row);
+    // Enter or keypad Enter on the list's current row; false for any other key.
+    bool openRowByKey(ResourceKind kind, const QKeyEvent& key);
     void onAutoTranslate();
 
     Project m_project;
