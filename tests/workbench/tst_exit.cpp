@@ -243,7 +243,7 @@ private Q_SLOTS:
                 QVERIFY2(readLines(userDic).lines.contains(line), qPrintable(line));
         if (scriptsWritten) {
             QVERIFY(after != before);
-            QVERIFY(after.value("menu/main.rc").contains(cp1251Lines({"    POPUP \"Файл\""})));
+            QVERIFY(after.value("menu/main.rc").contains(cp1251Lines({"    POPUP \"&Файл\""})));
         } else {
             QCOMPARE(after, before);
         }
