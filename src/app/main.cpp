@@ -1,4 +1,4 @@
-#include "deferred/DeferredTranslation.h"
+#include "deferred/InstallDeferredTranslation.h"
 #include "dialogs/InstallDialogPreview.h"
 #include "help/InstallHelp.h"
 #include "maintenance/InstallMaintenance.h"

@@ -18,6 +18,10 @@ const QString kSessionOnly =
     QStringLiteral("Слово «%1» считается верным до конца сеанса, но в Words.txt не записано: %2.");
 } // namespace texts
 
+namespace {
+constexpr qsizetype kMaxSuggestions = 7;
+} // namespace
+
 SpellingHighlighter::SpellingHighlighter(QPlainTextEdit* box, Project& project, UiServices& services)
     : QSyntaxHighlighter(box->document()), m_box(box), m_project(project), m_services(services)
 {
@@ -53,7 +57,9 @@ void SpellingHighlighter::showMenu(const QPoint& pos)
             c.setPosition(block.position() + int(w.start + w.length), QTextCursor::KeepAnchor);
             c.insertText(word);
         };
-        const QStringList suggestions = spelling.suggestions(w.word);
+        // Hunspell may offer a dozen; past the first few they are rarely the word meant,
+        // and a long list pushes "Добавить в словарь" out of reach.
+        const QStringList suggestions = spelling.suggestions(w.word).mid(0, kMaxSuggestions);
         for (const QString& s : suggestions) {
             QAction* use = new QAction(s, menu);
             connect(use, &QAction::triggered, this, [replaceWith, s] { replaceWith(s); });
@@ -82,6 +88,7 @@ void SpellingHighlighter::showMenu(const QPoint& pos)
             }
             rehighlight();
         });
+        menu->insertSeparator(first);
         menu->insertAction(first, add);
         menu->insertSeparator(first);
         break;

@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -53,6 +54,7 @@ AutoTranslationEditor::AutoTranslationEditor(QWidget* parent, Project& project, 
     m_translation->setObjectName(QStringLiteral("translation"));
     m_translation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_translation->setTabChangesFocus(true);
+    m_translation->installEventFilter(this);
 
     const auto makeButton = [](const QString& text, const char* name) {
         auto* button = new QPushButton(text);
@@ -64,6 +66,7 @@ AutoTranslationEditor::AutoTranslationEditor(QWidget* parent, Project& project, 
     m_restore = makeButton(texts::kRestore, "restore");
     m_forward = makeButton(texts::kForward, "forward");
     m_exit = makeButton(texts::kExit, "exit");
+    m_ok->setDefault(true);
     setEscapeButton(m_exit);
 
     auto* fileRow = new QHBoxLayout;
@@ -181,6 +184,21 @@ void AutoTranslationEditor::closeEvent(QCloseEvent* event)
     event->ignore();
     if (isVisible())
         finish();
+}
+
+bool AutoTranslationEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter accepts the pair, as in the manual translation window; the translation
+    // is one line, so Enter has no line to break. Shift+Enter is left to the box.
+    if (watched == m_translation && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & Qt::ShiftModifier)) {
+            acceptPair();
+            return true;
+        }
+    }
+    return SecondaryWindow::eventFilter(watched, event);
 }
 
 } // namespace kvarsel

@@ -45,6 +45,7 @@ protected:
     // The frame's close box leaves the way "Выход" does, so the remaining pairs are
     // kept and manual translation works again.
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showPair();

@@ -44,7 +44,7 @@ bool BilingualReview::Accept(Project& state, const QString& translation)
     if (!source.isEmpty()) {
         // Taken back, the pair's rows are shown from the first of them.
         const HistoryStep step(state.history(), TranslationRoad::Review, std::nullopt);
-        state.dictionary().AppendEntry(source, recorded);
+        recordUserEntry(state, source, recorded);
         applyToAllKinds(state, source, recorded, TranslationRoad::Review);
     }
     // A lone last line has no translation line to remove with it.

@@ -4,8 +4,9 @@
 #include "deferred/BilingualFile.h"
 #include "deferred/DeferredExport.h"
 #include "deferred/DeferredTranslationDialog.h"
-#include "workbench/MainWindow.h"
+#include "project/Project.h"
 #include "workbench/ProductName.h"
+#include "workbench/UiServices.h"
 
 #include <QFileInfo>
 
@@ -85,17 +86,6 @@ void DeferredTranslation::importBilingual()
     m_project.markUserDictionaryChanged();
     m_project.markResourcesChanged();
     reviewWindow()->startReview(file.absoluteFilePath(), std::move(read.entries), read.encoding);
-}
-
-void installDeferredTranslation(MainWindow& main)
-{
-    auto* deferred = new DeferredTranslation(&main, main.project(), main.statusPanels(), main.services(),
-                                             [&main] { return main.resourcesDirectory(); });
-    QObject::connect(deferred, &DeferredTranslation::busyChanged, &main, &MainWindow::setBusy);
-    QObject::connect(deferred, &DeferredTranslation::repaintRequested, &main, &MainWindow::repaintNow);
-    QObject::connect(deferred, &DeferredTranslation::exitRequested, &main, &MainWindow::runExitSequence);
-    QObject::connect(deferred, &DeferredTranslation::loadRequested, &main, &MainWindow::loadResourcesFrom);
-    main.setButtonAction(MainWindow::DeferredTranslate, [deferred] { deferred->onButton(); });
 }
 
 } // namespace kvarsel

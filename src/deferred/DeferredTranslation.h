@@ -13,7 +13,6 @@ namespace kvarsel {
 
 class AutoTranslationEditor;
 class DeferredTranslationDialog;
-class MainWindow;
 class Project;
 class StatusPanels;
 class UiServices;
@@ -50,9 +49,5 @@ private:
     QPointer<DeferredTranslationDialog> m_export;
     QPointer<AutoTranslationEditor> m_review;
 };
-
-// Wires the button to a DeferredTranslation owned by the main window, and its
-// requests to the main window.
-void installDeferredTranslation(MainWindow& main);
 
 } // namespace kvarsel

@@ -56,6 +56,9 @@ DialogPreview::DialogPreview(const LineStore& dialogs, QWidget* parent)
     m_status = new QLabel;
     m_status->setObjectName(QStringLiteral("status"));
     m_status->setTextFormat(Qt::PlainText);
+    // A long dialog or file name must not widen the window past the screen.
+    m_header->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     m_canvas = new DialogCanvas;
     m_scroll = new QScrollArea;
@@ -95,11 +98,8 @@ DialogPreview::DialogPreview(const LineStore& dialogs, QWidget* parent)
     resize(640, 480);
 }
 
-void DialogPreview::placeBeside(const QWidget& main)
+QSize DialogPreview::wantedSize() const
 {
-    const QScreen* screen = main.screen();
-    if (!screen)
-        return;
     // The dialog at its size, with the header and the footer; never smaller than
     // the window's first size.
     const QMargins margins = layout()->contentsMargins();
@@ -109,12 +109,38 @@ void DialogPreview::placeBeside(const QWidget& main)
                      canvas.height() + frame + margins.top() + margins.bottom() +
                          m_header->sizeHint().height() + 2 * m_status->sizeHint().height() +
                          2 * layout()->spacing());
+    return want.expandedTo(QSize(kMinWidth, 240));
+}
+
+void DialogPreview::placeBeside(const QWidget& main)
+{
+    const QScreen* screen = main.screen();
+    if (!screen)
+        return;
     // A window never shown has no frame yet; the main window's tells its size.
     const QSize decoration = main.frameGeometry().size() - main.geometry().size();
-    const QRect target = besideRect(main.frameGeometry(), want.expandedTo(QSize(kMinWidth, 240)) + decoration,
-                                    screen->availableGeometry());
+    const QRect target =
+        besideRect(main.frameGeometry(), wantedSize() + decoration, screen->availableGeometry());
     resize(target.size() - decoration);
     move(target.topLeft());
+}
+
+void DialogPreview::growWithinScreen()
+{
+    const QScreen* screen = this->screen();
+    if (!screen || !isVisible())
+        return;
+    const QRect room = screen->availableGeometry();
+    const QSize decoration = frameGeometry().size() - geometry().size();
+    // Grown for a larger dialog, never beyond the screen; the scroll bars show the rest.
+    const QSize frameSize =
+        (wantedSize() + decoration).expandedTo(frameGeometry().size()).boundedTo(room.size());
+    const int x = qBound(room.left(), frameGeometry().left(), room.right() + 1 - frameSize.width());
+    const int y = qBound(room.top(), frameGeometry().top(), room.bottom() + 1 - frameSize.height());
+    if (frameSize != frameGeometry().size())
+        resize(frameSize - decoration);
+    if (QPoint(x, y) != frameGeometry().topLeft())
+        move(x, y);
 }
 
 void DialogPreview::forgetFile()
@@ -188,6 +214,7 @@ void DialogPreview::refresh()
     m_dirty = false;
     m_canvas->setDialog(*dialog);
     m_canvas->setSelectedRow(dialog->contains(m_row) ? m_row : -1);
+    growWithinScreen();
     m_header->setText(
         preview_texts::header(dialog->name, QFileInfo(file->path).fileName(), int(dialog->controls.size())));
     const int misfits = m_canvas->misfitCount();

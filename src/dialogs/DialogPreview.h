@@ -30,6 +30,8 @@ public:
     // screen: right of it, else left of it, else narrower on the wider side; only
     // a screen with no room beside the main window puts it over it.
     void placeBeside(const QWidget& main);
+    // The window's size for the dialog shown, frame left out.
+    QSize wantedSize() const;
 
     DialogCanvas* canvas() const { return m_canvas; }
     QLabel* headerLabel() const { return m_header; }
@@ -41,6 +43,9 @@ Q_SIGNALS:
 
 private:
     void refresh();
+    // Shown, the window grows for a larger dialog up to its screen's free area, and
+    // is moved back inside that area where it would reach past it.
+    void growWithinScreen();
     void scheduleRefresh();
     void showPlaceholder();
     void forgetFile();

@@ -56,6 +56,14 @@ void CurrentDictionary::AppendEntry(const QString& source, const QString& transl
     ++m_revision;
 }
 
+qsizetype CurrentDictionary::FindEntry(const QString& source) const
+{
+    for (qsizetype r = 2; r + 1 < m_rows.size(); r += 2)
+        if (equalsIgnoringCase(m_rows[r], source))
+            return r;
+    return -1;
+}
+
 const LookupIndex& CurrentDictionary::lookupIndex() const
 {
     if (!m_index || m_indexRevision != m_revision) {

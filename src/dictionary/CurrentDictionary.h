@@ -29,6 +29,10 @@ public:
     // the entry lands on an even row where lookup and saving reach it.
     void AppendEntry(const QString& source, const QString& translation);
 
+    // The source row of the first entry whose source is `source`, letter case aside,
+    // and which has a translation row; -1 if none. Lookup reaches no later one.
+    qsizetype FindEntry(const QString& source) const;
+
     qsizetype RowCount() const { return m_rows.size(); }
     const QString& Row(qsizetype index) const { return m_rows[index]; }
     const QStringList& rows() const { return m_rows; }

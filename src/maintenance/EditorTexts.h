@@ -13,5 +13,11 @@ inline const QString kFind = QStringLiteral("Найти");
 inline const QString kFindNext = QStringLiteral("Найти далее");
 inline const QString kOk = QStringLiteral("OK");
 inline const QString kExit = QStringLiteral("Выход");
+inline QString notFound(const QString& pattern)
+{
+    return QStringLiteral("Образец «%1» в словаре не найден.").arg(pattern);
+}
+inline const QString kNoMoreFound =
+    QStringLiteral("Больше совпадений нет. Следующий поиск начнется сначала.");
 
 } // namespace kvarsel::editor_texts

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -49,6 +50,9 @@ UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionar
     auto* exitButton = makeButton(kExit, "exitButton", this);
     setEscapeButton(exitButton);
     auto* exportButton = makeButton(tmx_texts::kExportButton, "exportTmxButton", this);
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("searchNote"));
+    m_note->setTextFormat(Qt::PlainText);
 
     auto* patternRow = new QHBoxLayout;
     patternRow->addWidget(m_pattern, 1);
@@ -57,6 +61,7 @@ UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionar
     form->addRow(kPatternLabel, patternRow);
     form->addRow(kFoundLabel, m_found);
     form->addRow(kChangeLabel, m_change);
+    form->addRow(QString(), m_note);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(exportButton);
     buttons->addStretch(1);
@@ -86,7 +91,17 @@ UserDictionaryEditor::UserDictionaryEditor(QWidget* mainWindow, CurrentDictionar
 void UserDictionaryEditor::showEvent(QShowEvent* event)
 {
     SecondaryWindow::showEvent(event);
-    m_search.revalidate(m_dictionary);
+    // A found row shown from an earlier opening may be gone (undo takes entries
+    // back, the optimiser removes rows): the window opens on a new search instead.
+    m_search = EditorSearch();
+    m_found->clear();
+    {
+        const QSignalBlocker quiet(m_change); // clearing is not an edit
+        m_change->clear();
+    }
+    m_note->clear();
+    m_pattern->selectAll();
+    m_pattern->setFocus();
     refreshButtons();
 }
 
@@ -100,9 +115,13 @@ void UserDictionaryEditor::runSearch()
 {
     if (m_pattern->text().isEmpty())
         return;
+    const bool continuing = m_search.continuing();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const EditorSearch::Outcome outcome = m_search.search(m_dictionary, m_pattern->text());
     QApplication::restoreOverrideCursor();
+    m_note->setText(outcome != EditorSearch::Outcome::NoHit ? QString()
+                    : continuing                            ? editor_texts::kNoMoreFound
+                                 : editor_texts::notFound(m_pattern->text().trimmed()));
     if (outcome == EditorSearch::Outcome::Hit) {
         m_found->setText(m_search.foundText());
         m_change->setText(m_search.foundText());

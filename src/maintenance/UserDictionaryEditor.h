@@ -1,11 +1,13 @@
 #pragma once
 // "Редактирование словаря пользователя": finds rows of the dictionary in memory by
 // a fragment and overwrites a found row with a corrected text. Created on first
-// use, then only hidden and shown, so its boxes and search position last the run.
+// use, then only hidden and shown; each opening starts a new search (the pattern
+// kept), since the rows may have changed in between, an undo among them.
 
 #include "maintenance/EditorSearch.h"
 #include "workbench/SecondaryWindow.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -41,6 +43,7 @@ private:
     QLineEdit* m_found = nullptr;
     QLineEdit* m_change = nullptr;
     QPushButton* m_ok = nullptr;
+    QLabel* m_note = nullptr; // says when a search found nothing
 };
 
 } // namespace kvarsel

@@ -123,7 +123,7 @@ QString LineStore::markerLabel(qsizetype i) const
 bool LineStore::IsRussian(qsizetype i) const
 {
     const QString& text = Text(i);
-    return !text.isEmpty() && isNonAscii(text.front());
+    return holdsCyrillicLetter(text);
 }
 
 void LineStore::count(const QString& text, int sign)
@@ -131,7 +131,7 @@ void LineStore::count(const QString& text, int sign)
     if (text.isEmpty())
         return;
     m_textRows += sign;
-    if (isNonAscii(text.front()))
+    if (holdsCyrillicLetter(text))
         m_russianRows += sign;
 }
 
@@ -256,7 +256,9 @@ QVariant LineStore::data(const QModelIndex& index, int role) const
             return roadText(o->road) + QStringLiteral("\nБыло: ") + o->loadedText;
         return {};
     case OriginalTextRole:
-        if (const RowOrigin* o = origin(index.row()))
+        // A row hidden by its translation shows nothing: its loaded text beside it
+        // would make the list look untranslated.
+        if (const RowOrigin* o = origin(index.row()); o && !Text(index.row()).isEmpty())
             return o->loadedText;
         return {};
     case RussianRole:

@@ -175,8 +175,8 @@ public:
     // Puts row i back as `state` describes it; the view hears of it.
     void restoreRowState(qsizetype i, const RowState& state);
 
-    // Rows with a text, and those among them already in Russian (first character above
-    // 127 in Windows-1251). Kept up to date by every change, so asking is free.
+    // Rows with a text, and those among them already in Russian (holding a Cyrillic
+    // letter, see CharClass.h). Kept up to date by every change, so asking is free.
     qsizetype TextRowCount() const { return m_textRows; }
     qsizetype RussianRowCount() const { return m_russianRows; }
     bool IsRussian(qsizetype i) const;

@@ -25,7 +25,7 @@ qsizetype walk(const LineStore& store, qsizetype current, SearchDirection direct
 
 } // namespace
 
-bool isUntranslatedText(QStringView text) { return !text.isEmpty() && !isNonAscii(text.front()); }
+bool isUntranslatedText(QStringView text) { return !text.isEmpty() && !holdsCyrillicLetter(text); }
 
 qsizetype findContaining(const LineStore& store, QStringView needle, qsizetype current,
                          SearchDirection direction)

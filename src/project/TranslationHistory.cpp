@@ -1,6 +1,7 @@
 #include "project/TranslationHistory.h"
 
 #include "dictionary/CurrentDictionary.h"
+#include "text/CaseFold.h"
 
 namespace kvarsel {
 
@@ -29,7 +30,7 @@ void TranslationHistory::begin(TranslationRoad road, std::optional<HistoryPlace>
 {
     if (!m_enabled)
         return;
-    m_open = Step{road, place, {}, m_dictionary.RowCount(), {}};
+    m_open = Step{road, place, {}, m_dictionary.RowCount(), {}, {}};
     m_rewriteAtBegin = m_dictionary.rewriteRevision();
     for (size_t k = 0; k < m_touched.size(); ++k)
         m_touched[k].assign(size_t(m_stores[k]->RowCount()), false);
@@ -46,6 +47,41 @@ void TranslationHistory::beforeRowChange(LineStore& store, qsizetype row)
     m_open->rows.push_back(RowChange{store.kind(), row, store.rowState(row), {}});
 }
 
+void TranslationHistory::replaceDictionaryRow(qsizetype row, const QString& translation)
+{
+    if (!m_open) {
+        m_dictionary.Replace(row, translation);
+        return;
+    }
+    const bool appendOnlySoFar = m_dictionary.rewriteRevision() == m_rewriteAtBegin;
+    m_open->replaced.push_back(
+        DictionaryChange{row, m_dictionary.Row(row - 1), m_dictionary.Row(row), translation});
+    m_dictionary.Replace(row, translation);
+    // This step's own replacement is kept here, so what it appends can still be told.
+    if (appendOnlySoFar)
+        m_rewriteAtBegin = m_dictionary.rewriteRevision();
+}
+
+void TranslationHistory::swapTranslation(const DictionaryChange& change, const QString& from,
+                                         const QString& to)
+{
+    const auto holds = [this, &change, &from](qsizetype row) {
+        return row >= 1 && row < m_dictionary.RowCount() && m_dictionary.Row(row) == from &&
+               equalsIgnoringCase(m_dictionary.Row(row - 1), change.source);
+    };
+    qsizetype row = change.row;
+    if (!holds(row)) {
+        row = -1;
+        for (qsizetype r = 3; r < m_dictionary.RowCount(); r += 2)
+            if (holds(r)) {
+                row = r;
+                break;
+            }
+    }
+    if (row >= 0) // otherwise the user has changed or removed the entry since
+        m_dictionary.Replace(row, to);
+}
+
 void TranslationHistory::end()
 {
     if (!m_open)
@@ -59,7 +95,7 @@ void TranslationHistory::end()
     if (m_dictionary.rewriteRevision() == m_rewriteAtBegin)
         for (qsizetype i = step.dictionaryRowsBefore; i < m_dictionary.RowCount(); ++i)
             step.appended << m_dictionary.Row(i);
-    if (step.rows.empty() && step.appended.isEmpty())
+    if (step.rows.empty() && step.appended.isEmpty() && step.replaced.empty())
         return;
     if (!step.place && !step.rows.empty())
         step.place = HistoryPlace{step.rows.front().kind, step.rows.front().row};
@@ -108,6 +144,8 @@ std::optional<HistoryPlace> TranslationHistory::undo()
         store(it->kind).restoreRowState(it->row, it->before);
     }
     removeAppended(step);
+    for (auto it = step.replaced.rbegin(); it != step.replaced.rend(); ++it)
+        swapTranslation(*it, it->after, it->before);
     return step.place;
 }
 
@@ -122,6 +160,8 @@ std::optional<HistoryPlace> TranslationHistory::redo()
     // The two empty rows that lead a new dictionary are there already when
     // something else has been added meanwhile.
     const qsizetype skip = step.dictionaryRowsBefore == 0 && m_dictionary.RowCount() > 0 ? 2 : 0;
+    for (const DictionaryChange& change : step.replaced)
+        swapTranslation(change, change.before, change.after);
     for (qsizetype i = skip; i < step.appended.size(); ++i)
         m_dictionary.Append(step.appended[i]);
     return step.place;

@@ -46,6 +46,10 @@ public:
 
     void beforeRowChange(LineStore& store, qsizetype row) override;
 
+    // Gives the dictionary's translation row `row` the text `translation`, kept by
+    // the open step so that undo puts the old translation back.
+    void replaceDictionaryRow(qsizetype row, const QString& translation);
+
 private:
     struct RowChange {
         ResourceKind kind;
@@ -53,16 +57,26 @@ private:
         LineStore::RowState before;
         LineStore::RowState after; // kept when the step is taken back
     };
+    struct DictionaryChange {
+        qsizetype row; // a translation row; its source stands just above it
+        QString source;
+        QString before;
+        QString after;
+    };
     struct Step {
         TranslationRoad road = TranslationRoad::Manual;
         std::optional<HistoryPlace> place;
         std::vector<RowChange> rows;
         qsizetype dictionaryRowsBefore = 0;
-        QStringList appended; // the dictionary rows the step added at its end
+        QStringList appended;                   // the dictionary rows the step added at its end
+        std::vector<DictionaryChange> replaced; // the translations it replaced in place
     };
 
     LineStore& store(ResourceKind kind) { return *m_stores[size_t(kindIndex(kind))]; }
     void removeAppended(const Step& step);
+    // Puts `from` back to `to` in the translation row of `change`; where the editor
+    // has moved it, in the first entry of its source that still reads `from`.
+    void swapTranslation(const DictionaryChange& change, const QString& from, const QString& to);
 
     LineStores m_stores;
     CurrentDictionary& m_dictionary;

@@ -18,4 +18,14 @@ inline bool isTextCharPct(QChar c) { return isTextChar(c) || cp1251::charCode(c)
 // A code above 127 marks non-ASCII text, which covers all Cyrillic.
 inline bool isNonAscii(QChar c) { return cp1251::charCode(c) > 127; }
 
+// Whether a text counts as translated for the eye: it holds a Cyrillic letter
+// anywhere, so "%d файлов" and "1 файл" are Russian although they start in ASCII.
+inline bool holdsCyrillicLetter(QStringView text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0x0400 && c.unicode() <= 0x052F && c.isLetter())
+            return true;
+    return false;
+}
+
 } // namespace kvarsel

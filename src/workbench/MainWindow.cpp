@@ -22,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -218,6 +219,7 @@ void MainWindow::buildUi()
                 [this, kind](const QModelIndex& index) { onRowSelected(kind, index.row()); });
         connect(list, &QListView::doubleClicked, this,
                 [this, kind](const QModelIndex& index) { onRowDoubleClicked(kind, index.row()); });
+        list->installEventFilter(this); // Enter on a row opens it as a double click does
         m_listStack->addWidget(list);
     }
 
@@ -367,6 +369,10 @@ void MainWindow::buildMenus()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress)
+        for (const ResourceKind kind : kAllKinds)
+            if (watched == listView(kind) && openRowByKey(kind, *static_cast<QKeyEvent*>(event)))
+                return true;
     if (event->type() == QEvent::EnabledChange)
         for (int b = 0; b < ButtonCount; ++b)
             if (watched == m_buttons[size_t(b)] && m_buttonItems[size_t(b)])
@@ -591,6 +597,23 @@ void MainWindow::onRowSelected(ResourceKind kind, qsizetype row)
         m_services.setClipboardText(*effect.clipboardText);
     else
         m_services.clearClipboard();
+}
+
+bool MainWindow::openRowByKey(ResourceKind kind, const QKeyEvent& key)
+{
+    if ((key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) ||
+        (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    QListView* list = listView(kind);
+    const QModelIndex current = list->currentIndex();
+    if (!current.isValid())
+        return false;
+    // A row made current by the focus alone is selected first, as the first press of
+    // a double click would select it.
+    if (!list->selectionModel()->isSelected(current))
+        selectRow(kind, current.row());
+    onRowDoubleClicked(kind, current.row());
+    return true;
 }
 
 void MainWindow::onRowDoubleClicked(ResourceKind kind, qsizetype row)

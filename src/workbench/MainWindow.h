@@ -15,6 +15,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QListView;
 class QProgressBar;
@@ -168,6 +169,8 @@ private:
     void onButton(Button which);
     void onRowSelected(ResourceKind kind, qsizetype row);
     void onRowDoubleClicked(ResourceKind kind, qsizetype row);
+    // Enter or keypad Enter on the list's current row; false for any other key.
+    bool openRowByKey(ResourceKind kind, const QKeyEvent& key);
     void onAutoTranslate();
     SaveResourcesDialog* saveDialog();
 

@@ -1,5 +1,6 @@
 #include "workbench/Propagation.h"
 
+#include "dictionary/CurrentDictionary.h"
 #include "model/Accelerators.h"
 #include "model/ScriptString.h"
 #include "text/CaseFold.h"
@@ -30,6 +31,15 @@ void recordTranslation(LineStore& store, qsizetype row, const QString& translati
     store.ReplaceHead(row, store.Head(row) + (store.acceleratorsKept() ? scriptText : text));
 }
 
+bool takesTranslationOf(const LineStore& store, qsizetype row, const QString& phrase)
+{
+    const QString& text = store.Text(row);
+    if (text.isEmpty())
+        return false;
+    const LineStore::RowOrigin* origin = store.origin(row);
+    return equalsIgnoringCase(text, phrase) || (origin && equalsIgnoringCase(origin->loadedText, phrase));
+}
+
 qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QString& translation,
                                bool hideTranslated, TranslationRoad road)
 {
@@ -39,13 +49,24 @@ qsizetype propagateTranslation(LineStore& store, const QString& phrase, const QS
         return 0;
     qsizetype changed = 0;
     for (qsizetype i = 1; i < store.RowCount(); ++i) {
-        const QString& text = store.Text(i);
-        if (!text.isEmpty() && equalsIgnoringCase(text, phrase)) {
+        if (takesTranslationOf(store, i, phrase)) {
             recordTranslation(store, i, translation, hideTranslated, road);
             ++changed;
         }
     }
     return changed;
+}
+
+void recordUserEntry(Project& state, const QString& source, const QString& translation)
+{
+    CurrentDictionary& dictionary = state.dictionary();
+    const qsizetype at = dictionary.FindEntry(source);
+    if (at < 0) {
+        dictionary.AppendEntry(source, translation);
+        return;
+    }
+    if (dictionary.Row(at + 1) != translation)
+        state.history().replaceDictionaryRow(at + 1, translation);
 }
 
 static qsizetype searchIn(Project& state, ResourceKind kind, const QString& phrase,

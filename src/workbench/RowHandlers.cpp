@@ -32,6 +32,11 @@ ManualTranslationRequest handleRowDoubleClick(Project& state, ResourceKind kind,
     request.open = true;
     request.phrase = state.lookupPhrase();
     request.proposal = clipboardText != state.lookupPhrase() ? clipboardText : state.lookupPhrase();
+    // A row translated in this run is corrected from the text it was loaded with:
+    // the pair recorded is then English to Russian, the one the next run looks up.
+    if (const LineStore::RowOrigin* origin = state.store(kind).origin(row);
+        origin && !state.lookupPhrase().isEmpty())
+        request.phrase = origin->loadedText;
     return request;
 }
 
@@ -42,7 +47,7 @@ ManualTranslationOutcome confirmManualTranslation(Project& state, const QString&
     if (phrase.isEmpty() || translation.isEmpty() || translation == phrase)
         return outcome;
     const HistoryStep step(state.history(), TranslationRoad::Manual, state.handledPlace());
-    state.dictionary().AppendEntry(phrase, translation);
+    recordUserEntry(state, phrase, translation);
     outcome.recorded = true;
     outcome.rowsChanged = applyToAllKinds(state, phrase, translation, TranslationRoad::Manual);
     const LineStore& store = state.store(state.currentKind());

@@ -19,7 +19,7 @@ SelectionEffect handleRowSelection(Project& state, ResourceKind kind, qsizetype 
 
 struct ManualTranslationRequest {
     bool open = false;
-    QString phrase;   // the row's text
+    QString phrase;   // the row's text; for a row translated in this run, the text it was loaded with
     QString proposal; // the clipboard's text when it differs from the phrase, else the phrase
 };
 

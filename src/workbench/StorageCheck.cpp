@@ -1,7 +1,7 @@
 #include "workbench/StorageCheck.h"
 
 #include "dictionary/DictionaryFiles.h"
-#include "text/CaseFold.h"
+#include "workbench/Propagation.h"
 
 #include <QDir>
 #include <QSet>
@@ -29,9 +29,7 @@ QList<StorageTarget> translationTargets(const Project& state, const QString& phr
             if (seen.contains(script.path))
                 continue;
             for (qsizetype i = script.markerRow + 1; i < script.endRow; ++i) {
-                // The same rows the propagation of the translation changes.
-                const QString& text = store.Text(i);
-                if (!text.isEmpty() && equalsIgnoringCase(text, phrase)) {
+                if (takesTranslationOf(store, i, phrase)) {
                     seen.insert(script.path);
                     targets.append({script.path, script.encoding});
                     break;

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -72,6 +73,7 @@ ResourcesDialog::ResourcesDialog(QWidget* mainWindow, Project& project, UiServic
     m_chosenBox = new QLineEdit;
     m_chosenBox->setObjectName(QStringLiteral("chosenDirectory"));
     m_chosenBox->installEventFilter(this);
+    connect(m_chosenBox, &QLineEdit::textEdited, this, &ResourcesDialog::followTypedPath);
 
     m_modeLabel = new QLabel(texts::kHideRussianMode);
     m_modeLabel->setObjectName(QStringLiteral("modeLabel"));
@@ -161,34 +163,65 @@ bool ResourcesDialog::okEnabled() const { return m_ok->isEnabled(); }
 
 void ResourcesDialog::setChosenDirectory(const QString& dir)
 {
-    m_chosen = QDir(dir).absolutePath();
+    m_chosen = QDir::cleanPath(QDir(dir).absolutePath());
     m_ok->setEnabled(directoryHasResources(m_chosen));
     // Keep the volume chooser on the volume that holds the directory.
     const QString root = QStorageInfo(m_chosen).rootPath();
     const int at = m_volumes->findData(root);
     if (at >= 0)
         m_volumes->setCurrentIndex(at);
-    m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+    if (m_typingFrom.isEmpty())
+        m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
     revealChosen();
 }
 
-void ResourcesDialog::goToTypedPath()
+void ResourcesDialog::showChosenInBox()
+{
+    m_typingFrom.clear();
+    m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+    m_ok->setEnabled(directoryHasResources(m_chosen));
+}
+
+QString ResourcesDialog::typedPath() const
 {
     const QString typed = QDir::fromNativeSeparators(m_chosenBox->text().trimmed());
-    if (typed.isEmpty() || QDir::cleanPath(QDir(m_chosen).absoluteFilePath(typed)) == m_chosen) {
-        m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+    if (typed.isEmpty())
+        return QString();
+    // A relative path is taken from the directory chosen before typing began.
+    return QDir::cleanPath(QDir(m_typingFrom.isEmpty() ? m_chosen : m_typingFrom).absoluteFilePath(typed));
+}
+
+void ResourcesDialog::followTypedPath()
+{
+    if (m_typingFrom.isEmpty())
+        m_typingFrom = m_chosen;
+    const QString path = typedPath();
+    if (!path.isEmpty() && QFileInfo(path).isDir())
+        setChosenDirectory(path);
+    else
+        m_ok->setEnabled(false); // "ОК" must not load a directory the box does not show
+}
+
+void ResourcesDialog::enterTypedPath()
+{
+    const QString path = typedPath();
+    if (path.isEmpty()) {
+        showChosenInBox();
         return;
     }
-    // A relative path is taken from the directory chosen so far.
-    const QString path = QDir::cleanPath(QDir(m_chosen).absoluteFilePath(typed));
     if (!QFileInfo(path).isDir()) {
         m_services.beep();
         m_services.message(this, texts::kTitle, texts::noSuchDirectory(QDir::toNativeSeparators(path)),
                            MessageIcon::Stop);
-        m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+        m_chosenBox->setFocus();
         return;
     }
+    m_typingFrom.clear();
     setChosenDirectory(path);
+    if (m_ok->isEnabled())
+        load();
+    else
+        m_services.beep(); // no menu, dialog, string or rcdata scripts here
 }
 
 bool ResourcesDialog::eventFilter(QObject* watched, QEvent* event)
@@ -201,14 +234,17 @@ bool ResourcesDialog::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_chosenBox) {
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
-            // Enter in the box chooses the typed directory; it must not reach "ОК".
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                goToTypedPath();
+                enterTypedPath();
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            // A path typed but not confirmed is not the chosen one: show the chosen one again.
-            m_chosenBox->setText(QDir::toNativeSeparators(m_chosen));
+            // Typing ends: an existing directory typed is the chosen one already; a
+            // missing one gives way to the chosen one again. A message box or a menu
+            // over the dialog only lends the focus out.
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                showChosenInBox();
         }
     }
     return SecondaryWindow::eventFilter(watched, event);

@@ -48,7 +48,15 @@ private:
     void onTreeCurrentChanged();
     void fillVolumes();
     void revealChosen();
-    void goToTypedPath();
+    // The path typed into the box, made absolute from where typing began; empty for an empty box.
+    QString typedPath() const;
+    // Typing: an existing directory is chosen at once (the box is left as typed).
+    void followTypedPath();
+    // Enter in the box: the typed directory is chosen and, when it holds resources,
+    // loaded as "ОК" loads it; a missing one is reported.
+    void enterTypedPath();
+    // Shows the chosen directory in the box again, typing over.
+    void showChosenInBox();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,6 +74,7 @@ private:
     QPushButton* m_cancel = nullptr;
     QProgressBar* m_progress = nullptr;
     bool m_settingDirectory = false;
+    QString m_typingFrom; // the chosen directory when typing in the box began; empty when not typing
     bool m_keepChosenInView = false; // until the user scrolls, clicks or types in the tree
 };
 

@@ -6,6 +6,7 @@
 #include "assist/TranslationChecks.h"
 #include "deferred/AutoTranslationEditor.h"
 #include "deferred/DeferredTranslation.h"
+#include "deferred/InstallDeferredTranslation.h"
 #include "dictionary/DictionaryFiles.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ManualTranslationDialog.h"
@@ -21,6 +22,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTreeWidget>
+#include <algorithm>
 #include <memory>
 
 using namespace kvarsel;
@@ -168,6 +170,13 @@ private Q_SLOTS:
         QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
         const QString words = f.main->project().workDir() + "/Words.txt";
         QVERIFY(test::writeBytes(words, QStringLiteral("Велмора\r\n").toUtf8()));
+        // At most seven suggestions, a separator, the word's own item, then the box's menu.
+        const QList<QAction*> items = menu->actions();
+        const qsizetype add = items.indexOf(menu->findChild<QAction*>(QStringLiteral("addToDictionary")));
+        QVERIFY(add >= 2 && add <= 8);
+        QVERIFY(items[add - 1]->isSeparator() && items[add + 1]->isSeparator());
+        QVERIFY(std::none_of(items.begin(), items.begin() + add - 1,
+                             [](QAction* a) { return a->isSeparator(); }));
         menu->findChild<QAction*>(QStringLiteral("addToDictionary"))->trigger();
         menu->close();
         QCOMPARE(underlined(), QStringList{"Сохранть"});

@@ -3,8 +3,8 @@
 // "Да", and DepTrans.txt after the export window's "Продолжить".
 #include "RecordingUiServices.h"
 #include "TestUtil.h"
-#include "deferred/DeferredTranslation.h"
 #include "deferred/DeferredTranslationDialog.h"
+#include "deferred/InstallDeferredTranslation.h"
 #include "workbench/MainWindow.h"
 #include "workspace/SaveResourcesDialog.h"
 

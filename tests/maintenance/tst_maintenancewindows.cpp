@@ -134,7 +134,9 @@ private Q_SLOTS:
         QVERIFY(!button(editor, "okButton")->isEnabled());
     }
 
-    void editorOpensOverTheDisabledMainWindowAndKeepsItsState()
+    // Each opening starts a new search: a row shown from an earlier opening may have
+    // been taken back by undo meanwhile. A search that finds nothing says so.
+    void editorOpensFreshOverTheDisabledMainWindow()
     {
         Fixture f({"File", "Файл", "Profile", "Профиль"});
         f.main->project().markUserDictionarySaved();
@@ -154,11 +156,22 @@ private Q_SLOTS:
 
         QCOMPARE(f.openEditor(), editor);
         QCOMPARE(f.main->findChildren<UserDictionaryEditor*>().size(), 1);
-        QCOMPARE(button(editor, "searchButton")->text(), QString("Найти далее"));
+        QCOMPARE(button(editor, "searchButton")->text(), QString("Найти"));
         QCOMPARE(child<QLineEdit>(editor, "patternBox")->text(), QString("file"));
+        QVERIFY(child<QLineEdit>(editor, "foundBox")->text().isEmpty());
+        QVERIFY(child<QLineEdit>(editor, "changeBox")->text().isEmpty());
+        QVERIFY(!button(editor, "okButton")->isEnabled());
+        auto* note = child<QLabel>(editor, "searchNote");
+        for (const char* found : {"File", "Profile"}) {
+            button(editor, "searchButton")->click();
+            QCOMPARE(child<QLineEdit>(editor, "foundBox")->text(), QString(found));
+            QCOMPARE(note->text(), QString());
+        }
         button(editor, "searchButton")->click();
-        QCOMPARE(child<QLineEdit>(editor, "foundBox")->text(), QString("Profile"));
-        QCOMPARE(editor->search().foundRow(), 4);
+        QCOMPARE(note->text(), QString("Больше совпадений нет. Следующий поиск начнется сначала."));
+        child<QLineEdit>(editor, "patternBox")->setText(" zzz ");
+        button(editor, "searchButton")->click();
+        QCOMPARE(note->text(), QString("Образец «zzz» в словаре не найден."));
     }
 
     void editorHitFillsAndSelectsTheChangeBox()

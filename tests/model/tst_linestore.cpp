@@ -83,20 +83,54 @@ private Q_SLOTS:
         store.AppendRow(QString(), QString(), QString());
         store.AppendRow(QString(), QStringLiteral("Open"), QString());
         store.AppendRow(QString(), QStringLiteral("Файл"), QString());
-        store.AppendRow(QString(), QStringLiteral("«Quoted»"), QString()); // « is 171 in Windows-1251
-        QCOMPARE(counts(), std::pair(qsizetype(3), qsizetype(2)));
+        store.AppendRow(QString(), QStringLiteral("«Quoted»"), QString()); // non-ASCII, yet English
+        QCOMPARE(counts(), std::pair(qsizetype(3), qsizetype(1)));
         store.ReplaceText(2, QStringLiteral("Открыть"));
-        QCOMPARE(counts(), std::pair(qsizetype(3), qsizetype(3)));
-        store.ReplaceText(3, QString()); // a translation hidden away
-        QCOMPARE(counts(), std::pair(qsizetype(2), qsizetype(2)));
-        store.ReplaceText(1, QStringLiteral("Save"));
         QCOMPARE(counts(), std::pair(qsizetype(3), qsizetype(2)));
+        store.ReplaceText(3, QString()); // a translation hidden away
+        QCOMPARE(counts(), std::pair(qsizetype(2), qsizetype(1)));
+        store.ReplaceText(1, QStringLiteral("Save"));
+        QCOMPARE(counts(), std::pair(qsizetype(3), qsizetype(1)));
         std::vector<LineStore::Row> rows(3);
         rows[1].line.text = QStringLiteral("Да");
         store.Assign(std::move(rows));
         QCOMPARE(counts(), std::pair(qsizetype(1), qsizetype(1)));
         store.Clear();
         QCOMPARE(counts(), std::pair(qsizetype(0), qsizetype(0)));
+    }
+
+    // A row counts as translated, for its mark, the count beside the tabs and the
+    // jump to the next untranslated row alike, when it holds a Cyrillic letter.
+    void translatedText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("translated");
+        QTest::newRow("Russian word") << "Файл" << true;
+        QTest::newRow("placeholder first") << "%d файлов" << true;
+        QTest::newRow("digit first") << "1 файл" << true;
+        QTest::newRow("accelerator first") << "&Файл" << true;
+        QTest::newRow("quotation mark first") << "«Отчёт»" << true;
+        QTest::newRow("Ukrainian letter") << "Їжа" << true;
+        QTest::newRow("English") << "Open" << false;
+        QTest::newRow("English in guillemets") << "«Quoted»" << false;
+        QTest::newRow("signs only") << "..." << false;
+        QTest::newRow("Greek") << "Ωμέγα" << false;
+        QTest::newRow("placeholder only") << "%s" << false;
+    }
+    void translatedText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, translated);
+        LineStore store(ResourceKind::String);
+        store.AppendFileMarker(QStringLiteral("/r/string/a.rc"));
+        store.AppendRow(QString(), QStringLiteral("Open"), QString());
+        store.ReplaceText(1, text);
+        QCOMPARE(store.TextRowCount(), qsizetype(1));
+        QCOMPARE(store.RussianRowCount(), qsizetype(translated ? 1 : 0));
+        QCOMPARE(store.data(store.index(1), LineStore::RussianRole).toBool(), translated);
+        QCOMPARE(findUntranslated(store, 0, SearchDirection::Backward), qsizetype(translated ? -1 : 1));
+        store.ReplaceText(1, QString());
+        QCOMPARE(store.RussianRowCount(), qsizetype(0));
     }
 
     void findRows_data()

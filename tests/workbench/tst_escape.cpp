@@ -3,7 +3,7 @@
 #include "RecordingUiServices.h"
 #include "TestUtil.h"
 #include "deferred/AutoTranslationEditor.h"
-#include "deferred/DeferredTranslation.h"
+#include "deferred/InstallDeferredTranslation.h"
 #include "help/InstallHelp.h"
 #include "maintenance/InstallMaintenance.h"
 #include "workbench/MainWindow.h"

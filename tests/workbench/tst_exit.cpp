@@ -2,7 +2,7 @@
 // QApplication::exec() must return, with the scripts written or left alone.
 // Message boxes are real too; a timer answers them as a user reading them would.
 #include "TestUtil.h"
-#include "deferred/DeferredTranslation.h"
+#include "deferred/InstallDeferredTranslation.h"
 #include "text/TextFile.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ManualTranslationDialog.h"
@@ -243,7 +243,7 @@ private Q_SLOTS:
                 QVERIFY2(readLines(userDic).lines.contains(line), qPrintable(line));
         if (scriptsWritten) {
             QVERIFY(after != before);
-            QVERIFY(after.value("menu/main.rc").contains(cp1251Lines({"    POPUP \"Файл\""})));
+            QVERIFY(after.value("menu/main.rc").contains(cp1251Lines({"    POPUP \"&Файл\""})));
         } else {
             QCOMPARE(after, before);
         }

@@ -357,20 +357,35 @@ private Q_SLOTS:
         auto* box = child<QLineEdit>(dialog, "chosenDirectory");
         QVERIFY(box);
         QCOMPARE(box->text(), QDir::toNativeSeparators(ws.path("d250")));
-        box->setText(QDir::toNativeSeparators(ws.path("resources")));
-        QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(dialog->chosenDirectory(), ws.path("resources"));
-        QVERIFY(dialog->okEnabled());
-        QVERIFY(dialog->isVisible()); // Enter in the box chooses, it does not load
-        QCOMPARE(w.project().totalRows(), 0);
-        QTRY_VERIFY(shown(ws.path("resources")));
+        const auto type = [box](const QString& text) {
+            box->setFocus();
+            box->selectAll();
+            QTest::keyClicks(box, QDir::toNativeSeparators(text));
+        };
+        // A directory typed is chosen as it is typed; the tree follows it.
+        type(ws.path("d100"));
+        QCOMPARE(dialog->chosenDirectory(), ws.path("d100"));
+        QTRY_VERIFY(shown(ws.path("d100")));
+        QCOMPARE(box->text(), QDir::toNativeSeparators(ws.path("d100")));
+        QVERIFY(!dialog->okEnabled()); // no scripts there
 
-        box->setText(ws.path("no-such-directory"));
+        type(ws.path("no-such-directory"));
+        QVERIFY(!dialog->okEnabled());
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(ui.beeps, 1);
         QCOMPARE(ui.messages.size(), 1);
-        QCOMPARE(dialog->chosenDirectory(), ws.path("resources"));
-        QCOMPARE(box->text(), QDir::toNativeSeparators(ws.path("resources")));
+        QCOMPARE(ui.messages[0].text, QStringLiteral("Каталог «%1» не найден.")
+                                          .arg(QDir::toNativeSeparators(ws.path("no-such-directory"))));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(box->text(), QDir::toNativeSeparators(ws.path("no-such-directory")));
+
+        // Enter on a directory with scripts loads it, as "ОК" does.
+        type(ws.path("resources"));
+        QVERIFY(dialog->okEnabled());
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(w.project().store(ResourceKind::Menu).resourceDirectory(), ws.path("resources"));
+        QVERIFY(w.project().totalRows() > 0);
     }
 
     // At the window's default size every text panel 7 can show is whole, with the
@@ -568,6 +583,101 @@ private Q_SLOTS:
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(menu.Text(fileRow), QStringLiteral("Файл"));
         QCOMPARE(d.RowCount(), entries);
+    }
+
+    // A translation automatic translation got wrong is corrected from the keyboard:
+    // the dictionary pair is the loaded English with the new Russian, in the place of
+    // the old pair, so the next run translates with it.
+    void correctionOfAnAutomaticTranslationSticks()
+    {
+        Workspace ws;
+        const auto restoreRow = [](MainWindow& w) {
+            const LineStore& menu = w.project().store(ResourceKind::Menu);
+            for (qsizetype i = 0; i < menu.RowCount(); ++i)
+                if (const LineStore::RowOrigin* o = menu.origin(i); o && o->loadedText == "Restore")
+                    return i;
+            return qsizetype(-1);
+        };
+        {
+            RecordingUiServices ui;
+            MainWindow w(ws.dir, ui);
+            QVERIFY(w.start());
+            w.loadResourcesFrom(ws.path("resources"));
+            click(&w, "autoTranslateButton");
+            const qsizetype row = restoreRow(w);
+            QVERIFY(row > 0);
+            QCOMPARE(w.project().store(ResourceKind::Menu).Text(row), QStringLiteral("Восстановить"));
+            w.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QListView* list = w.listView(ResourceKind::Menu);
+            list->setFocus();
+            list->setCurrentIndex(w.project().store(ResourceKind::Menu).index(int(row)));
+            QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
+            auto* dialog = w.findChild<ManualTranslationDialog*>();
+            QVERIFY(dialog && dialog->isVisible());
+            QCOMPARE(dialog->phrase(), QStringLiteral("Restore"));
+            QCOMPARE(dialog->translation(), QStringLiteral("Восстановить"));
+            child<QPlainTextEdit>(dialog, "translation")->setPlainText(QStringLiteral("Развернуть"));
+            QTest::keyClick(child<QPlainTextEdit>(dialog, "translation"), Qt::Key_Return);
+            QVERIFY(!dialog->isVisible());
+            QCOMPARE(w.project().store(ResourceKind::Menu).Text(row), QStringLiteral("Развернуть"));
+            click(&w, "exitButton");
+            click(w.findChild<SaveResourcesDialog*>(), "yes");
+            QCOMPARE(ui.quits, 1);
+        }
+        // The old pair's place, not a second pair behind it that lookup never reaches.
+        const QByteArray user = readBytes(ws.path("User.dic"));
+        QVERIFY(user.startsWith(cp1251Lines({"Restore", "Развернуть", "Pebble Notes"})));
+        QCOMPARE(user.count("Restore"), 1);
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        // The saved scripts hold the correction; the English ones get it from User.dic.
+        QVERIFY(copyTree(demoDir() + "/resources", ws.path("english")));
+        w.loadResourcesFrom(ws.path("english"));
+        click(&w, "autoTranslateButton");
+        QCOMPARE(w.project().store(ResourceKind::Menu).Text(restoreRow(w)), QStringLiteral("Развернуть"));
+    }
+
+    // Enter on a row opens it, as a double click does; any other key, or Enter with
+    // Ctrl, leaves the dialog closed.
+    void enterOpensTheRow_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("Ctrl+Enter") << int(Qt::Key_Return) << int(Qt::ControlModifier) << false;
+        QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier) << false;
+    }
+    void enterOpensTheRow()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, opens);
+        Workspace ws;
+        RecordingUiServices ui;
+        MainWindow w(ws.dir, ui);
+        QVERIFY(w.start());
+        w.loadResourcesFrom(ws.path("resources"));
+        const LineStore& menu = w.project().store(ResourceKind::Menu);
+        const qsizetype fileRow = menu.FindPrefix(QStringLiteral("File"), 0);
+        QListView* list = w.listView(ResourceKind::Menu);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        list->setFocus();
+        // Made current by the keyboard, not selected yet: Enter selects it as a click would.
+        list->selectionModel()->setCurrentIndex(menu.index(int(fileRow)), QItemSelectionModel::NoUpdate);
+        QTest::keyClick(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        auto* dialog = w.findChild<ManualTranslationDialog*>();
+        QCOMPARE(dialog && dialog->isVisible(), opens);
+        QCOMPARE(w.isEnabled(), !opens);
+        if (opens) {
+            QCOMPARE(dialog->phrase(), QStringLiteral("File"));
+            QCOMPARE(ui.clipboard, QStringLiteral("File"));
+            QCOMPARE(w.panel(3)->text(), QStringLiteral(" %1").arg(fileRow + 1));
+        }
     }
 
     // Each item of the menu bar runs exactly what its button or key runs, answers to
@@ -854,7 +964,7 @@ private Q_SLOTS:
         QVERIFY(w.isEnabled());
         QCOMPARE(readBytes(ws.path("resources/dialog/about.rc")), about);
         // The other scripts were written.
-        QVERIFY(readBytes(ws.path("resources/menu/main.rc")).contains(cp1251Lines({"    POPUP \"Файл\""})));
+        QVERIFY(readBytes(ws.path("resources/menu/main.rc")).contains(cp1251Lines({"    POPUP \"&Файл\""})));
     }
 
     // The working directory on a disk that is really full: "Выход из программы"
@@ -976,6 +1086,8 @@ private Q_SLOTS:
         QFETCH(QString, hint);
         QFETCH(QString, written);
         Workspace ws;
+        // A working directory from before both settings: its settings file has no flag lines.
+        QVERIFY(writeLinesRaw(ws.path("velmora.ini"), {"User.dic", "common.dic", "office.dic"}));
         RecordingUiServices ui;
         MainWindow w(ws.dir, ui);
         QVERIFY(w.start());

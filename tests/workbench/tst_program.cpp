@@ -72,7 +72,7 @@ private Q_SLOTS:
 
         const QMap<QString, QByteArray> after = snapshotTree(resources);
         if (scriptsWritten)
-            QVERIFY(after.value("menu/main.rc").contains(cp1251Lines({"    POPUP \"Файл\""})));
+            QVERIFY(after.value("menu/main.rc").contains(cp1251Lines({"    POPUP \"&Файл\""})));
         else
             QCOMPARE(after, before);
     }

@@ -18,6 +18,10 @@ using namespace kvarsel::test;
 
 namespace {
 
+// Rows of the undo table beyond the three roads: a second translation of the same phrase.
+constexpr int kManualCorrection = 10;
+constexpr int kReviewCorrection = 11;
+
 void fill(LineStore& store, const QStringList& texts)
 {
     store.AppendFileMarker(QStringLiteral("/nowhere/x.rc"));
@@ -392,6 +396,10 @@ private Q_SLOTS:
             QTest::addRow("manual%s", mode) << int(TranslationRoad::Manual) << hide;
             QTest::addRow("review%s", mode) << int(TranslationRoad::Review) << hide;
             QTest::addRow("automatic%s", mode) << int(TranslationRoad::Automatic) << hide;
+            // The same phrase once more: the entry is corrected in place, and the
+            // rows translated from it follow.
+            QTest::addRow("manual correction%s", mode) << kManualCorrection << hide;
+            QTest::addRow("review correction%s", mode) << kReviewCorrection << hide;
         }
     }
     void undoAndRedo()
@@ -418,6 +426,10 @@ private Q_SLOTS:
         QCOMPARE(state.store(ResourceKind::Dialog)
                      .data(state.store(ResourceKind::Dialog).index(1), Qt::ToolTipRole),
                  QVariant(QStringLiteral("Переведено вручную\nБыло: open")));
+        // A hidden row shows nothing, its loaded English included.
+        const LineStore& menu = state.store(ResourceKind::Menu);
+        QCOMPARE(menu.data(menu.index(1), LineStore::OriginalTextRole).toString(),
+                 hide ? QString() : QStringLiteral("Open"));
         std::optional<HistoryPlace> secondPlace;
         if (road == int(TranslationRoad::Manual)) {
             state.switchTab(ResourceKind::Dialog, 1);
@@ -428,17 +440,40 @@ private Q_SLOTS:
             review.Reset({"Save", "Сохранить", "Exit", "Выход"});
             QVERIFY(review.Accept(state, "Сохранить"));
             secondPlace = HistoryPlace{ResourceKind::Menu, 2}; // the first row it changed
-        } else {
+        } else if (road == int(TranslationRoad::Automatic)) {
             QVERIFY(runAutomaticTranslation(state, false, {}).ran);
             secondPlace = HistoryPlace{ResourceKind::Menu, 1}; // the row selected then
+        } else {
+            const qsizetype rowsBefore = state.dictionary().RowCount();
+            if (road == kManualCorrection) {
+                // Hidden in hide mode, the row is not offered again; shown, it offers its loaded text.
+                const ManualTranslationRequest request =
+                    handleRowDoubleClick(state, ResourceKind::Menu, 1, QStringLiteral("Отрыть"));
+                QCOMPARE(request.phrase, hide ? QString() : QStringLiteral("Open"));
+                QVERIFY(confirmManualTranslation(state, "Open", "Открыть").recorded);
+            } else {
+                BilingualReview review;
+                review.Reset({"OPEN", "Открыть"});
+                QVERIFY(review.Accept(state, "Открыть"));
+            }
+            // A review step is shown from the first row it changed; hidden rows change none.
+            if (road == kManualCorrection || !hide)
+                secondPlace = HistoryPlace{ResourceKind::Menu, 1};
+            QCOMPARE(state.dictionary().RowCount(), rowsBefore);
+            QCOMPARE(state.dictionary().rows().mid(2), (QStringList{"Mine", "Моё", "Open", "Открыть"}));
+            if (!hide) // hidden rows keep the translation they carry
+                QCOMPARE(state.store(ResourceKind::Dialog).Text(1), QStringLiteral("Открыть"));
         }
         const QStringList afterSecond = snapshot(state);
         QVERIFY(afterSecond != afterManual);
 
+        QVERIFY(state.history().canUndo());
         const auto undone = state.history().undo();
-        QVERIFY(undone);
-        QCOMPARE(undone->kind, secondPlace->kind);
-        QCOMPARE(undone->row, secondPlace->row);
+        QCOMPARE(undone.has_value(), secondPlace.has_value());
+        if (undone) {
+            QCOMPARE(undone->kind, secondPlace->kind);
+            QCOMPARE(undone->row, secondPlace->row);
+        }
         // The automatic run saved User.dic first; the entries in memory are the same.
         QCOMPARE(snapshot(state), afterManual);
         const auto first = state.history().undo();
@@ -448,7 +483,8 @@ private Q_SLOTS:
 
         QVERIFY(state.history().redo());
         QCOMPARE(snapshot(state), afterManual);
-        QVERIFY(state.history().redo());
+        QVERIFY(state.history().canRedo());
+        QCOMPARE(state.history().redo().has_value(), secondPlace.has_value());
         QCOMPARE(snapshot(state), afterSecond);
         QVERIFY(!state.history().canRedo());
 
