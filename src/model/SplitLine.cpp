@@ -171,7 +171,7 @@ QStringView wordAt(QStringView line, qsizetype& at)
 bool isAnyOf(QStringView word, std::initializer_list<QStringView> keywords)
 {
     for (const QStringView k : keywords)
-        if (word.compare(k, Qt::CaseInsensitive) == 0)
+        if (word.size() == k.size() && word.compare(k, Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
@@ -374,6 +374,7 @@ public:
         m_preprocessor = trimmed.startsWith(u'#');
         m_header = isScriptStatementLine(firstCode);
         m_keywordEnd = m_keyword.isEmpty() ? 0 : (m_keyword.data() - firstCode.data()) + m_keyword.size();
+        m_needed = argumentsNeeded(kind, m_keyword);
     }
 
     // The code (the line without its comment) of the statement's next line.
@@ -413,13 +414,13 @@ public:
         if (m_preprocessor || m_block)
             return false;
         const QStringView trimmed = code.trimmed();
-        if (trimmed.isEmpty())
-            return isOpen(); // a blank or comment line inside a wrapped statement
-        if (beginsStatement(m_kind, code))
-            return false;
         if (trimmed.startsWith(u',') || trimmed.startsWith(u'|'))
             return true;
-        return isOpen();
+        if (!isOpen())
+            return false;
+        // A blank or comment line inside a wrapped statement goes with it; a keyword
+        // that begins statements never does.
+        return trimmed.isEmpty() || !beginsStatement(m_kind, code);
     }
 
     // The line (counted from the statement's first) that holds its first string; -1 for none.
@@ -459,7 +460,7 @@ private:
             return true;
         if (m_header)
             return false;
-        if (m_commas + 1 < argumentsNeeded(m_kind, m_keyword))
+        if (m_commas + 1 < m_needed)
             return true;
         // A statement whose text comes first waits for it while its keyword (in a
         // string table, its id) stands alone.
@@ -481,6 +482,7 @@ private:
     ResourceKind m_kind;
     QStringView m_keyword;
     qsizetype m_keywordEnd = 0; // in the first line's code
+    int m_needed = 0;           // arguments before the statement can end
     bool m_block = false;
     bool m_preprocessor = false;
     bool m_header = false;
@@ -524,9 +526,13 @@ LineRole roleOfSingleLine(ResourceKind kind, QStringView code, const SplitOption
 
 // The split of one line: its "//" comment (menu, dialog and string scripts) goes
 // to the tail untouched, the rest is split as the line's statement allows.
-ResourceLine splitCode(ResourceKind kind, QStringView line, const SplitOptions& options, const LineRole& role)
+// `codeSize`, when known, is where the comment starts.
+ResourceLine splitCode(ResourceKind kind, QStringView line, const SplitOptions& options, const LineRole& role,
+                       qsizetype codeSize = -1)
 {
-    const QStringView code = kind == ResourceKind::RcData ? line : line.first(codeEnd(line));
+    if (codeSize < 0)
+        codeSize = kind == ResourceKind::RcData ? line.size() : codeEnd(line);
+    const QStringView code = line.first(codeSize);
     const QStringView comment = line.sliced(code.size());
     LineWork w;
     w.line = code;
@@ -650,15 +656,15 @@ void SplitScript(ResourceKind kind, QStringView text, const SplitOptions& option
     std::vector<QStringView> lines;
     forEachLine(text, [&lines](QStringView line) { lines.push_back(line); });
     QString scriptText;
-    const auto give = [&](QStringView line, const LineRole& role) {
+    const auto give = [&](QStringView line, qsizetype codeSize, const LineRole& role) {
         if (options.keepAccelerators)
             row(splitKeepingAccelerators(kind, line, options, role, scriptText), scriptText);
         else
-            row(splitCode(kind, line, options, role), scriptText);
+            row(splitCode(kind, line, options, role, codeSize), scriptText);
     };
     if (kind == ResourceKind::RcData) {
         for (const QStringView line : lines)
-            give(line, LineRole{});
+            give(line, line.size(), LineRole{});
         return;
     }
     std::vector<QStringView> codes; // of the statement at hand, line by line
@@ -689,7 +695,7 @@ void SplitScript(ResourceKind kind, QStringView text, const SplitOptions& option
         LineRole other = text;
         other.offersText = false;
         for (size_t k = 0; k < codes.size(); ++k)
-            give(lines[i + k], qsizetype(k) == textLine ? text : other);
+            give(lines[i + k], codes[k].size(), qsizetype(k) == textLine ? text : other);
         i += codes.size();
     }
 }

@@ -13,30 +13,12 @@ using namespace kvarsel::test;
 
 namespace {
 
-const QStringList kDictionary = {"Use the same settings for all users",
-                                 "Одни настройки для всех",
-                                 "Button",
-                                 "Кнопка",
-                                 "Edit",
-                                 "Правка",
-                                 "Static",
-                                 "Статика",
-                                 "Logo",
-                                 "Логотип",
-                                 "Replace",
-                                 "Заменить",
-                                 "Name",
-                                 "Имя",
-                                 "Find &",
-                                 "Найти &",
-                                 "Find",
-                                 "Найти",
-                                 "Print & Preview&",
-                                 "Печать и просмотр",
-                                 "Open",
-                                 "Открыть",
-                                 "Hello",
-                                 "Привет"};
+// Source and translation, one after the other.
+const QStringList kDictionary =
+    QStringLiteral("Use the same settings for all users|Одни настройки для всех|Button|Кнопка|Edit|Правка|"
+                   "Static|Статика|Logo|Логотип|Replace|Заменить|Name|Имя|Find &|Найти &|Find|Найти|"
+                   "Print & Preview&|Печать и просмотр|Open|Открыть|Hello|Привет")
+        .split(u'|');
 
 } // namespace
 
