@@ -5,6 +5,7 @@
 //   kvarsel_bench [--keep DIR [--generate-only]]
 //   kvarsel_bench --compare [--sizes 0.125,0.25,...] [--runs N] [--program PATH] [--keep DIR]
 //   kvarsel_bench --machinery [--size S] [--runs N]
+//   kvarsel_bench --growth
 //
 // --keep copies the workload, as generated and before any step changes it, to DIR:
 // DIR/res holds the untranslated scripts, DIR/work the dictionaries and a
@@ -23,6 +24,12 @@
 // program faster buys: the translate command's work (load, automatic translation,
 // save) runs in this process with every piece on and with each piece off in turn,
 // the runs alternated, and the medians of wall and CPU time are reported.
+//
+// The growth mode times the steps whose cost could grow faster than their input,
+// each at sizes that double: reading a personal word list (Words.txt) of 40,000
+// to 1,000,000 words, and translating one popup and one dialog of 1,000 to 16,000
+// items with their accelerators kept (load, automatic translation, save, the
+// check of clashing accelerators). Time that doubles with the size is linear.
 
 #include "Workload.h"
 #include "assist/Spelling.h"
@@ -30,6 +37,7 @@
 #include "dictionary/SearchString.h"
 #include "exchange/TmxImport.h"
 #include "maintenance/OptimizerSession.h"
+#include "model/Accelerators.h"
 #include "project/Project.h"
 #include "settings/SettingsFile.h"
 #include "text/Cp1251.h"
@@ -556,6 +564,90 @@ int machineryTable(const QStringList& args)
 
 } // namespace
 
+// Times one run of `step` at each size, in a fresh scratch directory each that
+// `prepare` fills first, untimed.
+void growthRows(const QString& what, const QList<int>& sizes,
+                const std::function<void(const QString&, int)>& prepare,
+                const std::function<QString(const QString&, int)>& step)
+{
+    for (const int n : sizes) {
+        QTemporaryDir tmp;
+        prepare(tmp.path(), n);
+        measure(what.arg(n), [&] { return step(tmp.path(), n); });
+    }
+}
+
+int growthTable()
+{
+    growthRows(
+        QStringLiteral("read a Words.txt of %1 words"), {40000, 80000, 160000, 1000000},
+        [](const QString& dir, int n) {
+            QStringList words;
+            words.reserve(n + n / 10);
+            for (int i = 0; i < n; ++i) {
+                words << russian(i).section(u' ', 0, 0) + QString::number(i, 36).replace(u'0', u'о');
+                if (i % 10 == 0)
+                    words << words.back(); // a word listed twice is read once
+            }
+            writeLines(dir + QStringLiteral("/Words.txt"), words, TextEncoding::Utf8);
+        },
+        [](const QString& dir, int) {
+            SpellChecker spelling(dir);
+            return QStringLiteral("%1 words kept").arg(spelling.personalWords().size());
+        });
+    // One popup of n items, or one dialog of n controls, every item marked and every
+    // text in the dictionary, so each translation looks for a free letter.
+    for (const bool dialog : {false, true}) {
+        growthRows(
+            dialog ? QStringLiteral("accelerators kept: a dialog of %1 controls, translate and save")
+                   : QStringLiteral("accelerators kept: a popup of %1 items, translate and save"),
+            {1000, 2000, 4000, 16000},
+            [dialog](const QString& dir, int n) {
+                QStringList script = dialog ? QStringList{"D DIALOGEX 0, 0, 200, 100", "BEGIN"}
+                                            : QStringList{"M MENU", "BEGIN", "  POPUP \"&File\"", "  BEGIN"};
+                QStringList pairs;
+                for (int i = 0; i < n; ++i) {
+                    const QString text = phrase(i);
+                    script << (dialog ? QStringLiteral("    PUSHBUTTON \"&%1\", %2, 7, 7, 50, 14")
+                                      : QStringLiteral("    MENUITEM \"&%1\", %2"))
+                                  .arg(text)
+                                  .arg(1000 + i);
+                    pairs << text << russian(i);
+                }
+                script << "  END";
+                if (!dialog)
+                    script << "END";
+                writeFile(dir + (dialog ? "/res/dialog/d.rc" : "/res/menu/m.rc"), script);
+                writeFile(dir + "/a.dic", pairs);
+            },
+            [dialog](const QString& dir, int) {
+                Project project(dir);
+                Settings settings;
+                settings.keepAccelerators = true;
+                project.setSettings(settings);
+                SplitOptions options;
+                options.keepAccelerators = true;
+                loadResources(dir + "/res", project.stores(), options);
+                project.setConnectedDictionaries({dir + "/a.dic"});
+                const AutoTranslationResult r = runAutomaticTranslation(project, false);
+                const SaveResult saved = saveResources(std::as_const(project).stores());
+                const qsizetype clashes =
+                    acceleratorClashes(project.store(dialog ? ResourceKind::Dialog : ResourceKind::Menu))
+                        .size();
+                return QStringLiteral("%1 texts, %2 files written, %3 clashes")
+                    .arg(r.textsLookedUp)
+                    .arg(saved.filesWritten)
+                    .arg(clashes);
+            });
+    }
+    QTextStream out(stdout);
+    out << "| step | wall time, s | peak memory, MiB | result |\n|---|---:|---:|---|\n";
+    for (const Row& r : table)
+        out << "| " << r.step << " | " << QString::number(r.seconds, 'f', 3) << " | "
+            << QString::number(double(r.peak) / 1024.0, 'f', 0) << " | " << r.note << " |\n";
+    return 0;
+}
+
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
@@ -563,6 +655,8 @@ int main(int argc, char* argv[])
         return compare(QCoreApplication::arguments());
     if (argc > 1 && QByteArray(argv[1]) == "--machinery")
         return machineryTable(QCoreApplication::arguments());
+    if (argc > 1 && QByteArray(argv[1]) == "--growth")
+        return growthTable();
     if (argc > 3 && QByteArray(argv[1]) == "--generate") {
         scaleWorkload(QByteArray(argv[3]).toDouble());
         generate(QString::fromLocal8Bit(argv[2]));

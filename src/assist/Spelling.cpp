@@ -132,10 +132,15 @@ SpellChecker::SpellChecker(const QString& workDir, const SpellingDictionary& dic
         m_personalError = read.error;
         return;
     }
+    // Seen words in a set: asking the list itself would make a long list quadratic to read.
+    QSet<QString> seen;
+    seen.reserve(read.lines.size());
+    m_personal.reserve(read.lines.size());
     for (const QString& line : read.lines) {
         const QString word = line.trimmed();
-        if (word.isEmpty() || m_personal.contains(word))
+        if (word.isEmpty() || seen.contains(word))
             continue;
+        seen.insert(word);
         m_personal << word;
         if (m_handle)
             Hunspell_add(m_handle, word.toUtf8().constData());

@@ -68,7 +68,7 @@ QStringList acceleratorClashLines(const QString& given, const QString& dir, cons
                          .arg(script->lineOf(clash.row))
                          .arg(clash.letter.toUpper())
                          .arg(script->lineOf(clash.other))
-                         .arg(store.ComposedLine(clash.row).trimmed());
+                         .arg(store.ComposedLine(clash.other).trimmed());
         }
     }
     return lines;

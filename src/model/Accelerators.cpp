@@ -167,15 +167,60 @@ template <class Item> void forEachItemBeside(const LineStore& store, qsizetype r
 
 } // namespace
 
-QList<QChar> acceleratorsTakenBeside(const LineStore& store, qsizetype row)
+AcceleratorGroups::AcceleratorGroups(const LineStore& store)
+    : m_group(size_t(store.RowCount()), -1), m_mark(size_t(store.RowCount()), 0)
+{
+    if (!sharesAccelerators(store.kind()))
+        return;
+    for (const LineStore::Script& script : store.scripts()) {
+        std::vector<qsizetype> open; // the groups of the open blocks, innermost last
+        for (qsizetype r = script.markerRow + 1; r < script.endRow; ++r) {
+            const Block block = blockOf(store, r);
+            if (block == Block::Begin) {
+                open.push_back(qsizetype(m_counts.size()));
+                m_counts.emplace_back();
+            } else if (block == Block::End) {
+                if (!open.empty())
+                    open.pop_back();
+            } else if (!open.empty()) {
+                m_group[size_t(r)] = open.back();
+                rowChanged(store, r);
+            }
+        }
+    }
+}
+
+void AcceleratorGroups::rowChanged(const LineStore& store, qsizetype row)
+{
+    const qsizetype group = m_group[size_t(row)];
+    if (group < 0)
+        return;
+    QHash<char16_t, qsizetype>& counts = m_counts[size_t(group)];
+    char16_t& mark = m_mark[size_t(row)];
+    if (mark && --counts[mark] == 0)
+        counts.remove(mark);
+    const std::optional<QChar> now = markOfLine(scriptLine(store, row));
+    mark = now ? now->unicode() : 0;
+    if (mark)
+        ++counts[mark];
+}
+
+QList<QChar> AcceleratorGroups::takenBeside(qsizetype row) const
 {
     QList<QChar> taken;
-    forEachItemBeside(store, row, [&](qsizetype r) {
-        if (const auto mark = markOfLine(scriptLine(store, r)))
-            taken << *mark;
-        return true;
-    });
+    const qsizetype group = row >= 0 && size_t(row) < m_group.size() ? m_group[size_t(row)] : -1;
+    if (group < 0)
+        return taken;
+    const char16_t own = m_mark[size_t(row)];
+    for (auto it = m_counts[size_t(group)].cbegin(); it != m_counts[size_t(group)].cend(); ++it)
+        if (it.value() > (it.key() == own ? 1 : 0))
+            taken << QChar(it.key());
     return taken;
+}
+
+QList<QChar> acceleratorsTakenBeside(const LineStore& store, qsizetype row)
+{
+    return store.acceleratorGroups().takenBeside(row);
 }
 
 QString scriptFormOfTranslation(const LineStore& store, qsizetype row, const QString& translation)
@@ -193,32 +238,41 @@ std::optional<AcceleratorPreview> acceleratorPreview(const LineStore& menus, con
 {
     if (phrase.isEmpty())
         return std::nullopt;
+    std::optional<AcceleratorPreview> preview;
+    const bool typed = fromTranslation(translation).mark >= 0;
     for (const LineStore* store : {&menus, &dialogs}) {
         if (!store->acceleratorsKept())
             continue;
         for (qsizetype row = 0; row < store->RowCount(); ++row) {
             if (store->Text(row).compare(phrase, Qt::CaseInsensitive) != 0)
                 continue;
-            AcceleratorPreview preview;
-            preview.scriptForm = scriptFormOfTranslation(*store, row, translation);
-            const AcceleratedText shown = fromScriptForm(preview.scriptForm);
-            if (shown.mark >= 0 && shown.mark < shown.text.size())
-                preview.letter = shown.text[shown.mark];
-            preview.typed = fromTranslation(translation).mark >= 0;
-            if (preview.typed && !preview.letter.isNull()) {
-                forEachItemBeside(*store, row, [&](qsizetype r) {
-                    if (markOfLine(scriptLine(*store, r)) != preview.letter.toLower())
-                        return true;
-                    // Named as the user reads it; a hidden row's text stands in its line.
-                    preview.clashingItem =
-                        store->Text(r).isEmpty() ? scriptLine(*store, r).trimmed() : store->Text(r);
-                    return false;
-                });
+            if (!preview) {
+                preview.emplace();
+                preview->scriptForm = scriptFormOfTranslation(*store, row, translation);
+                const AcceleratedText shown = fromScriptForm(preview->scriptForm);
+                if (shown.mark >= 0 && shown.mark < shown.text.size())
+                    preview->letter = shown.text[shown.mark];
+                preview->typed = typed;
+                if (!typed || preview->letter.isNull())
+                    return preview;
             }
+            // The translation goes to every item showing the phrase, so a typed mark
+            // is checked in each of their popups and dialogs, not only the first.
+            const QChar letter = preview->letter.toLower();
+            if (!store->acceleratorGroups().takenBeside(row).contains(letter))
+                continue;
+            forEachItemBeside(*store, row, [&](qsizetype r) {
+                if (markOfLine(scriptLine(*store, r)) != letter)
+                    return true;
+                // Named as the user reads it; a hidden row's text stands in its line.
+                preview->clashingItem =
+                    store->Text(r).isEmpty() ? scriptLine(*store, r).trimmed() : store->Text(r);
+                return false;
+            });
             return preview;
         }
     }
-    return std::nullopt;
+    return preview;
 }
 
 QList<AcceleratorClash> acceleratorClashes(const LineStore& store)

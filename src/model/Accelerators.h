@@ -9,10 +9,12 @@
 
 #include "model/ResourceKind.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringView>
 #include <optional>
+#include <vector>
 
 namespace kvarsel {
 
@@ -42,11 +44,28 @@ QString toScriptForm(QStringView text, qsizetype mark);
 // letter; -1 when the text has no letter.
 qsizetype chooseAccelerator(QStringView text, const QList<QChar>& taken);
 
-// The marked letters (lower case) of the other items that share an accelerator
-// space with row `row` of `store`: the items of the same popup (the menu bar's top
-// items together) or of the same dialog. Read off the lines as they will be
-// written, so untranslated, translated and hidden rows all count.
+// The marked letters (lower case, each once) of the other items that share an
+// accelerator space with row `row` of `store`: the items of the same popup (the
+// menu bar's top items together) or of the same dialog. Read off the lines as they
+// will be written, so untranslated, translated and hidden rows all count.
 QList<QChar> acceleratorsTakenBeside(const LineStore& store, qsizetype row);
+
+// The accelerator spaces of a store's rows and the letters marked in each, kept
+// by the store (LineStore::acceleratorGroups) and told of every row it changes, so
+// translating a popup or dialog of any size asks each item once, not every item
+// again for each of the others.
+class AcceleratorGroups {
+public:
+    explicit AcceleratorGroups(const LineStore& store);
+    // Row `row` of `store` has changed: its mark is read again.
+    void rowChanged(const LineStore& store, qsizetype row);
+    QList<QChar> takenBeside(qsizetype row) const;
+
+private:
+    std::vector<qsizetype> m_group;                   // by row: the index of its popup or dialog, -1 outside
+    std::vector<char16_t> m_mark;                     // by row: its marked letter in lower case, 0 for none
+    std::vector<QHash<char16_t, qsizetype>> m_counts; // by group: how many items mark each letter
+};
 
 // The script form row `row` of `store` gets for `translation` (already in the
 // script's string escaping): the mark typed in it, or a free letter when the row's

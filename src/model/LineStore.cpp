@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/Accelerators.h"
 #include "text/CaseFold.h"
 #include "text/CharClass.h"
 
@@ -29,6 +30,27 @@ QString roadText(TranslationRoad road)
 
 LineStore::LineStore(ResourceKind kind, QObject* parent) : QAbstractListModel(parent), m_kind(kind) {}
 
+LineStore::~LineStore() = default;
+
+const AcceleratorGroups& LineStore::acceleratorGroups() const
+{
+    if (!m_acceleratorGroups)
+        m_acceleratorGroups = std::make_unique<AcceleratorGroups>(*this);
+    return *m_acceleratorGroups;
+}
+
+void LineStore::rowChanged(qsizetype i)
+{
+    if (m_acceleratorGroups)
+        m_acceleratorGroups->rowChanged(*this, i);
+}
+
+void LineStore::AssignScriptTexts(QHash<qsizetype, QString> scriptTexts)
+{
+    m_scriptTexts = std::move(scriptTexts);
+    m_acceleratorGroups.reset();
+}
+
 void LineStore::Clear()
 {
     m_stamps.clear();
@@ -37,6 +59,7 @@ void LineStore::Clear()
     beginResetModel();
     m_rows.clear();
     m_markers.clear();
+    m_acceleratorGroups.reset();
     m_scriptTexts.clear();
     m_origins.clear();
     m_textRows = m_russianRows = 0;
@@ -52,6 +75,7 @@ void LineStore::AppendRow(const ResourceLine& line)
 {
     const int at = int(qMin<qsizetype>(RowCount(), INT_MAX));
     beginInsertRows(QModelIndex(), at, at);
+    m_acceleratorGroups.reset();
     m_rows.push_back(Row{line, false});
     count(line.text, 1);
     endInsertRows();
@@ -61,6 +85,7 @@ void LineStore::AppendFileMarker(const QString& fullPath, TextEncoding encoding)
 {
     const int at = int(qMin<qsizetype>(RowCount(), INT_MAX));
     beginInsertRows(QModelIndex(), at, at);
+    m_acceleratorGroups.reset();
     m_rows.push_back(Row{ResourceLine{kMarkerPrefix + fullPath, QString(), QString()}, true, encoding});
     m_markers.push_back(RowCount() - 1);
     endInsertRows();
@@ -94,6 +119,7 @@ void LineStore::Assign(std::vector<Row> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_acceleratorGroups.reset();
     m_scriptTexts.clear();
     m_origins.clear();
     m_textRows = m_russianRows = 0;
@@ -149,6 +175,7 @@ void LineStore::ReplaceText(qsizetype i, const QString& text)
     if (!m_scriptTexts.isEmpty())
         m_scriptTexts.remove(i);
     count(text, 1);
+    rowChanged(i);
     if (m_holdNotices) {
         if (m_firstUntold < 0 || i < m_firstUntold)
             m_firstUntold = i;
@@ -166,6 +193,7 @@ void LineStore::SetScriptText(qsizetype i, const QString& scriptText)
         m_scriptTexts.remove(i);
     else
         m_scriptTexts.insert(i, scriptText);
+    rowChanged(i);
 }
 
 void LineStore::releaseChangeNotices()
@@ -184,6 +212,7 @@ void LineStore::ReplaceHead(qsizetype i, const QString& head)
     // The head is never shown, so the view needs no notice.
     tellJournal(i);
     m_rows[size_t(i)].line.head = head;
+    rowChanged(i);
 }
 
 void LineStore::noteTranslation(qsizetype i, TranslationRoad road)
@@ -222,6 +251,7 @@ void LineStore::restoreRowState(qsizetype i, const RowState& state)
         m_origins.insert(i, *state.origin);
     else
         m_origins.remove(i);
+    rowChanged(i);
     const QModelIndex at = index(int(i));
     Q_EMIT dataChanged(at, at, textRoles());
 }

@@ -12,12 +12,14 @@
 #include <QAbstractListModel>
 #include <QHash>
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace kvarsel {
 
 class LineStore;
+class AcceleratorGroups;
 
 // How a row's text came to be replaced in this run.
 enum class TranslationRoad { Automatic, Manual, Review };
@@ -70,6 +72,7 @@ public:
     };
 
     explicit LineStore(ResourceKind kind, QObject* parent = nullptr);
+    ~LineStore() override;
 
     ResourceKind kind() const { return m_kind; }
 
@@ -119,7 +122,10 @@ public:
     // The form of row i's text after ReplaceText; ReplaceText alone makes it the text.
     void SetScriptText(qsizetype i, const QString& scriptText);
     // The loader's forms, by row, after Assign.
-    void AssignScriptTexts(QHash<qsizetype, QString> scriptTexts) { m_scriptTexts = std::move(scriptTexts); }
+    void AssignScriptTexts(QHash<qsizetype, QString> scriptTexts);
+    // The popups and dialogs the rows' accelerators share (see Accelerators.h): read
+    // when first asked for, then kept up to date by every change of a row.
+    const AcceleratorGroups& acceleratorGroups() const;
 
     // One loaded script: its marker row, the row after its last line, and the path
     // and encoding it is written back with.
@@ -190,6 +196,7 @@ public:
 
 private:
     void count(const QString& text, int sign);
+    void rowChanged(qsizetype i);
     void tellJournal(qsizetype i)
     {
         if (m_journal)
@@ -206,6 +213,7 @@ private:
     QHash<qsizetype, RowOrigin> m_origins;   // only the rows translated in this run
     mutable QHash<QString, FileStamp> m_stamps;
     RowJournal* m_journal = nullptr;
+    mutable std::unique_ptr<AcceleratorGroups> m_acceleratorGroups;
     qsizetype m_textRows = 0;
     qsizetype m_russianRows = 0;
     bool m_holdNotices = false;

@@ -2,6 +2,7 @@
 
 #include "model/ScriptString.h"
 #include "text/CharClass.h"
+#include "text/TextFile.h"
 
 #include <QList>
 #include <optional>
@@ -24,6 +25,14 @@ struct LineWork {
         head = line.first(head.size() + text.size());
         text = QStringView();
     }
+};
+
+// What the statement a line belongs to lets that line offer. A statement may be
+// wrapped over several lines; its text is its first string, and only where that
+// stands and only if the statement shows it to a user.
+struct LineRole {
+    bool offersText = true;
+    bool controlStatement = false; // a CONTROL: its text is its first string, whatever follows
 };
 
 constexpr QStringView kTabEscape = u"\\t"; // backslash + t, the script's escape, not a tab
@@ -162,7 +171,7 @@ QStringView wordAt(QStringView line, qsizetype& at)
 bool isAnyOf(QStringView word, std::initializer_list<QStringView> keywords)
 {
     for (const QStringView k : keywords)
-        if (word.compare(k, Qt::CaseInsensitive) == 0)
+        if (word.size() == k.size() && word.compare(k, Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
@@ -179,24 +188,15 @@ bool isScriptStatementLine(QStringView line)
     return isAnyOf(wordAt(line, at), {u"MENU", u"MENUEX", u"DIALOG", u"DIALOGEX"});
 }
 
-// Refuses a text that only the build or the program reads, never a user.
-void refuseStatementText(LineWork& w)
+void Meneger_MENU(LineWork& w, const LineRole& role)
 {
-    if (!w.text.isEmpty() && isScriptStatementLine(w.line))
+    if (!w.text.isEmpty() && (!role.offersText || w.text.size() == 1))
         w.refuse();
 }
 
-void Meneger_MENU(LineWork& w)
+void Meneger_STRING(LineWork& w, const LineRole& role)
 {
-    refuseStatementText(w);
-    if (w.text.size() == 1)
-        w.refuse();
-}
-
-void Meneger_STRING(LineWork& w)
-{
-    refuseStatementText(w);
-    if (w.text.size() == 1)
+    if (!w.text.isEmpty() && (!role.offersText || w.text.size() == 1))
         w.refuse();
 }
 
@@ -227,7 +227,9 @@ bool isPictureControl(QStringView line)
     }
     if (fields.size() < 4)
         return false;
-    const QStringView cls = fields[2];
+    QStringView cls = fields[2];
+    if (cls.startsWith(u'L'))
+        cls = cls.sliced(1); // L"Static", a wide string
     const bool isStatic = cls.compare(u"\"Static\"", Qt::CaseInsensitive) == 0 || numberOf(cls) == 130u;
     quint32 style = 0;
     for (QStringView token : fields[3].split(u'|')) {
@@ -242,32 +244,9 @@ bool isPictureControl(QStringView line)
     return isStatic && ((style & kTypeMask) == kIcon || (style & kTypeMask) == kBitmap);
 }
 
-bool isControlStatement(QStringView line)
+void Meneger_DIALOG(LineWork& w, const LineRole& role)
 {
-    qsizetype at = 0;
-    return wordAt(line, at).compare(u"CONTROL", Qt::CaseInsensitive) == 0;
-}
-
-void Meneger_DIALOG(LineWork& w, bool translateControlTexts)
-{
-    refuseStatementText(w);
-    if (w.text.isEmpty())
-        return;
-    // A dialog's FONT face, window CLASS and MENU name are names the system looks
-    // up, whatever their spelling.
-    qsizetype at = 0;
-    const bool controlText = translateControlTexts && isControlStatement(w.line);
-    // A statement wrapped onto more lines: a string after a comma on a line of its own
-    // is a later argument (a CONTROL's window class), never the text, which comes first.
-    QStringView before = w.head;
-    if (before.endsWith(u'"'))
-        before.chop(1);
-    if (before.endsWith(u'L') && (before.size() == 1 || !before[before.size() - 2].isLetterOrNumber()))
-        before.chop(1); // L"…", a wide string
-    const bool laterArgument = before.trimmed().endsWith(u',');
-    if (laterArgument || isAnyOf(wordAt(w.line, at), {u"FONT", u"CLASS", u"MENU"}) ||
-        (!controlText && w.head.contains(u"CONTROL")) || (controlText && isPictureControl(w.line)) ||
-        w.text == u"MS Sans Serif" || w.text.size() == 1)
+    if (!w.text.isEmpty() && (!role.offersText || w.text == u"MS Sans Serif" || w.text.size() == 1))
         w.refuse();
 }
 
@@ -307,24 +286,263 @@ void HideRussianString(LineWork& w, bool autoHideRussianString)
     }
 }
 
-} // namespace
-
-ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString)
+// Where a "//" comment starts outside the line's strings (the line's end when there
+// is none). Inside a string a backslash escapes the character after it and "" is a
+// quotation mark, as the resource compiler reads them.
+qsizetype codeEnd(QStringView line)
 {
-    return SplitLineWithoutAmpersands(kind, line, SplitOptions{autoHideRussianString});
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted && c == u'\\')
+            ++i;
+        else if (c == u'"')
+            quoted = !quoted; // "" closes and opens again: one mark inside the string
+        else if (!quoted && c == u'/' && i + 1 < line.size() && line[i + 1] == u'/')
+            return i;
+    }
+    return line.size();
 }
 
-ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, const SplitOptions& options)
+// The leading identifier of a line's code: a statement's keyword, or an id.
+QStringView leadingWord(QStringView code)
 {
+    qsizetype at = 0;
+    while (at < code.size() && isBlankOrTab(code[at]))
+        ++at;
+    qsizetype end = at;
+    while (end < code.size() && (code[end].isLetterOrNumber() || code[end] == u'_'))
+        ++end;
+    return code.sliced(at, end - at);
+}
+
+// How many arguments a statement needs before it can end, by its keyword: a
+// statement with fewer goes on on the next line. 0 for one that ends anywhere.
+int argumentsNeeded(ResourceKind kind, QStringView keyword)
+{
+    if (kind != ResourceKind::Dialog)
+        return 0;
+    if (isAnyOf(keyword, {u"CONTROL"}))
+        return 8;
+    if (isAnyOf(keyword, {u"LTEXT", u"RTEXT", u"CTEXT", u"PUSHBUTTON", u"DEFPUSHBUTTON", u"PUSHBOX",
+                          u"GROUPBOX", u"CHECKBOX", u"AUTOCHECKBOX", u"RADIOBUTTON", u"AUTORADIOBUTTON",
+                          u"STATE3", u"AUTO3STATE", u"USERBUTTON"}))
+        return 6;
+    if (isAnyOf(keyword, {u"EDITTEXT", u"BEDIT", u"HEDIT", u"IEDIT", u"COMBOBOX", u"LISTBOX", u"SCROLLBAR"}))
+        return 5;
+    if (isAnyOf(keyword, {u"ICON"}))
+        return 4;
+    if (isAnyOf(keyword, {u"FONT"}))
+        return 2;
+    return 0;
+}
+
+// Keywords that always begin a statement of their own: a line starting with one
+// never continues the statement before it.
+bool beginsStatement(ResourceKind kind, QStringView code)
+{
+    const QStringView trimmed = code.trimmed();
+    if (trimmed.startsWith(u'#') || trimmed.startsWith(u'{') || trimmed.startsWith(u'}'))
+        return true;
+    const QStringView word = leadingWord(code);
+    if (isAnyOf(word, {u"BEGIN", u"END", u"LANGUAGE", u"CHARACTERISTICS", u"VERSION"}))
+        return true;
+    switch (kind) {
+    case ResourceKind::Menu:
+        return isAnyOf(word, {u"MENUITEM", u"POPUP"}) || isScriptStatementLine(code);
+    case ResourceKind::Dialog:
+        return argumentsNeeded(kind, word) > 0 ||
+               isAnyOf(word, {u"CAPTION", u"CLASS", u"MENU", u"STYLE", u"EXSTYLE"}) ||
+               isScriptStatementLine(code);
+    case ResourceKind::String:
+        return isAnyOf(word, {u"STRINGTABLE"});
+    case ResourceKind::RcData:
+        return true;
+    }
+    return true;
+}
+
+// One statement of a menu, dialog or string script, read line by line: enough of
+// it to tell whether the next line goes on with it and which line holds its text.
+class Statement {
+public:
+    Statement(ResourceKind kind, QStringView firstCode) : m_kind(kind), m_keyword(leadingWord(firstCode))
+    {
+        const QStringView trimmed = firstCode.trimmed();
+        m_block =
+            trimmed.startsWith(u'{') || trimmed.startsWith(u'}') || isAnyOf(m_keyword, {u"BEGIN", u"END"});
+        m_preprocessor = trimmed.startsWith(u'#');
+        m_header = isScriptStatementLine(firstCode);
+        m_keywordEnd = m_keyword.isEmpty() ? 0 : (m_keyword.data() - firstCode.data()) + m_keyword.size();
+        m_needed = argumentsNeeded(kind, m_keyword);
+    }
+
+    // The code (the line without its comment) of the statement's next line.
+    void add(QStringView code)
+    {
+        qsizetype last = -1; // the last character that is not blank
+        for (qsizetype i = 0; i < code.size(); ++i) {
+            const QChar c = code[i];
+            if (!isBlankOrTab(c)) {
+                last = i;
+                if (m_lines > 0 || i >= m_keywordEnd)
+                    m_bare = false;
+            }
+            if (c == u'"') {
+                if (m_textLine < 0) {
+                    m_textLine = m_lines;
+                    m_commasBeforeText = m_commas;
+                }
+                i = closingQuote(code, i);
+                last = qMin(i, code.size() - 1);
+            } else if (c == u'(') {
+                ++m_depth;
+            } else if (c == u')') {
+                m_depth = qMax(0, m_depth - 1);
+            } else if (c == u',' && m_depth == 0) {
+                ++m_commas;
+            }
+        }
+        if (last >= 0)
+            m_endsOnOperator = QStringView(u",|+(").contains(code[last]);
+        ++m_lines;
+    }
+
+    // Whether the statement goes on on the line whose code is `code`.
+    bool continuesWith(QStringView code) const
+    {
+        if (m_preprocessor || m_block)
+            return false;
+        const QStringView trimmed = code.trimmed();
+        if (trimmed.startsWith(u',') || trimmed.startsWith(u'|'))
+            return true;
+        if (!isOpen())
+            return false;
+        // A blank or comment line inside a wrapped statement goes with it; a keyword
+        // that begins statements never does.
+        return trimmed.isEmpty() || !beginsStatement(m_kind, code);
+    }
+
+    // The line (counted from the statement's first) that holds its first string; -1 for none.
+    qsizetype textLine() const { return m_textLine; }
+    bool isControl() const { return m_keyword.compare(u"CONTROL", Qt::CaseInsensitive) == 0; }
+
+    // Whether the first string is a text a user sees, as far as the statement tells:
+    // not a resource's name, a preprocessor line, a font face, a window class, a
+    // menu or icon name, nor a later argument (a CONTROL's window class).
+    bool firstStringMayBeText() const
+    {
+        if (m_textLine < 0 || m_header || m_preprocessor)
+            return false;
+        // A string table entry is an id and its string, a comma between them or not.
+        if (m_commasBeforeText > (m_kind == ResourceKind::String ? 1 : 0))
+            return false;
+        return m_kind != ResourceKind::Dialog || !isAnyOf(m_keyword, {u"FONT", u"CLASS", u"MENU", u"ICON"});
+    }
+
+private:
+    // The quotation mark that closes the string opened at `open` ("" and an escaped
+    // character stay inside); the end of the code when none does.
+    static qsizetype closingQuote(QStringView code, qsizetype open)
+    {
+        for (qsizetype i = open + 1; i < code.size(); ++i) {
+            if (code[i] == u'\\' || (code[i] == u'"' && i + 1 < code.size() && code[i + 1] == u'"'))
+                ++i;
+            else if (code[i] == u'"')
+                return i;
+        }
+        return code.size();
+    }
+
+    bool isOpen() const
+    {
+        if (m_endsOnOperator || m_depth > 0)
+            return true;
+        if (m_header)
+            return false;
+        if (m_commas + 1 < m_needed)
+            return true;
+        // A statement whose text comes first waits for it while its keyword (in a
+        // string table, its id) stands alone.
+        if (!m_bare)
+            return false;
+        switch (m_kind) {
+        case ResourceKind::Menu:
+            return isAnyOf(m_keyword, {u"POPUP", u"MENUITEM"});
+        case ResourceKind::Dialog:
+            return isAnyOf(m_keyword, {u"CAPTION"});
+        case ResourceKind::String:
+            return !m_keyword.isEmpty();
+        case ResourceKind::RcData:
+            return false;
+        }
+        return false;
+    }
+
+    ResourceKind m_kind;
+    QStringView m_keyword;
+    qsizetype m_keywordEnd = 0; // in the first line's code
+    int m_needed = 0;           // arguments before the statement can end
+    bool m_block = false;
+    bool m_preprocessor = false;
+    bool m_header = false;
+    bool m_bare = true; // nothing but the keyword yet
+    bool m_endsOnOperator = false;
+    int m_depth = 0;
+    qsizetype m_commas = 0;
+    qsizetype m_lines = 0;
+    qsizetype m_textLine = -1;
+    qsizetype m_commasBeforeText = 0;
+};
+
+// What the statement lets the line holding its first string offer; `textCode` is
+// that line's code, `whole` the statement's code on one line.
+LineRole roleOf(ResourceKind kind, const Statement& statement, QStringView textCode, QStringView whole,
+                const SplitOptions& options)
+{
+    LineRole role;
+    if (kind == ResourceKind::RcData)
+        return role;
+    role.controlStatement = statement.isControl();
+    role.offersText = statement.firstStringMayBeText();
+    if (role.offersText && kind == ResourceKind::Dialog) {
+        if (role.controlStatement)
+            role.offersText = options.translateControlTexts && !isPictureControl(whole);
+        else if (textCode.first(qMax<qsizetype>(textCode.indexOf(u'"'), 0)).contains(u"CONTROL"))
+            role.offersText = false;
+    }
+    return role;
+}
+
+// The role of a line that is a whole statement by itself.
+LineRole roleOfSingleLine(ResourceKind kind, QStringView code, const SplitOptions& options)
+{
+    if (kind == ResourceKind::RcData)
+        return {};
+    Statement statement(kind, code);
+    statement.add(code);
+    return roleOf(kind, statement, code, code, options);
+}
+
+// The split of one line: its "//" comment (menu, dialog and string scripts) goes
+// to the tail untouched, the rest is split as the line's statement allows.
+// `codeSize`, when known, is where the comment starts.
+ResourceLine splitCode(ResourceKind kind, QStringView line, const SplitOptions& options, const LineRole& role,
+                       qsizetype codeSize = -1)
+{
+    if (codeSize < 0)
+        codeSize = kind == ResourceKind::RcData ? line.size() : codeEnd(line);
+    const QStringView code = line.first(codeSize);
+    const QStringView comment = line.sliced(code.size());
     LineWork w;
-    w.line = line;
+    w.line = code;
 
     // A line without its delimiter, or with a single one (no closing delimiter, so
     // no defined text), is kept whole in the head.
     const QChar delimiter = kindInfo(kind).delimiter;
     const qsizetype first = w.line.indexOf(delimiter);
     if (first < 0 || w.line.indexOf(delimiter, first + 1) < 0)
-        return ResourceLine{w.line.toString(), QString(), QString()};
+        return ResourceLine{line.toString(), QString(), QString()};
 
     w.text = w.line;
     switch (kind) {
@@ -332,22 +550,22 @@ ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, con
         Striper_MENU(w);
         PostLine(w);
         Striper_TLine(w);
-        Meneger_MENU(w);
+        Meneger_MENU(w, role);
         break;
     case ResourceKind::Dialog:
-        if (options.translateControlTexts && isControlStatement(w.line))
+        if (options.translateControlTexts && role.controlStatement)
             Striper_CONTROL(w);
         else
             Striper_DIALOG(w);
         PostLine(w);
         Striper_TLine(w);
-        Meneger_DIALOG(w, options.translateControlTexts);
+        Meneger_DIALOG(w, role);
         break;
     case ResourceKind::String:
         Striper_STRING(w);
         PostLine(w);
         Striper_TLine(w);
-        Meneger_STRING(w);
+        Meneger_STRING(w, role);
         break;
     case ResourceKind::RcData:
         Striper_RCDATA(w);
@@ -357,46 +575,73 @@ ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, con
         break;
     }
     HideRussianString(w, options.autoHideRussianString);
-    return ResourceLine{w.head.toString(), w.text.toString(), w.tail.toString()};
+    QString tail = w.tail.toString();
+    if (!comment.isEmpty())
+        tail += comment;
+    return ResourceLine{w.head.toString(), w.text.toString(), tail};
 }
 
-ResourceLine SplitLineKeepingAccelerators(ResourceKind kind, QStringView line, const SplitOptions& options,
-                                          QString& scriptText)
+ResourceLine splitKeepingAccelerators(ResourceKind kind, QStringView line, const SplitOptions& options,
+                                      const LineRole& role, QString& scriptText)
 {
     scriptText.clear();
     if (!line.contains(u'&'))
-        return SplitLineWithoutAmpersands(kind, line, options);
-    // The line as the user reads it, each of its characters remembering where it
-    // stands in the line as read.
+        return splitCode(kind, line, options, role);
+    // The line as the user reads it, each of its characters remembering the units
+    // it stands for in the line as read ("&&" is one "&", a mark none).
     QString shown;
     std::vector<qsizetype> from;
+    std::vector<qsizetype> to;
     shown.reserve(line.size());
     from.reserve(size_t(line.size()));
+    to.reserve(size_t(line.size()));
     for (qsizetype i = 0; i < line.size(); ++i) {
         if (line[i] == u'&') {
             if (i + 1 < line.size() && line[i + 1] == u'&') {
                 shown += u'&';
                 from.push_back(i);
+                to.push_back(i + 2);
                 ++i;
             }
             continue;
         }
         shown += line[i];
         from.push_back(i);
+        to.push_back(i + 1);
     }
-    const ResourceLine split = SplitLineWithoutAmpersands(kind, shown, options);
+    const ResourceLine split = splitCode(kind, shown, options, role);
     if (split.text.isEmpty())
         return ResourceLine{line.toString(), QString(), QString()};
     // The text's span in the line as read runs from just after the character before
-    // it (so a mark in front of the text is the text's) to just after its last one.
+    // it (so a mark in front of the text is the text's) to the end of its last one,
+    // a literal "&" whole.
     const qsizetype a = split.head.size();
     const qsizetype b = a + split.text.size();
-    const qsizetype start = a == 0 ? 0 : from[size_t(a - 1)] + 1;
-    const qsizetype end = from[size_t(b - 1)] + 1;
+    const qsizetype start = a == 0 ? 0 : to[size_t(a - 1)];
+    const qsizetype end = to[size_t(b - 1)];
     const QStringView form = line.sliced(start, end - start);
     if (form != split.text)
         scriptText = form.toString();
     return ResourceLine{line.first(start).toString(), split.text, line.sliced(end).toString()};
+}
+
+} // namespace
+
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, bool autoHideRussianString)
+{
+    return SplitLineWithoutAmpersands(kind, line, SplitOptions{autoHideRussianString});
+}
+
+ResourceLine SplitLineWithoutAmpersands(ResourceKind kind, QStringView line, const SplitOptions& options)
+{
+    return splitCode(kind, line, options, roleOfSingleLine(kind, line.first(codeEnd(line)), options));
+}
+
+ResourceLine SplitLineKeepingAccelerators(ResourceKind kind, QStringView line, const SplitOptions& options,
+                                          QString& scriptText)
+{
+    return splitKeepingAccelerators(kind, line, options,
+                                    roleOfSingleLine(kind, line.first(codeEnd(line)), options), scriptText);
 }
 
 ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHideRussianString)
@@ -404,6 +649,55 @@ ResourceLine SplitLine(ResourceKind kind, const QString& lineAsRead, bool autoHi
     QString line = lineAsRead;
     line.remove(u'&');
     return SplitLineWithoutAmpersands(kind, line, autoHideRussianString);
+}
+
+void SplitScript(ResourceKind kind, QStringView text, const SplitOptions& options, const ScriptRowFn& row)
+{
+    std::vector<QStringView> lines;
+    forEachLine(text, [&lines](QStringView line) { lines.push_back(line); });
+    QString scriptText;
+    const auto give = [&](QStringView line, qsizetype codeSize, const LineRole& role) {
+        if (options.keepAccelerators)
+            row(splitKeepingAccelerators(kind, line, options, role, scriptText), scriptText);
+        else
+            row(splitCode(kind, line, options, role, codeSize), scriptText);
+    };
+    if (kind == ResourceKind::RcData) {
+        for (const QStringView line : lines)
+            give(line, line.size(), LineRole{});
+        return;
+    }
+    std::vector<QStringView> codes; // of the statement at hand, line by line
+    QString joined;                 // a wrapped CONTROL statement on one line
+    for (size_t i = 0; i < lines.size();) {
+        codes.assign(1, lines[i].first(codeEnd(lines[i])));
+        Statement statement(kind, codes.front());
+        statement.add(codes.front());
+        while (i + codes.size() < lines.size()) {
+            const QStringView next = lines[i + codes.size()];
+            const QStringView code = next.first(codeEnd(next));
+            if (!statement.continuesWith(code))
+                break;
+            statement.add(code);
+            codes.push_back(code);
+        }
+        QStringView whole = codes.front();
+        if (codes.size() > 1 && statement.isControl()) {
+            // The style that makes a CONTROL a picture may stand lines below its string.
+            joined.clear();
+            for (const QStringView code : codes)
+                joined.append(code).append(u' ');
+            whole = joined;
+        }
+        const qsizetype textLine = statement.textLine();
+        const LineRole text =
+            roleOf(kind, statement, textLine >= 0 ? codes[size_t(textLine)] : QStringView(), whole, options);
+        LineRole other = text;
+        other.offersText = false;
+        for (size_t k = 0; k < codes.size(); ++k)
+            give(lines[i + k], codes[k].size(), qsizetype(k) == textLine ? text : other);
+        i += codes.size();
+    }
 }
 
 } // namespace kvarsel

@@ -150,21 +150,15 @@ KindRead readKind(ResourceKind kind, const QStringList& files, const QString& ro
             rows.push_back(
                 LineStore::Row{ResourceLine{LineStore::kMarkerPrefix + files[i], QString(), QString()}, true,
                                decoded.encoding});
-            if (options.keepAccelerators) {
-                QString scriptText;
-                forEachLine(decoded.text, [&](QStringView line) {
-                    rows.push_back(
-                        LineStore::Row{SplitLineKeepingAccelerators(kind, line, options, scriptText), false});
-                    if (!scriptText.isEmpty())
-                        read.scriptTexts.insert(qsizetype(rows.size()) - 1, scriptText);
-                });
-            } else {
-                // Every line loses its "&"s before it is split, so the whole text can lose them at once.
+            // Every line loses its "&"s before it is split, unless they are kept: the
+            // whole text can lose them at once.
+            if (!options.keepAccelerators)
                 decoded.text.remove(u'&');
-                forEachLine(decoded.text, [&](QStringView line) {
-                    rows.push_back(LineStore::Row{SplitLineWithoutAmpersands(kind, line, options), false});
-                });
-            }
+            SplitScript(kind, decoded.text, options, [&](ResourceLine&& line, const QString& scriptText) {
+                rows.push_back(LineStore::Row{std::move(line), false});
+                if (!scriptText.isEmpty())
+                    read.scriptTexts.insert(qsizetype(rows.size()) - 1, scriptText);
+            });
         }
         if (fileDone)
             fileDone(i);

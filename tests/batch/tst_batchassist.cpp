@@ -85,8 +85,7 @@ void TestBatchAssist::checkStatuses_data()
         << "res/menu/m.rc"
         << QStringList{"M MENU", "BEGIN", "  MENUITEM \"&Open\", 1", "  MENUITEM \"&Over && out\", 2", "END"}
         << 3
-        << QStringList{"res/menu/m.rc:4: клавиша доступа «O» совпадает со строкой 3: MENUITEM \"&Over && "
-                       "out\", 2"}
+        << QStringList{"res/menu/m.rc:4: клавиша доступа «O» совпадает со строкой 3: MENUITEM \"&Open\", 1"}
         << QStringList();
     // Spelling: Hunspell's words, the working directory's own, or none at all.
     const QStringList typo{"Save", "Сохранть", "About Kvarsel", "О программе Кварсел"};

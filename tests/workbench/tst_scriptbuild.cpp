@@ -53,8 +53,8 @@ const QMap<QString, QStringList> kScripts = {
     {QStringLiteral("menu/view.rc"),
      {"#include \"resource.h\"", "// the main menu", "\"VIEW\" MENU", "{", "\tPOPUP \"&View\"", "\t{",
       "\t\tMENUITEM \"&Find Next\\tF3\", ID_FIND_NEXT", "\t\tMENUITEM \"Say \"\"Hello\"\"\", 101",
-      "\t\tMENUITEM \"Date && Time\", 102", "\t}", "}", "IDR_MAIN MENU DISCARDABLE", "BEGIN",
-      "    MENUITEM \"Print\", 103", "END"}},
+      "\t\tMENUITEM \"Date && Time\", 102", "\t\tMENUITEM \"&Print && Preview&&\\tCtrl+P\", 104", "\t}", "}",
+      "IDR_MAIN MENU DISCARDABLE", "BEGIN", "    MENUITEM \"Print\", 103", "END"}},
     {QStringLiteral("dialog/print.rc"),
      {"#include \"resource.h\"", "\"PRINT\" DIALOG 36, 24, 264, 134",
       "STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION", "CAPTION \"Print\"", "FONT 8, \"MS Shell Dlg\"",
@@ -63,7 +63,13 @@ const QMap<QString, QStringList> kScripts = {
       "    PUSHBUTTON \"Find Next\",1002,7,40,50,14",
       "    CONTROL \"IDB_LOGO\",-1,\"Static\",SS_BITMAP,7,60,20,20",
       // A long statement wrapped: the class on the next line, after the identifier.
-      "    CONTROL \"Find Next\",", "\t\t1003, \"Button\",BS_AUTOCHECKBOX,7,80,50,10", "END",
+      "    CONTROL \"Find Next\",", "\t\t1003, \"Button\",BS_AUTOCHECKBOX,7,80,50,10",
+      // Wrapped as long lines are: the class, or the style that makes a picture, on
+      // lines of their own; and a trailing comment holding a quoted word.
+      "    CONTROL \"Use the same settings for all users\",1004,",
+      "                    \"Button\",BS_AUTOCHECKBOX | WS_TABSTOP,7,95,200,10", "    CONTROL \"\",1005,",
+      "\t\"Edit\",WS_BORDER,", "\t7,110,100,12", "    CONTROL \"Logo\",1006,\"Static\",",
+      "            SS_BITMAP,7,125,20,20", "    LTEXT \"Folder\",IDC_STATIC,7,150,40,8 // \"Button\"", "END",
       "PAGE DIALOGEX 0, 0, 200, 100", "FONT 9, \"Tahoma\", 400, 0, 0x1", "MENU \"VIEW\"", "BEGIN",
       "    LTEXT \"Resource\",-1,7,7,80,8", "END"}},
     {QStringLiteral("string/strings.rc"),
@@ -79,6 +85,7 @@ const QStringList kHeader = {"#define ID_FIND_NEXT 100",
                              "#define BS_AUTOCHECKBOX 3",
                              "#define WS_TABSTOP 0x10000L",
                              "#define SS_BITMAP 0xE",
+                             "#define WS_BORDER 0x800000L",
                              "#define IDS_FOLDER 1",
                              "#define IDS_SAY 2",
                              "#define IDS_FIND 3"};
@@ -110,7 +117,15 @@ const QStringList kPairs = {"Find Next",
                             "IDB_LOGO",
                             "Логотип",
                             "Button",
-                            "Кнопка"};
+                            "Кнопка",
+                            "Edit",
+                            "Правка",
+                            "Logo",
+                            "Логотип",
+                            "Use the same settings for all users",
+                            "Одни \"настройки\" для всех",
+                            "Print & Preview&",
+                            "Печать && просмотр&&"};
 
 enum class Road { Automatic, Manual, Review };
 
@@ -188,13 +203,21 @@ private Q_SLOTS:
                      qPrintable(text));
             if (kept && it.key().startsWith(u'm'))
                 QVERIFY2(text.contains(QStringLiteral("\"&Вид\"")) &&
-                             text.contains(QStringLiteral("Дата && ")),
+                             text.contains(QStringLiteral("Дата && ")) &&
+                             text.contains(QStringLiteral("\"&Печать && просмотр&&\\tCtrl+P\"")),
                          qPrintable(text));
             if (kept && it.key().startsWith(u'd'))
-                QVERIFY2(text.contains(QStringLiteral("CONTROL \"Печать \"\"\\\\\"")) &&
-                             text.contains(QStringLiteral("\"IDB_LOGO\"")) &&
-                             text.contains(QStringLiteral("\"Button\"")),
-                         qPrintable(text));
+                QVERIFY2(
+                    text.contains(QStringLiteral("CONTROL \"Печать \"\"\\\\\"")) &&
+                        text.contains(QStringLiteral("\"IDB_LOGO\"")) &&
+                        text.contains(QStringLiteral("\"Button\"")) &&
+                        text.contains(QStringLiteral("CONTROL \"Одни \"\"настройки\"\" для всех\",1004,")) &&
+                        text.contains(QStringLiteral("CONTROL \"Logo\",1006,")),
+                    qPrintable(text));
+            // A comment is the developer's, never the user's.
+            QVERIFY2(!it.key().startsWith(u'd') ||
+                         text.contains(QStringLiteral(",7,150,40,8 // \"Button\"\r\n")),
+                     qPrintable(text));
             const Compiled after = compile(path, QFileInfo(path).absolutePath());
             QVERIFY2(after.ok, qPrintable(it.key() + u'\n' + after.errors + u'\n' + text));
             QCOMPARE(after.names, before[it.key()].names);

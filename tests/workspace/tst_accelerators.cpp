@@ -155,8 +155,20 @@ private Q_SLOTS:
         QVERIFY(writeLinesRaw(dir.filePath("res/dialog/d.rc"),
                               {"D DIALOG 0, 0, 10, 10", "BEGIN", "  PUSHBUTTON \"&OK\", 1, 0, 0, 1, 1",
                                "  CONTROL \"&Options\",2,\"Button\",0,0,0,1,1", "END"}));
+        // "Exit" in two popups: a typed mark is checked in each, not only the first.
+        QVERIFY(writeLinesRaw(dir.filePath("res/menu/tray.rc"),
+                              {"T MENU", "BEGIN", "  POPUP \"&File\"", "  BEGIN", "    MENUITEM \"E&xit\", 1",
+                               "  END", "  POPUP \"Tray\"", "  BEGIN", "    MENUITEM \"&Восстановить\", 2",
+                               "    MENUITEM \"E&xit\", 3", "  END", "END"}));
         Project project(dir.path());
         QVERIFY(loadResources(dir.filePath("res"), project.stores(), kKeep).errors.isEmpty());
+        const auto typed = [&](const char* translation) {
+            return acceleratorPreview(project.store(ResourceKind::Menu), project.store(ResourceKind::Dialog),
+                                      "Exit", QString::fromUtf8(translation))
+                ->clashingItem;
+        };
+        QCOMPARE(typed("&Выход"), QStringLiteral("Восстановить"));
+        QCOMPARE(typed("В&ыход"), QString());
         const QList<AcceleratorClash> menu = acceleratorClashes(project.store(ResourceKind::Menu));
         QCOMPARE(menu.size(), 1);
         QCOMPARE(project.store(ResourceKind::Menu).scriptOf(menu[0].row)->lineOf(menu[0].row), 8);
