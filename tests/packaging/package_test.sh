@@ -30,6 +30,7 @@ for page in kvarsel kvarsel-batch; do
 done
 dpkg-deb -f "$deb" Depends | grep -q 'hunspell-ru' || fail "the package does not depend on hunspell-ru"
 dpkg-deb -f "$deb" Depends | grep -q 'libhunspell' || fail "the package does not depend on libhunspell"
+dpkg-deb -f "$deb" Depends | grep -q 'fonts-wine' || fail "the package does not depend on fonts-wine"
 # The help window opens the documentation from bin/../share/doc/kvarsel.
 grep -q '<title>Кварсел</title>' "$tmp/root/usr/share/doc/kvarsel/README.html" ||
     fail "README.html is not the rendered README"
