@@ -32,9 +32,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The window program needs a platform plugin, which Debian ships apart from the Qt
 # libraries, and Qt's Russian translation for the texts of Qt's own dialogs and menus.
-# The dialog preview and the fit check measure with fonts metric-compatible with Windows ones.
+# The dialog preview and the fit check measure with fonts metric-compatible with Windows ones:
+# Wine's Tahoma and MS Sans Serif for the dialog faces, Liberation for the others.
 # Spelling is Hunspell's, with Debian's Russian dictionary.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, hunspell-ru")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, fonts-wine, hunspell-ru")
 find_program(KVARSEL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(KVARSEL_DPKG_SHLIBDEPS)
   # The exact library versions the binaries were linked against, Qt 6 among them.

@@ -25,13 +25,14 @@ ensure_packages() {
 }
 
 # Packages every build needs.
-# fonts-liberation: the fonts with Windows metrics that the dialog fit check measures with.
+# fonts-wine, fonts-liberation: the fonts with Windows metrics that the dialog fit check
+# measures with (Wine's Tahoma and MS Sans Serif for the dialog faces, Liberation for the rest).
 # binutils-mingw-w64-x86-64, cpp: the resource compiler (windres) that the tests compile
 # translated scripts with, so a translation is known to leave a script that still builds.
 # libhunspell-dev, pkg-config, hunspell-ru: spelling, built against Hunspell and checked
 # with Debian's Russian dictionary.
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgl-dev libhunspell-dev hunspell-ru fonts-liberation
-  binutils-mingw-w64-x86-64 cpp)
+  fonts-wine binutils-mingw-w64-x86-64 cpp)
 
 # Qt's own texts in Russian (qtbase_ru.qm), for the program and its window tests.
 QT_TRANSLATION_PACKAGES=(qt6-translations-l10n)

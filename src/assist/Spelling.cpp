@@ -1,5 +1,6 @@
 #include "assist/Spelling.h"
 
+#include "assist/SoftwareTermsText.h"
 #include "text/TextFile.h"
 
 #include <QDir>
@@ -80,6 +81,10 @@ QList<TextWord> russianWords(QStringView text)
             }
             ++i;
         }
+        // Words in capitals are abbreviations (ОК, МБ, ЦП) and words with digits are
+        // codes: office spell checkers leave both alone by default, and so does this one.
+        if (!digit && !latin && !word.isEmpty() && word != word.toLower() && word == word.toUpper())
+            continue;
         if (!digit && !latin && !word.isEmpty())
             words.append(TextWord{start, i - start, word});
     }
@@ -124,6 +129,7 @@ SpellChecker::SpellChecker(const QString& workDir, const SpellingDictionary& dic
                                          "прочитать как словарь в UTF-8.")
                               .arg(QDir::toNativeSeparators(dictionary.basePath));
     }
+    loadTerms();
     const QString personal = QDir(workDir).filePath(kPersonalWordsFile);
     if (!QFileInfo::exists(personal))
         return;
@@ -144,6 +150,37 @@ SpellChecker::SpellChecker(const QString& workDir, const SpellingDictionary& dic
         m_personal << word;
         if (m_handle)
             Hunspell_add(m_handle, word.toUtf8().constData());
+    }
+}
+
+void SpellChecker::loadTerms()
+{
+    QStringList lines;
+    const QString own = QDir(m_workDir).filePath(kSoftwareTermsFile);
+    if (QFileInfo::exists(own)) {
+        const LinesRead read = readLines(own);
+        if (!read.ok()) {
+            m_termsError = read.error;
+            return;
+        }
+        lines = read.lines;
+    } else {
+        lines = QString::fromUtf8(kSoftwareTermsText).split(u'\n');
+    }
+    for (const QString& line : lines) {
+        const QString entry = line.trimmed();
+        if (entry.isEmpty() || entry.startsWith(u'#'))
+            continue;
+        // "word" or "word model": the word takes the endings Hunspell knows for the model.
+        const QStringList parts = entry.split(u' ', Qt::SkipEmptyParts);
+        m_terms << parts.first();
+        if (!m_handle)
+            continue;
+        const QByteArray word = parts.first().toUtf8();
+        if (parts.size() > 1)
+            Hunspell_add_with_affix(m_handle, word.constData(), parts[1].toUtf8().constData());
+        else
+            Hunspell_add(m_handle, word.constData());
     }
 }
 

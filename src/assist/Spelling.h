@@ -1,9 +1,11 @@
 #pragma once
 // Russian spelling through Hunspell, the checker the free desktop uses, with the
 // system's ru_RU dictionary (Debian's hunspell-ru) and the working directory's
-// personal word list Words.txt (one word a line, UTF-8). Only Russian words are
-// checked: Latin words, placeholders (%s, %1, {0}), escapes (\n, \t) and words with
-// digits are left alone, since they are names, codes or program text.
+// personal word list Words.txt (one word a line, UTF-8), beside the program's list of
+// software terms (Terms.txt: a working directory's own, else the one built in).
+// Only Russian words are checked: Latin words, placeholders (%s, %1, {0}), escapes
+// (\n, \t), words with digits and words in capitals are left alone, since they are
+// names, codes, abbreviations or program text.
 
 #include "text/FileError.h"
 
@@ -38,6 +40,11 @@ struct SpellingDictionary {
 SpellingDictionary findSpellingDictionary();
 
 inline const QString kPersonalWordsFile = QStringLiteral("Words.txt");
+// Words of software Russian the general dictionary lacks (автозамена, прокси, юникод):
+// one a line, optionally followed by a word whose endings it takes; "#" starts a
+// comment line. The template ships it; a working directory without one uses the
+// copy built into the program.
+inline const QString kSoftwareTermsFile = QStringLiteral("Terms.txt");
 
 class SpellChecker {
 public:
@@ -54,6 +61,9 @@ public:
     // Words.txt exists but could not be read.
     const std::optional<FileError>& personalListError() const { return m_personalError; }
     const QStringList& personalWords() const { return m_personal; }
+    // The working directory's Terms.txt exists but could not be read.
+    const std::optional<FileError>& termsError() const { return m_termsError; }
+    const QStringList& terms() const { return m_terms; }
 
     bool isCorrect(const QString& word) const;
     // The words of `text` Hunspell does not know; none while spelling is off.
@@ -68,12 +78,16 @@ public:
     void addSessionWord(const QString& word);
 
 private:
+    void loadTerms();
+
     Hunhandle* m_handle = nullptr;
     QString m_workDir;
     QString m_offReason;
     QStringList m_personal;
     QStringList m_added; // by this run, written again if the file lost them
     std::optional<FileError> m_personalError;
+    QStringList m_terms;
+    std::optional<FileError> m_termsError;
     mutable QHash<QString, bool> m_known; // a box is checked again on every key
 };
 

@@ -30,9 +30,9 @@ QStringList formatFitProblems(const std::vector<FitProblem>& problems, const QSt
 
 QString fontMissing(const QString& family)
 {
-    return QStringLiteral("шрифт %1 не установлен (пакет fonts-liberation), ширины измерены "
+    return QStringLiteral("шрифт %1 не установлен (пакет %2), ширины измерены "
                           "другим шрифтом и могут отличаться")
-        .arg(family);
+        .arg(family, QtTextMeasure::packageOf(family));
 }
 
 QString fitHelp()
@@ -50,8 +50,12 @@ QString fitHelp()
                           "\n"
                           "Ширина текста измеряется шрифтом диалога (FONT); шаблон без своего шрифта\n"
                           "(без FONT или с размером 32767) - шрифтом MS Shell Dlg 8 пунктов, как в\n"
-                          "Windows. Вместо шрифтов Windows берутся совместимые по размерам шрифты\n"
-                          "Liberation. Ничего не записывает.\n"
+                          "Windows. Вместо шрифтов Windows берутся совместимые по размерам шрифты:\n"
+                          "MS Sans Serif и Tahoma из Wine (пакет fonts-wine) для MS Shell Dlg и MS Sans\n"
+                          "Serif до 9 пунктов, MS Shell Dlg 2 и Tahoma (MS Shell Dlg заменяется на\n"
+                          "MS Sans Serif, MS Shell Dlg 2 - на Tahoma, как в Windows), для остальных -\n"
+                          "Liberation.\n"
+                          "Ничего не записывает.\n"
                           "\n"
                           "  --help   эта справка\n"
                           "\n"

@@ -29,6 +29,13 @@ constexpr int kBorder = 4;
 constexpr int kMaxSide = 4096;
 // The room a caption of a page gets beside its text, as a tab above the page.
 constexpr int kTabPadding = 8;
+// The system icon size at 96 dots per inch.
+constexpr int kIconSide = 32;
+
+bool isUpDown(const DialogControl& c)
+{
+    return c.className.compare(QLatin1String("msctls_updown32"), Qt::CaseInsensitive) == 0;
+}
 
 // The lines a control draws: wrapped at `widthPixels` if it wraps, else broken at
 // its line breaks only.
@@ -137,7 +144,7 @@ QRect DialogCanvas::captionRect() const
     const QRect client = clientRect();
     if (m_dialog.isPage()) {
         // A page shows its caption on its tab.
-        const int text = QFontMetrics(captionFont()).horizontalAdvance(m_dialog.caption);
+        const int text = QFontMetrics(captionFont()).horizontalAdvance(fromScriptForm(m_dialog.caption).text);
         return QRect(0, 0, qMin(client.width(), text + 2 * kTabPadding), m_captionHeight);
     }
     return QRect(client.left(), kBorder, client.width(), m_captionHeight);
@@ -190,8 +197,17 @@ void DialogCanvas::rebuild()
                                 .arg(gap));
     for (const DialogControl& c : m_dialog.controls) {
         Item item;
-        const QRect local(unitsToPixelsX(c.x, m_base), unitsToPixelsY(c.y, m_base),
-                          qMax(1, unitsToPixelsX(c.cx, m_base)), qMax(1, unitsToPixelsY(c.cy, m_base)));
+        QRect local(unitsToPixelsX(c.x, m_base), unitsToPixelsY(c.y, m_base),
+                    qMax(1, unitsToPixelsX(c.cx, m_base)), qMax(1, unitsToPixelsY(c.cy, m_base)));
+        const bool realSizeIcon = c.kind == ControlKind::Icon && (c.style & ss::kTypeMask) == ss::kIcon &&
+                                  !(c.style & (ss::kRealSizeControl | ss::kCenterImage));
+        if (realSizeIcon) {
+            // An icon static takes the icon's own size, the system's 32 by 32 pixels,
+            // whatever the script gave it.
+            local.setSize(QSize(kIconSide, kIconSide));
+        } else if (isUpDown(c) && (c.style & uds::kAutoBuddy) && !m_items.empty()) {
+            placeBesideBuddy(c, local, m_items.back(), client.topLeft());
+        }
         item.rect = local.translated(client.topLeft());
         item.fit = measureFit(c, m_dialog.font, m_measure);
         item.widget = makeWidget(c, local.size());
@@ -210,6 +226,32 @@ void DialogCanvas::rebuild()
     m_overlay->raise();
     updateGeometry();
     update();
+}
+
+// An up-down control that takes the control before it as its buddy is as tall as
+// the buddy and stands at the buddy's top; aligned to a side, it sits inside the
+// buddy's rectangle at that side, and the buddy gives up that width.
+void DialogCanvas::placeBesideBuddy(const DialogControl& c, QRect& local, Item& buddy, const QPoint& origin)
+{
+    QRect buddyLocal = buddy.rect.translated(-origin);
+    local.moveTop(buddyLocal.top());
+    local.setHeight(buddyLocal.height());
+    const int width = local.width();
+    if (c.style & uds::kAlignRight) {
+        local.moveLeft(buddyLocal.right() + 1 - width);
+        buddyLocal.setRight(buddyLocal.right() - width);
+    } else if (c.style & uds::kAlignLeft) {
+        local.moveLeft(buddyLocal.left());
+        buddyLocal.setLeft(buddyLocal.left() + width);
+    } else {
+        return;
+    }
+    if (buddyLocal.width() < 1)
+        return;
+    buddy.rect = buddyLocal.translated(origin);
+    if (buddy.widget)
+        buddy.widget->setGeometry(buddyLocal.left(), buddyLocal.top(), buddyLocal.width(),
+                                  buddy.widget->height());
 }
 
 QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QSize& size)
@@ -274,9 +316,17 @@ QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QSize& size)
         break;
     case ControlKind::Icon: {
         auto* label = new QLabel(m_client);
-        const int side = qMax(8, qMin(size.width(), size.height()));
-        label->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(side, side));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        if ((c.style & ss::kTypeMask) == ss::kIcon) {
+            const int side = qMax(8, qMin(size.width(), size.height()));
+            label->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(side, side));
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        } else {
+            // A picture the program supplies: its place, in the colour of a picture's background.
+            label->setAutoFillBackground(true);
+            label->setBackgroundRole(QPalette::Midlight);
+        }
+        if (c.style & ss::kSunken)
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         w = label;
         break;
     }
@@ -297,6 +347,8 @@ QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QSize& size)
         } else {
             frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
         }
+        if ((c.style & ss::kSunken) && type != ss::kEtchedHorz && type != ss::kEtchedVert)
+            frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         w = frame;
         break;
     }
@@ -311,6 +363,8 @@ QWidget* DialogCanvas::makeWidget(const DialogControl& c, const QSize& size)
             w = bar;
         } else if (cls == QLatin1String("msctls_trackbar32")) {
             w = new QSlider(Qt::Horizontal, m_client);
+        } else if (isUpDown(c)) {
+            w = new DialogUpDown(c.style & uds::kHorz ? Qt::Horizontal : Qt::Vertical, m_client);
         } else {
             auto* box = new QLabel(c.hasText && !c.text.isEmpty() ? c.text : c.className, m_client);
             box->setTextFormat(Qt::PlainText);
@@ -404,8 +458,10 @@ void DialogCanvas::paintEvent(QPaintEvent*)
         p.setPen(palette().color(QPalette::Mid));
         p.drawRect(caption.adjusted(0, 0, -1, 0));
         p.setPen(palette().color(QPalette::WindowText));
+        // A tab reads "&" as a button does: "&&" is one "&", a single one underlines.
         p.drawText(caption.adjusted(kTabPadding, 0, 0, 0),
-                   Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, m_dialog.caption);
+                   Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine | Qt::TextShowMnemonic,
+                   m_dialog.caption);
         return;
     }
     p.fillRect(caption, palette().color(QPalette::Highlight));

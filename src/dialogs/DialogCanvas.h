@@ -36,6 +36,8 @@ public:
     int controlAt(const QPoint& pos) const;
     QString toolTipFor(int control) const;
     QStringList missingFamilies() const { return m_measure.missingFamilies(); }
+    // The title bar of a window, or the tab of a page with a caption.
+    QRect captionRect() const;
 
     QSize sizeHint() const override;
 
@@ -57,11 +59,10 @@ private:
     class Overlay;
 
     void rebuild();
+    void placeBesideBuddy(const DialogControl& c, QRect& local, Item& buddy, const QPoint& origin);
     QWidget* makeWidget(const DialogControl& control, const QSize& size);
     QWidget* makeCheckable(const DialogControl& control, const QSize& size, const QString& withMark);
     QRect clientRect() const;
-    // The title bar of a window, or the tab of a page with a caption.
-    QRect captionRect() const;
     QFont captionFont() const;
 
     QtTextMeasure m_measure;

@@ -220,7 +220,7 @@ void DialogPreview::refresh()
     const int misfits = m_canvas->misfitCount();
     QString status = preview_texts::misfitCount(misfits);
     for (const QString& family : m_canvas->missingFamilies())
-        status += QChar(10) + preview_texts::fontMissing(family);
+        status += QChar(10) + preview_texts::fontMissing(family, QtTextMeasure::packageOf(family));
     m_status->setText(status);
     m_status->setStyleSheet(misfits > 0 ? QStringLiteral("color: #c00000;") : QString());
 }

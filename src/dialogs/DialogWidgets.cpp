@@ -1,6 +1,8 @@
 #include "dialogs/DialogWidgets.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <algorithm>
 
 namespace kvarsel {
@@ -78,6 +80,34 @@ void DialogGroupBox::paintEvent(QPaintEvent*)
     p.fillRect(caption.adjusted(-2, 0, 2, 0), palette().color(QPalette::Window));
     p.setPen(palette().color(isEnabled() ? QPalette::Normal : QPalette::Disabled, QPalette::WindowText));
     p.drawText(caption, Qt::TextShowMnemonic | Qt::AlignLeft | Qt::AlignTop, m_caption);
+}
+
+DialogUpDown::DialogUpDown(Qt::Orientation orientation, QWidget* parent)
+    : QWidget(parent), m_orientation(orientation)
+{
+}
+
+void DialogUpDown::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const bool vertical = m_orientation == Qt::Vertical;
+    const QRect whole = rect();
+    const QRect first = vertical ? QRect(0, 0, whole.width(), whole.height() / 2)
+                                 : QRect(0, 0, whole.width() / 2, whole.height());
+    const QRect second = vertical ? QRect(0, first.height(), whole.width(), whole.height() - first.height())
+                                  : QRect(first.width(), 0, whole.width() - first.width(), whole.height());
+    const auto button = [&](const QRect& r, QStyle::PrimitiveElement arrow) {
+        QStyleOptionButton option;
+        option.initFrom(this);
+        option.rect = r;
+        style()->drawControl(QStyle::CE_PushButtonBevel, &option, &p, this);
+        QStyleOption a;
+        a.initFrom(this);
+        a.rect = r.adjusted(2, 1, -2, -1);
+        style()->drawPrimitive(arrow, &a, &p, this);
+    };
+    button(first, vertical ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowLeft);
+    button(second, vertical ? QStyle::PE_IndicatorArrowDown : QStyle::PE_IndicatorArrowRight);
 }
 
 } // namespace kvarsel

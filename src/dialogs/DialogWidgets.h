@@ -50,4 +50,18 @@ private:
     int m_captionLeft = 0;
 };
 
+// An up-down control: two arrow buttons, one above the other (side by side when
+// horizontal), sharing the control's rectangle.
+class DialogUpDown : public QWidget {
+    Q_OBJECT
+public:
+    explicit DialogUpDown(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Qt::Orientation m_orientation;
+};
+
 } // namespace kvarsel

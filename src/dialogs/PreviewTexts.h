@@ -31,10 +31,10 @@ inline QString misfit(const TextFit& fit)
     return text;
 }
 
-inline QString fontMissing(const QString& family)
+inline QString fontMissing(const QString& family, const QString& package)
 {
-    return QStringLiteral("Шрифт %1 не установлен (пакет fonts-liberation): размеры текстов приблизительные.")
-        .arg(family);
+    return QStringLiteral("Шрифт %1 не установлен (пакет %2): размеры текстов приблизительные.")
+        .arg(family, package);
 }
 
 inline QString header(const QString& dialogName, const QString& fileName, int controls)

@@ -1,5 +1,6 @@
 #pragma once
-// Text measuring with Qt's font engine, for the preview window and kvarsel-batch.
+// Text measuring with Qt's font engine, for the preview window and kvarsel-batch,
+// with the fonts that have the metrics of the faces the dialogs name.
 // Fonts are sized in pixels at 96 dots per inch whatever the screen, so a
 // dialog measures the same on every machine and in the offscreen platform.
 
@@ -12,8 +13,12 @@
 
 namespace kvarsel {
 
+// Where Debian's fonts-wine installs Wine's Tahoma and MS Sans Serif.
+inline constexpr char kWineFontDirectory[] = "/usr/share/wine/fonts";
+
 class QtTextMeasure : public TextMeasure {
 public:
+    QtTextMeasure();
     FontBase base(const DialogFont& font) const override;
     int textWidth(const DialogFont& font, const QString& line) const override;
 
@@ -22,6 +27,8 @@ public:
     // Families asked for so far that the system lacks (another font stood in, so
     // the widths are not those of the Windows font).
     QStringList missingFamilies() const;
+    // The Debian package that installs a family this measure asks for.
+    static QString packageOf(const QString& family);
 
 private:
     struct Entry {

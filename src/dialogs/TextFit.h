@@ -23,9 +23,16 @@ public:
     virtual int textWidth(const DialogFont& font, const QString& line) const = 0;
 };
 
-// The Debian font with the metrics of a Windows dialog font: Liberation Sans for
-// the sans-serif dialog faces (and for any face not known here), Liberation Serif
-// and Liberation Mono for the serif and fixed ones.
+// The Debian font with the metrics of a Windows dialog font, and the pixel size to
+// ask it for: Wine's MS Sans Serif and Tahoma (fonts-wine) for the faces Windows
+// maps to them, MS Shell Dlg and MS Shell Dlg 2 included; Liberation Sans for the
+// other sans-serif faces (and any face not known here), Liberation Serif and
+// Liberation Mono for the serif and fixed ones.
+struct FaceChoice {
+    QString family;
+    int pixelSize = 11;
+};
+FaceChoice metricCompatibleFace(const QString& face, int points);
 QString metricCompatibleFamily(const QString& face);
 // A point size as pixels at 96 dots per inch, the way Windows sizes dialog fonts.
 int pointsToPixels(int points);

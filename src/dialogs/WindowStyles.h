@@ -34,10 +34,15 @@ constexpr quint32 kTypeMask = 0x1F, kLeft = 0x0, kCenter = 0x1, kRight = 0x2, kI
                   kGrayRect = 0x5, kWhiteRect = 0x6, kBlackFrame = 0x7, kGrayFrame = 0x8, kWhiteFrame = 0x9,
                   kUserItem = 0xA, kSimple = 0xB, kLeftNoWordWrap = 0xC, kOwnerDraw = 0xD, kBitmap = 0xE,
                   kEnhMetaFile = 0xF, kEtchedHorz = 0x10, kEtchedVert = 0x11, kEtchedFrame = 0x12;
-constexpr quint32 kNoPrefix = 0x80;
+constexpr quint32 kNoPrefix = 0x80, kRealSizeControl = 0x40, kCenterImage = 0x200, kRealSizeImage = 0x800,
+                  kSunken = 0x1000;
 } // namespace ss
 namespace es {
 constexpr quint32 kMultiline = 0x4;
+}
+// Up-down controls.
+namespace uds {
+constexpr quint32 kAlignRight = 0x4, kAlignLeft = 0x8, kAutoBuddy = 0x10, kHorz = 0x40;
 }
 // SysLink controls.
 namespace lws {

@@ -51,8 +51,9 @@ const QString kReloadQuestion =
                    "ресурсов. Загрузить ресурсы заново?");
 const QString kReloadLoses = QStringLiteral("\n\nПереводы, не сохраненные в сценариях, будут потеряны.");
 const QString kReload = QStringLiteral("Загрузить заново");
-const QString kSpellingOn = QStringLiteral("Проверка орфографии: словарь Hunspell %1 и личный словарь "
-                                           "Words.txt рабочего каталога.");
+const QString kSpellingOn =
+    QStringLiteral("Проверка орфографии: словарь Hunspell %1, список терминов "
+                   "программ Terms.txt и личный словарь Words.txt рабочего каталога.");
 const QString kLater = QStringLiteral("Позже");
 } // namespace texts
 

@@ -3,6 +3,7 @@
 #include "assist/TranslationChecks.h"
 
 #include "TestUtil.h"
+#include "text/TextFile.h"
 
 #include <QtTest>
 
@@ -16,6 +17,8 @@ private Q_SLOTS:
     void spelling_data();
     void spelling();
     void personalWordList();
+    void programTexts_data();
+    void programTexts();
 };
 
 // Hunspell's ru_RU on the words a translator types: what it reports, and what it
@@ -39,6 +42,16 @@ void TestChecks::spelling_data()
     QTest::newRow("a mark inside a typo") << "Пр&авкка" << QStringList{"Правкка"} << QList<int>{0};
     QTest::newRow("a name only the personal list knows")
         << "О программе Кварсел" << QStringList{"Кварсел"} << QList<int>{12};
+    QTest::newRow("abbreviations in capitals") << "ОК, 5 МБ из 2 ГБ, ЦП" << QStringList() << QList<int>();
+    QTest::newRow("software terms in their forms")
+        << "Автозамены, юникода, прокси, несохраненные, Неподдерживаемого, скриншоты" << QStringList()
+        << QList<int>();
+    QTest::newRow("abbreviations the terms list knows")
+        << "Вкл., выкл., Стр 2, стлб" << QStringList() << QList<int>();
+    QTest::newRow("a typo beside a term")
+        << "Автозамена и Автозаменна" << QStringList{"Автозаменна"} << QList<int>{13};
+    QTest::newRow("a typo after a term and a hyphen")
+        << "прокси-сервре" << QStringList{"сервре"} << QList<int>{7};
 }
 
 void TestChecks::spelling()
@@ -80,10 +93,83 @@ void TestChecks::personalWordList()
     QVERIFY(checker.personalListError());
     QVERIFY(checker.addPersonalWord("Кварсел"));
     QVERIFY(QFileInfo(broken.filePath("Words.txt")).isDir());
+    // A working directory's own Terms.txt stands in for the list built in.
+    QTemporaryDir own;
+    QVERIFY(test::writeBytes(own.filePath("Terms.txt"), "# ours\nкварсел\nавтозаменка замена\n"));
+    SpellChecker withOwn(own.path());
+    QVERIFY(withOwn.isCorrect("Кварсел"));
+    QVERIFY(withOwn.isCorrect("автозаменки"));
+    QVERIFY(!withOwn.isCorrect("прокси"));
+    QCOMPARE(withOwn.terms(), (QStringList{"кварсел", "автозаменка"}));
     // Without the system's dictionary nothing is reported, and the reason is told.
     SpellChecker off(dir.path(), SpellingDictionary{{}, "выключена"});
     QVERIFY(!off.isAvailable());
     QVERIFY(off.misspelled(u"Сохранть").isEmpty());
+}
+
+// Real programs' Russian texts (tests/data/spelling, English and Russian lines in
+// turn; player.txt was written after the terms list and left as it came): at most
+// one text in twenty gets a spelling finding, and each typo planted is found.
+void TestChecks::programTexts_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("typo");
+    QTest::newRow("a media player, none planted") << "player.txt" << QString() << QString() << QString();
+    QTest::newRow("a backup program, none planted") << "program.txt" << QString() << QString() << QString();
+    QTest::newRow("a letter doubled") << "program.txt"
+                                      << "Не удается открыть файл %s."
+                                      << "удается"
+                                      << "удаеться";
+    QTest::newRow("a letter left out") << "program.txt"
+                                       << "Есть несохраненные изменения. Сохранить их перед закрытием?"
+                                       << "изменения"
+                                       << "изменени";
+    QTest::newRow("letters swapped") << "program.txt"
+                                     << "Неподдерживаемый формат файла."
+                                     << "формат"
+                                     << "фромат";
+    QTest::newRow("next to a term") << "program.txt"
+                                    << "Очистить кэш"
+                                    << "Очистить"
+                                    << "Очистеть";
+    QTest::newRow("beside an abbreviation") << "program.txt"
+                                            << "Свободно: %s МБ"
+                                            << "Свободно"
+                                            << "Свабодно";
+    QTest::newRow("after a mark") << "program.txt"
+                                  << "&Панель инструментов"
+                                  << "инструментов"
+                                  << "инструметов";
+}
+
+void TestChecks::programTexts()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, text);
+    QFETCH(QString, word);
+    QFETCH(QString, typo);
+    const LinesRead read = readLines(QStringLiteral(KVARSEL_TEST_DATA "/spelling/") + file);
+    QVERIFY(read.ok());
+    QStringList russian;
+    for (qsizetype i = 1; i < read.lines.size(); i += 2)
+        russian << read.lines[i];
+    QTemporaryDir dir;
+    SpellChecker checker(dir.path());
+    if (!typo.isEmpty()) {
+        const qsizetype at = russian.indexOf(text);
+        QVERIFY(at >= 0);
+        russian[at].replace(word, typo);
+        const QList<TextWord> found = checker.misspelled(russian[at]);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().word, typo);
+    }
+    qsizetype withFindings = 0;
+    for (const QString& t : std::as_const(russian))
+        withFindings += !checker.misspelled(t).isEmpty();
+    QVERIFY2(withFindings * 20 <= russian.size(),
+             qPrintable(QStringLiteral("%1 of %2").arg(withFindings).arg(russian.size())));
 }
 
 void TestChecks::findings_data()

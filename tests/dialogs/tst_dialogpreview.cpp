@@ -280,6 +280,68 @@ private Q_SLOTS:
         QVERIFY(s.main->screen()->availableGeometry().contains(preview->frameGeometry()));
     }
 
+    // Details Windows settles when it creates the controls: an icon takes the
+    // system's icon size, an up-down the height of the buddy it attaches to, a
+    // sunken picture a sunken frame, and a page's tab reads "&&" as one "&".
+    void drawnAsWindowsShows_data()
+    {
+        QTest::addColumn<QStringList>("controls");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("ICON, a script size") << QStringList{"ICON 128,IDC_LOGO,14,14,21,20"} << "IDC_LOGO"
+                                             << "32x32";
+        QTest::newRow("decompiled icon, no size")
+            << QStringList{"CONTROL 32515, -1, \"STATIC\", 0x50000003, 7, 7, 0, 0"} << "-1"
+            << "32x32";
+        QTest::newRow("up-down right of its buddy")
+            << QStringList{"EDITTEXT 1001,94,19,24,13,ES_AUTOHSCROLL",
+                           "CONTROL \"\",1002,\"msctls_updown32\",UDS_SETBUDDYINT | UDS_ALIGNRIGHT | "
+                           "UDS_AUTOBUDDY | UDS_ARROWKEYS,118,17,10,20"}
+            << "1002"
+            << "buddy 1001";
+        QTest::newRow("SS_BITMAP | SS_SUNKEN")
+            << QStringList{"CONTROL \"\",1003,\"Static\",SS_BITMAP | SS_SUNKEN,7,40,60,40"} << "1003"
+            << "sunken";
+    }
+
+    void drawnAsWindowsShows()
+    {
+        QFETCH(QStringList, controls);
+        QFETCH(QString, id);
+        QFETCH(QString, expected);
+        const QStringList script =
+            QStringList{"IDD_PAGE DIALOGEX 0, 0, 200, 100",
+                        "STYLE DS_SETFONT | DS_FIXEDSYS | WS_CHILD | WS_CAPTION", "CAPTION \"Date && Time\"",
+                        "FONT 8, \"MS Shell Dlg\", 400, 0, 0x1", "BEGIN"} +
+            controls + QStringList{"END"};
+        DialogCanvas canvas;
+        canvas.setDialog(readDialogLines(script, 0, true).front());
+        const QFont tabFont = QtTextMeasure().qtFont(canvas.dialog().font);
+        QCOMPARE(canvas.captionRect().width(), QFontMetrics(tabFont).horizontalAdvance("Date & Time") + 16);
+        const int control = controlWithId(&canvas, id);
+        QVERIFY(control >= 0);
+        const QRect rect = canvas.controlRect(control);
+        QCOMPARE(canvas.controlWidget(control)->size(), rect.size());
+        if (expected == "32x32") {
+            QCOMPARE(rect.size(), QSize(32, 32));
+        } else if (expected.startsWith("buddy ")) {
+            const int buddy = controlWithId(&canvas, expected.mid(6));
+            const DialogControl& b = canvas.dialog().controls[size_t(buddy)];
+            const FontBase base = QtTextMeasure().base(canvas.dialog().font);
+            const QRect buddyRect = canvas.controlRect(buddy);
+            QCOMPARE(rect.top(), buddyRect.top());
+            QCOMPARE(rect.height(), buddyRect.height());
+            QCOMPARE(rect.height(), unitsToPixelsY(b.cy, base));
+            // Inside the buddy's rectangle at its right, the buddy narrowed to make room.
+            QCOMPARE(rect.right(), buddyRect.left() + unitsToPixelsX(b.cx, base) - 1);
+            QCOMPARE(buddyRect.right() + 1, rect.left());
+        } else {
+            const auto* frame = qobject_cast<const QFrame*>(canvas.controlWidget(control));
+            QVERIFY(frame);
+            QCOMPARE(frame->frameShadow(), QFrame::Sunken);
+        }
+    }
+
     // A group box's caption sits on its frame line, as Windows draws it, so the
     // controls inside stand clear of the line.
     void groupCaptionOnItsFrame()

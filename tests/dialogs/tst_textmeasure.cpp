@@ -44,56 +44,116 @@ DialogFont font(int points, const char* face, int weight = 400)
     return f;
 }
 
+// Whole words while they fit, else as many characters as fit, one at least,
+// each tried in turn: the plain wrap, as the oracle.
+QList<TextSpan> greedyWrap(const QString& text, int width, const DialogFont& f, const TextMeasure& m)
+{
+    QString flat = text;
+    flat.replace(u'\t', u' ');
+    const auto widthOf = [&](qsizetype a, qsizetype b) { return m.textWidth(f, flat.mid(a, b - a)); };
+    QList<TextSpan> lines;
+    qsizetype paragraph = 0;
+    for (;;) {
+        qsizetype end = flat.indexOf(u'\n', paragraph);
+        if (end < 0)
+            end = flat.size();
+        qsizetype pos = paragraph;
+        if (pos == end)
+            lines << TextSpan{pos, 0};
+        while (pos < end) {
+            qsizetype fits = pos;
+            for (qsizetype next = pos; next < end;) {
+                while (next < end && flat[next] == u' ')
+                    ++next;
+                while (next < end && flat[next] != u' ')
+                    ++next;
+                if (widthOf(pos, next) > width)
+                    break;
+                fits = next;
+            }
+            if (fits == pos)
+                for (fits = pos + 1; fits < end && flat[fits] != u' ' && widthOf(pos, fits + 1) <= width;)
+                    ++fits;
+            lines << TextSpan{pos, fits - pos};
+            for (pos = fits; pos < end && flat[pos] == u' ';)
+                ++pos;
+        }
+        if (end == flat.size())
+            return lines;
+        paragraph = end + 1;
+    }
+}
+
 } // namespace
 
 class TextMeasureTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Each face is measured with the installed font Windows' own stands for (not a
+    // silent fallback), and the dialog base units come out as Windows gives them.
     void windowsFacesGetMetricCompatibleFonts_data()
     {
         QTest::addColumn<QString>("face");
+        QTest::addColumn<int>("points");
         QTest::addColumn<QString>("family");
-        QTest::newRow("MS Sans Serif") << "MS Sans Serif"
-                                       << "Liberation Sans";
-        QTest::newRow("MS Shell Dlg") << "MS Shell Dlg"
-                                      << "Liberation Sans";
-        QTest::newRow("MS Shell Dlg 2") << "MS Shell Dlg 2"
-                                        << "Liberation Sans";
-        QTest::newRow("Microsoft Sans Serif") << "Microsoft Sans Serif"
-                                              << "Liberation Sans";
-        QTest::newRow("Tahoma") << "Tahoma"
-                                << "Liberation Sans";
-        QTest::newRow("Courier New") << "Courier New"
-                                     << "Liberation Mono";
-        QTest::newRow("Times New Roman") << "Times New Roman"
-                                         << "Liberation Serif";
-        QTest::newRow("unknown face") << "Frobnicate UI"
-                                      << "Liberation Sans";
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<QSize>("base"); // -1: not fixed here
+        QTest::newRow("MS Shell Dlg") << "MS Shell Dlg" << 8 << "MS Sans Serif" << 13 << QSize(6, 13);
+        QTest::newRow("MS Sans Serif") << "MS Sans Serif" << 8 << "MS Sans Serif" << 13 << QSize(6, 13);
+        QTest::newRow("MS Sans Serif 9") << "MS Sans Serif" << 9 << "MS Sans Serif" << 13 << QSize(6, 13);
+        QTest::newRow("MS Sans Serif 24: scaled")
+            << "MS Sans Serif" << 24 << "Liberation Sans" << 32 << QSize(-1, -1);
+        QTest::newRow("MS Shell Dlg 2") << "MS Shell Dlg 2" << 8 << "Tahoma" << 11 << QSize(6, 13);
+        QTest::newRow("Tahoma") << "Tahoma" << 8 << "Tahoma" << 11 << QSize(6, 13);
+        QTest::newRow("Microsoft Sans Serif")
+            << "Microsoft Sans Serif" << 8 << "Liberation Sans" << 11 << QSize(-1, -1);
+        QTest::newRow("Courier New") << "Courier New" << 10 << "Liberation Mono" << 13 << QSize(-1, -1);
+        QTest::newRow("Times New Roman")
+            << "Times New Roman" << 8 << "Liberation Serif" << 11 << QSize(-1, -1);
+        QTest::newRow("unknown face") << "Frobnicate UI" << 8 << "Liberation Sans" << 11 << QSize(-1, -1);
     }
 
     void windowsFacesGetMetricCompatibleFonts()
     {
         QFETCH(QString, face);
+        QFETCH(int, points);
         QFETCH(QString, family);
+        QFETCH(int, pixels);
+        QFETCH(QSize, base);
         const QtTextMeasure measure;
-        DialogFont f = font(8, "");
+        DialogFont f = font(points, "");
         f.face = face;
-        // The font is really installed and used, not a silent fallback.
         QCOMPARE(QFontInfo(measure.qtFont(f)).family(), family);
-        QCOMPARE(QFontInfo(measure.qtFont(f)).pixelSize(), 11);
+        QCOMPARE(QFontInfo(measure.qtFont(f)).pixelSize(), pixels);
+        QVERIFY(measure.missingFamilies().isEmpty());
+        if (base.width() > 0)
+            QCOMPARE(measure.base(f).averageWidth, base.width());
+        if (base.height() > 0)
+            QCOMPARE(measure.base(f).height, base.height());
     }
 
-    void dialogBaseUnits()
+    // The wrap finds its breaks by halving instead of trying every character; it
+    // must break exactly where trying every character does.
+    void wrapBreaksWhereTheGreedyWrapDoes_data()
     {
-        // Arial's metrics at 8 points and 96 dots per inch: the dialog unit base
-        // Windows computes for its sans-serif dialog fonts is 5 or 6 by 13 or 14.
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::newRow("long unbroken word, one character a line") << QString(300, u'x') << 2;
+        QTest::newRow("long unbroken word") << QString(500, u'w') << 90;
+        QTest::newRow("words and a long one") << "Open the file " + QString(200, u'm') + " now" << 60;
+        QTest::newRow("many short words, wide") << QString("ab cd ").repeated(400) << 700;
+        QTest::newRow("leading and trailing blanks") << "   Cancel the   job   " << 25;
+        QTest::newRow("paragraphs, one empty") << "First line\n\nThird, a longer one" << 40;
+        QTest::newRow("Cyrillic with tabs") << "Сохранить\tизменения перед закрытием документа?" << 70;
+    }
+
+    void wrapBreaksWhereTheGreedyWrapDoes()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, width);
         const QtTextMeasure measure;
-        const FontBase base = measure.base(font(8, "MS Shell Dlg"));
-        QVERIFY2(base.averageWidth >= 5 && base.averageWidth <= 6,
-                 qPrintable(QString::number(base.averageWidth)));
-        QVERIFY2(base.height >= 12 && base.height <= 14, qPrintable(QString::number(base.height)));
-        const FontBase bigger = measure.base(font(10, "MS Shell Dlg"));
-        QVERIFY(bigger.averageWidth > base.averageWidth || bigger.height > base.height);
+        const DialogFont f = font(8, "MS Shell Dlg 2");
+        QCOMPARE(wrapLines(text, width, f, measure), greedyWrap(text, width, f, measure));
     }
 
     void widthsMatchRenderedText_data()

@@ -27,7 +27,7 @@ start() { (cd / && env -u XDG_DATA_HOME HOME="$tmp/home" "$@"); }
 start "$tmp/elsewhere/kvarsel-start"
 work=$tmp/home/.local/share/kvarsel
 [ "$(cat "$tmp/started")" = "$work" ] || fail "kvarsel started in $(cat "$tmp/started"), not $work"
-for f in Readme.txt User.dic Windows.dic velmora.ini Words.txt; do
+for f in Readme.txt User.dic Windows.dic velmora.ini Words.txt Terms.txt; do
     cmp -s "$packaging/template/$f" "$work/$f" || fail "$f differs from the template"
 done
 [ -w "$work/User.dic" ] || fail "User.dic is not writable by its owner"

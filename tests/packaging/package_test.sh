@@ -14,7 +14,8 @@ deb=$(ls "$tmp"/kvarsel_*.deb)
 dpkg-deb -c "$deb" | awk '{print $NF}' > "$tmp/contents"
 for path in ./usr/bin/kvarsel ./usr/bin/kvarsel-batch ./usr/bin/kvarsel-start \
     ./usr/share/kvarsel/Readme.txt ./usr/share/kvarsel/User.dic ./usr/share/kvarsel/Windows.dic \
-    ./usr/share/kvarsel/velmora.ini ./usr/share/kvarsel/Words.txt ./usr/share/man/man1/kvarsel.1 \
+    ./usr/share/kvarsel/velmora.ini ./usr/share/kvarsel/Words.txt ./usr/share/kvarsel/Terms.txt \
+    ./usr/share/man/man1/kvarsel.1 \
     ./usr/share/man/man1/kvarsel-batch.1 ./usr/share/man/man1/kvarsel-start.1 ./usr/share/applications/kvarsel.desktop \
     ./usr/share/doc/kvarsel/README.html ./usr/share/doc/kvarsel/docs/guide.html \
     ./usr/share/doc/kvarsel/docs/main-window.png; do
@@ -31,6 +32,7 @@ for page in kvarsel kvarsel-batch; do
 done
 dpkg-deb -f "$deb" Depends | grep -q 'hunspell-ru' || fail "the package does not depend on hunspell-ru"
 dpkg-deb -f "$deb" Depends | grep -q 'libhunspell' || fail "the package does not depend on libhunspell"
+dpkg-deb -f "$deb" Depends | grep -q 'fonts-wine' || fail "the package does not depend on fonts-wine"
 # The help window opens the documentation from bin/../share/doc/kvarsel.
 grep -q '<title>Кварсел: руководство пользователя</title>' "$tmp/root/usr/share/doc/kvarsel/docs/guide.html" ||
     fail "guide.html is not the rendered guide"
