@@ -143,8 +143,9 @@ const Statement* statementFor(const DialogControl& c)
                 continue;
             break;
         case TextShape::Icon:
-            // The resource compiler files an ICON's name in capitals: only a number is safe.
-            if (!c.text.isOrdinal)
+            // The resource compiler files an ICON's name in capitals and gives it no
+            // size of its own: only a number at size 0 comes back the same.
+            if (!c.text.isOrdinal || c.cx != 0 || c.cy != 0)
                 continue;
             break;
         }
@@ -296,6 +297,8 @@ DialogControl parseControl(rc::ScriptReader& in, bool extended)
         }
         idField();
         coords(s.shape == TextShape::Icon);
+        if (s.shape == TextShape::Icon)
+            c.cx = c.cy = 0; // the resource compiler takes an icon's size from the icon
         trailing(true, s.base, s.extra);
         return c;
     }

@@ -6,7 +6,6 @@ namespace {
 
 constexpr quint16 kPopup = 0x10, kEnd = 0x80;     // MENU item flags
 constexpr quint16 kExPopup = 0x01, kExEnd = 0x80; // MENUEX item flags
-constexpr quint32 kSeparatorType = 0x800;         // MFT_SEPARATOR
 // Deeper pop-ups than any menu has; a template that claims more is damaged.
 constexpr int kMaxDepth = 64;
 
@@ -132,8 +131,7 @@ bool writeScriptItems(QString& out, bool extended, const QList<MenuItem>& items,
         }
         QString line = indent;
         if (extended) {
-            if (!item.popup && item.type == kSeparatorType && item.state == 0 && item.id == 0 &&
-                item.text.isEmpty())
+            if (!item.popup && item.type == 0 && item.state == 0 && item.id == 0 && item.text.isEmpty())
                 line += QStringLiteral("MENUITEM SEPARATOR");
             else if (item.popup)
                 line += QStringLiteral("POPUP %1, %2, %3, %4, %5")
@@ -187,8 +185,7 @@ QList<MenuItem> parseItems(rc::ScriptReader& in, bool extended, int depth)
         MenuItem item;
         if (in.takeWord(u"MENUITEM")) {
             if (in.takeWord(u"SEPARATOR")) {
-                item.type = extended ? kSeparatorType : 0;
-                items << item;
+                items << item; // all zero in both forms
                 continue;
             }
         } else if (in.takeWord(u"POPUP")) {
