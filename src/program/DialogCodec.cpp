@@ -105,15 +105,16 @@ NameOrOrdinal parseNameOrOrdinal(rc::ScriptReader& in)
 }
 
 // The style as a statement with `base` writes it: the bits beyond the base or-ed
-// in, the base's bits the control lacks taken away with NOT.
-QString styleExpression(quint32 style, quint32 base)
+// in (a CONTROL's style whole, as decompilers write it), the base's bits the
+// control lacks taken away with NOT.
+QString styleExpression(quint32 style, quint32 base, bool whole)
 {
     const quint32 off = base & ~style;
-    QString s = rc::hex(style & ~base);
-    if (off)
-        s = (style & ~base) ? s + QStringLiteral(" | NOT ") + rc::hex(off)
-                            : QStringLiteral("NOT ") + rc::hex(off);
-    return s;
+    const quint32 on = whole ? style : style & ~base;
+    if (!off)
+        return rc::hex(on);
+    return on ? rc::hex(on) + QStringLiteral(" | NOT ") + rc::hex(off)
+              : QStringLiteral("NOT ") + rc::hex(off);
 }
 
 QString coordinates(const DialogControl& c)
@@ -177,11 +178,11 @@ QString controlLine(const DialogControl& c, bool extended, QString& why)
             line += scriptName(c.text) + QStringLiteral(", ");
         line += id + QStringLiteral(", ") + coordinates(c);
         if (c.exStyle || c.helpId || c.style != (s->base | s->extra))
-            tail << styleExpression(c.style, s->base);
+            tail << styleExpression(c.style, s->base, false);
     } else {
         line = QStringLiteral("    CONTROL %1, %2, %3, %4, %5")
                    .arg(scriptName(c.text), id, scriptName(c.windowClass),
-                        styleExpression(c.style, kChildVisible), coordinates(c));
+                        styleExpression(c.style, kChildVisible, true), coordinates(c));
     }
     if (c.exStyle || c.helpId)
         tail << rc::hex(c.exStyle);

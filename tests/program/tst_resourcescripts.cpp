@@ -358,7 +358,7 @@ void ResourceScriptsTest::leftOut_data()
     custom.extended = true;
     custom.controls[0].windowClass = {false, 0, QStringLiteral("SysListView32")};
     QTest::newRow("custom class kept") << make(5, ResourceKey::number(5), dialogBytes(custom))
-                                       << QStringLiteral("+\"x\", 0, \"SysListView32\", NOT 0x50000000");
+                                       << QStringLiteral("+\"x\", 0, \"SysListView32\", NOT 0x50000000, 0, 0, 0, 0");
 
     MenuTemplate m;
     MenuItem separator;
