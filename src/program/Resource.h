@@ -17,13 +17,15 @@ struct ResourceKey {
     static ResourceKey text(const QString& s) { return ResourceKey{0, s}; }
     bool isNumber() const { return name.isEmpty(); }
 
-    // Strings before numbers, strings by their UTF-16 units ignoring ASCII case as a
-    // resource tree sorts them, numbers ascending.
-    friend bool operator==(const ResourceKey& a, const ResourceKey& b) {
+    // The order of a resource tree: strings before numbers, strings by their UTF-16
+    // units, numbers ascending.
+    friend bool operator==(const ResourceKey& a, const ResourceKey& b)
+    {
         return a.isNumber() == b.isNumber() && (a.isNumber() ? a.id == b.id : a.name == b.name);
     }
     friend bool operator!=(const ResourceKey& a, const ResourceKey& b) { return !(a == b); }
-    friend bool operator<(const ResourceKey& a, const ResourceKey& b) {
+    friend bool operator<(const ResourceKey& a, const ResourceKey& b)
+    {
         if (a.isNumber() != b.isNumber())
             return !a.isNumber();
         if (a.isNumber())
@@ -36,9 +38,8 @@ struct ResourceKey {
 
 // The resource types this program reads or writes by number.
 namespace ResourceType {
-inline constexpr quint16 Cursor = 1, Bitmap = 2, Icon = 3, Menu = 4, Dialog = 5, String = 6,
-                         Accelerator = 9, RcData = 10, GroupCursor = 12, GroupIcon = 14,
-                         Version = 16, Manifest = 24;
+inline constexpr quint16 Cursor = 1, Bitmap = 2, Icon = 3, Menu = 4, Dialog = 5, String = 6, Accelerator = 9,
+                         RcData = 10, GroupCursor = 12, GroupIcon = 14, Version = 16, Manifest = 24;
 }
 
 struct Resource {
