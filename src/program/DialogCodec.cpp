@@ -543,13 +543,15 @@ DialogTemplate parseDialog(rc::ScriptReader& in, bool extended)
             d.pointSize = quint16(in.number());
             in.expectPunct(u',');
             d.face = in.string();
-            if (extended && in.takeComma()) {
-                d.weight = quint16(in.number());
-                if (in.takeComma()) {
-                    d.italic = quint8(in.number());
-                    if (in.takeComma())
-                        d.charset = quint8(in.number());
-                }
+            // Weight, italic and character set: a DIALOG has no room for them and drops
+            // them; a DIALOGEX without a character set gets DEFAULT_CHARSET.
+            quint32 extra[3] = {0, 0, 1};
+            for (int n = 0; n < 3 && in.takeComma(); ++n)
+                extra[n] = in.number();
+            if (extended) {
+                d.weight = quint16(extra[0]);
+                d.italic = quint8(extra[1]);
+                d.charset = quint8(extra[2]);
             }
         } else if (in.isWord(u"LANGUAGE") || in.isWord(u"VERSION") || in.isWord(u"CHARACTERISTICS")) {
             in.skipResourceOptions();

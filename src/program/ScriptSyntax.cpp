@@ -202,6 +202,8 @@ private:
                 continue;
             }
             const QChar e = s[i + 1];
+            if (e == u'\n' || e == u'\r')
+                throw ScriptError{line, QStringLiteral("строка в кавычках не закрыта")};
             i += 2;
             uint unit = 0;
             bool numeric = false;

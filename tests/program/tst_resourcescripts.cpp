@@ -259,6 +259,16 @@ void ResourceScriptsTest::judgedByWindres_data()
                   "50",
                   "END"})
         << QStringList{"Options", "Text with help", "Data"};
+    // What the compiler fills in: DEFAULT_CHARSET, a DIALOG's dropped font weight, the
+    // title bar an empty CAPTION still brings, the default style, an icon's name and size.
+    QTest::newRow("defaults") << int(ResourceKind::Dialog)
+                              << lines({"10 DIALOGEX 0, 0, 100, 50", "FONT 8, \"MS Shell Dlg\"", "BEGIN",
+                                        "  LTEXT \"Plain font\", 1, 0, 0, 50, 8", "END",
+                                        "11 DIALOG 0, 0, 100, 50", "FONT 8, \"MS Shell Dlg\", 700, 1, 204",
+                                        "BEGIN", "  LTEXT \"Bold asked\", 1, 0, 0, 50, 8", "END",
+                                        "12 DIALOG 0, 0, 100, 50", "CAPTION \"\"", "BEGIN",
+                                        "  ICON \"AppIcon\", -1, 5, 5, 32, 32", "END"})
+                              << QStringList{"Plain font", "Bold asked"};
     QTest::newRow("strings")
         << int(ResourceKind::String)
         << lines({"#include \"sdk.h\"", "#define IDS_TITLE 1", "STRINGTABLE DISCARDABLE", "BEGIN",
@@ -357,8 +367,9 @@ void ResourceScriptsTest::leftOut_data()
     DialogTemplate custom = withData;
     custom.extended = true;
     custom.controls[0].windowClass = {false, 0, QStringLiteral("SysListView32")};
-    QTest::newRow("custom class kept") << make(5, ResourceKey::number(5), dialogBytes(custom))
-                                       << QStringLiteral("+\"x\", 0, \"SysListView32\", NOT 0x50000000, 0, 0, 0, 0");
+    QTest::newRow("custom class kept")
+        << make(5, ResourceKey::number(5), dialogBytes(custom))
+        << QStringLiteral("+\"x\", 0, \"SysListView32\", NOT 0x50000000, 0, 0, 0, 0");
 
     MenuTemplate m;
     MenuItem separator;
