@@ -269,6 +269,33 @@ void ResourceScriptsTest::judgedByWindres_data()
                                         "12 DIALOG 0, 0, 100, 50", "CAPTION \"\"", "BEGIN",
                                         "  ICON \"AppIcon\", -1, 5, 5, 32, 32", "END"})
                               << QStringList{"Plain font", "Bold asked"};
+    // The preprocessor's lines and the expressions, as windres reads them.
+    QTest::newRow("preprocessor") << int(ResourceKind::String)
+                                  << lines({"#define BASE 100",
+                                            "#define NEXT (BASE + 1)",
+                                            "/* a block",
+                                            "   comment */",
+                                            "#ifdef APSTUDIO_INVOKED",
+                                            "STRINGTABLE BEGIN 1, \"never\" END",
+                                            "#else",
+                                            "STRINGTABLE",
+                                            "{",
+                                            "    BASE, \"Base\"  // a comment",
+                                            "    NEXT, \"Next\"",
+                                            "    BASE * 2 | 1, \"Two hundred and one\"",
+                                            "    0x10 + 010 - ~0, \"Octal\"",
+                                            "#if defined(BASE) && !defined(NOTHING)",
+                                            "    300, \"Kept\"",
+                                            "#elif 1",
+                                            "    301, \"Not\"",
+                                            "#endif",
+                                            "    302, \"Escapes \\a\\b\\f\\v \\x41\\101 \\e\\q end\"",
+                                            "}",
+                                            "#endif"})
+                                  // control characters come back as octal escapes, unknown escapes as written
+                                  << QStringList{"Octal", "Base",
+                                                 "Next",  "Two hundred and one",
+                                                 "Kept",  "Escapes \\010\\010\\014\\013 AA \\\\e\\\\q end"};
     QTest::newRow("strings")
         << int(ResourceKind::String)
         << lines({"#include \"sdk.h\"", "#define IDS_TITLE 1", "STRINGTABLE DISCARDABLE", "BEGIN",
@@ -346,7 +373,7 @@ void ResourceScriptsTest::leftOut_data()
 
     DialogTemplate withData;
     withData.style = 0x80C00000;
-    DialogControl c;
+    DialogItemTemplate c;
     c.windowClass = {true, 0x80, {}};
     c.text.name = QStringLiteral("x");
     c.creationData = QByteArray("\1\0\2\0", 4);
