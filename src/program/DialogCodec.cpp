@@ -92,7 +92,7 @@ NameOrOrdinal parseNameOrOrdinal(rc::ScriptReader& in)
 {
     NameOrOrdinal v;
     if (in.startsString()) {
-        v.name = in.string();
+        v.name = in.textString();
     } else if (in.startsNumber()) {
         v.isOrdinal = true;
         v.ordinal = quint16(in.number());
@@ -117,7 +117,7 @@ QString styleExpression(quint32 style, quint32 base, bool whole)
               : QStringLiteral("NOT ") + rc::hex(off);
 }
 
-QString coordinates(const DialogControl& c)
+QString coordinates(const DialogItemTemplate& c)
 {
     return QStringLiteral("%1, %2, %3, %4").arg(c.x).arg(c.y).arg(c.cx).arg(c.cy);
 }
@@ -127,7 +127,7 @@ QString controlId(quint32 id, bool extended)
     return id == (extended ? 0xFFFFFFFFu : 0xFFFFu) ? QStringLiteral("-1") : QString::number(id);
 }
 
-const Statement* statementFor(const DialogControl& c)
+const Statement* statementFor(const DialogItemTemplate& c)
 {
     if (!c.windowClass.isOrdinal)
         return nullptr;
@@ -155,7 +155,7 @@ const Statement* statementFor(const DialogControl& c)
     return nullptr;
 }
 
-QString controlLine(const DialogControl& c, bool extended, QString& why)
+QString controlLine(const DialogItemTemplate& c, bool extended, QString& why)
 {
     if (!c.text.isOrdinal && !scriptCanHold(c.text.name, false, why))
         return {};
@@ -234,9 +234,9 @@ QByteArray parseCreationData(rc::ScriptReader& in)
     return out.data();
 }
 
-DialogControl parseControl(rc::ScriptReader& in, bool extended)
+DialogItemTemplate parseControl(rc::ScriptReader& in, bool extended)
 {
-    DialogControl c;
+    DialogItemTemplate c;
     const rc::Token word = in.take();
     const auto coords = [&](bool sizeOptional) {
         c.x = qint16(in.number());
@@ -379,7 +379,7 @@ std::optional<DialogTemplate> readDialog(const QByteArray& data, QString& why)
             why = QStringLiteral("диалог: ненулевые байты выравнивания");
             return std::nullopt;
         }
-        DialogControl c;
+        DialogItemTemplate c;
         std::optional<quint32> id;
         if (d.extended) {
             const auto help = in.read<quint32>(), ex = in.read<quint32>(), style = in.read<quint32>();
@@ -442,7 +442,7 @@ QByteArray dialogBytes(const DialogTemplate& d)
         }
         out.string(d.face);
     }
-    for (const DialogControl& c : d.controls) {
+    for (const DialogItemTemplate& c : d.controls) {
         out.align();
         if (d.extended) {
             out.put<quint32>(c.helpId);
@@ -497,7 +497,7 @@ QString dialogScript(const ResourceKey& name, const DialogTemplate& d, QString& 
         out += u"\r\n";
     }
     out += QStringLiteral("BEGIN\r\n");
-    for (const DialogControl& c : d.controls) {
+    for (const DialogItemTemplate& c : d.controls) {
         const QString line = controlLine(c, d.extended, why);
         if (line.isEmpty())
             return {};
@@ -532,7 +532,7 @@ DialogTemplate parseDialog(rc::ScriptReader& in, bool extended)
         } else if (in.takeWord(u"EXSTYLE")) {
             d.exStyle = in.number();
         } else if (in.takeWord(u"CAPTION")) {
-            d.caption = in.string();
+            d.caption = in.textString();
             captioned = true;
         } else if (in.takeWord(u"CLASS")) {
             d.windowClass = parseNameOrOrdinal(in);
@@ -542,7 +542,7 @@ DialogTemplate parseDialog(rc::ScriptReader& in, bool extended)
             font = true;
             d.pointSize = quint16(in.number());
             in.expectPunct(u',');
-            d.face = in.string();
+            d.face = in.textString();
             // Weight, italic and character set: a DIALOG has no room for them and drops
             // them; a DIALOGEX without a character set gets DEFAULT_CHARSET.
             quint32 extra[3] = {0, 0, 1};

@@ -193,7 +193,7 @@ QList<MenuItem> parseItems(rc::ScriptReader& in, bool extended, int depth)
         } else {
             in.fail(QStringLiteral("ожидается MENUITEM, POPUP или END, а не «%1»").arg(in.peek().text));
         }
-        item.text = in.string();
+        item.text = in.textString();
         if (extended) {
             // id, type, state and (a pop-up's) help id, each optional from the right
             quint32* fields[] = {&item.id, &item.type, &item.state, &item.helpId};

@@ -52,7 +52,7 @@ struct NameOrOrdinal {
     friend bool operator==(const NameOrOrdinal&, const NameOrOrdinal&) = default;
 };
 
-struct DialogControl {
+struct DialogItemTemplate {
     quint32 style = 0, exStyle = 0, helpId = 0, id = 0;
     qint16 x = 0, y = 0, cx = 0, cy = 0;
     NameOrOrdinal windowClass, text;
@@ -69,7 +69,7 @@ struct DialogTemplate {
     quint16 pointSize = 0, weight = 0;
     quint8 italic = 0, charset = 0;
     QString face;
-    QList<DialogControl> controls;
+    QList<DialogItemTemplate> controls;
 };
 
 std::optional<DialogTemplate> readDialog(const QByteArray& data, QString& why);

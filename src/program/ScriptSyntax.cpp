@@ -10,6 +10,9 @@ namespace {
 
 // A macro that names itself, directly or not, stops being expanded at this depth.
 constexpr int kMaxExpansion = 32;
+// What one name may expand to; far beyond any real macro, and it keeps a chain of
+// macros that each double the last from filling the memory.
+constexpr qsizetype kMaxExpandedTokens = 65536;
 // Nesting of parentheses and conditionals a script may have.
 constexpr int kMaxDepth = 200;
 
@@ -136,7 +139,13 @@ private:
                     ++i;
                 t.kind = Token::Word;
                 t.text = s.sliced(start, i - start).toString();
-                expand(t, out, 0);
+                if (m_expandWords) {
+                    m_budget = kMaxExpandedTokens;
+                    m_topWord = t.text;
+                    expand(t, out, 0);
+                } else {
+                    out << t;
+                }
                 continue;
             }
             if (QStringView(u",|&+-*/~(){}!=<>^%").contains(c)) {
@@ -154,16 +163,25 @@ private:
     {
         const auto found = m_defines.constFind(word.text);
         if (found == m_defines.constEnd() || depth >= kMaxExpansion || m_expanding.contains(word.text)) {
+            if (--m_budget < 0)
+                throw ScriptError{
+                    word.line,
+                    QStringLiteral("имя «%1» разворачивается в слишком длинный текст").arg(m_topWord)};
             out << word;
             return;
         }
         m_expanding.insert(word.text);
         for (Token t : *found) {
             t.line = word.line;
-            if (t.kind == Token::Word)
+            if (t.kind == Token::Word) {
                 expand(t, out, depth + 1);
-            else
+            } else {
+                if (--m_budget < 0)
+                    throw ScriptError{
+                        word.line,
+                        QStringLiteral("имя «%1» разворачивается в слишком длинный текст").arg(m_topWord)};
                 out << t;
+            }
         }
         m_expanding.remove(word.text);
     }
@@ -320,8 +338,11 @@ private:
             QStringView body = rest.sliced(macro.size());
             if (body.startsWith(u'('))
                 return; // a function-like macro: no resource statement uses one
+            // Names in the body are expanded where the macro is used, as in C.
             QList<Token> tokens;
+            m_expandWords = false;
             lex(body, line, false, tokens);
+            m_expandWords = true;
             m_defines.insert(macro, tokens);
         } else if (name == u"undef") {
             m_defines.remove(firstName(rest).toString());
@@ -427,6 +448,9 @@ private:
     QList<Token> m_out;
     QHash<QString, QList<Token>> m_defines{{QStringLiteral("RC_INVOKED"), {Token{Token::Number, "1", 1}}}};
     QSet<QString> m_expanding;
+    bool m_expandWords = true;
+    qsizetype m_budget = 0;
+    QString m_topWord; // the name in the script whose expansion is under way
     QList<Condition> m_conditions;
     int m_line = 1;
 };
@@ -757,6 +781,15 @@ QString ScriptReader::string()
     QString text = take().text;
     while (startsString())
         text += take().text;
+    return text;
+}
+
+QString ScriptReader::textString()
+{
+    const int at = line();
+    const QString text = string();
+    if (text.contains(QChar(0)))
+        throw ScriptError{at, QStringLiteral("в этой строке не может быть нулевого символа")};
     return text;
 }
 

@@ -52,6 +52,8 @@ public:
     bool startsNumber() const;
     // Adjacent strings are one string, as in C.
     QString string();
+    // A string a template ends with a zero: one holding a NUL character is refused.
+    QString textString();
     // An integer expression: + - | & * / ~ unary minus and parentheses, 32 bits wide.
     quint32 number();
     // A style: `base` is what the statement always has; each term is or-ed in, and

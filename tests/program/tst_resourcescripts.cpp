@@ -468,6 +468,18 @@ void ResourceScriptsTest::compileErrors_data()
     QTest::newRow("if without endif")
         << int(ResourceKind::String) << lines({"#ifdef APSTUDIO_INVOKED", "STRINGTABLE", "BEGIN", "END"})
         << QStringLiteral("#if без #endif");
+    QStringList doubling = {"#define M0 1"};
+    for (int i = 1; i <= 17; ++i)
+        doubling << QStringLiteral("#define M%1 M%2 + M%2").arg(i).arg(i - 1);
+    QTest::newRow("macros that double")
+        << int(ResourceKind::String)
+        << lines(doubling + QStringList{"STRINGTABLE", "BEGIN", "  M17, \"x\"", "END"})
+        << QStringLiteral("строка 21: имя «M17» разворачивается в слишком длинный текст");
+    QTest::newRow("NUL in a class name")
+        << int(ResourceKind::Dialog)
+        << lines(
+               {"1 DIALOGEX 0, 0, 10, 10", "BEGIN", "  CONTROL \"a\", 1, \"Gr\\0id\", 0, 0, 0, 1, 1", "END"})
+        << QStringLiteral("строка 3: в этой строке не может быть нулевого символа");
     QTest::newRow("dialog in a menu script")
         << int(ResourceKind::Menu) << lines({"1 DIALOG 0, 0, 1, 1", "BEGIN", "END"})
         << QStringLiteral("строка 1: ожидается MENU или MENUEX");
