@@ -59,6 +59,8 @@ public:
         ExportTmx,
         ImportTmx,
         About,
+        OpenProgram,
+        WriteProgram,
         CommandCount
     };
 
