@@ -9,9 +9,10 @@ cd "$(dirname "$0")"
 
 # The peers: the plain Python translator and msgmerge (gettext). The benchmark
 # skips, and says so, a peer that is missing all the same.
-ensure_packages "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${PROGRAM_TEST_PACKAGES[@]}"
 configure_and_build build/rel Release -DKVARSEL_BUILD_TESTS=ON
 build/rel/bench/kvarsel_bench --compare "$@"
 build/rel/bench/kvarsel_window_bench
 build/rel/bench/kvarsel_fit_bench
 build/rel/bench/kvarsel_fit_bench --faces tests/data/fit/office tests/data/fit/utility tests/data/dialogs/resources
+build/rel/bench/kvarsel_program_bench

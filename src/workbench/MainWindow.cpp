@@ -1,4 +1,5 @@
 #include "workbench/MainWindow.h"
+#include "workbench/ProgramCommands.h"
 
 #include "dictionary/DictionaryFiles.h"
 #include "dictionary/SaveUserDic.h"
@@ -136,7 +137,9 @@ const std::vector<MenuItem>& menuItems()
     static const std::vector<MenuItem> items = {
         {0, B::OpenResources, QStringLiteral("Открыть ресурсы"), QKeySequence(Qt::CTRL | Qt::Key_O),
          "openResourcesItem"},
+        {0, C::OpenProgram, QStringLiteral("Открыть программу…"), {}, "openProgramItem"},
         {0, C::Save, QStringLiteral("Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S), "saveItem"},
+        {0, C::WriteProgram, QStringLiteral("Записать программу…"), {}, "writeProgramItem"},
         {0, B::DeferredTranslate, QStringLiteral("Отложенный перевод"), {}, "deferredTranslationItem"},
         {0, B::Exit, QStringLiteral("Выход"), QKeySequence(Qt::CTRL | Qt::Key_Q), "exitItem", true},
         {1, B::AutoTranslate, QStringLiteral("Автоматический перевод"), QKeySequence(Qt::Key_F9),
@@ -350,6 +353,8 @@ void MainWindow::buildMenus()
                      [this] { m_navigation->nextUntranslated(SearchDirection::Backward); });
     setCommandAction(Undo, [this] { undoTranslation(); });
     setCommandAction(Save, [this] { saveNow(); });
+    setCommandAction(OpenProgram, [this] { openProgram(*this); });
+    setCommandAction(WriteProgram, [this] { writeProgram(*this); });
     setCommandAction(Redo, [this] { redoTranslation(); });
     setCommandAction(ImportTmx, [this] {
         // Where the imported dictionary is listed, to be connected at once.

@@ -61,6 +61,8 @@ public:
         ImportTmx,
         About,
         Save,
+        OpenProgram,
+        WriteProgram,
         CommandCount
     };
 

@@ -693,7 +693,9 @@ private Q_SLOTS:
                                 << QString::fromLatin1(keys);
         };
         add("openResourcesItem", MainWindow::OpenResources, -1, "Ctrl+O");
+        add("openProgramItem", -1, MainWindow::OpenProgram, "");
         add("saveItem", -1, MainWindow::Save, "Ctrl+S");
+        add("writeProgramItem", -1, MainWindow::WriteProgram, "");
         add("deferredTranslationItem", MainWindow::DeferredTranslate, -1, "");
         add("exitItem", MainWindow::Exit, -1, "Ctrl+Q");
         add("autoTranslateItem", MainWindow::AutoTranslate, -1, "F9");

@@ -1,0 +1,175 @@
+#include "workbench/ProgramCommands.h"
+
+#include "program/ProgramFiles.h"
+#include "project/ProjectResources.h"
+#include "text/TextFile.h"
+#include "workbench/MainWindow.h"
+#include "workbench/ProductName.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QProgressBar>
+
+namespace kvarsel {
+
+namespace texts {
+const QString kOpenTitle = QStringLiteral("Открыть программу");
+const QString kWriteTitle = QStringLiteral("Записать программу");
+const QString kOpenFilter =
+    QStringLiteral("Программы и библиотеки Windows (*.exe *.dll *.ocx *.cpl *.scr *.mui);;"
+                   "Файлы ресурсов (*.res);;Все файлы (*)");
+const QString kNotUnpacked = QStringLiteral("Программа не распакована.");
+const QString kNoResources = QStringLiteral("Сначала откройте программу командой «Открыть программу…»: "
+                                            "загруженный каталог ресурсов должен быть получен из программы.");
+const QString kNotWritten = QStringLiteral("Программа не записана.");
+const QString kScriptsNotSaved = QStringLiteral("Сценарии с переводом не сохранены, программа не записана.");
+QString unpacked(const QString& dir, qsizetype scripts)
+{
+    return QStringLiteral("Программа распакована в каталог «%1»: сценариев — %2.")
+        .arg(QDir::toNativeSeparators(dir))
+        .arg(scripts);
+}
+QString written(const QString& file, qsizetype replaced, qsizetype added)
+{
+    return QStringLiteral("Записана программа «%1»: ресурсов заменено — %2, добавлено — %3.")
+        .arg(QDir::toNativeSeparators(file))
+        .arg(replaced)
+        .arg(added);
+}
+} // namespace texts
+
+namespace {
+
+// The window's progress for a step of the core: the bar, painted at once.
+ProgramProgress barOf(MainWindow& main)
+{
+    return [&main](int percent) {
+        main.progressBar()->setValue(percent);
+        main.repaintNow();
+    };
+}
+
+QString withNotes(QString text, const QStringList& notes)
+{
+    for (const QString& note : notes)
+        text += QChar(10) + note;
+    return text;
+}
+
+} // namespace
+
+QString earlierUnpacking(const QString& workDir, const QByteArray& sha256)
+{
+    const QDir dir(workDir);
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        bool exists = false;
+        const RecordRead read = readRecordOf(dir.filePath(name), &exists);
+        if (exists && read.error.isEmpty() && read.record.sha256 == sha256)
+            return dir.filePath(name);
+    }
+    return QString();
+}
+
+QString newUnpackingFolder(const QString& workDir, const QString& program)
+{
+    const QDir dir(workDir);
+    const QString base = QFileInfo(program).fileName();
+    QString name = base;
+    for (int n = 2; QFileInfo::exists(dir.filePath(name)); ++n)
+        name = QStringLiteral("%1 (%2)").arg(base).arg(n);
+    return dir.filePath(name);
+}
+
+void openProgram(MainWindow& main)
+{
+    const QString program = main.services().openFile(&main, texts::kOpenTitle, main.project().workDir(),
+                                                     texts::kOpenFilter, QStringLiteral("exe"));
+    if (!program.isEmpty())
+        openProgramFile(main, program);
+}
+
+void openProgramFile(MainWindow& main, const QString& program)
+{
+    UiServices& services = main.services();
+    QByteArray bytes;
+    if (const std::optional<FileError> failed = readFileBytes(program, bytes)) {
+        services.message(&main, kProductName, texts::kNotUnpacked + QChar(10) + failed->message(),
+                         MessageIcon::Stop);
+        return;
+    }
+    const QByteArray hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    bytes.clear();
+    // The same program unpacked before: its folder holds the translation so far.
+    QString dir = earlierUnpacking(main.project().workDir(), hash);
+    if (dir.isEmpty()) {
+        dir = newUnpackingFolder(main.project().workDir(), program);
+        main.setBusy(true);
+        UnpackOptions options;
+        options.program = QFileInfo(program).absoluteFilePath();
+        options.resourceDir = dir;
+        const UnpackResult result = unpackProgram(options, barOf(main));
+        main.progressBar()->setValue(0);
+        main.setBusy(false);
+        if (!result.ok()) {
+            services.message(&main, kProductName, texts::kNotUnpacked + QChar(10) + result.error,
+                             MessageIcon::Stop);
+            return;
+        }
+        services.message(&main, kProductName, withNotes(texts::unpacked(dir, result.written), result.notes),
+                         MessageIcon::Information);
+    }
+    main.setResourcesDirectory(dir);
+    main.loadResourcesFrom(dir);
+}
+
+void writeProgram(MainWindow& main)
+{
+    UiServices& services = main.services();
+    Project& project = main.project();
+    const QString dir = project.resourceDirectory();
+    bool recorded = false;
+    const RecordRead read = dir.isEmpty() ? RecordRead() : readRecordOf(dir, &recorded);
+    if (!recorded) {
+        services.message(&main, kProductName, texts::kNoResources, MessageIcon::Information);
+        return;
+    }
+    if (!read.error.isEmpty()) {
+        services.message(&main, kProductName, texts::kNotWritten + QChar(10) + read.error, MessageIcon::Stop);
+        return;
+    }
+    const QString output = services.saveFile(&main, texts::kWriteTitle, defaultPackedName(read.record.path),
+                                             texts::kOpenFilter, QFileInfo(read.record.path).suffix());
+    if (output.isEmpty())
+        return;
+    main.setBusy(true);
+    // The program is made from the scripts on disk: the translation in the window goes there first.
+    if (project.resourcesChanged()) {
+        const ProjectSave save = saveProjectResources(project);
+        if (!save.refusal.isEmpty() || !save.result.errors.isEmpty()) {
+            main.setBusy(false);
+            const QString why = !save.refusal.isEmpty()
+                                    ? save.refusal
+                                    : describeFailures(QString(), save.result.errors).trimmed();
+            services.message(&main, kProductName, texts::kScriptsNotSaved + QChar(10) + why,
+                             MessageIcon::Stop);
+            return;
+        }
+    }
+    PackOptions options;
+    options.resourceDir = dir;
+    options.output = QFileInfo(output).absoluteFilePath();
+    const PackResult result = packProgram(options, barOf(main));
+    main.progressBar()->setValue(0);
+    main.setBusy(false);
+    if (!result.ok()) {
+        services.message(&main, kProductName, texts::kNotWritten + QChar(10) + result.error,
+                         MessageIcon::Stop);
+        return;
+    }
+    services.message(&main, kProductName,
+                     withNotes(texts::written(output, result.replaced, result.added), result.notes),
+                     MessageIcon::Information);
+}
+
+} // namespace kvarsel
