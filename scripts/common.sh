@@ -30,8 +30,10 @@ ensure_packages() {
 # translated scripts with, so a translation is known to leave a script that still builds.
 # libhunspell-dev, pkg-config, hunspell-ru: spelling, built against Hunspell and checked
 # with Debian's Russian dictionary.
+# fp-compiler, fp-units-rtl: Free Pascal, whose own streaming code makes and reads the
+# Delphi and Lazarus forms the tests translate.
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgl-dev libhunspell-dev hunspell-ru fonts-liberation
-  binutils-mingw-w64-x86-64 cpp)
+  binutils-mingw-w64-x86-64 cpp fp-compiler fp-units-rtl)
 
 # Qt's own texts in Russian (qtbase_ru.qm), for the program and its window tests.
 QT_TRANSLATION_PACKAGES=(qt6-translations-l10n)

@@ -1,0 +1,468 @@
+// Delphi and Lazarus forms through text and back, judged by Free Pascal's own
+// streaming code: it makes the binary forms from text forms, and the translated
+// forms must be byte for byte what it makes from the same forms written in Russian.
+#include "TestUtil.h"
+#include "model/SplitLine.h"
+#include "program/DelphiForm.h"
+#include "text/Cp1251.h"
+
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+using namespace kvarsel;
+
+namespace {
+
+const char* const kConverter = R"(program formconv;
+{$mode objfpc}{$H+}
+uses Classes;
+var src, dst: TFileStream;
+begin
+  src := TFileStream.Create(ParamStr(2), fmOpenRead);
+  dst := TFileStream.Create(ParamStr(3), fmCreate);
+  try
+    if ParamStr(1) = 'bin' then ObjectTextToBinary(src, dst) else ObjectBinaryToText(src, dst);
+  finally
+    dst.Free;
+    src.Free;
+  end;
+end.
+)";
+
+// A form written with Russian letters as Free Pascal's text reader takes them: in a
+// string it keeps as ANSI (no code above 127), the Windows-1251 bytes themselves; in
+// one it keeps as UTF-16, codes after "#".
+QByteArray pascalSource(const QString& form)
+{
+    static const QRegularExpression stringToken(u"(?:'(?:[^']|'')*'|#\\d+)+"_qs);
+    static const QRegularExpression code(u"#(\\d+)"_qs);
+    QString out;
+    qsizetype at = 0;
+    for (auto m = stringToken.globalMatch(form); m.hasNext();) {
+        const auto match = m.next();
+        out += form.mid(at, match.capturedStart() - at);
+        at = match.capturedEnd();
+        bool wide = false;
+        for (auto c = code.globalMatch(match.captured()); c.hasNext();)
+            wide = wide || c.next().captured(1).toInt() > 127;
+        for (const QChar ch : match.captured())
+            out += ch.unicode() < 128 ? QString(ch)
+                   : wide             ? u"'#%1'"_qs.arg(ch.unicode())
+                                      : QString(QChar(cp1251::charCode(ch)));
+    }
+    out += form.mid(at);
+    return out.toLatin1();
+}
+
+const QString kDelphiMain = uR"(object MainForm: TMainForm
+  Left = 192
+  Top = 114
+  Width = 544
+  Height = 375
+  Caption = 'Pebble Notes'
+  Color = clBtnFace
+  Font.Charset = DEFAULT_CHARSET
+  Font.Color = clWindowText
+  Font.Height = -11
+  Font.Name = 'MS Sans Serif'
+  Font.Style = [fsBold]
+  Menu = MainMenu1
+  OldCreateOrder = False
+  Position = poScreenCenter
+  ShowHint = True
+  PixelsPerInch = 96
+  TextHeight = 13
+  object FileLabel: TLabel
+    Left = 8
+    Top = 12
+    Caption = 'File name:'
+    FocusControl = FileEdit
+  end
+  object FileEdit: TEdit
+    Left = 72
+    Width = 300
+    Anchors = [akLeft, akTop, akRight]
+    TabOrder = 0
+    Text = ''
+  end
+  object OpenButton: TButton
+    Left = 380
+    Hint = 'Open an existing note'
+    Caption = '&Open...'
+    Default = True
+    TabOrder = 1
+    OnClick = OpenButtonClick
+  end
+  object NoteMemo: TMemo
+    Lines.Strings = (
+      'Welcome to Pebble Notes'
+      'Don''t forget to save')
+    ScrollBars = ssVertical
+    TabOrder = 2
+  end
+  object StatusBar: TStatusBar
+    Panels = <
+      item
+        Text = 'Ready'
+        Width = 200
+      end
+      item
+        Width = 50
+      end>
+    SimplePanel = False
+  end
+  object MainMenu1: TMainMenu
+    Left = 16
+    Top = 48
+    object FileMenu: TMenuItem
+      Caption = '&File'
+      object FileOpen: TMenuItem
+        Caption = '&Open...'
+        ShortCut = 16463
+        OnClick = OpenButtonClick
+      end
+      object N1: TMenuItem
+        Caption = '-'
+      end
+      object FileExit: TMenuItem
+        Caption = 'E&xit'
+        ShortCut = 32883
+      end
+    end
+  end
+  object Logo: TImage
+    Picture.Data = {
+      07544269746D61704A000000424D4A000000000000003E000000280000000400
+      0000040000000100010000000000}
+    Stretch = True
+  end
+end
+)"_qs;
+
+const QString kDelphiMainRu = uR"(object MainForm: TMainForm
+  Left = 192
+  Top = 114
+  Width = 544
+  Height = 375
+  Caption = 'Записки'
+  Color = clBtnFace
+  Font.Charset = DEFAULT_CHARSET
+  Font.Color = clWindowText
+  Font.Height = -11
+  Font.Name = 'MS Sans Serif'
+  Font.Style = [fsBold]
+  Menu = MainMenu1
+  OldCreateOrder = False
+  Position = poScreenCenter
+  ShowHint = True
+  PixelsPerInch = 96
+  TextHeight = 13
+  object FileLabel: TLabel
+    Left = 8
+    Top = 12
+    Caption = 'Имя файла:'
+    FocusControl = FileEdit
+  end
+  object FileEdit: TEdit
+    Left = 72
+    Width = 300
+    Anchors = [akLeft, akTop, akRight]
+    TabOrder = 0
+    Text = ''
+  end
+  object OpenButton: TButton
+    Left = 380
+    Hint = 'Открыть заметку'
+    Caption = '&Открыть...'
+    Default = True
+    TabOrder = 1
+    OnClick = OpenButtonClick
+  end
+  object NoteMemo: TMemo
+    Lines.Strings = (
+      'Добро пожаловать'
+      'Don''t forget to save')
+    ScrollBars = ssVertical
+    TabOrder = 2
+  end
+  object StatusBar: TStatusBar
+    Panels = <
+      item
+        Text = 'Готово'
+        Width = 200
+      end
+      item
+        Width = 50
+      end>
+    SimplePanel = False
+  end
+  object MainMenu1: TMainMenu
+    Left = 16
+    Top = 48
+    object FileMenu: TMenuItem
+      Caption = '&Файл'
+      object FileOpen: TMenuItem
+        Caption = '&Открыть...'
+        ShortCut = 16463
+        OnClick = OpenButtonClick
+      end
+      object N1: TMenuItem
+        Caption = '-'
+      end
+      object FileExit: TMenuItem
+        Caption = '&Выход'
+        ShortCut = 32883
+      end
+    end
+  end
+  object Logo: TImage
+    Picture.Data = {
+      07544269746D61704A000000424D4A000000000000003E000000280000000400
+      0000040000000100010000000000}
+    Stretch = True
+  end
+end
+)"_qs;
+
+// Lazarus writes the same format; here with a grid, frames and inherited parts,
+// numbers of every size, floats, and strings with line breaks, quotes and codes.
+const QString kLazarus = uR"(inherited SettingsForm: TSettingsForm
+  Left = 356
+  Height = 240
+  Top = 190
+  Width = 70000
+  Tag = -5000000000
+  AlphaBlendValue = 200
+  Caption = 'Settings'
+  ClientHeight = 240
+  Font.Name = 'Segoe UI'
+  Hint = 'Line one'#13#10'Line two'
+  Opacity = 0.75
+  Ratio = 1234.5678
+  LCLVersion = '2.2.6.0'
+  object NamesGrid: TStringGrid
+    ColCount = 2
+    Columns = <
+      item
+        Title.Caption = 'Name'
+        Width = 120
+      end
+      item
+        Title.Caption = 'Value'
+      end>
+    DefaultRowHeight = 20
+    FixedCols = 0
+    Options = [goFixedVertLine, goFixedHorzLine, goEditing]
+    ColWidths = (
+      120
+      64)
+  end
+  inherited OkButton: TButton
+    Caption = 'OK'
+  end
+  inline PathFrame: TPathFrame [1]
+    Caption = 'Euro '#8364' price'
+    Note = 'Copyright '#169' Pebble'
+  end
+  object LongLabel: TLabel
+    Caption = 'Notes are saved in the folder that you choose in these settings, and each note is one file that any text editor can open; nothing is ever sent anywhere.'
+    WordWrap = True
+  end
+end
+)"_qs;
+
+const QString kLazarusRu = uR"(inherited SettingsForm: TSettingsForm
+  Left = 356
+  Height = 240
+  Top = 190
+  Width = 70000
+  Tag = -5000000000
+  AlphaBlendValue = 200
+  Caption = 'Настройки'
+  ClientHeight = 240
+  Font.Name = 'Segoe UI'
+  Hint = 'Первая строка'#13#10'Вторая строка'
+  Opacity = 0.75
+  Ratio = 1234.5678
+  LCLVersion = '2.2.6.0'
+  object NamesGrid: TStringGrid
+    ColCount = 2
+    Columns = <
+      item
+        Title.Caption = 'Имя'
+        Width = 120
+      end
+      item
+        Title.Caption = 'Значение'
+      end>
+    DefaultRowHeight = 20
+    FixedCols = 0
+    Options = [goFixedVertLine, goFixedHorzLine, goEditing]
+    ColWidths = (
+      120
+      64)
+  end
+  inherited OkButton: TButton
+    Caption = 'ОК'
+  end
+  inline PathFrame: TPathFrame [1]
+    Caption = 'Цена '#8364' в евро'
+    Note = #169' Pebble, все права'
+  end
+  object LongLabel: TLabel
+    Caption = 'Записки хранятся в папке, которую вы выбираете в этих настройках, и каждая записка — это один файл, который откроет любой текстовый редактор; его можно открыть где угодно; никуда и никогда ничего не отправляется, а значит, все ваши записи остаются только у вас и больше ни у кого.'
+    WordWrap = True
+  end
+end
+)"_qs;
+
+using Translations = QMap<QString, QString>;
+
+} // namespace
+
+class TestDelphiForm : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_converter;
+
+    // Free Pascal's conversion of `input` ("bin": text to binary, "txt": back).
+    QByteArray freePascal(const char* mode, const QByteArray& input)
+    {
+        const QString in = m_dir.filePath(u"in"_qs), out = m_dir.filePath(u"out"_qs);
+        QFile::remove(out);
+        if (!test::writeBytes(in, input))
+            return QByteArray();
+        QProcess p;
+        p.start(m_converter, {QString::fromLatin1(mode), in, out});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+            qWarning().noquote() << p.readAllStandardOutput() << p.readAllStandardError();
+            return QByteArray();
+        }
+        return test::readBytes(out);
+    }
+
+    // What the program does to a translated rcdata line: the text the loader offers is
+    // replaced, the rest of the line kept.
+    static QString translate(const QString& text, const Translations& translations, QStringList& used)
+    {
+        QStringList lines = text.split(u"\r\n"_qs);
+        for (QString& line : lines) {
+            QString scriptText;
+            const ResourceLine split =
+                SplitLineKeepingAccelerators(ResourceKind::RcData, line, SplitOptions{}, scriptText);
+            if (!split.text.isEmpty() && translations.contains(split.text)) {
+                line = split.head + translations.value(split.text) + split.tail;
+                used << split.text;
+            }
+        }
+        return lines.join(u"\r\n"_qs);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        const QString fpc = QStandardPaths::findExecutable(u"fpc"_qs);
+        QVERIFY2(!fpc.isEmpty(), "Free Pascal (fpc) is needed: scripts/common.sh installs it");
+        QVERIFY(test::writeBytes(m_dir.filePath(u"formconv.pas"_qs), kConverter));
+        QProcess p;
+        p.setWorkingDirectory(m_dir.path());
+        p.start(fpc, {u"-v0"_qs, u"formconv.pas"_qs});
+        QVERIFY(p.waitForFinished(120000));
+        m_converter = m_dir.filePath(u"formconv"_qs);
+        QVERIFY2(p.exitCode() == 0 && QFile::exists(m_converter), p.readAllStandardOutput().constData());
+    }
+
+    void formsInAndOut_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<Translations>("translations");
+        QTest::addColumn<QString>("translated");
+        QTest::addColumn<QStringList>("textLines"); // lines the text must hold as written
+
+        QTest::newRow("Delphi main form with a menu")
+            << kDelphiMain
+            << Translations{{u"Pebble Notes"_qs, u"Записки"_qs},
+                            {u"File name"_qs, u"Имя файла"_qs},
+                            {u"Open an existing note"_qs, u"Открыть заметку"_qs},
+                            {u"Open"_qs, u"&Открыть"_qs},
+                            {u"Welcome to Pebble Notes"_qs, u"Добро пожаловать"_qs},
+                            {u"Ready"_qs, u"Готово"_qs},
+                            {u"File"_qs, u"&Файл"_qs},
+                            {u"Exit"_qs, u"&Выход"_qs}}
+            << kDelphiMainRu
+            << QStringList{u"  Font.Style = [fsBold]"_qs,
+                           u"      'Don''t forget to save')"_qs,
+                           u"    Panels = <"_qs,
+                           u"      end>"_qs,
+                           u"        ShortCut = 16463"_qs,
+                           u"      07544269746D61704A000000424D4A000000000000003E000000280000000400"_qs,
+                           u"      0000040000000100010000000000}"_qs};
+        QTest::newRow("Lazarus form, inherited and inline")
+            << kLazarus
+            << Translations{{u"Settings"_qs, u"Настройки"_qs},
+                            {u"Line one"_qs, u"Первая строка"_qs},
+                            {u"Line two"_qs, u"Вторая строка"_qs},
+                            {u"Name"_qs, u"Имя"_qs},
+                            {u"Value"_qs, u"Значение"_qs},
+                            {u"OK"_qs, u"ОК"_qs},
+                            {u"Euro € price"_qs, u"Цена € в евро"_qs},
+                            {u"Copyright © Pebble"_qs, u"© Pebble, все права"_qs},
+                            {u"Notes are saved in the folder that you choose in these"_qs,
+                             u"Записки хранятся в папке, которую вы выбираете в этих"_qs},
+                            {u"settings, and each note is one file that any text editor can"_qs,
+                             u"настройках, и каждая записка — это один файл, который откроет любой текстовый редактор; его можно"_qs},
+                            {u"open; nothing is ever sent anywhere"_qs,
+                             u"открыть где угодно; никуда и никогда ничего не отправляется, а значит, все ваши записи остаются только у вас и больше ни у кого"_qs}}
+            << kLazarusRu
+            << QStringList{u"inherited SettingsForm: TSettingsForm"_qs,
+                           u"  Tag = -5000000000"_qs,
+                           u"  Hint ="_qs,
+                           u"    'Line one'#13#10 +"_qs,
+                           u"    'Line two'"_qs,
+                           u"  Opacity = 0.75"_qs,
+                           u"  inline PathFrame: TPathFrame [1]"_qs,
+                           u"    Caption ="_qs,
+                           u"      'Notes are saved in the folder that you choose in these ' +"_qs,
+                           u"    Note = 'Copyright © Pebble'"_qs,
+                           u"    Options = [goFixedVertLine, goFixedHorzLine, goEditing]"_qs};
+    }
+
+    void formsInAndOut()
+    {
+        QFETCH(QString, form);
+        QFETCH(Translations, translations);
+        QFETCH(QString, translated);
+        QFETCH(QStringList, textLines);
+
+        const QByteArray original = freePascal("bin", pascalSource(form));
+        QVERIFY(original.startsWith("TPF0"));
+        const FormText text = formToText(original);
+        QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
+        const QStringList lines = text.text.split(u"\r\n"_qs);
+        for (const QString& line : textLines)
+            if (!line.isEmpty())
+                QVERIFY2(lines.contains(line), qPrintable(line + u"\n---\n"_qs + text.text));
+
+        // Nobody translated it: the original's bytes, and Free Pascal reads the text the same way.
+        QCOMPARE(formFromText(text.text, original).data, original);
+        QCOMPARE(freePascal("bin", text.text.toUtf8()).size() > 0, true);
+
+        QStringList used;
+        const QString russian = translate(text.text, translations, used);
+        used.removeDuplicates();
+        QCOMPARE(QSet<QString>(used.begin(), used.end()),
+                 QSet<QString>(translations.keyBegin(), translations.keyEnd()));
+        const FormBinary packed = formFromText(russian, original);
+        QVERIFY2(packed.error.isEmpty(), qPrintable(packed.error));
+        const QByteArray expected = freePascal("bin", pascalSource(translated));
+        QVERIFY(!expected.isEmpty());
+        if (packed.data != expected)
+            QCOMPARE(freePascal("txt", packed.data), freePascal("txt", expected));
+        QCOMPARE(packed.data.toHex(), expected.toHex());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDelphiForm)
+#include "tst_delphiform.moc"
