@@ -462,6 +462,81 @@ private slots:
             QCOMPARE(freePascal("txt", packed.data), freePascal("txt", expected));
         QCOMPARE(packed.data.toHex(), expected.toHex());
     }
+    void badInput_data()
+    {
+        QTest::addColumn<QByteArray>("form");
+        QTest::addColumn<QString>("text"); // empty: the form itself is read
+        QTest::addColumn<QString>("error");
+
+        const QByteArray main = freePascal("bin", pascalSource(kDelphiMain));
+        const QByteArray small = freePascal("bin", "object Form1: TForm1\n  Caption = 'Hello'\nend\n");
+        const QByteArray head = QByteArray("TPF0\x06TForm1\x05"
+                                           "Form1\x07"
+                                           "Caption",
+                                           25);
+        QTest::newRow("not a form") << QByteArray("MZ\x90\x00") << QString() << u"не начинаются с «TPF0»"_qs;
+        for (const qsizetype cut : {qsizetype(4), qsizetype(20), main.size() / 2, main.size() - 1})
+            QTest::addRow("cut at byte %d", int(cut)) << main.left(cut) << QString() << u"обрываются"_qs;
+        QTest::newRow("unknown value type")
+            << head + "\x30" << QString() << u"неизвестный тип значения 48 на байте 25"_qs;
+        QTest::newRow("length past the end")
+            << head + QByteArray("\x0c\xff\xff\xff\x7f"
+                                 "ab",
+                                 7)
+            << QString() << u"длина 2147483647 на байте 26 выходит за конец"_qs;
+        QTest::newRow("negative length")
+            << head + QByteArray("\x12\xff\xff\xff\xff", 5) << QString() << u"длина -1 на байте 26"_qs;
+        QTest::newRow("lists nested past any form")
+            << head + QByteArray(100000, '\x01') << QString() << u"вложенность глубже 200 уровней"_qs;
+        QByteArray objects = "TPF0";
+        for (int i = 0; i < 5000; ++i)
+            objects += QByteArray("\x01T\x01"
+                                  "a\x00",
+                                  5);
+        QTest::newRow("objects nested past any form") << objects << QString() << u"вложенность глубже"_qs;
+        QTest::newRow("collection item without its list") << head.left(17) + QByteArray("\x04"
+                                                                                        "Cols\x0e\x05\x00",
+                                                                                        8)
+                                                          << QString() << u"элемент коллекции на байте 23"_qs;
+        QTest::newRow("name that is no identifier") << QByteArray("TPF0\x06TForm1\x05"
+                                                                  "Fo m1\x00\x00",
+                                                                  20)
+                                                    << QString() << u"не идентификатор"_qs;
+
+        QTest::newRow("character Windows-1251 lacks in an ANSI string")
+            << small << u"object Form1: TForm1\r\n  Caption = 'Привет, 世界'\r\nend\r\n"_qs
+            << u"строка 2: знака «世» нет в кодировке Windows-1251"_qs;
+        QTest::newRow("quote left open")
+            << small << u"object Form1: TForm1\r\n  Caption = 'Привет\r\nend\r\n"_qs
+            << u"строка 2: строка не закрыта кавычкой"_qs;
+        QTest::newRow("property without its equals sign")
+            << small << u"object Form1: TForm1\r\n  Caption 'Привет'\r\nend\r\n"_qs
+            << u"строка 2: ожидался знак «=»"_qs;
+        QTest::newRow("odd hex digits")
+            << small << u"object Form1: TForm1\r\n  Data = {\r\n    0A1}\r\nend\r\n"_qs
+            << u"нечётное число цифр"_qs;
+        QTest::newRow("lists nested past any form in the text")
+            << small << u"object Form1: TForm1\r\n  X = "_qs + QString(5000, u'(')
+            << u"вложенность глубже 200"_qs;
+        QTest::newRow("text after the form")
+            << small << u"object Form1: TForm1\r\nend\r\nend\r\n"_qs << u"строка 3: после формы"_qs;
+    }
+
+    void badInput()
+    {
+        QFETCH(QByteArray, form);
+        QFETCH(QString, text);
+        QFETCH(QString, error);
+        if (text.isEmpty()) {
+            const FormText read = formToText(form);
+            QVERIFY2(read.error.contains(error), qPrintable(read.error));
+            QVERIFY(read.text.isEmpty());
+        } else {
+            const FormBinary packed = formFromText(text, form);
+            QVERIFY2(packed.error.contains(error), qPrintable(packed.error));
+            QVERIFY(packed.data.isEmpty());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDelphiForm)
