@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${QT_TRANSLATION_PACKAGES[@]}" clang-format
+ensure_packages "${BUILD_PACKAGES[@]}" "${QT_TRANSLATION_PACKAGES[@]}" "${PROGRAM_TEST_PACKAGES[@]}" clang-format
 
 # The code's form first: a file that does not match .clang-format fails the run
 # (clang-format -i FILE mends it).

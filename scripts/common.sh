@@ -35,6 +35,11 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgl-dev libhunspell-dev hunspell-ru fonts-liberation
   binutils-mingw-w64-x86-64 cpp fp-compiler fp-units-rtl)
 
+# Programs in and out: the tests build Windows programs with mingw (64- and 32-bit), read
+# the packed copies with Python's pefile and run a probe of the translation under Wine.
+PROGRAM_TEST_PACKAGES=(gcc-mingw-w64-x86-64-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
+  wine wine64 python3-pefile)
+
 # Qt's own texts in Russian (qtbase_ru.qm), for the program and its window tests.
 QT_TRANSLATION_PACKAGES=(qt6-translations-l10n)
 

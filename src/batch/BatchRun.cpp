@@ -4,6 +4,7 @@
 #include "batch/BatchCommand.h"
 #include "batch/BatchExport.h"
 #include "batch/BatchFit.h"
+#include "batch/BatchProgram.h"
 #include "batch/BatchStats.h"
 #include "batch/BatchSuggest.h"
 #include "batch/BatchTexts.h"
@@ -21,6 +22,9 @@ int runBatch(const QStringList& arguments, const QString& currentDir, BatchConso
     // "tmx" has actions and file arguments of its own, so it parses its own line.
     if (arguments.value(0) == QStringLiteral("tmx"))
         return runTmx(arguments.mid(1), currentDir, console);
+    if (arguments.value(0) == QStringLiteral("unpack") || arguments.value(0) == QStringLiteral("pack"))
+        return runProgramCommand(arguments.value(0) == QStringLiteral("pack"), arguments.mid(1), currentDir,
+                                 console);
     const BatchCommand command = parseBatchCommand(arguments, currentDir);
     switch (command.action) {
     case BatchCommand::Action::ProgramHelp:

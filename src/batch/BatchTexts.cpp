@@ -25,6 +25,10 @@ QString programHelp()
                           "  fit        найти элементы диалогов, в которые не помещается текст\n"
                           "  tmx        обмен словарями с другими программами перевода через TMX\n"
                           "             (kvarsel-batch tmx export|import ...)\n"
+                          "  unpack     записать меню, диалоги и строки программы Windows сценариями\n"
+                          "             (kvarsel-batch unpack ПРОГРАММА КАТАЛОГ_РЕСУРСОВ)\n"
+                          "  pack       записать перевод обратно в копию программы\n"
+                          "             (kvarsel-batch pack КАТАЛОГ_РЕСУРСОВ --output ФАЙЛ)\n"
                           "\n"
                           "Справка по команде: kvarsel-batch КОМАНДА --help\n"
                           "Версия программы: kvarsel-batch --version\n"
@@ -142,8 +146,8 @@ QString helpHint(BatchCommandKind kind)
 
 QString unknownCommand(const QString& name)
 {
-    return QStringLiteral(
-               "неизвестная команда «%1» (команды: translate, export, stats, fit, suggest, check, tmx)")
+    return QStringLiteral("неизвестная команда «%1» (команды: translate, export, stats, fit, suggest, check, "
+                          "tmx, unpack, pack)")
         .arg(name);
 }
 

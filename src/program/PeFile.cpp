@@ -1,0 +1,656 @@
+#include "program/PeFile.h"
+
+#include <QSet>
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <optional>
+
+namespace kvarsel {
+
+namespace {
+
+constexpr qsizetype kSectionHeaderSize = 40;
+constexpr int kResourceDirectory = 2;
+constexpr int kCertificateDirectory = 4;
+constexpr int kDebugDirectory = 6;
+constexpr int kClrDirectory = 14;
+constexpr int kLongestName = 255;
+
+quint16 u16At(const QByteArray& b, qsizetype at)
+{
+    return quint16(quint8(b[at])) | quint16(quint8(b[at + 1])) << 8;
+}
+
+quint32 u32At(const QByteArray& b, qsizetype at)
+{
+    return quint32(u16At(b, at)) | quint32(u16At(b, at + 2)) << 16;
+}
+
+void put16(QByteArray& b, qsizetype at, quint16 v)
+{
+    b[at] = char(v & 0xff);
+    b[at + 1] = char(v >> 8);
+}
+
+void put32(QByteArray& b, qsizetype at, quint32 v)
+{
+    put16(b, at, quint16(v & 0xffff));
+    put16(b, at + 2, quint16(v >> 16));
+}
+
+void append16(QByteArray& b, quint16 v)
+{
+    b.append(char(v & 0xff));
+    b.append(char(v >> 8));
+}
+
+void append32(QByteArray& b, quint32 v)
+{
+    append16(b, quint16(v & 0xffff));
+    append16(b, quint16(v >> 16));
+}
+
+bool fits(const QByteArray& b, qint64 at, qint64 size)
+{
+    return at >= 0 && size >= 0 && at <= b.size() && size <= b.size() - at;
+}
+
+quint64 alignUp(quint64 value, quint64 alignment)
+{
+    return alignment <= 1 ? value : (value + alignment - 1) / alignment * alignment;
+}
+
+QString hex(quint64 v) { return QStringLiteral("0x") + QString::number(v, 16).toUpper(); }
+
+struct Section {
+    qsizetype headerAt = 0;
+    QByteArray name; // up to 8 bytes, without the padding
+    quint32 virtualSize = 0, virtualAddress = 0, rawSize = 0, rawOffset = 0, characteristics = 0;
+    quint32 mappedSize() const { return virtualSize ? virtualSize : rawSize; }
+};
+
+// The headers of a PE file, every field used here checked to lie in the file.
+struct PeLayout {
+    qsizetype coffAt = 0, optionalAt = 0, sectionTableAt = 0, directoriesAt = 0;
+    bool is64 = false;
+    quint32 sectionAlignment = 0, fileAlignment = 0, sizeOfHeaders = 0, directoryCount = 0;
+    QList<Section> sections;
+    QString error;
+
+    qsizetype checksumAt() const { return optionalAt + 64; }
+    qsizetype sizeOfImageAt() const { return optionalAt + 56; }
+    qsizetype initialisedDataAt() const { return optionalAt + 8; }
+    qsizetype pointerToSymbolsAt() const { return coffAt + 8; }
+    qsizetype directoryAt(int index) const { return directoriesAt + 8 * index; }
+    bool hasDirectory(int index) const { return quint32(index) < directoryCount; }
+
+    // File offset of `size` bytes at `rva`, when a section holds all of them in the file.
+    std::optional<qint64> offsetOf(quint64 rva, quint64 size) const
+    {
+        for (const Section& s : sections) {
+            if (rva >= s.virtualAddress && rva - s.virtualAddress < std::max(s.mappedSize(), 1u)) {
+                const quint64 into = rva - s.virtualAddress;
+                if (into + size > s.rawSize)
+                    return std::nullopt;
+                return qint64(s.rawOffset) + qint64(into);
+            }
+        }
+        return std::nullopt;
+    }
+    // End of the last section's data in the file: where an overlay begins.
+    qint64 sectionsEnd() const
+    {
+        qint64 end = sizeOfHeaders;
+        for (const Section& s : sections)
+            if (s.rawSize)
+                end = std::max(end, qint64(s.rawOffset) + s.rawSize);
+        return end;
+    }
+};
+
+// Section names that packers leave behind: such a program's resources are not what
+// it shows, and a new section would break its unpacking stub.
+bool isPackerSection(const QByteArray& name)
+{
+    static const QList<QByteArray> names = {"UPX0",    "UPX1",     "UPX2",     ".aspack",  ".adata",
+                                            "MPRESS1", "MPRESS2",  ".petite",  ".nsp0",    ".nsp1",
+                                            ".nsp2",   "PEC2",     ".packed",  ".themida", ".vmp0",
+                                            ".vmp1",   ".enigma1", ".enigma2", "pebundle", "PECompact"};
+    return names.contains(name);
+}
+
+PeLayout readLayout(const QByteArray& file)
+{
+    PeLayout pe;
+    if (!fits(file, 0, 64) || file[0] != 'M' || file[1] != 'Z') {
+        pe.error = QStringLiteral("это не программа Windows (нет заголовка MZ)");
+        return pe;
+    }
+    const quint32 peAt = u32At(file, 0x3c);
+    if (!fits(file, peAt, 24) || std::memcmp(file.constData() + peAt, "PE\0\0", 4) != 0) {
+        pe.error = QStringLiteral("это не программа Windows в формате PE (нет подписи PE по смещению %1)")
+                       .arg(hex(peAt));
+        return pe;
+    }
+    pe.coffAt = qsizetype(peAt) + 4;
+    const quint16 sectionCount = u16At(file, pe.coffAt + 2);
+    const quint16 optionalSize = u16At(file, pe.coffAt + 16);
+    pe.optionalAt = pe.coffAt + 20;
+    if (!fits(file, pe.optionalAt, optionalSize) || optionalSize < 2) {
+        pe.error = QStringLiteral("файл обрезан: необязательный заголовок PE выходит за конец файла");
+        return pe;
+    }
+    const quint16 magic = u16At(file, pe.optionalAt);
+    if (magic != 0x10b && magic != 0x20b) {
+        pe.error = QStringLiteral("неизвестный вид заголовка PE (%1)").arg(hex(magic));
+        return pe;
+    }
+    pe.is64 = magic == 0x20b;
+    const qsizetype countAt = pe.optionalAt + (pe.is64 ? 108 : 92);
+    pe.directoriesAt = countAt + 4;
+    if (optionalSize < pe.directoriesAt - pe.optionalAt) {
+        pe.error = QStringLiteral("необязательный заголовок PE слишком короткий (%1 байт)").arg(optionalSize);
+        return pe;
+    }
+    pe.sectionAlignment = u32At(file, pe.optionalAt + 32);
+    pe.fileAlignment = u32At(file, pe.optionalAt + 36);
+    pe.sizeOfHeaders = u32At(file, pe.optionalAt + 60);
+    pe.directoryCount =
+        std::min<quint32>(u32At(file, countAt), (optionalSize - (pe.directoriesAt - pe.optionalAt)) / 8);
+    if (pe.sectionAlignment == 0 || pe.fileAlignment == 0 || pe.fileAlignment > pe.sectionAlignment ||
+        (pe.fileAlignment & (pe.fileAlignment - 1)) || (pe.sectionAlignment & (pe.sectionAlignment - 1))) {
+        pe.error = QStringLiteral("неверное выравнивание разделов в заголовке PE");
+        return pe;
+    }
+    pe.sectionTableAt = pe.optionalAt + optionalSize;
+    if (!fits(file, pe.sectionTableAt, qint64(sectionCount) * kSectionHeaderSize)) {
+        pe.error = QStringLiteral("файл обрезан: таблица разделов выходит за конец файла");
+        return pe;
+    }
+    for (int i = 0; i < sectionCount; ++i) {
+        Section s;
+        s.headerAt = pe.sectionTableAt + i * kSectionHeaderSize;
+        s.name = QByteArray(file.constData() + s.headerAt, 8);
+        s.name.truncate(qsizetype(qstrnlen(s.name.constData(), 8)));
+        s.virtualSize = u32At(file, s.headerAt + 8);
+        s.virtualAddress = u32At(file, s.headerAt + 12);
+        s.rawSize = u32At(file, s.headerAt + 16);
+        s.rawOffset = u32At(file, s.headerAt + 20);
+        s.characteristics = u32At(file, s.headerAt + 36);
+        if (s.rawSize && !fits(file, s.rawOffset, s.rawSize)) {
+            pe.error =
+                QStringLiteral(
+                    "файл обрезан: данные раздела «%1» (%2 байт по смещению %3) выходят за конец файла")
+                    .arg(QString::fromLatin1(s.name))
+                    .arg(s.rawSize)
+                    .arg(hex(s.rawOffset));
+            return pe;
+        }
+        pe.sections << s;
+    }
+    return pe;
+}
+
+struct Directory {
+    quint32 rva = 0, size = 0;
+};
+
+Directory directoryOf(const QByteArray& file, const PeLayout& pe, int index)
+{
+    if (!pe.hasDirectory(index))
+        return {};
+    return {u32At(file, pe.directoryAt(index)), u32At(file, pe.directoryAt(index) + 4)};
+}
+
+// Refusals that hold for reading and writing alike.
+QString refusal(const QByteArray& file, const PeLayout& pe)
+{
+    if (!pe.error.isEmpty())
+        return pe.error;
+    if (directoryOf(file, pe, kClrDirectory).rva != 0)
+        return QStringLiteral("это программа .NET: её тексты хранятся не в ресурсах Windows, такие программы "
+                              "не поддерживаются");
+    for (const Section& s : pe.sections)
+        if (isPackerSection(s.name))
+            return QStringLiteral("программа сжата упаковщиком (раздел «%1»): сначала распакуйте её")
+                .arg(QString::fromLatin1(s.name));
+    return QString();
+}
+
+// Reads the three levels of a resource tree (type, name, language).
+class TreeReader {
+public:
+    TreeReader(const QByteArray& file, const PeLayout& pe, qint64 rootAt, quint32 size)
+        : m_file(file), m_pe(pe), m_root(rootAt), m_size(size)
+    {
+    }
+
+    QString read(QList<Resource>& out)
+    {
+        readDirectory(0, 0, Resource(), out);
+        return m_error;
+    }
+
+private:
+    bool fail(const QString& what, quint32 offset)
+    {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("дерево ресурсов повреждено: %1 (смещение %2 в дереве)")
+                          .arg(what, hex(offset));
+        return false;
+    }
+
+    bool inTree(quint64 offset, quint64 size) const
+    {
+        return offset <= m_size && size <= m_size - offset &&
+               fits(m_file, m_root + qint64(offset), qint64(size));
+    }
+
+    bool readName(quint32 offset, QString& name)
+    {
+        if (!inTree(offset, 2))
+            return fail(QStringLiteral("имя ресурса за концом дерева"), offset);
+        const quint16 length = u16At(m_file, m_root + offset);
+        if (length == 0)
+            return fail(QStringLiteral("пустое имя ресурса"), offset);
+        if (length > kLongestName)
+            return fail(
+                QStringLiteral("имя ресурса длиной %1 знаков длиннее %2").arg(length).arg(kLongestName),
+                offset);
+        if (!inTree(quint64(offset) + 2, quint64(length) * 2))
+            return fail(QStringLiteral("имя ресурса выходит за конец дерева"), offset);
+        name.resize(length);
+        for (quint16 i = 0; i < length; ++i)
+            name[i] = QChar(u16At(m_file, m_root + offset + 2 + 2 * i));
+        return true;
+    }
+
+    bool readDirectory(int level, quint32 offset, Resource path, QList<Resource>& out)
+    {
+        if (m_seen.contains(offset))
+            return fail(QStringLiteral("каталог ресурсов встречается дважды (петля)"), offset);
+        m_seen.insert(offset);
+        if (!inTree(offset, 16))
+            return fail(QStringLiteral("каталог за концом дерева"), offset);
+        const quint32 count =
+            quint32(u16At(m_file, m_root + offset + 12)) + u16At(m_file, m_root + offset + 14);
+        if (!inTree(quint64(offset) + 16, quint64(count) * 8))
+            return fail(QStringLiteral("записи каталога выходят за конец дерева"), offset);
+        for (quint32 i = 0; i < count; ++i) {
+            const qint64 entryAt = m_root + offset + 16 + 8 * i;
+            const quint32 nameField = u32At(m_file, entryAt);
+            const quint32 target = u32At(m_file, entryAt + 4);
+            ResourceKey key;
+            if (nameField & 0x80000000u) {
+                if (level == 2)
+                    return fail(QStringLiteral("язык ресурса задан строкой"), offset);
+                if (!readName(nameField & 0x7fffffffu, key.name))
+                    return false;
+            } else {
+                if (nameField > 0xffff)
+                    return fail(QStringLiteral("номер %1 больше 65535").arg(nameField), offset);
+                key.id = quint16(nameField);
+            }
+            const bool isDirectory = target & 0x80000000u;
+            if (level < 2 && !isDirectory)
+                return fail(QStringLiteral("данные там, где ожидался каталог"), offset);
+            if (level == 2 && isDirectory)
+                return fail(QStringLiteral("дерево глубже трёх уровней"), offset);
+            if (level == 0)
+                path.type = key;
+            else if (level == 1)
+                path.name = key;
+            else
+                path.language = key.id;
+            if (isDirectory) {
+                if (!readDirectory(level + 1, target & 0x7fffffffu, path, out))
+                    return false;
+            } else if (!readData(target, path, out)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool readData(quint32 offset, Resource resource, QList<Resource>& out)
+    {
+        if (!inTree(offset, 16))
+            return fail(QStringLiteral("описание данных за концом дерева"), offset);
+        const quint32 rva = u32At(m_file, m_root + offset);
+        const quint32 size = u32At(m_file, m_root + offset + 4);
+        const std::optional<qint64> at = m_pe.offsetOf(rva, size);
+        if (!at)
+            return fail(QStringLiteral("данные ресурса (%1 байт по адресу %2) за пределами файла")
+                            .arg(size)
+                            .arg(hex(rva)),
+                        offset);
+        resource.data = m_file.mid(*at, size);
+        resource.codePage = u32At(m_file, m_root + offset + 8);
+        out << resource;
+        return true;
+    }
+
+    const QByteArray& m_file;
+    const PeLayout& m_pe;
+    qint64 m_root;
+    quint32 m_size;
+    QSet<quint32> m_seen;
+    QString m_error;
+};
+
+// The order a resource tree keeps its entries in: names first, compared as the
+// system's lookup compares them (ignoring case), then numbers ascending.
+bool treeOrder(const ResourceKey& a, const ResourceKey& b)
+{
+    if (a.isNumber() != b.isNumber())
+        return !a.isNumber();
+    if (a.isNumber())
+        return a.id < b.id;
+    const QString ua = a.name.toUpper(), ub = b.name.toUpper();
+    return ua != ub ? ua < ub : a.name < b.name;
+}
+
+} // namespace
+
+bool looksLikePe(const QByteArray& file) { return file.size() >= 2 && file[0] == 'M' && file[1] == 'Z'; }
+
+PeResources readPeResources(const QByteArray& file)
+{
+    PeResources result;
+    const PeLayout pe = readLayout(file);
+    result.error = refusal(file, pe);
+    if (!result.error.isEmpty())
+        return result;
+    const Directory tree = directoryOf(file, pe, kResourceDirectory);
+    if (tree.rva == 0 && tree.size == 0)
+        return result; // a program without resources
+    const std::optional<qint64> rootAt = pe.offsetOf(tree.rva, 16);
+    if (!rootAt) {
+        result.error = QStringLiteral("дерево ресурсов повреждено: его адрес %1 лежит вне данных разделов")
+                           .arg(hex(tree.rva));
+        return result;
+    }
+    // The tree's own size is often given loosely; what counts is that every piece lies in the file.
+    TreeReader reader(file, pe, *rootAt, quint32(std::min<qint64>(file.size() - *rootAt, 0x7fffffff)));
+    result.error = reader.read(result.resources);
+    if (!result.error.isEmpty())
+        result.resources.clear();
+    return result;
+}
+
+QByteArray buildResourceSection(const QList<Resource>& resources, quint32 sectionRva)
+{
+    // type -> name -> language -> index into `resources`
+    using Languages = std::map<quint16, qsizetype>;
+    using Names = std::map<ResourceKey, Languages, decltype(&treeOrder)>;
+    std::map<ResourceKey, Names, decltype(&treeOrder)> types(&treeOrder);
+    for (qsizetype i = 0; i < resources.size(); ++i) {
+        const Resource& r = resources[i];
+        types.try_emplace(r.type, &treeOrder).first->second.try_emplace(r.name).first->second[r.language] = i;
+    }
+
+    // Sizes first, so every offset is known before anything is written.
+    const auto directorySize = [](size_t entries) { return quint32(16 + 8 * entries); };
+    quint32 directories = directorySize(types.size());
+    size_t leaves = 0;
+    for (const auto& [type, names] : types) {
+        directories += directorySize(names.size());
+        for (const auto& [name, languages] : names) {
+            directories += directorySize(languages.size());
+            leaves += languages.size();
+        }
+    }
+    const quint32 dataEntriesAt = directories;
+    quint32 stringsAt = dataEntriesAt + quint32(leaves) * 16;
+    QByteArray strings;
+    std::map<QString, quint32> nameOffsets;
+    const auto nameOffset = [&](const QString& name) {
+        const auto found = nameOffsets.find(name);
+        if (found != nameOffsets.end())
+            return found->second;
+        const quint32 at = stringsAt + quint32(strings.size());
+        append16(strings, quint16(name.size()));
+        for (const QChar c : name)
+            append16(strings, c.unicode());
+        nameOffsets.emplace(name, at);
+        return at;
+    };
+    for (const auto& [type, names] : types) {
+        if (!type.isNumber())
+            nameOffset(type.name);
+        for (const auto& [name, languages] : names)
+            if (!name.isNumber())
+                nameOffset(name.name);
+    }
+    quint32 dataAt = quint32(alignUp(stringsAt + quint32(strings.size()), 8));
+
+    QByteArray out;
+    out.reserve(qsizetype(dataAt));
+    const auto writeDirectory = [&out](quint16 named, quint16 numbered) {
+        append32(out, 0); // characteristics
+        append32(out, 0); // time stamp
+        append32(out, 0); // version
+        append16(out, named);
+        append16(out, numbered);
+    };
+    const auto countNamed = [](const auto& map) {
+        quint16 n = 0;
+        for (const auto& entry : map)
+            n += entry.first.isNumber() ? 0 : 1;
+        return n;
+    };
+    const auto entryName = [&](const ResourceKey& key) {
+        return key.isNumber() ? quint32(key.id) : (0x80000000u | nameOffset(key.name));
+    };
+
+    // Root, then each type's directory, then each name's, breadth first.
+    quint32 next = directorySize(types.size());
+    writeDirectory(countNamed(types), quint16(types.size() - countNamed(types)));
+    for (const auto& [type, names] : types) {
+        append32(out, entryName(type));
+        append32(out, 0x80000000u | next);
+        next += directorySize(names.size());
+    }
+    for (const auto& [type, names] : types) {
+        writeDirectory(countNamed(names), quint16(names.size() - countNamed(names)));
+        for (const auto& [name, languages] : names) {
+            append32(out, entryName(name));
+            append32(out, 0x80000000u | next);
+            next += directorySize(languages.size());
+        }
+    }
+    quint32 dataEntry = dataEntriesAt;
+    for (const auto& [type, names] : types)
+        for (const auto& [name, languages] : names) {
+            writeDirectory(0, quint16(languages.size()));
+            for (const auto& [language, index] : languages) {
+                append32(out, language);
+                append32(out, dataEntry);
+                dataEntry += 16;
+            }
+        }
+    QList<qsizetype> order;
+    for (const auto& [type, names] : types)
+        for (const auto& [name, languages] : names)
+            for (const auto& [language, index] : languages) {
+                const Resource& r = resources[index];
+                append32(out, sectionRva + dataAt);
+                append32(out, quint32(r.data.size()));
+                append32(out, r.codePage);
+                append32(out, 0);
+                dataAt = quint32(alignUp(dataAt + quint32(r.data.size()), 8));
+                order << index;
+            }
+    out += strings;
+    for (const qsizetype index : std::as_const(order)) {
+        out.append(qsizetype(alignUp(quint64(out.size()), 8)) - out.size(), '\0');
+        out += resources[index].data;
+    }
+    out.append(qsizetype(alignUp(quint64(out.size()), 8)) - out.size(), '\0');
+    return out;
+}
+
+quint32 peChecksum(const QByteArray& file, qsizetype checksumOffset)
+{
+    quint64 sum = 0;
+    const qsizetype words = file.size() / 2;
+    const auto* bytes = reinterpret_cast<const quint8*>(file.constData());
+    for (qsizetype i = 0; i < words; ++i) {
+        if (i * 2 == checksumOffset || i * 2 == checksumOffset + 2)
+            continue;
+        sum += quint32(bytes[2 * i]) | quint32(bytes[2 * i + 1]) << 8;
+    }
+    if (file.size() % 2)
+        sum += bytes[file.size() - 1];
+    while (sum >> 16)
+        sum = (sum & 0xffff) + (sum >> 16);
+    return quint32(sum + quint64(file.size()));
+}
+
+PeWritten replacePeResources(const QByteArray& original, const QList<Resource>& resources)
+{
+    PeWritten result;
+    const PeLayout pe = readLayout(original);
+    result.error = refusal(original, pe);
+    if (!result.error.isEmpty())
+        return result;
+    QByteArray file = original;
+
+    // The overlay: whatever follows the sections' data (a COFF symbol table, an
+    // installer's payload, a signature). A signature is cut out of it.
+    const qint64 sectionsEnd = pe.sectionsEnd();
+    QByteArray overlay = sectionsEnd < file.size() ? file.mid(sectionsEnd) : QByteArray();
+    qint64 certificateAt = -1, certificateSize = 0;
+    const Directory certificate = directoryOf(file, pe, kCertificateDirectory);
+    if (certificate.size) {
+        result.notes << QStringLiteral(
+            "подпись программы удалена: после замены ресурсов она не могла бы остаться верной");
+        put32(file, pe.directoryAt(kCertificateDirectory), 0);
+        put32(file, pe.directoryAt(kCertificateDirectory) + 4, 0);
+        if (certificate.rva >= sectionsEnd && fits(original, certificate.rva, certificate.size)) {
+            certificateAt = certificate.rva - sectionsEnd;
+            certificateSize = certificate.size;
+            overlay.remove(certificateAt, certificateSize);
+        }
+    }
+    // Where an overlay byte at `offset` of the old file lands once the overlay begins at `newStart`.
+    const auto moved = [&](quint32 offset, qint64 newStart) -> quint32 {
+        qint64 into = qint64(offset) - sectionsEnd;
+        if (certificateAt >= 0 && into >= certificateAt + certificateSize)
+            into -= certificateSize;
+        return quint32(newStart + into);
+    };
+
+    // In place when the old tree has a section of its own and the new one fits in its data.
+    const Directory tree = directoryOf(file, pe, kResourceDirectory);
+    const Section* own = nullptr;
+    for (const Section& s : pe.sections)
+        if (tree.rva && s.virtualAddress == tree.rva && s.name == ".rsrc")
+            own = &s;
+    QByteArray section;
+    quint32 sectionRva = 0;
+    qint64 overlayStart = sectionsEnd;
+    if (own) {
+        section = buildResourceSection(resources, own->virtualAddress);
+        quint32 room = own->rawSize;
+        for (const Section& s : pe.sections)
+            if (s.virtualAddress > own->virtualAddress)
+                room = std::min(room, s.virtualAddress - own->virtualAddress);
+        if (section.size() <= qsizetype(room)) {
+            sectionRva = own->virtualAddress;
+            std::memcpy(file.data() + own->rawOffset, section.constData(), size_t(section.size()));
+            std::memset(file.data() + own->rawOffset + section.size(), 0,
+                        size_t(own->rawSize - section.size()));
+            put32(file, own->headerAt + 8, quint32(section.size()));
+        } else {
+            own = nullptr;
+        }
+    }
+    QList<Section> sections = pe.sections;
+    if (!sectionRva) {
+        const qsizetype headerAt = pe.sectionTableAt + qsizetype(pe.sections.size()) * kSectionHeaderSize;
+        qint64 firstData = pe.sizeOfHeaders;
+        for (const Section& s : pe.sections)
+            if (s.rawSize)
+                firstData = std::min<qint64>(firstData, s.rawOffset);
+        bool room = headerAt + kSectionHeaderSize <= firstData && fits(file, headerAt, kSectionHeaderSize);
+        for (qsizetype i = 0; room && i < kSectionHeaderSize; ++i)
+            room = file[headerAt + i] == '\0';
+        if (!room) {
+            result.error =
+                QStringLiteral("в заголовке программы нет места для ещё одного раздела, а новые ресурсы не "
+                               "помещаются на место старых");
+            return result;
+        }
+        quint64 imageEnd = pe.sizeOfHeaders;
+        quint32 characteristics = 0x40000040; // initialised data, readable
+        for (const Section& s : pe.sections) {
+            imageEnd = std::max<quint64>(imageEnd, quint64(s.virtualAddress) + s.mappedSize());
+            if (s.name == ".rsrc") {
+                characteristics = s.characteristics;
+                put32(file, s.headerAt, 0);
+                put32(file, s.headerAt + 4, 0);
+                std::memcpy(file.data() + s.headerAt, ".oldrsrc", 8);
+            }
+        }
+        const quint64 rva = alignUp(imageEnd, pe.sectionAlignment);
+        if (rva > 0xffffffffull - 0x10000000ull) {
+            result.error = QStringLiteral("образ программы слишком велик для ещё одного раздела");
+            return result;
+        }
+        sectionRva = quint32(rva);
+        section = buildResourceSection(resources, sectionRva);
+        const quint64 rawAt = alignUp(quint64(sectionsEnd), pe.fileAlignment);
+        const quint64 rawSize = alignUp(quint64(section.size()), pe.fileAlignment);
+        QByteArray header(kSectionHeaderSize, '\0');
+        std::memcpy(header.data(), ".rsrc", 5);
+        put32(header, 8, quint32(section.size()));
+        put32(header, 12, sectionRva);
+        put32(header, 16, quint32(rawSize));
+        put32(header, 20, quint32(rawAt));
+        put32(header, 36, characteristics);
+        std::memcpy(file.data() + headerAt, header.constData(), kSectionHeaderSize);
+        put16(file, pe.coffAt + 2, quint16(pe.sections.size() + 1));
+        put32(file, pe.initialisedDataAt(), u32At(file, pe.initialisedDataAt()) + quint32(rawSize));
+        file.truncate(sectionsEnd);
+        file.append(qsizetype(rawAt) - file.size(), '\0');
+        file += section;
+        file.append(qsizetype(rawSize) - section.size(), '\0');
+        overlayStart = file.size();
+        Section added;
+        added.virtualAddress = sectionRva;
+        added.virtualSize = quint32(section.size());
+        sections << added;
+    } else {
+        file.truncate(sectionsEnd);
+    }
+    file += overlay;
+
+    quint64 imageEnd = pe.sizeOfHeaders;
+    for (const Section& s : sections) {
+        const quint32 size = s.virtualAddress == sectionRva ? quint32(section.size()) : s.mappedSize();
+        imageEnd = std::max<quint64>(imageEnd, quint64(s.virtualAddress) + size);
+    }
+    put32(file, pe.sizeOfImageAt(), quint32(alignUp(imageEnd, pe.sectionAlignment)));
+    put32(file, pe.directoryAt(kResourceDirectory), sectionRva);
+    put32(file, pe.directoryAt(kResourceDirectory) + 4, quint32(section.size()));
+
+    // File offsets into the overlay follow it.
+    const quint32 symbols = u32At(file, pe.pointerToSymbolsAt());
+    if (symbols && symbols >= sectionsEnd)
+        put32(file, pe.pointerToSymbolsAt(), moved(symbols, overlayStart));
+    const Directory debug = directoryOf(file, pe, kDebugDirectory);
+    if (const std::optional<qint64> debugAt = pe.offsetOf(debug.rva, debug.size); debug.size && debugAt) {
+        for (quint32 i = 0; i + 28 <= debug.size; i += 28) {
+            const quint32 pointer = u32At(file, *debugAt + i + 24);
+            if (pointer >= sectionsEnd)
+                put32(file, *debugAt + i + 24, moved(pointer, overlayStart));
+        }
+    }
+    put32(file, pe.checksumAt(), peChecksum(file, pe.checksumAt()));
+    result.file = file;
+    return result;
+}
+
+} // namespace kvarsel

@@ -1,0 +1,438 @@
+#include "program/ProgramFiles.h"
+
+#include "program/PeFile.h"
+#include "program/ResFile.h"
+#include "program/ResourceScripts.h"
+#include "text/Cp1251.h"
+#include "text/Encoding.h"
+#include "text/FileIdentity.h"
+#include "text/SafeWrite.h"
+#include "text/TextFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <algorithm>
+#include <map>
+
+namespace kvarsel {
+
+namespace {
+
+bool isTextType(const ResourceKey& type)
+{
+    return type.isNumber() && (type.id == ResourceType::Menu || type.id == ResourceType::Dialog ||
+                               type.id == ResourceType::String);
+}
+
+QString quoted(const QString& path) { return QStringLiteral("«%1»").arg(QDir::toNativeSeparators(path)); }
+
+QByteArray sha256Of(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+// Primary languages a user may name instead of a number.
+quint16 primaryNamed(const QString& name)
+{
+    static const std::map<QString, quint16> names = {
+        {QStringLiteral("neutral"), 0x00}, {QStringLiteral("zh"), 0x04}, {QStringLiteral("cs"), 0x05},
+        {QStringLiteral("da"), 0x06},      {QStringLiteral("de"), 0x07}, {QStringLiteral("el"), 0x08},
+        {QStringLiteral("en"), 0x09},      {QStringLiteral("es"), 0x0a}, {QStringLiteral("fi"), 0x0b},
+        {QStringLiteral("fr"), 0x0c},      {QStringLiteral("hu"), 0x0e}, {QStringLiteral("it"), 0x10},
+        {QStringLiteral("ja"), 0x11},      {QStringLiteral("ko"), 0x12}, {QStringLiteral("nl"), 0x13},
+        {QStringLiteral("no"), 0x14},      {QStringLiteral("pl"), 0x15}, {QStringLiteral("pt"), 0x16},
+        {QStringLiteral("ru"), 0x19},      {QStringLiteral("sv"), 0x1d}, {QStringLiteral("tr"), 0x1f},
+        {QStringLiteral("uk"), 0x22},      {QStringLiteral("be"), 0x23}};
+    const auto found = names.find(name.toLower());
+    return found == names.end() ? 0xffff : found->second;
+}
+
+QString languagesText(const QList<quint16>& languages)
+{
+    QStringList parts;
+    for (const quint16 l : languages)
+        parts << languageText(l);
+    return parts.join(QStringLiteral(", "));
+}
+
+// Of the languages with primary language `primary`: the default sub-language
+// first, then the neutral one, then the lowest.
+std::optional<quint16> bestOfPrimary(const QList<quint16>& languages, quint16 primary)
+{
+    for (const quint16 preferred : {quint16(0x0400 | primary), primary})
+        if (languages.contains(preferred))
+            return preferred;
+    for (const quint16 l : languages)
+        if ((l & 0x3ff) == primary)
+            return l;
+    return std::nullopt;
+}
+
+// The script's bytes: Windows-1251 when every character fits and the loader will
+// read the bytes back as Windows-1251, else UTF-8 with a byte-order mark.
+QByteArray scriptBytes(const QString& text)
+{
+    QByteArray bytes;
+    if (cp1251::encode(text, bytes) && readsAsWindows1251(bytes))
+        return bytes;
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+// A name no other script of its directory has, ignoring case (so it also holds on
+// file systems that ignore case).
+QString uniqueName(const QString& base, QSet<QString>& taken)
+{
+    QString name = base.isEmpty() ? QStringLiteral("resource") : base;
+    for (int n = 2; taken.contains(name.toLower()); ++n)
+        name = base + u'_' + QString::number(n);
+    taken.insert(name.toLower());
+    return name;
+}
+
+bool holdsScripts(const QString& resourceDir)
+{
+    const QDir dir(resourceDir);
+    for (const QFileInfo& sub : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const ResourceKind kind : kAllKinds)
+            if (sub.fileName().compare(kindInfo(kind).subDir, Qt::CaseInsensitive) == 0 &&
+                !QDir(sub.filePath()).entryList(QDir::Files).isEmpty())
+                return true;
+    return false;
+}
+
+} // namespace
+
+SourceResources readSourceResources(const QString& path, const QByteArray& bytes)
+{
+    SourceResources result;
+    if (looksLikeRes(bytes)) {
+        result.kind = SourceKind::Res;
+        ResResources res = readResFile(bytes);
+        result.resources = std::move(res.resources);
+        result.error = res.error;
+    } else if (looksLikePe(bytes)) {
+        PeResources pe = readPeResources(bytes);
+        result.resources = std::move(pe.resources);
+        result.error = pe.error;
+    } else {
+        result.error = bytes.size() < 64 && bytes.startsWith("MZ")
+                           ? QStringLiteral("файл обрезан")
+                           : QStringLiteral("это не программа Windows (PE) и не файл ресурсов .res");
+    }
+    if (!result.error.isEmpty())
+        result.error =
+            QStringLiteral("Не удалось прочитать ресурсы файла %1: %2").arg(quoted(path), result.error);
+    return result;
+}
+
+LanguageChoice chooseLanguage(const QList<Resource>& resources, const QString& wanted)
+{
+    LanguageChoice choice;
+    QList<quint16> languages;
+    for (const Resource& r : resources)
+        if (isTextType(r.type) && !languages.contains(r.language))
+            languages << r.language;
+    std::sort(languages.begin(), languages.end());
+    if (languages.isEmpty()) {
+        choice.error = QStringLiteral("в файле нет меню, диалогов и таблиц строк");
+        return choice;
+    }
+    if (!wanted.isEmpty()) {
+        bool isNumber = false;
+        const uint number = wanted.toUInt(&isNumber, 0);
+        if (isNumber && number <= 0xffff && languages.contains(quint16(number))) {
+            choice.language = quint16(number);
+            return choice;
+        }
+        const quint16 primary = isNumber ? 0xffff : primaryNamed(wanted);
+        if (!isNumber && primary == 0xffff) {
+            choice.error = QStringLiteral("неизвестный язык «%1»: укажите номер (например 0x0409) или "
+                                          "двухбуквенное имя (en, de, fr…)")
+                               .arg(wanted);
+            return choice;
+        }
+        if (const std::optional<quint16> found =
+                isNumber ? std::nullopt : bestOfPrimary(languages, primary)) {
+            choice.language = *found;
+            return choice;
+        }
+        choice.error = QStringLiteral("в файле нет текстов на языке «%1»; есть языки: %2")
+                           .arg(wanted, languagesText(languages));
+        return choice;
+    }
+    if (const std::optional<quint16> english = bestOfPrimary(languages, 0x09)) {
+        choice.language = *english;
+    } else if (const std::optional<quint16> neutral = bestOfPrimary(languages, 0x00)) {
+        choice.language = *neutral;
+    } else if (languages.size() == 1) {
+        choice.language = languages.first();
+    } else {
+        choice.error = QStringLiteral("в файле нет английских текстов, а языков несколько (%1): укажите "
+                                      "нужный параметром --language")
+                           .arg(languagesText(languages));
+    }
+    return choice;
+}
+
+RecordRead readRecordOf(const QString& resourceDir, bool* exists)
+{
+    RecordRead read;
+    QString path;
+    // Matched ignoring case, as every name in a resource directory.
+    for (const QString& name : QDir(resourceDir).entryList(QDir::Files))
+        if (name.compare(kRecordFileName, Qt::CaseInsensitive) == 0)
+            path = QDir(resourceDir).filePath(name);
+    if (exists)
+        *exists = !path.isEmpty();
+    if (path.isEmpty()) {
+        read.error = QStringLiteral("В каталоге %1 нет файла %2: каталог не получен распаковкой программы")
+                         .arg(quoted(resourceDir), kRecordFileName);
+        return read;
+    }
+    QByteArray bytes;
+    if (const std::optional<FileError> failed = readFileBytes(path, bytes)) {
+        read.error = failed->message();
+        return read;
+    }
+    read = parseRecord(bytes);
+    if (!read.error.isEmpty())
+        read.error = QStringLiteral("Файл %1 повреждён: %2").arg(quoted(path), read.error);
+    return read;
+}
+
+UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& progress)
+{
+    UnpackResult result;
+    const auto refuse = [&result](const QString& error, int status = 1) {
+        result.error = error;
+        result.exitStatus = status;
+        return result;
+    };
+    QByteArray bytes;
+    if (const std::optional<FileError> failed = readFileBytes(options.program, bytes))
+        return refuse(failed->message());
+    const QByteArray hash = sha256Of(bytes);
+    SourceResources source = readSourceResources(options.program, bytes);
+    bytes.clear();
+    if (!source.error.isEmpty())
+        return refuse(source.error);
+    if (progress)
+        progress(10);
+
+    // An earlier unpacking of the same program keeps its scripts and its language.
+    bool recorded = false;
+    const RecordRead earlier = readRecordOf(options.resourceDir, &recorded);
+    QString wanted = options.language;
+    if (recorded) {
+        if (!earlier.error.isEmpty())
+            return refuse(earlier.error);
+        if (earlier.record.sha256 != hash)
+            return refuse(
+                QStringLiteral("Каталог %1 уже содержит сценарии другой программы или другой версии этой "
+                               "программы (%2). Распакуйте программу в новый каталог: переводы из User.dic "
+                               "перенесёт автоматический перевод.")
+                    .arg(quoted(options.resourceDir), quoted(earlier.record.path)));
+        const LanguageChoice asked = chooseLanguage(source.resources, wanted);
+        if (!wanted.isEmpty() && asked.error.isEmpty() && asked.language != earlier.record.language)
+            return refuse(
+                QStringLiteral("Каталог %1 уже содержит сценарии этой программы на языке %2, а не %3: "
+                               "распакуйте другой язык в новый каталог")
+                    .arg(quoted(options.resourceDir), languageText(earlier.record.language),
+                         languageText(asked.language)));
+        wanted = languageText(earlier.record.language);
+    } else if (holdsScripts(options.resourceDir)) {
+        return refuse(
+            QStringLiteral("Каталог %1 уже содержит сценарии, взятые не из этой программы: выберите "
+                           "новый или пустой каталог")
+                .arg(quoted(options.resourceDir)));
+    }
+
+    const LanguageChoice choice = chooseLanguage(source.resources, wanted);
+    if (!choice.error.isEmpty())
+        return refuse(QStringLiteral("Файл %1: %2").arg(quoted(options.program), choice.error));
+    result.language = choice.language;
+    QList<Resource> chosen;
+    for (const Resource& r : std::as_const(source.resources))
+        if (isTextType(r.type) && r.language == choice.language)
+            chosen << r;
+    source.resources.clear();
+    const ScriptsFromResources scripts = scriptsFromResources(chosen);
+    chosen.clear();
+    for (const QString& left : scripts.leftOut)
+        result.notes << QStringLiteral("оставлен в программе как есть: ") + left;
+    if (progress)
+        progress(60);
+
+    ProgramRecord record;
+    record.source = source.kind;
+    record.path = options.program;
+    record.sha256 = hash;
+    record.language = choice.language;
+    const QDir top(options.resourceDir);
+    if (!top.mkpath(QStringLiteral(".")))
+        return refuse(QStringLiteral("Не удалось создать каталог %1").arg(quoted(options.resourceDir)));
+    std::map<ResourceKind, QSet<QString>> taken;
+    for (qsizetype i = 0; i < scripts.scripts.size(); ++i) {
+        const UnpackedScript& script = scripts.scripts[i];
+        const QString subDir = kindInfo(script.kind).subDir;
+        const QString file =
+            subDir + u'/' + uniqueName(script.baseName, taken[script.kind]) + QStringLiteral(".rc");
+        RecordedScript entry;
+        entry.kind = script.kind;
+        entry.file = file;
+        for (Resource r : script.covers) {
+            r.data.clear();
+            r.language = choice.language;
+            entry.resources << r;
+        }
+        record.scripts << entry;
+        const QString path = top.filePath(file);
+        if (recorded && QFileInfo::exists(path)) {
+            ++result.kept;
+            continue;
+        }
+        if (!top.mkpath(subDir))
+            return refuse(QStringLiteral("Не удалось создать каталог %1").arg(quoted(top.filePath(subDir))));
+        if (const std::optional<FileError> failed = writeFileSafely(path, scriptBytes(script.text)))
+            return refuse(failed->message());
+        ++result.written;
+        if (progress)
+            progress(60 + int(35 * (i + 1) / std::max<qsizetype>(1, scripts.scripts.size())));
+    }
+    if (recorded && result.kept)
+        result.notes << QStringLiteral("каталог уже содержал сценарии этой программы: %1 оставлены как были")
+                            .arg(result.kept);
+    const QString recordPath = top.filePath(kRecordFileName);
+    const QByteArray recordBytes = recordText(record);
+    QByteArray old;
+    if (!recorded || readFileBytes(recordPath, old) || old != recordBytes)
+        if (const std::optional<FileError> failed = writeFileSafely(recordPath, recordBytes))
+            return refuse(failed->message());
+    if (progress)
+        progress(100);
+    return result;
+}
+
+PackResult packProgram(const PackOptions& options, const ProgramProgress& progress)
+{
+    PackResult result;
+    const auto refuse = [&result](const QString& error, int status = 1) {
+        result.error = error;
+        result.exitStatus = status;
+        return result;
+    };
+    const RecordRead read = readRecordOf(options.resourceDir);
+    if (!read.error.isEmpty())
+        return refuse(read.error);
+    const ProgramRecord& record = read.record;
+    const FileIdentity original = identityOf(record.path);
+    const FileIdentity target = identityOf(options.output);
+    if ((target.isValid() && target == original) || realFilePath(options.output) == realFilePath(record.path))
+        return refuse(QStringLiteral("Файл %1 — сама исходная программа: запишите перевод в другой файл")
+                          .arg(quoted(options.output)),
+                      2);
+
+    QByteArray bytes;
+    if (const std::optional<FileError> failed = readFileBytes(record.path, bytes))
+        return refuse(failed->message());
+    if (sha256Of(bytes) != record.sha256)
+        return refuse(
+            QStringLiteral("Программа %1 изменилась после распаковки: распакуйте её заново в новый каталог")
+                .arg(quoted(record.path)));
+    SourceResources source = readSourceResources(record.path, bytes);
+    if (!source.error.isEmpty())
+        return refuse(source.error);
+    if (progress)
+        progress(5);
+
+    // Each script compiled; every failure is named before anything is written.
+    QStringList failures;
+    QList<Resource> compiled;
+    const QDir top(options.resourceDir);
+    for (qsizetype i = 0; i < record.scripts.size(); ++i) {
+        const RecordedScript& script = record.scripts[i];
+        const QString path = top.filePath(script.file);
+        QByteArray text;
+        if (const std::optional<FileError> failed = readFileBytes(path, text)) {
+            failures << failed->message();
+            continue;
+        }
+        const DecodedText decoded = decodeText(text);
+        if (!decoded.ok()) {
+            failures << QStringLiteral("%1: %2").arg(quoted(path), decoded.error);
+            continue;
+        }
+        CompiledScript made = compileScript(script.kind, decoded.text);
+        if (!made.error.isEmpty()) {
+            failures << QStringLiteral("%1: %2").arg(quoted(path), made.error);
+            continue;
+        }
+        for (Resource& r : made.resources) {
+            r.language = record.language;
+            for (const Resource& covered : script.resources)
+                if (covered.type == r.type && covered.name == r.name)
+                    r.language = covered.language;
+            compiled << r;
+        }
+        if (progress)
+            progress(5 + int(75 * (i + 1) / std::max<qsizetype>(1, record.scripts.size())));
+    }
+    if (!failures.isEmpty())
+        return refuse(QStringLiteral("Сценарии не собраны, программа не записана:\n") + failures.join(u'\n'));
+
+    QList<Resource> resources = source.resources;
+    for (Resource& made : compiled) {
+        const quint16 language = options.addRussian ? kRussian : made.language;
+        const auto same = std::find_if(resources.begin(), resources.end(), [&](const Resource& r) {
+            return r.type == made.type && r.name == made.name && r.language == language;
+        });
+        const auto original = std::find_if(resources.cbegin(), resources.cend(), [&](const Resource& r) {
+            return r.type == made.type && r.name == made.name && r.language == made.language;
+        });
+        if (original != resources.cend()) {
+            // What the tree and the .res keep beside the data stays as it was.
+            const QByteArray data = made.data;
+            made = *original;
+            made.data = data;
+        }
+        made.language = language;
+        if (same != resources.end()) {
+            *same = made;
+            ++result.replaced;
+        } else {
+            resources << made;
+            ++result.added;
+        }
+    }
+
+    QByteArray out;
+    if (source.kind == SourceKind::Res) {
+        out = writeResFile(resources);
+    } else {
+        PeWritten written = replacePeResources(bytes, resources);
+        if (!written.error.isEmpty())
+            return refuse(QStringLiteral("Программа %1 не может быть записана: %2")
+                              .arg(quoted(record.path), written.error));
+        out = std::move(written.file);
+        result.notes = written.notes;
+    }
+    if (progress)
+        progress(90);
+    if (const std::optional<FileError> failed = writeFileSafely(options.output, out))
+        return refuse(failed->message());
+    if (progress)
+        progress(100);
+    return result;
+}
+
+QString defaultPackedName(const QString& program)
+{
+    const QFileInfo info(program);
+    const QString suffix = info.suffix();
+    const QString base = suffix.isEmpty() ? info.fileName() : info.completeBaseName();
+    return info.dir().filePath(base + QStringLiteral(".ru") + (suffix.isEmpty() ? QString() : u'.' + suffix));
+}
+
+} // namespace kvarsel

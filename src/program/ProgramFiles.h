@@ -1,0 +1,82 @@
+#pragma once
+// Putting a program's texts into a resource directory and back: the two use cases
+// behind "kvarsel-batch unpack/pack" and the window's "Открыть программу…" /
+// "Записать программу…". Nothing here shows a message; each returns its texts.
+
+#include "program/ProgramRecord.h"
+#include "program/Resource.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace kvarsel {
+
+// Called now and then with the share of the work done, 0 to 100.
+using ProgramProgress = std::function<void(int percent)>;
+
+inline constexpr quint16 kRussian = 0x0419;
+
+// A program's (PE file's) or a .res file's resources.
+struct SourceResources {
+    SourceKind kind = SourceKind::Program;
+    QList<Resource> resources;
+    QString error; // Russian, naming the file
+};
+SourceResources readSourceResources(const QString& path, const QByteArray& bytes);
+
+struct LanguageChoice {
+    quint16 language = 0;
+    QString error; // Russian
+};
+// The language whose menus, dialogs and string tables are taken: `wanted` (a number
+// such as "0x0409" or "1033", or a name such as "en"), else English (0x0409 first),
+// else the neutral language, else the only one there is.
+LanguageChoice chooseLanguage(const QList<Resource>& resources, const QString& wanted);
+
+struct UnpackOptions {
+    QString program;     // absolute
+    QString resourceDir; // absolute
+    QString language;    // as the user gave it; empty for the default choice
+};
+
+struct UnpackResult {
+    int exitStatus = 0; // 0, 1 a file or its content refused, 2 a usage error
+    QString error;      // Russian; empty on success
+    QStringList notes;  // resources left out, scripts kept
+    quint16 language = 0;
+    qsizetype written = 0; // scripts written
+    qsizetype kept = 0;    // scripts already there from an earlier unpacking, left as they were
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Writes a script for every menu, dialog and string table of the chosen language
+// into the kinds' sub-directories, and the record. A directory already holding this
+// program's scripts keeps them; one holding other scripts is refused.
+UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& progress = {});
+
+struct PackOptions {
+    QString resourceDir;     // absolute
+    QString output;          // absolute
+    bool addRussian = false; // the translation beside the original as 0x0419
+};
+
+struct PackResult {
+    int exitStatus = 0;
+    QString error;
+    QStringList notes; // a signature dropped
+    qsizetype replaced = 0, added = 0;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Compiles the directory's scripts and writes a copy of the recorded program with
+// those resources in it; everything else as it was.
+PackResult packProgram(const PackOptions& options, const ProgramProgress& progress = {});
+
+// The record of `resourceDir`, when it holds one; `error` says why it cannot be read.
+RecordRead readRecordOf(const QString& resourceDir, bool* exists = nullptr);
+
+// The name the window offers for the packed copy: "prog.exe" -> "prog.ru.exe".
+QString defaultPackedName(const QString& program);
+
+} // namespace kvarsel

@@ -1,0 +1,177 @@
+#include "program/ProgramRecord.h"
+
+#include <QStringList>
+
+namespace kvarsel {
+
+namespace {
+
+QString keyText(const ResourceKey& key)
+{
+    if (key.isNumber())
+        return QString::number(key.id);
+    QString quoted = key.name;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+// Splits a line into words; a word in double quotes may hold spaces and "" for a quote.
+// The quotes stay on a quoted word so a name "5" is told from the number 5.
+bool splitWords(const QString& line, QStringList& words)
+{
+    qsizetype i = 0;
+    while (i < line.size()) {
+        if (line[i] == u' ' || line[i] == u'\t') {
+            ++i;
+            continue;
+        }
+        QString word;
+        if (line[i] == u'"') {
+            word = QStringLiteral("\"");
+            ++i;
+            for (;;) {
+                if (i >= line.size())
+                    return false;
+                if (line[i] == u'"') {
+                    if (i + 1 < line.size() && line[i + 1] == u'"') {
+                        word += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                word += line[i++];
+            }
+        } else {
+            while (i < line.size() && line[i] != u' ' && line[i] != u'\t')
+                word += line[i++];
+        }
+        words << word;
+    }
+    return true;
+}
+
+bool parseKey(const QString& word, ResourceKey& key)
+{
+    if (word.startsWith(u'"')) {
+        key = ResourceKey::text(word.mid(1));
+        return !key.name.isEmpty();
+    }
+    bool ok = false;
+    const uint n = word.toUInt(&ok, 10);
+    key = ResourceKey::number(quint16(n));
+    return ok && n <= 0xffff;
+}
+
+bool parseLanguage(const QString& word, quint16& language)
+{
+    bool ok = false;
+    const uint n = word.toUInt(&ok, 0);
+    language = quint16(n);
+    return ok && n <= 0xffff;
+}
+
+} // namespace
+
+QString languageText(quint16 language)
+{
+    return QStringLiteral("0x%1")
+        .arg(language, 4, 16, QLatin1Char('0'))
+        .toUpper()
+        .replace(QStringLiteral("0X"), QStringLiteral("0x"));
+}
+
+QByteArray recordText(const ProgramRecord& record)
+{
+    QStringList lines;
+    lines << QStringLiteral("# Кварсел: откуда взяты сценарии этого каталога ресурсов. По этой записи")
+          << QStringLiteral("# команда pack и «Записать программу…» собирают перевод обратно в программу.")
+          << QStringLiteral("kvarsel-source 1")
+          << QStringLiteral("source ") +
+                 (record.source == SourceKind::Res ? QStringLiteral("res") : QStringLiteral("program"))
+          << QStringLiteral("path ") + record.path
+          << QStringLiteral("sha256 ") + QString::fromLatin1(record.sha256)
+          << QStringLiteral("language ") + languageText(record.language);
+    for (const RecordedScript& script : record.scripts) {
+        lines << QStringLiteral("script %1 %2").arg(kindInfo(script.kind).subDir, script.file);
+        for (const Resource& r : script.resources)
+            lines << QStringLiteral("resource %1 %2 %3")
+                         .arg(keyText(r.type), keyText(r.name), languageText(r.language));
+    }
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+}
+
+RecordRead parseRecord(const QByteArray& bytes)
+{
+    RecordRead result;
+    ProgramRecord& record = result.record;
+    const QString text = QString::fromUtf8(bytes);
+    const QStringList lines = text.split(u'\n');
+    bool sawForm = false, sawPath = false, sawHash = false;
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QString line = lines[n];
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        const auto bad = [&](const QString& why) {
+            result.error = QStringLiteral("строка %1: %2").arg(n + 1).arg(why);
+            return result;
+        };
+        if (line.trimmed().isEmpty() || line.trimmed().startsWith(u'#'))
+            continue;
+        const qsizetype space = line.indexOf(u' ');
+        const QString word = space < 0 ? line : line.left(space);
+        const QString rest = space < 0 ? QString() : line.mid(space + 1);
+        if (word == QStringLiteral("kvarsel-source")) {
+            if (rest.trimmed() != QStringLiteral("1"))
+                return bad(QStringLiteral("запись сделана более новой версией программы"));
+            sawForm = true;
+        } else if (word == QStringLiteral("source")) {
+            if (rest == QStringLiteral("program"))
+                record.source = SourceKind::Program;
+            else if (rest == QStringLiteral("res"))
+                record.source = SourceKind::Res;
+            else
+                return bad(QStringLiteral("неизвестный вид источника «%1»").arg(rest));
+        } else if (word == QStringLiteral("path")) {
+            record.path = rest;
+            sawPath = !rest.isEmpty();
+        } else if (word == QStringLiteral("sha256")) {
+            record.sha256 = rest.trimmed().toLatin1().toLower();
+            sawHash = record.sha256.size() == 64;
+        } else if (word == QStringLiteral("language")) {
+            if (!parseLanguage(rest.trimmed(), record.language))
+                return bad(QStringLiteral("неверный язык «%1»").arg(rest));
+        } else if (word == QStringLiteral("script")) {
+            const qsizetype gap = rest.indexOf(u' ');
+            RecordedScript script;
+            const QString kindWord = rest.left(gap);
+            bool known = false;
+            for (const ResourceKind kind : kAllKinds)
+                if (kindInfo(kind).subDir.compare(kindWord, Qt::CaseInsensitive) == 0) {
+                    script.kind = kind;
+                    known = true;
+                }
+            script.file = gap < 0 ? QString() : rest.mid(gap + 1);
+            if (!known || script.file.isEmpty() || script.file.contains(QStringLiteral("..")) ||
+                script.file.startsWith(u'/'))
+                return bad(QStringLiteral("неверная строка сценария «%1»").arg(rest));
+            record.scripts << script;
+        } else if (word == QStringLiteral("resource")) {
+            QStringList words;
+            Resource r;
+            if (record.scripts.isEmpty() || !splitWords(rest, words) || words.size() != 3 ||
+                !parseKey(words[0], r.type) || !parseKey(words[1], r.name) ||
+                !parseLanguage(words[2], r.language))
+                return bad(QStringLiteral("неверная строка ресурса «%1»").arg(rest));
+            record.scripts.last().resources << r;
+        } else {
+            return bad(QStringLiteral("неизвестное слово «%1»").arg(word));
+        }
+    }
+    if (!sawForm || !sawPath || !sawHash)
+        result.error = QStringLiteral("запись неполна: нет строки kvarsel-source, path или sha256");
+    return result;
+}
+
+} // namespace kvarsel

@@ -1,0 +1,90 @@
+#pragma once
+// Little-endian reading and writing of the binary resources, every read checked
+// against the end of the data; shared by the menu, dialog and string table codecs.
+
+#include <QByteArray>
+#include <QString>
+#include <QtEndian>
+#include <optional>
+
+namespace kvarsel {
+
+class ByteReader {
+public:
+    explicit ByteReader(const QByteArray& data) : m_data(data) {}
+
+    qsizetype at() const { return m_at; }
+    qsizetype left() const { return m_data.size() - m_at; }
+    bool atEnd() const { return m_at >= m_data.size(); }
+
+    template <class T> std::optional<T> read()
+    {
+        if (left() < qsizetype(sizeof(T)))
+            return std::nullopt;
+        const T v = qFromLittleEndian<T>(m_data.constData() + m_at);
+        m_at += sizeof(T);
+        return v;
+    }
+    std::optional<QByteArray> bytes(qsizetype n)
+    {
+        if (n < 0 || left() < n)
+            return std::nullopt;
+        const QByteArray b = m_data.mid(m_at, n);
+        m_at += n;
+        return b;
+    }
+    // A NUL-terminated UTF-16 string.
+    std::optional<QString> string()
+    {
+        QString s;
+        for (;;) {
+            const auto c = read<quint16>();
+            if (!c)
+                return std::nullopt;
+            if (*c == 0)
+                return s;
+            s += QChar(char16_t(*c));
+        }
+    }
+    // Skips to the next multiple of four from the data's start; the skipped bytes
+    // must be zero, as every resource compiler writes them.
+    bool align()
+    {
+        while (m_at % 4 && m_at < m_data.size())
+            if (m_data[m_at++] != 0)
+                return false;
+        return true;
+    }
+
+private:
+    const QByteArray& m_data;
+    qsizetype m_at = 0;
+};
+
+class ByteWriter {
+public:
+    template <class T> void put(T v)
+    {
+        char b[sizeof(T)];
+        qToLittleEndian<T>(v, b);
+        m_data.append(b, sizeof(T));
+    }
+    void string(const QString& s)
+    {
+        for (const QChar c : s)
+            put<quint16>(c.unicode());
+        put<quint16>(0);
+    }
+    void bytes(const QByteArray& b) { m_data += b; }
+    void align()
+    {
+        while (m_data.size() % 4)
+            m_data += '\0';
+    }
+    QByteArray data() const { return m_data; }
+
+private:
+    QByteArray m_data;
+};
+
+} // namespace kvarsel

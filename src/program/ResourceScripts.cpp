@@ -1,0 +1,288 @@
+#include "program/ResourceScripts.h"
+
+#include "program/ResourceCodecs.h"
+
+#include <QMap>
+#include <QSet>
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace kvarsel {
+namespace {
+
+QString typeWord(const ResourceKey& type)
+{
+    switch (type.isNumber() ? type.id : 0) {
+    case ResourceType::Menu:
+        return QStringLiteral("Меню");
+    case ResourceType::Dialog:
+        return QStringLiteral("Диалог");
+    case ResourceType::String:
+        return QStringLiteral("Таблица строк");
+    default:
+        return QStringLiteral("Ресурс");
+    }
+}
+
+QString describe(const Resource& r, const QString& reason)
+{
+    const QString name =
+        r.name.isNumber() ? QString::number(r.name.id) : QStringLiteral("«%1»").arg(r.name.name);
+    return QStringLiteral("%1 %2 (0x%3): %4")
+        .arg(typeWord(r.type), name, QString::number(r.language, 16).toUpper().rightJustified(4, u'0'),
+             reason);
+}
+
+Resource cover(const Resource& r)
+{
+    Resource c = r;
+    c.data.clear();
+    return c;
+}
+
+// A resource's name stands first on its statement line, where the loader tells
+// the statement by its second word: a name with a blank in it would read as text.
+bool nameWritable(const ResourceKey& name, QString& why)
+{
+    if (name.isNumber())
+        return true;
+    for (const QChar c : name.name) {
+        if (c.isSpace() || c.unicode() < 0x20) {
+            why = QStringLiteral("имя ресурса с пробелом или управляющим знаком нельзя записать в сценарий");
+            return false;
+        }
+    }
+    return scriptCanHold(name.name, false, why);
+}
+
+// A file name that every file system takes, unique (ignoring case) among `taken`.
+QString baseNameFor(const ResourceKey& name, QSet<QString>& taken)
+{
+    QString base;
+    if (name.isNumber()) {
+        base = QString::number(name.id);
+    } else {
+        for (const QChar c : name.name)
+            base += (c.unicode() < 0x20 || QStringView(u"<>:\"/\\|?*").contains(c)) ? u'_' : c;
+        base = base.left(100);
+        while (base.endsWith(u'.') || base.endsWith(u' '))
+            base.chop(1);
+        static const QSet<QString> kDevices = {
+            u"CON"_s,  u"PRN"_s,  u"AUX"_s,  u"NUL"_s,  u"COM1"_s, u"COM2"_s, u"COM3"_s, u"COM4"_s,
+            u"COM5"_s, u"COM6"_s, u"COM7"_s, u"COM8"_s, u"COM9"_s, u"LPT1"_s, u"LPT2"_s, u"LPT3"_s,
+            u"LPT4"_s, u"LPT5"_s, u"LPT6"_s, u"LPT7"_s, u"LPT8"_s, u"LPT9"_s};
+        if (base.isEmpty() || kDevices.contains(base.section(u'.', 0, 0).toUpper()))
+            base += u'_';
+    }
+    QString candidate = base;
+    for (int n = 2; taken.contains(candidate.toLower()); ++n)
+        candidate = base + u'_' + QString::number(n);
+    taken.insert(candidate.toLower());
+    return candidate;
+}
+
+// Whether `text` compiles to exactly the resource it was written from.
+bool compilesBack(ResourceKind kind, const QString& text, const Resource& original, QString& why)
+{
+    const CompiledScript compiled = compileScript(kind, text);
+    if (!compiled.error.isEmpty()) {
+        why = QStringLiteral("сценарий не собирается обратно (%1)").arg(compiled.error);
+        return false;
+    }
+    if (compiled.resources.size() != 1 || compiled.resources[0].name != original.name ||
+        compiled.resources[0].data != original.data) {
+        why = QStringLiteral("сценарий не даёт тех же байтов, что ресурс в программе");
+        return false;
+    }
+    return true;
+}
+
+QString nameInScript(const ResourceKey& name)
+{
+    return name.isNumber() ? QString::number(name.id) : rc::quoted(name.name);
+}
+
+struct Parsed {
+    QList<Resource> resources;
+};
+
+void addResource(QList<Resource>& out, quint16 type, const ResourceKey& name, const QByteArray& data,
+                 rc::ScriptReader& in, int line)
+{
+    for (const Resource& r : out)
+        if (r.name == name)
+            throw rc::ScriptError{line,
+                                  QStringLiteral("ресурс %1 встречается дважды").arg(nameInScript(name))};
+    Resource r;
+    r.type = ResourceKey::number(type);
+    r.name = name;
+    r.data = data;
+    out << r;
+    Q_UNUSED(in);
+}
+
+ResourceKey parseResourceName(rc::ScriptReader& in)
+{
+    if (in.startsString()) {
+        const QString name = in.string();
+        if (name.isEmpty())
+            in.fail(QStringLiteral("пустое имя ресурса"));
+        return ResourceKey::text(name);
+    }
+    if (in.peek().kind == rc::Token::Word && rc::sdkSymbol(in.peek().text) < 0)
+        return ResourceKey::text(in.take().text.toUpper());
+    const quint32 n = in.number();
+    if (n > 0xFFFF)
+        in.fail(QStringLiteral("номер ресурса %1 больше 65535").arg(n));
+    return ResourceKey::number(quint16(n));
+}
+
+void compileMenusOrDialogs(rc::ScriptReader& in, ResourceKind kind, QList<Resource>& out)
+{
+    while (!in.atEnd()) {
+        if (in.isWord(u"LANGUAGE")) {
+            in.skipResourceOptions();
+            continue;
+        }
+        const int line = in.line();
+        const ResourceKey name = parseResourceName(in);
+        if (kind == ResourceKind::Menu) {
+            const bool ex = in.isWord(u"MENUEX");
+            if (!ex && !in.isWord(u"MENU"))
+                in.fail(QStringLiteral("ожидается MENU или MENUEX"));
+            in.take();
+            addResource(out, ResourceType::Menu, name, menuBytes(parseMenu(in, ex)), in, line);
+        } else {
+            const bool ex = in.isWord(u"DIALOGEX");
+            if (!ex && !in.isWord(u"DIALOG"))
+                in.fail(QStringLiteral("ожидается DIALOG или DIALOGEX"));
+            in.take();
+            addResource(out, ResourceType::Dialog, name, dialogBytes(parseDialog(in, ex)), in, line);
+        }
+    }
+}
+
+void compileStrings(rc::ScriptReader& in, QList<Resource>& out)
+{
+    QMap<quint16, QList<QString>> blocks;
+    QSet<quint32> seen;
+    while (!in.atEnd()) {
+        if (in.isWord(u"LANGUAGE")) {
+            in.skipResourceOptions();
+            continue;
+        }
+        if (!in.takeWord(u"STRINGTABLE"))
+            in.fail(QStringLiteral("ожидается STRINGTABLE"));
+        in.skipResourceOptions();
+        in.expectBegin();
+        while (!in.takeEnd()) {
+            if (in.atEnd())
+                in.fail(QStringLiteral("таблица строк не закрыта словом END"));
+            const int line = in.line();
+            const quint32 id = in.number();
+            if (id > 0xFFFF)
+                throw rc::ScriptError{line, QStringLiteral("номер строки %1 больше 65535").arg(id)};
+            if (seen.contains(id))
+                throw rc::ScriptError{line, QStringLiteral("строка %1 встречается дважды").arg(id)};
+            seen.insert(id);
+            in.takeComma();
+            const QString text = in.string();
+            if (text.size() > 0xFFFF)
+                throw rc::ScriptError{line, QStringLiteral("строка %1 длиннее 65535 знаков").arg(id)};
+            QList<QString>& block = blocks[quint16(id / 16 + 1)];
+            block.resize(16);
+            block[id % 16] = text;
+        }
+    }
+    for (auto it = blocks.cbegin(); it != blocks.cend(); ++it) {
+        Resource r;
+        r.type = ResourceKey::number(ResourceType::String);
+        r.name = ResourceKey::number(it.key());
+        r.data = stringBlockBytes(it.value());
+        out << r;
+    }
+}
+
+} // namespace
+
+ScriptsFromResources scriptsFromResources(const QList<Resource>& resources)
+{
+    QList<Resource> sorted = resources;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const Resource& a, const Resource& b) {
+        return a.type == b.type ? a.name < b.name : a.type < b.type;
+    });
+    ScriptsFromResources result;
+    QSet<QString> menuNames, dialogNames;
+    QString strings;
+    QList<Resource> stringCovers;
+    for (const Resource& r : sorted) {
+        if (!r.type.isNumber())
+            continue;
+        QString why;
+        if (r.type.id == ResourceType::Menu || r.type.id == ResourceType::Dialog) {
+            const bool menu = r.type.id == ResourceType::Menu;
+            const ResourceKind kind = menu ? ResourceKind::Menu : ResourceKind::Dialog;
+            QString text;
+            if (nameWritable(r.name, why)) {
+                if (menu) {
+                    if (const auto t = readMenu(r.data, why))
+                        text = menuScript(r.name, *t, why);
+                } else if (const auto t = readDialog(r.data, why)) {
+                    text = dialogScript(r.name, *t, why);
+                }
+            }
+            if (text.isEmpty() || !compilesBack(kind, text, r, why)) {
+                result.leftOut << describe(r, why);
+                continue;
+            }
+            result.scripts << UnpackedScript{
+                kind, baseNameFor(r.name, menu ? menuNames : dialogNames), text, {cover(r)}};
+        } else if (r.type.id == ResourceType::String) {
+            QString lines;
+            if (!r.name.isNumber()) {
+                why = QStringLiteral("у таблицы строк имя вместо номера");
+            } else if (const auto block = readStringBlock(r.data, why)) {
+                lines = stringBlockLines(r.name.id, *block, why);
+            }
+            if (lines.isEmpty() ||
+                !compilesBack(ResourceKind::String,
+                              u"STRINGTABLE\r\nBEGIN\r\n"_s + lines + QStringLiteral("END\r\n"), r, why)) {
+                result.leftOut << describe(r, why);
+                continue;
+            }
+            strings += lines;
+            stringCovers << cover(r);
+        }
+    }
+    if (!stringCovers.isEmpty())
+        result.scripts << UnpackedScript{ResourceKind::String, u"strings"_s,
+                                         u"STRINGTABLE\r\nBEGIN\r\n"_s + strings + QStringLiteral("END\r\n"),
+                                         stringCovers};
+    return result;
+}
+
+CompiledScript compileScript(ResourceKind kind, const QString& text)
+{
+    CompiledScript out;
+    try {
+        rc::ScriptReader in(text);
+        switch (kind) {
+        case ResourceKind::Menu:
+        case ResourceKind::Dialog:
+            compileMenusOrDialogs(in, kind, out.resources);
+            break;
+        case ResourceKind::String:
+            compileStrings(in, out.resources);
+            break;
+        case ResourceKind::RcData:
+            in.fail(QStringLiteral("сценарии RCDATA переносятся в программу как есть, не собираются"));
+        }
+    } catch (const rc::ScriptError& e) {
+        out.resources.clear();
+        out.error = QStringLiteral("строка %1: %2").arg(e.line).arg(e.message);
+    }
+    return out;
+}
+
+} // namespace kvarsel

@@ -1,0 +1,85 @@
+#pragma once
+// The statement language of resource scripts as the resource compiler reads it:
+// comments, #define and the simple conditionals, numbers and expressions (with NOT
+// for styles), narrow and wide strings with their escapes. Shared by the menu,
+// dialog and string table compilers, which read statements off a ScriptReader.
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+namespace kvarsel::rc {
+
+// Why a script does not compile; thrown by the reader and the statement parsers,
+// caught once by compileScript.
+struct ScriptError {
+    int line = 0;
+    QString message; // Russian
+};
+
+struct Token {
+    enum Kind { End, Number, String, Word, Punct };
+    Kind kind = End;
+    QString text;      // a word as written, a string's characters, a punctuation mark
+    quint32 value = 0; // a number's value
+    bool wide = false; // a string written L"..."
+    int line = 0;
+};
+
+class ScriptReader {
+public:
+    explicit ScriptReader(const QString& text);
+
+    bool atEnd() const { return peek().kind == Token::End; }
+    const Token& peek(qsizetype ahead = 0) const;
+    Token take();
+    int line() const { return peek().line; }
+    [[noreturn]] void fail(const QString& message) const;
+
+    bool isWord(QStringView word, qsizetype ahead = 0) const;
+    bool takeWord(QStringView word);
+    bool takePunct(QChar c);
+    void expectPunct(QChar c);
+    bool takeComma() { return takePunct(u','); }
+    // BEGIN or {, END or }.
+    bool isBegin() const;
+    bool isEnd() const;
+    void expectBegin();
+    bool takeEnd();
+
+    bool startsString() const { return peek().kind == Token::String; }
+    bool startsNumber() const;
+    // Adjacent strings are one string, as in C.
+    QString string();
+    // An integer expression: + - | & * / ~ unary minus and parentheses, 32 bits wide.
+    quint32 number();
+    // A style: `base` is what the statement always has; each term is or-ed in, and
+    // NOT X takes X's bits away, in the order written.
+    quint32 style(quint32 base);
+    // The memory options and the LANGUAGE, VERSION and CHARACTERISTICS statements a
+    // resource may have before its body; none of them changes the resource's data.
+    void skipResourceOptions();
+
+private:
+    quint32 orExpression(int depth);
+    quint32 term(int depth);
+    quint32 unary(int depth);
+
+    QList<Token> m_tokens;
+    qsizetype m_at = 0;
+};
+
+// `text` as a narrow string of a script, quotes included: a quotation mark doubled,
+// backslash, tab, line breaks and other control characters escaped, every other
+// character as itself.
+QString quoted(QStringView text);
+
+// The value of a Windows SDK symbol a script may name (styles, control ids, menu
+// flags), or -1 when the program does not know it.
+qint64 sdkSymbol(QStringView name);
+
+// A number as scripts write styles: "0x50010000", or "0".
+QString hex(quint32 value);
+
+} // namespace kvarsel::rc

@@ -1,0 +1,72 @@
+#include "program/ResourceBytes.h"
+#include "program/ResourceCodecs.h"
+
+namespace kvarsel {
+
+std::optional<QList<QString>> readStringBlock(const QByteArray& data, QString& why)
+{
+    ByteReader in(data);
+    QList<QString> strings;
+    for (int i = 0; i < 16; ++i) {
+        const auto length = in.read<quint16>();
+        const auto units = length ? in.bytes(qsizetype(*length) * 2) : std::nullopt;
+        if (!units) {
+            why = QStringLiteral("таблица строк повреждена: данные обрываются");
+            return std::nullopt;
+        }
+        strings << QString(reinterpret_cast<const QChar*>(units->constData()), *length);
+    }
+    if (!in.atEnd()) {
+        why = QStringLiteral("после таблицы строк лишние байты (%1)").arg(in.left());
+        return std::nullopt;
+    }
+    return strings;
+}
+
+QByteArray stringBlockBytes(const QList<QString>& strings)
+{
+    ByteWriter out;
+    for (int i = 0; i < 16; ++i) {
+        const QString s = i < strings.size() ? strings[i] : QString();
+        out.put<quint16>(quint16(s.size()));
+        for (const QChar c : s)
+            out.put<quint16>(c.unicode());
+    }
+    return out.data();
+}
+
+QString stringBlockLines(quint16 block, const QList<QString>& strings, QString& why)
+{
+    if (block == 0 || block > 4096) {
+        why = QStringLiteral("номер таблицы строк %1 вне 1…4096").arg(block);
+        return {};
+    }
+    const quint32 first = (quint32(block) - 1) * 16;
+    QString out;
+    for (int i = 0; i < strings.size(); ++i) {
+        if (strings[i].isEmpty())
+            continue;
+        if (strings[i].size() > 0xFFFF || !scriptCanHold(strings[i], true, why))
+            return {};
+        out += QStringLiteral("    %1, %2\r\n").arg(first + i).arg(rc::quoted(strings[i]));
+    }
+    // A table of empty strings still exists: one empty string makes it.
+    if (out.isEmpty())
+        out = QStringLiteral("    %1, \"\"\r\n").arg(first);
+    return out;
+}
+
+bool scriptCanHold(const QString& text, bool nulAllowed, QString& why)
+{
+    if (!text.isValidUtf16()) {
+        why = QStringLiteral("текст «%1» содержит одиночную половину суррогатной пары").arg(text.left(40));
+        return false;
+    }
+    if (!nulAllowed && text.contains(QChar(0))) {
+        why = QStringLiteral("текст «%1» содержит нулевой символ").arg(text.left(40));
+        return false;
+    }
+    return true;
+}
+
+} // namespace kvarsel
