@@ -788,7 +788,7 @@ private:
                 if (hex)
                     ++end;
                 while (end < m_text.size() && end - m_at < 12 &&
-                       (hex ? isxdigit(m_text[end].unicode()) && m_text[end].unicode() < 128
+                       (hex ? m_text[end].unicode() < 128 && isxdigit(m_text[end].unicode())
                             : m_text[end].isDigit()))
                     ++end;
                 bool ok = false;
@@ -1249,9 +1249,12 @@ private:
             static const QRegularExpression exact(u"^([+-]?)(\\d{1,15})(?:\\.(\\d{1,4}))?$"_qs);
             const auto m = exact.match(t);
             if (m.hasMatch()) {
-                const qint64 units =
-                    m.captured(2).toLongLong() * 10000 + m.captured(3).leftJustified(4, u'0').toLongLong();
-                appendLittle<qint64>(out, m.captured(1) == u"-" ? -units : units);
+                const bool negative = m.captured(1) == u"-";
+                const quint64 units =
+                    m.captured(2).toULongLong() * 10000 + m.captured(3).leftJustified(4, u'0').toULongLong();
+                if (units > quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0))
+                    return bad();
+                appendLittle<qint64>(out, negative ? qint64(quint64(0) - units) : qint64(units));
                 return true;
             }
         }

@@ -6,6 +6,8 @@
 #include "program/DelphiForm.h"
 #include "text/Cp1251.h"
 
+#include "program/ProgramFiles.h"
+#include "text/Encoding.h"
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -27,6 +29,19 @@ begin
     src.Free;
   end;
 end.
+)";
+
+// Writes each RCDATA resource of a PE file (argv[1]) into a file named after it in argv[2].
+const char* const kTakeOutRcData = R"(
+import os, sys, pefile
+pe = pefile.PE(sys.argv[1])
+for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+    if kind.id == 10:
+        for name in kind.directory.entries:
+            for language in name.directory.entries:
+                d = language.data.struct
+                with open(os.path.join(sys.argv[2], str(name.name)), 'wb') as f:
+                    f.write(pe.get_data(d.OffsetToData, d.Size))
 )";
 
 // A form written with Russian letters as Free Pascal's text reader takes them: in a
@@ -139,91 +154,6 @@ const QString kDelphiMain = uR"(object MainForm: TMainForm
 end
 )"_qs;
 
-const QString kDelphiMainRu = uR"(object MainForm: TMainForm
-  Left = 192
-  Top = 114
-  Width = 544
-  Height = 375
-  Caption = 'Записки'
-  Color = clBtnFace
-  Font.Charset = DEFAULT_CHARSET
-  Font.Color = clWindowText
-  Font.Height = -11
-  Font.Name = 'MS Sans Serif'
-  Font.Style = [fsBold]
-  Menu = MainMenu1
-  OldCreateOrder = False
-  Position = poScreenCenter
-  ShowHint = True
-  PixelsPerInch = 96
-  TextHeight = 13
-  object FileLabel: TLabel
-    Left = 8
-    Top = 12
-    Caption = 'Имя файла:'
-    FocusControl = FileEdit
-  end
-  object FileEdit: TEdit
-    Left = 72
-    Width = 300
-    Anchors = [akLeft, akTop, akRight]
-    TabOrder = 0
-    Text = ''
-  end
-  object OpenButton: TButton
-    Left = 380
-    Hint = 'Открыть заметку'
-    Caption = '&Открыть...'
-    Default = True
-    TabOrder = 1
-    OnClick = OpenButtonClick
-  end
-  object NoteMemo: TMemo
-    Lines.Strings = (
-      'Добро пожаловать'
-      'Don''t forget to save')
-    ScrollBars = ssVertical
-    TabOrder = 2
-  end
-  object StatusBar: TStatusBar
-    Panels = <
-      item
-        Text = 'Готово'
-        Width = 200
-      end
-      item
-        Width = 50
-      end>
-    SimplePanel = False
-  end
-  object MainMenu1: TMainMenu
-    Left = 16
-    Top = 48
-    object FileMenu: TMenuItem
-      Caption = '&Файл'
-      object FileOpen: TMenuItem
-        Caption = '&Открыть...'
-        ShortCut = 16463
-        OnClick = OpenButtonClick
-      end
-      object N1: TMenuItem
-        Caption = '-'
-      end
-      object FileExit: TMenuItem
-        Caption = '&Выход'
-        ShortCut = 32883
-      end
-    end
-  end
-  object Logo: TImage
-    Picture.Data = {
-      07544269746D61704A000000424D4A000000000000003E000000280000000400
-      0000040000000100010000000000}
-    Stretch = True
-  end
-end
-)"_qs;
-
 // Lazarus writes the same format; here with a grid, frames and inherited parts,
 // numbers of every size, floats, and strings with line breaks, quotes and codes.
 const QString kLazarus = uR"(inherited SettingsForm: TSettingsForm
@@ -263,6 +193,7 @@ const QString kLazarus = uR"(inherited SettingsForm: TSettingsForm
   inline PathFrame: TPathFrame [1]
     Caption = 'Euro '#8364' price'
     Note = 'Copyright '#169' Pebble'
+    DoneMark = 'Saved '#10003
   end
   object LongLabel: TLabel
     Caption = 'Notes are saved in the folder that you choose in these settings, and each note is one file that any text editor can open; nothing is ever sent anywhere.'
@@ -271,52 +202,69 @@ const QString kLazarus = uR"(inherited SettingsForm: TSettingsForm
 end
 )"_qs;
 
-const QString kLazarusRu = uR"(inherited SettingsForm: TSettingsForm
-  Left = 356
-  Height = 240
-  Top = 190
-  Width = 70000
-  Tag = -5000000000
-  AlphaBlendValue = 200
-  Caption = 'Настройки'
-  ClientHeight = 240
-  Font.Name = 'Segoe UI'
-  Hint = 'Первая строка'#13#10'Вторая строка'
-  Opacity = 0.75
-  Ratio = 1234.5678
-  LCLVersion = '2.2.6.0'
-  object NamesGrid: TStringGrid
-    ColCount = 2
-    Columns = <
-      item
-        Title.Caption = 'Имя'
-        Width = 120
-      end
-      item
-        Title.Caption = 'Значение'
-      end>
-    DefaultRowHeight = 20
-    FixedCols = 0
-    Options = [goFixedVertLine, goFixedHorzLine, goEditing]
-    ColWidths = (
-      120
-      64)
-  end
-  inherited OkButton: TButton
-    Caption = 'ОК'
-  end
-  inline PathFrame: TPathFrame [1]
-    Caption = 'Цена '#8364' в евро'
-    Note = #169' Pebble, все права'
-  end
-  object LongLabel: TLabel
-    Caption = 'Записки хранятся в папке, которую вы выбираете в этих настройках, и каждая записка — это один файл, который откроет любой текстовый редактор; его можно открыть где угодно; никуда и никогда ничего не отправляется, а значит, все ваши записи остаются только у вас и больше ни у кого.'
-    WordWrap = True
-  end
-end
-)"_qs;
+// A form with the literals replaced: the same form as its translator would write it.
+QString withLiterals(QString form, const QList<std::pair<QString, QString>>& literals)
+{
+    for (const auto& [english, russian] : literals)
+        form.replace(english, russian);
+    return form;
+}
+
+const QString kDelphiMainRu =
+    withLiterals(kDelphiMain, {{u"'Pebble Notes'"_qs, u"'Записки'"_qs},
+                               {u"'File name:'"_qs, u"'Имя файла:'"_qs},
+                               {u"'Open an existing note'"_qs, u"'Открыть заметку'"_qs},
+                               {u"'&Open...'"_qs, u"'&Открыть...'"_qs},
+                               {u"'Welcome to Pebble Notes'"_qs, u"'Добро пожаловать'"_qs},
+                               {u"'Ready'"_qs, u"'Готово'"_qs},
+                               {u"'&File'"_qs, u"'&Файл'"_qs},
+                               {u"'E&xit'"_qs, u"'&Выход'"_qs}});
+
+const QString kLazarusRu = withLiterals(
+    kLazarus,
+    {{u"'Settings'"_qs, u"'Настройки'"_qs},
+     {u"'Line one'#13#10'Line two'"_qs, u"'Первая строка'#13#10'Вторая строка'"_qs},
+     {u"'Name'"_qs, u"'Имя'"_qs},
+     {u"'Value'"_qs, u"'Значение'"_qs},
+     {u"'OK'"_qs, u"'ОК'"_qs},
+     {u"'Euro '#8364' price'"_qs, u"'Цена '#8364' в евро'"_qs},
+     {u"'Copyright '#169' Pebble'"_qs, u"#169' Pebble, все права'"_qs},
+     {u"'Notes are saved in the folder that you choose in these settings, and each note is one file that any "
+      u"text editor can open; nothing is ever sent anywhere.'"_qs,
+      u"'Записки хранятся в папке, которую вы выбираете в этих настройках, и каждая записка — это один файл, который откроет любой текстовый редактор; его можно открыть где угодно; никуда и никогда ничего не отправляется, а значит, все ваши записи остаются только у вас и больше ни у кого.'"_qs}});
 
 using Translations = QMap<QString, QString>;
+
+Translations mainTranslations()
+{
+    return Translations{{u"Pebble Notes"_qs, u"Записки"_qs},
+                        {u"File name"_qs, u"Имя файла"_qs},
+                        {u"Open an existing note"_qs, u"Открыть заметку"_qs},
+                        {u"Open"_qs, u"&Открыть"_qs},
+                        {u"Welcome to Pebble Notes"_qs, u"Добро пожаловать"_qs},
+                        {u"Ready"_qs, u"Готово"_qs},
+                        {u"File"_qs, u"&Файл"_qs},
+                        {u"Exit"_qs, u"&Выход"_qs}};
+}
+
+Translations settingsTranslations()
+{
+    return Translations{
+        {u"Settings"_qs, u"Настройки"_qs},
+        {u"Line one"_qs, u"Первая строка"_qs},
+        {u"Line two"_qs, u"Вторая строка"_qs},
+        {u"Name"_qs, u"Имя"_qs},
+        {u"Value"_qs, u"Значение"_qs},
+        {u"OK"_qs, u"ОК"_qs},
+        {u"Euro € price"_qs, u"Цена € в евро"_qs},
+        {u"Copyright © Pebble"_qs, u"© Pebble, все права"_qs},
+        {u"Notes are saved in the folder that you choose in these"_qs,
+         u"Записки хранятся в папке, которую вы выбираете в этих"_qs},
+        {u"settings, and each note is one file that any text editor can"_qs,
+         u"настройках, и каждая записка — это один файл, который откроет любой текстовый редактор; его можно"_qs},
+        {u"open; nothing is ever sent anywhere"_qs,
+         u"открыть где угодно; никуда и никогда ничего не отправляется, а значит, все ваши записи остаются только у вас и больше ни у кого"_qs}};
+}
 
 } // namespace
 
@@ -382,16 +330,7 @@ private slots:
         QTest::addColumn<QStringList>("textLines"); // lines the text must hold as written
 
         QTest::newRow("Delphi main form with a menu")
-            << kDelphiMain
-            << Translations{{u"Pebble Notes"_qs, u"Записки"_qs},
-                            {u"File name"_qs, u"Имя файла"_qs},
-                            {u"Open an existing note"_qs, u"Открыть заметку"_qs},
-                            {u"Open"_qs, u"&Открыть"_qs},
-                            {u"Welcome to Pebble Notes"_qs, u"Добро пожаловать"_qs},
-                            {u"Ready"_qs, u"Готово"_qs},
-                            {u"File"_qs, u"&Файл"_qs},
-                            {u"Exit"_qs, u"&Выход"_qs}}
-            << kDelphiMainRu
+            << kDelphiMain << mainTranslations() << kDelphiMainRu
             << QStringList{u"  Font.Style = [fsBold]"_qs,
                            u"      'Don''t forget to save')"_qs,
                            u"    Panels = <"_qs,
@@ -400,22 +339,7 @@ private slots:
                            u"      07544269746D61704A000000424D4A000000000000003E000000280000000400"_qs,
                            u"      0000040000000100010000000000}"_qs};
         QTest::newRow("Lazarus form, inherited and inline")
-            << kLazarus
-            << Translations{{u"Settings"_qs, u"Настройки"_qs},
-                            {u"Line one"_qs, u"Первая строка"_qs},
-                            {u"Line two"_qs, u"Вторая строка"_qs},
-                            {u"Name"_qs, u"Имя"_qs},
-                            {u"Value"_qs, u"Значение"_qs},
-                            {u"OK"_qs, u"ОК"_qs},
-                            {u"Euro € price"_qs, u"Цена € в евро"_qs},
-                            {u"Copyright © Pebble"_qs, u"© Pebble, все права"_qs},
-                            {u"Notes are saved in the folder that you choose in these"_qs,
-                             u"Записки хранятся в папке, которую вы выбираете в этих"_qs},
-                            {u"settings, and each note is one file that any text editor can"_qs,
-                             u"настройках, и каждая записка — это один файл, который откроет любой текстовый редактор; его можно"_qs},
-                            {u"open; nothing is ever sent anywhere"_qs,
-                             u"открыть где угодно; никуда и никогда ничего не отправляется, а значит, все ваши записи остаются только у вас и больше ни у кого"_qs}}
-            << kLazarusRu
+            << kLazarus << settingsTranslations() << kLazarusRu
             << QStringList{u"inherited SettingsForm: TSettingsForm"_qs,
                            u"  Tag = -5000000000"_qs,
                            u"  Hint ="_qs,
@@ -462,6 +386,81 @@ private slots:
             QCOMPARE(freePascal("txt", packed.data), freePascal("txt", expected));
         QCOMPARE(packed.data.toHex(), expected.toHex());
     }
+    // A program built by mingw holding the forms as RCDATA: unpacked, translated the way
+    // the window does, packed; pefile takes the forms out of the packed program.
+    void programRoad()
+    {
+        const QDir road(m_dir.filePath(u"road"_qs));
+        QVERIFY(road.mkpath(u"."_qs));
+        const QByteArray mainForm = freePascal("bin", pascalSource(kDelphiMain));
+        const QByteArray settingsForm = freePascal("bin", pascalSource(kLazarus));
+        QVERIFY(test::writeBytes(road.filePath(u"main.bin"_qs), mainForm));
+        QVERIFY(test::writeBytes(road.filePath(u"settings.bin"_qs), settingsForm));
+        QVERIFY(test::writeBytes(road.filePath(u"prog.rc"_qs),
+                                 "#include <windows.h>\r\nLANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\r\n"
+                                 "TMAINFORM RCDATA \"main.bin\"\r\nTSETTINGSFORM RCDATA \"settings.bin\"\r\n"
+                                 "CONFIG RCDATA { \"TPF1 not a form\\0\" }\r\n"
+                                 "STRINGTABLE\r\nBEGIN\r\n  1, \"Hello\"\r\nEND\r\n"));
+        QVERIFY(test::writeBytes(road.filePath(u"main.c"_qs), "int main(void) { return 0; }\n"));
+        const auto run = [&](const QString& program, const QStringList& args) {
+            QProcess p;
+            p.setWorkingDirectory(road.path());
+            p.start(program, args);
+            const bool ok =
+                p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+            if (!ok)
+                qWarning().noquote() << program << p.readAllStandardOutput() << p.readAllStandardError();
+            return ok;
+        };
+        QVERIFY(run(u"x86_64-w64-mingw32-windres"_qs,
+                    {u"--preprocessor=cpp"_qs, u"-I/usr/share/mingw-w64/include"_qs, u"prog.rc"_qs, u"-O"_qs,
+                     u"coff"_qs, u"-o"_qs, u"prog.o"_qs}));
+        QVERIFY(run(u"x86_64-w64-mingw32-gcc"_qs, {u"main.c"_qs, u"prog.o"_qs, u"-o"_qs, u"prog.exe"_qs}));
+
+        const QString dir = road.filePath(u"resources"_qs);
+        const UnpackResult unpacked = unpackProgram({road.filePath(u"prog.exe"_qs), dir, QString()});
+        QVERIFY2(unpacked.ok(), qPrintable(unpacked.error));
+        QCOMPARE(unpacked.language, quint16(0x0409));
+        // Forms the loader reads: Windows-1251 where the characters fit, else UTF-8 with a mark.
+        const QByteArray mainBytes = test::readBytes(dir + u"/rcdata/TMAINFORM.txt"_qs);
+        const QByteArray settingsBytes = test::readBytes(dir + u"/rcdata/TSETTINGSFORM.txt"_qs);
+        QCOMPARE(decodeText(mainBytes).encoding, TextEncoding::Windows1251);
+        QCOMPARE(decodeText(settingsBytes).encoding, TextEncoding::Utf8Bom);
+        QCOMPARE(decodeText(mainBytes).text, formToText(mainForm).text);
+        QVERIFY(!QFile::exists(dir + u"/rcdata/CONFIG.txt"_qs));
+
+        const auto packAndTakeOut = [&](const QString& name) {
+            const QString output = road.filePath(name + u".exe"_qs);
+            const PackResult packed = packProgram({dir, output, false});
+            if (!packed.ok())
+                qWarning().noquote() << packed.error;
+            const QString out = road.filePath(name);
+            QDir(out).mkpath(u"."_qs);
+            run(u"/usr/bin/python3"_qs, {u"-c"_qs, QString::fromLatin1(kTakeOutRcData), output, out});
+            return out + u'/';
+        };
+        QString out = packAndTakeOut(u"untranslated"_qs);
+        QCOMPARE(test::readBytes(out + u"TMAINFORM"_qs), mainForm);
+        QCOMPARE(test::readBytes(out + u"TSETTINGSFORM"_qs), settingsForm);
+        QCOMPARE(test::readBytes(out + u"CONFIG"_qs), QByteArray("TPF1 not a form", 16));
+
+        for (const auto& [file, translations] : {std::pair(u"TMAINFORM"_qs, mainTranslations()),
+                                                 std::pair(u"TSETTINGSFORM"_qs, settingsTranslations())}) {
+            const QString path = dir + u"/rcdata/"_qs + file + u".txt"_qs;
+            const DecodedText decoded = decodeText(test::readBytes(path));
+            QStringList used;
+            QByteArray bytes = byteOrderMark(decoded.encoding).toByteArray();
+            QVERIFY(encodeText(translate(decoded.text, translations, used), decoded.encoding, bytes));
+            QVERIFY(test::writeBytes(path, bytes));
+        }
+        out = packAndTakeOut(u"translated"_qs);
+        QCOMPARE(test::readBytes(out + u"TMAINFORM"_qs).toHex(),
+                 freePascal("bin", pascalSource(kDelphiMainRu)).toHex());
+        QCOMPARE(test::readBytes(out + u"TSETTINGSFORM"_qs).toHex(),
+                 freePascal("bin", pascalSource(kLazarusRu)).toHex());
+        QCOMPARE(test::readBytes(out + u"CONFIG"_qs), QByteArray("TPF1 not a form", 16));
+    }
+
     void badInput_data()
     {
         QTest::addColumn<QByteArray>("form");
