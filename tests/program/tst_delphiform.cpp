@@ -397,7 +397,7 @@ private slots:
         QVERIFY(test::writeBytes(road.filePath(u"main.bin"_qs), mainForm));
         QVERIFY(test::writeBytes(road.filePath(u"settings.bin"_qs), settingsForm));
         QVERIFY(test::writeBytes(road.filePath(u"prog.rc"_qs),
-                                 "#include <windows.h>\r\nLANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\r\n"
+                                 "LANGUAGE 9, 1\r\n"
                                  "TMAINFORM RCDATA \"main.bin\"\r\nTSETTINGSFORM RCDATA \"settings.bin\"\r\n"
                                  "CONFIG RCDATA { \"TPF1 not a form\\0\" }\r\n"
                                  "STRINGTABLE\r\nBEGIN\r\n  1, \"Hello\"\r\nEND\r\n"));
@@ -413,8 +413,7 @@ private slots:
             return ok;
         };
         QVERIFY(run(u"x86_64-w64-mingw32-windres"_qs,
-                    {u"--preprocessor=cpp"_qs, u"-I/usr/share/mingw-w64/include"_qs, u"prog.rc"_qs, u"-O"_qs,
-                     u"coff"_qs, u"-o"_qs, u"prog.o"_qs}));
+                    {u"--preprocessor=cpp"_qs, u"prog.rc"_qs, u"-O"_qs, u"coff"_qs, u"-o"_qs, u"prog.o"_qs}));
         QVERIFY(run(u"x86_64-w64-mingw32-gcc"_qs, {u"main.c"_qs, u"prog.o"_qs, u"-o"_qs, u"prog.exe"_qs}));
 
         const QString dir = road.filePath(u"resources"_qs);
