@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(splitline dictionary settings bilingual encoding dialogs menuresource dialogresource stringresource programfile)
+[ ${#targets[@]} -gt 0 ] || targets=(splitline dictionary settings bilingual encoding dialogs menuresource dialogresource stringresource programfile delphiform)
 
 ensure_packages "${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -31,8 +31,10 @@ ensure_packages() {
 # translated scripts with, so a translation is known to leave a script that still builds.
 # libhunspell-dev, pkg-config, hunspell-ru: spelling, built against Hunspell and checked
 # with Debian's Russian dictionary.
+# fp-compiler, fp-units-rtl: Free Pascal, whose own streaming code makes and reads the
+# Delphi and Lazarus forms the tests translate.
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgl-dev libhunspell-dev hunspell-ru fonts-liberation
-  fonts-wine binutils-mingw-w64-x86-64 cpp)
+  fonts-wine binutils-mingw-w64-x86-64 cpp fp-compiler fp-units-rtl)
 
 # Programs in and out: the tests build Windows programs with mingw (64- and 32-bit), read
 # the packed copies with Python's pefile and run a probe of the translation under Wine.

@@ -1,5 +1,6 @@
 #include "program/ProgramFiles.h"
 
+#include "program/FormScripts.h"
 #include "program/PeFile.h"
 #include "program/ResFile.h"
 #include "program/ResourceScripts.h"
@@ -132,7 +133,7 @@ LanguageChoice chooseLanguage(const QList<Resource>& resources, const QString& w
     LanguageChoice choice;
     QList<quint16> languages;
     for (const Resource& r : resources)
-        if (isTextType(r.type) && !languages.contains(r.language))
+        if ((isTextType(r.type) || isFormResource(r)) && !languages.contains(r.language))
             languages << r.language;
     std::sort(languages.begin(), languages.end());
     if (languages.isEmpty()) {
@@ -257,9 +258,13 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     for (const Resource& r : std::as_const(source.resources))
         if (isTextType(r.type) && r.language == choice.language)
             chosen << r;
+    // Delphi and Lazarus programs keep their windows as forms in RCDATA.
+    const ScriptsFromResources forms = formScripts(source.resources, choice.language);
     source.resources.clear();
-    const ScriptsFromResources scripts = scriptsFromResources(chosen);
+    ScriptsFromResources scripts = scriptsFromResources(chosen);
     chosen.clear();
+    scripts.scripts += forms.scripts;
+    scripts.leftOut += forms.leftOut;
     for (const QString& left : scripts.leftOut)
         result.notes << QStringLiteral("оставлен в программе как есть: ") + left;
     if (progress)
@@ -278,7 +283,8 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
         const UnpackedScript& script = scripts.scripts[i];
         const QString subDir = kindInfo(script.kind).subDir;
         const QString file =
-            subDir + u'/' + uniqueName(script.baseName, taken[script.kind]) + QStringLiteral(".rc");
+            subDir + u'/' + uniqueName(script.baseName, taken[script.kind]) +
+            (script.kind == ResourceKind::RcData ? QStringLiteral(".txt") : QStringLiteral(".rc"));
         RecordedScript entry;
         entry.kind = script.kind;
         entry.file = file;
@@ -364,7 +370,21 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
             failures << QStringLiteral("%1: %2").arg(quoted(path), decoded.error);
             continue;
         }
-        CompiledScript made = compileScript(script.kind, decoded.text);
+        CompiledScript made;
+        if (script.kind == ResourceKind::RcData) {
+            // A form goes back in the value types of the program's own.
+            const Resource covered = script.resources.value(0);
+            const auto original =
+                std::find_if(source.resources.cbegin(), source.resources.cend(), [&](const Resource& r) {
+                    return r.type == covered.type && r.name == covered.name && r.language == covered.language;
+                });
+            if (original == source.resources.cend())
+                made.error = QStringLiteral("в программе нет формы, из которой сделан этот сценарий");
+            else
+                made = compileFormScript(decoded.text, *original);
+        } else {
+            made = compileScript(script.kind, decoded.text);
+        }
         if (!made.error.isEmpty()) {
             failures << QStringLiteral("%1: %2").arg(quoted(path), made.error);
             continue;
