@@ -1,0 +1,579 @@
+// Whole resource scripts cut into a resource directory's scripts and spliced back,
+// judged by windres: the packed file compiles to the same resources as the original,
+// with the translation in the cut blocks (or beside them, as Russian).
+
+#include "program/RcScript.h"
+#include "text/Encoding.h"
+
+#include "TestUtil.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringConverter>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kvarsel;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kWindres = u"x86_64-w64-mingw32-windres"_s;
+
+const char* kResourceH = R"(#define IDR_MAINFRAME 128
+#define IDD_ABOUTBOX 100
+#define IDD_OPTIONS 101
+#define IDC_SAVE 1000
+#define IDC_MODE 1001
+#define IDS_READY 200
+#define IDS_SAVED 201
+#define ID_FILE_OPEN 32771
+#define ID_APP_EXIT 32772
+#define ID_APP_ABOUT 32773
+#ifndef IDC_STATIC
+#define IDC_STATIC -1
+#endif
+)";
+
+// What Visual Studio writes: an English and a German section, each in its #if, with
+// the designer's blocks that are not translated around the ones that are.
+QString visualStudioRc(const QString& codePage)
+{
+    return uR"(// Microsoft Visual C++ generated resource script.
+//
+#include "resource.h"
+
+#define APSTUDIO_READONLY_SYMBOLS
+/////////////////////////////////////////////////////////////////////////////
+//
+// Generated from the TEXTINCLUDE 2 resource.
+//
+#include "winres.h"
+
+/////////////////////////////////////////////////////////////////////////////
+#undef APSTUDIO_READONLY_SYMBOLS
+
+/////////////////////////////////////////////////////////////////////////////
+// English (United States) resources
+
+#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_ENU)
+LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US
+#pragma code_page(%1)
+
+/////////////////////////////////////////////////////////////////////////////
+//
+// Menu
+//
+
+IDR_MAINFRAME MENU
+BEGIN
+    POPUP "&File"
+    BEGIN
+        MENUITEM "&Open...\tCtrl+O",            ID_FILE_OPEN
+        MENUITEM SEPARATOR
+        MENUITEM "E&xit",                       ID_APP_EXIT
+    END
+    POPUP "&Help"
+    BEGIN
+        MENUITEM "&About Notes...",             ID_APP_ABOUT
+    END
+END
+
+
+/////////////////////////////////////////////////////////////////////////////
+//
+// Dialog
+//
+
+IDD_ABOUTBOX DIALOGEX 0, 0, 170, 62
+STYLE DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | WS_POPUP | WS_CAPTION | WS_SYSMENU
+CAPTION "About Notes"
+FONT 8, "MS Shell Dlg", 0, 0, 0x1
+BEGIN
+    ICON            IDR_MAINFRAME,IDC_STATIC,14,14,21,20
+    LTEXT           "Notes, Version 1.0",IDC_STATIC,42,14,114,8,SS_NOPREFIX
+    LTEXT           "Copyright © 2024",IDC_STATIC,42,26,114,8
+    DEFPUSHBUTTON   "OK",IDOK,113,41,50,14,WS_GROUP
+END
+
+IDD_OPTIONS DIALOGEX 0, 0, 220, 90
+STYLE DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | WS_POPUP | WS_CAPTION | WS_SYSMENU
+CAPTION "Options"
+FONT 9, "Segoe UI", 400, 0, 0x1
+BEGIN
+    CONTROL         "&Save on exit",IDC_SAVE,"Button",BS_AUTOCHECKBOX | 
+                    WS_TABSTOP,7,7,120,10
+    COMBOBOX        IDC_MODE,7,22,100,30,CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP
+    LTEXT           "Say ""hello"" && wave",IDC_STATIC,7,40,120,8
+    DEFPUSHBUTTON   "OK",IDOK,109,69,50,14
+    PUSHBUTTON      "Cancel",IDCANCEL,163,69,50,14
+END
+
+
+/////////////////////////////////////////////////////////////////////////////
+//
+// DESIGNINFO
+//
+
+#ifdef APSTUDIO_INVOKED
+GUIDELINES DESIGNINFO
+BEGIN
+    IDD_ABOUTBOX, DIALOG
+    BEGIN
+        LEFTMARGIN, 7
+        RIGHTMARGIN, 163
+        TOPMARGIN, 7
+        BOTTOMMARGIN, 55
+    END
+END
+#endif    // APSTUDIO_INVOKED
+
+
+/////////////////////////////////////////////////////////////////////////////
+//
+// Dialog Info
+//
+
+IDD_OPTIONS DLGINIT
+BEGIN
+    IDC_MODE, 0x403, 5, 0,
+0x6146, 0x7473, "\000", 
+    0
+END
+
+
+/////////////////////////////////////////////////////////////////////////////
+//
+// Version
+//
+
+VS_VERSION_INFO VERSIONINFO
+ FILEVERSION 1,0,0,1
+ PRODUCTVERSION 1,0,0,1
+ FILEFLAGSMASK 0x3fL
+ FILEFLAGS 0x0L
+ FILEOS 0x40004L
+ FILETYPE 0x1L
+ FILESUBTYPE 0x0L
+BEGIN
+    BLOCK "StringFileInfo"
+    BEGIN
+        BLOCK "040904b0"
+        BEGIN
+            VALUE "CompanyName", "Example Ltd"
+            VALUE "FileDescription", "Notes"
+            VALUE "FileVersion", "1.0.0.1"
+        END
+    END
+    BLOCK "VarFileInfo"
+    BEGIN
+        VALUE "Translation", 0x409, 1200
+    END
+END
+
+
+/////////////////////////////////////////////////////////////////////////////
+//
+// String Table
+//
+
+STRINGTABLE
+BEGIN
+    IDR_MAINFRAME           "Notes"
+    IDS_READY               "Ready"
+END
+
+STRINGTABLE
+BEGIN
+    IDS_SAVED               "File saved."
+END
+
+#endif    // English (United States) resources
+/////////////////////////////////////////////////////////////////////////////
+
+
+/////////////////////////////////////////////////////////////////////////////
+// German (Germany) resources
+
+#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_DEU)
+LANGUAGE LANG_GERMAN, SUBLANG_GERMAN
+#pragma code_page(%1)
+
+IDR_MAINFRAME MENU
+BEGIN
+    POPUP "&Datei"
+    BEGIN
+        MENUITEM "Ö&ffnen...",                  ID_FILE_OPEN
+        MENUITEM "B&eenden",                    ID_APP_EXIT
+    END
+END
+
+STRINGTABLE
+BEGIN
+    IDS_READY               "Bereit"
+END
+
+#endif    // German (Germany) resources
+/////////////////////////////////////////////////////////////////////////////
+
+
+
+#ifdef APSTUDIO_INVOKED
+/////////////////////////////////////////////////////////////////////////////
+//
+// TEXTINCLUDE
+//
+
+1 TEXTINCLUDE 
+BEGIN
+    "resource.h\0"
+END
+
+2 TEXTINCLUDE 
+BEGIN
+    "#include ""winres.h""\r\n"
+    "\0"
+END
+
+3 TEXTINCLUDE 
+BEGIN
+    "\r\n"
+    "\0"
+END
+
+#endif    // APSTUDIO_INVOKED
+
+
+#ifndef APSTUDIO_INVOKED
+/////////////////////////////////////////////////////////////////////////////
+//
+// Generated from the TEXTINCLUDE 3 resource.
+//
+
+
+/////////////////////////////////////////////////////////////////////////////
+#endif    // not APSTUDIO_INVOKED
+
+)"_s.arg(codePage)
+        .replace(u"\n"_s, u"\r\n"_s);
+}
+
+// A script written by hand: comments in every place, braces, quoted names, numeric
+// styles, tabs, wide strings, no LANGUAGE statement; LF line ends, no last line end.
+const QString kHandWritten = uR"(/* Hand-written resources of the "pad" tool: BEGIN and END in a comment. */
+#include <winresrc.h>
+#pragma code_page(65001)
+
+// { not a block }
+"PRINT" DIALOG 10, 10, 200, 80   // a quoted name
+STYLE WS_POPUP | WS_CAPTION
+CAPTION "Print"
+FONT 8, "Tahoma"
+{
+    LTEXT "Pages:", -1, 8, 8, 60, 8
+    CONTROL "All", 201, "Button", 0x50010009, 8, 20, 60, 10   /* numeric style, END */
+    CONTROL "", 202, "msctls_updown32", 0x50000000, 70, 20, 10, 12
+	DEFPUSHBUTTON	"Print", IDOK, 140, 60, 50, 14
+}
+
+100 MENUEX
+BEGIN
+    POPUP "&Edit", 200
+    BEGIN
+        MENUITEM "&Undo\tCtrl+Z", 201
+        MENUITEM "", 0, MFT_SEPARATOR
+        MENUITEM L"Über…", 202   // a wide string
+    END
+END
+
+1 24 "pad.manifest"
+
+STRINGTABLE
+{
+    1, "Pad — a text tool"
+    2, L"Zoom 100%"
+    3, "Line one\nLine two"
+})"_s;
+
+const QMap<QString, QString>& translation()
+{
+    static const QMap<QString, QString> map{{u"&File"_s, u"&Файл"_s},
+                                            {u"E&xit"_s, u"В&ыход"_s},
+                                            {u"About Notes"_s, u"О программе"_s},
+                                            {u"&About Notes..."_s, u"&О программе..."_s},
+                                            {u"OK"_s, u"ОК"_s},
+                                            {u"Options"_s, u"Параметры"_s},
+                                            {u"&Save on exit"_s, u"&Сохранять при выходе"_s},
+                                            {u"Cancel"_s, u"Отмена"_s},
+                                            {u"Notes"_s, u"Заметки"_s},
+                                            {u"Ready"_s, u"Готово"_s},
+                                            {u"File saved."_s, u"Файл сохранён."_s},
+                                            {u"Print"_s, u"Печать"_s},
+                                            {u"Pages:"_s, u"Страницы:"_s},
+                                            {u"&Edit"_s, u"&Правка"_s},
+                                            {u"Pad — a text tool"_s, u"Блокнот"_s},
+                                            {u"&Datei"_s, u"&Файл"_s},
+                                            {u"Bereit"_s, u"Готово"_s}};
+    return map;
+}
+
+// The script as the window leaves it: every quoted text with a translation replaced,
+// written back in the encoding it was read in.
+QByteArray translated(const QByteArray& script)
+{
+    const DecodedText d = decodeText(script);
+    QString text = d.text;
+    for (auto it = translation().begin(); it != translation().end(); ++it)
+        text.replace(u'"' + it.key() + u'"', u'"' + it.value() + u'"');
+    QByteArray out = byteOrderMark(d.encoding).toByteArray();
+    if (!encodeText(text, d.encoding, out))
+        return d.encoding == TextEncoding::Windows1251 ? QByteArray() : out;
+    return out;
+}
+
+QByteArray encoded(const QString& text, const QString& how)
+{
+    if (how == u"utf16")
+        return QByteArray("\xFF\xFE") +
+               QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    if (how == u"utf8bom")
+        return "\xEF\xBB\xBF" + text.toUtf8();
+    if (how == u"latin1")
+        return text.toLatin1();
+    return text.toUtf8();
+}
+
+QString decodeEscapes(QStringView s)
+{
+    QString out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] == u'"' && i + 1 < s.size() && s[i + 1] == u'"') {
+            out += u'"';
+            ++i;
+        } else if (s[i] != u'\\' || i + 1 >= s.size()) {
+            out += s[i];
+        } else if (s[++i] == u'x') {
+            qsizetype j = i + 1;
+            while (j < s.size() && j < i + 5 && isxdigit(s[j].toLatin1()))
+                ++j;
+            out += QChar(char16_t(s.mid(i + 1, j - i - 1).toUInt(nullptr, 16)));
+            i = j - 1;
+        } else if (s[i] >= u'0' && s[i] <= u'7') {
+            qsizetype j = i;
+            while (j < s.size() && j < i + 3 && s[j] >= u'0' && s[j] <= u'7')
+                ++j;
+            out += QChar(char16_t(s.mid(i, j - i).toUInt(nullptr, 8)));
+            i = j - 1;
+        } else {
+            const int k = QStringView(u"ntr").indexOf(s[i]);
+            out += k >= 0 ? QChar(u"\n\t\r"[k]) : s[i];
+        }
+    }
+    return out;
+}
+
+// The resources windres finds in a script, decompiled by windres itself, each as
+// "name | language | header | body" with every string's escapes decoded.
+QStringList compiledResources(const QByteArray& rc, const QString& dir, QString* failure)
+{
+    // windres reads no UTF-16 and no byte-order mark: a UTF-16 file is given to it
+    // as UTF-8 with its code page said to be UTF-8.
+    const DecodedText d = decodeText(rc);
+    QByteArray input = rc;
+    QStringList extra;
+    if (d.encoding != TextEncoding::Windows1251 && d.encoding != TextEncoding::Utf8) {
+        input = QString(d.text)
+                    .replace(QRegularExpression(u"code_page\\(\\d+\\)"_s), u"code_page(65001)"_s)
+                    .toUtf8();
+        extra << u"-c"_s << u"65001"_s;
+    }
+    test::writeBytes(dir + u"/resource.h"_s, kResourceH);
+    test::writeBytes(dir + u"/pad.manifest"_s, "<assembly/>\r\n");
+    test::writeBytes(dir + u"/in.rc"_s, input);
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    // The host's cpp reads mingw's headers once told it preprocesses for Windows.
+    p.start(kWindres, QStringList{u"--preprocessor=cpp"_s, u"-I"_s, u"/usr/share/mingw-w64/include"_s,
+                                  u"-D_WIN32"_s, u"-D_WIN64"_s, u"-DWINAPI_FAMILY_PARTITION(x)=1"_s, u"-i"_s,
+                                  u"in.rc"_s, u"-O"_s, u"res"_s, u"-o"_s, u"out.res"_s} +
+                          extra);
+    p.waitForFinished(60000);
+    if (p.exitCode() != 0) {
+        *failure = QString::fromUtf8(p.readAllStandardError());
+        return {};
+    }
+    p.start(kWindres, {u"-i"_s, u"out.res"_s, u"-O"_s, u"rc"_s, u"-o"_s, u"out.rc"_s});
+    p.waitForFinished(60000);
+    if (p.exitCode() != 0) {
+        *failure = QString::fromUtf8(p.readAllStandardError());
+        return {};
+    }
+    static const QRegularExpression string(u"L?\"((?:[^\"\\\\]|\\\\.|\"\")*)\""_s);
+    QStringList resources;
+    QString name, language, header, body;
+    auto flush = [&] {
+        if (!header.isEmpty())
+            resources << name + u" | "_s + language + u" | "_s + header + u" | "_s + body;
+        header.clear();
+        body.clear();
+    };
+    bool inComment = false;
+    int depth = 0;
+    for (const QString& raw : QString::fromLatin1(test::readBytes(dir + u"/out.rc"_s)).split(u'\n')) {
+        QString line = raw.trimmed();
+        if (inComment || line.startsWith(u"/*"_s)) {
+            if (!inComment)
+                flush();
+            if (const qsizetype at = line.indexOf(u"Name: "_s); at >= 0)
+                name = line.mid(at + 6).remove(u"*/"_s).trimmed();
+            inComment = !line.contains(u"*/"_s);
+            continue;
+        }
+        if (line.startsWith(u"LANGUAGE "_s)) {
+            flush();
+            language = line;
+            continue;
+        }
+        QString decoded;
+        qsizetype at = 0;
+        for (auto it = string.globalMatch(line); it.hasNext();) {
+            const auto m = it.next();
+            decoded += line.mid(at, m.capturedStart() - at) + u'"' + decodeEscapes(m.capturedView(1)) + u'"';
+            at = m.capturedEnd();
+        }
+        decoded += line.mid(at);
+        if (decoded.isEmpty())
+            continue;
+        (header.isEmpty() ? header : body) += header.isEmpty() ? decoded : decoded + u'\n';
+        depth += line == u"BEGIN" || line == u"{" ? 1 : line == u"END" || line == u"}" ? -1 : 0;
+        if (depth == 0 && (line == u"END" || line == u"}"))
+            flush();
+    }
+    flush();
+    std::sort(resources.begin(), resources.end());
+    return resources;
+}
+
+// The original's resources as they should come out: the source language's menus,
+// dialogs and strings translated, in place or added again as Russian.
+QStringList expectedResources(const QStringList& original, const QString& sourceLanguage, bool copy)
+{
+    QStringList expected = copy ? original : QStringList();
+    for (const QString& r : original) {
+        const QStringList parts = r.split(u" | "_s);
+        const bool cut = parts[1] == sourceLanguage &&
+                         QRegularExpression(u"^\\S+ (MENU|MENUEX|DIALOG|DIALOGEX)\\b|^STRINGTABLE"_s)
+                             .match(parts[2])
+                             .hasMatch();
+        if (!cut) {
+            if (!copy)
+                expected << r;
+            continue;
+        }
+        QString t = r;
+        for (auto it = translation().begin(); it != translation().end(); ++it)
+            t.replace(u'"' + it.key() + u'"', u'"' + it.value() + u'"');
+        if (copy)
+            t.replace(u" | "_s + sourceLanguage + u" | "_s, u" | LANGUAGE 25, 1 | "_s);
+        expected << t;
+    }
+    std::sort(expected.begin(), expected.end());
+    return expected;
+}
+
+} // namespace
+
+class TestRcScript : public QObject {
+    Q_OBJECT
+private slots:
+    void packed_data();
+    void packed();
+};
+
+void TestRcScript::packed_data()
+{
+    QTest::addColumn<QByteArray>("rc");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("cut");
+    QTest::addColumn<bool>("russianCopy");
+    QTest::addColumn<QString>("refusedAt"); // the translated text whose line is named, or empty
+
+    const QStringList vs{u"menu/IDR_MAINFRAME"_s, u"dialog/IDD_ABOUTBOX"_s, u"dialog/IDD_OPTIONS"_s,
+                         u"string/StringTable1"_s, u"string/StringTable2"_s};
+    const QStringList hand{u"dialog/PRINT"_s, u"menu/100"_s, u"string/StringTable1"_s};
+    QTest::newRow("Visual Studio, UTF-16LE, in place")
+        << encoded(visualStudioRc(u"1252"_s), u"utf16"_s) << QString() << vs << false << QString();
+    QTest::newRow("Visual Studio, UTF-16LE, Russian beside")
+        << encoded(visualStudioRc(u"1252"_s), u"utf16"_s) << u"en"_s << vs << true << QString();
+    QTest::newRow("Visual Studio, code page 1252, Russian beside")
+        << encoded(visualStudioRc(u"1252"_s), u"latin1"_s) << u"0x0409"_s << vs << true << QString();
+    QTest::newRow("Visual Studio, code page 1252, in place: no room for Cyrillic")
+        << encoded(visualStudioRc(u"1252"_s), u"latin1"_s) << QString() << vs << false << u"&File"_s;
+    QTest::newRow("Visual Studio, UTF-8 with a mark, German cut")
+        << encoded(visualStudioRc(u"65001"_s), u"utf8bom"_s) << u"de"_s
+        << QStringList{u"menu/IDR_MAINFRAME"_s, u"string/StringTable1"_s} << false << QString();
+    QTest::newRow("by hand, UTF-8, in place")
+        << encoded(kHandWritten, u"utf8"_s) << QString() << hand << false << QString();
+    QTest::newRow("by hand, UTF-8, Russian beside")
+        << encoded(kHandWritten, u"utf8"_s) << QString() << hand << true << QString();
+}
+
+void TestRcScript::packed()
+{
+    QFETCH(QByteArray, rc);
+    QFETCH(QString, language);
+    QFETCH(QStringList, cut);
+    QFETCH(bool, russianCopy);
+    QFETCH(QString, refusedAt);
+
+    const RcScript script = RcScript::read(rc);
+    QVERIFY2(script.error().isEmpty(), qPrintable(script.error()));
+    QString error;
+    const auto source = script.sourceLanguage(language, &error);
+    QVERIFY2(source, qPrintable(error));
+    const QList<RcCutScript> scripts = cutRcScript(script, *source);
+    QStringList names;
+    QList<RcReplacement> untouched, done;
+    for (const RcCutScript& s : scripts) {
+        names << kindInfo(s.kind).subDir.toLower() + u'/' + s.baseName;
+        untouched.append({s.block, s.bytes});
+        done.append({s.block, translated(s.bytes)});
+        QVERIFY(decodeText(s.bytes).ok());
+    }
+    names.sort();
+    cut.sort();
+    QCOMPARE(names, cut);
+
+    // Nothing translated: the very same bytes, whichever way it is packed.
+    const auto mode = russianCopy ? RcSpliceMode::RussianCopy : RcSpliceMode::InPlace;
+    QCOMPARE(spliceRcScript(script, untouched, mode, u"a.rc"_s).bytes, rc);
+
+    const RcSpliced packed = spliceRcScript(script, done, mode, u"a.rc"_s);
+    if (!refusedAt.isEmpty()) {
+        const int line =
+            int(decodeText(rc).text.left(decodeText(rc).text.indexOf(u'"' + refusedAt + u'"')).count(u'\n')) +
+            1;
+        QVERIFY(packed.bytes.isEmpty());
+        QVERIFY2(packed.error.contains(u"«a.rc», строка %1: символ U+"_s.arg(line)),
+                 qPrintable(packed.error));
+        return;
+    }
+    QVERIFY2(packed.error.isEmpty(), qPrintable(packed.error));
+    QCOMPARE(packed.changedBlocks, scripts.size());
+    QCOMPARE(packed.bytes.left(3), rc.left(3)); // the mark stays
+    // The packed file reads back with the same blocks where they stood.
+    QCOMPARE(RcScript::read(packed.bytes).blocks().size(),
+             script.blocks().size() + (russianCopy ? scripts.size() : 0));
+
+    QTemporaryDir dir;
+    QString failure;
+    const QStringList before = compiledResources(rc, dir.path(), &failure);
+    QVERIFY2(!before.isEmpty(), qPrintable(failure));
+    const QStringList after = compiledResources(packed.bytes, dir.path(), &failure);
+    QVERIFY2(!after.isEmpty(), qPrintable(failure));
+    const QString sourceStatement = u"LANGUAGE %1, %2"_s.arg(*source & 0x3ff).arg(*source >> 10);
+    QCOMPARE(after, expectedResources(before, sourceStatement, russianCopy));
+}
+
+QTEST_GUILESS_MAIN(TestRcScript)
+#include "tst_rcscript.moc"
