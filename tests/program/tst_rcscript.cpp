@@ -2,11 +2,13 @@
 // judged by windres: the packed file compiles to the same resources as the original,
 // with the translation in the cut blocks (or beside them, as Russian).
 
+#include "program/RcFiles.h"
 #include "program/RcScript.h"
 #include "text/Encoding.h"
 
 #include "TestUtil.h"
 
+#include <QDirIterator>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringConverter>
@@ -526,52 +528,59 @@ void TestRcScript::packed()
     QFETCH(bool, russianCopy);
     QFETCH(QString, refusedAt);
 
-    const RcScript script = RcScript::read(rc);
-    QVERIFY2(script.error().isEmpty(), qPrintable(script.error()));
-    QString error;
-    const auto source = script.sourceLanguage(language, &error);
-    QVERIFY2(source, qPrintable(error));
-    const QList<RcCutScript> scripts = cutRcScript(script, *source);
+    QTemporaryDir tmp;
+    const QString source = tmp.filePath(u"notes.rc"_s), dir = tmp.filePath(u"res"_s),
+                  output = tmp.filePath(u"notes.ru.rc"_s);
+    QVERIFY(test::writeBytes(source, rc));
+    const RcUnpackResult unpacked = unpackRcFile(source, dir, language);
+    QVERIFY2(unpacked.ok(), qPrintable(unpacked.error));
     QStringList names;
-    QList<RcReplacement> untouched, done;
-    for (const RcCutScript& s : scripts) {
-        names << kindInfo(s.kind).subDir.toLower() + u'/' + s.baseName;
-        untouched.append({s.block, s.bytes});
-        done.append({s.block, translated(s.bytes)});
-        QVERIFY(decodeText(s.bytes).ok());
-    }
+    for (QDirIterator it(dir, {u"*.rc"_s}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        names << QDir(dir).relativeFilePath(it.next()).chopped(3);
     names.sort();
     cut.sort();
     QCOMPARE(names, cut);
 
     // Nothing translated: the very same bytes, whichever way it is packed.
-    const auto mode = russianCopy ? RcSpliceMode::RussianCopy : RcSpliceMode::InPlace;
-    QCOMPARE(spliceRcScript(script, untouched, mode, u"a.rc"_s).bytes, rc);
+    QVERIFY(packRcFile(dir, output, russianCopy).ok());
+    QCOMPARE(test::readBytes(output), rc);
+    QCOMPARE(packRcFile(dir, source, russianCopy).exitStatus, 2);
 
-    const RcSpliced packed = spliceRcScript(script, done, mode, u"a.rc"_s);
+    for (const QString& name : names) {
+        const QString path = dir + u'/' + name + u".rc"_s;
+        QVERIFY(decodeText(test::readBytes(path)).ok());
+        QVERIFY(test::writeBytes(path, translated(test::readBytes(path))));
+    }
+    // Unpacked again, the translations stay.
+    QCOMPARE(unpackRcFile(source, dir, language).kept, names.size());
+
+    const RcPackResult packed = packRcFile(dir, output, russianCopy);
     if (!refusedAt.isEmpty()) {
-        const int line =
-            int(decodeText(rc).text.left(decodeText(rc).text.indexOf(u'"' + refusedAt + u'"')).count(u'\n')) +
-            1;
-        QVERIFY(packed.bytes.isEmpty());
-        QVERIFY2(packed.error.contains(u"«a.rc», строка %1: символ U+"_s.arg(line)),
+        const QString text = decodeText(rc).text;
+        const int line = int(text.left(text.indexOf(u'"' + refusedAt + u'"')).count(u'\n')) + 1;
+        QCOMPARE(packed.exitStatus, 1);
+        QCOMPARE(test::readBytes(output), rc); // the earlier output left as it was
+        QVERIFY2(packed.error.contains(u"notes.rc», строка %1: символ U+"_s.arg(line)),
                  qPrintable(packed.error));
         return;
     }
-    QVERIFY2(packed.error.isEmpty(), qPrintable(packed.error));
-    QCOMPARE(packed.changedBlocks, scripts.size());
-    QCOMPARE(packed.bytes.left(3), rc.left(3)); // the mark stays
+    QVERIFY2(packed.ok(), qPrintable(packed.error));
+    QCOMPARE(packed.changedBlocks, names.size());
+    const QByteArray packedBytes = test::readBytes(output);
+    QCOMPARE(packedBytes.left(3), rc.left(3)); // the mark stays
     // The packed file reads back with the same blocks where they stood.
-    QCOMPARE(RcScript::read(packed.bytes).blocks().size(),
-             script.blocks().size() + (russianCopy ? scripts.size() : 0));
+    QCOMPARE(RcScript::read(packedBytes).blocks().size(),
+             RcScript::read(rc).blocks().size() + (russianCopy ? names.size() : 0));
 
-    QTemporaryDir dir;
+    const QString judge = tmp.filePath(u"judge"_s);
+    QDir().mkpath(judge);
     QString failure;
-    const QStringList before = compiledResources(rc, dir.path(), &failure);
+    const QStringList before = compiledResources(rc, judge, &failure);
     QVERIFY2(!before.isEmpty(), qPrintable(failure));
-    const QStringList after = compiledResources(packed.bytes, dir.path(), &failure);
+    const QStringList after = compiledResources(packedBytes, judge, &failure);
     QVERIFY2(!after.isEmpty(), qPrintable(failure));
-    const QString sourceStatement = u"LANGUAGE %1, %2"_s.arg(*source & 0x3ff).arg(*source >> 10);
+    const QString sourceStatement =
+        u"LANGUAGE %1, %2"_s.arg(unpacked.language & 0x3ff).arg(unpacked.language >> 10);
     QCOMPARE(after, expectedResources(before, sourceStatement, russianCopy));
 }
 
