@@ -41,261 +41,17 @@ const char* kResourceH = R"(#define IDR_MAINFRAME 128
 // the designer's blocks that are not translated around the ones that are.
 QString visualStudioRc(const QString& codePage)
 {
-    return uR"(// Microsoft Visual C++ generated resource script.
-//
-#include "resource.h"
-
-#define APSTUDIO_READONLY_SYMBOLS
-/////////////////////////////////////////////////////////////////////////////
-//
-// Generated from the TEXTINCLUDE 2 resource.
-//
-#include "winres.h"
-
-/////////////////////////////////////////////////////////////////////////////
-#undef APSTUDIO_READONLY_SYMBOLS
-
-/////////////////////////////////////////////////////////////////////////////
-// English (United States) resources
-
-#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_ENU)
-LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US
-#pragma code_page(%1)
-
-/////////////////////////////////////////////////////////////////////////////
-//
-// Menu
-//
-
-IDR_MAINFRAME MENU
-BEGIN
-    POPUP "&File"
-    BEGIN
-        MENUITEM "&Open...\tCtrl+O",            ID_FILE_OPEN
-        MENUITEM SEPARATOR
-        MENUITEM "E&xit",                       ID_APP_EXIT
-    END
-    POPUP "&Help"
-    BEGIN
-        MENUITEM "&About Notes...",             ID_APP_ABOUT
-    END
-END
-
-
-/////////////////////////////////////////////////////////////////////////////
-//
-// Dialog
-//
-
-IDD_ABOUTBOX DIALOGEX 0, 0, 170, 62
-STYLE DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | WS_POPUP | WS_CAPTION | WS_SYSMENU
-CAPTION "About Notes"
-FONT 8, "MS Shell Dlg", 0, 0, 0x1
-BEGIN
-    ICON            IDR_MAINFRAME,IDC_STATIC,14,14,21,20
-    LTEXT           "Notes, Version 1.0",IDC_STATIC,42,14,114,8,SS_NOPREFIX
-    LTEXT           "Copyright © 2024",IDC_STATIC,42,26,114,8
-    DEFPUSHBUTTON   "OK",IDOK,113,41,50,14,WS_GROUP
-END
-
-IDD_OPTIONS DIALOGEX 0, 0, 220, 90
-STYLE DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | WS_POPUP | WS_CAPTION | WS_SYSMENU
-CAPTION "Options"
-FONT 9, "Segoe UI", 400, 0, 0x1
-BEGIN
-    CONTROL         "&Save on exit",IDC_SAVE,"Button",BS_AUTOCHECKBOX | 
-                    WS_TABSTOP,7,7,120,10
-    COMBOBOX        IDC_MODE,7,22,100,30,CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP
-    LTEXT           "Say ""hello"" && wave",IDC_STATIC,7,40,120,8
-    DEFPUSHBUTTON   "OK",IDOK,109,69,50,14
-    PUSHBUTTON      "Cancel",IDCANCEL,163,69,50,14
-END
-
-
-/////////////////////////////////////////////////////////////////////////////
-//
-// DESIGNINFO
-//
-
-#ifdef APSTUDIO_INVOKED
-GUIDELINES DESIGNINFO
-BEGIN
-    IDD_ABOUTBOX, DIALOG
-    BEGIN
-        LEFTMARGIN, 7
-        RIGHTMARGIN, 163
-        TOPMARGIN, 7
-        BOTTOMMARGIN, 55
-    END
-END
-#endif    // APSTUDIO_INVOKED
-
-
-/////////////////////////////////////////////////////////////////////////////
-//
-// Dialog Info
-//
-
-IDD_OPTIONS DLGINIT
-BEGIN
-    IDC_MODE, 0x403, 5, 0,
-0x6146, 0x7473, "\000", 
-    0
-END
-
-
-/////////////////////////////////////////////////////////////////////////////
-//
-// Version
-//
-
-VS_VERSION_INFO VERSIONINFO
- FILEVERSION 1,0,0,1
- PRODUCTVERSION 1,0,0,1
- FILEFLAGSMASK 0x3fL
- FILEFLAGS 0x0L
- FILEOS 0x40004L
- FILETYPE 0x1L
- FILESUBTYPE 0x0L
-BEGIN
-    BLOCK "StringFileInfo"
-    BEGIN
-        BLOCK "040904b0"
-        BEGIN
-            VALUE "CompanyName", "Example Ltd"
-            VALUE "FileDescription", "Notes"
-            VALUE "FileVersion", "1.0.0.1"
-        END
-    END
-    BLOCK "VarFileInfo"
-    BEGIN
-        VALUE "Translation", 0x409, 1200
-    END
-END
-
-
-/////////////////////////////////////////////////////////////////////////////
-//
-// String Table
-//
-
-STRINGTABLE
-BEGIN
-    IDR_MAINFRAME           "Notes"
-    IDS_READY               "Ready"
-END
-
-STRINGTABLE
-BEGIN
-    IDS_SAVED               "File saved."
-END
-
-#endif    // English (United States) resources
-/////////////////////////////////////////////////////////////////////////////
-
-
-/////////////////////////////////////////////////////////////////////////////
-// German (Germany) resources
-
-#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_DEU)
-LANGUAGE LANG_GERMAN, SUBLANG_GERMAN
-#pragma code_page(%1)
-
-IDR_MAINFRAME MENU
-BEGIN
-    POPUP "&Datei"
-    BEGIN
-        MENUITEM "Ö&ffnen...",                  ID_FILE_OPEN
-        MENUITEM "B&eenden",                    ID_APP_EXIT
-    END
-END
-
-STRINGTABLE
-BEGIN
-    IDS_READY               "Bereit"
-END
-
-#endif    // German (Germany) resources
-/////////////////////////////////////////////////////////////////////////////
-
-
-
-#ifdef APSTUDIO_INVOKED
-/////////////////////////////////////////////////////////////////////////////
-//
-// TEXTINCLUDE
-//
-
-1 TEXTINCLUDE 
-BEGIN
-    "resource.h\0"
-END
-
-2 TEXTINCLUDE 
-BEGIN
-    "#include ""winres.h""\r\n"
-    "\0"
-END
-
-3 TEXTINCLUDE 
-BEGIN
-    "\r\n"
-    "\0"
-END
-
-#endif    // APSTUDIO_INVOKED
-
-
-#ifndef APSTUDIO_INVOKED
-/////////////////////////////////////////////////////////////////////////////
-//
-// Generated from the TEXTINCLUDE 3 resource.
-//
-
-
-/////////////////////////////////////////////////////////////////////////////
-#endif    // not APSTUDIO_INVOKED
-
-)"_s.arg(codePage)
+    return QString::fromUtf8(test::readBytes(QStringLiteral(KVARSEL_TEST_DATA "/program/notes-vs.rc")))
+        .replace(u"CODE_PAGE"_s, codePage)
         .replace(u"\n"_s, u"\r\n"_s);
 }
 
 // A script written by hand: comments in every place, braces, quoted names, numeric
 // styles, tabs, wide strings, no LANGUAGE statement; LF line ends, no last line end.
-const QString kHandWritten = uR"(/* Hand-written resources of the "pad" tool: BEGIN and END in a comment. */
-#include <winresrc.h>
-#pragma code_page(65001)
-
-// { not a block }
-"PRINT" DIALOG 10, 10, 200, 80   // a quoted name
-STYLE WS_POPUP | WS_CAPTION
-CAPTION "Print"
-FONT 8, "Tahoma"
+QString handWrittenRc()
 {
-    LTEXT "Pages:", -1, 8, 8, 60, 8
-    CONTROL "All", 201, "Button", 0x50010009, 8, 20, 60, 10   /* numeric style, END */
-    CONTROL "", 202, "msctls_updown32", 0x50000000, 70, 20, 10, 12
-	DEFPUSHBUTTON	"Print", IDOK, 140, 60, 50, 14
+    return QString::fromUtf8(test::readBytes(QStringLiteral(KVARSEL_TEST_DATA "/program/pad-by-hand.rc")));
 }
-
-100 MENUEX
-BEGIN
-    POPUP "&Edit", 200
-    BEGIN
-        MENUITEM "&Undo\tCtrl+Z", 201
-        MENUITEM "", 0, MFT_SEPARATOR
-        MENUITEM L"Über…", 202   // a wide string
-    END
-END
-
-1 24 "pad.manifest"
-
-STRINGTABLE
-{
-    1, "Pad — a text tool"
-    2, L"Zoom 100%"
-    3, "Line one\nLine two"
-})"_s;
 
 const QMap<QString, QString>& translation()
 {
@@ -515,9 +271,9 @@ void TestRcScript::packed_data()
         << encoded(visualStudioRc(u"65001"_s), u"utf8bom"_s) << u"de"_s
         << QStringList{u"menu/IDR_MAINFRAME"_s, u"string/StringTable1"_s} << false << QString();
     QTest::newRow("by hand, UTF-8, in place")
-        << encoded(kHandWritten, u"utf8"_s) << QString() << hand << false << QString();
+        << encoded(handWrittenRc(), u"utf8"_s) << QString() << hand << false << QString();
     QTest::newRow("by hand, UTF-8, Russian beside")
-        << encoded(kHandWritten, u"utf8"_s) << QString() << hand << true << QString();
+        << encoded(handWrittenRc(), u"utf8"_s) << QString() << hand << true << QString();
 }
 
 void TestRcScript::packed()
