@@ -184,6 +184,17 @@ RcUnpackResult unpackRcFile(const QString& rcPath, const QString& resourceDir, c
     return result;
 }
 
+bool recordsRcSource(const QString& resourceDir)
+{
+    QByteArray bytes;
+    if (readFileBytes(QDir(resourceDir).filePath(kRcRecordFileName), bytes))
+        return false;
+    for (const QByteArray& line : bytes.split('\n'))
+        if (line.trimmed() == "source rc")
+            return true;
+    return false;
+}
+
 RcPackResult packRcFile(const QString& resourceDir, const QString& output, bool addRussian)
 {
     RcPackResult result;

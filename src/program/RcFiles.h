@@ -48,4 +48,7 @@ struct RcPackResult {
 // with `addRussian`, added beside the source as Russian).
 RcPackResult packRcFile(const QString& resourceDir, const QString& output, bool addRussian);
 
+// Whether the directory's record says its scripts were cut from a whole .rc.
+bool recordsRcSource(const QString& resourceDir);
+
 } // namespace kvarsel
