@@ -1,0 +1,344 @@
+// Whole resource scripts cut into a resource directory's scripts and spliced back,
+// judged by windres: the packed file compiles to the same resources as the original,
+// with the translation in the cut blocks (or beside them, as Russian).
+
+#include "program/RcFiles.h"
+#include "program/RcScript.h"
+#include "text/Encoding.h"
+
+#include "TestUtil.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringConverter>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kvarsel;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kWindres = u"x86_64-w64-mingw32-windres"_s;
+
+const char* kResourceH = R"(#define IDR_MAINFRAME 128
+#define IDD_ABOUTBOX 100
+#define IDD_OPTIONS 101
+#define IDC_SAVE 1000
+#define IDC_MODE 1001
+#define IDS_READY 200
+#define IDS_SAVED 201
+#define ID_FILE_OPEN 32771
+#define ID_APP_EXIT 32772
+#define ID_APP_ABOUT 32773
+#ifndef IDC_STATIC
+#define IDC_STATIC -1
+#endif
+)";
+
+// What Visual Studio writes: an English and a German section, each in its #if, with
+// the designer's blocks that are not translated around the ones that are.
+QString visualStudioRc(const QString& codePage)
+{
+    return QString::fromUtf8(test::readBytes(QStringLiteral(KVARSEL_TEST_DATA "/program/notes-vs.rc")))
+        .replace(u"CODE_PAGE"_s, codePage)
+        .replace(u"\n"_s, u"\r\n"_s);
+}
+
+// A script written by hand: comments in every place, braces, quoted names, numeric
+// styles, tabs, wide strings, no LANGUAGE statement; LF line ends, no last line end.
+QString handWrittenRc()
+{
+    return QString::fromUtf8(test::readBytes(QStringLiteral(KVARSEL_TEST_DATA "/program/pad-by-hand.rc")));
+}
+
+const QMap<QString, QString>& translation()
+{
+    static const QMap<QString, QString> map{{u"&File"_s, u"&Файл"_s},
+                                            {u"E&xit"_s, u"В&ыход"_s},
+                                            {u"About Notes"_s, u"О программе"_s},
+                                            {u"&About Notes..."_s, u"&О программе..."_s},
+                                            {u"OK"_s, u"ОК"_s},
+                                            {u"Options"_s, u"Параметры"_s},
+                                            {u"&Save on exit"_s, u"&Сохранять при выходе"_s},
+                                            {u"Cancel"_s, u"Отмена"_s},
+                                            {u"Notes"_s, u"Заметки"_s},
+                                            {u"Ready"_s, u"Готово"_s},
+                                            {u"File saved."_s, u"Файл сохранён."_s},
+                                            {u"Print"_s, u"Печать"_s},
+                                            {u"Pages:"_s, u"Страницы:"_s},
+                                            {u"&Edit"_s, u"&Правка"_s},
+                                            {u"Pad — a text tool"_s, u"Блокнот"_s},
+                                            {u"&Datei"_s, u"&Файл"_s},
+                                            {u"Bereit"_s, u"Готово"_s}};
+    return map;
+}
+
+// The script as the window leaves it: every quoted text with a translation replaced,
+// written back in the encoding it was read in.
+QByteArray translated(const QByteArray& script)
+{
+    const DecodedText d = decodeText(script);
+    QString text = d.text;
+    for (auto it = translation().begin(); it != translation().end(); ++it)
+        text.replace(u'"' + it.key() + u'"', u'"' + it.value() + u'"');
+    QByteArray out = byteOrderMark(d.encoding).toByteArray();
+    if (!encodeText(text, d.encoding, out))
+        return d.encoding == TextEncoding::Windows1251 ? QByteArray() : out;
+    return out;
+}
+
+QByteArray encoded(const QString& text, const QString& how)
+{
+    if (how == u"utf16")
+        return QByteArray("\xFF\xFE") +
+               QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    if (how == u"utf8bom")
+        return "\xEF\xBB\xBF" + text.toUtf8();
+    if (how == u"latin1")
+        return text.toLatin1();
+    return text.toUtf8();
+}
+
+QString decodeEscapes(QStringView s)
+{
+    QString out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] == u'"' && i + 1 < s.size() && s[i + 1] == u'"') {
+            out += u'"';
+            ++i;
+        } else if (s[i] != u'\\' || i + 1 >= s.size()) {
+            out += s[i];
+        } else if (s[++i] == u'x') {
+            qsizetype j = i + 1;
+            while (j < s.size() && j < i + 5 && isxdigit(s[j].toLatin1()))
+                ++j;
+            out += QChar(char16_t(s.mid(i + 1, j - i - 1).toUInt(nullptr, 16)));
+            i = j - 1;
+        } else if (s[i] >= u'0' && s[i] <= u'7') {
+            qsizetype j = i;
+            while (j < s.size() && j < i + 3 && s[j] >= u'0' && s[j] <= u'7')
+                ++j;
+            out += QChar(char16_t(s.mid(i, j - i).toUInt(nullptr, 8)));
+            i = j - 1;
+        } else {
+            const int k = QStringView(u"ntr").indexOf(s[i]);
+            out += k >= 0 ? QChar(u"\n\t\r"[k]) : s[i];
+        }
+    }
+    return out;
+}
+
+// The resources windres finds in a script, decompiled by windres itself, each as
+// "name | language | header | body" with every string's escapes decoded.
+QStringList compiledResources(const QByteArray& rc, const QString& dir, QString* failure)
+{
+    // windres reads no UTF-16 and no byte-order mark: a UTF-16 file is given to it
+    // as UTF-8 with its code page said to be UTF-8.
+    const DecodedText d = decodeText(rc);
+    QByteArray input = rc;
+    QStringList extra;
+    if (d.encoding != TextEncoding::Windows1251 && d.encoding != TextEncoding::Utf8) {
+        input = QString(d.text)
+                    .replace(QRegularExpression(u"code_page\\(\\d+\\)"_s), u"code_page(65001)"_s)
+                    .toUtf8();
+        extra << u"-c"_s << u"65001"_s;
+    }
+    test::writeBytes(dir + u"/resource.h"_s, kResourceH);
+    test::writeBytes(dir + u"/pad.manifest"_s, "<assembly/>\r\n");
+    test::writeBytes(dir + u"/in.rc"_s, input);
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    // The host's cpp reads mingw's headers once told it preprocesses for Windows.
+    p.start(kWindres, QStringList{u"--preprocessor=cpp"_s, u"-I"_s, u"/usr/share/mingw-w64/include"_s,
+                                  u"-D_WIN32"_s, u"-D_WIN64"_s, u"-DWINAPI_FAMILY_PARTITION(x)=1"_s, u"-i"_s,
+                                  u"in.rc"_s, u"-O"_s, u"res"_s, u"-o"_s, u"out.res"_s} +
+                          extra);
+    p.waitForFinished(60000);
+    if (p.exitCode() != 0) {
+        *failure = QString::fromUtf8(p.readAllStandardError());
+        return {};
+    }
+    p.start(kWindres, {u"-i"_s, u"out.res"_s, u"-O"_s, u"rc"_s, u"-o"_s, u"out.rc"_s});
+    p.waitForFinished(60000);
+    if (p.exitCode() != 0) {
+        *failure = QString::fromUtf8(p.readAllStandardError());
+        return {};
+    }
+    static const QRegularExpression string(u"L?\"((?:[^\"\\\\]|\\\\.|\"\")*)\""_s);
+    QStringList resources;
+    QString name, language, header, body;
+    auto flush = [&] {
+        if (!header.isEmpty())
+            resources << name + u" | "_s + language + u" | "_s + header + u" | "_s + body;
+        header.clear();
+        body.clear();
+    };
+    bool inComment = false;
+    int depth = 0;
+    for (const QString& raw : QString::fromLatin1(test::readBytes(dir + u"/out.rc"_s)).split(u'\n')) {
+        QString line = raw.trimmed();
+        if (inComment || line.startsWith(u"/*"_s)) {
+            if (!inComment)
+                flush();
+            if (const qsizetype at = line.indexOf(u"Name: "_s); at >= 0)
+                name = line.mid(at + 6).remove(u"*/"_s).trimmed();
+            inComment = !line.contains(u"*/"_s);
+            continue;
+        }
+        if (line.startsWith(u"LANGUAGE "_s)) {
+            flush();
+            language = line;
+            continue;
+        }
+        QString decoded;
+        qsizetype at = 0;
+        for (auto it = string.globalMatch(line); it.hasNext();) {
+            const auto m = it.next();
+            decoded += line.mid(at, m.capturedStart() - at) + u'"' + decodeEscapes(m.capturedView(1)) + u'"';
+            at = m.capturedEnd();
+        }
+        decoded += line.mid(at);
+        if (decoded.isEmpty())
+            continue;
+        (header.isEmpty() ? header : body) += header.isEmpty() ? decoded : decoded + u'\n';
+        depth += line == u"BEGIN" || line == u"{" ? 1 : line == u"END" || line == u"}" ? -1 : 0;
+        if (depth == 0 && (line == u"END" || line == u"}"))
+            flush();
+    }
+    flush();
+    std::sort(resources.begin(), resources.end());
+    return resources;
+}
+
+// The original's resources as they should come out: the source language's menus,
+// dialogs and strings translated, in place or added again as Russian.
+QStringList expectedResources(const QStringList& original, const QString& sourceLanguage, bool copy)
+{
+    QStringList expected = copy ? original : QStringList();
+    for (const QString& r : original) {
+        const QStringList parts = r.split(u" | "_s);
+        const bool cut = parts[1] == sourceLanguage &&
+                         QRegularExpression(u"^\\S+ (MENU|MENUEX|DIALOG|DIALOGEX)\\b|^STRINGTABLE"_s)
+                             .match(parts[2])
+                             .hasMatch();
+        if (!cut) {
+            if (!copy)
+                expected << r;
+            continue;
+        }
+        QString t = r;
+        for (auto it = translation().begin(); it != translation().end(); ++it)
+            t.replace(u'"' + it.key() + u'"', u'"' + it.value() + u'"');
+        if (copy)
+            t.replace(u" | "_s + sourceLanguage + u" | "_s, u" | LANGUAGE 25, 1 | "_s);
+        expected << t;
+    }
+    std::sort(expected.begin(), expected.end());
+    return expected;
+}
+
+} // namespace
+
+class TestRcScript : public QObject {
+    Q_OBJECT
+private slots:
+    void packed_data();
+    void packed();
+};
+
+void TestRcScript::packed_data()
+{
+    QTest::addColumn<QByteArray>("rc");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("cut");
+    QTest::addColumn<bool>("russianCopy");
+    QTest::addColumn<QString>("refusedAt"); // the translated text whose line is named, or empty
+
+    const QStringList vs{u"menu/IDR_MAINFRAME"_s, u"dialog/IDD_ABOUTBOX"_s, u"dialog/IDD_OPTIONS"_s,
+                         u"string/StringTable1"_s, u"string/StringTable2"_s};
+    const QStringList hand{u"dialog/PRINT"_s, u"menu/100"_s, u"string/StringTable1"_s};
+    QTest::newRow("Visual Studio, UTF-16LE, in place")
+        << encoded(visualStudioRc(u"1252"_s), u"utf16"_s) << QString() << vs << false << QString();
+    QTest::newRow("Visual Studio, UTF-16LE, Russian beside")
+        << encoded(visualStudioRc(u"1252"_s), u"utf16"_s) << u"en"_s << vs << true << QString();
+    QTest::newRow("Visual Studio, code page 1252, Russian beside")
+        << encoded(visualStudioRc(u"1252"_s), u"latin1"_s) << u"0x0409"_s << vs << true << QString();
+    QTest::newRow("Visual Studio, code page 1252, in place: no room for Cyrillic")
+        << encoded(visualStudioRc(u"1252"_s), u"latin1"_s) << QString() << vs << false << u"&File"_s;
+    QTest::newRow("Visual Studio, UTF-8 with a mark, German cut")
+        << encoded(visualStudioRc(u"65001"_s), u"utf8bom"_s) << u"de"_s
+        << QStringList{u"menu/IDR_MAINFRAME"_s, u"string/StringTable1"_s} << false << QString();
+    QTest::newRow("by hand, UTF-8, in place")
+        << encoded(handWrittenRc(), u"utf8"_s) << QString() << hand << false << QString();
+    QTest::newRow("by hand, UTF-8, Russian beside")
+        << encoded(handWrittenRc(), u"utf8"_s) << QString() << hand << true << QString();
+}
+
+void TestRcScript::packed()
+{
+    QFETCH(QByteArray, rc);
+    QFETCH(QString, language);
+    QFETCH(QStringList, cut);
+    QFETCH(bool, russianCopy);
+    QFETCH(QString, refusedAt);
+
+    QTemporaryDir tmp;
+    const QString source = tmp.filePath(u"notes.rc"_s), dir = tmp.filePath(u"res"_s),
+                  output = tmp.filePath(u"notes.ru.rc"_s);
+    QVERIFY(test::writeBytes(source, rc));
+    const RcUnpackResult unpacked = unpackRcFile(source, dir, language);
+    QVERIFY2(unpacked.ok(), qPrintable(unpacked.error));
+    QStringList names;
+    for (QDirIterator it(dir, {u"*.rc"_s}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        names << QDir(dir).relativeFilePath(it.next()).chopped(3);
+    names.sort();
+    cut.sort();
+    QCOMPARE(names, cut);
+
+    // Nothing translated: the very same bytes, whichever way it is packed.
+    QVERIFY(packRcFile(dir, output, russianCopy).ok());
+    QCOMPARE(test::readBytes(output), rc);
+    QCOMPARE(packRcFile(dir, source, russianCopy).exitStatus, 2);
+
+    for (const QString& name : names) {
+        const QString path = dir + u'/' + name + u".rc"_s;
+        QVERIFY(decodeText(test::readBytes(path)).ok());
+        QVERIFY(test::writeBytes(path, translated(test::readBytes(path))));
+    }
+    // Unpacked again, the translations stay.
+    QCOMPARE(unpackRcFile(source, dir, language).kept, names.size());
+
+    const RcPackResult packed = packRcFile(dir, output, russianCopy);
+    if (!refusedAt.isEmpty()) {
+        const QString text = decodeText(rc).text;
+        const int line = int(text.left(text.indexOf(u'"' + refusedAt + u'"')).count(u'\n')) + 1;
+        QCOMPARE(packed.exitStatus, 1);
+        QCOMPARE(test::readBytes(output), rc); // the earlier output left as it was
+        QVERIFY2(packed.error.contains(u"notes.rc», строка %1: символ U+"_s.arg(line)),
+                 qPrintable(packed.error));
+        return;
+    }
+    QVERIFY2(packed.ok(), qPrintable(packed.error));
+    QCOMPARE(packed.changedBlocks, names.size());
+    const QByteArray packedBytes = test::readBytes(output);
+    QCOMPARE(packedBytes.left(3), rc.left(3)); // the mark stays
+    // The packed file reads back with the same blocks where they stood.
+    QCOMPARE(RcScript::read(packedBytes).blocks().size(),
+             RcScript::read(rc).blocks().size() + (russianCopy ? names.size() : 0));
+
+    const QString judge = tmp.filePath(u"judge"_s);
+    QDir().mkpath(judge);
+    QString failure;
+    const QStringList before = compiledResources(rc, judge, &failure);
+    QVERIFY2(!before.isEmpty(), qPrintable(failure));
+    const QStringList after = compiledResources(packedBytes, judge, &failure);
+    QVERIFY2(!after.isEmpty(), qPrintable(failure));
+    const QString sourceStatement =
+        u"LANGUAGE %1, %2"_s.arg(unpacked.language & 0x3ff).arg(unpacked.language >> 10);
+    QCOMPARE(after, expectedResources(before, sourceStatement, russianCopy));
+}
+
+QTEST_GUILESS_MAIN(TestRcScript)
+#include "tst_rcscript.moc"
