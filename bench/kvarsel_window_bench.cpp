@@ -16,7 +16,7 @@
 
 #include "Workload.h"
 #include "assist/SuggestionPanel.h"
-#include "deferred/DeferredTranslation.h"
+#include "deferred/InstallDeferredTranslation.h"
 #include "dictionary/DictionaryFiles.h"
 #include "help/InstallHelp.h"
 #include "maintenance/InstallMaintenance.h"

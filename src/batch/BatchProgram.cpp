@@ -4,6 +4,7 @@
 #include "batch/BatchTexts.h"
 #include "program/ProgramFiles.h"
 #include "program/ProgramRecord.h"
+#include "program/RcFiles.h"
 
 #include <QDir>
 
@@ -99,6 +100,36 @@ int runProgramCommand(bool pack, const QStringList& arguments, const QString& cu
     ProgressLine progressLine(console);
     const auto progress = [&](int percent) { progressLine.show(QStringLiteral("%1%").arg(percent)); };
 
+    // What an unpacking did, the same for a program, a .res and a whole script.
+    const auto unpacked = [&console](quint16 language, qsizetype written, qsizetype kept) {
+        console.out(QStringLiteral("Язык: %1\nСценариев записано: %2\nСценариев оставлено как было: %3")
+                        .arg(languageText(language))
+                        .arg(written)
+                        .arg(kept));
+        return kExitOk;
+    };
+    if (!pack && line.positional[0].endsWith(QStringLiteral(".rc"), Qt::CaseInsensitive)) {
+        const RcUnpackResult result =
+            unpackRcFile(absolute(line.positional[0]), absolute(line.positional[1]), line.language);
+        if (!result.ok()) {
+            console.err(batch_texts::kProgram + QStringLiteral(": ") + result.error);
+            return result.exitStatus;
+        }
+        return unpacked(result.language, result.written, result.kept);
+    }
+    if (pack && recordsRcSource(absolute(line.positional[0]))) {
+        const QString output = absolute(line.output);
+        const RcPackResult result =
+            packRcFile(absolute(line.positional[0]), output, !line.language.isEmpty());
+        if (!result.ok()) {
+            console.err(batch_texts::kProgram + QStringLiteral(": ") + result.error);
+            return result.exitStatus;
+        }
+        console.out(QStringLiteral("Записан файл: %1\nБлоков с переводом: %2")
+                        .arg(QDir::toNativeSeparators(output))
+                        .arg(result.changedBlocks));
+        return kExitOk;
+    }
     if (!pack) {
         UnpackOptions options;
         options.program = absolute(line.positional[0]);
@@ -112,11 +143,7 @@ int runProgramCommand(bool pack, const QStringList& arguments, const QString& cu
             console.err(batch_texts::kProgram + QStringLiteral(": ") + result.error);
             return result.exitStatus;
         }
-        console.out(QStringLiteral("Язык: %1\nСценариев записано: %2\nСценариев оставлено как было: %3")
-                        .arg(languageText(result.language))
-                        .arg(result.written)
-                        .arg(result.kept));
-        return kExitOk;
+        return unpacked(result.language, result.written, result.kept);
     }
     PackOptions options;
     options.resourceDir = absolute(line.positional[0]);
@@ -151,6 +178,9 @@ QString unpackHelp()
                           "в нем сохраняются); каталог другой или измененной программы - отказ.\n"
                           "Ресурс, который нельзя записать сценарием в точности, остается в программе как\n"
                           "есть, и сообщение называет его.\n"
+                          "Целый сценарий ресурсов (.rc) режется так же: каждый блок MENU, MENUEX,\n"
+                          "DIALOG, DIALOGEX и STRINGTABLE исходного языка - отдельным сценарием в\n"
+                          "кодировке файла; запись хранит, где стоял каждый блок.\n"
                           "\n"
                           "  --language ЯЗЫК   исходный язык: номер (0x0409, 1033) или имя (en, de, fr...).\n"
                           "                    По умолчанию английский (сначала 0x0409), иначе\n"
@@ -168,7 +198,9 @@ QString packHelp()
         "записывается .res. Новый раздел ресурсов ставится на место старого, если\n"
         "помещается, иначе добавляется в конец файла. Подписанная программа теряет\n"
         "подпись (сообщение говорит об этом). ФАЙЛ не может быть исходной программой\n"
-        "(код завершения 2).\n"
+        "(код завершения 2). Каталог, нарезанный из сценария .rc, собирается в копию\n"
+        "этого .rc: блоки заменены переводом, остальное байт в байт; с --language ru\n"
+        "перевод добавляется разделом LANGUAGE LANG_RUSSIAN после исходного.\n"
         "\n"
         "  --output ФАЙЛ     куда записать переведенную программу\n"
         "  --language ru     добавить перевод рядом с исходным языком как русский (0x0419),\n"

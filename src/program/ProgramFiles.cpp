@@ -301,7 +301,10 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
         }
         if (!top.mkpath(subDir))
             return refuse(QStringLiteral("Не удалось создать каталог %1").arg(quoted(top.filePath(subDir))));
-        if (const std::optional<FileError> failed = writeFileSafely(path, scriptBytes(script.text)))
+        SafeWriteOptions newScript;
+        newScript.newFileSyncedLater = true;
+        if (const std::optional<FileError> failed =
+                writeFileSafely(path, scriptBytes(script.text), newScript))
             return refuse(failed->message());
         ++result.written;
         if (progress)
@@ -310,6 +313,10 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     if (recorded && result.kept)
         result.notes << QStringLiteral("каталог уже содержал сценарии этой программы: %1 оставлены как были")
                             .arg(result.kept);
+    // The scripts are on disk before the record says they are there.
+    if (result.written)
+        if (const std::optional<FileError> failed = syncFileSystemOf(options.resourceDir))
+            return refuse(failed->message());
     const QString recordPath = top.filePath(kRecordFileName);
     const QByteArray recordBytes = recordText(record);
     QByteArray old;

@@ -88,8 +88,9 @@ QByteArray recordText(const ProgramRecord& record)
     lines << QStringLiteral("# Кварсел: откуда взяты сценарии этого каталога ресурсов. По этой записи")
           << QStringLiteral("# команда pack и «Записать программу…» собирают перевод обратно в программу.")
           << QStringLiteral("kvarsel-source 1")
-          << QStringLiteral("source ") +
-                 (record.source == SourceKind::Res ? QStringLiteral("res") : QStringLiteral("program"))
+          << QStringLiteral("source ") + (record.source == SourceKind::Res  ? QStringLiteral("res")
+                                          : record.source == SourceKind::Rc ? QStringLiteral("rc")
+                                                                            : QStringLiteral("program"))
           << QStringLiteral("path ") + record.path
           << QStringLiteral("sha256 ") + QString::fromLatin1(record.sha256)
           << QStringLiteral("language ") + languageText(record.language);
@@ -131,6 +132,8 @@ RecordRead parseRecord(const QByteArray& bytes)
                 record.source = SourceKind::Program;
             else if (rest == QStringLiteral("res"))
                 record.source = SourceKind::Res;
+            else if (rest == QStringLiteral("rc"))
+                record.source = SourceKind::Rc;
             else
                 return bad(QStringLiteral("неизвестный вид источника «%1»").arg(rest));
         } else if (word == QStringLiteral("path")) {
@@ -157,6 +160,9 @@ RecordRead parseRecord(const QByteArray& bytes)
                 script.file.startsWith(u'/'))
                 return bad(QStringLiteral("неверная строка сценария «%1»").arg(rest));
             record.scripts << script;
+        } else if (word == QStringLiteral("block")) {
+            if (record.source != SourceKind::Rc || record.scripts.isEmpty())
+                return bad(QStringLiteral("неверная строка блока «%1»").arg(rest));
         } else if (word == QStringLiteral("resource")) {
             QStringList words;
             Resource r;

@@ -5,7 +5,7 @@
 //
 //   # comment lines begin with "#"
 //   kvarsel-source 1                  the form of the record
-//   source program                    what the scripts came from: "program" (a PE file) or "res"
+//   source program                    what the scripts came from: "program" (a PE file), "res" or "rc"
 //   path /home/ann/prog.exe           the source file, absolute
 //   sha256 3a7bd3e2360a3d...          of the source file as it was unpacked
 //   language 0x0409                   the language the scripts were taken from
@@ -26,7 +26,9 @@ namespace kvarsel {
 
 inline const QString kRecordFileName = QStringLiteral("kvarsel-source.txt");
 
-enum class SourceKind { Program, Res };
+// Rc: blocks cut from a whole resource script, whose record adds "block" lines of its own
+// (program/RcFiles.h); they are passed over here.
+enum class SourceKind { Program, Res, Rc };
 
 struct RecordedScript {
     ResourceKind kind = ResourceKind::Menu;

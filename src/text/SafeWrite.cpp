@@ -478,10 +478,11 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
     }
     if (!writeAll(file.fd, bytes, err))
         return abandon(err);
+    const bool syncLater = options.newFileSyncedLater && !existed;
 #ifdef Q_OS_LINUX
-    if (::fdatasync(file.fd) != 0)
+    if (!syncLater && ::fdatasync(file.fd) != 0)
 #else
-    if (::fsync(file.fd) != 0)
+    if (!syncLater && ::fsync(file.fd) != 0)
 #endif
         return abandon(errno);
     if (::close(file.release()) != 0)
@@ -545,7 +546,7 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
             removeTemporary(keep, result);
         return result;
     }
-    if (const int error = syncDirectory(dir)) {
+    if (const int error = syncLater ? 0 : syncDirectory(dir)) {
         FileError result = failed(error);
         if (!keep.isEmpty()) {
             if (::rename(keep.constData(), final.constData()) != 0) {
@@ -569,6 +570,24 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
     backupUndo.drop();
     if (!keep.isEmpty())
         ::unlink(keep.constData());
+    return std::nullopt;
+}
+
+std::optional<FileError> syncFileSystemOf(const QString& dir)
+{
+    const int fd = ::open(toNative(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return FileError{dir, reasonForErrno(errno)};
+#ifdef Q_OS_LINUX
+    const int result = ::syncfs(fd);
+#else
+    ::sync();
+    const int result = ::fsync(fd);
+#endif
+    const int error = errno;
+    ::close(fd);
+    if (result != 0)
+        return FileError{dir, reasonForErrno(error)};
     return std::nullopt;
 }
 
@@ -622,6 +641,11 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
     if (!file.commit())
         return FileError{path, reasonFor(file, errno)};
     return std::nullopt;
+}
+
+std::optional<FileError> syncFileSystemOf(const QString&)
+{
+    return std::nullopt; // QSaveFile's commit() has synced each file
 }
 
 #endif

@@ -32,6 +32,11 @@ struct SafeWriteOptions {
     // it is copied. The new content is written and synced first: a failure there
     // leaves both names as they were.
     QString backup;
+    // For a file that is not there yet, one of many new files (a program unpacked into
+    // a new directory): the file and its directory are not synced one by one, which
+    // would cost two disk syncs a file. The caller syncs them all at once with
+    // syncFileSystemOf() before it reports them written.
+    bool newFileSyncedLater = false;
 };
 
 // The options of a backup or a file beside the user's: a link at its name gives way.
@@ -45,6 +50,10 @@ inline SafeWriteOptions replacingLink()
 // Writes `bytes` as the whole new content of `path`. Returns the failure, or nothing.
 std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,
                                          const SafeWriteOptions& options = {});
+
+// Syncs the file system that holds `dir` (every file written there with
+// newFileSyncedLater). Returns the failure, or nothing.
+std::optional<FileError> syncFileSystemOf(const QString& dir);
 
 // Makes `to` a copy of `from`: the backup step of the savers that keep one, done as
 // a copy so the original never goes missing midway. `to` is always a new regular

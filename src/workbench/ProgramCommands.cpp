@@ -1,6 +1,7 @@
 #include "workbench/ProgramCommands.h"
 
 #include "program/ProgramFiles.h"
+#include "program/RcFiles.h"
 #include "project/ProjectResources.h"
 #include "text/TextFile.h"
 #include "workbench/MainWindow.h"
@@ -18,7 +19,7 @@ const QString kOpenTitle = QStringLiteral("Открыть программу");
 const QString kWriteTitle = QStringLiteral("Записать программу");
 const QString kOpenFilter =
     QStringLiteral("Программы и библиотеки Windows (*.exe *.dll *.ocx *.cpl *.scr *.mui);;"
-                   "Файлы ресурсов (*.res);;Все файлы (*)");
+                   "Файлы ресурсов (*.res);;Сценарии ресурсов (*.rc);;Все файлы (*)");
 const QString kNotUnpacked = QStringLiteral("Программа не распакована.");
 const QString kNoResources = QStringLiteral("Сначала откройте программу командой «Открыть программу…»: "
                                             "загруженный каталог ресурсов должен быть получен из программы.");
@@ -37,9 +38,17 @@ QString written(const QString& file, qsizetype replaced, qsizetype added)
         .arg(replaced)
         .arg(added);
 }
+QString writtenScript(const QString& file, int blocks)
+{
+    return QStringLiteral("Записан сценарий ресурсов «%1»: блоков с переводом — %2.")
+        .arg(QDir::toNativeSeparators(file))
+        .arg(blocks);
+}
 } // namespace texts
 
 namespace {
+
+bool isWholeScript(const QString& path) { return path.endsWith(QStringLiteral(".rc"), Qt::CaseInsensitive); }
 
 // The window's progress for a step of the core: the bar, painted at once.
 ProgramProgress barOf(MainWindow& main)
@@ -105,19 +114,26 @@ void openProgramFile(MainWindow& main, const QString& program)
     if (dir.isEmpty()) {
         dir = newUnpackingFolder(main.project().workDir(), program);
         main.setBusy(true);
-        UnpackOptions options;
-        options.program = QFileInfo(program).absoluteFilePath();
-        options.resourceDir = dir;
-        const UnpackResult result = unpackProgram(options, barOf(main));
+        QString error, done;
+        if (isWholeScript(program)) {
+            const RcUnpackResult result = unpackRcFile(QFileInfo(program).absoluteFilePath(), dir, QString());
+            error = result.error;
+            done = texts::unpacked(dir, result.written);
+        } else {
+            UnpackOptions options;
+            options.program = QFileInfo(program).absoluteFilePath();
+            options.resourceDir = dir;
+            const UnpackResult result = unpackProgram(options, barOf(main));
+            error = result.error;
+            done = withNotes(texts::unpacked(dir, result.written), result.notes);
+        }
         main.progressBar()->setValue(0);
         main.setBusy(false);
-        if (!result.ok()) {
-            services.message(&main, kProductName, texts::kNotUnpacked + QChar(10) + result.error,
-                             MessageIcon::Stop);
+        if (!error.isEmpty()) {
+            services.message(&main, kProductName, texts::kNotUnpacked + QChar(10) + error, MessageIcon::Stop);
             return;
         }
-        services.message(&main, kProductName, withNotes(texts::unpacked(dir, result.written), result.notes),
-                         MessageIcon::Information);
+        services.message(&main, kProductName, done, MessageIcon::Information);
     }
     main.setResourcesDirectory(dir);
     main.loadResourcesFrom(dir);
@@ -155,6 +171,17 @@ void writeProgram(MainWindow& main)
                              MessageIcon::Stop);
             return;
         }
+    }
+    if (read.record.source == SourceKind::Rc) {
+        const RcPackResult result = packRcFile(dir, QFileInfo(output).absoluteFilePath(), false);
+        main.setBusy(false);
+        if (!result.ok())
+            services.message(&main, kProductName, texts::kNotWritten + QChar(10) + result.error,
+                             MessageIcon::Stop);
+        else
+            services.message(&main, kProductName, texts::writtenScript(output, result.changedBlocks),
+                             MessageIcon::Information);
+        return;
     }
     PackOptions options;
     options.resourceDir = dir;
