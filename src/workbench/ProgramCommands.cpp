@@ -171,6 +171,8 @@ void writeProgram(MainWindow& main)
                              MessageIcon::Stop);
             return;
         }
+        // Saved as "Сохранить" saves: the exit asks only about what changes after.
+        project.markResourcesSaved();
     }
     if (read.record.source == SourceKind::Rc) {
         const RcPackResult result = packRcFile(dir, QFileInfo(output).absoluteFilePath(), false);

@@ -53,6 +53,8 @@ private slots:
         QVERIFY2(ui.messages.last().text.contains(QStringLiteral("Записана программа")),
                  qPrintable(ui.messages.last().text));
         QCOMPARE(ui.messages.last().icon, MessageIcon::Information);
+        // The scripts were saved on the way: the exit has nothing more to ask.
+        QVERIFY(!w.project().resourcesChanged());
 
         // pefile: the copy is a sound program whose menu now says "Файл" (the accelerator
         // goes wherever the translation puts it).
