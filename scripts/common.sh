@@ -51,11 +51,6 @@ BENCH_PACKAGES=(python3 gettext)
 configure_and_build() {
   local dir=$1 type=$2
   shift 2
-  # A compiler cache, where the machine has one, makes a second build of the same
-  # sources (a fresh clone, the other build type's twin) take seconds.
-  if command -v ccache >/dev/null 2>&1; then
-    set -- -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"
-  fi
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@"
   cmake --build "$dir" -j2
 }
