@@ -1,4 +1,5 @@
 #include "program/PeFile.h"
+#include "program/ResourceBytes.h"
 
 #include <QSet>
 #include <algorithm>
@@ -17,16 +18,6 @@ constexpr int kDebugDirectory = 6;
 constexpr int kClrDirectory = 14;
 constexpr int kLongestName = 255;
 
-quint16 u16At(const QByteArray& b, qsizetype at)
-{
-    return quint16(quint8(b[at])) | quint16(quint8(b[at + 1])) << 8;
-}
-
-quint32 u32At(const QByteArray& b, qsizetype at)
-{
-    return quint32(u16At(b, at)) | quint32(u16At(b, at + 2)) << 16;
-}
-
 void put16(QByteArray& b, qsizetype at, quint16 v)
 {
     b[at] = char(v & 0xff);
@@ -37,18 +28,6 @@ void put32(QByteArray& b, qsizetype at, quint32 v)
 {
     put16(b, at, quint16(v & 0xffff));
     put16(b, at + 2, quint16(v >> 16));
-}
-
-void append16(QByteArray& b, quint16 v)
-{
-    b.append(char(v & 0xff));
-    b.append(char(v >> 8));
-}
-
-void append32(QByteArray& b, quint32 v)
-{
-    append16(b, quint16(v & 0xffff));
-    append16(b, quint16(v >> 16));
 }
 
 bool fits(const QByteArray& b, qint64 at, qint64 size)

@@ -1,32 +1,11 @@
 #include "program/ResFile.h"
+#include "program/ResourceBytes.h"
 
 namespace kvarsel {
 
 namespace {
 
 constexpr int kLongestName = 255;
-
-quint16 u16At(const QByteArray& b, qsizetype at)
-{
-    return quint16(quint8(b[at])) | quint16(quint8(b[at + 1])) << 8;
-}
-
-quint32 u32At(const QByteArray& b, qsizetype at)
-{
-    return quint32(u16At(b, at)) | quint32(u16At(b, at + 2)) << 16;
-}
-
-void append16(QByteArray& b, quint16 v)
-{
-    b.append(char(v & 0xff));
-    b.append(char(v >> 8));
-}
-
-void append32(QByteArray& b, quint32 v)
-{
-    append16(b, quint16(v & 0xffff));
-    append16(b, quint16(v >> 16));
-}
 
 void padTo4(QByteArray& b) { b.append((4 - b.size() % 4) % 4, '\0'); }
 

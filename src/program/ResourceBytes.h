@@ -9,6 +9,30 @@
 
 namespace kvarsel {
 
+// Little-endian values at a place the caller has checked lies within `b`, and
+// appended to the end of `b`: the PE and .res files' own headers.
+inline quint16 u16At(const QByteArray& b, qsizetype at)
+{
+    return quint16(quint8(b[at])) | quint16(quint8(b[at + 1])) << 8;
+}
+
+inline quint32 u32At(const QByteArray& b, qsizetype at)
+{
+    return quint32(u16At(b, at)) | quint32(u16At(b, at + 2)) << 16;
+}
+
+inline void append16(QByteArray& b, quint16 v)
+{
+    b.append(char(v & 0xff));
+    b.append(char(v >> 8));
+}
+
+inline void append32(QByteArray& b, quint32 v)
+{
+    append16(b, quint16(v & 0xffff));
+    append16(b, quint16(v >> 16));
+}
+
 class ByteReader {
 public:
     explicit ByteReader(const QByteArray& data) : m_data(data) {}
