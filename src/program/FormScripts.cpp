@@ -52,7 +52,8 @@ ScriptsFromResources formScripts(const QList<Resource>& resources, quint16 langu
         }
         Resource covered = r;
         covered.data.clear();
-        result.scripts << UnpackedScript{ResourceKind::RcData, fileBaseName(r.name), form.text, {covered}};
+        result.scripts << UnpackedScript{
+            ResourceKind::RcData, fileBaseName(r.name), form.text, {covered}, {}};
     }
     return result;
 }

@@ -200,8 +200,8 @@ QString refusal(const QByteArray& file, const PeLayout& pe)
 // Reads the three levels of a resource tree (type, name, language).
 class TreeReader {
 public:
-    TreeReader(const QByteArray& file, const PeLayout& pe, qint64 rootAt, quint32 size)
-        : m_file(file), m_pe(pe), m_root(rootAt), m_size(size)
+    TreeReader(const QByteArray& file, const PeLayout& pe, qint64 rootAt, quint32 size, ResourceData how)
+        : m_file(file), m_pe(pe), m_root(rootAt), m_size(size), m_how(how)
     {
     }
 
@@ -304,7 +304,7 @@ private:
                             .arg(size)
                             .arg(hex(rva)),
                         offset);
-        resource.data = m_file.mid(*at, size);
+        resource.data = resourceBytes(m_file, *at, size, m_how);
         resource.codePage = u32At(m_file, m_root + offset + 8);
         out << resource;
         return true;
@@ -314,6 +314,7 @@ private:
     const PeLayout& m_pe;
     qint64 m_root;
     quint32 m_size;
+    ResourceData m_how;
     QSet<quint32> m_seen;
     QString m_error;
 };
@@ -334,7 +335,7 @@ bool treeOrder(const ResourceKey& a, const ResourceKey& b)
 
 bool looksLikePe(const QByteArray& file) { return file.size() >= 2 && file[0] == 'M' && file[1] == 'Z'; }
 
-PeResources readPeResources(const QByteArray& file)
+PeResources readPeResources(const QByteArray& file, ResourceData how)
 {
     PeResources result;
     const PeLayout pe = readLayout(file);
@@ -351,7 +352,7 @@ PeResources readPeResources(const QByteArray& file)
         return result;
     }
     // The tree's own size is often given loosely; what counts is that every piece lies in the file.
-    TreeReader reader(file, pe, *rootAt, quint32(std::min<qint64>(file.size() - *rootAt, 0x7fffffff)));
+    TreeReader reader(file, pe, *rootAt, quint32(std::min<qint64>(file.size() - *rootAt, 0x7fffffff)), how);
     result.error = reader.read(result.resources);
     if (!result.error.isEmpty())
         result.resources.clear();

@@ -23,7 +23,7 @@ struct PeResources {
 // The resources of a PE file. A .NET program, a packed program and a damaged
 // resource tree (offsets past the end, loops, more than three levels, names too
 // long) are refused.
-PeResources readPeResources(const QByteArray& file);
+PeResources readPeResources(const QByteArray& file, ResourceData how = ResourceData::Copied);
 
 struct PeWritten {
     QByteArray file;

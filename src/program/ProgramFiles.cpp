@@ -4,7 +4,6 @@
 #include "program/PeFile.h"
 #include "program/ResFile.h"
 #include "program/ResourceScripts.h"
-#include "text/Cp1251.h"
 #include "text/Encoding.h"
 #include "text/FileIdentity.h"
 #include "text/SafeWrite.h"
@@ -15,6 +14,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
+#include <future>
 #include <map>
 
 namespace kvarsel {
@@ -71,16 +71,6 @@ std::optional<quint16> bestOfPrimary(const QList<quint16>& languages, quint16 pr
     return std::nullopt;
 }
 
-// The script's bytes: Windows-1251 when every character fits and the loader will
-// read the bytes back as Windows-1251, else UTF-8 with a byte-order mark.
-QByteArray scriptBytes(const QString& text)
-{
-    QByteArray bytes;
-    if (cp1251::encode(text, bytes) && readsAsWindows1251(bytes))
-        return bytes;
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-}
-
 // A name no other script of its directory has, ignoring case (so it also holds on
 // file systems that ignore case).
 QString uniqueName(const QString& base, QSet<QString>& taken)
@@ -105,16 +95,16 @@ bool holdsScripts(const QString& resourceDir)
 
 } // namespace
 
-SourceResources readSourceResources(const QString& path, const QByteArray& bytes)
+SourceResources readSourceResources(const QString& path, const QByteArray& bytes, ResourceData how)
 {
     SourceResources result;
     if (looksLikeRes(bytes)) {
         result.kind = SourceKind::Res;
-        ResResources res = readResFile(bytes);
+        ResResources res = readResFile(bytes, how);
         result.resources = std::move(res.resources);
         result.error = res.error;
     } else if (looksLikePe(bytes)) {
-        PeResources pe = readPeResources(bytes);
+        PeResources pe = readPeResources(bytes, how);
         result.resources = std::move(pe.resources);
         result.error = pe.error;
     } else {
@@ -214,9 +204,11 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     QByteArray bytes;
     if (const std::optional<FileError> failed = readFileBytes(options.program, bytes))
         return refuse(failed->message());
-    const QByteArray hash = sha256Of(bytes);
-    SourceResources source = readSourceResources(options.program, bytes);
-    bytes.clear();
+    // The digest and the resource tree both only read the bytes: one each on two cores.
+    std::future<QByteArray> hashing = std::async(std::launch::async, [&bytes] { return sha256Of(bytes); });
+    // The resources stay views of `bytes`, which lives to the end: no second copy.
+    SourceResources source = readSourceResources(options.program, bytes, ResourceData::ViewsOfFile);
+    const QByteArray hash = hashing.get();
     if (!source.error.isEmpty())
         return refuse(source.error);
     if (progress)
@@ -255,20 +247,14 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
         return refuse(QStringLiteral("Файл %1: %2").arg(quoted(options.program), choice.error));
     result.language = choice.language;
     QList<Resource> chosen;
-    for (const Resource& r : std::as_const(source.resources))
-        if (isTextType(r.type) && r.language == choice.language)
-            chosen << r;
     // Delphi and Lazarus programs keep their windows as forms in RCDATA.
-    const ScriptsFromResources forms = formScripts(source.resources, choice.language);
+    ScriptsFromResources forms = formScripts(source.resources, choice.language);
+    for (Resource& r : source.resources)
+        if (isTextType(r.type) && r.language == choice.language)
+            chosen << std::move(r);
     source.resources.clear();
-    ScriptsFromResources scripts = scriptsFromResources(chosen);
-    chosen.clear();
-    scripts.scripts += forms.scripts;
-    scripts.leftOut += forms.leftOut;
-    for (const QString& left : scripts.leftOut)
-        result.notes << QStringLiteral("оставлен в программе как есть: ") + left;
     if (progress)
-        progress(60);
+        progress(20);
 
     ProgramRecord record;
     record.source = source.kind;
@@ -278,9 +264,14 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     const QDir top(options.resourceDir);
     if (!top.mkpath(QStringLiteral(".")))
         return refuse(QStringLiteral("Не удалось создать каталог %1").arg(quoted(options.resourceDir)));
+    // Each script is written as soon as it is made, so a large program is never
+    // held in memory as text all at once.
     std::map<ResourceKind, QSet<QString>> taken;
-    for (qsizetype i = 0; i < scripts.scripts.size(); ++i) {
-        const UnpackedScript& script = scripts.scripts[i];
+    QSet<QString> madeDirs;
+    QString failure;
+    qsizetype placed = 0;
+    const qsizetype total = std::max<qsizetype>(1, chosen.size() + forms.scripts.size());
+    const auto place = [&](UnpackedScript& script) {
         const QString subDir = kindInfo(script.kind).subDir;
         const QString file =
             subDir + u'/' + uniqueName(script.baseName, taken[script.kind]) +
@@ -288,28 +279,46 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
         RecordedScript entry;
         entry.kind = script.kind;
         entry.file = file;
-        for (Resource r : script.covers) {
+        for (Resource r : std::as_const(script.covers)) {
             r.data.clear();
             r.language = choice.language;
             entry.resources << r;
         }
         record.scripts << entry;
+        placed += script.covers.size();
+        if (progress)
+            progress(20 + int(75 * std::min(placed, total) / total));
         const QString path = top.filePath(file);
         if (recorded && QFileInfo::exists(path)) {
             ++result.kept;
-            continue;
+            return true;
         }
-        if (!top.mkpath(subDir))
-            return refuse(QStringLiteral("Не удалось создать каталог %1").arg(quoted(top.filePath(subDir))));
+        if (!madeDirs.contains(subDir)) {
+            if (!top.mkpath(subDir)) {
+                failure = QStringLiteral("Не удалось создать каталог %1").arg(quoted(top.filePath(subDir)));
+                return false;
+            }
+            madeDirs.insert(subDir);
+        }
         SafeWriteOptions newScript;
         newScript.newFileSyncedLater = true;
-        if (const std::optional<FileError> failed =
-                writeFileSafely(path, scriptBytes(script.text), newScript))
-            return refuse(failed->message());
+        const QByteArray encoded = script.bytes.isEmpty() ? scriptFileBytes(std::exchange(script.text, {}))
+                                                          : std::exchange(script.bytes, {});
+        if (const std::optional<FileError> failed = writeFileSafely(path, encoded, newScript)) {
+            failure = failed->message();
+            return false;
+        }
         ++result.written;
-        if (progress)
-            progress(60 + int(35 * (i + 1) / std::max<qsizetype>(1, scripts.scripts.size())));
-    }
+        return true;
+    };
+    QStringList leftOut;
+    bool going = forEachScriptFromResources(std::move(chosen), leftOut, place);
+    for (qsizetype i = 0; going && i < forms.scripts.size(); ++i)
+        going = place(forms.scripts[i]);
+    if (!going)
+        return refuse(failure);
+    for (const QString& left : std::as_const(leftOut) + forms.leftOut)
+        result.notes << QStringLiteral("оставлен в программе как есть: ") + left;
     if (recorded && result.kept)
         result.notes << QStringLiteral("каталог уже содержал сценарии этой программы: %1 оставлены как были")
                             .arg(result.kept);
@@ -354,7 +363,7 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
         return refuse(
             QStringLiteral("Программа %1 изменилась после распаковки: распакуйте её заново в новый каталог")
                 .arg(quoted(record.path)));
-    SourceResources source = readSourceResources(record.path, bytes);
+    SourceResources source = readSourceResources(record.path, bytes, ResourceData::ViewsOfFile);
     if (!source.error.isEmpty())
         return refuse(source.error);
     if (progress)

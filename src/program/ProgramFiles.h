@@ -23,7 +23,8 @@ struct SourceResources {
     QList<Resource> resources;
     QString error; // Russian, naming the file
 };
-SourceResources readSourceResources(const QString& path, const QByteArray& bytes);
+SourceResources readSourceResources(const QString& path, const QByteArray& bytes,
+                                    ResourceData how = ResourceData::Copied);
 
 struct LanguageChoice {
     quint16 language = 0;

@@ -72,7 +72,7 @@ bool looksLikeRes(const QByteArray& file)
     return file.size() >= 32 && file.startsWith(QByteArray::fromRawData(kEmptyEntry, 16));
 }
 
-ResResources readResFile(const QByteArray& file)
+ResResources readResFile(const QByteArray& file, ResourceData how)
 {
     ResResources result;
     if (!looksLikeRes(file)) {
@@ -115,7 +115,7 @@ ResResources readResFile(const QByteArray& file)
         r.language = u16At(file, p + 6);
         r.version = u32At(file, p + 8);
         r.characteristics = u32At(file, p + 12);
-        r.data = file.mid(end, dataSize);
+        r.data = resourceBytes(file, end, dataSize, how);
         // The leading empty entry (type 0) marks the file; it is not a resource.
         if (!(r.type.isNumber() && r.type.id == 0 && dataSize == 0))
             result.resources << r;

@@ -18,7 +18,7 @@ struct ResResources {
     QString error;             // Russian, without the file's name; empty on success
 };
 
-ResResources readResFile(const QByteArray& file);
+ResResources readResFile(const QByteArray& file, ResourceData how = ResourceData::Copied);
 
 // The .res file holding `resources` in their order, led by the empty entry.
 QByteArray writeResFile(const QList<Resource>& resources);

@@ -52,4 +52,15 @@ struct Resource {
     quint32 dataVersion = 0, version = 0, characteristics = 0;
 };
 
+// How a reader hands out each resource's bytes: copied out of the file, or as views
+// into the file's bytes, which then must outlive the resources and stay unchanged
+// (a caller that holds the file anyway saves a second copy of every resource).
+enum class ResourceData { Copied, ViewsOfFile };
+
+inline QByteArray resourceBytes(const QByteArray& file, qint64 at, qint64 size, ResourceData how)
+{
+    return how == ResourceData::Copied ? file.mid(at, size)
+                                       : QByteArray::fromRawData(file.constData() + at, qsizetype(size));
+}
+
 } // namespace kvarsel

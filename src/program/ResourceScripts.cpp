@@ -1,10 +1,16 @@
 #include "program/ResourceScripts.h"
 
 #include "program/ResourceCodecs.h"
+#include "text/Cp1251.h"
+#include "text/Encoding.h"
 
 #include <QMap>
 #include <QSet>
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -206,59 +212,213 @@ void compileStrings(rc::ScriptReader& in, QList<Resource>& out)
 
 } // namespace
 
-ScriptsFromResources scriptsFromResources(const QList<Resource>& resources)
+namespace {
+
+bool isTextResource(const Resource& r)
 {
-    QList<Resource> sorted = resources;
+    return r.type.isNumber() && (r.type.id == ResourceType::Menu || r.type.id == ResourceType::Dialog ||
+                                 r.type.id == ResourceType::String);
+}
+
+// What one resource gives: a menu's or a dialog's whole script, a string table's
+// lines (the tables share one script); or no text, and why it is left out.
+struct MadeText {
+    QString text;
+    QString why;
+};
+
+MadeText makeText(const Resource& r)
+{
+    MadeText made;
+    QString& why = made.why;
+    if (r.type.id == ResourceType::Menu || r.type.id == ResourceType::Dialog) {
+        const bool menu = r.type.id == ResourceType::Menu;
+        QString text;
+        if (nameWritable(r.name, why)) {
+            if (menu) {
+                if (const auto t = readMenu(r.data, why))
+                    text = menuScript(r.name, *t, why);
+            } else if (const auto t = readDialog(r.data, why)) {
+                text = dialogScript(r.name, *t, why);
+            }
+        }
+        if (!text.isEmpty() && compilesBack(menu ? ResourceKind::Menu : ResourceKind::Dialog, text, r, why))
+            made.text = std::move(text);
+        return made;
+    }
+    QString lines;
+    if (!r.name.isNumber()) {
+        why = QStringLiteral("у таблицы строк имя вместо номера");
+    } else if (const auto block = readStringBlock(r.data, why)) {
+        lines = stringBlockLines(r.name.id, *block, why);
+    }
+    if (!lines.isEmpty() &&
+        compilesBack(ResourceKind::String, u"STRINGTABLE\r\nBEGIN\r\n"_s + lines + QStringLiteral("END\r\n"),
+                     r, why))
+        made.text = std::move(lines);
+    return made;
+}
+
+// makeText over `resources` on worker threads, each result handed to `take` in
+// order on the calling thread. The workers stay at most kAhead resources in front
+// of `take`, so the texts made and not yet taken stay few however large the
+// program. `take` returning false stops the workers; the result is then false.
+bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const Resource&, MadeText&)>& take)
+{
+    constexpr qsizetype kAhead = 16;
+    const qsizetype count = resources.size();
+    struct Slot {
+        MadeText made;
+        bool ready = false;
+    };
+    std::vector<Slot> madeSoFar;
+    madeSoFar.resize(size_t(count));
+    std::mutex mutex;
+    // A worker wakes the taker only with the text it waits for, and the taker wakes
+    // the workers only when their full window is half taken: few wakes a resource.
+    std::condition_variable ready, room;
+    qsizetype next = 0, taken = 0;
+    bool stop = false;
+    const auto work = [&] {
+        std::unique_lock lock(mutex);
+        while (true) {
+            // A full window waits until half of it is taken, then fills again.
+            if (!stop && next < count && next >= taken + kAhead)
+                room.wait(lock, [&] { return stop || next >= count || next <= taken + kAhead / 2; });
+            if (stop || next >= count)
+                return;
+            const qsizetype i = next++;
+            lock.unlock();
+            MadeText made = makeText(resources[i]);
+            lock.lock();
+            madeSoFar[size_t(i)].made = std::move(made);
+            madeSoFar[size_t(i)].ready = true;
+            if (i == taken)
+                ready.notify_one();
+        }
+    };
+    const unsigned workers = count < 2 * kAhead ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    std::vector<std::thread> pool;
+    for (unsigned w = 0; w < workers; ++w)
+        pool.emplace_back(work);
+    bool going = true;
+    for (qsizetype i = 0; i < count && going; ++i) {
+        MadeText made;
+        bool halfEmpty = false;
+        {
+            std::unique_lock lock(mutex);
+            ready.wait(lock, [&] { return madeSoFar[size_t(i)].ready; });
+            made = std::move(madeSoFar[size_t(i)].made);
+            taken = i + 1;
+            halfEmpty = next == taken + kAhead / 2;
+        }
+        if (halfEmpty)
+            room.notify_all();
+        going = take(resources[i], made);
+        // Its bytes are needed no more: a large program's go as its scripts are written.
+        resources[i].data = QByteArray();
+    }
+    {
+        const std::lock_guard lock(mutex);
+        stop = true;
+    }
+    room.notify_all();
+    for (std::thread& t : pool)
+        t.join();
+    return going;
+}
+
+} // namespace
+
+bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
+                                const std::function<bool(UnpackedScript&)>& take)
+{
+    QList<Resource> sorted;
+    for (Resource& r : resources)
+        if (isTextResource(r))
+            sorted << std::move(r);
+    resources.clear();
     std::stable_sort(sorted.begin(), sorted.end(), [](const Resource& a, const Resource& b) {
         return a.type == b.type ? a.name < b.name : a.type < b.type;
     });
-    ScriptsFromResources result;
     QSet<QString> menuNames, dialogNames;
-    QString strings;
+    // A table's data is two bytes a character and two a string; a line adds about
+    // ten to its string: room for the whole script in Windows-1251 from the start.
+    qsizetype stringBytes = 64;
+    for (const Resource& r : std::as_const(sorted))
+        if (r.type.id == ResourceType::String)
+            stringBytes += r.data.size() / 2 + 16 * 12;
+    ScriptFileBytes strings;
+    strings.reserve(stringBytes);
+    strings.append(u"STRINGTABLE\r\nBEGIN\r\n");
     QList<Resource> stringCovers;
-    for (const Resource& r : sorted) {
-        if (!r.type.isNumber())
-            continue;
-        QString why;
-        if (r.type.id == ResourceType::Menu || r.type.id == ResourceType::Dialog) {
-            const bool menu = r.type.id == ResourceType::Menu;
-            const ResourceKind kind = menu ? ResourceKind::Menu : ResourceKind::Dialog;
-            QString text;
-            if (nameWritable(r.name, why)) {
-                if (menu) {
-                    if (const auto t = readMenu(r.data, why))
-                        text = menuScript(r.name, *t, why);
-                } else if (const auto t = readDialog(r.data, why)) {
-                    text = dialogScript(r.name, *t, why);
-                }
-            }
-            if (text.isEmpty() || !compilesBack(kind, text, r, why)) {
-                result.leftOut << describe(r, why);
-                continue;
-            }
-            result.scripts << UnpackedScript{
-                kind, baseNameFor(r.name, menu ? menuNames : dialogNames), text, {cover(r)}};
-        } else if (r.type.id == ResourceType::String) {
-            QString lines;
-            if (!r.name.isNumber()) {
-                why = QStringLiteral("у таблицы строк имя вместо номера");
-            } else if (const auto block = readStringBlock(r.data, why)) {
-                lines = stringBlockLines(r.name.id, *block, why);
-            }
-            if (lines.isEmpty() ||
-                !compilesBack(ResourceKind::String,
-                              u"STRINGTABLE\r\nBEGIN\r\n"_s + lines + QStringLiteral("END\r\n"), r, why)) {
-                result.leftOut << describe(r, why);
-                continue;
-            }
-            strings += lines;
-            stringCovers << cover(r);
+    const bool going = makeTextsInOrder(sorted, [&](const Resource& r, MadeText& made) {
+        if (made.text.isEmpty()) {
+            leftOut << describe(r, made.why);
+            return true;
         }
+        if (r.type.id == ResourceType::String) {
+            strings.append(made.text);
+            stringCovers << cover(r);
+            return true;
+        }
+        const bool menu = r.type.id == ResourceType::Menu;
+        UnpackedScript script{menu ? ResourceKind::Menu : ResourceKind::Dialog,
+                              baseNameFor(r.name, menu ? menuNames : dialogNames),
+                              std::move(made.text),
+                              {cover(r)},
+                              {}};
+        return take(script);
+    });
+    if (!going)
+        return false;
+    if (stringCovers.isEmpty())
+        return true;
+    strings.append(u"END\r\n");
+    UnpackedScript script{ResourceKind::String, u"strings"_s, {}, stringCovers, strings.take()};
+    return take(script);
+}
+
+void ScriptFileBytes::append(QStringView piece)
+{
+    if (m_windows1251) {
+        const qsizetype at = m_bytes.size();
+        if (cp1251::encode(piece, m_bytes))
+            return;
+        m_bytes.truncate(at);
+        m_bytes = cp1251::decode(m_bytes).toUtf8();
+        m_windows1251 = false;
     }
-    if (!stringCovers.isEmpty())
-        result.scripts << UnpackedScript{ResourceKind::String, u"strings"_s,
-                                         u"STRINGTABLE\r\nBEGIN\r\n"_s + strings + QStringLiteral("END\r\n"),
-                                         stringCovers};
+    m_bytes += piece.toUtf8();
+}
+
+QByteArray ScriptFileBytes::take()
+{
+    if (m_windows1251) {
+        if (readsAsWindows1251(m_bytes))
+            return std::exchange(m_bytes, {});
+        m_bytes = cp1251::decode(m_bytes).toUtf8();
+    }
+    m_windows1251 = true;
+    return std::exchange(m_bytes, {}).prepend("\xEF\xBB\xBF");
+}
+
+QByteArray scriptFileBytes(QStringView text)
+{
+    ScriptFileBytes bytes;
+    bytes.append(text);
+    return bytes.take();
+}
+
+ScriptsFromResources scriptsFromResources(const QList<Resource>& resources)
+{
+    ScriptsFromResources result;
+    forEachScriptFromResources(resources, result.leftOut, [&result](UnpackedScript& script) {
+        if (!script.bytes.isEmpty())
+            script.text = decodeText(std::exchange(script.bytes, {})).text;
+        result.scripts << std::move(script);
+        return true;
+    });
     return result;
 }
 

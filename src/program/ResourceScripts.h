@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace kvarsel {
 
@@ -19,7 +20,27 @@ struct UnpackedScript {
     QString text;     // the script, lines ended by "\r\n"
     // type, name and language of each resource the script makes (data left empty)
     QList<Resource> covers;
+    // forEachScriptFromResources only: the string tables' one script, already as the
+    // bytes of its file (`text` then empty), as it may be larger than the program's
+    // every other script together
+    QByteArray bytes;
 };
+
+// A script's file, made piece by piece: Windows-1251 when every character fits and
+// the loader will read the bytes back as Windows-1251, else UTF-8 with a byte-order
+// mark. Built as it comes, a large script is never held as text (two bytes a character).
+class ScriptFileBytes {
+public:
+    void reserve(qsizetype bytes) { m_bytes.reserve(bytes); }
+    void append(QStringView piece);
+    QByteArray take();
+
+private:
+    QByteArray m_bytes;
+    bool m_windows1251 = true;
+};
+
+QByteArray scriptFileBytes(QStringView text);
 
 struct ScriptsFromResources {
     QList<UnpackedScript> scripts;
@@ -30,6 +51,15 @@ struct ScriptsFromResources {
 // the caller) as scripts; a resource whose script would not compile back to exactly
 // its bytes is left out and named. Other resource types are passed over in silence.
 ScriptsFromResources scriptsFromResources(const QList<Resource>& resources);
+
+// The same scripts one at a time, each handed to `take` as soon as it is made and in
+// the same order, so a caller can write them out without holding them all (or the
+// resources' bytes, which go as their scripts are taken); they are
+// made and checked on worker threads a little ahead of `take`. Resources left out
+// are added to `leftOut` as they come. `take` returning false stops the work, and
+// the result is false.
+bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
+                                const std::function<bool(UnpackedScript&)>& take);
 
 struct CompiledScript {
     QList<Resource> resources;

@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <functional>
+#include <vector>
 
 namespace kvarsel::rc {
 namespace {
@@ -19,6 +20,20 @@ constexpr int kMaxDepth = 200;
 bool isNameStart(QChar c) { return c.isLetter() || c == u'_'; }
 bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
+constexpr QStringView kPunctuation = u",|&+-*/~(){}!=<>^%";
+
+// One shared string a mark, so a script's many commas and bars cost no allocation each.
+const QString& punctuationText(qsizetype mark)
+{
+    static const std::vector<QString> texts = [] {
+        std::vector<QString> all;
+        for (const QChar c : kPunctuation)
+            all.emplace_back(c);
+        return all;
+    }();
+    return texts[size_t(mark)];
+}
+
 // Splits a script into tokens, running the preprocessor's lines on the way:
 // #define (object-like), #undef, #if/#ifdef/#ifndef/#elif/#else/#endif; other
 // directives (#include, #pragma) say nothing about the resources' data.
@@ -26,6 +41,7 @@ class Lexer {
 public:
     QList<Token> run(const QString& text)
     {
+        m_out.reserve(text.size() / 5 + 16);
         lex(QStringView(text), 1, true, m_out);
         if (!m_conditions.isEmpty())
             throw ScriptError{m_line, QStringLiteral("#if без #endif")};
@@ -106,7 +122,7 @@ private:
                 t.kind = Token::String;
                 t.wide = wide;
                 t.text = stringBody(s, i, wide, line);
-                out << t;
+                out.push_back(std::move(t));
                 continue;
             }
             if (c.isDigit()) {
@@ -130,7 +146,7 @@ private:
                 t.kind = Token::Number;
                 t.value = quint32(v);
                 t.text = s.sliced(start, i - start).toString();
-                out << t;
+                out.push_back(std::move(t));
                 continue;
             }
             if (isNameStart(c)) {
@@ -144,14 +160,14 @@ private:
                     m_topWord = t.text;
                     expand(t, out, 0);
                 } else {
-                    out << t;
+                    out.push_back(std::move(t));
                 }
                 continue;
             }
-            if (QStringView(u",|&+-*/~(){}!=<>^%").contains(c)) {
+            if (const qsizetype mark = kPunctuation.indexOf(c); mark >= 0) {
                 t.kind = Token::Punct;
-                t.text = c;
-                out << t;
+                t.text = punctuationText(mark);
+                out.push_back(std::move(t));
                 ++i;
                 continue;
             }

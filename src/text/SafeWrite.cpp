@@ -418,6 +418,23 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
 
     int err = 0;
     QByteArray final = toNative(path);
+    if (options.newFileSyncedLater && options.backup.isEmpty() && options.within.isEmpty()) {
+        // A file no one has or names yet needs no temporary name: it is made in
+        // place (never through a link), and nothing relies on it before the caller's
+        // sync. A failed write takes the part written away again.
+        Descriptor file;
+        file.fd = ::open(final.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (file.fd >= 0) {
+            if (!writeAll(file.fd, bytes, err) || (::close(file.release()) != 0 && (err = errno))) {
+                ::unlink(final.constData());
+                return failed(err);
+            }
+            return std::nullopt;
+        }
+        if (errno != EEXIST)
+            return failed(errno);
+        // It is there after all: replaced the usual way.
+    }
     if (options.link == LinkAtTarget::Follow && !followLinks(final, err))
         return failed(err);
     QByteArray dir;

@@ -34,8 +34,9 @@ struct SafeWriteOptions {
     QString backup;
     // For a file that is not there yet, one of many new files (a program unpacked into
     // a new directory): the file and its directory are not synced one by one, which
-    // would cost two disk syncs a file. The caller syncs them all at once with
-    // syncFileSystemOf() before it reports them written.
+    // would cost two disk syncs a file, and the file is made at its own name rather
+    // than renamed there. The caller syncs them all at once with syncFileSystemOf()
+    // before it reports them written or anything names them.
     bool newFileSyncedLater = false;
 };
 

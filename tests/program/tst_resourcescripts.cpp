@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QtEndian>
 
+Q_DECLARE_METATYPE(kvarsel::Resource)
+
 using namespace kvarsel;
 using namespace kvarsel::test;
 
@@ -494,8 +496,6 @@ void ResourceScriptsTest::compileErrors()
     QVERIFY(compiled.resources.isEmpty());
     QVERIFY2(compiled.error.contains(error), qPrintable(compiled.error));
 }
-
-Q_DECLARE_METATYPE(kvarsel::Resource)
 
 QTEST_GUILESS_MAIN(ResourceScriptsTest)
 #include "tst_resourcescripts.moc"

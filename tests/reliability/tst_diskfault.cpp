@@ -5,6 +5,8 @@
 // file may stay, and the failure must be reported with exit status 1.
 #include "TestUtil.h"
 
+#include "program/ResFile.h"
+#include "program/ResourceScripts.h"
 #include "text/FileError.h"
 
 #include <QDirIterator>
@@ -481,6 +483,61 @@ private Q_SLOTS:
         QVERIFY(!QString::fromUtf8(batch.readAllStandardOutput()).contains("Записано фраз"));
         QCOMPARE(readBytes(dir + "/res/DepTrans.txt"), before["res/DepTrans.txt"]);
         QCOMPARE(QDir(dir + "/res").entryList(QDir::Files | QDir::Hidden), QStringList{"DepTrans.txt"});
+    }
+
+    // A program unpacked onto a disk that runs full midway: the scripts it made
+    // before are whole, the one it was writing is gone, and no record names them,
+    // so the directory is never taken for a finished unpacking.
+    void unpackOnFullDisk()
+    {
+        if (::geteuid() != 0)
+            QSKIP("mounting a small tmpfs needs root");
+        QTemporaryDir tmp;
+        const QString base = QFileInfo(tmp.path()).canonicalFilePath();
+        QList<Resource> resources;
+        for (int d = 0; d < 150; ++d) {
+            QString script =
+                QStringLiteral("\"DLG%1\" DIALOGEX 0, 0, 300, 200\r\nSTYLE 0x80C80000\r\n"
+                               "CAPTION \"Settings %1\"\r\nFONT 9, \"Segoe UI\", 400, 0, 1\r\nBEGIN\r\n")
+                    .arg(d);
+            for (int c = 0; c < 20; ++c)
+                script +=
+                    QStringLiteral("    CONTROL \"Option \"\"%1\"\" && more\", %2, \"Button\", 0x50010003, "
+                                   "10, %3, 200, 10\r\n")
+                        .arg(c)
+                        .arg(100 + c)
+                        .arg(10 + 10 * c);
+            script += QStringLiteral("END\r\n");
+            const CompiledScript made = compileScript(ResourceKind::Dialog, script);
+            QVERIFY2(made.error.isEmpty(), qPrintable(made.error));
+            resources += made.resources;
+        }
+        for (Resource& r : resources)
+            r.language = 0x0409;
+        const QString program = base + "/app.res";
+        QVERIFY(writeBytes(program, writeResFile(resources)));
+        const auto unpack = [&](const QString& into) {
+            QProcess batch;
+            batch.start(KVARSEL_BATCH, {"unpack", program, into});
+            batch.waitForFinished(120000);
+            return Outcome{batch.exitCode(), QString::fromUtf8(batch.readAllStandardOutput()),
+                           QString::fromUtf8(batch.readAllStandardError())};
+        };
+        QCOMPARE(unpack(base + "/roomy").status, 0);
+        const Snapshot whole = snapshot(base + "/roomy");
+        QCOMPARE(whole.size(), 151);
+
+        const SmallDisk disk(base + "/disk", "160k");
+        if (!disk.error.isEmpty())
+            QSKIP(qPrintable(disk.error));
+        const Outcome full = unpack(disk.path + "/res");
+        QCOMPARE(full.status, 1);
+        QVERIFY2(full.err.contains(reasonForErrno(ENOSPC)), qPrintable(full.err));
+        const Snapshot left = snapshot(disk.path + "/res");
+        QVERIFY2(!left.isEmpty() && left.size() < 100, qPrintable(QString::number(left.size())));
+        QVERIFY(!left.contains("kvarsel-source.txt"));
+        for (auto f = left.cbegin(); f != left.cend(); ++f)
+            QVERIFY2(whole.value(f.key()) == f.value(), qPrintable(f.key()));
     }
 };
 
