@@ -42,6 +42,94 @@ quint64 alignUp(quint64 value, quint64 alignment)
 
 QString hex(quint64 v) { return QStringLiteral("0x") + QString::number(v, 16).toUpper(); }
 
+qint64 sizeOfPieces(const QList<QByteArray>& pieces)
+{
+    qint64 size = 0;
+    for (const QByteArray& piece : pieces)
+        size += piece.size();
+    return size;
+}
+
+QByteArray joinedPieces(const QList<QByteArray>& pieces)
+{
+    QByteArray joined;
+    joined.reserve(qsizetype(sizeOfPieces(pieces)));
+    for (const QByteArray& piece : pieces)
+        joined += piece;
+    return joined;
+}
+
+// A little-endian 32-bit value at `at` of the file the pieces make.
+void setInPieces(QList<QByteArray>& pieces, qint64 at, quint32 value)
+{
+    qint64 start = 0;
+    for (QByteArray& piece : pieces) {
+        for (int i = 0; i < 4; ++i)
+            if (at + i >= start && at + i < start + piece.size())
+                piece[qsizetype(at + i - start)] = char(value >> (8 * i));
+        start += piece.size();
+    }
+}
+
+// The new program as edits of the original: its first bytes (the headers) copied
+// and edited, every other edit a field of its own, and the rest views of the
+// original, which the caller keeps. A large program is never copied whole.
+class Splice {
+public:
+    Splice(const QByteArray& original, qint64 headLength)
+        : m_original(original),
+          m_head(original.left(qsizetype(std::clamp<qint64>(headLength, 0, original.size()))))
+    {
+    }
+    void setBytes(qint64 at, const QByteArray& bytes)
+    {
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            setByte(at + i, bytes[i]);
+    }
+    void set16(qint64 at, quint16 v)
+    {
+        setByte(at, char(v & 0xff));
+        setByte(at + 1, char(v >> 8));
+    }
+    void set32(qint64 at, quint32 v)
+    {
+        set16(at, quint16(v & 0xffff));
+        set16(at + 2, quint16(v >> 16));
+    }
+    // The original's bytes [from, to) as edited, added to `pieces`.
+    void originalPieces(qint64 from, qint64 to, QList<QByteArray>& pieces) const
+    {
+        to = std::min<qint64>(to, m_original.size());
+        if (from < m_head.size() && from < to) {
+            const qint64 end = std::min<qint64>(to, m_head.size());
+            pieces << m_head.mid(qsizetype(from), qsizetype(end - from));
+            from = end;
+        }
+        for (auto edit = m_edits.lower_bound(from); from < to; ++edit) {
+            const qint64 next = edit == m_edits.end() ? to : std::min(edit->first, to);
+            if (next > from)
+                pieces << QByteArray::fromRawData(m_original.constData() + from, qsizetype(next - from));
+            if (next == to)
+                break;
+            pieces << QByteArray(1, edit->second);
+            from = next + 1;
+        }
+    }
+
+private:
+    void setByte(qint64 at, char byte)
+    {
+        if (at >= 0 && at < m_head.size())
+            m_head[qsizetype(at)] = byte;
+        else if (at >= 0 && at < m_original.size())
+            m_edits[at] = byte;
+    }
+
+    const QByteArray& m_original;
+    QByteArray m_head;
+    std::map<qint64, char> m_edits;
+};
+
 struct Section {
     qsizetype headerAt = 0;
     QByteArray name; // up to 8 bytes, without the padding
@@ -359,7 +447,7 @@ PeResources readPeResources(const QByteArray& file, ResourceData how)
     return result;
 }
 
-QByteArray buildResourceSection(const QList<Resource>& resources, quint32 sectionRva)
+QList<QByteArray> resourceSectionPieces(const QList<Resource>& resources, quint32 sectionRva)
 {
     // type -> name -> language -> index into `resources`
     using Languages = std::map<quint16, qsizetype>;
@@ -463,30 +551,57 @@ QByteArray buildResourceSection(const QList<Resource>& resources, quint32 sectio
                 order << index;
             }
     out += strings;
+    // The data as the resources' own (shared) bytes: a section is never copied whole.
+    QList<QByteArray> pieces{out};
+    quint64 at = quint64(out.size());
     for (const qsizetype index : std::as_const(order)) {
-        out.append(qsizetype(alignUp(quint64(out.size()), 8)) - out.size(), '\0');
-        out += resources[index].data;
+        if (const quint64 padding = alignUp(at, 8) - at) {
+            pieces << QByteArray(qsizetype(padding), '\0');
+            at += padding;
+        }
+        pieces << resources[index].data;
+        at += quint64(resources[index].data.size());
     }
-    out.append(qsizetype(alignUp(quint64(out.size()), 8)) - out.size(), '\0');
-    return out;
+    if (const quint64 padding = alignUp(at, 8) - at)
+        pieces << QByteArray(qsizetype(padding), '\0');
+    return pieces;
+}
+
+QByteArray buildResourceSection(const QList<Resource>& resources, quint32 sectionRva)
+{
+    return joinedPieces(resourceSectionPieces(resources, sectionRva));
+}
+
+quint32 peChecksum(const QList<QByteArray>& pieces, qint64 checksumOffset)
+{
+    quint64 sum = 0;
+    qint64 at = 0;
+    quint32 low = 0; // the first byte of a word that goes on into the next piece
+    for (const QByteArray& piece : pieces) {
+        const auto* bytes = reinterpret_cast<const quint8*>(piece.constData());
+        for (qsizetype i = 0; i < piece.size(); ++i, ++at) {
+            if (at % 2 == 0) {
+                low = bytes[i];
+                continue;
+            }
+            const qint64 word = at - 1;
+            if (word != checksumOffset && word != checksumOffset + 2)
+                sum += low | quint32(bytes[i]) << 8;
+        }
+    }
+    if (at % 2)
+        sum += low;
+    while (sum >> 16)
+        sum = (sum & 0xffff) + (sum >> 16);
+    return quint32(sum + quint64(at));
 }
 
 quint32 peChecksum(const QByteArray& file, qsizetype checksumOffset)
 {
-    quint64 sum = 0;
-    const qsizetype words = file.size() / 2;
-    const auto* bytes = reinterpret_cast<const quint8*>(file.constData());
-    for (qsizetype i = 0; i < words; ++i) {
-        if (i * 2 == checksumOffset || i * 2 == checksumOffset + 2)
-            continue;
-        sum += quint32(bytes[2 * i]) | quint32(bytes[2 * i + 1]) << 8;
-    }
-    if (file.size() % 2)
-        sum += bytes[file.size() - 1];
-    while (sum >> 16)
-        sum = (sum & 0xffff) + (sum >> 16);
-    return quint32(sum + quint64(file.size()));
+    return peChecksum(QList<QByteArray>{file}, checksumOffset);
 }
+
+QByteArray PeWritten::joined() const { return joinedPieces(pieces); }
 
 PeWritten replacePeResources(const QByteArray& original, const QList<Resource>& resources)
 {
@@ -495,68 +610,69 @@ PeWritten replacePeResources(const QByteArray& original, const QList<Resource>& 
     result.error = refusal(original, pe);
     if (!result.error.isEmpty())
         return result;
-    QByteArray file = original;
+    // The headers as far as one more section header reaches are copied and edited;
+    // the rest of the new file is views of the original and the new section's pieces.
+    Splice out(original, pe.sectionTableAt + qint64(pe.sections.size() + 1) * kSectionHeaderSize);
 
     // The overlay: whatever follows the sections' data (a COFF symbol table, an
     // installer's payload, a signature). A signature is cut out of it.
-    const qint64 sectionsEnd = pe.sectionsEnd();
-    QByteArray overlay = sectionsEnd < file.size() ? file.mid(sectionsEnd) : QByteArray();
+    const qint64 sectionsEnd = std::min<qint64>(pe.sectionsEnd(), original.size());
     qint64 certificateAt = -1, certificateSize = 0;
-    const Directory certificate = directoryOf(file, pe, kCertificateDirectory);
+    const Directory certificate = directoryOf(original, pe, kCertificateDirectory);
     if (certificate.size) {
         result.notes << QStringLiteral(
             "подпись программы удалена: после замены ресурсов она не могла бы остаться верной");
-        put32(file, pe.directoryAt(kCertificateDirectory), 0);
-        put32(file, pe.directoryAt(kCertificateDirectory) + 4, 0);
+        out.set32(pe.directoryAt(kCertificateDirectory), 0);
+        out.set32(pe.directoryAt(kCertificateDirectory) + 4, 0);
         if (certificate.rva >= sectionsEnd && fits(original, certificate.rva, certificate.size)) {
-            certificateAt = certificate.rva - sectionsEnd;
+            certificateAt = certificate.rva;
             certificateSize = certificate.size;
-            overlay.remove(certificateAt, certificateSize);
         }
     }
     // Where an overlay byte at `offset` of the old file lands once the overlay begins at `newStart`.
     const auto moved = [&](quint32 offset, qint64 newStart) -> quint32 {
         qint64 into = qint64(offset) - sectionsEnd;
-        if (certificateAt >= 0 && into >= certificateAt + certificateSize)
+        if (certificateAt >= 0 && qint64(offset) >= certificateAt + certificateSize)
             into -= certificateSize;
         return quint32(newStart + into);
     };
 
     // In place when the old tree has a section of its own and the new one fits in its data.
-    const Directory tree = directoryOf(file, pe, kResourceDirectory);
+    const Directory tree = directoryOf(original, pe, kResourceDirectory);
     const Section* own = nullptr;
     for (const Section& s : pe.sections)
         if (tree.rva && s.virtualAddress == tree.rva && s.name == ".rsrc")
             own = &s;
-    QByteArray section;
+    QList<QByteArray> section;
+    qint64 sectionSize = 0;
     quint32 sectionRva = 0;
     qint64 overlayStart = sectionsEnd;
     if (own) {
-        section = buildResourceSection(resources, own->virtualAddress);
+        section = resourceSectionPieces(resources, own->virtualAddress);
+        sectionSize = sizeOfPieces(section);
         quint32 room = own->rawSize;
         for (const Section& s : pe.sections)
             if (s.virtualAddress > own->virtualAddress)
                 room = std::min(room, s.virtualAddress - own->virtualAddress);
-        if (section.size() <= qsizetype(room)) {
+        if (sectionSize <= qint64(room)) {
             sectionRva = own->virtualAddress;
-            std::memcpy(file.data() + own->rawOffset, section.constData(), size_t(section.size()));
-            std::memset(file.data() + own->rawOffset + section.size(), 0,
-                        size_t(own->rawSize - section.size()));
-            put32(file, own->headerAt + 8, quint32(section.size()));
+            out.set32(own->headerAt + 8, quint32(sectionSize));
         } else {
             own = nullptr;
         }
     }
     QList<Section> sections = pe.sections;
+    quint64 rawAt = 0, rawSize = 0;
     if (!sectionRva) {
         const qsizetype headerAt = pe.sectionTableAt + qsizetype(pe.sections.size()) * kSectionHeaderSize;
         qint64 firstData = pe.sizeOfHeaders;
         for (const Section& s : pe.sections)
             if (s.rawSize)
                 firstData = std::min<qint64>(firstData, s.rawOffset);
-        bool room = headerAt + kSectionHeaderSize <= firstData && fits(file, headerAt, kSectionHeaderSize);
+        bool room =
+            headerAt + kSectionHeaderSize <= firstData && fits(original, headerAt, kSectionHeaderSize);
         for (qsizetype i = 0; room && i < kSectionHeaderSize; ++i)
-            room = file[headerAt + i] == '\0';
+            room = original[headerAt + i] == '\0';
         if (!room) {
             result.error =
                 QStringLiteral("в заголовке программы нет места для ещё одного раздела, а новые ресурсы не "
@@ -569,9 +685,7 @@ PeWritten replacePeResources(const QByteArray& original, const QList<Resource>& 
             imageEnd = std::max<quint64>(imageEnd, quint64(s.virtualAddress) + s.mappedSize());
             if (s.name == ".rsrc") {
                 characteristics = s.characteristics;
-                put32(file, s.headerAt, 0);
-                put32(file, s.headerAt + 4, 0);
-                std::memcpy(file.data() + s.headerAt, ".oldrsrc", 8);
+                out.setBytes(s.headerAt, QByteArray(".oldrsrc", 8));
             }
         }
         const quint64 rva = alignUp(imageEnd, pe.sectionAlignment);
@@ -580,56 +694,69 @@ PeWritten replacePeResources(const QByteArray& original, const QList<Resource>& 
             return result;
         }
         sectionRva = quint32(rva);
-        section = buildResourceSection(resources, sectionRva);
-        const quint64 rawAt = alignUp(quint64(sectionsEnd), pe.fileAlignment);
-        const quint64 rawSize = alignUp(quint64(section.size()), pe.fileAlignment);
+        section = resourceSectionPieces(resources, sectionRva);
+        sectionSize = sizeOfPieces(section);
+        rawAt = alignUp(quint64(sectionsEnd), pe.fileAlignment);
+        rawSize = alignUp(quint64(sectionSize), pe.fileAlignment);
         QByteArray header(kSectionHeaderSize, '\0');
         std::memcpy(header.data(), ".rsrc", 5);
-        put32(header, 8, quint32(section.size()));
+        put32(header, 8, quint32(sectionSize));
         put32(header, 12, sectionRva);
         put32(header, 16, quint32(rawSize));
         put32(header, 20, quint32(rawAt));
         put32(header, 36, characteristics);
-        std::memcpy(file.data() + headerAt, header.constData(), kSectionHeaderSize);
-        put16(file, pe.coffAt + 2, quint16(pe.sections.size() + 1));
-        put32(file, pe.initialisedDataAt(), u32At(file, pe.initialisedDataAt()) + quint32(rawSize));
-        file.truncate(sectionsEnd);
-        file.append(qsizetype(rawAt) - file.size(), '\0');
-        file += section;
-        file.append(qsizetype(rawSize) - section.size(), '\0');
-        overlayStart = file.size();
+        out.setBytes(headerAt, header);
+        out.set16(pe.coffAt + 2, quint16(pe.sections.size() + 1));
+        out.set32(pe.initialisedDataAt(), u32At(original, pe.initialisedDataAt()) + quint32(rawSize));
+        overlayStart = qint64(rawAt + rawSize);
         Section added;
         added.virtualAddress = sectionRva;
-        added.virtualSize = quint32(section.size());
+        added.virtualSize = quint32(sectionSize);
         sections << added;
-    } else {
-        file.truncate(sectionsEnd);
     }
-    file += overlay;
 
     quint64 imageEnd = pe.sizeOfHeaders;
     for (const Section& s : sections) {
-        const quint32 size = s.virtualAddress == sectionRva ? quint32(section.size()) : s.mappedSize();
+        const quint32 size = s.virtualAddress == sectionRva ? quint32(sectionSize) : s.mappedSize();
         imageEnd = std::max<quint64>(imageEnd, quint64(s.virtualAddress) + size);
     }
-    put32(file, pe.sizeOfImageAt(), quint32(alignUp(imageEnd, pe.sectionAlignment)));
-    put32(file, pe.directoryAt(kResourceDirectory), sectionRva);
-    put32(file, pe.directoryAt(kResourceDirectory) + 4, quint32(section.size()));
+    out.set32(pe.sizeOfImageAt(), quint32(alignUp(imageEnd, pe.sectionAlignment)));
+    out.set32(pe.directoryAt(kResourceDirectory), sectionRva);
+    out.set32(pe.directoryAt(kResourceDirectory) + 4, quint32(sectionSize));
 
     // File offsets into the overlay follow it.
-    const quint32 symbols = u32At(file, pe.pointerToSymbolsAt());
+    const quint32 symbols = u32At(original, pe.pointerToSymbolsAt());
     if (symbols && symbols >= sectionsEnd)
-        put32(file, pe.pointerToSymbolsAt(), moved(symbols, overlayStart));
-    const Directory debug = directoryOf(file, pe, kDebugDirectory);
+        out.set32(pe.pointerToSymbolsAt(), moved(symbols, overlayStart));
+    const Directory debug = directoryOf(original, pe, kDebugDirectory);
     if (const std::optional<qint64> debugAt = pe.offsetOf(debug.rva, debug.size); debug.size && debugAt) {
         for (quint32 i = 0; i + 28 <= debug.size; i += 28) {
-            const quint32 pointer = u32At(file, *debugAt + i + 24);
+            const quint32 pointer = u32At(original, *debugAt + i + 24);
             if (pointer >= sectionsEnd)
-                put32(file, *debugAt + i + 24, moved(pointer, overlayStart));
+                out.set32(*debugAt + i + 24, moved(pointer, overlayStart));
         }
     }
-    put32(file, pe.checksumAt(), peChecksum(file, pe.checksumAt()));
-    result.file = file;
+
+    QList<QByteArray>& pieces = result.pieces;
+    if (own) {
+        out.originalPieces(0, own->rawOffset, pieces);
+        pieces += section;
+        pieces << QByteArray(qsizetype(own->rawSize - sectionSize), '\0');
+        out.originalPieces(qint64(own->rawOffset) + own->rawSize, sectionsEnd, pieces);
+    } else {
+        out.originalPieces(0, sectionsEnd, pieces);
+        pieces << QByteArray(qsizetype(rawAt - quint64(sectionsEnd)), '\0');
+        pieces += section;
+        pieces << QByteArray(qsizetype(rawSize - quint64(sectionSize)), '\0');
+    }
+    if (certificateAt >= 0) {
+        out.originalPieces(sectionsEnd, certificateAt, pieces);
+        out.originalPieces(certificateAt + certificateSize, original.size(), pieces);
+    } else {
+        out.originalPieces(sectionsEnd, original.size(), pieces);
+    }
+    pieces.removeIf([](const QByteArray& piece) { return piece.isEmpty(); });
+    setInPieces(pieces, pe.checksumAt(), peChecksum(pieces, pe.checksumAt()));
     return result;
 }
 

@@ -26,9 +26,13 @@ struct PeResources {
 PeResources readPeResources(const QByteArray& file, ResourceData how = ResourceData::Copied);
 
 struct PeWritten {
-    QByteArray file;
-    QString error;     // Russian; empty on success, and then `file` is the new program
+    // The new program in order, as pieces: the edited headers and the new section's
+    // tables of its own, the rest views of the original file and the resources'
+    // data, which must outlive them. Write them one after another, or join them.
+    QList<QByteArray> pieces;
+    QString error;     // Russian; empty on success, and then `pieces` make the new program
     QStringList notes; // what the user must know about the copy (a signature dropped)
+    QByteArray joined() const;
 };
 
 // `file` with its resources replaced by `resources`. The new resource section goes
@@ -42,8 +46,12 @@ PeWritten replacePeResources(const QByteArray& file, const QList<Resource>& reso
 // The resource section holding `resources`, laid out for the address `sectionRva`:
 // directories, data entries, names, then the data, each piece aligned to 8.
 QByteArray buildResourceSection(const QList<Resource>& resources, quint32 sectionRva);
+// The same as pieces: the tables, then each resource's own data and its padding.
+QList<QByteArray> resourceSectionPieces(const QList<Resource>& resources, quint32 sectionRva);
 
 // The PE checksum of `file`, whose checksum field is at `checksumOffset`.
 quint32 peChecksum(const QByteArray& file, qsizetype checksumOffset);
+// The same of the file the pieces make one after another.
+quint32 peChecksum(const QList<QByteArray>& pieces, qint64 checksumOffset);
 
 } // namespace kvarsel

@@ -356,6 +356,65 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
                           .arg(quoted(options.output)),
                       2);
 
+    // Each script compiled; every failure is named before anything is written. The
+    // scripts are compiled before the program is read (but for forms, which go back
+    // in the value types of the program's own), so a large script's text and the
+    // program are never in memory together.
+    QList<QString> failureOf(record.scripts.size());
+    QList<QList<Resource>> madeOf(record.scripts.size());
+    const QDir top(options.resourceDir);
+    const auto compileOne = [&](qsizetype i, const QList<Resource>& programResources) {
+        const RecordedScript& script = record.scripts[i];
+        const QString path = top.filePath(script.file);
+        QByteArray text;
+        if (const std::optional<FileError> failed = readFileBytes(path, text)) {
+            failureOf[i] = failed->message();
+            return;
+        }
+        const DecodedText decoded = decodeText(text);
+        text = QByteArray();
+        if (!decoded.ok()) {
+            failureOf[i] = QStringLiteral("%1: %2").arg(quoted(path), decoded.error);
+            return;
+        }
+        CompiledScript made;
+        if (script.kind == ResourceKind::RcData) {
+            const Resource covered = script.resources.value(0);
+            const auto original =
+                std::find_if(programResources.cbegin(), programResources.cend(), [&](const Resource& r) {
+                    return r.type == covered.type && r.name == covered.name && r.language == covered.language;
+                });
+            if (original == programResources.cend())
+                made.error = QStringLiteral("в программе нет формы, из которой сделан этот сценарий");
+            else
+                made = compileFormScript(decoded.text, *original);
+        } else {
+            made = compileScript(script.kind, decoded.text);
+        }
+        if (!made.error.isEmpty()) {
+            failureOf[i] = QStringLiteral("%1: %2").arg(quoted(path), made.error);
+            return;
+        }
+        for (Resource& r : made.resources) {
+            r.language = record.language;
+            for (const Resource& covered : script.resources)
+                if (covered.type == r.type && covered.name == r.name)
+                    r.language = covered.language;
+        }
+        madeOf[i] = std::move(made.resources);
+    };
+    // The largest first, while little compiled data is held beside its text.
+    QList<std::pair<qint64, qsizetype>> bySize;
+    for (qsizetype i = 0; i < record.scripts.size(); ++i)
+        if (record.scripts[i].kind != ResourceKind::RcData)
+            bySize.append({-QFileInfo(top.filePath(record.scripts[i].file)).size(), i});
+    std::sort(bySize.begin(), bySize.end());
+    for (qsizetype n = 0; n < bySize.size(); ++n) {
+        compileOne(bySize[n].second, {});
+        if (progress)
+            progress(int(70 * (n + 1) / bySize.size()));
+    }
+
     QByteArray bytes;
     if (const std::optional<FileError> failed = readFileBytes(record.path, bytes))
         return refuse(failed->message());
@@ -366,57 +425,21 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
     SourceResources source = readSourceResources(record.path, bytes, ResourceData::ViewsOfFile);
     if (!source.error.isEmpty())
         return refuse(source.error);
+    for (qsizetype i = 0; i < record.scripts.size(); ++i)
+        if (record.scripts[i].kind == ResourceKind::RcData)
+            compileOne(i, source.resources);
     if (progress)
-        progress(5);
-
-    // Each script compiled; every failure is named before anything is written.
+        progress(80);
     QStringList failures;
-    QList<Resource> compiled;
-    const QDir top(options.resourceDir);
-    for (qsizetype i = 0; i < record.scripts.size(); ++i) {
-        const RecordedScript& script = record.scripts[i];
-        const QString path = top.filePath(script.file);
-        QByteArray text;
-        if (const std::optional<FileError> failed = readFileBytes(path, text)) {
-            failures << failed->message();
-            continue;
-        }
-        const DecodedText decoded = decodeText(text);
-        if (!decoded.ok()) {
-            failures << QStringLiteral("%1: %2").arg(quoted(path), decoded.error);
-            continue;
-        }
-        CompiledScript made;
-        if (script.kind == ResourceKind::RcData) {
-            // A form goes back in the value types of the program's own.
-            const Resource covered = script.resources.value(0);
-            const auto original =
-                std::find_if(source.resources.cbegin(), source.resources.cend(), [&](const Resource& r) {
-                    return r.type == covered.type && r.name == covered.name && r.language == covered.language;
-                });
-            if (original == source.resources.cend())
-                made.error = QStringLiteral("в программе нет формы, из которой сделан этот сценарий");
-            else
-                made = compileFormScript(decoded.text, *original);
-        } else {
-            made = compileScript(script.kind, decoded.text);
-        }
-        if (!made.error.isEmpty()) {
-            failures << QStringLiteral("%1: %2").arg(quoted(path), made.error);
-            continue;
-        }
-        for (Resource& r : made.resources) {
-            r.language = record.language;
-            for (const Resource& covered : script.resources)
-                if (covered.type == r.type && covered.name == r.name)
-                    r.language = covered.language;
-            compiled << r;
-        }
-        if (progress)
-            progress(5 + int(75 * (i + 1) / std::max<qsizetype>(1, record.scripts.size())));
-    }
+    for (const QString& failure : std::as_const(failureOf))
+        if (!failure.isEmpty())
+            failures << failure;
     if (!failures.isEmpty())
         return refuse(QStringLiteral("Сценарии не собраны, программа не записана:\n") + failures.join(u'\n'));
+    QList<Resource> compiled;
+    for (QList<Resource>& made : madeOf)
+        compiled += std::move(made);
+    madeOf.clear();
 
     QList<Resource> resources = source.resources;
     for (Resource& made : compiled) {
@@ -443,15 +466,17 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
         }
     }
 
-    QByteArray out;
+    // The new program as pieces, mostly views of the original and of the compiled
+    // resources: written one after another, never joined in memory.
+    QList<QByteArray> out;
     if (source.kind == SourceKind::Res) {
-        out = writeResFile(resources);
+        out << writeResFile(resources);
     } else {
         PeWritten written = replacePeResources(bytes, resources);
         if (!written.error.isEmpty())
             return refuse(QStringLiteral("Программа %1 не может быть записана: %2")
                               .arg(quoted(record.path), written.error));
-        out = std::move(written.file);
+        out = std::move(written.pieces);
         result.notes = written.notes;
     }
     if (progress)

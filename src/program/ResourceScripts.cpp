@@ -4,10 +4,10 @@
 #include "text/Cp1251.h"
 #include "text/Encoding.h"
 
-#include <QMap>
 #include <QSet>
 #include <algorithm>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -171,8 +171,11 @@ void compileMenusOrDialogs(rc::ScriptReader& in, ResourceKind kind, QList<Resour
 
 void compileStrings(rc::ScriptReader& in, QList<Resource>& out)
 {
-    QMap<quint16, QList<QString>> blocks;
-    QSet<quint32> seen;
+    struct Block {
+        QList<QString> strings = QList<QString>(16);
+        quint16 present = 0; // a bit a string the script gave
+    };
+    std::map<quint16, Block> blocks;
     while (!in.atEnd()) {
         if (in.isWord(u"LANGUAGE")) {
             in.skipResourceOptions();
@@ -189,23 +192,24 @@ void compileStrings(rc::ScriptReader& in, QList<Resource>& out)
             const quint32 id = in.number();
             if (id > 0xFFFF)
                 throw rc::ScriptError{line, QStringLiteral("номер строки %1 больше 65535").arg(id)};
-            if (seen.contains(id))
+            Block& block = blocks[quint16(id / 16 + 1)];
+            const quint16 bit = quint16(1u << (id % 16));
+            if (block.present & bit)
                 throw rc::ScriptError{line, QStringLiteral("строка %1 встречается дважды").arg(id)};
-            seen.insert(id);
+            block.present |= bit;
             in.takeComma();
             const QString text = in.string();
             if (text.size() > 0xFFFF)
                 throw rc::ScriptError{line, QStringLiteral("строка %1 длиннее 65535 знаков").arg(id)};
-            QList<QString>& block = blocks[quint16(id / 16 + 1)];
-            block.resize(16);
-            block[id % 16] = text;
+            block.strings[id % 16] = text;
         }
     }
-    for (auto it = blocks.cbegin(); it != blocks.cend(); ++it) {
+    // Each block's strings go as its bytes are made: the table is never held twice.
+    for (auto it = blocks.begin(); it != blocks.end(); it = blocks.erase(it)) {
         Resource r;
         r.type = ResourceKey::number(ResourceType::String);
-        r.name = ResourceKey::number(it.key());
-        r.data = stringBlockBytes(it.value());
+        r.name = ResourceKey::number(it->first);
+        r.data = stringBlockBytes(it->second.strings);
         out << r;
     }
 }
@@ -438,6 +442,9 @@ CompiledScript compileScript(ResourceKind kind, const QString& text)
         case ResourceKind::RcData:
             in.fail(QStringLiteral("сценарии RCDATA переносятся в программу как есть, не собираются"));
         }
+        // Without the room the writers grew into: a program's resources are all held at once.
+        for (Resource& r : out.resources)
+            r.data.squeeze();
     } catch (const rc::ScriptError& e) {
         out.resources.clear();
         out.error = QStringLiteral("строка %1: %2").arg(e.line).arg(e.message);

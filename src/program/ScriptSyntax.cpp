@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <functional>
+#include <limits>
 #include <vector>
 
 namespace kvarsel::rc {
@@ -34,21 +35,35 @@ const QString& punctuationText(qsizetype mark)
     return texts[size_t(mark)];
 }
 
+} // namespace
+
 // Splits a script into tokens, running the preprocessor's lines on the way:
 // #define (object-like), #undef, #if/#ifdef/#ifndef/#elif/#else/#endif; other
 // directives (#include, #pragma) say nothing about the resources' data.
 class Lexer {
 public:
-    QList<Token> run(const QString& text)
+    explicit Lexer(const QString& text) : m_text(text) {}
+
+    // Adds the script's next tokens to `out` until it holds `want` of them; false
+    // when the script ended first (and then its #if lines were all closed).
+    bool lexUntil(QList<Token>& out, qsizetype want)
     {
-        m_out.reserve(text.size() / 5 + 16);
-        lex(QStringView(text), 1, true, m_out);
+        lex(QStringView(m_text), m_cursor, true, out, want);
+        if (out.size() >= want)
+            return true;
         if (!m_conditions.isEmpty())
             throw ScriptError{m_line, QStringLiteral("#if без #endif")};
-        return m_out;
+        return false;
     }
 
 private:
+    // Where lexing stands in a text.
+    struct Cursor {
+        qsizetype i = 0;
+        int line = 1;
+        bool lineStart = true;
+    };
+
     struct Condition {
         bool active;      // lines here are read
         bool taken;       // some branch of this #if was read already
@@ -57,13 +72,14 @@ private:
 
     bool active() const { return m_conditions.isEmpty() || m_conditions.back().active; }
 
-    void lex(QStringView s, int firstLine, bool directives, QList<Token>& out)
+    void lex(QStringView s, Cursor& at, bool directives, QList<Token>& out,
+             qsizetype want = std::numeric_limits<qsizetype>::max())
     {
-        int line = firstLine;
-        bool lineStart = true;
-        qsizetype i = 0;
+        qsizetype& i = at.i;
+        int& line = at.line;
+        bool& lineStart = at.lineStart;
         const auto fail = [&](const QString& what) { throw ScriptError{line, what}; };
-        while (i < s.size()) {
+        while (i < s.size() && out.size() < want) {
             const QChar c = s[i];
             if (c == u'\n') {
                 ++line;
@@ -357,7 +373,8 @@ private:
             // Names in the body are expanded where the macro is used, as in C.
             QList<Token> tokens;
             m_expandWords = false;
-            lex(body, line, false, tokens);
+            Cursor from{0, line, true};
+            lex(body, from, false, tokens);
             m_expandWords = true;
             m_defines.insert(macro, tokens);
         } else if (name == u"undef") {
@@ -396,7 +413,8 @@ private:
             }
             text += condition[i++];
         }
-        lex(text, line, false, tokens);
+        Cursor from{0, line, true};
+        lex(text, from, false, tokens);
         qsizetype at = 0;
         const auto peekIs = [&](QStringView p) {
             return at < tokens.size() && tokens[at].kind == Token::Punct && tokens[at].text == p;
@@ -461,7 +479,8 @@ private:
         return v != 0;
     }
 
-    QList<Token> m_out;
+    const QString m_text;
+    Cursor m_cursor;
     QHash<QString, QList<Token>> m_defines{{QStringLiteral("RC_INVOKED"), {Token{Token::Number, "1", 1}}}};
     QSet<QString> m_expanding;
     bool m_expandWords = true;
@@ -470,6 +489,8 @@ private:
     QList<Condition> m_conditions;
     int m_line = 1;
 };
+
+namespace {
 
 struct Symbol {
     const char16_t* name;
@@ -704,23 +725,28 @@ constexpr Symbol kSymbols[] = {
 
 } // namespace
 
-ScriptReader::ScriptReader(const QString& text) : m_tokens(Lexer().run(text))
-{
-    Token end;
-    end.line = m_tokens.isEmpty() ? 1 : m_tokens.back().line;
-    m_tokens << end;
-}
+ScriptReader::ScriptReader(const QString& text) : m_lexer(std::make_unique<Lexer>(text)) { m_end.line = 1; }
+
+ScriptReader::~ScriptReader() = default;
 
 const Token& ScriptReader::peek(qsizetype ahead) const
 {
-    return m_tokens[qMin(m_at + ahead, m_tokens.size() - 1)];
+    const qsizetype index = m_at + ahead;
+    if (index >= m_tokens.size() && !m_ended) {
+        m_ended = !m_lexer->lexUntil(m_tokens, std::max(index + 1, m_tokens.size() + kTokensAhead));
+        if (!m_tokens.isEmpty())
+            m_end.line = m_tokens.back().line;
+    }
+    return index < m_tokens.size() ? m_tokens[index] : m_end;
 }
 
 Token ScriptReader::take()
 {
-    const Token t = peek();
-    if (m_at < m_tokens.size() - 1)
-        ++m_at;
+    Token t = peek();
+    if (m_at < m_tokens.size() && ++m_at >= kTokensKept) {
+        m_tokens.remove(0, m_at);
+        m_at = 0;
+    }
     return t;
 }
 

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <memory>
 
 namespace kvarsel::rc {
 
@@ -27,9 +28,16 @@ struct Token {
     int line = 0;
 };
 
+class Lexer;
+
+// Tokens are made as the statements ask for them, a few hundred at a time, and the
+// ones taken are let go: a script of any size is read in the memory of a few lines.
 class ScriptReader {
 public:
     explicit ScriptReader(const QString& text);
+    ~ScriptReader();
+    ScriptReader(const ScriptReader&) = delete;
+    ScriptReader& operator=(const ScriptReader&) = delete;
 
     bool atEnd() const { return peek().kind == Token::End; }
     const Token& peek(qsizetype ahead = 0) const;
@@ -68,7 +76,11 @@ private:
     quint32 term(int depth);
     quint32 unary(int depth);
 
-    QList<Token> m_tokens;
+    static constexpr qsizetype kTokensAhead = 256, kTokensKept = 4096;
+    std::unique_ptr<Lexer> m_lexer;
+    mutable QList<Token> m_tokens; // from the first not yet let go
+    mutable bool m_ended = false;
+    mutable Token m_end; // on the script's last line
     qsizetype m_at = 0;
 };
 

@@ -20,6 +20,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #else
 #include <QSaveFile>
@@ -226,12 +227,26 @@ void removeTemporary(const QByteArray& temp, FileError& error)
                         .arg(QDir::toNativeSeparators(fromNative(temp)), reasonForErrno(errno));
 }
 
-bool writeAll(int fd, const QByteArray& bytes, int& err)
+// The pieces one after another, gathered a thousand at a time so a file of many
+// small pieces costs few system calls.
+bool writeAll(int fd, const QList<QByteArray>& pieces, int& err)
 {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(qMin<qsizetype>(left, 1 << 30)));
+    qsizetype next = 0; // the first piece not wholly written
+    qsizetype done = 0; // bytes of it already written
+    while (next < pieces.size()) {
+        iovec parts[1024];
+        int count = 0;
+        for (qsizetype i = next; i < pieces.size() && count < 1024; ++i) {
+            const qsizetype skip = i == next ? done : 0;
+            if (pieces[i].size() == skip)
+                continue;
+            parts[count].iov_base = const_cast<char*>(pieces[i].constData() + skip);
+            parts[count].iov_len = size_t(pieces[i].size() - skip);
+            ++count;
+        }
+        if (count == 0)
+            break;
+        const ssize_t n = ::writev(fd, parts, count);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -242,8 +257,13 @@ bool writeAll(int fd, const QByteArray& bytes, int& err)
             err = ENOSPC;
             return false;
         }
-        data += n;
-        left -= n;
+        qint64 written = n;
+        while (next < pieces.size() && written >= pieces[next].size() - done) {
+            written -= pieces[next].size() - done;
+            ++next;
+            done = 0;
+        }
+        done += qsizetype(written);
     }
     return true;
 }
@@ -403,7 +423,7 @@ bool liesWithin(const QString& path, const QString& dir)
            inside(realFile, realDir);
 }
 
-std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,
+std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteArray>& pieces,
                                          const SafeWriteOptions& options)
 {
     if (const WriteFault& fault = writeFault()) {
@@ -425,7 +445,7 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
         Descriptor file;
         file.fd = ::open(final.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (file.fd >= 0) {
-            if (!writeAll(file.fd, bytes, err) || (::close(file.release()) != 0 && (err = errno))) {
+            if (!writeAll(file.fd, pieces, err) || (::close(file.release()) != 0 && (err = errno))) {
                 ::unlink(final.constData());
                 return failed(err);
             }
@@ -493,7 +513,7 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
             (void)!::fchown(file.fd, old.st_uid, old.st_gid);
     }
-    if (!writeAll(file.fd, bytes, err))
+    if (!writeAll(file.fd, pieces, err))
         return abandon(err);
     const bool syncLater = options.newFileSyncedLater && !existed;
 #ifdef Q_OS_LINUX
@@ -626,7 +646,7 @@ bool liesWithin(const QString& path, const QString& dir)
     return !root.isEmpty() && (real == root || real.startsWith(root + QLatin1Char('/')));
 }
 
-std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,
+std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteArray>& pieces,
                                          const SafeWriteOptions& options)
 {
     if (const WriteFault& fault = writeFault()) {
@@ -649,7 +669,10 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
         return FileError{path, reasonFor(file, errno)};
     errno = 0;
     // QSaveFile renames even when the flush inside commit() fails: flush and check first.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    bool whole = true;
+    for (const QByteArray& piece : pieces)
+        whole = whole && file.write(piece) == piece.size();
+    if (!whole || !file.flush()) {
         const int err = errno;
         file.cancelWriting();
         return FileError{path, reasonFor(file, err)};
@@ -666,6 +689,12 @@ std::optional<FileError> syncFileSystemOf(const QString&)
 }
 
 #endif
+
+std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,
+                                         const SafeWriteOptions& options)
+{
+    return writeFileSafely(path, QList<QByteArray>{bytes}, options);
+}
 
 std::optional<FileError> copyFileSafely(const QString& from, const QString& to)
 {

@@ -51,6 +51,10 @@ inline SafeWriteOptions replacingLink()
 // Writes `bytes` as the whole new content of `path`. Returns the failure, or nothing.
 std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,
                                          const SafeWriteOptions& options = {});
+// The same with the content given as pieces, written one after another (a large
+// file made of views of others need not be joined in memory first).
+std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteArray>& pieces,
+                                         const SafeWriteOptions& options = {});
 
 // Syncs the file system that holds `dir` (every file written there with
 // newFileSyncedLater). Returns the failure, or nothing.
