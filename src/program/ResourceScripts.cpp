@@ -293,7 +293,8 @@ bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const
                 return;
             const qsizetype i = next++;
             lock.unlock();
-            MadeText made = makeText(resources[i]);
+            MadeText made =
+                makeText(std::as_const(resources)[i]); // const: the list is never detached under the taker
             lock.lock();
             madeSoFar[size_t(i)].made = std::move(made);
             madeSoFar[size_t(i)].ready = true;

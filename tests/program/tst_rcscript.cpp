@@ -246,6 +246,7 @@ class TestRcScript : public QObject {
 private slots:
     void packed_data();
     void packed();
+    void throughBatch();
 };
 
 void TestRcScript::packed_data()
@@ -340,5 +341,40 @@ void TestRcScript::packed()
     QCOMPARE(after, expectedResources(before, sourceStatement, russianCopy));
 }
 
+// The same road as a user types it: kvarsel-batch tells a .rc by its name, and a
+// translated directory packs into a copy that windres still compiles.
+void TestRcScript::throughBatch()
+{
+    QTemporaryDir tmp;
+    const QString source = tmp.filePath(u"pad.rc"_s), dir = tmp.filePath(u"res"_s),
+                  output = tmp.filePath(u"pad.ru.rc"_s);
+    const QByteArray rc = encoded(handWrittenRc(), u"utf8"_s);
+    QVERIFY(test::writeBytes(source, rc));
+    const auto batch = [](const QStringList& arguments) {
+        QProcess p;
+        p.start(QStringLiteral(KVARSEL_BATCH_EXE), arguments);
+        p.waitForFinished(60000);
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QCOMPARE(batch({u"unpack"_s, source, dir}), 0);
+    QCOMPARE(batch({u"pack"_s, dir, u"--output"_s, source}), 2);
+    QCOMPARE(batch({u"pack"_s, dir, u"--output"_s, output}), 0);
+    QCOMPARE(test::readBytes(output), rc);
+    for (QDirIterator it(dir, {u"*.rc"_s}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        QVERIFY(test::writeBytes(path, translated(test::readBytes(path))));
+    }
+    QCOMPARE(batch({u"pack"_s, dir, u"--output"_s, output}), 0);
+    const QString judge = tmp.filePath(u"judge"_s);
+    QDir().mkpath(judge);
+    QString failure;
+    const QStringList before = compiledResources(rc, judge, &failure);
+    const QStringList after = compiledResources(test::readBytes(output), judge, &failure);
+    QVERIFY2(!after.isEmpty(), qPrintable(failure));
+    QCOMPARE(after.size(), before.size());
+    QVERIFY(after != before);
+}
+
 QTEST_GUILESS_MAIN(TestRcScript)
+
 #include "tst_rcscript.moc"
