@@ -6,6 +6,7 @@
 #include "model/LineStore.h"
 #include "program/ResourceCodecs.h"
 #include "program/ResourceScripts.h"
+#include "text/Encoding.h"
 #include "workspace/ResourceLoader.h"
 
 #include <QProcess>
@@ -151,6 +152,9 @@ private slots:
     void leftOut();
     void compileErrors_data();
     void compileErrors();
+    void longTable();
+    void scriptFileBytes_data();
+    void scriptFileBytes();
 };
 
 void ResourceScriptsTest::judgedByWindres_data()
@@ -482,6 +486,16 @@ void ResourceScriptsTest::compileErrors_data()
         << lines(
                {"1 DIALOGEX 0, 0, 10, 10", "BEGIN", "  CONTROL \"a\", 1, \"Gr\\0id\", 0, 0, 0, 1, 1", "END"})
         << QStringLiteral("строка 3: в этой строке не может быть нулевого символа");
+    // Far into a long script, where the reader has let thousands of tokens go.
+    QStringList longTable = {"STRINGTABLE", "BEGIN"};
+    for (int i = 0; i < 3000; ++i)
+        longTable << QStringLiteral("  %1, \"Line %1\"").arg(i);
+    QTest::newRow("string not closed on line 3003")
+        << int(ResourceKind::String) << lines(longTable + QStringList{"  3000, \"open", "END"})
+        << QStringLiteral("строка 3003: строка в кавычках не закрыта");
+    QTest::newRow("if without endif after a long table")
+        << int(ResourceKind::String) << lines(QStringList{"#if 1"} + longTable + QStringList{"END"})
+        << QStringLiteral("#if без #endif");
     QTest::newRow("dialog in a menu script")
         << int(ResourceKind::Menu) << lines({"1 DIALOG 0, 0, 1, 1", "BEGIN", "END"})
         << QStringLiteral("строка 1: ожидается MENU или MENUEX");
@@ -495,6 +509,57 @@ void ResourceScriptsTest::compileErrors()
     const CompiledScript compiled = compileScript(ResourceKind(kind), script);
     QVERIFY(compiled.resources.isEmpty());
     QVERIFY2(compiled.error.contains(error), qPrintable(compiled.error));
+}
+
+// A table of thousands of strings, more tokens than the reader keeps at once,
+// compiles to blocks that read back to every string.
+void ResourceScriptsTest::longTable()
+{
+    QString script = QStringLiteral("STRINGTABLE\r\nBEGIN\r\n");
+    for (int i = 4799; i >= 0; --i) // backwards: each block is gathered across the whole script
+        script += QStringLiteral("  %1, L\"Строка \"\"%1\"\"\"\r\n").arg(i);
+    script += QStringLiteral("END\r\n");
+    const CompiledScript compiled = compileScript(ResourceKind::String, script);
+    QVERIFY2(compiled.error.isEmpty(), qPrintable(compiled.error));
+    QCOMPARE(compiled.resources.size(), 300);
+    for (const Resource& r : compiled.resources) {
+        QString why;
+        const std::optional<QList<QString>> block = readStringBlock(r.data, why);
+        QVERIFY2(block, qPrintable(why));
+        for (int i = 0; i < 16; ++i)
+            QCOMPARE(block->at(i), QStringLiteral("Строка \"%1\"").arg((r.name.id - 1) * 16 + i));
+    }
+}
+
+// A script's file made piece by piece is the file made from the whole text: in
+// Windows-1251 only when every piece fits and the bytes read back as Windows-1251.
+void ResourceScriptsTest::scriptFileBytes_data()
+{
+    QTest::addColumn<QStringList>("pieces");
+    QTest::addColumn<bool>("windows1251");
+    QTest::newRow("English") << QStringList{"1, \"Open\"\r\n", "2, \"Save\"\r\n"} << true;
+    QTest::newRow("Russian") << QStringList{"1, \"Открыть\"\r\n", "2, \"Сохранить\"\r\n"} << true;
+    QTest::newRow("Chinese after Russian")
+        << QStringList{"1, \"Открыть\"\r\n", "2, \"打开\"\r\n", "3, \"Ещё\"\r\n"} << false;
+    QTest::newRow("Chinese first") << QStringList{"1, \"打开\"\r\n", "2, \"Открыть\"\r\n"} << false;
+    // "Р°" in Windows-1251 is D0 B0, which UTF-8 reads as "а": the loader would misread it.
+    QTest::newRow("Windows-1251 bytes that are UTF-8") << QStringList{"1, \"Р°\"\r\n"} << false;
+}
+
+void ResourceScriptsTest::scriptFileBytes()
+{
+    QFETCH(QStringList, pieces);
+    QFETCH(bool, windows1251);
+    ScriptFileBytes made;
+    for (const QString& piece : pieces)
+        made.append(piece);
+    const QByteArray bytes = made.take();
+    const QString whole = pieces.join(QString());
+    QCOMPARE(bytes, kvarsel::scriptFileBytes(whole));
+    QCOMPARE(bytes.startsWith("\xEF\xBB\xBF"), !windows1251);
+    const DecodedText read = decodeText(bytes);
+    QCOMPARE(read.text, whole);
+    QCOMPARE(read.encoding == TextEncoding::Windows1251, windows1251);
 }
 
 QTEST_GUILESS_MAIN(ResourceScriptsTest)

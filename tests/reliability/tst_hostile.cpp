@@ -322,6 +322,44 @@ private Q_SLOTS:
                  throughLink ? 2 : 1);
     }
 
+    // Content given as thousands of pieces (more than one gathered write takes, empty
+    // ones among them) lands whole: in a new file made in place, over an old file, and
+    // through a link at the name, which the in-place way must not take.
+    void writerGathersPieces_data()
+    {
+        QTest::addColumn<QString>("there");
+        QTest::addColumn<bool>("syncedLater");
+        QTest::newRow("new file, synced later") << "" << true;
+        QTest::newRow("old file replaced") << "file" << false;
+        QTest::newRow("old file, synced later") << "file" << true;
+        QTest::newRow("link at the name, synced later") << "link" << true;
+    }
+    void writerGathersPieces()
+    {
+        QFETCH(QString, there);
+        QFETCH(bool, syncedLater);
+        QTemporaryDir tmp;
+        const QString name = tmp.filePath("out.bin"), target = tmp.filePath("target.bin");
+        if (there == "file")
+            QVERIFY(writeBytes(name, "old"));
+        if (there == "link")
+            QVERIFY(writeBytes(target, "old") && QFile::link(target, name));
+        QList<QByteArray> pieces;
+        QByteArray whole;
+        for (int i = 0; i < 3000; ++i) {
+            pieces << QByteArray(i % 7, char('a' + i % 26));
+            whole += pieces.last();
+        }
+        SafeWriteOptions options;
+        options.newFileSyncedLater = syncedLater;
+        const std::optional<FileError> failed = writeFileSafely(name, pieces, options);
+        QVERIFY2(!failed, qPrintable(failed ? failed->message() : QString()));
+        QCOMPARE(readBytes(name), whole);
+        QCOMPARE(QFileInfo(name).isSymLink(), there == "link");
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+                 there == "link" ? 2 : 1);
+    }
+
     // Every byte value, NUL included, survives a load and a save.
     void binaryFileRoundTrips()
     {
