@@ -27,9 +27,11 @@ public:
         const QModelIndex source = mapToSource(index);
         switch (index.column()) {
         case Size:
-            // A folder has no size in the list.
+            // A folder has no size in the list. In the units a Russian user reads
+            // ("кБ", "МБ"): Qt translates no others.
             if (!files->isDir(source))
-                return QLocale().formattedDataSize(files->size(source));
+                return QLocale().formattedDataSize(files->size(source), 2,
+                                                   QLocale::DataSizeTraditionalFormat);
             break;
         case Type:
             if (files->isDir(source))
