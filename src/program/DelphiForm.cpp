@@ -234,17 +234,10 @@ public:
         o.rawHeader = m_data.sliced(start, pos - start).toByteArray();
         if (!properties(o.properties, depth))
             return false;
-        while (true) {
-            if (!peek(b))
-                return false;
-            if (b == 0) {
-                ++pos;
-                return true;
-            }
+        return untilZero([&](quint8) {
             o.children.emplace_back();
-            if (!object(o.children.back(), depth + 1))
-                return false;
-        }
+            return object(o.children.back(), depth + 1);
+        });
     }
 
     QByteArray rest() const { return m_data.sliced(pos).toByteArray(); }
@@ -261,6 +254,22 @@ private:
         if (m_data.size() - pos < n)
             return fail(u"данные обрываются на байте %1"_qs.arg(m_data.size()));
         return true;
+    }
+    // Reads the items of a list up to its closing zero byte, `item` each (given the
+    // byte it begins with); false when the bytes end first or an item fails.
+    template <class Item> bool untilZero(Item item)
+    {
+        while (true) {
+            quint8 b;
+            if (!peek(b))
+                return false;
+            if (b == 0) {
+                ++pos;
+                return true;
+            }
+            if (!item(b))
+                return false;
+        }
     }
     bool peek(quint8& b)
     {
@@ -305,14 +314,7 @@ private:
 
     bool properties(std::vector<Property>& list, int depth)
     {
-        while (true) {
-            quint8 b;
-            if (!peek(b))
-                return false;
-            if (b == 0) {
-                ++pos;
-                return true;
-            }
+        return untilZero([&](quint8) {
             Property p;
             const qsizetype at = pos;
             if (!shortString(p.rawName))
@@ -321,7 +323,8 @@ private:
             if (!error.isEmpty() || !value(p.value, depth + 1))
                 return false;
             list.push_back(std::move(p));
-        }
+            return true;
+        });
     }
 
     bool value(Value& v, int depth)
@@ -439,30 +442,15 @@ private:
 
     bool list(Value& v, int depth)
     {
-        while (true) {
-            quint8 b;
-            if (!peek(b))
-                return false;
-            if (b == 0) {
-                ++pos;
-                return true;
-            }
+        return untilZero([&](quint8) {
             v.values.emplace_back();
-            if (!value(v.values.back(), depth + 1))
-                return false;
-        }
+            return value(v.values.back(), depth + 1);
+        });
     }
 
     bool collection(Value& v, int depth)
     {
-        while (true) {
-            quint8 b;
-            if (!peek(b))
-                return false;
-            if (b == 0) {
-                ++pos;
-                return true;
-            }
+        return untilZero([&](quint8 b) {
             CollectionItem item;
             if (b == vaInt8 || b == vaInt16 || b == vaInt32) {
                 item.index.emplace_back();
@@ -477,7 +465,8 @@ private:
             if (!properties(item.properties, depth + 1))
                 return false;
             v.items.push_back(std::move(item));
-        }
+            return true;
+        });
     }
 
     QByteArrayView m_data;

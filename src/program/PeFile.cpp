@@ -567,11 +567,6 @@ QList<QByteArray> resourceSectionPieces(const QList<Resource>& resources, quint3
     return pieces;
 }
 
-QByteArray buildResourceSection(const QList<Resource>& resources, quint32 sectionRva)
-{
-    return joinedPieces(resourceSectionPieces(resources, sectionRva));
-}
-
 quint32 peChecksum(const QList<QByteArray>& pieces, qint64 checksumOffset)
 {
     quint64 sum = 0;
@@ -594,11 +589,6 @@ quint32 peChecksum(const QList<QByteArray>& pieces, qint64 checksumOffset)
     while (sum >> 16)
         sum = (sum & 0xffff) + (sum >> 16);
     return quint32(sum + quint64(at));
-}
-
-quint32 peChecksum(const QByteArray& file, qsizetype checksumOffset)
-{
-    return peChecksum(QList<QByteArray>{file}, checksumOffset);
 }
 
 QByteArray PeWritten::joined() const { return joinedPieces(pieces); }

