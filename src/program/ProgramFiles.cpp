@@ -488,6 +488,33 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
     return result;
 }
 
+UnpackingFolder unpackingFolderFor(const QString& workDir, const QString& program)
+{
+    UnpackingFolder folder;
+    QByteArray bytes;
+    if (const std::optional<FileError> failed = readFileBytes(program, bytes)) {
+        folder.error = failed->message();
+        return folder;
+    }
+    const QByteArray hash = sha256Of(bytes);
+    const QDir dir(workDir);
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        bool exists = false;
+        const RecordRead read = readRecordOf(dir.filePath(name), &exists);
+        if (exists && read.error.isEmpty() && read.record.sha256 == hash) {
+            folder.path = dir.filePath(name);
+            folder.earlier = true;
+            return folder;
+        }
+    }
+    const QString base = QFileInfo(program).fileName();
+    QString name = base;
+    for (int n = 2; QFileInfo::exists(dir.filePath(name)); ++n)
+        name = QStringLiteral("%1 (%2)").arg(base).arg(n);
+    folder.path = dir.filePath(name);
+    return folder;
+}
+
 QString defaultPackedName(const QString& program)
 {
     const QFileInfo info(program);

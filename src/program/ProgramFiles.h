@@ -80,4 +80,14 @@ RecordRead readRecordOf(const QString& resourceDir, bool* exists = nullptr);
 // The name the window offers for the packed copy: "prog.exe" -> "prog.ru.exe".
 QString defaultPackedName(const QString& program);
 
+// Where the window unpacks `program` in its working directory `workDir`: the folder
+// of an earlier unpacking of the same program (its record names the same SHA-256),
+// else a folder not there yet named after the program ("app.exe", "app.exe (2)"…).
+struct UnpackingFolder {
+    QString path;
+    bool earlier = false;
+    QString error; // Russian, naming the program: it could not be read
+};
+UnpackingFolder unpackingFolderFor(const QString& workDir, const QString& program);
+
 } // namespace kvarsel

@@ -3,11 +3,9 @@
 #include "program/ProgramFiles.h"
 #include "program/RcFiles.h"
 #include "project/ProjectResources.h"
-#include "text/TextFile.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ProductName.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressBar>
@@ -68,28 +66,6 @@ QString withNotes(QString text, const QStringList& notes)
 
 } // namespace
 
-QString earlierUnpacking(const QString& workDir, const QByteArray& sha256)
-{
-    const QDir dir(workDir);
-    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        bool exists = false;
-        const RecordRead read = readRecordOf(dir.filePath(name), &exists);
-        if (exists && read.error.isEmpty() && read.record.sha256 == sha256)
-            return dir.filePath(name);
-    }
-    return QString();
-}
-
-QString newUnpackingFolder(const QString& workDir, const QString& program)
-{
-    const QDir dir(workDir);
-    const QString base = QFileInfo(program).fileName();
-    QString name = base;
-    for (int n = 2; QFileInfo::exists(dir.filePath(name)); ++n)
-        name = QStringLiteral("%1 (%2)").arg(base).arg(n);
-    return dir.filePath(name);
-}
-
 void openProgram(MainWindow& main)
 {
     const QString program = main.services().openFile(&main, texts::kOpenTitle, main.project().workDir(),
@@ -101,18 +77,15 @@ void openProgram(MainWindow& main)
 void openProgramFile(MainWindow& main, const QString& program)
 {
     UiServices& services = main.services();
-    QByteArray bytes;
-    if (const std::optional<FileError> failed = readFileBytes(program, bytes)) {
-        services.message(&main, kProductName, texts::kNotUnpacked + QChar(10) + failed->message(),
+    // The same program unpacked before: its folder holds the translation so far.
+    const UnpackingFolder folder = unpackingFolderFor(main.project().workDir(), program);
+    if (!folder.error.isEmpty()) {
+        services.message(&main, kProductName, texts::kNotUnpacked + QChar(10) + folder.error,
                          MessageIcon::Stop);
         return;
     }
-    const QByteArray hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-    bytes.clear();
-    // The same program unpacked before: its folder holds the translation so far.
-    QString dir = earlierUnpacking(main.project().workDir(), hash);
-    if (dir.isEmpty()) {
-        dir = newUnpackingFolder(main.project().workDir(), program);
+    const QString& dir = folder.path;
+    if (!folder.earlier) {
         main.setBusy(true);
         QString error, done;
         if (isWholeScript(program)) {

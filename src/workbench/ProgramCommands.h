@@ -18,9 +18,4 @@ void openProgramFile(MainWindow& main, const QString& program);
 // Packs the loaded resource directory into a program file chosen in a save dialog.
 void writeProgram(MainWindow& main);
 
-// The folder of `workDir` whose record names a program with SHA-256 `sha256`, or empty.
-QString earlierUnpacking(const QString& workDir, const QByteArray& sha256);
-// A folder of `workDir` named after `program` that does not exist yet.
-QString newUnpackingFolder(const QString& workDir, const QString& program);
-
 } // namespace kvarsel
