@@ -171,9 +171,37 @@ void compileMenusOrDialogs(rc::ScriptReader& in, ResourceKind kind, QList<Resour
 
 void compileStrings(rc::ScriptReader& in, QList<Resource>& out)
 {
+    // Each block's bytes are made as its strings come, in the order of their numbers
+    // as scripts keep them, so no text is held a second time as a string until the
+    // script ends. A string that comes before one already placed has its block read
+    // back and made again.
     struct Block {
-        QList<QString> strings = QList<QString>(16);
+        QByteArray bytes; // slots [0, filled) as the resource keeps them
+        int filled = 0;
         quint16 present = 0; // a bit a string the script gave
+    };
+    const auto fill = [](Block& block, int slot, QStringView text) {
+        // Room for the rest of the block as long as this string, rather than doubling.
+        const qsizetype need = block.bytes.size() + 2 * (slot - block.filled + 1) + 2 * text.size();
+        if (need > block.bytes.capacity())
+            block.bytes.reserve(need + (15 - slot) * (2 + 2 * text.size()));
+        for (; block.filled <= slot; ++block.filled) {
+            const QStringView here = block.filled == slot ? text : QStringView();
+            block.bytes.append(char(here.size() & 0xff)).append(char(here.size() >> 8));
+            for (const QChar c : here)
+                block.bytes.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
+        }
+    };
+    const auto place = [&fill](Block& block, int slot, QStringView text) {
+        if (slot >= block.filled) {
+            fill(block, slot, text);
+            return;
+        }
+        fill(block, 15, QStringView());
+        QString why;
+        QList<QString> strings = *readStringBlock(block.bytes, why);
+        strings[slot] = text.toString();
+        block.bytes = stringBlockBytes(strings);
     };
     std::map<quint16, Block> blocks;
     while (!in.atEnd()) {
@@ -201,15 +229,17 @@ void compileStrings(rc::ScriptReader& in, QList<Resource>& out)
             const QString text = in.string();
             if (text.size() > 0xFFFF)
                 throw rc::ScriptError{line, QStringLiteral("строка %1 длиннее 65535 знаков").arg(id)};
-            block.strings[id % 16] = text;
+            place(block, int(id % 16), text);
         }
     }
-    // Each block's strings go as its bytes are made: the table is never held twice.
     for (auto it = blocks.begin(); it != blocks.end(); it = blocks.erase(it)) {
+        Block& block = it->second;
+        fill(block, 15, QStringView());
         Resource r;
         r.type = ResourceKey::number(ResourceType::String);
         r.name = ResourceKey::number(it->first);
-        r.data = stringBlockBytes(it->second.strings);
+        r.data = std::move(block.bytes);
+        r.data.squeeze();
         out << r;
     }
 }

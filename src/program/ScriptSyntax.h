@@ -76,7 +76,7 @@ private:
     quint32 term(int depth);
     quint32 unary(int depth);
 
-    static constexpr qsizetype kTokensAhead = 256, kTokensKept = 4096;
+    static constexpr qsizetype kTokensAhead = 256, kTokensKept = 512;
     std::unique_ptr<Lexer> m_lexer;
     mutable QList<Token> m_tokens; // from the first not yet let go
     mutable bool m_ended = false;

@@ -72,7 +72,11 @@ QString decode(QByteArrayView bytes)
 void decodeInto(QByteArrayView bytes, QString& out)
 {
     const auto& t = tables().toUnicode;
-    out.resize(bytes.size());
+    // Made to the size when it must grow: resize() would round a large text up by a third or more.
+    if (out.capacity() < bytes.size())
+        out = QString(bytes.size(), Qt::Uninitialized);
+    else
+        out.resize(bytes.size());
     QChar* d = out.data();
     for (qsizetype i = 0; i < bytes.size(); ++i)
         d[i] = QChar(t[uint8_t(bytes[i])]);

@@ -107,6 +107,9 @@ QString decodeWellFormedUtf8(QByteArrayView bytes)
             out.append(QChar(QChar::lowSurrogate(cp)));
         }
     }
+    // Room was kept for a character a byte; Russian takes two bytes a character.
+    if (out.capacity() - out.size() > out.size() / 4)
+        out.squeeze();
     return out;
 }
 
