@@ -50,35 +50,27 @@ qint64 sizeOfPieces(const QList<QByteArray>& pieces)
     return size;
 }
 
-QByteArray joinedPieces(const QList<QByteArray>& pieces)
-{
-    QByteArray joined;
-    joined.reserve(qsizetype(sizeOfPieces(pieces)));
-    for (const QByteArray& piece : pieces)
-        joined += piece;
-    return joined;
-}
-
-// A little-endian 32-bit value at `at` of the file the pieces make.
-void setInPieces(QList<QByteArray>& pieces, qint64 at, quint32 value)
+// A little-endian 32-bit value at `at` of the file the pieces make, in a piece held
+// in memory (the headers always are).
+void setInPieces(QList<ContentPiece>& pieces, qint64 at, quint32 value)
 {
     qint64 start = 0;
-    for (QByteArray& piece : pieces) {
+    for (ContentPiece& piece : pieces) {
         for (int i = 0; i < 4; ++i)
-            if (at + i >= start && at + i < start + piece.size())
-                piece[qsizetype(at + i - start)] = char(value >> (8 * i));
-        start += piece.size();
+            if (!piece.from && at + i >= start && at + i < start + piece.bytes.size())
+                piece.bytes[qsizetype(at + i - start)] = char(value >> (8 * i));
+        start += piece.length();
     }
 }
 
 // The new program as edits of the original: its first bytes (the headers) copied
-// and edited, every other edit a field of its own, and the rest views of the
-// original, which the caller keeps. A large program is never copied whole.
+// and edited, every other edit a field of its own, and the rest the original's own
+// parts: views of it, or read from the open file as they are written. A large
+// program is never copied whole.
 class Splice {
 public:
-    Splice(const QByteArray& original, qint64 headLength)
-        : m_original(original),
-          m_head(original.left(qsizetype(std::clamp<qint64>(headLength, 0, original.size()))))
+    Splice(const QByteArray& head, const QByteArray& original, QFile* source, qint64 size)
+        : m_original(original), m_source(source), m_size(size), m_head(head)
     {
     }
     void setBytes(qint64 at, const QByteArray& bytes)
@@ -97,9 +89,9 @@ public:
         set16(at + 2, quint16(v >> 16));
     }
     // The original's bytes [from, to) as edited, added to `pieces`.
-    void originalPieces(qint64 from, qint64 to, QList<QByteArray>& pieces) const
+    void originalPieces(qint64 from, qint64 to, QList<ContentPiece>& pieces) const
     {
-        to = std::min<qint64>(to, m_original.size());
+        to = std::min<qint64>(to, m_size);
         if (from < m_head.size() && from < to) {
             const qint64 end = std::min<qint64>(to, m_head.size());
             pieces << m_head.mid(qsizetype(from), qsizetype(end - from));
@@ -108,7 +100,9 @@ public:
         for (auto edit = m_edits.lower_bound(from); from < to; ++edit) {
             const qint64 next = edit == m_edits.end() ? to : std::min(edit->first, to);
             if (next > from)
-                pieces << QByteArray::fromRawData(m_original.constData() + from, qsizetype(next - from));
+                pieces << (m_source ? ContentPiece::ofFile(m_source, from, next - from)
+                                    : ContentPiece(QByteArray::fromRawData(m_original.constData() + from,
+                                                                           qsizetype(next - from))));
             if (next == to)
                 break;
             pieces << QByteArray(1, edit->second);
@@ -121,11 +115,13 @@ private:
     {
         if (at >= 0 && at < m_head.size())
             m_head[qsizetype(at)] = byte;
-        else if (at >= 0 && at < m_original.size())
+        else if (at >= 0 && at < m_size)
             m_edits[at] = byte;
     }
 
-    const QByteArray& m_original;
+    const QByteArray m_original; // empty when the parts are read from `m_source`
+    QFile* m_source;
+    qint64 m_size;
     QByteArray m_head;
     std::map<qint64, char> m_edits;
 };
@@ -567,14 +563,14 @@ QList<QByteArray> resourceSectionPieces(const QList<Resource>& resources, quint3
     return pieces;
 }
 
-quint32 peChecksum(const QList<QByteArray>& pieces, qint64 checksumOffset)
+std::optional<FileError> peChecksum(const QList<ContentPiece>& pieces, qint64 checksumOffset, quint32& sum32)
 {
     quint64 sum = 0;
     qint64 at = 0;
-    quint32 low = 0; // the first byte of a word that goes on into the next piece
-    for (const QByteArray& piece : pieces) {
-        const auto* bytes = reinterpret_cast<const quint8*>(piece.constData());
-        for (qsizetype i = 0; i < piece.size(); ++i, ++at) {
+    quint32 low = 0; // the first byte of a word that goes on into the next chunk
+    const std::optional<FileError> failed = readPieces(pieces, [&](QByteArrayView chunk) {
+        const auto* bytes = reinterpret_cast<const quint8*>(chunk.data());
+        for (qsizetype i = 0; i < chunk.size(); ++i, ++at) {
             if (at % 2 == 0) {
                 low = bytes[i];
                 continue;
@@ -583,38 +579,93 @@ quint32 peChecksum(const QList<QByteArray>& pieces, qint64 checksumOffset)
             if (word != checksumOffset && word != checksumOffset + 2)
                 sum += low | quint32(bytes[i]) << 8;
         }
-    }
+        return true;
+    });
+    if (failed)
+        return failed;
     if (at % 2)
         sum += low;
     while (sum >> 16)
         sum = (sum & 0xffff) + (sum >> 16);
-    return quint32(sum + quint64(at));
+    sum32 = quint32(sum + quint64(at));
+    return std::nullopt;
 }
 
-QByteArray PeWritten::joined() const { return joinedPieces(pieces); }
+QByteArray PeWritten::joined() const
+{
+    qint64 size = 0;
+    for (const ContentPiece& piece : pieces)
+        size += piece.length();
+    QByteArray joined;
+    joined.reserve(qsizetype(size));
+    // A failure to read leaves the copy short, which no reader takes for the program.
+    (void)readPieces(pieces, [&joined](QByteArrayView chunk) {
+        joined += chunk;
+        return true;
+    });
+    return joined;
+}
 
-PeWritten replacePeResources(const QByteArray& original, const QList<Resource>& resources)
+
+struct PeOriginal::Data {
+    PeLayout pe;
+    QString error;
+    QByteArray head; // the first bytes, as far as one more section header would reach
+    QByteArray file; // the whole file, when its parts are views of it
+    QFile* source = nullptr;
+    qint64 size = 0;
+    // Each debug directory entry's field holding a file offset, and that offset.
+    QList<std::pair<qint64, quint32>> debugPointers;
+};
+
+PeOriginal::PeOriginal(const QByteArray& file, QFile* source)
+{
+    auto data = std::make_unique<Data>();
+    data->pe = readLayout(file);
+    data->error = refusal(file, data->pe);
+    data->size = file.size();
+    data->source = source;
+    if (!source)
+        data->file = file;
+    if (data->error.isEmpty()) {
+        const PeLayout& pe = data->pe;
+        const qint64 headLength = pe.sectionTableAt + qint64(pe.sections.size() + 1) * kSectionHeaderSize;
+        // A copy of its own: the file's bytes may go once this is made.
+        data->head = QByteArray(file.constData(), qsizetype(std::min<qint64>(headLength, file.size())));
+        const Directory debug = directoryOf(file, pe, kDebugDirectory);
+        if (const std::optional<qint64> debugAt = pe.offsetOf(debug.rva, debug.size); debug.size && debugAt)
+            for (quint32 i = 0; i + 28 <= debug.size; i += 28)
+                data->debugPointers.append({*debugAt + i + 24, u32At(file, *debugAt + i + 24)});
+    }
+    d = std::move(data);
+}
+
+PeOriginal::~PeOriginal() = default;
+
+PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resource>& resources)
 {
     PeWritten result;
-    const PeLayout pe = readLayout(original);
-    result.error = refusal(original, pe);
+    const PeOriginal::Data& original = *originalFile.d;
+    const PeLayout& pe = original.pe;
+    const QByteArray& head = original.head;
+    result.error = original.error;
     if (!result.error.isEmpty())
         return result;
     // The headers as far as one more section header reaches are copied and edited;
-    // the rest of the new file is views of the original and the new section's pieces.
-    Splice out(original, pe.sectionTableAt + qint64(pe.sections.size() + 1) * kSectionHeaderSize);
+    // the rest of the new file is the original's parts and the new section's pieces.
+    Splice out(head, original.file, original.source, original.size);
 
     // The overlay: whatever follows the sections' data (a COFF symbol table, an
     // installer's payload, a signature). A signature is cut out of it.
-    const qint64 sectionsEnd = std::min<qint64>(pe.sectionsEnd(), original.size());
+    const qint64 sectionsEnd = std::min<qint64>(pe.sectionsEnd(), original.size);
     qint64 certificateAt = -1, certificateSize = 0;
-    const Directory certificate = directoryOf(original, pe, kCertificateDirectory);
+    const Directory certificate = directoryOf(head, pe, kCertificateDirectory);
     if (certificate.size) {
         result.notes << QStringLiteral(
             "подпись программы удалена: после замены ресурсов она не могла бы остаться верной");
         out.set32(pe.directoryAt(kCertificateDirectory), 0);
         out.set32(pe.directoryAt(kCertificateDirectory) + 4, 0);
-        if (certificate.rva >= sectionsEnd && fits(original, certificate.rva, certificate.size)) {
+        if (certificate.rva >= sectionsEnd && certificate.size <= original.size - certificate.rva) {
             certificateAt = certificate.rva;
             certificateSize = certificate.size;
         }
@@ -628,7 +679,7 @@ PeWritten replacePeResources(const QByteArray& original, const QList<Resource>& 
     };
 
     // In place when the old tree has a section of its own and the new one fits in its data.
-    const Directory tree = directoryOf(original, pe, kResourceDirectory);
+    const Directory tree = directoryOf(head, pe, kResourceDirectory);
     const Section* own = nullptr;
     for (const Section& s : pe.sections)
         if (tree.rva && s.virtualAddress == tree.rva && s.name == ".rsrc")
@@ -659,10 +710,9 @@ PeWritten replacePeResources(const QByteArray& original, const QList<Resource>& 
         for (const Section& s : pe.sections)
             if (s.rawSize)
                 firstData = std::min<qint64>(firstData, s.rawOffset);
-        bool room =
-            headerAt + kSectionHeaderSize <= firstData && fits(original, headerAt, kSectionHeaderSize);
+        bool room = headerAt + kSectionHeaderSize <= firstData && fits(head, headerAt, kSectionHeaderSize);
         for (qsizetype i = 0; room && i < kSectionHeaderSize; ++i)
-            room = original[headerAt + i] == '\0';
+            room = head[headerAt + i] == '\0';
         if (!room) {
             result.error =
                 QStringLiteral("в заголовке программы нет места для ещё одного раздела, а новые ресурсы не "
@@ -697,7 +747,7 @@ PeWritten replacePeResources(const QByteArray& original, const QList<Resource>& 
         put32(header, 36, characteristics);
         out.setBytes(headerAt, header);
         out.set16(pe.coffAt + 2, quint16(pe.sections.size() + 1));
-        out.set32(pe.initialisedDataAt(), u32At(original, pe.initialisedDataAt()) + quint32(rawSize));
+        out.set32(pe.initialisedDataAt(), u32At(head, pe.initialisedDataAt()) + quint32(rawSize));
         overlayStart = qint64(rawAt + rawSize);
         Section added;
         added.virtualAddress = sectionRva;
@@ -715,38 +765,43 @@ PeWritten replacePeResources(const QByteArray& original, const QList<Resource>& 
     out.set32(pe.directoryAt(kResourceDirectory) + 4, quint32(sectionSize));
 
     // File offsets into the overlay follow it.
-    const quint32 symbols = u32At(original, pe.pointerToSymbolsAt());
+    const quint32 symbols = u32At(head, pe.pointerToSymbolsAt());
     if (symbols && symbols >= sectionsEnd)
         out.set32(pe.pointerToSymbolsAt(), moved(symbols, overlayStart));
-    const Directory debug = directoryOf(original, pe, kDebugDirectory);
-    if (const std::optional<qint64> debugAt = pe.offsetOf(debug.rva, debug.size); debug.size && debugAt) {
-        for (quint32 i = 0; i + 28 <= debug.size; i += 28) {
-            const quint32 pointer = u32At(original, *debugAt + i + 24);
-            if (pointer >= sectionsEnd)
-                out.set32(*debugAt + i + 24, moved(pointer, overlayStart));
-        }
-    }
+    for (const auto& [at, pointer] : original.debugPointers)
+        if (pointer >= sectionsEnd)
+            out.set32(at, moved(pointer, overlayStart));
 
-    QList<QByteArray>& pieces = result.pieces;
+    QList<ContentPiece>& pieces = result.pieces;
+    const auto addSection = [&] {
+        for (const QByteArray& piece : std::as_const(section))
+            pieces << piece;
+    };
     if (own) {
         out.originalPieces(0, own->rawOffset, pieces);
-        pieces += section;
+        addSection();
         pieces << QByteArray(qsizetype(own->rawSize - sectionSize), '\0');
         out.originalPieces(qint64(own->rawOffset) + own->rawSize, sectionsEnd, pieces);
     } else {
         out.originalPieces(0, sectionsEnd, pieces);
         pieces << QByteArray(qsizetype(rawAt - quint64(sectionsEnd)), '\0');
-        pieces += section;
+        addSection();
         pieces << QByteArray(qsizetype(rawSize - quint64(sectionSize)), '\0');
     }
     if (certificateAt >= 0) {
         out.originalPieces(sectionsEnd, certificateAt, pieces);
-        out.originalPieces(certificateAt + certificateSize, original.size(), pieces);
+        out.originalPieces(certificateAt + certificateSize, original.size, pieces);
     } else {
-        out.originalPieces(sectionsEnd, original.size(), pieces);
+        out.originalPieces(sectionsEnd, original.size, pieces);
     }
-    pieces.removeIf([](const QByteArray& piece) { return piece.isEmpty(); });
-    setInPieces(pieces, pe.checksumAt(), peChecksum(pieces, pe.checksumAt()));
+    pieces.removeIf([](const ContentPiece& piece) { return piece.length() == 0; });
+    quint32 checksum = 0;
+    if (const std::optional<FileError> failed = peChecksum(pieces, pe.checksumAt(), checksum)) {
+        result.pieces.clear();
+        result.error = failed->message();
+        return result;
+    }
+    setInPieces(pieces, pe.checksumAt(), checksum);
     return result;
 }
 

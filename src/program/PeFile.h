@@ -4,11 +4,15 @@
 // section, everything else in the file kept byte for byte.
 
 #include "program/Resource.h"
+#include "text/SafeWrite.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
+
+class QFile;
 
 namespace kvarsel {
 
@@ -25,11 +29,28 @@ struct PeResources {
 // long) are refused.
 PeResources readPeResources(const QByteArray& file, ResourceData how = ResourceData::Copied);
 
+// What replacing a PE file's resources needs of the original, taken once while its
+// bytes are in memory: the headers, the few fields kept elsewhere, the size.
+class PeOriginal {
+public:
+    // `file` is the whole original. With `source`, the same file kept open, the new
+    // program's unchanged parts are read from it as they are written and `file` may
+    // go; without it they are views of `file`, which must then outlive them.
+    explicit PeOriginal(const QByteArray& file, QFile* source = nullptr);
+    ~PeOriginal();
+    struct Data;
+
+private:
+    friend struct PeWritten replacePeResources(const PeOriginal&, const QList<Resource>&);
+    std::unique_ptr<const Data> d;
+};
+
 struct PeWritten {
     // The new program in order, as pieces: the edited headers and the new section's
-    // tables of its own, the rest views of the original file and the resources'
-    // data, which must outlive them. Write them one after another, or join them.
-    QList<QByteArray> pieces;
+    // tables of its own, the rest the original's parts (views, or read from the
+    // original as they are written) and the resources' data, which must outlive
+    // them. Write them one after another, or join them.
+    QList<ContentPiece> pieces;
     QString error;     // Russian; empty on success, and then `pieces` make the new program
     QStringList notes; // what the user must know about the copy (a signature dropped)
     QByteArray joined() const;
@@ -41,7 +62,11 @@ struct PeWritten {
 // sections move along. The image size, the size of initialised data, the resource
 // data directory and the checksum are made right; a signature is dropped (it could
 // no longer hold) and said so.
-PeWritten replacePeResources(const QByteArray& file, const QList<Resource>& resources);
+PeWritten replacePeResources(const PeOriginal& original, const QList<Resource>& resources);
+inline PeWritten replacePeResources(const QByteArray& file, const QList<Resource>& resources)
+{
+    return replacePeResources(PeOriginal(file), resources);
+}
 
 // The resource section holding `resources`, laid out for the address `sectionRva`,
 // as pieces: the directories, data entries and names, then each resource's own data
@@ -49,7 +74,8 @@ PeWritten replacePeResources(const QByteArray& file, const QList<Resource>& reso
 QList<QByteArray> resourceSectionPieces(const QList<Resource>& resources, quint32 sectionRva);
 
 // The PE checksum of the file the pieces make one after another, whose checksum
-// field is at `checksumOffset`.
-quint32 peChecksum(const QList<QByteArray>& pieces, qint64 checksumOffset);
+// field is at `checksumOffset`, into `sum`. Returns the failure to read a file's
+// piece, or nothing.
+std::optional<FileError> peChecksum(const QList<ContentPiece>& pieces, qint64 checksumOffset, quint32& sum);
 
 } // namespace kvarsel

@@ -356,10 +356,9 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
                           .arg(quoted(options.output)),
                       2);
 
-    // Each script compiled; every failure is named before anything is written. The
-    // scripts are compiled before the program is read (but for forms, which go back
-    // in the value types of the program's own), so a large script's text and the
-    // program are never in memory together.
+    const QString changed =
+        QStringLiteral("Программа %1 изменилась после распаковки: распакуйте её заново в новый каталог")
+            .arg(quoted(record.path));
     QList<QString> failureOf(record.scripts.size());
     QList<QList<Resource>> madeOf(record.scripts.size());
     const QDir top(options.resourceDir);
@@ -403,7 +402,51 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
         }
         madeOf[i] = std::move(made.resources);
     };
-    // The largest first, while little compiled data is held beside its text.
+
+    // The program first, read whole once: checked against the record, its resource
+    // tree read, the forms compiled in its own value types, and what the new program
+    // keeps of it taken. Then its bytes go: its unchanged parts are read again from
+    // the open file as the new program is written, and a last check before the new
+    // file takes its name makes sure the program is still the one checked here. So
+    // the program and the compiled scripts are never in memory together.
+    QFile program;
+    QByteArray bytes;
+    if (const std::optional<FileError> failed = readFileBytes(record.path, bytes, program))
+        return refuse(failed->message());
+    if (sha256Of(bytes) != record.sha256)
+        return refuse(changed);
+    SourceResources source = readSourceResources(record.path, bytes, ResourceData::ViewsOfFile);
+    if (!source.error.isEmpty())
+        return refuse(source.error);
+    for (qsizetype i = 0; i < record.scripts.size(); ++i)
+        if (record.scripts[i].kind == ResourceKind::RcData)
+            compileOne(i, source.resources);
+    // A resource a script covers is replaced by what the script makes, so only where
+    // its bytes lie is kept; the others are copied.
+    const auto sameResource = [](const Resource& a, const Resource& b) {
+        return a.type == b.type && a.name == b.name && a.language == b.language;
+    };
+    QList<std::pair<qint64, qint64>> coveredAt(source.resources.size(), {-1, 0}); // where, how long
+    for (qsizetype i = 0; i < source.resources.size(); ++i) {
+        Resource& r = source.resources[i];
+        bool covered = false;
+        for (qsizetype s = 0; s < record.scripts.size() && !covered; ++s)
+            covered = std::any_of(record.scripts[s].resources.cbegin(), record.scripts[s].resources.cend(),
+                                  [&](const Resource& c) { return sameResource(c, r); });
+        if (covered) {
+            coveredAt[i] = {r.data.constData() - bytes.constData(), r.data.size()};
+            r.data = QByteArray();
+        } else {
+            r.data = QByteArray(r.data.constData(), r.data.size());
+        }
+    }
+    std::optional<PeOriginal> pe;
+    if (source.kind != SourceKind::Res)
+        pe.emplace(bytes, &program);
+    bytes = QByteArray();
+
+    // Each script compiled; every failure is named before anything is written. The
+    // largest first, while little compiled data is held beside its text.
     QList<std::pair<qint64, qsizetype>> bySize;
     for (qsizetype i = 0; i < record.scripts.size(); ++i)
         if (record.scripts[i].kind != ResourceKind::RcData)
@@ -412,67 +455,65 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
     for (qsizetype n = 0; n < bySize.size(); ++n) {
         compileOne(bySize[n].second, {});
         if (progress)
-            progress(int(70 * (n + 1) / bySize.size()));
+            progress(int(80 * (n + 1) / bySize.size()));
     }
-
-    QByteArray bytes;
-    if (const std::optional<FileError> failed = readFileBytes(record.path, bytes))
-        return refuse(failed->message());
-    if (sha256Of(bytes) != record.sha256)
-        return refuse(
-            QStringLiteral("Программа %1 изменилась после распаковки: распакуйте её заново в новый каталог")
-                .arg(quoted(record.path)));
-    SourceResources source = readSourceResources(record.path, bytes, ResourceData::ViewsOfFile);
-    if (!source.error.isEmpty())
-        return refuse(source.error);
-    for (qsizetype i = 0; i < record.scripts.size(); ++i)
-        if (record.scripts[i].kind == ResourceKind::RcData)
-            compileOne(i, source.resources);
-    if (progress)
-        progress(80);
     QStringList failures;
     for (const QString& failure : std::as_const(failureOf))
         if (!failure.isEmpty())
             failures << failure;
     if (!failures.isEmpty())
         return refuse(QStringLiteral("Сценарии не собраны, программа не записана:\n") + failures.join(u'\n'));
-    QList<Resource> compiled;
-    for (QList<Resource>& made : madeOf)
-        compiled += std::move(made);
-    madeOf.clear();
 
-    QList<Resource> resources = source.resources;
-    for (Resource& made : compiled) {
-        const quint16 language = options.addRussian ? kRussian : made.language;
-        const auto same = std::find_if(resources.begin(), resources.end(), [&](const Resource& r) {
-            return r.type == made.type && r.name == made.name && r.language == language;
-        });
-        const auto original = std::find_if(resources.cbegin(), resources.cend(), [&](const Resource& r) {
-            return r.type == made.type && r.name == made.name && r.language == made.language;
-        });
-        if (original != resources.cend()) {
-            // What the tree and the .res keep beside the data stays as it was.
-            const QByteArray data = made.data;
-            made = *original;
-            made.data = data;
+    QList<Resource> resources = std::move(source.resources);
+    QList<bool> replaced(resources.size(), false);
+    for (QList<Resource>& made : madeOf) {
+        for (Resource& r : made) {
+            const quint16 language = options.addRussian ? kRussian : r.language;
+            const auto same = std::find_if(resources.begin(), resources.end(), [&](const Resource& o) {
+                return o.type == r.type && o.name == r.name && o.language == language;
+            });
+            const auto original = std::find_if(resources.cbegin(), resources.cend(),
+                                               [&](const Resource& o) { return sameResource(o, r); });
+            if (original != resources.cend()) {
+                // What the tree and the .res keep beside the data stays as it was.
+                QByteArray data = std::move(r.data);
+                r = *original;
+                r.data = std::move(data);
+            }
+            r.language = language;
+            if (same != resources.end()) {
+                replaced[same - resources.begin()] = true;
+                *same = std::move(r);
+                ++result.replaced;
+            } else {
+                resources << std::move(r);
+                ++result.added;
+            }
         }
-        made.language = language;
-        if (same != resources.end()) {
-            *same = made;
-            ++result.replaced;
-        } else {
-            resources << made;
-            ++result.added;
-        }
+        made = QList<Resource>();
+    }
+    // A covered resource no script makes any more (or kept beside the translation)
+    // stays as it was: its bytes are read again.
+    for (qsizetype i = 0; i < coveredAt.size(); ++i) {
+        const auto [at, size] = coveredAt[i];
+        if (at < 0 || replaced[i])
+            continue;
+        QByteArray& data = resources[i].data;
+        if (const std::optional<FileError> failed =
+                readPieces({ContentPiece::ofFile(&program, at, size)}, [&data](QByteArrayView chunk) {
+                    data += chunk;
+                    return true;
+                }))
+            return refuse(failed->message());
     }
 
-    // The new program as pieces, mostly views of the original and of the compiled
-    // resources: written one after another, never joined in memory.
-    QList<QByteArray> out;
+    // The new program as pieces: the new tables and the compiled resources, the
+    // rest read from the program as it is written, never joined in memory.
+    QList<ContentPiece> out;
     if (source.kind == SourceKind::Res) {
         out << writeResFile(resources);
     } else {
-        PeWritten written = replacePeResources(bytes, resources);
+        PeWritten written = replacePeResources(*pe, resources);
         if (!written.error.isEmpty())
             return refuse(QStringLiteral("Программа %1 не может быть записана: %2")
                               .arg(quoted(record.path), written.error));
@@ -481,7 +522,18 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
     }
     if (progress)
         progress(90);
-    if (const std::optional<FileError> failed = writeFileSafely(options.output, out))
+    SafeWriteOptions writing;
+    writing.lastCheck = [&]() -> QString {
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        if (const std::optional<FileError> failed =
+                readPieces({ContentPiece::ofFile(&program, 0, program.size())}, [&hash](QByteArrayView chunk) {
+                    hash.addData(chunk);
+                    return true;
+                }))
+            return failed->message();
+        return hash.result().toHex() == record.sha256 ? QString() : changed;
+    };
+    if (const std::optional<FileError> failed = writeFileSafely(options.output, out, writing))
         return refuse(failed->message());
     if (progress)
         progress(100);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -35,6 +36,76 @@ static WriteFault& writeFault()
 }
 
 void setWriteFaultForTesting(WriteFault fault) { writeFault() = std::move(fault); }
+
+namespace {
+
+constexpr qint64 kChunk = 256 * 1024;
+
+// Up to `size` bytes at `at` of `file` into `into`: how many, 0 at the end, -1 on failure.
+qint64 readAt(QFile* file, qint64 at, char* into, qint64 size)
+{
+#ifdef Q_OS_UNIX
+    for (;;) {
+        const ssize_t n = ::pread(file->handle(), into, size_t(size), off_t(at));
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+#else
+    return file->seek(at) ? file->read(into, size) : -1;
+#endif
+}
+
+FileError shrunk(const QFile* file)
+{
+    return FileError{file->fileName(), QStringLiteral("файл изменился, пока из него переписывались данные")};
+}
+
+// A file's part of the content, a chunk at a time.
+std::optional<FileError> readFilePiece(const ContentPiece& piece, const std::function<bool(QByteArrayView)>& take)
+{
+    QByteArray buffer(qsizetype(std::min(piece.size, kChunk)), Qt::Uninitialized);
+    for (qint64 done = 0; done < piece.size;) {
+        const qint64 n = readAt(piece.from, piece.at + done, buffer.data(), std::min(piece.size - done, kChunk));
+        if (n < 0)
+            return FileError{piece.from->fileName(), reasonForErrno(errno)};
+        if (n == 0)
+            return shrunk(piece.from);
+        if (!take(QByteArrayView(buffer.constData(), n)))
+            return std::nullopt;
+        done += n;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<FileError> readPieces(const QList<ContentPiece>& pieces,
+                                    const std::function<bool(QByteArrayView)>& take)
+{
+    bool going = true;
+    const auto taking = [&](QByteArrayView chunk) { return going = take(chunk); };
+    for (const ContentPiece& piece : pieces) {
+        if (piece.from) {
+            if (std::optional<FileError> failed = readFilePiece(piece, taking))
+                return failed;
+        } else if (!piece.bytes.isEmpty()) {
+            taking(piece.bytes);
+        }
+        if (!going)
+            break;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteArray>& pieces,
+                                         const SafeWriteOptions& options)
+{
+    QList<ContentPiece> content;
+    content.reserve(pieces.size());
+    for (const QByteArray& piece : pieces)
+        content << piece;
+    return writeFileSafely(path, content, options);
+}
 
 #ifdef Q_OS_UNIX
 
@@ -227,21 +298,21 @@ void removeTemporary(const QByteArray& temp, FileError& error)
                         .arg(QDir::toNativeSeparators(fromNative(temp)), reasonForErrno(errno));
 }
 
-// The pieces one after another, gathered a thousand at a time so a file of many
-// small pieces costs few system calls.
-bool writeAll(int fd, const QList<QByteArray>& pieces, int& err)
+// The pieces [first, last), all in memory, gathered a thousand at a time so a file
+// of many small pieces costs few system calls.
+bool writeGathered(int fd, const QList<ContentPiece>& pieces, qsizetype first, qsizetype last, int& err)
 {
-    qsizetype next = 0; // the first piece not wholly written
-    qsizetype done = 0; // bytes of it already written
-    while (next < pieces.size()) {
+    qsizetype next = first; // the first piece not wholly written
+    qsizetype done = 0;     // bytes of it already written
+    while (next < last) {
         iovec parts[1024];
         int count = 0;
-        for (qsizetype i = next; i < pieces.size() && count < 1024; ++i) {
+        for (qsizetype i = next; i < last && count < 1024; ++i) {
             const qsizetype skip = i == next ? done : 0;
-            if (pieces[i].size() == skip)
+            if (pieces[i].bytes.size() == skip)
                 continue;
-            parts[count].iov_base = const_cast<char*>(pieces[i].constData() + skip);
-            parts[count].iov_len = size_t(pieces[i].size() - skip);
+            parts[count].iov_base = const_cast<char*>(pieces[i].bytes.constData() + skip);
+            parts[count].iov_len = size_t(pieces[i].bytes.size() - skip);
             ++count;
         }
         if (count == 0)
@@ -258,12 +329,52 @@ bool writeAll(int fd, const QList<QByteArray>& pieces, int& err)
             return false;
         }
         qint64 written = n;
-        while (next < pieces.size() && written >= pieces[next].size() - done) {
-            written -= pieces[next].size() - done;
+        while (next < last && written >= pieces[next].bytes.size() - done) {
+            written -= pieces[next].bytes.size() - done;
             ++next;
             done = 0;
         }
         done += qsizetype(written);
+    }
+    return true;
+}
+
+bool writeBytes(int fd, QByteArrayView bytes, int& err)
+{
+    while (!bytes.isEmpty()) {
+        const ssize_t n = ::write(fd, bytes.data(), size_t(bytes.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            err = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        bytes = bytes.sliced(n);
+    }
+    return true;
+}
+
+// The pieces one after another: those in memory gathered, a file's part copied a
+// chunk at a time. A source file that fails is reported in `source`.
+bool writeAll(int fd, const QList<ContentPiece>& pieces, int& err, std::optional<FileError>& source)
+{
+    for (qsizetype i = 0; i < pieces.size();) {
+        if (pieces[i].from) {
+            bool written = true;
+            source = readFilePiece(pieces[i], [&](QByteArrayView chunk) {
+                return written = writeBytes(fd, chunk, err);
+            });
+            if (source || !written)
+                return false;
+            ++i;
+            continue;
+        }
+        qsizetype last = i;
+        while (last < pieces.size() && !pieces[last].from)
+            ++last;
+        if (!writeGathered(fd, pieces, i, last, err))
+            return false;
+        i = last;
     }
     return true;
 }
@@ -423,7 +534,7 @@ bool liesWithin(const QString& path, const QString& dir)
            inside(realFile, realDir);
 }
 
-std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteArray>& pieces,
+std::optional<FileError> writeFileSafely(const QString& path, const QList<ContentPiece>& pieces,
                                          const SafeWriteOptions& options)
 {
     if (const WriteFault& fault = writeFault()) {
@@ -437,17 +548,20 @@ std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteA
     const auto failed = [&path](int err) { return FileError{path, reasonForErrno(err)}; };
 
     int err = 0;
+    std::optional<FileError> sourceFailed;
     QByteArray final = toNative(path);
-    if (options.newFileSyncedLater && options.backup.isEmpty() && options.within.isEmpty()) {
+    if (options.newFileSyncedLater && options.backup.isEmpty() && options.within.isEmpty() &&
+        !options.lastCheck) {
         // A file no one has or names yet needs no temporary name: it is made in
         // place (never through a link), and nothing relies on it before the caller's
         // sync. A failed write takes the part written away again.
         Descriptor file;
         file.fd = ::open(final.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (file.fd >= 0) {
-            if (!writeAll(file.fd, pieces, err) || (::close(file.release()) != 0 && (err = errno))) {
+            if (!writeAll(file.fd, pieces, err, sourceFailed) ||
+                (::close(file.release()) != 0 && (err = errno))) {
                 ::unlink(final.constData());
-                return failed(err);
+                return sourceFailed ? *sourceFailed : failed(err);
             }
             return std::nullopt;
         }
@@ -498,13 +612,13 @@ std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteA
     }
     if (file.fd < 0)
         return failed(EEXIST);
-    const auto abandon = [&](int error) {
+    const auto abandonWith = [&](FileError result) {
         if (file.fd >= 0)
             ::close(file.release());
-        FileError result = failed(error);
         removeTemporary(temp, result);
         return result;
     };
+    const auto abandon = [&](int error) { return abandonWith(failed(error)); };
 
     if (keepMode) {
         // The new file keeps the old one's permissions and, where allowed, its owner.
@@ -513,8 +627,8 @@ std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteA
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
             (void)!::fchown(file.fd, old.st_uid, old.st_gid);
     }
-    if (!writeAll(file.fd, pieces, err))
-        return abandon(err);
+    if (!writeAll(file.fd, pieces, err, sourceFailed))
+        return sourceFailed ? abandonWith(*sourceFailed) : abandon(err);
     const bool syncLater = options.newFileSyncedLater && !existed;
 #ifdef Q_OS_LINUX
     if (!syncLater && ::fdatasync(file.fd) != 0)
@@ -524,6 +638,9 @@ std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteA
         return abandon(errno);
     if (::close(file.release()) != 0)
         return abandon(errno);
+    if (options.lastCheck)
+        if (const QString reason = options.lastCheck(); !reason.isEmpty())
+            return abandonWith(FileError{path, reason});
 
     // A second name for the old file (or for the link a backup replaces), so it
     // can be put back if the directory cannot be synced after the rename. Where
@@ -646,7 +763,7 @@ bool liesWithin(const QString& path, const QString& dir)
     return !root.isEmpty() && (real == root || real.startsWith(root + QLatin1Char('/')));
 }
 
-std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteArray>& pieces,
+std::optional<FileError> writeFileSafely(const QString& path, const QList<ContentPiece>& pieces,
                                          const SafeWriteOptions& options)
 {
     if (const WriteFault& fault = writeFault()) {
@@ -670,13 +787,23 @@ std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteA
     errno = 0;
     // QSaveFile renames even when the flush inside commit() fails: flush and check first.
     bool whole = true;
-    for (const QByteArray& piece : pieces)
-        whole = whole && file.write(piece) == piece.size();
+    const std::optional<FileError> sourceFailed = readPieces(pieces, [&](QByteArrayView chunk) {
+        return whole = file.write(chunk.data(), chunk.size()) == chunk.size();
+    });
+    if (sourceFailed) {
+        file.cancelWriting();
+        return sourceFailed;
+    }
     if (!whole || !file.flush()) {
         const int err = errno;
         file.cancelWriting();
         return FileError{path, reasonFor(file, err)};
     }
+    if (options.lastCheck)
+        if (const QString reason = options.lastCheck(); !reason.isEmpty()) {
+            file.cancelWriting();
+            return FileError{path, reason};
+        }
     errno = 0;
     if (!file.commit())
         return FileError{path, reasonFor(file, errno)};
@@ -693,7 +820,7 @@ std::optional<FileError> syncFileSystemOf(const QString&)
 std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,
                                          const SafeWriteOptions& options)
 {
-    return writeFileSafely(path, QList<QByteArray>{bytes}, options);
+    return writeFileSafely(path, QList<ContentPiece>{bytes}, options);
 }
 
 std::optional<FileError> copyFileSafely(const QString& from, const QString& to)

@@ -8,9 +8,13 @@
 #include "text/FileError.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
+
+class QFile;
 
 namespace kvarsel {
 
@@ -38,7 +42,38 @@ struct SafeWriteOptions {
     // than renamed there. The caller syncs them all at once with syncFileSystemOf()
     // before it reports them written or anything names them.
     bool newFileSyncedLater = false;
+    // A check made once the new content is written and synced, before it takes the
+    // target's name: a reason it returns fails the write and the target stays as it
+    // was. Content read from another file is right only while that file is unchanged.
+    std::function<QString()> lastCheck;
 };
+
+// A piece of a file's new content: bytes in memory, or `size` bytes from `at` of an
+// open file, read only as they are written, so a copy of a large file with a few
+// changes is never held in memory whole. The file must stay open until then.
+struct ContentPiece {
+    QByteArray bytes;
+    QFile* from = nullptr;
+    qint64 at = 0, size = 0;
+
+    ContentPiece() = default;
+    ContentPiece(QByteArray b) : bytes(std::move(b)) {}
+    static ContentPiece ofFile(QFile* file, qint64 at, qint64 size)
+    {
+        ContentPiece piece;
+        piece.from = file;
+        piece.at = at;
+        piece.size = size;
+        return piece;
+    }
+    qint64 length() const { return from ? size : bytes.size(); }
+};
+
+// The content of `pieces` in order, handed to `take` in chunks (a file's part read a
+// quarter mebibyte at a time). Stops early when `take` returns false. Returns the
+// failure when a file's part can no longer be read whole, or nothing.
+std::optional<FileError> readPieces(const QList<ContentPiece>& pieces,
+                                    const std::function<bool(QByteArrayView)>& take);
 
 // The options of a backup or a file beside the user's: a link at its name gives way.
 inline SafeWriteOptions replacingLink()
@@ -54,6 +89,8 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
 // The same with the content given as pieces, written one after another (a large
 // file made of views of others need not be joined in memory first).
 std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteArray>& pieces,
+                                         const SafeWriteOptions& options = {});
+std::optional<FileError> writeFileSafely(const QString& path, const QList<ContentPiece>& pieces,
                                          const SafeWriteOptions& options = {});
 
 // Syncs the file system that holds `dir` (every file written there with

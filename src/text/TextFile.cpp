@@ -94,15 +94,19 @@ static std::optional<FileError> openForReading(const QString& path, QFile& file)
     return std::nullopt;
 }
 
-std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
+std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes, QFile& file)
 {
-    QFile file;
     if (auto bad = openForReading(path, file))
         return bad;
     errno = 0;
     // Into the buffer the caller has, which a reader of file after file keeps: a
-    // fresh buffer of many megabytes costs its page faults again every time.
-    bytes.resize(qMax<qint64>(file.size(), 0));
+    // fresh buffer of many megabytes costs its page faults again every time. A new
+    // one is made to the size, where growing would round it up to a power of two.
+    const qsizetype size = qsizetype(qMax<qint64>(file.size(), 0));
+    if (bytes.capacity() < size)
+        bytes = QByteArray(size, Qt::Uninitialized);
+    else
+        bytes.resize(size);
     qint64 got = 0;
     while (got < bytes.size()) {
         const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
@@ -116,6 +120,12 @@ std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
     if (file.error() != QFileDevice::NoError)
         return FileError{path, reasonFor(file, errno)};
     return std::nullopt;
+}
+
+std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
+{
+    QFile file;
+    return readFileBytes(path, bytes, file);
 }
 
 std::optional<FileError> readFilePieces(const QString& path, qsizetype pieceSize,

@@ -26,6 +26,8 @@ struct LinesRead {
 // Reads a whole regular file as bytes; a directory, a pipe or a device is refused
 // with a reason instead of blocking. The buffer `bytes` already has is reused.
 std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes);
+// The same, leaving the file open in `file` (to read parts of it again later).
+std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes, QFile& file);
 
 // The same, the bytes handed over `pieceSize` at a time (the last piece shorter)
 // instead of kept: for a reader that only digests them.

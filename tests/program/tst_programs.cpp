@@ -4,6 +4,7 @@
 
 #include "ProgramFixtures.h"
 #include "TestUtil.h"
+#include "program/ProgramFiles.h"
 #include "program/ResourceScripts.h"
 
 #include <QJsonDocument>
@@ -38,6 +39,8 @@ enum class Damage {
     NoHeaderRoom,
     Signed,
     ChangedAfterUnpacking,
+    ChangedWhileWritten,
+    CutWhileWritten,
     OutputIsOriginal,
     OtherProgramInDirectory,
     CutRes
@@ -381,6 +384,11 @@ void ProgramsTest::badInput_data()
     QTest::newRow("no room for a section header") << Damage::NoHeaderRoom << 1 << QStringLiteral("нет места");
     QTest::newRow("program changed after unpacking")
         << Damage::ChangedAfterUnpacking << 1 << QStringLiteral("изменилась после распаковки");
+    // The unchanged parts of the program are read again as the copy is written.
+    QTest::newRow("program changed while the copy is written")
+        << Damage::ChangedWhileWritten << 1 << QStringLiteral("изменилась после распаковки");
+    QTest::newRow("program cut while the copy is written")
+        << Damage::CutWhileWritten << 1 << QStringLiteral("изменился, пока из него переписывались");
     QTest::newRow("output is the original")
         << Damage::OutputIsOriginal << 2 << QStringLiteral("сама исходная");
     QTest::newRow("directory of another program")
@@ -468,6 +476,8 @@ void ProgramsTest::badInput()
         bytes = readBytes(QDir(sampleDir).filePath(QStringLiteral("app.res"))).left(150);
         break;
     case Damage::ChangedAfterUnpacking:
+    case Damage::ChangedWhileWritten:
+    case Damage::CutWhileWritten:
     case Damage::OutputIsOriginal:
     case Damage::OtherProgramInDirectory:
         break;
@@ -479,8 +489,10 @@ void ProgramsTest::badInput()
     const QString output = QDir(dir).filePath(QStringLiteral("out.exe"));
     QVERIFY(writeBytes(program, bytes));
 
+    const bool whileWritten = damage == Damage::ChangedWhileWritten || damage == Damage::CutWhileWritten;
     const bool packs = damage == Damage::NoHeaderRoom || damage == Damage::Signed ||
-                       damage == Damage::ChangedAfterUnpacking || damage == Damage::OutputIsOriginal;
+                       damage == Damage::ChangedAfterUnpacking || damage == Damage::OutputIsOriginal ||
+                       whileWritten;
     Run r = run(m_batch, {QStringLiteral("unpack"), program, resources});
     if (damage == Damage::OtherProgramInDirectory) {
         QCOMPARE(r.status, 0);
@@ -492,8 +504,26 @@ void ProgramsTest::badInput()
             translateScripts(resources, longTranslation());
         if (damage == Damage::ChangedAfterUnpacking)
             QVERIFY(writeBytes(program, bytes + "more"));
-        r = run(m_batch, {QStringLiteral("pack"), resources, QStringLiteral("--output"),
-                          damage == Damage::OutputIsOriginal ? program : output});
+        if (whileWritten) {
+            // Once the new program is planned, just before it is written.
+            const PackResult packed = packProgram({resources, output}, [&](int percent) {
+                if (percent != 90)
+                    return;
+                QFile file(program);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                if (damage == Damage::CutWhileWritten) {
+                    QVERIFY(file.resize(bytes.size() / 2));
+                } else {
+                    QVERIFY(file.seek(bytes.size() / 2));
+                    QVERIFY(file.write("changed") == 7);
+                }
+            });
+            r.status = packed.exitStatus;
+            r.err = packed.error.toUtf8();
+        } else {
+            r = run(m_batch, {QStringLiteral("pack"), resources, QStringLiteral("--output"),
+                              damage == Damage::OutputIsOriginal ? program : output});
+        }
     }
     QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());
     QCOMPARE(r.status, status);
@@ -503,7 +533,9 @@ void ProgramsTest::badInput()
         QVERIFY(!packed.contains(QByteArray(500, '\x5a')));
     } else if (packs) {
         QVERIFY(!QFileInfo::exists(output));
-        QCOMPARE(readBytes(program).size() >= bytes.size(), true);
+        QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("app.exe")});
+        if (damage != Damage::CutWhileWritten)
+            QCOMPARE(readBytes(program).size() >= bytes.size(), true);
     } else if (damage != Damage::OtherProgramInDirectory) {
         QVERIFY2(!QFileInfo::exists(resources) || QDir(resources).isEmpty(), "nothing written");
     }
