@@ -344,11 +344,20 @@ private Q_SLOTS:
             QVERIFY(writeBytes(name, "old"));
         if (there == "link")
             QVERIFY(writeBytes(target, "old") && QFile::link(target, name));
-        QList<QByteArray> pieces;
+        // Among them parts of another open file, one longer than a chunk of its copying.
+        QByteArray source(600 * 1024, '\0');
+        for (qsizetype i = 0; i < source.size(); ++i)
+            source[i] = char(i * 7 / 5);
+        QVERIFY(writeBytes(tmp.filePath("source.bin"), source));
+        QFile from(tmp.filePath("source.bin"));
+        QVERIFY(from.open(QIODevice::ReadOnly));
+        QList<ContentPiece> pieces;
         QByteArray whole;
         for (int i = 0; i < 3000; ++i) {
-            pieces << QByteArray(i % 7, char('a' + i % 26));
-            whole += pieces.last();
+            const qint64 at = i * 97 % 1000, size = i == 1500 ? source.size() - 1000 : i % 13;
+            pieces << (i % 100 == 0 ? ContentPiece::ofFile(&from, at, size)
+                                    : ContentPiece(QByteArray(i % 7, char('a' + i % 26))));
+            whole += i % 100 == 0 ? source.mid(at, size) : pieces.last().bytes;
         }
         SafeWriteOptions options;
         options.newFileSyncedLater = syncedLater;
@@ -357,7 +366,7 @@ private Q_SLOTS:
         QCOMPARE(readBytes(name), whole);
         QCOMPARE(QFileInfo(name).isSymLink(), there == "link");
         QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
-                 there == "link" ? 2 : 1);
+                 there == "link" ? 3 : 2);
     }
 
     // Every byte value, NUL included, survives a load and a save.
