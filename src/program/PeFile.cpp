@@ -606,7 +606,6 @@ QByteArray PeWritten::joined() const
     return joined;
 }
 
-
 struct PeOriginal::Data {
     PeLayout pe;
     QString error;

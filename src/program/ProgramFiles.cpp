@@ -525,8 +525,8 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
     SafeWriteOptions writing;
     writing.lastCheck = [&]() -> QString {
         QCryptographicHash hash(QCryptographicHash::Sha256);
-        if (const std::optional<FileError> failed =
-                readPieces({ContentPiece::ofFile(&program, 0, program.size())}, [&hash](QByteArrayView chunk) {
+        if (const std::optional<FileError> failed = readPieces(
+                {ContentPiece::ofFile(&program, 0, program.size())}, [&hash](QByteArrayView chunk) {
                     hash.addData(chunk);
                     return true;
                 }))

@@ -61,11 +61,13 @@ FileError shrunk(const QFile* file)
 }
 
 // A file's part of the content, a chunk at a time.
-std::optional<FileError> readFilePiece(const ContentPiece& piece, const std::function<bool(QByteArrayView)>& take)
+std::optional<FileError> readFilePiece(const ContentPiece& piece,
+                                       const std::function<bool(QByteArrayView)>& take)
 {
     QByteArray buffer(qsizetype(std::min(piece.size, kChunk)), Qt::Uninitialized);
     for (qint64 done = 0; done < piece.size;) {
-        const qint64 n = readAt(piece.from, piece.at + done, buffer.data(), std::min(piece.size - done, kChunk));
+        const qint64 n =
+            readAt(piece.from, piece.at + done, buffer.data(), std::min(piece.size - done, kChunk));
         if (n < 0)
             return FileError{piece.from->fileName(), reasonForErrno(errno)};
         if (n == 0)
@@ -361,9 +363,8 @@ bool writeAll(int fd, const QList<ContentPiece>& pieces, int& err, std::optional
     for (qsizetype i = 0; i < pieces.size();) {
         if (pieces[i].from) {
             bool written = true;
-            source = readFilePiece(pieces[i], [&](QByteArrayView chunk) {
-                return written = writeBytes(fd, chunk, err);
-            });
+            source = readFilePiece(
+                pieces[i], [&](QByteArrayView chunk) { return written = writeBytes(fd, chunk, err); });
             if (source || !written)
                 return false;
             ++i;

@@ -308,10 +308,12 @@ void ResourceScriptsTest::judgedByWindres_data()
                   "    IDS_TITLE, \"Print \"\"now\"\"\"", "    2 \"Tab\\tthen\"", "    15, L\"Wide\\nline\"",
                   "    16, \"Concat\" \"enated\"", "    17, \"C:\\\\Temp\\\\\"", "    14, \"Before fifteen\"",
                   "    18, \"Печать — готово ✓\"", "    19, \"Smile 😀 end\"", "    5, \"Back in the first\"",
-                  "END", "STRINGTABLE", "{",
-                  "    4095, \"Last of a block\"", "    40000, \"\"", "}"})
-        << QStringList{"Print \"\"now", "Tab", "Back in the first", "Before fifteen", "Wide\\nline", "Concatenated",
-                       "C:\\\\Temp\\\\", "Печать — готово", "Smile 😀 end", "Last of a block"};
+                  "END", "STRINGTABLE", "{", "    4095, \"Last of a block\"", "    40000, \"\"", "}"})
+        << QStringList{"Print \"\"now",     "Tab",
+                       "Back in the first", "Before fifteen",
+                       "Wide\\nline",       "Concatenated",
+                       "C:\\\\Temp\\\\",    "Печать — готово",
+                       "Smile 😀 end",       "Last of a block"};
 }
 
 void ResourceScriptsTest::judgedByWindres()
