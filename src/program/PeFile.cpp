@@ -653,6 +653,16 @@ PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resourc
     // The headers as far as one more section header reaches are copied and edited;
     // the rest of the new file is the original's parts and the new section's pieces.
     Splice out(head, original.file, original.source, original.size);
+    if (!pe.hasDirectory(kResourceDirectory)) {
+        // The headers have no entry that could name a resource tree: writing one would
+        // land on whatever follows the entries they have.
+        if (!resources.isEmpty()) {
+            result.error = QStringLiteral("в заголовке программы нет записи для дерева ресурсов");
+            return result;
+        }
+        out.originalPieces(0, original.size, result.pieces);
+        return result;
+    }
 
     // The overlay: whatever follows the sections' data (a COFF symbol table, an
     // installer's payload, a signature). A signature is cut out of it.
