@@ -204,11 +204,13 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     QByteArray bytes;
     if (const std::optional<FileError> failed = readFileBytes(options.program, bytes))
         return refuse(failed->message());
-    // The digest and the resource tree both only read the bytes: one each on two cores.
-    std::future<QByteArray> hashing = std::async(std::launch::async, [&bytes] { return sha256Of(bytes); });
+    // The digest only reads the bytes: it is computed beside everything else and
+    // waited for where it decides something (an earlier unpacking's record) or is
+    // written (the new record).
+    std::shared_future<QByteArray> hash =
+        std::async(std::launch::async, [&bytes] { return sha256Of(bytes); }).share();
     // The resources stay views of `bytes`, which lives to the end: no second copy.
     SourceResources source = readSourceResources(options.program, bytes, ResourceData::ViewsOfFile);
-    const QByteArray hash = hashing.get();
     if (!source.error.isEmpty())
         return refuse(source.error);
     if (progress)
@@ -221,7 +223,7 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     if (recorded) {
         if (!earlier.error.isEmpty())
             return refuse(earlier.error);
-        if (earlier.record.sha256 != hash)
+        if (earlier.record.sha256 != hash.get())
             return refuse(
                 QStringLiteral("Каталог %1 уже содержит сценарии другой программы или другой версии этой "
                                "программы (%2). Распакуйте программу в новый каталог: переводы из User.dic "
@@ -259,7 +261,6 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     ProgramRecord record;
     record.source = source.kind;
     record.path = options.program;
-    record.sha256 = hash;
     record.language = choice.language;
     const QDir top(options.resourceDir);
     if (!top.mkpath(QStringLiteral(".")))
@@ -326,6 +327,7 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     if (result.written)
         if (const std::optional<FileError> failed = syncFileSystemOf(options.resourceDir))
             return refuse(failed->message());
+    record.sha256 = hash.get();
     const QString recordPath = top.filePath(kRecordFileName);
     const QByteArray recordBytes = recordText(record);
     QByteArray old;

@@ -187,9 +187,15 @@ void compileStrings(rc::ScriptReader& in, QList<Resource>& out)
             block.bytes.reserve(need + (15 - slot) * (2 + 2 * text.size()));
         for (; block.filled <= slot; ++block.filled) {
             const QStringView here = block.filled == slot ? text : QStringView();
-            block.bytes.append(char(here.size() & 0xff)).append(char(here.size() >> 8));
-            for (const QChar c : here)
-                block.bytes.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
+            const qsizetype at = block.bytes.size();
+            block.bytes.resize(at + 2 + 2 * here.size());
+            char* d = block.bytes.data() + at;
+            *d++ = char(here.size() & 0xff);
+            *d++ = char(here.size() >> 8);
+            for (const QChar c : here) {
+                *d++ = char(c.unicode() & 0xff);
+                *d++ = char(c.unicode() >> 8);
+            }
         }
     };
     const auto place = [&fill](Block& block, int slot, QStringView text) {

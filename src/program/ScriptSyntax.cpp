@@ -231,6 +231,15 @@ private:
             }
         };
         while (true) {
+            if (narrowBytes.isEmpty()) {
+                // A run of characters that stand for themselves goes in at once.
+                qsizetype end = i;
+                while (end < s.size() && s[end] != u'"' && s[end] != u'\\' && s[end] != u'\n' &&
+                       s[end] != u'\r')
+                    ++end;
+                text += s.sliced(i, end - i);
+                i = end;
+            }
             if (i >= s.size() || s[i] == u'\n' || s[i] == u'\r')
                 throw ScriptError{line, QStringLiteral("строка в кавычках не закрыта")};
             const QChar c = s[i];
@@ -951,7 +960,20 @@ QString quoted(QStringView text)
     QString out;
     out.reserve(text.size() + 2);
     out += u'"';
-    for (const QChar c : text) {
+    const auto plain = [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() != 0x7F && c != u'"' && c != u'\\';
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A run of characters written as themselves goes in at once.
+        qsizetype end = i;
+        while (end < text.size() && plain(text[end]))
+            ++end;
+        if (end > i) {
+            out += text.sliced(i, end - i);
+            i = end - 1;
+            continue;
+        }
+        const QChar c = text[i];
         switch (c.unicode()) {
         case '"':
             out += u"\"\"";
