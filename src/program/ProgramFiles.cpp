@@ -17,6 +17,10 @@
 #include <future>
 #include <map>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace kvarsel {
 
 namespace {
@@ -80,6 +84,18 @@ QString uniqueName(const QString& base, QSet<QString>& taken)
         name = base + u'_' + QString::number(n);
     taken.insert(name.toLower());
     return name;
+}
+
+// The read, write and run bits of an open file (never set-user and the like); a new
+// file's own where the system has none.
+int fileModeOf(QFile& file)
+{
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::fstat(file.handle(), &st) == 0)
+        return int(st.st_mode & 0777);
+#endif
+    return 0666;
 }
 
 bool holdsScripts(const QString& resourceDir)
@@ -525,6 +541,8 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
     if (progress)
         progress(90);
     SafeWriteOptions writing;
+    // The copy runs like the program: a new file gets its permission bits, as cp gives them.
+    writing.newFileMode = int(fileModeOf(program));
     writing.lastCheck = [&]() -> QString {
         QCryptographicHash hash(QCryptographicHash::Sha256);
         if (const std::optional<FileError> failed = readPieces(

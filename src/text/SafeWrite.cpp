@@ -557,7 +557,8 @@ std::optional<FileError> writeFileSafely(const QString& path, const QList<Conten
         // place (never through a link), and nothing relies on it before the caller's
         // sync. A failed write takes the part written away again.
         Descriptor file;
-        file.fd = ::open(final.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        file.fd = ::open(final.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                         mode_t(options.newFileMode));
         if (file.fd >= 0) {
             if (!writeAll(file.fd, pieces, err, sourceFailed) ||
                 (::close(file.release()) != 0 && (err = errno))) {
@@ -607,7 +608,8 @@ std::optional<FileError> writeFileSafely(const QString& path, const QList<Conten
     Descriptor file;
     for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
         temp = uniqueName(dir, name);
-        file.fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        file.fd =
+            ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(options.newFileMode));
         if (file.fd < 0 && errno != EEXIST)
             return failed(errno);
     }

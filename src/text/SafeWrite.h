@@ -46,6 +46,9 @@ struct SafeWriteOptions {
     // target's name: a reason it returns fails the write and the target stays as it
     // was. Content read from another file is right only while that file is unchanged.
     std::function<QString()> lastCheck;
+    // The permission bits of a file made new, less the umask, as open() takes them (a
+    // copy of a program keeps the program's). A file replaced keeps its own.
+    int newFileMode = 0666;
 };
 
 // A piece of a file's new content: bytes in memory, or `size` bytes from `at` of an

@@ -288,6 +288,7 @@ void ProgramsTest::roundTrip()
     const QString same = dir + QStringLiteral("/same.") + QFileInfo(program).suffix();
     r = run(m_batch, {QStringLiteral("pack"), resources, QStringLiteral("--output"), same});
     QVERIFY2(r.status == 0, r.err.constData());
+    QCOMPARE(QFileInfo(same).permissions(), QFileInfo(program).permissions()); // it runs as the program did
     if (shape == QStringLiteral("res")) {
         QCOMPARE(readBytes(same), readBytes(program));
     } else {
