@@ -731,7 +731,8 @@ PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resourc
         quint64 imageEnd = pe.sizeOfHeaders;
         quint32 characteristics = 0x40000040; // initialised data, readable
         for (const Section& s : pe.sections) {
-            imageEnd = std::max<quint64>(imageEnd, quint64(s.virtualAddress) + s.mappedSize());
+            // An empty section still holds its address: the new one must not share it.
+            imageEnd = std::max<quint64>(imageEnd, quint64(s.virtualAddress) + std::max(s.mappedSize(), 1u));
             if (s.name == ".rsrc") {
                 characteristics = s.characteristics;
                 out.setBytes(s.headerAt, QByteArray(".oldrsrc", 8));
