@@ -152,8 +152,10 @@ struct PeLayout {
     std::optional<qint64> offsetOf(quint64 rva, quint64 size) const
     {
         for (const Section& s : sections) {
-            if (rva >= s.virtualAddress && rva - s.virtualAddress < std::max(s.mappedSize(), 1u)) {
-                const quint64 into = rva - s.virtualAddress;
+            // Nothing at all may sit right at a section's end (an empty resource last in its section).
+            const quint64 into = rva - s.virtualAddress;
+            if (rva >= s.virtualAddress &&
+                (into < std::max(s.mappedSize(), 1u) || (size == 0 && into == s.mappedSize()))) {
                 if (into + size > s.rawSize)
                     return std::nullopt;
                 return qint64(s.rawOffset) + qint64(into);
