@@ -695,6 +695,17 @@ PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resourc
     for (const Section& s : pe.sections)
         if (tree.rva && s.virtualAddress == tree.rva && s.name == ".rsrc")
             own = &s;
+    if (own) {
+        // Only where its data is its own: a new section written there must not land
+        // on the headers or on another section's data.
+        const qint64 start = own->rawOffset, end = start + own->rawSize;
+        bool alone = start >= pe.sectionTableAt + qint64(pe.sections.size()) * kSectionHeaderSize;
+        for (const Section& s : pe.sections)
+            if (&s != own && s.rawSize && s.rawOffset < end && start < qint64(s.rawOffset) + s.rawSize)
+                alone = false;
+        if (!alone)
+            own = nullptr;
+    }
     QList<QByteArray> section;
     qint64 sectionSize = 0;
     quint32 sectionRva = 0;
