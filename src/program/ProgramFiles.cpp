@@ -563,12 +563,14 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
 UnpackingFolder unpackingFolderFor(const QString& workDir, const QString& program)
 {
     UnpackingFolder folder;
-    QByteArray bytes;
-    if (const std::optional<FileError> failed = readFileBytes(program, bytes)) {
+    // Only digested: read a piece at a time, never held whole.
+    QCryptographicHash digest(QCryptographicHash::Sha256);
+    if (const std::optional<FileError> failed =
+            readFilePieces(program, 1 << 20, [&digest](QByteArrayView piece) { digest.addData(piece); })) {
         folder.error = failed->message();
         return folder;
     }
-    const QByteArray hash = sha256Of(bytes);
+    const QByteArray hash = digest.result().toHex();
     const QDir dir(workDir);
     for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         bool exists = false;

@@ -82,6 +82,9 @@ DialogTemplate parseDialog(rc::ScriptReader& reader, bool extended);
 
 std::optional<QList<QString>> readStringBlock(const QByteArray& data, QString& why);
 QByteArray stringBlockBytes(const QList<QString>& strings);
+// One string of a block appended as the block keeps it: its length, then its UTF-16
+// units, little-endian.
+void appendBlockString(QByteArray& out, QStringView text);
 // The `id, "text"` lines of block `block` (no STRINGTABLE around them), each
 // ended by "\r\n"; empty with `why` set when the block has no script form.
 QString stringBlockLines(quint16 block, const QList<QString>& strings, QString& why);

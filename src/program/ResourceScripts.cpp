@@ -185,18 +185,8 @@ void compileStrings(rc::ScriptReader& in, QList<Resource>& out)
         const qsizetype need = block.bytes.size() + 2 * (slot - block.filled + 1) + 2 * text.size();
         if (need > block.bytes.capacity())
             block.bytes.reserve(need + (15 - slot) * (2 + 2 * text.size()));
-        for (; block.filled <= slot; ++block.filled) {
-            const QStringView here = block.filled == slot ? text : QStringView();
-            const qsizetype at = block.bytes.size();
-            block.bytes.resize(at + 2 + 2 * here.size());
-            char* d = block.bytes.data() + at;
-            *d++ = char(here.size() & 0xff);
-            *d++ = char(here.size() >> 8);
-            for (const QChar c : here) {
-                *d++ = char(c.unicode() & 0xff);
-                *d++ = char(c.unicode() >> 8);
-            }
-        }
+        for (; block.filled <= slot; ++block.filled)
+            appendBlockString(block.bytes, block.filled == slot ? text : QStringView());
     };
     const auto place = [&fill](Block& block, int slot, QStringView text) {
         if (slot >= block.filled) {

@@ -252,8 +252,6 @@ private:
                 }
                 ++i;
                 flushBytes();
-                // A string table's texts are all held until the script ends: without the room they grew by.
-                text.squeeze();
                 return text;
             }
             if (c != u'\\' || i + 1 >= s.size()) {

@@ -23,16 +23,25 @@ std::optional<QList<QString>> readStringBlock(const QByteArray& data, QString& w
     return strings;
 }
 
+void appendBlockString(QByteArray& out, QStringView text)
+{
+    const qsizetype at = out.size();
+    out.resize(at + 2 + 2 * text.size());
+    char* d = out.data() + at;
+    *d++ = char(text.size() & 0xff);
+    *d++ = char(text.size() >> 8);
+    for (const QChar c : text) {
+        *d++ = char(c.unicode() & 0xff);
+        *d++ = char(c.unicode() >> 8);
+    }
+}
+
 QByteArray stringBlockBytes(const QList<QString>& strings)
 {
-    ByteWriter out;
-    for (int i = 0; i < 16; ++i) {
-        const QString s = i < strings.size() ? strings[i] : QString();
-        out.put<quint16>(quint16(s.size()));
-        for (const QChar c : s)
-            out.put<quint16>(c.unicode());
-    }
-    return out.data();
+    QByteArray out;
+    for (int i = 0; i < 16; ++i)
+        appendBlockString(out, i < strings.size() ? QStringView(strings[i]) : QStringView());
+    return out;
 }
 
 QString stringBlockLines(quint16 block, const QList<QString>& strings, QString& why)

@@ -99,16 +99,6 @@ std::optional<FileError> readPieces(const QList<ContentPiece>& pieces,
     return std::nullopt;
 }
 
-std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteArray>& pieces,
-                                         const SafeWriteOptions& options)
-{
-    QList<ContentPiece> content;
-    content.reserve(pieces.size());
-    for (const QByteArray& piece : pieces)
-        content << piece;
-    return writeFileSafely(path, content, options);
-}
-
 #ifdef Q_OS_UNIX
 
 namespace {

@@ -90,9 +90,7 @@ inline SafeWriteOptions replacingLink()
 std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& bytes,
                                          const SafeWriteOptions& options = {});
 // The same with the content given as pieces, written one after another (a large
-// file made of views of others need not be joined in memory first).
-std::optional<FileError> writeFileSafely(const QString& path, const QList<QByteArray>& pieces,
-                                         const SafeWriteOptions& options = {});
+// file made of views of others and parts of other files is never joined in memory).
 std::optional<FileError> writeFileSafely(const QString& path, const QList<ContentPiece>& pieces,
                                          const SafeWriteOptions& options = {});
 
