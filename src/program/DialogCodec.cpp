@@ -83,9 +83,12 @@ void writeNameOrOrdinal(ByteWriter& out, const NameOrOrdinal& v)
 }
 
 // A menu, class or text as a script names it: a number, or a string.
-QString scriptName(const NameOrOrdinal& v)
+void appendScriptName(QString& out, const NameOrOrdinal& v)
 {
-    return v.isOrdinal ? QString::number(v.ordinal) : rc::quoted(v.name);
+    if (v.isOrdinal)
+        rc::appendNumber(out, v.ordinal);
+    else
+        rc::appendQuoted(out, v.name);
 }
 
 NameOrOrdinal parseNameOrOrdinal(rc::ScriptReader& in)
@@ -107,24 +110,35 @@ NameOrOrdinal parseNameOrOrdinal(rc::ScriptReader& in)
 // The style as a statement with `base` writes it: the bits beyond the base or-ed
 // in (a CONTROL's style whole, as decompilers write it), the base's bits the
 // control lacks taken away with NOT.
-QString styleExpression(quint32 style, quint32 base, bool whole)
+void appendStyle(QString& out, quint32 style, quint32 base, bool whole)
 {
     const quint32 off = base & ~style;
     const quint32 on = whole ? style : style & ~base;
-    if (!off)
-        return rc::hex(on);
-    return on ? rc::hex(on) + QStringLiteral(" | NOT ") + rc::hex(off)
-              : QStringLiteral("NOT ") + rc::hex(off);
+    if (on || !off)
+        rc::appendHex(out, on);
+    if (off) {
+        out += on ? u" | NOT " : u"NOT ";
+        rc::appendHex(out, off);
+    }
 }
 
-QString coordinates(const DialogItemTemplate& c)
+void appendCoordinates(QString& out, qint16 x, qint16 y, qint16 cx, qint16 cy)
 {
-    return QStringLiteral("%1, %2, %3, %4").arg(c.x).arg(c.y).arg(c.cx).arg(c.cy);
+    rc::appendNumber(out, x);
+    out += u", ";
+    rc::appendNumber(out, y);
+    out += u", ";
+    rc::appendNumber(out, cx);
+    out += u", ";
+    rc::appendNumber(out, cy);
 }
 
-QString controlId(quint32 id, bool extended)
+void appendControlId(QString& out, quint32 id, bool extended)
 {
-    return id == (extended ? 0xFFFFFFFFu : 0xFFFFu) ? QStringLiteral("-1") : QString::number(id);
+    if (id == (extended ? 0xFFFFFFFFu : 0xFFFFu))
+        out += u"-1";
+    else
+        rc::appendNumber(out, id);
 }
 
 const Statement* statementFor(const DialogItemTemplate& c)
@@ -155,50 +169,69 @@ const Statement* statementFor(const DialogItemTemplate& c)
     return nullptr;
 }
 
-QString controlLine(const DialogItemTemplate& c, bool extended, QString& why)
+// The control's statement, and its creation data, appended to `out`; false, with
+// `why`, when the script cannot hold the control.
+bool appendControl(QString& out, const DialogItemTemplate& c, bool extended, QString& why)
 {
     if (!c.text.isOrdinal && !scriptCanHold(c.text.name, false, why))
-        return {};
+        return false;
     if (!c.windowClass.isOrdinal && !scriptCanHold(c.windowClass.name, false, why))
-        return {};
+        return false;
     if (!extended && (c.helpId || !c.creationData.isEmpty())) {
         why = QStringLiteral("у элемента %1 данные, которые DIALOG не записывает").arg(c.id);
-        return {};
+        return false;
     }
     if (c.creationData.size() % 2) {
         why = QStringLiteral("у элемента %1 нечётное число байтов данных создания").arg(c.id);
-        return {};
+        return false;
     }
-    const QString id = controlId(c.id, extended);
-    QString line;
-    QStringList tail; // style, exstyle, help id: each needed once a later one is
+    // Style, extended style, help id: each is written once a later one is.
     if (const Statement* s = statementFor(c)) {
-        line = QStringLiteral("    ") + QString::fromUtf16(s->word) + u' ';
-        if (s->shape != TextShape::None)
-            line += scriptName(c.text) + QStringLiteral(", ");
-        line += id + QStringLiteral(", ") + coordinates(c);
-        if (c.exStyle || c.helpId || c.style != (s->base | s->extra))
-            tail << styleExpression(c.style, s->base, false);
+        out += u"    ";
+        out += QStringView(s->word);
+        out += u' ';
+        if (s->shape != TextShape::None) {
+            appendScriptName(out, c.text);
+            out += u", ";
+        }
+        appendControlId(out, c.id, extended);
+        out += u", ";
+        appendCoordinates(out, c.x, c.y, c.cx, c.cy);
+        if (c.exStyle || c.helpId || c.style != (s->base | s->extra)) {
+            out += u", ";
+            appendStyle(out, c.style, s->base, false);
+        }
     } else {
-        line = QStringLiteral("    CONTROL %1, %2, %3, %4, %5")
-                   .arg(scriptName(c.text), id, scriptName(c.windowClass),
-                        styleExpression(c.style, kChildVisible, true), coordinates(c));
+        out += u"    CONTROL ";
+        appendScriptName(out, c.text);
+        out += u", ";
+        appendControlId(out, c.id, extended);
+        out += u", ";
+        appendScriptName(out, c.windowClass);
+        out += u", ";
+        appendStyle(out, c.style, kChildVisible, true);
+        out += u", ";
+        appendCoordinates(out, c.x, c.y, c.cx, c.cy);
     }
-    if (c.exStyle || c.helpId)
-        tail << rc::hex(c.exStyle);
-    if (c.helpId)
-        tail << QString::number(c.helpId);
-    for (const QString& t : tail)
-        line += QStringLiteral(", ") + t;
-    line += u"\r\n";
+    if (c.exStyle || c.helpId) {
+        out += u", ";
+        rc::appendHex(out, c.exStyle);
+    }
+    if (c.helpId) {
+        out += u", ";
+        rc::appendNumber(out, c.helpId);
+    }
+    out += u"\r\n";
     if (!c.creationData.isEmpty()) {
-        QStringList words;
-        for (qsizetype i = 0; i < c.creationData.size(); i += 2)
-            words << rc::hex(qFromLittleEndian<quint16>(c.creationData.constData() + i));
-        line += QStringLiteral("    BEGIN\r\n        ") + words.join(QStringLiteral(", ")) +
-                QStringLiteral("\r\n    END\r\n");
+        out += u"    BEGIN\r\n        ";
+        for (qsizetype i = 0; i < c.creationData.size(); i += 2) {
+            if (i)
+                out += u", ";
+            rc::appendHex(out, qFromLittleEndian<quint16>(c.creationData.constData() + i));
+        }
+        out += u"\r\n    END\r\n";
     }
-    return line;
+    return true;
 }
 
 // Creation data: numbers (a word each, or a double word after L) and strings.
@@ -476,34 +509,60 @@ QString dialogScript(const ResourceKey& name, const DialogTemplate& d, QString& 
         (!d.menu.isOrdinal && !scriptCanHold(d.menu.name, false, why)) ||
         (!d.windowClass.isOrdinal && !scriptCanHold(d.windowClass.name, false, why)))
         return {};
-    QString out = (name.isNumber() ? QString::number(name.id) : rc::quoted(name.name)) +
-                  (d.extended ? QStringLiteral(" DIALOGEX ") : QStringLiteral(" DIALOG ")) +
-                  QStringLiteral("%1, %2, %3, %4").arg(d.x).arg(d.y).arg(d.cx).arg(d.cy);
-    if (d.helpId)
-        out += QStringLiteral(", ") + QString::number(d.helpId);
-    out += QStringLiteral("\r\nSTYLE ") + rc::hex(d.style) + QStringLiteral("\r\n");
-    if (d.exStyle)
-        out += QStringLiteral("EXSTYLE ") + rc::hex(d.exStyle) + QStringLiteral("\r\n");
-    if (!d.caption.isEmpty())
-        out += QStringLiteral("CAPTION ") + rc::quoted(d.caption) + QStringLiteral("\r\n");
-    if (!d.windowClass.isEmpty())
-        out += QStringLiteral("CLASS ") + scriptName(d.windowClass) + QStringLiteral("\r\n");
-    if (!d.menu.isEmpty())
-        out += QStringLiteral("MENU ") + scriptName(d.menu) + QStringLiteral("\r\n");
-    if (d.style & kSetFont) {
-        out += QStringLiteral("FONT %1, %2").arg(d.pointSize).arg(rc::quoted(d.face));
-        if (d.extended)
-            out += QStringLiteral(", %1, %2, %3").arg(d.weight).arg(d.italic).arg(d.charset);
+    // About what a control's line takes: one allocation for most dialogs.
+    QString out;
+    out.reserve(256 + 80 * d.controls.size());
+    if (name.isNumber())
+        rc::appendNumber(out, name.id);
+    else
+        rc::appendQuoted(out, name.name);
+    out += d.extended ? u" DIALOGEX " : u" DIALOG ";
+    appendCoordinates(out, d.x, d.y, d.cx, d.cy);
+    if (d.helpId) {
+        out += u", ";
+        rc::appendNumber(out, d.helpId);
+    }
+    out += u"\r\nSTYLE ";
+    rc::appendHex(out, d.style);
+    out += u"\r\n";
+    if (d.exStyle) {
+        out += u"EXSTYLE ";
+        rc::appendHex(out, d.exStyle);
         out += u"\r\n";
     }
-    out += QStringLiteral("BEGIN\r\n");
-    for (const DialogItemTemplate& c : d.controls) {
-        const QString line = controlLine(c, d.extended, why);
-        if (line.isEmpty())
-            return {};
-        out += line;
+    if (!d.caption.isEmpty()) {
+        out += u"CAPTION ";
+        rc::appendQuoted(out, d.caption);
+        out += u"\r\n";
     }
-    out += QStringLiteral("END\r\n");
+    if (!d.windowClass.isEmpty()) {
+        out += u"CLASS ";
+        appendScriptName(out, d.windowClass);
+        out += u"\r\n";
+    }
+    if (!d.menu.isEmpty()) {
+        out += u"MENU ";
+        appendScriptName(out, d.menu);
+        out += u"\r\n";
+    }
+    if (d.style & kSetFont) {
+        out += u"FONT ";
+        rc::appendNumber(out, d.pointSize);
+        out += u", ";
+        rc::appendQuoted(out, d.face);
+        if (d.extended) {
+            for (const int n : {int(d.weight), int(d.italic), int(d.charset)}) {
+                out += u", ";
+                rc::appendNumber(out, n);
+            }
+        }
+        out += u"\r\n";
+    }
+    out += u"BEGIN\r\n";
+    for (const DialogItemTemplate& c : d.controls)
+        if (!appendControl(out, c, d.extended, why))
+            return {};
+    out += u"END\r\n";
     return out;
 }
 

@@ -17,6 +17,12 @@ struct FlagWord {
 constexpr FlagWord kFlagWords[] = {{u"CHECKED", 0x8},    {u"GRAYED", 0x1},      {u"INACTIVE", 0x2},
                                    {u"BITMAP", 0x4},     {u"OWNERDRAW", 0x100}, {u"MENUBARBREAK", 0x20},
                                    {u"MENUBREAK", 0x40}, {u"HELP", 0x4000}};
+constexpr quint16 kFlagWordBits = [] {
+    quint16 all = 0;
+    for (const FlagWord& f : kFlagWords)
+        all |= f.bit;
+    return all;
+}();
 
 QString damaged() { return QStringLiteral("меню повреждено: данные обрываются"); }
 
@@ -116,8 +122,6 @@ void writeItems(ByteWriter& out, bool extended, const QList<MenuItem>& items)
     }
 }
 
-QString number(quint32 v) { return QString::number(v); }
-
 bool writeScriptItems(QString& out, bool extended, const QList<MenuItem>& items, int depth, QString& why)
 {
     const QString indent(4 * depth, u' ');
@@ -129,45 +133,57 @@ bool writeScriptItems(QString& out, bool extended, const QList<MenuItem>& items,
             why = QStringLiteral("пустое подменю «%1»").arg(item.text);
             return false;
         }
-        QString line = indent;
+        out += indent;
         if (extended) {
-            if (!item.popup && item.type == 0 && item.state == 0 && item.id == 0 && item.text.isEmpty())
-                line += QStringLiteral("MENUITEM SEPARATOR");
-            else if (item.popup)
-                line += QStringLiteral("POPUP %1, %2, %3, %4, %5")
-                            .arg(rc::quoted(item.text), number(item.id), rc::hex(item.type),
-                                 rc::hex(item.state), number(item.helpId));
-            else
-                line +=
-                    QStringLiteral("MENUITEM %1, %2, %3, %4")
-                        .arg(rc::quoted(item.text), number(item.id), rc::hex(item.type), rc::hex(item.state));
-        } else {
-            quint16 rest = item.flags;
-            QString options;
-            for (const FlagWord& f : kFlagWords) {
-                if (rest & f.bit) {
-                    options += QStringLiteral(", ") + QString::fromUtf16(f.word);
-                    rest &= ~f.bit;
+            if (!item.popup && item.type == 0 && item.state == 0 && item.id == 0 && item.text.isEmpty()) {
+                out += u"MENUITEM SEPARATOR";
+            } else {
+                out += item.popup ? u"POPUP " : u"MENUITEM ";
+                rc::appendQuoted(out, item.text);
+                out += u", ";
+                rc::appendNumber(out, item.id);
+                out += u", ";
+                rc::appendHex(out, item.type);
+                out += u", ";
+                rc::appendHex(out, item.state);
+                if (item.popup) {
+                    out += u", ";
+                    rc::appendNumber(out, item.helpId);
                 }
             }
-            if (rest) {
-                why = QStringLiteral("флаги пункта меню 0x%1 нельзя записать в сценарий").arg(rest, 0, 16);
+        } else {
+            if (item.flags & ~kFlagWordBits) {
+                why = QStringLiteral("флаги пункта меню 0x%1 нельзя записать в сценарий")
+                          .arg(item.flags & ~kFlagWordBits, 0, 16);
                 return false;
             }
-            if (item.popup)
-                line += QStringLiteral("POPUP ") + rc::quoted(item.text) + options;
-            else if (item.flags == 0 && item.id == 0 && item.text.isEmpty())
-                line += QStringLiteral("MENUITEM SEPARATOR");
-            else
-                line +=
-                    QStringLiteral("MENUITEM %1, %2").arg(rc::quoted(item.text), number(item.id)) + options;
+            if (!item.popup && item.flags == 0 && item.id == 0 && item.text.isEmpty()) {
+                out += u"MENUITEM SEPARATOR";
+            } else {
+                out += item.popup ? u"POPUP " : u"MENUITEM ";
+                rc::appendQuoted(out, item.text);
+                if (!item.popup) {
+                    out += u", ";
+                    rc::appendNumber(out, item.id);
+                }
+                quint16 rest = item.flags;
+                for (const FlagWord& f : kFlagWords) {
+                    if (rest & f.bit) {
+                        out += u", ";
+                        out += QStringView(f.word);
+                        rest &= ~f.bit;
+                    }
+                }
+            }
         }
-        out += line + QStringLiteral("\r\n");
+        out += u"\r\n";
         if (item.popup) {
-            out += indent + QStringLiteral("BEGIN\r\n");
+            out += indent;
+            out += u"BEGIN\r\n";
             if (!writeScriptItems(out, extended, item.children, depth + 1, why))
                 return false;
-            out += indent + QStringLiteral("END\r\n");
+            out += indent;
+            out += u"END\r\n";
         }
     }
     return true;
@@ -292,9 +308,13 @@ QString menuScript(const ResourceKey& name, const MenuTemplate& menu, QString& w
         why = QStringLiteral("меню без пунктов");
         return {};
     }
-    QString out = (name.isNumber() ? QString::number(name.id) : rc::quoted(name.name)) +
-                  (menu.extended ? QStringLiteral(" MENUEX\r\n") : QStringLiteral(" MENU\r\n")) +
-                  QStringLiteral("BEGIN\r\n");
+    QString out;
+    out.reserve(1024);
+    if (name.isNumber())
+        rc::appendNumber(out, name.id);
+    else
+        rc::appendQuoted(out, name.name);
+    out += menu.extended ? u" MENUEX\r\nBEGIN\r\n" : u" MENU\r\nBEGIN\r\n";
     if (!writeScriptItems(out, menu.extended, menu.items, 1, why))
         return {};
     out += u"END\r\n";

@@ -7,9 +7,9 @@
 #include "text/Encoding.h"
 #include "text/FileIdentity.h"
 #include "text/SafeWrite.h"
+#include "text/Sha256.h"
 #include "text/TextFile.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -32,11 +32,6 @@ bool isTextType(const ResourceKey& type)
 }
 
 QString quoted(const QString& path) { return QStringLiteral("«%1»").arg(QDir::toNativeSeparators(path)); }
-
-QByteArray sha256Of(const QByteArray& bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
 
 // Primary languages a user may name instead of a number.
 quint16 primaryNamed(const QString& name)
@@ -224,7 +219,7 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     // waited for where it decides something (an earlier unpacking's record) or is
     // written (the new record).
     std::shared_future<QByteArray> hash =
-        std::async(std::launch::async, [&bytes] { return sha256Of(bytes); }).share();
+        std::async(std::launch::async, [&bytes] { return Sha256::hexOf(bytes); }).share();
     // The resources stay views of `bytes`, which lives to the end: no second copy.
     SourceResources source = readSourceResources(options.program, bytes, ResourceData::ViewsOfFile);
     if (!source.error.isEmpty())
@@ -431,7 +426,7 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
     QByteArray bytes;
     if (const std::optional<FileError> failed = readFileBytes(record.path, bytes, program))
         return refuse(failed->message());
-    if (sha256Of(bytes) != record.sha256)
+    if (Sha256::hexOf(bytes) != record.sha256)
         return refuse(changed);
     SourceResources source = readSourceResources(record.path, bytes, ResourceData::ViewsOfFile);
     if (!source.error.isEmpty())
@@ -544,14 +539,14 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
     // The copy runs like the program: a new file gets its permission bits, as cp gives them.
     writing.newFileMode = int(fileModeOf(program));
     writing.lastCheck = [&]() -> QString {
-        QCryptographicHash hash(QCryptographicHash::Sha256);
+        Sha256 hash;
         if (const std::optional<FileError> failed = readPieces(
                 {ContentPiece::ofFile(&program, 0, program.size())}, [&hash](QByteArrayView chunk) {
                     hash.addData(chunk);
                     return true;
                 }))
             return failed->message();
-        return hash.result().toHex() == record.sha256 ? QString() : changed;
+        return hash.hexResult() == record.sha256 ? QString() : changed;
     };
     if (const std::optional<FileError> failed = writeFileSafely(options.output, out, writing))
         return refuse(failed->message());
@@ -564,13 +559,13 @@ UnpackingFolder unpackingFolderFor(const QString& workDir, const QString& progra
 {
     UnpackingFolder folder;
     // Only digested: read a piece at a time, never held whole.
-    QCryptographicHash digest(QCryptographicHash::Sha256);
+    Sha256 digest;
     if (const std::optional<FileError> failed =
             readFilePieces(program, 1 << 20, [&digest](QByteArrayView piece) { digest.addData(piece); })) {
         folder.error = failed->message();
         return folder;
     }
-    const QByteArray hash = digest.result().toHex();
+    const QByteArray hash = digest.hexResult();
     const QDir dir(workDir);
     for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         bool exists = false;

@@ -2,9 +2,9 @@
 
 #include "program/RcScript.h"
 #include "text/SafeWrite.h"
+#include "text/Sha256.h"
 #include "text/TextFile.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 
@@ -102,11 +102,6 @@ std::optional<RcRecord> parseRecord(const QByteArray& bytes, QString* error)
     return record;
 }
 
-QByteArray sha256Of(const QByteArray& bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
-
 QString fileMessage(const QString& path, const QString& reason)
 {
     return u"Файл «%1»: %2"_s.arg(path, reason);
@@ -137,7 +132,7 @@ RcUnpackResult unpackRcFile(const QString& rcPath, const QString& resourceDir, c
 
     const QDir dir(resourceDir);
     const QString recordPath = dir.filePath(kRcRecordFileName);
-    const QByteArray sha = sha256Of(bytes);
+    const QByteArray sha = Sha256::hexOf(bytes);
     bool earlier = false;
     if (QFileInfo::exists(recordPath)) {
         // Translations already made there are worth more than a fresh cut: the same
@@ -219,7 +214,7 @@ RcPackResult packRcFile(const QString& resourceDir, const QString& output, bool 
     QByteArray bytes;
     if (const auto failure = readFileBytes(record->path, bytes))
         return refuse(1, failure->message());
-    if (sha256Of(bytes) != record->sha256)
+    if (Sha256::hexOf(bytes) != record->sha256)
         return refuse(
             1, fileMessage(QDir::toNativeSeparators(record->path),
                            u"изменился после распаковки в «%1»: распакуйте его заново в новый каталог"_s.arg(

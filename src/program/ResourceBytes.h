@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtEndian>
+#include <algorithm>
 #include <optional>
 
 namespace kvarsel {
@@ -87,17 +88,16 @@ private:
 
 class ByteWriter {
 public:
-    template <class T> void put(T v)
-    {
-        char b[sizeof(T)];
-        qToLittleEndian<T>(v, b);
-        m_data.append(b, sizeof(T));
-    }
+    // Written in place: a dialog of many controls is many small pieces.
+    template <class T> void put(T v) { qToLittleEndian<T>(v, grow(sizeof(T))); }
     void string(const QString& s)
     {
-        for (const QChar c : s)
-            put<quint16>(c.unicode());
-        put<quint16>(0);
+        char* d = grow(2 * (s.size() + 1));
+        for (const QChar c : s) {
+            qToLittleEndian<quint16>(c.unicode(), d);
+            d += 2;
+        }
+        qToLittleEndian<quint16>(0, d);
     }
     void bytes(const QByteArray& b) { m_data += b; }
     void align()
@@ -108,6 +108,15 @@ public:
     QByteArray data() const { return m_data; }
 
 private:
+    char* grow(qsizetype by)
+    {
+        const qsizetype at = m_data.size();
+        if (m_data.capacity() < at + by)
+            m_data.reserve(std::max<qsizetype>(64, 2 * (at + by)));
+        m_data.resize(at + by);
+        return m_data.data() + at;
+    }
+
     QByteArray m_data;
 };
 

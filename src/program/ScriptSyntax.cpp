@@ -3,8 +3,10 @@
 #include "text/Cp1251.h"
 
 #include <QSet>
+#include <charconv>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace kvarsel::rc {
@@ -21,19 +23,39 @@ constexpr int kMaxDepth = 200;
 bool isNameStart(QChar c) { return c.isLetter() || c == u'_'; }
 bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
+// The value of an integer's digits, its suffixes taken off: 0x before hexadecimal,
+// 0 before octal, as in C. Nothing when a digit is not of the base or the value
+// does not fit in 64 bits.
+std::optional<qulonglong> literalValue(QStringView digits)
+{
+    qulonglong base = 10;
+    if (digits.size() > 1 && digits[0] == u'0') {
+        base = 8;
+        if (digits[1] == u'x' || digits[1] == u'X') {
+            base = 16;
+            digits = digits.sliced(2);
+        }
+    }
+    if (digits.isEmpty())
+        return std::nullopt;
+    qulonglong value = 0;
+    for (const QChar c : digits) {
+        const char16_t u = c.unicode(), lower = u | 0x20;
+        const qulonglong digit = u >= u'0' && u <= u'9'           ? u - u'0'
+                                 : lower >= u'a' && lower <= u'f' ? lower - u'a' + 10
+                                                                  : base;
+        if (digit >= base || value > (std::numeric_limits<qulonglong>::max() - digit) / base)
+            return std::nullopt;
+        value = value * base + digit;
+    }
+    return value;
+}
+
 constexpr QStringView kPunctuation = u",|&+-*/~(){}!=<>^%";
 
-// One shared string a mark, so a script's many commas and bars cost no allocation each.
-const QString& punctuationText(qsizetype mark)
-{
-    static const std::vector<QString> texts = [] {
-        std::vector<QString> all;
-        for (const QChar c : kPunctuation)
-            all.emplace_back(c);
-        return all;
-    }();
-    return texts[size_t(mark)];
-}
+// A mark's text points into the table: a script's many commas and bars cost no
+// allocation and no shared count that the threads compiling at once would contend for.
+QString punctuationText(qsizetype mark) { return QString::fromRawData(kPunctuation.data() + mark, 1); }
 
 } // namespace
 
@@ -43,6 +65,13 @@ const QString& punctuationText(qsizetype mark)
 class Lexer {
 public:
     explicit Lexer(const QString& text) : m_text(text) {}
+
+    // Whether `text` is a word or number that still points into the script (see lex).
+    bool borrows(const QString& text) const
+    {
+        return !text.isEmpty() && text.constData() >= m_text.constData() &&
+               text.constData() < m_text.constData() + m_text.size();
+    }
 
     // Adds the script's next tokens to `out` until it holds `want` of them; false
     // when the script ended first (and then its #if lines were all closed).
@@ -79,6 +108,14 @@ private:
         int& line = at.line;
         bool& lineStart = at.lineStart;
         const auto fail = [&](const QString& what) { throw ScriptError{line, what}; };
+        // Words and numbers of the script itself point into its text, which the lexer
+        // keeps: most tokens cost no allocation. A token handed out by take() gets its
+        // own copy (ScriptReader::take). A #define's body is not the script's text.
+        const bool borrow = s.data() == m_text.constData();
+        const auto textOf = [&](qsizetype start) {
+            const QStringView piece = s.sliced(start, i - start);
+            return borrow ? QString::fromRawData(piece.data(), piece.size()) : piece.toString();
+        };
         while (i < s.size() && out.size() < want) {
             const QChar c = s[i];
             if (c == u'\n') {
@@ -149,19 +186,12 @@ private:
                 while (!digits.isEmpty() && (digits.back() == u'L' || digits.back() == u'l' ||
                                              digits.back() == u'U' || digits.back() == u'u'))
                     digits.chop(1);
-                bool ok = false;
-                qulonglong v = 0;
-                if (digits.startsWith(u"0x", Qt::CaseInsensitive))
-                    v = digits.sliced(2).toULongLong(&ok, 16);
-                else if (digits.size() > 1 && digits.front() == u'0')
-                    v = digits.toULongLong(&ok, 8);
-                else
-                    v = digits.toULongLong(&ok, 10);
-                if (!ok)
+                const std::optional<qulonglong> v = literalValue(digits);
+                if (!v)
                     fail(QStringLiteral("неверное число «%1»").arg(s.sliced(start, i - start)));
                 t.kind = Token::Number;
-                t.value = quint32(v);
-                t.text = s.sliced(start, i - start).toString();
+                t.value = quint32(*v);
+                t.text = textOf(start);
                 out.push_back(std::move(t));
                 continue;
             }
@@ -170,7 +200,7 @@ private:
                 while (i < s.size() && isNameChar(s[i]))
                     ++i;
                 t.kind = Token::Word;
-                t.text = s.sliced(start, i - start).toString();
+                t.text = textOf(start);
                 if (m_expandWords) {
                     m_budget = kMaxExpandedTokens;
                     m_topWord = t.text;
@@ -738,9 +768,8 @@ ScriptReader::ScriptReader(const QString& text) : m_lexer(std::make_unique<Lexer
 
 ScriptReader::~ScriptReader() = default;
 
-const Token& ScriptReader::peek(qsizetype ahead) const
+const Token& ScriptReader::peekFurther(qsizetype index) const
 {
-    const qsizetype index = m_at + ahead;
     if (index >= m_tokens.size() && !m_ended) {
         m_ended = !m_lexer->lexUntil(m_tokens, std::max(index + 1, m_tokens.size() + kTokensAhead));
         if (!m_tokens.isEmpty())
@@ -752,11 +781,24 @@ const Token& ScriptReader::peek(qsizetype ahead) const
 Token ScriptReader::take()
 {
     Token t = peek();
+    if (m_lexer->borrows(t.text))
+        t.text = QString(t.text.constData(), t.text.size());
+    skip();
+    return t;
+}
+
+void ScriptReader::skip()
+{
     if (m_at < m_tokens.size() && ++m_at >= kTokensKept) {
         m_tokens.remove(0, m_at);
         m_at = 0;
     }
-    return t;
+}
+
+bool ScriptReader::isPunct(char16_t c) const
+{
+    const Token& t = peek();
+    return t.kind == Token::Punct && t.text.front() == c;
 }
 
 void ScriptReader::fail(const QString& message) const { throw ScriptError{line(), message}; }
@@ -764,23 +806,33 @@ void ScriptReader::fail(const QString& message) const { throw ScriptError{line()
 bool ScriptReader::isWord(QStringView word, qsizetype ahead) const
 {
     const Token& t = peek(ahead);
-    return t.kind == Token::Word && t.text.compare(word, Qt::CaseInsensitive) == 0;
+    if (t.kind != Token::Word || t.text.size() != word.size())
+        return false;
+    // Statement words are ASCII: compared here without Qt's case folding, which
+    // is left the rare word with other letters (a few of them fold to ASCII ones).
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t a = t.text[i].unicode(), b = word[i].unicode();
+        if (a >= 0x80 || b >= 0x80)
+            return t.text.compare(word, Qt::CaseInsensitive) == 0;
+        if (a != b && ((a | 0x20) != (b | 0x20) || (a | 0x20) < u'a' || (a | 0x20) > u'z'))
+            return false;
+    }
+    return true;
 }
 
 bool ScriptReader::takeWord(QStringView word)
 {
     if (!isWord(word))
         return false;
-    take();
+    skip();
     return true;
 }
 
 bool ScriptReader::takePunct(QChar c)
 {
-    const Token& t = peek();
-    if (t.kind != Token::Punct || t.text != c)
+    if (!isPunct(c.unicode()))
         return false;
-    take();
+    skip();
     return true;
 }
 
@@ -790,28 +842,22 @@ void ScriptReader::expectPunct(QChar c)
         fail(QStringLiteral("ожидается «%1»").arg(c));
 }
 
-bool ScriptReader::isBegin() const
-{
-    return isWord(u"BEGIN") || (peek().kind == Token::Punct && peek().text == u"{");
-}
+bool ScriptReader::isBegin() const { return isWord(u"BEGIN") || isPunct(u'{'); }
 
-bool ScriptReader::isEnd() const
-{
-    return isWord(u"END") || (peek().kind == Token::Punct && peek().text == u"}");
-}
+bool ScriptReader::isEnd() const { return isWord(u"END") || isPunct(u'}'); }
 
 void ScriptReader::expectBegin()
 {
     if (!isBegin())
         fail(QStringLiteral("ожидается BEGIN"));
-    take();
+    skip();
 }
 
 bool ScriptReader::takeEnd()
 {
     if (!isEnd())
         return false;
-    take();
+    skip();
     return true;
 }
 
@@ -821,7 +867,7 @@ bool ScriptReader::startsNumber() const
     if (t.kind == Token::Number)
         return true;
     if (t.kind == Token::Punct)
-        return t.text == u"-" || t.text == u"~" || t.text == u"(";
+        return isPunct(u'-') || isPunct(u'~') || isPunct(u'(');
     return t.kind == Token::Word && sdkSymbol(t.text) >= 0;
 }
 
@@ -829,9 +875,12 @@ QString ScriptReader::string()
 {
     if (!startsString())
         fail(QStringLiteral("ожидается строка в кавычках"));
-    QString text = take().text;
-    while (startsString())
-        text += take().text;
+    QString text = peek().text;
+    skip();
+    while (startsString()) {
+        text += peek().text;
+        skip();
+    }
     return text;
 }
 
@@ -849,8 +898,9 @@ quint32 ScriptReader::number() { return orExpression(0); }
 quint32 ScriptReader::orExpression(int depth)
 {
     quint32 v = term(depth);
-    while (peek().kind == Token::Punct && (peek().text == u"|" || peek().text == u"^")) {
-        const bool isOr = take().text == u"|";
+    while (isPunct(u'|') || isPunct(u'^')) {
+        const bool isOr = isPunct(u'|');
+        skip();
         const quint32 w = term(depth);
         v = isOr ? v | w : v ^ w;
     }
@@ -862,28 +912,29 @@ quint32 ScriptReader::term(int depth)
 {
     const auto product = [&] {
         quint32 v = unary(depth);
-        while (peek().kind == Token::Punct &&
-               (peek().text == u"*" || peek().text == u"/" || peek().text == u"%")) {
-            const QString op = take().text;
+        while (isPunct(u'*') || isPunct(u'/') || isPunct(u'%')) {
+            const char16_t op = peek().text.front().unicode();
+            skip();
             const quint32 w = unary(depth);
-            if (op != u"*" && w == 0)
+            if (op != u'*' && w == 0)
                 fail(QStringLiteral("деление на ноль"));
-            v = op == u"*" ? v * w : op == u"/" ? v / w : v % w;
+            v = op == u'*' ? v * w : op == u'/' ? v / w : v % w;
         }
         return v;
     };
     const auto sum = [&] {
         quint32 v = product();
-        while (peek().kind == Token::Punct && (peek().text == u"+" || peek().text == u"-")) {
-            const bool plus = take().text == u"+";
+        while (isPunct(u'+') || isPunct(u'-')) {
+            const bool plus = isPunct(u'+');
+            skip();
             const quint32 w = product();
             v = plus ? v + w : v - w;
         }
         return v;
     };
     quint32 v = sum();
-    while (peek().kind == Token::Punct && peek().text == u"&")
-        take(), v &= sum();
+    while (isPunct(u'&'))
+        skip(), v &= sum();
     return v;
 }
 
@@ -891,22 +942,27 @@ quint32 ScriptReader::unary(int depth)
 {
     if (depth > kMaxDepth)
         fail(QStringLiteral("выражение вложено слишком глубоко"));
-    const Token t = take();
+    const Token& t = peek();
     switch (t.kind) {
-    case Token::Number:
-        return t.value;
+    case Token::Number: {
+        const quint32 v = t.value;
+        skip();
+        return v;
+    }
     case Token::Word: {
         const qint64 v = sdkSymbol(t.text);
         if (v < 0)
             throw ScriptError{t.line, QStringLiteral("неизвестное имя «%1»").arg(t.text)};
+        skip();
         return quint32(v);
     }
     case Token::Punct:
-        if (t.text == u"-")
-            return 0u - unary(depth + 1);
-        if (t.text == u"~")
-            return ~unary(depth + 1);
-        if (t.text == u"(") {
+        if (isPunct(u'-'))
+            return skip(), 0u - unary(depth + 1);
+        if (isPunct(u'~'))
+            return skip(), ~unary(depth + 1);
+        if (isPunct(u'(')) {
+            skip();
             const quint32 v = orExpression(depth + 1);
             expectPunct(u')');
             return v;
@@ -957,6 +1013,12 @@ QString quoted(QStringView text)
 {
     QString out;
     out.reserve(text.size() + 2);
+    appendQuoted(out, text);
+    return out;
+}
+
+void appendQuoted(QString& out, QStringView text)
+{
     out += u'"';
     const auto plain = [](QChar c) {
         return c.unicode() >= 0x20 && c.unicode() != 0x7F && c != u'"' && c != u'\\';
@@ -988,34 +1050,56 @@ QString quoted(QStringView text)
         case '\r':
             out += u"\\r";
             break;
-        default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                out += QStringLiteral("\\%1").arg(c.unicode(), 3, 8, QChar(u'0'));
-            else
-                out += c;
+        default: {
+            // Other control characters in octal, three digits so no digit after joins them.
+            const char16_t octal[] = {u'\\', char16_t(u'0' + ((c.unicode() >> 6) & 7)),
+                                      char16_t(u'0' + ((c.unicode() >> 3) & 7)),
+                                      char16_t(u'0' + (c.unicode() & 7))};
+            out += QStringView(octal, 4);
+        }
         }
     }
     out += u'"';
-    return out;
+}
+
+void appendNumber(QString& out, qint64 value)
+{
+    char digits[24];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+    Q_UNUSED(error);
+    out += QLatin1StringView(digits, end - digits);
+}
+
+void appendHex(QString& out, quint32 value)
+{
+    if (value == 0) {
+        out += u'0';
+        return;
+    }
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    const int width = value > 0xFFFF ? 8 : 4;
+    out += u"0x";
+    for (int shift = 4 * (width - 1); shift >= 0; shift -= 4)
+        out += QChar(kDigits[(value >> shift) & 0xF]);
 }
 
 qint64 sdkSymbol(QStringView name)
 {
-    static const QHash<QString, quint32> table = [] {
-        QHash<QString, quint32> t;
+    static const QHash<QStringView, quint32> table = [] {
+        QHash<QStringView, quint32> t;
         for (const Symbol& s : kSymbols)
-            t.insert(QString::fromUtf16(s.name), s.value);
+            t.insert(QStringView(s.name), s.value);
         return t;
     }();
-    const auto found = table.constFind(name.toString());
+    const auto found = table.constFind(name);
     return found == table.constEnd() ? -1 : qint64(*found);
 }
 
 QString hex(quint32 value)
 {
-    return value == 0 ? QStringLiteral("0")
-                      : QStringLiteral("0x") +
-                            QString::number(value, 16).toUpper().rightJustified(value > 0xFFFF ? 8 : 4, u'0');
+    QString out;
+    appendHex(out, value);
+    return out;
 }
 
 } // namespace kvarsel::rc

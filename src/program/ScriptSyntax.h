@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringView>
 #include <memory>
+#include <utility>
 
 namespace kvarsel::rc {
 
@@ -40,7 +41,12 @@ public:
     ScriptReader& operator=(const ScriptReader&) = delete;
 
     bool atEnd() const { return peek().kind == Token::End; }
-    const Token& peek(qsizetype ahead = 0) const;
+    const Token& peek(qsizetype ahead = 0) const
+    {
+        const qsizetype index = m_at + ahead;
+        return index < m_tokens.size() ? std::as_const(m_tokens)[index] : peekFurther(index);
+    }
+    // The next token, its text its own (peek's may point into the script).
     Token take();
     int line() const { return peek().line; }
     [[noreturn]] void fail(const QString& message) const;
@@ -72,6 +78,9 @@ public:
     void skipResourceOptions();
 
 private:
+    const Token& peekFurther(qsizetype index) const;
+    void skip();
+    bool isPunct(char16_t c) const;
     quint32 orExpression(int depth);
     quint32 term(int depth);
     quint32 unary(int depth);
@@ -88,6 +97,12 @@ private:
 // backslash, tab, line breaks and other control characters escaped, every other
 // character as itself.
 QString quoted(QStringView text);
+
+// The writers build a whole script in one string: these append a piece in place,
+// with no string of its own for each number or quoted text.
+void appendQuoted(QString& out, QStringView text);
+void appendHex(QString& out, quint32 value);
+void appendNumber(QString& out, qint64 value);
 
 // The value of a Windows SDK symbol a script may name (styles, control ids, menu
 // flags), or -1 when the program does not know it.

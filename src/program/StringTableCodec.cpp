@@ -52,16 +52,27 @@ QString stringBlockLines(quint16 block, const QList<QString>& strings, QString& 
     }
     const quint32 first = (quint32(block) - 1) * 16;
     QString out;
+    qsizetype room = 0;
+    for (const QString& text : strings)
+        room += text.size() + 16;
+    out.reserve(room);
     for (int i = 0; i < strings.size(); ++i) {
         if (strings[i].isEmpty())
             continue;
         if (strings[i].size() > 0xFFFF || !scriptCanHold(strings[i], true, why))
             return {};
-        out += QStringLiteral("    %1, %2\r\n").arg(first + i).arg(rc::quoted(strings[i]));
+        out += u"    ";
+        rc::appendNumber(out, first + i);
+        out += u", ";
+        rc::appendQuoted(out, strings[i]);
+        out += u"\r\n";
     }
     // A table of empty strings still exists: one empty string makes it.
-    if (out.isEmpty())
-        out = QStringLiteral("    %1, \"\"\r\n").arg(first);
+    if (out.isEmpty()) {
+        out += u"    ";
+        rc::appendNumber(out, first);
+        out += u", \"\"\r\n";
+    }
     return out;
 }
 

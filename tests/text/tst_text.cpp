@@ -3,6 +3,7 @@
 #include "text/CharClass.h"
 #include "text/Cp1251.h"
 #include "text/Encoding.h"
+#include "text/Sha256.h"
 #include "text/TextFile.h"
 
 #include <QFileInfo>
@@ -345,6 +346,32 @@ private Q_SLOTS:
         QFETCH(bool, starts);
         QCOMPARE(startsWithIgnoringCase(text, prefix), starts);
         QCOMPARE(foldCase(text).startsWith(foldCase(prefix)), starts);
+    }
+
+    // Every length about a block's end, fed whole and in uneven pieces, against
+    // Qt's portable code; "abc" against the published digest.
+    void sha256MatchesPortableDigest()
+    {
+        QCOMPARE(Sha256::hexOf("abc"),
+                 QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+        QByteArray all(3 * 64 * 1024 + 77, Qt::Uninitialized);
+        for (qsizetype i = 0; i < all.size(); ++i)
+            all[i] = char((i * 131 + i / 251) & 0xFF);
+        QList<qsizetype> lengths{all.size()};
+        for (qsizetype n = 0; n <= 200; ++n)
+            lengths << n;
+        for (const qsizetype length : std::as_const(lengths)) {
+            const QByteArrayView bytes(all.constData(), length);
+            const QByteArray expected = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+            QCOMPARE(Sha256::hexOf(bytes), expected);
+            for (const qsizetype piece : {1, 7, 64, 100}) {
+                Sha256 hash;
+                for (qsizetype at = 0; at < length; at += piece)
+                    hash.addData(bytes.sliced(at, std::min(piece, length - at)));
+                QCOMPARE(hash.hexResult(), expected);
+            }
+        }
+        qInfo() << "processor's SHA instructions:" << Sha256::usesProcessorInstructions();
     }
 };
 
