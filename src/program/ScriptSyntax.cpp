@@ -764,7 +764,12 @@ constexpr Symbol kSymbols[] = {
 
 } // namespace
 
-ScriptReader::ScriptReader(const QString& text) : m_lexer(std::make_unique<Lexer>(text)) { m_end.line = 1; }
+ScriptReader::ScriptReader(const QString& text) : m_lexer(std::make_unique<Lexer>(text))
+{
+    m_end.line = 1;
+    // What the window of tokens holds at most unless a macro expands to more.
+    m_tokens.reserve(kTokensKept + kTokensAhead + 1);
+}
 
 ScriptReader::~ScriptReader() = default;
 

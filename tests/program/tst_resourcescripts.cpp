@@ -290,6 +290,7 @@ void ResourceScriptsTest::judgedByWindres_data()
                                             "    NEXT, \"Next\"",
                                             "    BASE * 2 | 1, \"Two hundred and one\"",
                                             "    0x10 + 010 - ~0, \"Octal\"",
+                                            "    0X1F + 07L, \"Upper hex\"",
                                             "#if defined(BASE) && !defined(NOTHING)",
                                             "    300, \"Kept\"",
                                             "#elif 1",
@@ -299,9 +300,13 @@ void ResourceScriptsTest::judgedByWindres_data()
                                             "}",
                                             "#endif"})
                                   // control characters come back as octal escapes, unknown escapes as written
-                                  << QStringList{"Octal", "Base",
-                                                 "Next",  "Two hundred and one",
-                                                 "Kept",  "Escapes \\010\\010\\014\\013 AA \\\\e\\\\q end"};
+                                  << QStringList{"Octal",
+                                                 "Upper hex",
+                                                 "Base",
+                                                 "Next",
+                                                 "Two hundred and one",
+                                                 "Kept",
+                                                 "Escapes \\010\\010\\014\\013 AA \\\\e\\\\q end"};
     QTest::newRow("strings")
         << int(ResourceKind::String)
         << lines({"#include \"sdk.h\"", "#define IDS_TITLE 1", "STRINGTABLE DISCARDABLE", "BEGIN",
@@ -499,6 +504,12 @@ void ResourceScriptsTest::compileErrors_data()
     QTest::newRow("if without endif after a long table")
         << int(ResourceKind::String) << lines(QStringList{"#if 1"} + longTable + QStringList{"END"})
         << QStringLiteral("#if без #endif");
+    QTest::newRow("not an octal digit")
+        << int(ResourceKind::String) << lines({"STRINGTABLE", "BEGIN", "  08, \"x\"", "END"})
+        << QStringLiteral("строка 3: неверное число «08»");
+    QTest::newRow("past 64 bits") << int(ResourceKind::String)
+                                  << lines({"STRINGTABLE", "BEGIN", "  0x10000000000000000, \"x\"", "END"})
+                                  << QStringLiteral("строка 3: неверное число «0x10000000000000000»");
     QTest::newRow("dialog in a menu script")
         << int(ResourceKind::Menu) << lines({"1 DIALOG 0, 0, 1, 1", "BEGIN", "END"})
         << QStringLiteral("строка 1: ожидается MENU или MENUEX");
