@@ -265,6 +265,12 @@ void ResourceScriptsTest::judgedByWindres_data()
                   "50",
                   "END"})
         << QStringList{"Options", "Text with help", "Data"};
+    // Bare names, filed in capitals: the dialog's and its menu's.
+    QTest::newRow("bare names") << int(ResourceKind::Dialog)
+                                << lines({"PRINT_SETUP DIALOGEX 0, 0, 100, 50", "MENU OptionsMenu", "BEGIN",
+                                          "  CONTROL \"Grid\", 1, \"MYGRID\", 0x50010000, 0, 0, 90, 40",
+                                          "END"})
+                                << QStringList{}; // a custom class's text is not offered
     // What the compiler fills in: DEFAULT_CHARSET, a DIALOG's dropped font weight, the
     // title bar an empty CAPTION still brings, the default style, an icon's name and size.
     QTest::newRow("defaults") << int(ResourceKind::Dialog)
@@ -328,7 +334,8 @@ void ResourceScriptsTest::judgedByWindres()
     QFETCH(QStringList, offered);
     const ResourceKind k = ResourceKind(kind);
 
-    const CompiledScript ours = compileScript(k, script);
+    // From a copy gone before the result is read: nothing compiled may point into the text.
+    const CompiledScript ours = compileScript(k, QString(script.constData(), script.size()));
     QVERIFY2(ours.error.isEmpty(), qPrintable(ours.error));
     const Compiled judge = windres(script);
     QVERIFY2(judge.error.isEmpty(), qPrintable(judge.error));
