@@ -512,10 +512,7 @@ QString dialogScript(const ResourceKey& name, const DialogTemplate& d, QString& 
     // About what a control's line takes: one allocation for most dialogs.
     QString out;
     out.reserve(256 + 80 * d.controls.size());
-    if (name.isNumber())
-        rc::appendNumber(out, name.id);
-    else
-        rc::appendQuoted(out, name.name);
+    appendResourceName(out, name);
     out += d.extended ? u" DIALOGEX " : u" DIALOG ";
     appendCoordinates(out, d.x, d.y, d.cx, d.cy);
     if (d.helpId) {

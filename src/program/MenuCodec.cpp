@@ -310,10 +310,7 @@ QString menuScript(const ResourceKey& name, const MenuTemplate& menu, QString& w
     }
     QString out;
     out.reserve(1024);
-    if (name.isNumber())
-        rc::appendNumber(out, name.id);
-    else
-        rc::appendQuoted(out, name.name);
+    appendResourceName(out, name);
     out += menu.extended ? u" MENUEX\r\nBEGIN\r\n" : u" MENU\r\nBEGIN\r\n";
     if (!writeScriptItems(out, menu.extended, menu.items, 1, why))
         return {};

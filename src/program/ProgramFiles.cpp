@@ -537,7 +537,7 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
         progress(90);
     SafeWriteOptions writing;
     // The copy runs like the program: a new file gets its permission bits, as cp gives them.
-    writing.newFileMode = int(fileModeOf(program));
+    writing.newFileMode = fileModeOf(program);
     writing.lastCheck = [&]() -> QString {
         Sha256 hash;
         if (const std::optional<FileError> failed = readPieces(

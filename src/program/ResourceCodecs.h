@@ -15,6 +15,15 @@
 
 namespace kvarsel {
 
+// A resource's name as its statement starts: a number, or a quoted string.
+inline void appendResourceName(QString& out, const ResourceKey& name)
+{
+    if (name.isNumber())
+        rc::appendNumber(out, name.id);
+    else
+        rc::appendQuoted(out, name.name);
+}
+
 // ---- menus (MENU and MENUEX)
 
 struct MenuItem {

@@ -106,7 +106,9 @@ bool compilesBack(ResourceKind kind, const QString& text, const Resource& origin
 
 QString nameInScript(const ResourceKey& name)
 {
-    return name.isNumber() ? QString::number(name.id) : rc::quoted(name.name);
+    QString text;
+    appendResourceName(text, name);
+    return text;
 }
 
 struct Parsed {
