@@ -212,9 +212,10 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
         result.exitStatus = status;
         return result;
     };
-    QByteArray bytes;
-    if (const std::optional<FileError> failed = readFileBytes(options.program, bytes))
+    WholeFile program;
+    if (const std::optional<FileError> failed = program.read(options.program))
         return refuse(failed->message());
+    const QByteArray& bytes = program.bytes();
     // The digest only reads the bytes: it is computed beside everything else and
     // waited for where it decides something (an earlier unpacking's record) or is
     // written (the new record).
@@ -262,10 +263,11 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     QList<Resource> chosen;
     // Delphi and Lazarus programs keep their windows as forms in RCDATA.
     ScriptsFromResources forms = formScripts(source.resources, choice.language);
+    chosen.reserve(source.resources.size());
     for (Resource& r : source.resources)
         if (isTextType(r.type) && r.language == choice.language)
             chosen << std::move(r);
-    source.resources.clear();
+    source.resources = QList<Resource>();
     if (progress)
         progress(20);
 
@@ -291,12 +293,13 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
         RecordedScript entry;
         entry.kind = script.kind;
         entry.file = file;
+        entry.resources.reserve(script.covers.size());
         for (Resource r : std::as_const(script.covers)) {
             r.data.clear();
             r.language = choice.language;
-            entry.resources << r;
+            entry.resources << std::move(r);
         }
-        record.scripts << entry;
+        record.scripts << std::move(entry);
         placed += script.covers.size();
         if (progress)
             progress(20 + int(75 * std::min(placed, total) / total));
@@ -423,9 +426,10 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
     // file takes its name makes sure the program is still the one checked here. So
     // the program and the compiled scripts are never in memory together.
     QFile program;
-    QByteArray bytes;
-    if (const std::optional<FileError> failed = readFileBytes(record.path, bytes, program))
+    WholeFile whole;
+    if (const std::optional<FileError> failed = whole.read(record.path, program))
         return refuse(failed->message());
+    const QByteArray& bytes = whole.bytes();
     if (Sha256::hexOf(bytes) != record.sha256)
         return refuse(changed);
     SourceResources source = readSourceResources(record.path, bytes, ResourceData::ViewsOfFile);
@@ -456,7 +460,7 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
     std::optional<PeOriginal> pe;
     if (source.kind != SourceKind::Res)
         pe.emplace(bytes, &program);
-    bytes = QByteArray();
+    whole.release();
 
     // Each script compiled; every failure is named before anything is written. The
     // largest first, while little compiled data is held beside its text.

@@ -52,6 +52,15 @@ struct Resource {
     quint32 dataVersion = 0, version = 0, characteristics = 0;
 };
 
+} // namespace kvarsel
+
+// Only implicitly shared Qt values inside: a list of thousands of resources grows by
+// moving its memory, not each resource.
+Q_DECLARE_TYPEINFO(kvarsel::ResourceKey, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(kvarsel::Resource, Q_RELOCATABLE_TYPE);
+
+namespace kvarsel {
+
 // How a reader hands out each resource's bytes: copied out of the file, or as views
 // into the file's bytes, which then must outlive the resources and stay unchanged
 // (a caller that holds the file anyway saves a second copy of every resource).

@@ -367,20 +367,22 @@ bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
                                 const std::function<bool(UnpackedScript&)>& take)
 {
     QList<Resource> sorted;
+    sorted.reserve(resources.size());
     for (Resource& r : resources)
         if (isTextResource(r))
             sorted << std::move(r);
-    resources.clear();
+    resources = QList<Resource>();
     std::stable_sort(sorted.begin(), sorted.end(), [](const Resource& a, const Resource& b) {
         return a.type == b.type ? a.name < b.name : a.type < b.type;
     });
     QSet<QString> menuNames, dialogNames;
-    // A table's data is two bytes a character and two a string; a line adds about
-    // ten to its string: room for the whole script in Windows-1251 from the start.
+    // A table's data is two bytes a character and two a string; a line adds its
+    // indent, number, comma, quotes and line end, about sixteen with a doubled quote
+    // or two: room for the whole script in Windows-1251 from the start.
     qsizetype stringBytes = 64;
     for (const Resource& r : std::as_const(sorted))
         if (r.type.id == ResourceType::String)
-            stringBytes += r.data.size() / 2 + 16 * 12;
+            stringBytes += r.data.size() / 2 + 16 * 16;
     ScriptFileBytes strings;
     strings.reserve(stringBytes);
     strings.append(u"STRINGTABLE\r\nBEGIN\r\n");
@@ -414,6 +416,11 @@ bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
 
 void ScriptFileBytes::append(QStringView piece)
 {
+    // A script of megabytes grows by an eighth where its room ran out, not twofold:
+    // the memory of unpacking a large program stays near its size.
+    if (const qsizetype needed = m_bytes.size() + piece.size() * (m_windows1251 ? 1 : 3);
+        needed > m_bytes.capacity())
+        m_bytes.reserve(needed + needed / 8);
     if (m_windows1251) {
         const qsizetype at = m_bytes.size();
         if (cp1251::encode(piece, m_bytes))

@@ -9,6 +9,7 @@
 #include <cerrno>
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -94,6 +95,19 @@ static std::optional<FileError> openForReading(const QString& path, QFile& file)
     return std::nullopt;
 }
 
+// Reads up to `size` bytes, fewer where the file is shorter than it was.
+static qsizetype readUpTo(QFile& file, char* into, qsizetype size)
+{
+    qsizetype got = 0;
+    while (got < size) {
+        const qint64 n = file.read(into + got, size - got);
+        if (n <= 0)
+            break;
+        got += qsizetype(n);
+    }
+    return got;
+}
+
 std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes, QFile& file)
 {
     if (auto bad = openForReading(path, file))
@@ -107,19 +121,77 @@ std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes, Q
         bytes = QByteArray(size, Qt::Uninitialized);
     else
         bytes.resize(size);
-    qint64 got = 0;
-    while (got < bytes.size()) {
-        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
-        if (n <= 0)
-            break;
-        got += n;
-    }
-    bytes.truncate(got);
-    if (file.error() == QFileDevice::NoError && got == file.size())
+    bytes.truncate(readUpTo(file, bytes.data(), size));
+    if (file.error() == QFileDevice::NoError && bytes.size() == file.size())
         bytes += file.readAll(); // the file grew while it was read
     if (file.error() != QFileDevice::NoError)
         return FileError{path, reasonFor(file, errno)};
     return std::nullopt;
+}
+
+void WholeFile::release()
+{
+    m_bytes = QByteArray();
+    if (m_memory)
+        ::munmap(m_memory, m_length);
+    m_memory = nullptr;
+    m_length = 0;
+}
+
+std::optional<FileError> WholeFile::read(const QString& path, QFile& file)
+{
+    release();
+    if (auto bad = openForReading(path, file))
+        return bad;
+    errno = 0;
+    const qsizetype size = qsizetype(qMax<qint64>(file.size(), 0));
+    constexpr size_t kHugePage = size_t(2) << 20;
+    // Below a huge page there is nothing to gain.
+    if (size_t(size) < kHugePage)
+        return readFileBytes(path, m_bytes, file);
+    // Whole huge pages, aligned to one, with a zero byte after the file's last as
+    // a QByteArray of its own would have.
+    const size_t length = (size_t(size) + 1 + kHugePage - 1) & ~(kHugePage - 1);
+    void* const mapped =
+        ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        return readFileBytes(path, m_bytes, file);
+    char* const start = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(mapped) + kHugePage - 1) &
+                                                ~uintptr_t(kHugePage - 1));
+    if (const size_t before = size_t(start - static_cast<char*>(mapped)))
+        ::munmap(mapped, before);
+    if (const size_t after = kHugePage - size_t(start - static_cast<char*>(mapped)))
+        ::munmap(start + length, after);
+    m_memory = start;
+    m_length = length;
+#ifdef MADV_HUGEPAGE
+    ::madvise(start, length, MADV_HUGEPAGE); // only a hint: ordinary pages work as well
+#endif
+    const qsizetype got = readUpTo(file, start, size);
+    QByteArray more;
+    if (file.error() == QFileDevice::NoError && got == size)
+        more = file.readAll();
+    if (!more.isEmpty()) {
+        // The file grew while it was read: the rest joins a copy.
+        QByteArray grown(start, got);
+        grown += more;
+        release();
+        m_bytes = std::move(grown);
+    } else {
+        m_bytes = QByteArray::fromRawData(start, got);
+    }
+    if (file.error() != QFileDevice::NoError) {
+        const FileError failed{path, reasonFor(file, errno)};
+        release();
+        return failed;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> WholeFile::read(const QString& path)
+{
+    QFile file;
+    return read(path, file);
 }
 
 std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes)
