@@ -1,12 +1,6 @@
 #include "batch/BatchFit.h"
 
-#include "batch/BatchLoad.h"
-#include "batch/BatchTexts.h"
-#include "dialogs/QtTextMeasure.h"
-#include "project/Project.h"
-
 #include <QDir>
-#include <QGuiApplication>
 
 namespace kvarsel {
 
@@ -26,13 +20,6 @@ QStringList formatFitProblems(const std::vector<FitProblem>& problems, const QSt
         lines << line;
     }
     return lines;
-}
-
-QString fontMissing(const QString& family)
-{
-    return QStringLiteral("шрифт %1 не установлен (пакет %2), ширины измерены "
-                          "другим шрифтом и могут отличаться")
-        .arg(family, QtTextMeasure::packageOf(family));
 }
 
 QString fitHelp()
@@ -61,32 +48,6 @@ QString fitHelp()
                           "\n"
                           "Код завершения: 0 - все тексты помещаются; 3 - какой-то текст не помещается;\n"
                           "1 - какой-то сценарий не удалось прочитать; 2 - ошибка в командной строке.\n");
-}
-
-int runFit(const BatchCommand& command, BatchConsole& console)
-{
-    const QString problem = checkResourceDirectory(command.resourceDir);
-    if (!problem.isEmpty()) {
-        console.err(batch_texts::kProgram + QStringLiteral(": ") + problem);
-        return kExitUsage;
-    }
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        console.err(batch_texts::kProgram + QStringLiteral(": для команды fit нужен шрифтовой движок Qt"));
-        return kExitFileError;
-    }
-    Project project{command.workDir};
-    const LoadResult loaded = loadWithProgress(command, project, console);
-    reportFailures(console, batch_texts::kScriptsNotRead, loaded.errors);
-    const QtTextMeasure measure;
-    const std::vector<FitProblem> problems =
-        findFitProblems(std::as_const(project).store(ResourceKind::Dialog), measure);
-    for (const QString& family : measure.missingFamilies())
-        console.err(batch_texts::kProgram + QStringLiteral(": ") + fontMissing(family));
-    if (!problems.empty())
-        console.out(formatFitProblems(problems, command.resourceDir).join(QChar(10)));
-    if (!loaded.errors.isEmpty())
-        return kExitFileError;
-    return problems.empty() ? kExitOk : kExitDoesNotFit;
 }
 
 } // namespace kvarsel

@@ -15,10 +15,5 @@ inline constexpr int kExitDoesNotFit = 3;
 QStringList formatFitProblems(const std::vector<FitProblem>& problems, const QString& resourceDir);
 
 QString fitHelp();
-// The warning when a metric-compatible font is missing and another one measured.
-QString fontMissing(const QString& family);
-
-// Needs a QGuiApplication: the widths come from the font engine.
-int runFit(const BatchCommand& command, BatchConsole& console);
 
 } // namespace kvarsel

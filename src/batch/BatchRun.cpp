@@ -3,7 +3,6 @@
 #include "batch/BatchCheck.h"
 #include "batch/BatchCommand.h"
 #include "batch/BatchExport.h"
-#include "batch/BatchFit.h"
 #include "batch/BatchProgram.h"
 #include "batch/BatchStats.h"
 #include "batch/BatchSuggest.h"
@@ -13,7 +12,7 @@
 
 namespace kvarsel {
 
-int runBatch(const QStringList& arguments, const QString& currentDir, BatchConsole& console)
+int runBatch(const QStringList& arguments, const QString& currentDir, BatchConsole& console, FitRunner fit)
 {
     if (arguments.value(0) == QStringLiteral("--version")) {
         console.out(batch_texts::versionText());
@@ -48,7 +47,11 @@ int runBatch(const QStringList& arguments, const QString& currentDir, BatchConso
     case BatchCommandKind::Stats:
         return runStats(command, console);
     case BatchCommandKind::Fit:
-        return runFit(command, console);
+        if (!fit) {
+            console.err(batch_texts::kProgram + QStringLiteral(": ") + batch_texts::kNoFontEngine);
+            return kExitFileError;
+        }
+        return fit(command, console);
     case BatchCommandKind::Suggest:
         return runSuggest(command, console);
     case BatchCommandKind::Check:

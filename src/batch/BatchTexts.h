@@ -22,6 +22,7 @@ inline const QString kNoCommand =
     QStringLiteral("не указана команда (translate, export, stats, fit, suggest, check или tmx)");
 inline const QString kNoFiles = QStringLiteral("не указаны файлы для проверки");
 inline const QString kNoResourceDir = QStringLiteral("не указан каталог ресурсов");
+inline const QString kNoFontEngine = QStringLiteral("для команды fit нужен шрифтовой движок Qt");
 QString unknownCommand(const QString& name);
 QString unknownOption(const QString& name, const QString& command);
 QString optionNeedsValue(const QString& name);

@@ -2,6 +2,7 @@
 // in a script that is too long for its button.
 #include "RecordingConsole.h"
 #include "TestUtil.h"
+#include "batch/BatchFitRun.h"
 #include "batch/BatchRun.h"
 #include "text/TextFile.h"
 
@@ -88,7 +89,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(copyTree(demoDir(), dir.path()));
         RecordingConsole console;
-        QCOMPARE(runBatch({"fit", dir.filePath("resources")}, dir.path(), console), 0);
+        QCOMPARE(runBatch({"fit", dir.filePath("resources")}, dir.path(), console, runFit), 0);
         QCOMPARE(console.outText(), QString());
     }
 
@@ -116,7 +117,7 @@ private Q_SLOTS:
         const QString script = dir.filePath(where.section(u':', 0, 0).prepend("resources/"));
         QVERIFY(plant(script, from, to));
         RecordingConsole console;
-        QCOMPARE(runBatch({"fit", dir.filePath("resources")}, dir.path(), console), 3);
+        QCOMPARE(runBatch({"fit", dir.filePath("resources")}, dir.path(), console, runFit), 3);
         QCOMPARE(console.outLines.size(), 1);
         const QString line = console.outLines.first();
         QVERIFY2(line.startsWith(where), qPrintable(line));
@@ -155,7 +156,7 @@ private Q_SLOTS:
         if (marksKept)
             QVERIFY(writeLinesRaw(dir.filePath("velmora.ini"), {"KeepAccelerators"}));
         RecordingConsole english;
-        QCOMPARE(runBatch({"fit", dir.filePath("resources")}, dir.path(), english), 0);
+        QCOMPARE(runBatch({"fit", dir.filePath("resources")}, dir.path(), english, runFit), 0);
         QCOMPARE(english.outText(), QString());
 
         QStringList expected;
@@ -167,7 +168,7 @@ private Q_SLOTS:
                             .arg(lineHolding(path, p.russian));
         }
         RecordingConsole russian;
-        QCOMPARE(runBatch({"fit", dir.filePath("resources")}, dir.path(), russian), 3);
+        QCOMPARE(runBatch({"fit", dir.filePath("resources")}, dir.path(), russian, runFit), 3);
         QStringList reported;
         for (const QString& line : std::as_const(russian.outLines))
             reported << line.section(u':', 0, 1);
@@ -204,7 +205,7 @@ private Q_SLOTS:
             QVERIFY2(windres.exitCode() == 0, qPrintable(name + windres.readAllStandardError()));
         }
         RecordingConsole console;
-        runBatch({"fit", dir.filePath("resources")}, dir.path(), console);
+        runBatch({"fit", dir.filePath("resources")}, dir.path(), console, runFit);
         QCOMPARE(console.errLines, QStringList());
         QCOMPARE(console.outLines, reports);
     }
@@ -229,7 +230,7 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QString, firstErr);
         RecordingConsole console;
-        QCOMPARE(runBatch(args, QDir::tempPath(), console), status);
+        QCOMPARE(runBatch(args, QDir::tempPath(), console, runFit), status);
         if (firstErr.isEmpty())
             QVERIFY(console.outText().startsWith("Использование: kvarsel-batch fit"));
         else
@@ -255,6 +256,28 @@ private Q_SLOTS:
         const QString out = QString::fromUtf8(batch.readAllStandardOutput());
         QVERIFY2(out.startsWith("dialog/options.rc:16: "), qPrintable(out));
         QVERIFY(out.trimmed().endsWith(" / 50"));
+    }
+
+    // kvarsel-batch copied without kvarsel-fit: its other commands run, and fit says
+    // which program it misses instead of failing silently or crashing.
+    void programWithoutFitHelper()
+    {
+        QTemporaryDir dir;
+        const QString lone = dir.filePath("kvarsel-batch");
+        QVERIFY(QFile::copy(QStringLiteral(KVARSEL_BATCH_EXE), lone));
+        QVERIFY(copyTree(demoDir(), dir.path()));
+        for (const auto& [args, status] : {std::pair{QStringList{"stats", "resources"}, 0},
+                                           std::pair{QStringList{"fit", "resources"}, 1}}) {
+            QProcess batch;
+            batch.setWorkingDirectory(dir.path());
+            batch.start(lone, args);
+            QVERIFY(batch.waitForFinished(60000));
+            QCOMPARE(batch.exitCode(), status);
+            if (status)
+                QVERIFY2(QString::fromUtf8(batch.readAllStandardError())
+                             .startsWith("kvarsel-batch: команду fit выполняет программа " + dir.path()),
+                         qPrintable(args.join(' ')));
+        }
     }
 };
 

@@ -12,7 +12,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
     { cat "$tmp/cpack.log" >&2; fail "cpack -G DEB failed"; }
 deb=$(ls "$tmp"/kvarsel_*.deb)
 dpkg-deb -c "$deb" | awk '{print $NF}' > "$tmp/contents"
-for path in ./usr/bin/kvarsel ./usr/bin/kvarsel-batch ./usr/bin/kvarsel-start \
+for path in ./usr/bin/kvarsel ./usr/bin/kvarsel-batch ./usr/bin/kvarsel-start ./usr/libexec/kvarsel/kvarsel-fit \
     ./usr/share/kvarsel/Readme.txt ./usr/share/kvarsel/User.dic ./usr/share/kvarsel/Windows.dic \
     ./usr/share/kvarsel/velmora.ini ./usr/share/kvarsel/Words.txt ./usr/share/kvarsel/Terms.txt \
     ./usr/share/man/man1/kvarsel.1 \
@@ -26,6 +26,9 @@ dpkg-deb -x "$deb" "$tmp/root"
 grep -qx 'Exec=kvarsel-start' "$tmp/root/usr/share/applications/kvarsel.desktop" || fail "the menu entry does not run kvarsel-start"
 # The packaged kvarsel-batch and manual pages tell the version being packaged.
 [ "$("$tmp/root/usr/bin/kvarsel-batch" --version)" = "kvarsel-batch $version" ] || fail "kvarsel-batch --version"
+# fit is handed to kvarsel-fit, found from bin/ in libexec/kvarsel.
+"$tmp/root/usr/bin/kvarsel-batch" fit --help | grep -q '^Использование: kvarsel-batch fit' ||
+    fail "the packaged kvarsel-batch cannot run fit"
 for page in kvarsel kvarsel-batch; do
     head -n 1 "$tmp/root/usr/share/man/man1/$page.1" | grep -q "Кварсел $version" ||
         fail "$page.1 names another version than $version"
