@@ -373,6 +373,32 @@ private Q_SLOTS:
         }
         qInfo() << "processor's SHA instructions:" << Sha256::usesProcessorInstructions();
     }
+
+    // A whole file read at once: small files the usual way, from 2 MiB on into huge
+    // pages; either way every byte, a zero after the last, and a second read
+    // replacing the first.
+    void readsWholeFiles()
+    {
+        constexpr qsizetype kMiB = 1 << 20;
+        QByteArray all(5 * kMiB + 3, Qt::Uninitialized);
+        quint32 x = 7;
+        for (char& c : all)
+            c = char((x = x * 1103515245u + 12345u) >> 24);
+        QTemporaryDir dir;
+        WholeFile whole;
+        for (const qsizetype size :
+             {qsizetype(0), qsizetype(100), 2 * kMiB - 1, 2 * kMiB, 4 * kMiB - 1, all.size(), qsizetype(1)}) {
+            const QString path = dir.filePath(QString::number(size));
+            QVERIFY(writeBytes(path, all.first(size)));
+            QFile file;
+            QVERIFY(!whole.read(path, file));
+            QVERIFY2(whole.bytes() == all.first(size), qPrintable(path));
+            QCOMPARE(whole.bytes().constData()[size], '\0');
+            QVERIFY(file.isOpen());
+        }
+        QVERIFY(whole.read(dir.filePath(QStringLiteral("missing"))).has_value());
+        QVERIFY(whole.bytes().isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TextTest)
