@@ -255,7 +255,8 @@ bool isTextResource(const Resource& r)
 // What one resource gives: a menu's or a dialog's whole script, a string table's
 // lines (the tables share one script); or no text, and why it is left out.
 struct MadeText {
-    QString text;
+    QString text;     // a string table's lines
+    QByteArray bytes; // a menu's or a dialog's script as its file's bytes, made on the worker
     QString why;
 };
 
@@ -275,7 +276,7 @@ MadeText makeText(const Resource& r)
             }
         }
         if (!text.isEmpty() && compilesBack(menu ? ResourceKind::Menu : ResourceKind::Dialog, text, r, why))
-            made.text = std::move(text);
+            made.bytes = scriptFileBytes(text);
         return made;
     }
     QString lines;
@@ -388,7 +389,7 @@ bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
     strings.append(u"STRINGTABLE\r\nBEGIN\r\n");
     QList<Resource> stringCovers;
     const bool going = makeTextsInOrder(sorted, [&](const Resource& r, MadeText& made) {
-        if (made.text.isEmpty()) {
+        if (made.text.isEmpty() && made.bytes.isEmpty()) {
             leftOut << describe(r, made.why);
             return true;
         }
@@ -400,9 +401,9 @@ bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
         const bool menu = r.type.id == ResourceType::Menu;
         UnpackedScript script{menu ? ResourceKind::Menu : ResourceKind::Dialog,
                               baseNameFor(r.name, menu ? menuNames : dialogNames),
-                              std::move(made.text),
+                              {},
                               {cover(r)},
-                              {}};
+                              std::move(made.bytes)};
         return take(script);
     });
     if (!going)

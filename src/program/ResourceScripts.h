@@ -20,9 +20,9 @@ struct UnpackedScript {
     QString text;     // the script, lines ended by "\r\n"
     // type, name and language of each resource the script makes (data left empty)
     QList<Resource> covers;
-    // forEachScriptFromResources only: the string tables' one script, already as the
-    // bytes of its file (`text` then empty), as it may be larger than the program's
-    // every other script together
+    // forEachScriptFromResources: every script already as the bytes of its file
+    // (`text` then empty), made where the script is; the string tables' one script
+    // may be larger than the program's every other script together
     QByteArray bytes;
 };
 
