@@ -58,18 +58,22 @@ public:
         m_at += n;
         return b;
     }
-    // A NUL-terminated UTF-16 string.
+    // A NUL-terminated UTF-16 string, found whole before it is copied at once.
     std::optional<QString> string()
     {
-        QString s;
-        for (;;) {
-            const auto c = read<quint16>();
-            if (!c)
-                return std::nullopt;
-            if (*c == 0)
-                return s;
-            s += QChar(char16_t(*c));
-        }
+        const char* const from = m_data.constData() + m_at;
+        const qsizetype units = left() / 2;
+        qsizetype n = 0;
+        while (n < units && (from[2 * n] | from[2 * n + 1]) != 0)
+            ++n;
+        if (n == units)
+            return std::nullopt;
+        m_at += 2 * (n + 1);
+        if (n == 0)
+            return QString();
+        QString s(n, Qt::Uninitialized);
+        qFromLittleEndian<quint16>(from, n, s.data());
+        return s;
     }
     // Skips to the next multiple of four from the data's start; the skipped bytes
     // must be zero, as every resource compiler writes them.
