@@ -83,7 +83,7 @@ void writeNameOrOrdinal(ByteWriter& out, const NameOrOrdinal& v)
 }
 
 // A menu, class or text as a script names it: a number, or a string.
-void appendScriptName(QString& out, const NameOrOrdinal& v)
+void appendScriptName(rc::ScriptText& out, const NameOrOrdinal& v)
 {
     if (v.isOrdinal)
         rc::appendNumber(out, v.ordinal);
@@ -110,7 +110,7 @@ NameOrOrdinal parseNameOrOrdinal(rc::ScriptReader& in)
 // The style as a statement with `base` writes it: the bits beyond the base or-ed
 // in (a CONTROL's style whole, as decompilers write it), the base's bits the
 // control lacks taken away with NOT.
-void appendStyle(QString& out, quint32 style, quint32 base, bool whole)
+void appendStyle(rc::ScriptText& out, quint32 style, quint32 base, bool whole)
 {
     const quint32 off = base & ~style;
     const quint32 on = whole ? style : style & ~base;
@@ -122,7 +122,7 @@ void appendStyle(QString& out, quint32 style, quint32 base, bool whole)
     }
 }
 
-void appendCoordinates(QString& out, qint16 x, qint16 y, qint16 cx, qint16 cy)
+void appendCoordinates(rc::ScriptText& out, qint16 x, qint16 y, qint16 cx, qint16 cy)
 {
     rc::appendNumber(out, x);
     out += u", ";
@@ -133,7 +133,7 @@ void appendCoordinates(QString& out, qint16 x, qint16 y, qint16 cx, qint16 cy)
     rc::appendNumber(out, cy);
 }
 
-void appendControlId(QString& out, quint32 id, bool extended)
+void appendControlId(rc::ScriptText& out, quint32 id, bool extended)
 {
     if (id == (extended ? 0xFFFFFFFFu : 0xFFFFu))
         out += u"-1";
@@ -171,7 +171,7 @@ const Statement* statementFor(const DialogItemTemplate& c)
 
 // The control's statement, and its creation data, appended to `out`; false, with
 // `why`, when the script cannot hold the control.
-bool appendControl(QString& out, const DialogItemTemplate& c, bool extended, QString& why)
+bool appendControl(rc::ScriptText& out, const DialogItemTemplate& c, bool extended, QString& why)
 {
     if (!c.text.isOrdinal && !scriptCanHold(c.text.name, false, why))
         return false;
@@ -510,7 +510,7 @@ QString dialogScript(const ResourceKey& name, const DialogTemplate& d, QString& 
         (!d.windowClass.isOrdinal && !scriptCanHold(d.windowClass.name, false, why)))
         return {};
     // About what a control's line takes: one allocation for most dialogs.
-    QString out;
+    rc::ScriptText out;
     out.reserve(256 + 80 * d.controls.size());
     appendResourceName(out, name);
     out += d.extended ? u" DIALOGEX " : u" DIALOG ";
@@ -560,7 +560,7 @@ QString dialogScript(const ResourceKey& name, const DialogTemplate& d, QString& 
         if (!appendControl(out, c, d.extended, why))
             return {};
     out += u"END\r\n";
-    return out;
+    return out.take();
 }
 
 DialogTemplate parseDialog(rc::ScriptReader& in, bool extended)

@@ -122,7 +122,8 @@ void writeItems(ByteWriter& out, bool extended, const QList<MenuItem>& items)
     }
 }
 
-bool writeScriptItems(QString& out, bool extended, const QList<MenuItem>& items, int depth, QString& why)
+bool writeScriptItems(rc::ScriptText& out, bool extended, const QList<MenuItem>& items, int depth,
+                      QString& why)
 {
     const QString indent(4 * depth, u' ');
     for (const MenuItem& item : items) {
@@ -308,14 +309,14 @@ QString menuScript(const ResourceKey& name, const MenuTemplate& menu, QString& w
         why = QStringLiteral("меню без пунктов");
         return {};
     }
-    QString out;
+    rc::ScriptText out;
     out.reserve(1024);
     appendResourceName(out, name);
     out += menu.extended ? u" MENUEX\r\nBEGIN\r\n" : u" MENU\r\nBEGIN\r\n";
     if (!writeScriptItems(out, menu.extended, menu.items, 1, why))
         return {};
     out += u"END\r\n";
-    return out;
+    return out.take();
 }
 
 MenuTemplate parseMenu(rc::ScriptReader& reader, bool extended)

@@ -16,7 +16,7 @@
 namespace kvarsel {
 
 // A resource's name as its statement starts: a number, or a quoted string.
-inline void appendResourceName(QString& out, const ResourceKey& name)
+inline void appendResourceName(rc::ScriptText& out, const ResourceKey& name)
 {
     if (name.isNumber())
         rc::appendNumber(out, name.id);

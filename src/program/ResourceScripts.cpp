@@ -106,9 +106,9 @@ bool compilesBack(ResourceKind kind, const QString& text, const Resource& origin
 
 QString nameInScript(const ResourceKey& name)
 {
-    QString text;
+    rc::ScriptText text;
     appendResourceName(text, name);
-    return text;
+    return text.take();
 }
 
 struct Parsed {

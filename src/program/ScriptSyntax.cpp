@@ -1014,15 +1014,21 @@ void ScriptReader::skipResourceOptions()
     }
 }
 
-QString quoted(QStringView text)
+void ScriptText::grow(qsizetype n)
 {
-    QString out;
-    out.reserve(text.size() + 2);
-    appendQuoted(out, text);
-    return out;
+    m_text.resize(std::max({m_size + n, 2 * m_text.size(), qsizetype(64)}));
+    m_data = reinterpret_cast<char16_t*>(m_text.data());
 }
 
-void appendQuoted(QString& out, QStringView text)
+QString quoted(QStringView text)
+{
+    ScriptText out;
+    out.reserve(text.size() + 2);
+    appendQuoted(out, text);
+    return out.take();
+}
+
+void appendQuoted(ScriptText& out, QStringView text)
 {
     out += u'"';
     const auto plain = [](QChar c) {
@@ -1067,7 +1073,7 @@ void appendQuoted(QString& out, QStringView text)
     out += u'"';
 }
 
-void appendNumber(QString& out, qint64 value)
+void appendNumber(ScriptText& out, qint64 value)
 {
     char digits[24];
     const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
@@ -1075,7 +1081,7 @@ void appendNumber(QString& out, qint64 value)
     out += QLatin1StringView(digits, end - digits);
 }
 
-void appendHex(QString& out, quint32 value)
+void appendHex(ScriptText& out, quint32 value)
 {
     if (value == 0) {
         out += u'0';
@@ -1102,9 +1108,9 @@ qint64 sdkSymbol(QStringView name)
 
 QString hex(quint32 value)
 {
-    QString out;
+    ScriptText out;
     appendHex(out, value);
-    return out;
+    return out.take();
 }
 
 } // namespace kvarsel::rc

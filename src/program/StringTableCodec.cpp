@@ -51,7 +51,7 @@ QString stringBlockLines(quint16 block, const QList<QString>& strings, QString& 
         return {};
     }
     const quint32 first = (quint32(block) - 1) * 16;
-    QString out;
+    rc::ScriptText out;
     qsizetype room = 0;
     for (const QString& text : strings)
         room += text.size() + 16;
@@ -73,7 +73,7 @@ QString stringBlockLines(quint16 block, const QList<QString>& strings, QString& 
         rc::appendNumber(out, first);
         out += u", \"\"\r\n";
     }
-    return out;
+    return out.take();
 }
 
 bool scriptCanHold(const QString& text, bool nulAllowed, QString& why)
