@@ -66,7 +66,8 @@ class Lexer {
 public:
     explicit Lexer(const QString& text) : m_text(text) {}
 
-    // Whether `text` is a word or number that still points into the script (see lex).
+    // Whether `text` is a word, number or string that still points into the script
+    // (see lex).
     bool borrows(const QString& text) const
     {
         return !text.isEmpty() && text.constData() >= m_text.constData() &&
@@ -174,7 +175,7 @@ private:
                 i += wide ? 2 : 1;
                 t.kind = Token::String;
                 t.wide = wide;
-                t.text = stringBody(s, i, wide, line);
+                t.text = stringBody(s, i, wide, line, borrow);
                 out.push_back(std::move(t));
                 continue;
             }
@@ -250,9 +251,21 @@ private:
 
     // The characters of a string whose opening quote lies before `i`; `i` ends
     // after the closing quote.
-    static QString stringBody(QStringView s, qsizetype& i, bool wide, int line)
+    static QString stringBody(QStringView s, qsizetype& i, bool wide, int line, bool borrow)
     {
-        QString text;
+        // Most strings hold no escape and no doubled quote: their text is what lies
+        // between the quotes, borrowed from the script as a word's is (see lex).
+        qsizetype end = i;
+        while (end < s.size() && s[end] != u'"' && s[end] != u'\\' && s[end] != u'\n' && s[end] != u'\r')
+            ++end;
+        if (end < s.size() && s[end] == u'"' && (end + 1 == s.size() || s[end + 1] != u'"')) {
+            const QStringView run = s.sliced(i, end - i);
+            i = end + 1;
+            if (run.isEmpty())
+                return QString();
+            return borrow ? QString::fromRawData(run.data(), run.size()) : run.toString();
+        }
+        ScriptText text;        // a piece at a time: doubled quotes and escapes come between runs
         QByteArray narrowBytes; // escapes of a narrow string give bytes of the code page
         const auto flushBytes = [&] {
             if (!narrowBytes.isEmpty()) {
@@ -282,7 +295,7 @@ private:
                 }
                 ++i;
                 flushBytes();
-                return text;
+                return text.take();
             }
             if (c != u'\\' || i + 1 >= s.size()) {
                 flushBytes();
@@ -785,7 +798,9 @@ const Token& ScriptReader::peekFurther(qsizetype index) const
 
 Token ScriptReader::take()
 {
-    Token t = peek();
+    peek();
+    // The window lets the taken token go at once: it is moved out, not copied.
+    Token t = m_at < m_tokens.size() ? std::move(m_tokens[m_at]) : m_end;
     if (m_lexer->borrows(t.text))
         t.text = QString(t.text.constData(), t.text.size());
     skip();
@@ -798,12 +813,6 @@ void ScriptReader::skip()
         m_tokens.remove(0, m_at);
         m_at = 0;
     }
-}
-
-bool ScriptReader::isPunct(char16_t c) const
-{
-    const Token& t = peek();
-    return t.kind == Token::Punct && t.text.front() == c;
 }
 
 void ScriptReader::fail(const QString& message) const { throw ScriptError{line(), message}; }
@@ -880,8 +889,7 @@ QString ScriptReader::string()
 {
     if (!startsString())
         fail(QStringLiteral("ожидается строка в кавычках"));
-    QString text = peek().text;
-    skip();
+    QString text = take().text; // its own copy, never the script's
     while (startsString()) {
         text += peek().text;
         skip();

@@ -81,7 +81,12 @@ public:
 private:
     const Token& peekFurther(qsizetype index) const;
     void skip();
-    bool isPunct(char16_t c) const;
+    // Asked of nearly every token by the expression reader: inline.
+    bool isPunct(char16_t c) const
+    {
+        const Token& t = peek();
+        return t.kind == Token::Punct && t.text.front() == c;
+    }
     quint32 orExpression(int depth);
     quint32 term(int depth);
     quint32 unary(int depth);
