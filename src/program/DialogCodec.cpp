@@ -319,7 +319,9 @@ DialogItemTemplate parseControl(rc::ScriptReader& in, bool extended)
         return c;
     }
     for (const Statement& s : kStatements) {
-        if (word.kind != rc::Token::Word || word.text.compare(QStringView(s.word), Qt::CaseInsensitive) != 0)
+        // The length first: most statements are told apart by it, without folding case.
+        if (word.kind != rc::Token::Word || word.text.size() != QStringView(s.word).size() ||
+            word.text.compare(QStringView(s.word), Qt::CaseInsensitive) != 0)
             continue;
         c.windowClass.isOrdinal = true;
         c.windowClass.ordinal = s.windowClass;

@@ -3,6 +3,7 @@
 #include "text/Cp1251.h"
 
 #include <QSet>
+#include <array>
 #include <charconv>
 #include <functional>
 #include <limits>
@@ -56,6 +57,20 @@ constexpr QStringView kPunctuation = u",|&+-*/~(){}!=<>^%";
 // A mark's text points into the table: a script's many commas and bars cost no
 // allocation and no shared count that the threads compiling at once would contend for.
 QString punctuationText(qsizetype mark) { return QString::fromRawData(kPunctuation.data() + mark, 1); }
+
+// Where `c` stands in kPunctuation, or -1: a table for the lexer, which asks it of
+// every mark.
+qsizetype punctuationMark(QChar c)
+{
+    static constexpr auto kMarks = [] {
+        std::array<qint8, 128> marks{};
+        marks.fill(-1);
+        for (qsizetype i = 0; i < kPunctuation.size(); ++i)
+            marks[kPunctuation[i].unicode()] = qint8(i);
+        return marks;
+    }();
+    return c.unicode() < 128 ? kMarks[c.unicode()] : -1;
+}
 
 } // namespace
 
@@ -211,7 +226,7 @@ private:
                 }
                 continue;
             }
-            if (const qsizetype mark = kPunctuation.indexOf(c); mark >= 0) {
+            if (const qsizetype mark = punctuationMark(c); mark >= 0) {
                 t.kind = Token::Punct;
                 t.text = punctuationText(mark);
                 out.push_back(std::move(t));
