@@ -117,6 +117,8 @@ public:
     }
     ScriptText& operator+=(QStringView piece)
     {
+        if (piece.isEmpty()) // an empty view may point nowhere, which memcpy may not be given
+            return *this;
         std::memcpy(room(piece.size()), piece.utf16(), size_t(piece.size()) * sizeof(char16_t));
         m_size += piece.size();
         return *this;
