@@ -298,7 +298,7 @@ MadeText makeText(const Resource& r)
 // program. `take` returning false stops the workers; the result is then false.
 bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const Resource&, MadeText&)>& take)
 {
-    constexpr qsizetype kAhead = 64;
+    constexpr qsizetype kAhead = 32;
     const qsizetype count = resources.size();
     struct Slot {
         MadeText made;

@@ -55,7 +55,8 @@ ScriptsFromResources scriptsFromResources(const QList<Resource>& resources);
 // The same scripts one at a time, each handed to `take` as soon as it is made and in
 // the same order, so a caller can write them out without holding them all (or the
 // resources' bytes, which go as their scripts are taken); they are
-// made and checked on worker threads a little ahead of `take`. Resources left out
+// made and checked on worker threads a little ahead of `take`. The string tables'
+// one script comes last, when every resource has been read. Resources left out
 // are added to `leftOut` as they come. `take` returning false stops the work, and
 // the result is false.
 bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
