@@ -108,10 +108,9 @@ static qsizetype readUpTo(QFile& file, char* into, qsizetype size)
     return got;
 }
 
-std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes, QFile& file)
+// The rest of readFileBytes, on a file already open.
+static std::optional<FileError> readOpenFile(const QString& path, QByteArray& bytes, QFile& file)
 {
-    if (auto bad = openForReading(path, file))
-        return bad;
     errno = 0;
     // Into the buffer the caller has, which a reader of file after file keeps: a
     // fresh buffer of many megabytes costs its page faults again every time. A new
@@ -127,6 +126,13 @@ std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes, Q
     if (file.error() != QFileDevice::NoError)
         return FileError{path, reasonFor(file, errno)};
     return std::nullopt;
+}
+
+std::optional<FileError> readFileBytes(const QString& path, QByteArray& bytes, QFile& file)
+{
+    if (auto bad = openForReading(path, file))
+        return bad;
+    return readOpenFile(path, bytes, file);
 }
 
 void WholeFile::release()
@@ -148,14 +154,14 @@ std::optional<FileError> WholeFile::read(const QString& path, QFile& file)
     constexpr size_t kHugePage = size_t(2) << 20;
     // Below a huge page there is nothing to gain.
     if (size_t(size) < kHugePage)
-        return readFileBytes(path, m_bytes, file);
+        return readOpenFile(path, m_bytes, file);
     // Whole huge pages, aligned to one, with a zero byte after the file's last as
     // a QByteArray of its own would have.
     const size_t length = (size_t(size) + 1 + kHugePage - 1) & ~(kHugePage - 1);
     void* const mapped =
         ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
-        return readFileBytes(path, m_bytes, file);
+        return readOpenFile(path, m_bytes, file);
     char* const start = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(mapped) + kHugePage - 1) &
                                                 ~uintptr_t(kHugePage - 1));
     if (const size_t before = size_t(start - static_cast<char*>(mapped)))
