@@ -152,6 +152,9 @@ std::optional<FileError> WholeFile::read(const QString& path, QFile& file)
     errno = 0;
     const qsizetype size = qsizetype(qMax<qint64>(file.size(), 0));
     constexpr size_t kHugePage = size_t(2) << 20;
+#ifndef Q_OS_UNIX
+    return readOpenFile(path, m_bytes, file);
+#endif
     // Below a huge page there is nothing to gain.
     if (size_t(size) < kHugePage)
         return readOpenFile(path, m_bytes, file);
@@ -216,15 +219,8 @@ std::optional<FileError> readFilePieces(const QString& path, qsizetype pieceSize
     QByteArray buffer(pieceSize, Qt::Uninitialized);
     for (bool end = false; !end;) {
         // A read may return less than asked: the piece is filled before it is handed over.
-        qsizetype got = 0;
-        while (got < pieceSize) {
-            const qint64 n = file.read(buffer.data() + got, pieceSize - got);
-            if (n <= 0) {
-                end = true;
-                break;
-            }
-            got += n;
-        }
+        const qsizetype got = readUpTo(file, buffer.data(), pieceSize);
+        end = got < pieceSize;
         if (file.error() != QFileDevice::NoError)
             return FileError{path, reasonFor(file, errno)};
         if (got > 0)

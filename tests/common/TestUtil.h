@@ -36,6 +36,16 @@ inline bool writeBytes(const QString& path, const QByteArray& bytes)
     return f.write(bytes) == bytes.size();
 }
 
+// `size` pseudo-random bytes, the same for the same seed: large data in which a piece
+// copied from the wrong place shows.
+inline QByteArray pseudoRandomBytes(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& c : bytes)
+        c = char((seed = seed * 1103515245u + 12345u) >> 24);
+    return bytes;
+}
+
 // Lines encoded in Windows-1251, each ended by CR LF.
 inline QByteArray cp1251Lines(const QStringList& lines)
 {

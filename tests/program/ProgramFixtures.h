@@ -179,13 +179,8 @@ inline QString buildTestProgram(const QString& arch, const QString& shape, const
         QFile f(program);
         if (!f.open(QIODevice::Append))
             return QString();
-        // Large enough that the program is read as a large file is (in huge pages),
-        // and pseudo-random, so a piece copied from the wrong place shows.
-        QByteArray payload(5 << 19, Qt::Uninitialized);
-        quint32 x = 1;
-        for (char& c : payload)
-            c = char((x = x * 1103515245u + 12345u) >> 24);
-        f.write(payload);
+        // Large enough that the program is read as a large file is (in huge pages).
+        f.write(pseudoRandomBytes(5 << 19, 1));
     }
     return program;
 }

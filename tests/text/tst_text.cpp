@@ -381,10 +381,7 @@ private Q_SLOTS:
     void readsWholeFiles()
     {
         constexpr qsizetype kMiB = 1 << 20;
-        QByteArray all(5 * kMiB + 3, Qt::Uninitialized);
-        quint32 x = 7;
-        for (char& c : all)
-            c = char((x = x * 1103515245u + 12345u) >> 24);
+        const QByteArray all = pseudoRandomBytes(5 * kMiB + 3, 7);
         QTemporaryDir dir;
         WholeFile whole;
         QTest::failOnWarning(QRegularExpression(QStringLiteral("."))); // a file opened twice warns
