@@ -292,10 +292,12 @@ MadeText makeText(const Resource& r)
     return made;
 }
 
-// makeText over `resources` on worker threads, each result handed to `take` in
-// order on the calling thread. The workers stay at most kAhead resources in front
-// of `take`, so the texts made and not yet taken stay few however large the
-// program. `take` returning false stops the workers; the result is then false.
+// makeText over `resources`, each result handed to `take` in order on the calling
+// thread. Helper threads make texts at most kAhead resources in front of `take`, so
+// the texts made and not yet taken stay few however large the program. The calling
+// thread makes texts too whenever the one it needs next is not ready, so a machine
+// with n cores runs n threads, not n + 1 with the taker sleeping and waking between
+// them. `take` returning false stops the helpers; the result is then false.
 bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const Resource&, MadeText&)>& take)
 {
     constexpr qsizetype kAhead = 32;
@@ -307,11 +309,21 @@ bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const
     std::vector<Slot> madeSoFar;
     madeSoFar.resize(size_t(count));
     std::mutex mutex;
-    // A worker wakes the taker only with the text it waits for, and the taker wakes
-    // the workers only when their full window is half taken: few wakes a resource.
+    // A helper wakes the taker only with the text it waits for, and the taker wakes
+    // the helpers only when their full window is half taken: few wakes a resource.
     std::condition_variable ready, room;
     qsizetype next = 0, taken = 0;
     bool stop = false;
+    // Makes the text `next` names, under `lock` only to claim it and to hand it over.
+    const auto makeNext = [&](std::unique_lock<std::mutex>& lock) {
+        const qsizetype i = next++;
+        lock.unlock();
+        MadeText made = makeText(std::as_const(resources)[i]); // const: never detached under the taker
+        lock.lock();
+        madeSoFar[size_t(i)].made = std::move(made);
+        madeSoFar[size_t(i)].ready = true;
+        return i;
+    };
     const auto work = [&] {
         std::unique_lock lock(mutex);
         while (true) {
@@ -320,20 +332,14 @@ bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const
                 room.wait(lock, [&] { return stop || next >= count || next <= taken + kAhead / 2; });
             if (stop || next >= count)
                 return;
-            const qsizetype i = next++;
-            lock.unlock();
-            MadeText made =
-                makeText(std::as_const(resources)[i]); // const: the list is never detached under the taker
-            lock.lock();
-            madeSoFar[size_t(i)].made = std::move(made);
-            madeSoFar[size_t(i)].ready = true;
-            if (i == taken)
+            if (makeNext(lock) == taken)
                 ready.notify_one();
         }
     };
-    const unsigned workers = count < 2 * kAhead ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
+    const unsigned helpers = count < 2 * kAhead ? std::min(cores - 1, 1u) : std::min(cores - 1, 3u);
     std::vector<std::thread> pool;
-    for (unsigned w = 0; w < workers; ++w)
+    for (unsigned w = 0; w < helpers; ++w)
         pool.emplace_back(work);
     bool going = true;
     for (qsizetype i = 0; i < count && going; ++i) {
@@ -341,7 +347,12 @@ bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const
         bool halfEmpty = false;
         {
             std::unique_lock lock(mutex);
-            ready.wait(lock, [&] { return madeSoFar[size_t(i)].ready; });
+            while (!madeSoFar[size_t(i)].ready) {
+                if (next < count && next < taken + kAhead)
+                    makeNext(lock);
+                else
+                    ready.wait(lock);
+            }
             made = std::move(madeSoFar[size_t(i)].made);
             taken = i + 1;
             halfEmpty = next == taken + kAhead / 2;
