@@ -4,15 +4,41 @@
 
 namespace kvarsel {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QString keyText(const ResourceKey& key)
+void appendKey(QString& text, const ResourceKey& key)
 {
-    if (key.isNumber())
-        return QString::number(key.id);
-    QString quoted = key.name;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
+    if (key.isNumber()) {
+        char16_t digits[5];
+        int n = 0;
+        for (uint v = key.id; n == 0 || v != 0; v /= 10)
+            digits[n++] = char16_t(u'0' + v % 10);
+        while (n > 0)
+            text += QChar(digits[--n]);
+        return;
+    }
+    text += u'"';
+    for (const QChar c : key.name) {
+        if (c == u'"')
+            text += u'"';
+        text += c;
+    }
+    text += u'"';
+}
+
+// "0x0409": four upper-case hexadecimal digits.
+void appendLanguage(QString& text, quint16 language)
+{
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    const char16_t digits[6] = {u'0',
+                                u'x',
+                                kDigits[language >> 12],
+                                kDigits[(language >> 8) & 15],
+                                kDigits[(language >> 4) & 15],
+                                kDigits[language & 15]};
+    text += QStringView(digits, 6);
 }
 
 // Splits a line into words; a word in double quotes may hold spaces and "" for a quote.
@@ -76,31 +102,43 @@ bool parseLanguage(const QString& word, quint16& language)
 
 QString languageText(quint16 language)
 {
-    return QStringLiteral("0x%1")
-        .arg(language, 4, 16, QLatin1Char('0'))
-        .toUpper()
-        .replace(QStringLiteral("0X"), QStringLiteral("0x"));
+    QString text;
+    appendLanguage(text, language);
+    return text;
 }
 
 QByteArray recordText(const ProgramRecord& record)
 {
-    QStringList lines;
-    lines << QStringLiteral("# Кварсел: откуда взяты сценарии этого каталога ресурсов. По этой записи")
-          << QStringLiteral("# команда pack и «Записать программу…» собирают перевод обратно в программу.")
-          << QStringLiteral("kvarsel-source 1")
-          << QStringLiteral("source ") + (record.source == SourceKind::Res  ? QStringLiteral("res")
-                                          : record.source == SourceKind::Rc ? QStringLiteral("rc")
-                                                                            : QStringLiteral("program"))
-          << QStringLiteral("path ") + record.path
-          << QStringLiteral("sha256 ") + QString::fromLatin1(record.sha256)
-          << QStringLiteral("language ") + languageText(record.language);
+    // A line a resource and a script, thousands in a large program: appended, not
+    // formatted one by one.
+    QString text;
+    qsizetype resources = 0;
+    for (const RecordedScript& script : record.scripts)
+        resources += script.resources.size();
+    text.reserve(512 + record.path.size() + 48 * (record.scripts.size() + resources));
+    text += u"# Кварсел: откуда взяты сценарии этого каталога ресурсов. По этой записи\r\n"
+            u"# команда pack и «Записать программу…» собирают перевод обратно в программу.\r\n"
+            u"kvarsel-source 1\r\nsource "_s;
+    text += record.source == SourceKind::Res  ? u"res"_s
+            : record.source == SourceKind::Rc ? u"rc"_s
+                                              : u"program"_s;
+    text += u"\r\npath "_s + record.path + u"\r\nsha256 "_s + QString::fromLatin1(record.sha256) +
+            u"\r\nlanguage "_s;
+    appendLanguage(text, record.language);
+    text += u"\r\n"_s;
     for (const RecordedScript& script : record.scripts) {
-        lines << QStringLiteral("script %1 %2").arg(kindInfo(script.kind).subDir, script.file);
-        for (const Resource& r : script.resources)
-            lines << QStringLiteral("resource %1 %2 %3")
-                         .arg(keyText(r.type), keyText(r.name), languageText(r.language));
+        text += u"script "_s + kindInfo(script.kind).subDir + u' ' + script.file + u"\r\n"_s;
+        for (const Resource& r : script.resources) {
+            text += u"resource "_s;
+            appendKey(text, r.type);
+            text += u' ';
+            appendKey(text, r.name);
+            text += u' ';
+            appendLanguage(text, r.language);
+            text += u"\r\n"_s;
+        }
     }
-    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+    return text.toUtf8();
 }
 
 RecordRead parseRecord(const QByteArray& bytes)

@@ -4,6 +4,7 @@
 // (with both) to the same bytes again, and the loader offers their texts.
 #include "TestUtil.h"
 #include "model/LineStore.h"
+#include "program/ProgramRecord.h"
 #include "program/ResourceCodecs.h"
 #include "program/ResourceScripts.h"
 #include "text/Encoding.h"
@@ -16,6 +17,7 @@ Q_DECLARE_METATYPE(kvarsel::Resource)
 
 using namespace kvarsel;
 using namespace kvarsel::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -155,6 +157,8 @@ private slots:
     void longTable();
     void scriptFileBytes_data();
     void scriptFileBytes();
+    void recordLines_data();
+    void recordLines();
 };
 
 void ResourceScriptsTest::judgedByWindres_data()
@@ -581,6 +585,51 @@ void ResourceScriptsTest::scriptFileBytes()
     const DecodedText read = decodeText(bytes);
     QCOMPARE(read.text, whole);
     QCOMPARE(read.encoding == TextEncoding::Windows1251, windows1251);
+}
+
+// The record names every resource of a script in a line the reader takes back:
+// numbers at both ends, quoted names with a quote and Cyrillic, every language.
+void ResourceScriptsTest::recordLines_data()
+{
+    QTest::addColumn<Resource>("resource");
+    QTest::addColumn<QString>("line");
+    const auto resource = [](ResourceKey type, ResourceKey name, quint16 language) {
+        Resource r;
+        r.type = type;
+        r.name = name;
+        r.language = language;
+        return r;
+    };
+    using K = ResourceKey;
+    QTest::newRow("numbers") << resource(K::number(6), K::number(0), 0x0000) << "resource 6 0 0x0000";
+    QTest::newRow("largest") << resource(K::number(65535), K::number(65535), 0xFFFF)
+                             << "resource 65535 65535 0xFFFF";
+    QTest::newRow("quoted") << resource(K::number(5), K::text(u"PRINT \"A\""_s), 0x0409)
+                            << "resource 5 \"PRINT \"\"A\"\"\" 0x0409";
+    QTest::newRow("named type") << resource(K::text(u"ДАННЫЕ"_s), K::text(u"5"_s), 0x0419)
+                                << "resource \"ДАННЫЕ\" \"5\" 0x0419";
+}
+
+void ResourceScriptsTest::recordLines()
+{
+    QFETCH(Resource, resource);
+    QFETCH(QString, line);
+    ProgramRecord record;
+    record.path = u"/home/я/app.exe"_s;
+    record.sha256 = QByteArray(64, 'a');
+    record.language = resource.language;
+    record.scripts << RecordedScript{ResourceKind::Dialog, u"dialog/x.rc"_s, {resource}};
+    const QByteArray text = recordText(record);
+    QVERIFY(text.contains("\r\n" + line.toUtf8() + "\r\n"));
+    const RecordRead read = parseRecord(text);
+    QCOMPARE(read.error, QString());
+    QCOMPARE(read.record.path, record.path);
+    QCOMPARE(read.record.language, record.language);
+    QCOMPARE(read.record.scripts.size(), 1);
+    const Resource back = read.record.scripts[0].resources.value(0);
+    QCOMPARE(back.type, resource.type);
+    QCOMPARE(back.name, resource.name);
+    QCOMPARE(back.language, resource.language);
 }
 
 QTEST_GUILESS_MAIN(ResourceScriptsTest)
