@@ -342,6 +342,12 @@ private:
             quint32(u16At(m_file, m_root + offset + 12)) + u16At(m_file, m_root + offset + 14);
         if (!inTree(quint64(offset) + 16, quint64(count) * 8))
             return fail(QStringLiteral("записи каталога выходят за конец дерева"), offset);
+        // A type's names each hold a resource or more: room for them at once, not
+        // grown (and copied) again and again across thousands. No more than the tree
+        // can hold (a resource takes 40 bytes of it at least), whatever a damaged
+        // directory claims.
+        if (level == 1)
+            out.reserve(out.size() + qsizetype(std::min<quint64>(count, m_size / 40)));
         for (quint32 i = 0; i < count; ++i) {
             const qint64 entryAt = m_root + offset + 16 + 8 * i;
             const quint32 nameField = u32At(m_file, entryAt);

@@ -260,14 +260,12 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     if (!choice.error.isEmpty())
         return refuse(QStringLiteral("Файл %1: %2").arg(quoted(options.program), choice.error));
     result.language = choice.language;
-    QList<Resource> chosen;
     // Delphi and Lazarus programs keep their windows as forms in RCDATA.
     ScriptsFromResources forms = formScripts(source.resources, choice.language);
-    chosen.reserve(source.resources.size());
-    for (Resource& r : source.resources)
-        if (isTextType(r.type) && r.language == choice.language)
-            chosen << std::move(r);
-    source.resources = QList<Resource>();
+    // Filtered where they are: thousands of resources are not copied into a new list.
+    source.resources.removeIf(
+        [&](const Resource& r) { return !isTextType(r.type) || r.language != choice.language; });
+    QList<Resource> chosen = std::move(source.resources);
     if (progress)
         progress(20);
 

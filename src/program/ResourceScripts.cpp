@@ -378,15 +378,15 @@ bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const
 bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
                                 const std::function<bool(UnpackedScript&)>& take)
 {
-    QList<Resource> sorted;
-    sorted.reserve(resources.size());
-    for (Resource& r : resources)
-        if (isTextResource(r))
-            sorted << std::move(r);
-    resources = QList<Resource>();
-    std::stable_sort(sorted.begin(), sorted.end(), [](const Resource& a, const Resource& b) {
+    // Filtered and sorted where they are: thousands of resources are not copied
+    // into a new list, and a program's tree is usually in this order already.
+    resources.removeIf([](const Resource& r) { return !isTextResource(r); });
+    const auto byTypeAndName = [](const Resource& a, const Resource& b) {
         return a.type == b.type ? a.name < b.name : a.type < b.type;
-    });
+    };
+    if (!std::is_sorted(resources.cbegin(), resources.cend(), byTypeAndName))
+        std::stable_sort(resources.begin(), resources.end(), byTypeAndName);
+    QList<Resource>& sorted = resources;
     QSet<QString> menuNames, dialogNames;
     // A table's data is two bytes a character and two a string; a line adds its
     // indent, number, comma, quotes and line end, about sixteen with a doubled quote
