@@ -104,6 +104,51 @@ bool holdsScripts(const QString& resourceDir)
     return false;
 }
 
+// The string tables' one script, streamed into its file as it is made; the file
+// and its directory are made with the first part. A file an earlier unpacking
+// left there is kept as it is, and the parts are let go.
+class StreamedScriptFile final : public ScriptOutput {
+public:
+    StreamedScriptFile(const QDir& top, const QString& file, bool keep)
+        : m_top(top), m_file(file),
+          m_writer(keep ? std::nullopt : std::optional<NewFileWriter>(top.filePath(file)))
+    {
+    }
+    bool append(QByteArrayView bytes) override
+    {
+        if (!m_writer)
+            return true;
+        if (!m_started) {
+            const QString dir = QFileInfo(m_file).path();
+            if (!m_top.mkpath(dir)) {
+                failure = QStringLiteral("Не удалось создать каталог %1").arg(quoted(m_top.filePath(dir)));
+                return false;
+            }
+            m_started = true;
+        }
+        return succeeded(m_writer->append(bytes));
+    }
+    bool readBack(QByteArray& bytes) override { return !m_writer || succeeded(m_writer->readBack(bytes)); }
+    bool replace(QByteArrayView bytes) override { return !m_writer || succeeded(m_writer->replace(bytes)); }
+    bool finish() { return !m_writer || succeeded(m_writer->finish()); }
+    bool keeps() const { return !m_writer; }
+
+    QString failure;
+
+private:
+    bool succeeded(const std::optional<FileError>& failed)
+    {
+        if (failed)
+            failure = failed->message();
+        return !failed;
+    }
+
+    QDir m_top;
+    QString m_file;
+    std::optional<NewFileWriter> m_writer;
+    bool m_started = false;
+};
+
 } // namespace
 
 SourceResources readSourceResources(const QString& path, const QByteArray& bytes, ResourceData how)
@@ -281,13 +326,21 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     std::map<ResourceKind, QSet<QString>> taken;
     QSet<QString> madeDirs;
     QString failure;
+    // The string tables' script, the largest by far, is written while it is made.
+    const QString stringsFile =
+        kindInfo(ResourceKind::String).subDir + u'/' +
+        uniqueName(QStringView(kStringsScriptName).toString(), taken[ResourceKind::String]) +
+        QStringLiteral(".rc");
+    StreamedScriptFile strings(top, stringsFile, recorded && QFileInfo::exists(top.filePath(stringsFile)));
     qsizetype placed = 0;
     const qsizetype total = std::max<qsizetype>(1, chosen.size() + forms.scripts.size());
     const auto place = [&](UnpackedScript& script) {
         const QString subDir = kindInfo(script.kind).subDir;
         const QString file =
-            subDir + u'/' + uniqueName(script.baseName, taken[script.kind]) +
-            (script.kind == ResourceKind::RcData ? QStringLiteral(".txt") : QStringLiteral(".rc"));
+            script.streamed
+                ? stringsFile
+                : subDir + u'/' + uniqueName(script.baseName, taken[script.kind]) +
+                      (script.kind == ResourceKind::RcData ? QStringLiteral(".txt") : QStringLiteral(".rc"));
         RecordedScript entry;
         entry.kind = script.kind;
         entry.file = file;
@@ -302,8 +355,17 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
         if (progress)
             progress(20 + int(75 * std::min(placed, total) / total));
         const QString path = top.filePath(file);
-        if (recorded && QFileInfo::exists(path)) {
+        // The streamed file was looked for before any of it was written.
+        if (script.streamed ? strings.keeps() : recorded && QFileInfo::exists(path)) {
             ++result.kept;
+            return true;
+        }
+        if (script.streamed) {
+            if (!strings.finish()) {
+                failure = strings.failure;
+                return false;
+            }
+            ++result.written;
             return true;
         }
         if (!madeDirs.contains(subDir)) {
@@ -325,7 +387,9 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
         return true;
     };
     QStringList leftOut;
-    bool going = forEachScriptFromResources(std::move(chosen), leftOut, place);
+    bool going = forEachScriptFromResources(std::move(chosen), leftOut, place, &strings);
+    if (!going && failure.isEmpty())
+        failure = strings.failure;
     for (qsizetype i = 0; going && i < forms.scripts.size(); ++i)
         going = place(forms.scripts[i]);
     if (!going)

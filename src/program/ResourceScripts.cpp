@@ -298,6 +298,9 @@ MadeText makeText(const Resource& r)
 // thread makes texts too whenever the one it needs next is not ready, so a machine
 // with n cores runs n threads, not n + 1 with the taker sleeping and waking between
 // them. `take` returning false stops the helpers; the result is then false.
+// A streamed script goes out in parts of this size: written as it is made, never held whole.
+constexpr qsizetype kStreamPart = 64 * 1024;
+
 bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const Resource&, MadeText&)>& take)
 {
     constexpr qsizetype kAhead = 32;
@@ -376,7 +379,7 @@ bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const
 } // namespace
 
 bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
-                                const std::function<bool(UnpackedScript&)>& take)
+                                const std::function<bool(UnpackedScript&)>& take, ScriptOutput* strings)
 {
     // Filtered and sorted where they are: thousands of resources are not copied
     // into a new list, and a program's tree is usually in this order already.
@@ -388,16 +391,8 @@ bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
         std::stable_sort(resources.begin(), resources.end(), byTypeAndName);
     QList<Resource>& sorted = resources;
     QSet<QString> menuNames, dialogNames;
-    // A table's data is two bytes a character and two a string; a line adds its
-    // indent, number, comma, quotes and line end, about sixteen with a doubled quote
-    // or two: room for the whole script in Windows-1251 from the start.
-    qsizetype stringBytes = 64;
-    for (const Resource& r : std::as_const(sorted))
-        if (r.type.id == ResourceType::String)
-            stringBytes += r.data.size() / 2 + 16 * 16;
-    ScriptFileBytes strings;
-    strings.reserve(stringBytes);
-    strings.append(u"STRINGTABLE\r\nBEGIN\r\n");
+    ScriptBytesOutput inMemory;
+    ScriptFileStream stringsScript(strings ? *strings : inMemory);
     QList<Resource> stringCovers;
     const bool going = makeTextsInOrder(sorted, [&](const Resource& r, MadeText& made) {
         if (made.text.isEmpty() && made.bytes.isEmpty()) {
@@ -405,9 +400,10 @@ bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
             return true;
         }
         if (r.type.id == ResourceType::String) {
-            strings.append(made.text);
+            if (stringCovers.isEmpty() && !stringsScript.append(u"STRINGTABLE\r\nBEGIN\r\n"))
+                return false;
             stringCovers << cover(r);
-            return true;
+            return stringsScript.append(made.text);
         }
         const bool menu = r.type.id == ResourceType::Menu;
         UnpackedScript script{menu ? ResourceKind::Menu : ResourceKind::Dialog,
@@ -421,45 +417,60 @@ bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
         return false;
     if (stringCovers.isEmpty())
         return true;
-    strings.append(u"END\r\n");
-    UnpackedScript script{ResourceKind::String, u"strings"_s, {}, stringCovers, strings.take()};
+    if (!stringsScript.append(u"END\r\n") || !stringsScript.finish())
+        return false;
+    UnpackedScript script{
+        ResourceKind::String, QStringView(kStringsScriptName).toString(), {},
+        stringCovers,         strings ? QByteArray() : inMemory.take(),   strings != nullptr};
     return take(script);
 }
 
-void ScriptFileBytes::append(QStringView piece)
+bool ScriptFileStream::append(QStringView piece)
 {
-    // A script of megabytes grows by an eighth where its room ran out, not twofold:
-    // the memory of unpacking a large program stays near its size.
-    if (const qsizetype needed = m_bytes.size() + piece.size() * (m_windows1251 ? 1 : 3);
-        needed > m_bytes.capacity())
-        m_bytes.reserve(needed + needed / 8);
     if (m_windows1251) {
-        const qsizetype at = m_bytes.size();
-        if (cp1251::encode(piece, m_bytes))
-            return;
-        m_bytes.truncate(at);
-        m_bytes = cp1251::decode(m_bytes).toUtf8();
-        m_windows1251 = false;
+        if (cp1251::encode(piece, m_part))
+            return m_part.size() < kStreamPart || flush();
+        if (!turnToUtf8())
+            return false;
     }
-    m_bytes += piece.toUtf8();
+    m_part += piece.toUtf8();
+    return m_part.size() < kStreamPart || flush();
 }
 
-QByteArray ScriptFileBytes::take()
+bool ScriptFileStream::flush()
 {
-    if (m_windows1251) {
-        if (readsAsWindows1251(m_bytes))
-            return std::exchange(m_bytes, {});
-        m_bytes = cp1251::decode(m_bytes).toUtf8();
-    }
-    m_windows1251 = true;
-    return std::exchange(m_bytes, {}).prepend("\xEF\xBB\xBF");
+    if (m_windows1251)
+        m_findings.add(m_part);
+    const bool written = m_out.append(m_part);
+    m_part.resize(0); // the room stays for the next part
+    return written;
+}
+
+bool ScriptFileStream::turnToUtf8()
+{
+    QByteArray earlier;
+    if (!flush() || !m_out.readBack(earlier))
+        return false;
+    m_windows1251 = false;
+    return m_out.replace("\xEF\xBB\xBF" + cp1251::decode(earlier).toUtf8());
+}
+
+bool ScriptFileStream::finish()
+{
+    if (!flush())
+        return false;
+    // Windows-1251 bytes that happen to be well-formed UTF-8 would be read as UTF-8.
+    if (m_windows1251 && !m_findings.readsAsWindows1251())
+        return turnToUtf8();
+    return true;
 }
 
 QByteArray scriptFileBytes(QStringView text)
 {
-    ScriptFileBytes bytes;
-    bytes.append(text);
-    return bytes.take();
+    QByteArray bytes;
+    if (cp1251::encode(text, bytes) && readsAsWindows1251(bytes))
+        return bytes;
+    return "\xEF\xBB\xBF" + text.toUtf8();
 }
 
 ScriptsFromResources scriptsFromResources(const QList<Resource>& resources)

@@ -6,11 +6,13 @@
 
 #include "model/ResourceKind.h"
 #include "program/Resource.h"
+#include "text/Encoding.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <utility>
 
 namespace kvarsel {
 
@@ -21,22 +23,69 @@ struct UnpackedScript {
     // type, name and language of each resource the script makes (data left empty)
     QList<Resource> covers;
     // forEachScriptFromResources: every script already as the bytes of its file
-    // (`text` then empty), made where the script is; the string tables' one script
-    // may be larger than the program's every other script together
+    // (`text` then empty), made where the script is
     QByteArray bytes;
+    // the script went to the output it was streamed to instead (`bytes` empty)
+    bool streamed = false;
 };
 
-// A script's file, made piece by piece: Windows-1251 when every character fits and
-// the loader will read the bytes back as Windows-1251, else UTF-8 with a byte-order
-// mark. Built as it comes, a large script is never held as text (two bytes a character).
-class ScriptFileBytes {
+// The base name of the string tables' one script.
+inline constexpr char16_t kStringsScriptName[] = u"strings";
+
+// Where a script's file goes a part at a time. Each call returns false on a failure
+// (the output keeps its reason), which ends the work.
+class ScriptOutput {
 public:
-    void reserve(qsizetype bytes) { m_bytes.reserve(bytes); }
-    void append(QStringView piece);
-    QByteArray take();
+    virtual ~ScriptOutput() = default;
+    virtual bool append(QByteArrayView bytes) = 0;
+    // Everything appended so far, for replace() to write anew in another encoding.
+    virtual bool readBack(QByteArray& bytes) = 0;
+    virtual bool replace(QByteArrayView bytes) = 0;
+};
+
+// An output that keeps the bytes in memory.
+class ScriptBytesOutput final : public ScriptOutput {
+public:
+    bool append(QByteArrayView bytes) override
+    {
+        m_bytes += bytes;
+        return true;
+    }
+    bool readBack(QByteArray& bytes) override
+    {
+        bytes = m_bytes;
+        return true;
+    }
+    bool replace(QByteArrayView bytes) override
+    {
+        m_bytes = bytes.toByteArray();
+        return true;
+    }
+    QByteArray take() { return std::exchange(m_bytes, {}); }
 
 private:
     QByteArray m_bytes;
+};
+
+// A script's file made piece by piece and handed to its output in parts, so a
+// large script is held neither whole nor as text (two bytes a character): in
+// Windows-1251 when every character fits and the loader will read the bytes back
+// as Windows-1251, else UTF-8 with a byte-order mark. When that turns out only
+// after parts went out (a later piece Windows-1251 cannot hold, or bytes that read
+// as UTF-8), the output is rewritten in UTF-8 from what it holds.
+class ScriptFileStream {
+public:
+    explicit ScriptFileStream(ScriptOutput& out) : m_out(out) {}
+    bool append(QStringView piece);
+    bool finish();
+
+private:
+    bool flush();
+    bool turnToUtf8();
+
+    ScriptOutput& m_out;
+    QByteArray m_part;
+    Utf8Findings m_findings;
     bool m_windows1251 = true;
 };
 
@@ -54,13 +103,15 @@ ScriptsFromResources scriptsFromResources(const QList<Resource>& resources);
 
 // The same scripts one at a time, each handed to `take` as soon as it is made and in
 // the same order, so a caller can write them out without holding them all (or the
-// resources' bytes, which go as their scripts are taken); they are
-// made and checked on worker threads a little ahead of `take`. The string tables'
-// one script comes last, when every resource has been read. Resources left out
-// are added to `leftOut` as they come. `take` returning false stops the work, and
-// the result is false.
+// resources' bytes, which go as their scripts are taken); they are made and
+// checked on worker threads a little ahead of `take`. The string tables' one
+// script comes last, when every resource has been read; given `strings`, it is
+// streamed there as it is made and `take` gets it `streamed`, without bytes.
+// Resources left out are added to `leftOut` as they come. `take` (or `strings`)
+// returning false stops the work, and the result is false.
 bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
-                                const std::function<bool(UnpackedScript&)>& take);
+                                const std::function<bool(UnpackedScript&)>& take,
+                                ScriptOutput* strings = nullptr);
 
 struct CompiledScript {
     QList<Resource> resources;

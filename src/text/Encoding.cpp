@@ -228,12 +228,36 @@ void decodeTextInto(QByteArrayView bytes, DecodedText& into)
     into.error.clear();
 }
 
-bool readsAsWindows1251(QByteArrayView bytes)
+namespace {
+
+bool startsWithMark(QByteArrayView bytes)
 {
     for (const QByteArrayView mark : {QByteArrayView(kUtf8Mark, 3), QByteArrayView(kUtf16LeMark, 2),
                                       QByteArrayView(kUtf16BeMark, 2), QByteArrayView("\x00\x00\xFE\xFF", 4)})
         if (bytes.startsWith(mark))
-            return false;
+            return true;
+    return false;
+}
+
+} // namespace
+
+void Utf8Findings::add(QByteArrayView part)
+{
+    if (head.size() < 4)
+        head += part.first(std::min<qsizetype>(4 - head.size(), part.size()));
+    if (illFormed)
+        return;
+    const Utf8Check check = checkUtf8(part);
+    illFormed = check.firstInvalid >= 0;
+    multiByte = multiByte || check.multiByte;
+}
+
+bool Utf8Findings::readsAsWindows1251() const { return !startsWithMark(head) && (illFormed || !multiByte); }
+
+bool readsAsWindows1251(QByteArrayView bytes)
+{
+    if (startsWithMark(bytes))
+        return false;
     const Utf8Check check = checkUtf8(bytes);
     return check.firstInvalid >= 0 || !check.multiByte;
 }

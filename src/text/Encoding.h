@@ -60,6 +60,15 @@ void decodeTextInto(QByteArrayView bytes, DecodedText& into);
 // UTF-8 with a multi-byte sequence. Such bytes are their text already, one byte a
 // character, for a reader that need not decode them.
 bool readsAsWindows1251(QByteArrayView bytes);
+// The same judged a part at a time, for a file never held whole (each part ends
+// where a character does).
+struct Utf8Findings {
+    bool illFormed = false; // a part is not well-formed UTF-8
+    bool multiByte = false; // a part holds a sequence of two bytes or more
+    QByteArray head;        // the first bytes, where a byte-order mark would be
+    void add(QByteArrayView part);
+    bool readsAsWindows1251() const;
+};
 
 // Decodes in a fixed encoding, for files that have only one (the settings file).
 DecodedText decodeTextAs(QByteArrayView bytes, TextEncoding encoding);

@@ -738,6 +738,88 @@ std::optional<FileError> syncFileSystemOf(const QString& dir)
     return std::nullopt;
 }
 
+NewFileWriter::NewFileWriter(QString path) : m_path(std::move(path)) {}
+
+NewFileWriter::~NewFileWriter()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        ::unlink(toNative(m_path).constData());
+    }
+}
+
+std::optional<FileError> NewFileWriter::append(QByteArrayView bytes)
+{
+    if (m_failed)
+        return FileError{m_path, QStringLiteral("запись файла уже не удалась")};
+    const auto fail = [this](const QString& reason) {
+        m_failed = true;
+        if (m_fd >= 0) {
+            ::close(std::exchange(m_fd, -1));
+            ::unlink(toNative(m_path).constData());
+        }
+        return FileError{m_path, reason};
+    };
+    if (m_fd < 0) {
+        if (const WriteFault& fault = writeFault())
+            if (const QString reason = fault(m_path); !reason.isEmpty())
+                return fail(reason);
+        m_fd = ::open(toNative(m_path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (m_fd < 0)
+            return fail(reasonForErrno(errno)); // a file already there is not ours to take away
+    }
+    int err = 0;
+    if (!writeBytes(m_fd, bytes, err))
+        return fail(reasonForErrno(err));
+    m_size += bytes.size();
+    return std::nullopt;
+}
+
+std::optional<FileError> NewFileWriter::readBack(QByteArray& bytes)
+{
+    bytes.resize(qsizetype(m_size));
+    if (m_fd < 0)
+        return m_failed ? std::optional(FileError{m_path, QStringLiteral("запись файла уже не удалась")})
+                        : std::nullopt;
+    for (qint64 at = 0; at < m_size;) {
+        const ssize_t n = ::pread(m_fd, bytes.data() + at, size_t(m_size - at), off_t(at));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return FileError{m_path, n < 0 ? reasonForErrno(errno)
+                                           : QStringLiteral("файл стал короче, чем был записан")};
+        at += n;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> NewFileWriter::replace(QByteArrayView bytes)
+{
+    if (m_fd >= 0 && (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0)) {
+        m_failed = true;
+        const FileError failure{m_path, reasonForErrno(errno)};
+        ::close(std::exchange(m_fd, -1));
+        ::unlink(toNative(m_path).constData());
+        return failure;
+    }
+    m_size = 0;
+    return append(bytes);
+}
+
+std::optional<FileError> NewFileWriter::finish()
+{
+    if (m_fd < 0)
+        if (std::optional<FileError> failed = append({}))
+            return failed;
+    if (::close(std::exchange(m_fd, -1)) != 0) {
+        const int err = errno;
+        m_failed = true;
+        ::unlink(toNative(m_path).constData());
+        return FileError{m_path, reasonForErrno(err)};
+    }
+    return std::nullopt;
+}
+
 #else // not Q_OS_UNIX
 
 QString realFilePath(const QString& path)
@@ -806,6 +888,35 @@ std::optional<FileError> writeFileSafely(const QString& path, const QList<Conten
 std::optional<FileError> syncFileSystemOf(const QString&)
 {
     return std::nullopt; // QSaveFile's commit() has synced each file
+}
+
+NewFileWriter::NewFileWriter(QString path) : m_path(std::move(path)) {}
+
+NewFileWriter::~NewFileWriter() = default;
+
+std::optional<FileError> NewFileWriter::append(QByteArrayView bytes)
+{
+    m_bytes += bytes;
+    return std::nullopt;
+}
+
+std::optional<FileError> NewFileWriter::readBack(QByteArray& bytes)
+{
+    bytes = m_bytes;
+    return std::nullopt;
+}
+
+std::optional<FileError> NewFileWriter::replace(QByteArrayView bytes)
+{
+    m_bytes = bytes.toByteArray();
+    return std::nullopt;
+}
+
+std::optional<FileError> NewFileWriter::finish()
+{
+    SafeWriteOptions newFile;
+    newFile.newFileSyncedLater = true;
+    return writeFileSafely(m_path, std::exchange(m_bytes, {}), newFile);
 }
 
 #endif

@@ -94,8 +94,38 @@ std::optional<FileError> writeFileSafely(const QString& path, const QByteArray& 
 std::optional<FileError> writeFileSafely(const QString& path, const QList<ContentPiece>& pieces,
                                          const SafeWriteOptions& options = {});
 
+// A new file written a part at a time, for content made as it goes that is too
+// large to hold whole. It is one of many new files, as with newFileSyncedLater:
+// made at its own name where no file is (never through a link) with the first
+// part, and synced by the caller with syncFileSystemOf() before anything names
+// it. A failure, or a writer ended before finish(), takes the file away again.
+class NewFileWriter {
+public:
+    explicit NewFileWriter(QString path);
+    ~NewFileWriter();
+    NewFileWriter(const NewFileWriter&) = delete;
+    NewFileWriter& operator=(const NewFileWriter&) = delete;
+
+    std::optional<FileError> append(QByteArrayView bytes);
+    // Everything appended so far, for content whose form changed after parts of it
+    // were written; replace() then writes the whole anew.
+    std::optional<FileError> readBack(QByteArray& bytes);
+    std::optional<FileError> replace(QByteArrayView bytes);
+    std::optional<FileError> finish();
+
+private:
+    QString m_path;
+    qint64 m_size = 0;
+    bool m_failed = false;
+#ifdef Q_OS_UNIX
+    int m_fd = -1;
+#else
+    QByteArray m_bytes; // written at finish() by writeFileSafely, which syncs it
+#endif
+};
+
 // Syncs the file system that holds `dir` (every file written there with
-// newFileSyncedLater). Returns the failure, or nothing.
+// newFileSyncedLater or NewFileWriter). Returns the failure, or nothing.
 std::optional<FileError> syncFileSystemOf(const QString& dir);
 
 // Makes `to` a copy of `from`: the backup step of the savers that keep one, done as

@@ -556,12 +556,14 @@ void ResourceScriptsTest::longTable()
     }
 }
 
-// A script's file made piece by piece is the file made from the whole text: in
-// Windows-1251 only when every piece fits and the bytes read back as Windows-1251.
+// A script's file streamed piece by piece is the file made from the whole text: in
+// Windows-1251 only when every piece fits and the bytes read back as Windows-1251,
+// rewritten in UTF-8 when that turns out after parts of it went out.
 void ResourceScriptsTest::scriptFileBytes_data()
 {
     QTest::addColumn<QStringList>("pieces");
     QTest::addColumn<bool>("windows1251");
+    const QString longLine = QStringLiteral("1, \"%1\"\r\n").arg(QString(70000, u'x'));
     QTest::newRow("English") << QStringList{"1, \"Open\"\r\n", "2, \"Save\"\r\n"} << true;
     QTest::newRow("Russian") << QStringList{"1, \"Открыть\"\r\n", "2, \"Сохранить\"\r\n"} << true;
     QTest::newRow("Chinese after Russian")
@@ -569,16 +571,25 @@ void ResourceScriptsTest::scriptFileBytes_data()
     QTest::newRow("Chinese first") << QStringList{"1, \"打开\"\r\n", "2, \"Открыть\"\r\n"} << false;
     // "Р°" in Windows-1251 is D0 B0, which UTF-8 reads as "а": the loader would misread it.
     QTest::newRow("Windows-1251 bytes that are UTF-8") << QStringList{"1, \"Р°\"\r\n"} << false;
+    // Parts already out when the encoding changes: read back and written anew.
+    QTest::newRow("Chinese after a part went out")
+        << QStringList{longLine, "2, \"Ещё\"\r\n", "3, \"打开\"\r\n", longLine} << false;
+    QTest::newRow("UTF-8 look after a part went out") << QStringList{longLine, "2, \"Р°\"\r\n"} << false;
+    QTest::newRow("ill-formed in a later part")
+        << QStringList{"1, \"Р°\"\r\n", longLine, "2, \"Ещё\"\r\n"} << true;
+    QTest::newRow("mark look") << QStringList{"п»ї1, \"x\"\r\n"} << false;
 }
 
 void ResourceScriptsTest::scriptFileBytes()
 {
     QFETCH(QStringList, pieces);
     QFETCH(bool, windows1251);
-    ScriptFileBytes made;
+    ScriptBytesOutput out;
+    ScriptFileStream made(out);
     for (const QString& piece : pieces)
-        made.append(piece);
-    const QByteArray bytes = made.take();
+        QVERIFY(made.append(piece));
+    QVERIFY(made.finish());
+    const QByteArray bytes = out.take();
     const QString whole = pieces.join(QString());
     QCOMPARE(bytes, kvarsel::scriptFileBytes(whole));
     QCOMPARE(bytes.startsWith("\xEF\xBB\xBF"), !windows1251);

@@ -6,6 +6,7 @@
 #include "deferred/ExportList.h"
 #include "dictionary/DictionaryFiles.h"
 #include "dictionary/SaveUserDic.h"
+#include "text/SafeWrite.h"
 #include "text/TextFile.h"
 #include "workspace/ResourceSaver.h"
 #include <QScopeGuard>
@@ -367,6 +368,65 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(name).isSymLink(), there == "link");
         QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
                  there == "link" ? 3 : 2);
+    }
+
+    // A file written a part at a time: made only where nothing is, rewritten from
+    // its start, and taken away again unless finished.
+    void newFileWriter_data()
+    {
+        QTest::addColumn<QString>("there");
+        QTest::addColumn<QStringList>("steps"); // "+bytes": append, "=bytes": read back, replace
+        QTest::addColumn<bool>("finished");
+        QTest::addColumn<QByteArray>("content"); // at the name afterwards; "-": nothing there
+        QTest::newRow("parts") << "" << QStringList{"+abc", "+", "+def"} << true << QByteArray("abcdef");
+        QTest::newRow("rewritten shorter")
+            << "" << QStringList{"+abcdef", "=XY", "+z"} << true << QByteArray("XYz");
+        QTest::newRow("nothing appended") << "" << QStringList{} << true << QByteArray("");
+        QTest::newRow("not finished") << "" << QStringList{"+abc"} << false << QByteArray("-");
+        QTest::newRow("a file there") << "file" << QStringList{"+abc"} << true << QByteArray("old");
+        QTest::newRow("a link there") << "link" << QStringList{"+abc"} << true << QByteArray("old");
+    }
+    void newFileWriter()
+    {
+        QFETCH(QString, there);
+        QFETCH(QStringList, steps);
+        QFETCH(bool, finished);
+        QFETCH(QByteArray, content);
+        QTemporaryDir tmp;
+        const QString name = tmp.filePath("strings.rc"), target = tmp.filePath("target.rc");
+        if (there == "file")
+            QVERIFY(writeBytes(name, "old"));
+        if (there == "link")
+            QVERIFY(writeBytes(target, "old") && QFile::link(target, name));
+        std::optional<FileError> failed;
+        {
+            NewFileWriter writer(name);
+            QByteArray written;
+            for (const QString& step : steps) {
+                const QByteArray bytes = step.mid(1).toUtf8();
+                if (step.startsWith(u'+')) {
+                    failed = writer.append(bytes);
+                    written += bytes;
+                } else {
+                    QByteArray back;
+                    QVERIFY(!writer.readBack(back));
+                    QCOMPARE(back, written);
+                    QVERIFY(!writer.replace(bytes));
+                    written = bytes;
+                }
+                if (failed)
+                    break;
+            }
+            if (finished && !failed)
+                failed = writer.finish();
+        }
+        QCOMPARE(bool(failed), !there.isEmpty());
+        if (failed)
+            QCOMPARE(failed->reason, reasonForErrno(EEXIST));
+        QCOMPARE(QFileInfo::exists(name), content != "-");
+        if (content != "-")
+            QCOMPARE(readBytes(there == "link" ? target : name), content);
+        QCOMPARE(QFileInfo(name).isSymLink(), there == "link");
     }
 
     // Every byte value, NUL included, survives a load and a save.
