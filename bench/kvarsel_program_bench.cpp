@@ -209,13 +209,13 @@ QString withCommas(qsizetype n)
 // on a program of one dialog, one menu and one string table (what the size costs).
 void printRow(const QString& step, const Measure& m, const Measure& small, const char* peakMark = "")
 {
-    std::printf("| %s | %.2f s | %.1f MiB%s | %.1f MiB |\n", qPrintable(step), m.seconds, mib(m.peakKiB),
+    std::printf("| %s | %.3f s | %.1f MiB%s | %.1f MiB |\n", qPrintable(step), m.seconds, mib(m.peakKiB),
                 peakMark, mib(m.peakKiB - small.peakKiB));
 }
 
 void printTimeRow(const QString& step, double seconds)
 {
-    std::printf("| %s | %.2f s | | |\n", qPrintable(step), seconds);
+    std::printf("| %s | %.3f s | | |\n", qPrintable(step), seconds);
 }
 
 } // namespace

@@ -318,6 +318,11 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     record.source = source.kind;
     record.path = options.program;
     record.language = choice.language;
+    // A script a menu or dialog, one for the string tables: the record's list grows once.
+    qsizetype scripts = forms.scripts.size() + 1;
+    for (const Resource& r : std::as_const(chosen))
+        scripts += r.type.id != ResourceType::String;
+    record.scripts.reserve(scripts);
     const QDir top(options.resourceDir);
     if (!top.mkpath(QStringLiteral(".")))
         return refuse(QStringLiteral("Не удалось создать каталог %1").arg(quoted(options.resourceDir)));

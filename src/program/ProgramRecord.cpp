@@ -4,41 +4,35 @@
 
 namespace kvarsel {
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
-void appendKey(QString& text, const ResourceKey& key)
+void appendKey(QByteArray& text, const ResourceKey& key)
 {
     if (key.isNumber()) {
-        char16_t digits[5];
+        char digits[5];
         int n = 0;
         for (uint v = key.id; n == 0 || v != 0; v /= 10)
-            digits[n++] = char16_t(u'0' + v % 10);
+            digits[n++] = char('0' + v % 10);
         while (n > 0)
-            text += QChar(digits[--n]);
+            text += digits[--n];
         return;
     }
-    text += u'"';
-    for (const QChar c : key.name) {
-        if (c == u'"')
-            text += u'"';
-        text += c;
-    }
-    text += u'"';
+    text += '"';
+    text += key.name.toUtf8().replace('"', "\"\"");
+    text += '"';
 }
 
 // "0x0409": four upper-case hexadecimal digits.
-void appendLanguage(QString& text, quint16 language)
+void appendLanguage(QByteArray& text, quint16 language)
 {
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-    const char16_t digits[6] = {u'0',
-                                u'x',
-                                kDigits[language >> 12],
-                                kDigits[(language >> 8) & 15],
-                                kDigits[(language >> 4) & 15],
-                                kDigits[language & 15]};
-    text += QStringView(digits, 6);
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const char digits[6] = {'0',
+                            'x',
+                            kDigits[language >> 12],
+                            kDigits[(language >> 8) & 15],
+                            kDigits[(language >> 4) & 15],
+                            kDigits[language & 15]};
+    text += QByteArrayView(digits, 6);
 }
 
 // Splits a line into words; a word in double quotes may hold spaces and "" for a quote.
@@ -102,43 +96,41 @@ bool parseLanguage(const QString& word, quint16& language)
 
 QString languageText(quint16 language)
 {
-    QString text;
+    QByteArray text;
     appendLanguage(text, language);
-    return text;
+    return QString::fromLatin1(text);
 }
 
 QByteArray recordText(const ProgramRecord& record)
 {
-    // A line a resource and a script, thousands in a large program: appended, not
-    // formatted one by one.
-    QString text;
+    // A line a resource and a script, thousands in a large program: appended as the
+    // file's bytes, not formatted one by one.
     qsizetype resources = 0;
     for (const RecordedScript& script : record.scripts)
         resources += script.resources.size();
-    text.reserve(512 + record.path.size() + 48 * (record.scripts.size() + resources));
-    text += u"# Кварсел: откуда взяты сценарии этого каталога ресурсов. По этой записи\r\n"
-            u"# команда pack и «Записать программу…» собирают перевод обратно в программу.\r\n"
-            u"kvarsel-source 1\r\nsource "_s;
-    text += record.source == SourceKind::Res  ? u"res"_s
-            : record.source == SourceKind::Rc ? u"rc"_s
-                                              : u"program"_s;
-    text += u"\r\npath "_s + record.path + u"\r\nsha256 "_s + QString::fromLatin1(record.sha256) +
-            u"\r\nlanguage "_s;
+    QByteArray text;
+    text.reserve(512 + 3 * record.path.size() + 40 * (record.scripts.size() + resources));
+    text += QStringLiteral("# Кварсел: откуда взяты сценарии этого каталога ресурсов. По этой записи\r\n"
+                           "# команда pack и «Записать программу…» собирают перевод обратно в программу.\r\n"
+                           "kvarsel-source 1\r\nsource ")
+                .toUtf8();
+    text += record.source == SourceKind::Res ? "res" : record.source == SourceKind::Rc ? "rc" : "program";
+    text += "\r\npath " + record.path.toUtf8() + "\r\nsha256 " + record.sha256 + "\r\nlanguage ";
     appendLanguage(text, record.language);
-    text += u"\r\n"_s;
+    text += "\r\n";
     for (const RecordedScript& script : record.scripts) {
-        text += u"script "_s + kindInfo(script.kind).subDir + u' ' + script.file + u"\r\n"_s;
+        text += "script " + kindInfo(script.kind).subDir.toUtf8() + ' ' + script.file.toUtf8() + "\r\n";
         for (const Resource& r : script.resources) {
-            text += u"resource "_s;
+            text += "resource ";
             appendKey(text, r.type);
-            text += u' ';
+            text += ' ';
             appendKey(text, r.name);
-            text += u' ';
+            text += ' ';
             appendLanguage(text, r.language);
-            text += u"\r\n"_s;
+            text += "\r\n";
         }
     }
-    return text.toUtf8();
+    return text;
 }
 
 RecordRead parseRecord(const QByteArray& bytes)
