@@ -191,6 +191,20 @@ int writeTree(const std::string& root, const Tree& tree)
     return 0;
 }
 
+// Flushes the file system that holds `dir`, as unpack does once its files are
+// written: the seconds it took, or a negative number on failure.
+double syncFileSystem(const QString& dir)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    const int synced = ::syncfs(fd);
+    ::close(fd);
+    return synced == 0 ? double(timer.nsecsElapsed()) / 1e9 : -1;
+}
+
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -267,6 +281,19 @@ int main(int argc, char* argv[])
                                       dir.filePath(QStringLiteral("dec.rc"))});
     const Measure smallDecompile = repeat({windres, QStringLiteral("-i"), small, QStringLiteral("-o"),
                                            dir.filePath(QStringLiteral("small-dec.rc"))});
+    // windres does not flush what it writes; unpack does, before its record names the
+    // files. The same decompile with its file flushed as unpack's are.
+    const Measure decompileSynced = best(runs, [&] {
+        (void)syncFileSystem(dir.path()); // nothing of earlier steps left to flush
+        const QString output = freshPath(dir, QStringLiteral("dec-synced"));
+        Measure m = runner.run({windres, QStringLiteral("-i"), program, QStringLiteral("-O"),
+                                QStringLiteral("rc"), QStringLiteral("-o"), output});
+        const double synced = syncFileSystem(dir.path());
+        QFile::remove(output);
+        m.ok = m.ok && synced >= 0;
+        m.seconds += synced;
+        return m;
+    });
 
     // Every run into a directory of its own, removed only when all timing is done.
     QStringList written;
@@ -305,7 +332,8 @@ int main(int argc, char* argv[])
         repeat({batch, QStringLiteral("pack"), written.last(), QStringLiteral("--output"),
                 dir.filePath(QStringLiteral("small.ru.exe"))});
     const Measure helper = runner.run({QStringLiteral("true")});
-    if (!decompile.ok || !pack.ok || !smallDecompile.ok || !smallUnpack.ok || !smallPack.ok || !helper.ok)
+    if (!decompile.ok || !decompileSynced.ok || !pack.ok || !smallDecompile.ok || !smallUnpack.ok ||
+        !smallPack.ok || !helper.ok)
         return 1;
 
     // The first unpacked tree stays as "resources" for a look with --keep.
@@ -324,6 +352,8 @@ int main(int argc, char* argv[])
     printRow(QStringLiteral("floor: write the same %1 files (open, write, close, one syncfs)").arg(files),
              floor, floorStartUp, " *");
     printRow(QStringLiteral("windres decompile (-i prog.exe -o .rc)"), decompile, smallDecompile);
+    printTimeRow(QStringLiteral("windres decompile, its file then flushed (one syncfs), as unpack flushes"),
+                 decompileSynced.seconds);
     printRow(QStringLiteral("kvarsel-batch pack (files -> program)"), pack, smallPack);
     printRow(QStringLiteral("windres compile (.rc -O coff)"), compile, smallCompile);
     printTimeRow(QStringLiteral("round trip, kvarsel-batch (unpack + pack)"), unpack.seconds + pack.seconds);
