@@ -19,6 +19,17 @@
 using namespace kvarsel;
 using namespace kvarsel::test;
 
+// What a writer finds at its file's name: nothing (""), a "file" holding "old", or a
+// "link" to `target`, a file holding "old".
+bool putAtName(const QString& there, const QString& name, const QString& target)
+{
+    if (there == "file")
+        return writeBytes(name, "old");
+    if (there == "link")
+        return writeBytes(target, "old") && QFile::link(target, name);
+    return true;
+}
+
 class HostileTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -341,10 +352,7 @@ private Q_SLOTS:
         QFETCH(bool, syncedLater);
         QTemporaryDir tmp;
         const QString name = tmp.filePath("out.bin"), target = tmp.filePath("target.bin");
-        if (there == "file")
-            QVERIFY(writeBytes(name, "old"));
-        if (there == "link")
-            QVERIFY(writeBytes(target, "old") && QFile::link(target, name));
+        QVERIFY(putAtName(there, name, target));
         // Among them parts of another open file, one longer than a chunk of its copying.
         QByteArray source(600 * 1024, '\0');
         for (qsizetype i = 0; i < source.size(); ++i)
@@ -394,10 +402,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QTemporaryDir tmp;
         const QString name = tmp.filePath("strings.rc"), target = tmp.filePath("target.rc");
-        if (there == "file")
-            QVERIFY(writeBytes(name, "old"));
-        if (there == "link")
-            QVERIFY(writeBytes(target, "old") && QFile::link(target, name));
+        QVERIFY(putAtName(there, name, target));
         std::optional<FileError> failed;
         {
             NewFileWriter writer(name);
