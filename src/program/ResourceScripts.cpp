@@ -292,15 +292,15 @@ MadeText makeText(const Resource& r)
     return made;
 }
 
+// A streamed script goes out in parts of this size: written as it is made, never held whole.
+constexpr qsizetype kStreamPart = 64 * 1024;
+
 // makeText over `resources`, each result handed to `take` in order on the calling
 // thread. Helper threads make texts at most kAhead resources in front of `take`, so
 // the texts made and not yet taken stay few however large the program. The calling
 // thread makes texts too whenever the one it needs next is not ready, so a machine
 // with n cores runs n threads, not n + 1 with the taker sleeping and waking between
 // them. `take` returning false stops the helpers; the result is then false.
-// A streamed script goes out in parts of this size: written as it is made, never held whole.
-constexpr qsizetype kStreamPart = 64 * 1024;
-
 bool makeTextsInOrder(QList<Resource>& resources, const std::function<bool(const Resource&, MadeText&)>& take)
 {
     constexpr qsizetype kAhead = 32;
@@ -419,9 +419,13 @@ bool forEachScriptFromResources(QList<Resource> resources, QStringList& leftOut,
         return true;
     if (!stringsScript.append(u"END\r\n") || !stringsScript.finish())
         return false;
-    UnpackedScript script{
-        ResourceKind::String, QStringView(kStringsScriptName).toString(), {},
-        stringCovers,         strings ? QByteArray() : inMemory.take(),   strings != nullptr};
+    UnpackedScript script;
+    script.kind = ResourceKind::String;
+    script.baseName = QStringView(kStringsScriptName).toString();
+    script.covers = std::move(stringCovers);
+    script.streamed = strings != nullptr;
+    if (!script.streamed)
+        script.bytes = inMemory.take();
     return take(script);
 }
 
