@@ -331,9 +331,12 @@ int main(int argc, char* argv[])
     const Measure smallPack =
         repeat({batch, QStringLiteral("pack"), written.last(), QStringLiteral("--output"),
                 dir.filePath(QStringLiteral("small.ru.exe"))});
+    // What each program costs before it does anything: loading its libraries.
+    const Measure batchStartUp = repeat({batch, QStringLiteral("--version")});
+    const Measure windresStartUp = repeat({windres, QStringLiteral("--version")});
     const Measure helper = runner.run({QStringLiteral("true")});
     if (!decompile.ok || !decompileSynced.ok || !pack.ok || !smallDecompile.ok || !smallUnpack.ok ||
-        !smallPack.ok || !helper.ok)
+        !smallPack.ok || !batchStartUp.ok || !windresStartUp.ok || !helper.ok)
         return 1;
 
     // The first unpacked tree stays as "resources" for a look with --keep.
@@ -356,6 +359,9 @@ int main(int argc, char* argv[])
                  decompileSynced.seconds);
     printRow(QStringLiteral("kvarsel-batch pack (files -> program)"), pack, smallPack);
     printRow(QStringLiteral("windres compile (.rc -O coff)"), compile, smallCompile);
+    printTimeRow(QStringLiteral("start-up alone: kvarsel-batch --version (Qt's libraries loaded)"),
+                 batchStartUp.seconds);
+    printTimeRow(QStringLiteral("start-up alone: windres --version"), windresStartUp.seconds);
     printTimeRow(QStringLiteral("round trip, kvarsel-batch (unpack + pack)"), unpack.seconds + pack.seconds);
     printTimeRow(QStringLiteral("round trip, windres (decompile + compile)"),
                  decompile.seconds + compile.seconds);
