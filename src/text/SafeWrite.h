@@ -115,9 +115,9 @@ public:
 
 private:
     QString m_path;
+#ifdef Q_OS_UNIX
     qint64 m_size = 0;
     bool m_failed = false;
-#ifdef Q_OS_UNIX
     int m_fd = -1;
 #else
     QByteArray m_bytes; // written at finish() by writeFileSafely, which syncs it
