@@ -32,16 +32,7 @@ QString exportOverwritesInput(const QString& output, const QString& workDir, con
     for (const FileError& unread : unreadScripts)
         if (same(unread.path))
             return QStringLiteral("сценарий");
-    if (same(QDir(workDir).filePath(QStringLiteral("User.dic"))))
-        return QStringLiteral("словарь пользователя");
-    if (same(QDir(workDir).filePath(QStringLiteral("User.old"))))
-        return QStringLiteral("резервная копия словаря пользователя");
-    if (same(QDir(workDir).filePath(settings_keys::kFileName)))
-        return QStringLiteral("файл настроек");
-    for (const QString& name : dictionaryFileNames(workDir))
-        if (same(QDir(workDir).filePath(name)))
-            return QStringLiteral("словарь");
-    return QString();
+    return workingFileAt(output, workDir);
 }
 
 int runExport(const BatchCommand& command, BatchConsole& console)

@@ -120,7 +120,7 @@ int runProgramCommand(bool pack, const QStringList& arguments, const QString& cu
     if (pack && recordsRcSource(absolute(line.positional[0]))) {
         const QString output = absolute(line.output);
         const RcPackResult result =
-            packRcFile(absolute(line.positional[0]), output, !line.language.isEmpty());
+            packRcFile(absolute(line.positional[0]), output, !line.language.isEmpty(), currentDir);
         if (!result.ok()) {
             console.err(batch_texts::kProgram + QStringLiteral(": ") + result.error);
             return result.exitStatus;
@@ -148,6 +148,7 @@ int runProgramCommand(bool pack, const QStringList& arguments, const QString& cu
     PackOptions options;
     options.resourceDir = absolute(line.positional[0]);
     options.output = absolute(line.output);
+    options.workDir = currentDir;
     options.addRussian = !line.language.isEmpty();
     const PackResult result = packProgram(options, progress);
     progressLine.clear();

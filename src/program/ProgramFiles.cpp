@@ -4,6 +4,7 @@
 #include "program/PeFile.h"
 #include "program/ResFile.h"
 #include "program/ResourceScripts.h"
+#include "settings/SettingsFile.h"
 #include "text/Encoding.h"
 #include "text/FileIdentity.h"
 #include "text/SafeWrite.h"
@@ -249,6 +250,30 @@ RecordRead readRecordOf(const QString& resourceDir, bool* exists)
     return read;
 }
 
+QString packOutputRefusal(const QString& output, const QString& resourceDir, const QString& workDir)
+{
+    const QString real = realFilePath(output);
+    if (real.isEmpty())
+        return QString();
+    const auto refusal = [&output](const QString& what) {
+        return QStringLiteral("Файл %1 — %2: запишите перевод в другой файл").arg(quoted(output), what);
+    };
+    const QString top = realFilePath(resourceDir);
+    if (!top.isEmpty()) {
+        const QString inside = QDir(top).relativeFilePath(real);
+        if (inside.compare(kRecordFileName, Qt::CaseInsensitive) == 0)
+            return refusal(QStringLiteral("запись каталога ресурсов о том, откуда взяты его сценарии"));
+        // A kind's sub-directory holds scripts only: whatever lies there is loaded as one.
+        for (const ResourceKind kind : kAllKinds)
+            if (inside.startsWith(kindInfo(kind).subDir + u'/', Qt::CaseInsensitive))
+                return refusal(QStringLiteral("сценарий каталога ресурсов"));
+    }
+    for (const QString& dir : {workDir, QFileInfo(real).absolutePath()})
+        if (const QString what = workingFileAt(real, dir); !dir.isEmpty() && !what.isEmpty())
+            return refusal(what);
+    return QString();
+}
+
 UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& progress)
 {
     UnpackResult result;
@@ -438,6 +463,9 @@ PackResult packProgram(const PackOptions& options, const ProgramProgress& progre
         return refuse(QStringLiteral("Файл %1 — сама исходная программа: запишите перевод в другой файл")
                           .arg(quoted(options.output)),
                       2);
+    if (const QString refusal = packOutputRefusal(options.output, options.resourceDir, options.workDir);
+        !refusal.isEmpty())
+        return refuse(refusal, 2);
 
     const QString changed =
         QStringLiteral("Программа %1 изменилась после распаковки: распакуйте её заново в новый каталог")

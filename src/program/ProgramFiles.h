@@ -59,8 +59,16 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
 struct PackOptions {
     QString resourceDir;     // absolute
     QString output;          // absolute
+    QString workDir;         // the working directory, whose own files the output may not be
     bool addRussian = false; // the translation beside the original as 0x0419
 };
+
+// Why a pack may not write its output at `output` besides its being the source: it
+// is the record or lies among the scripts (a kind's sub-directory) of `resourceDir`,
+// or it is one of the files of the working directory `workDir`, or of the output's
+// own directory, that no command writes over (dictionaries, User.dic, User.old, the
+// settings). The refusal in Russian, or empty.
+QString packOutputRefusal(const QString& output, const QString& resourceDir, const QString& workDir);
 
 struct PackResult {
     int exitStatus = 0;

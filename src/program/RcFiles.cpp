@@ -1,5 +1,6 @@
 #include "program/RcFiles.h"
 
+#include "program/ProgramFiles.h"
 #include "program/RcScript.h"
 #include "text/SafeWrite.h"
 #include "text/Sha256.h"
@@ -190,7 +191,8 @@ bool recordsRcSource(const QString& resourceDir)
     return false;
 }
 
-RcPackResult packRcFile(const QString& resourceDir, const QString& output, bool addRussian)
+RcPackResult packRcFile(const QString& resourceDir, const QString& output, bool addRussian,
+                        const QString& workDir)
 {
     RcPackResult result;
     auto refuse = [&](int status, const QString& error) {
@@ -211,6 +213,8 @@ RcPackResult packRcFile(const QString& resourceDir, const QString& output, bool 
     if (realFilePath(target) == realFilePath(record->path))
         return refuse(2, u"Файл «%1» — исходный сценарий: перевод записывается в другой файл"_s.arg(
                              QDir::toNativeSeparators(target)));
+    if (const QString refusal = packOutputRefusal(target, resourceDir, workDir); !refusal.isEmpty())
+        return refuse(2, refusal);
     QByteArray bytes;
     if (const auto failure = readFileBytes(record->path, bytes))
         return refuse(1, failure->message());

@@ -38,15 +38,17 @@ struct RcUnpackResult {
 RcUnpackResult unpackRcFile(const QString& rcPath, const QString& resourceDir, const QString& language);
 
 struct RcPackResult {
-    int exitStatus = 0; // 0; 1 a file or its content refused; 2 the output is the source
+    int exitStatus = 0; // 0; 1 a file or its content refused; 2 the output is the source or a file kept
     QString error;
     int changedBlocks = 0;
     bool ok() const { return error.isEmpty(); }
 };
 
 // Writes a copy of the recorded script with the directory's scripts spliced in (or,
-// with `addRussian`, added beside the source as Russian).
-RcPackResult packRcFile(const QString& resourceDir, const QString& output, bool addRussian);
+// with `addRussian`, added beside the source as Russian). The output is never a file
+// packOutputRefusal() names, with `workDir` the working directory.
+RcPackResult packRcFile(const QString& resourceDir, const QString& output, bool addRussian,
+                        const QString& workDir);
 
 // Whether the directory's record says its scripts were cut from a whole .rc.
 bool recordsRcSource(const QString& resourceDir);

@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "dictionary/DictionaryFiles.h"
+#include "text/SafeWrite.h"
 #include "text/TextFile.h"
 
 #include <QDir>
@@ -34,6 +35,28 @@ QStringList dictionaryFileNames(const QString& workDir)
             entry.fileName().size() > 4)
             names << entry.fileName();
     return names;
+}
+
+QString workingFileAt(const QString& path, const QString& workDir)
+{
+    const QString real = realFilePath(path);
+    if (real.isEmpty())
+        return QString();
+    const QDir dir(workDir);
+    const auto same = [&real](const QString& other) {
+        const QString otherReal = realFilePath(other);
+        return !otherReal.isEmpty() && otherReal.compare(real, Qt::CaseInsensitive) == 0;
+    };
+    if (same(dir.filePath(QStringLiteral("User.dic"))))
+        return QStringLiteral("словарь пользователя");
+    if (same(dir.filePath(QStringLiteral("User.old"))))
+        return QStringLiteral("резервная копия словаря пользователя");
+    if (same(dir.filePath(settings_keys::kFileName)))
+        return QStringLiteral("файл настроек");
+    for (const QString& name : dictionaryFileNames(workDir))
+        if (same(dir.filePath(name)))
+            return QStringLiteral("словарь");
+    return QString();
 }
 
 SettingsLoad loadSettings(const QString& workDir)

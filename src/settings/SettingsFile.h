@@ -60,6 +60,12 @@ QString missingDictionariesText(const QStringList& missing);
 // The "*.dic" names of a directory in ascending name order, letter case ignored.
 QStringList dictionaryFileNames(const QString& workDir);
 
+// What `path` is among the files of the working directory `workDir` that no command
+// may write over: «словарь пользователя», «резервная копия словаря пользователя»,
+// «файл настроек» or «словарь»; empty when it is none of them. Links are resolved
+// and letter case ignored, as file names are everywhere in this program.
+QString workingFileAt(const QString& path, const QString& workDir);
+
 // Reads the working directory's dictionaries and settings file. A missing or empty
 // file leaves every setting off and connects nothing.
 SettingsLoad loadSettings(const QString& workDir);

@@ -148,7 +148,7 @@ void writeProgram(MainWindow& main)
         project.markResourcesSaved();
     }
     if (read.record.source == SourceKind::Rc) {
-        const RcPackResult result = packRcFile(dir, QFileInfo(output).absoluteFilePath(), false);
+        const RcPackResult result = packRcFile(dir, QFileInfo(output).absoluteFilePath(), false, project.workDir());
         main.setBusy(false);
         if (!result.ok())
             services.message(&main, kProductName, texts::kNotWritten + QChar(10) + result.error,
@@ -161,6 +161,7 @@ void writeProgram(MainWindow& main)
     PackOptions options;
     options.resourceDir = dir;
     options.output = QFileInfo(output).absoluteFilePath();
+    options.workDir = project.workDir();
     const PackResult result = packProgram(options, barOf(main));
     main.progressBar()->setValue(0);
     main.setBusy(false);

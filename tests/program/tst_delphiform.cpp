@@ -430,7 +430,7 @@ private slots:
 
         const auto packAndTakeOut = [&](const QString& name) {
             const QString output = road.filePath(name + u".exe"_qs);
-            const PackResult packed = packProgram({dir, output, false});
+            const PackResult packed = packProgram({dir, output, {}, false});
             if (!packed.ok())
                 qWarning().noquote() << packed.error;
             const QString out = road.filePath(name);

@@ -246,6 +246,7 @@ class TestRcScript : public QObject {
 private slots:
     void packed_data();
     void packed();
+    void throughBatch_data();
     void throughBatch();
 };
 
@@ -299,9 +300,9 @@ void TestRcScript::packed()
     QCOMPARE(names, cut);
 
     // Nothing translated: the very same bytes, whichever way it is packed.
-    QVERIFY(packRcFile(dir, output, russianCopy).ok());
+    QVERIFY(packRcFile(dir, output, russianCopy, tmp.path()).ok());
     QCOMPARE(test::readBytes(output), rc);
-    QCOMPARE(packRcFile(dir, source, russianCopy).exitStatus, 2);
+    QCOMPARE(packRcFile(dir, source, russianCopy, tmp.path()).exitStatus, 2);
 
     for (const QString& name : names) {
         const QString path = dir + u'/' + name + u".rc"_s;
@@ -311,7 +312,7 @@ void TestRcScript::packed()
     // Unpacked again, the translations stay.
     QCOMPARE(unpackRcFile(source, dir, language).kept, names.size());
 
-    const RcPackResult packed = packRcFile(dir, output, russianCopy);
+    const RcPackResult packed = packRcFile(dir, output, russianCopy, tmp.path());
     if (!refusedAt.isEmpty()) {
         const QString text = decodeText(rc).text;
         const int line = int(text.left(text.indexOf(u'"' + refusedAt + u'"')).count(u'\n')) + 1;
@@ -342,25 +343,54 @@ void TestRcScript::packed()
 }
 
 // kvarsel-batch tells a .rc by its name and takes the same road as packed() above:
-// the directory it cuts packs back to the very bytes, never over the original.
+// the directory it cuts packs back to the very bytes, and never over a file the
+// user keeps: the original, the directory's own record and scripts, the working
+// directory's dictionaries and settings, a dictionary beside the output, or any of
+// these reached through a link.
+void TestRcScript::throughBatch_data()
+{
+    QTest::addColumn<QString>("output"); // relative to the test's directory
+    QTest::newRow("the original") << u"pad.rc"_s;
+    QTest::newRow("User.dic of the working directory") << u"work/User.dic"_s;
+    QTest::newRow("its backup") << u"work/User.old"_s;
+    QTest::newRow("the settings") << u"work/velmora.ini"_s;
+    QTest::newRow("a dictionary") << u"work/common.dic"_s;
+    QTest::newRow("a dictionary beside the output") << u"elsewhere/extra.dic"_s;
+    QTest::newRow("User.dic through a link") << u"to-user.rc"_s;
+    QTest::newRow("the directory's record") << u"res/kvarsel-source.txt"_s;
+    QTest::newRow("a translated script") << u"res/dialog/PRINT.rc"_s;
+    QTest::newRow("a new file among the scripts") << u"res/menu/pad.ru.rc"_s;
+}
+
 void TestRcScript::throughBatch()
 {
+    QFETCH(QString, output);
     QTemporaryDir tmp;
-    const QString source = tmp.filePath(u"pad.rc"_s), dir = tmp.filePath(u"res"_s),
-                  output = tmp.filePath(u"pad.ru.rc"_s);
+    const QDir top(tmp.path());
+    const QString source = top.filePath(u"pad.rc"_s), dir = top.filePath(u"res"_s);
     const QByteArray rc = encoded(handWrittenRc(), u"utf8"_s);
     QVERIFY(test::writeBytes(source, rc));
-    const auto batch = [](const QStringList& arguments) {
+    QVERIFY(top.mkpath(u"work"_s) && top.mkpath(u"elsewhere"_s));
+    for (const QString& kept :
+         {u"work/User.dic"_s, u"work/User.old"_s, u"work/velmora.ini"_s, u"work/common.dic"_s, u"elsewhere/extra.dic"_s})
+        QVERIFY(test::writeBytes(top.filePath(kept), "Print\r\nПечать\r\n"));
+    QVERIFY(QFile::link(top.filePath(u"work/User.dic"_s), top.filePath(u"to-user.rc"_s)));
+    const auto batch = [&top](const QStringList& arguments) {
         QProcess p;
+        p.setWorkingDirectory(top.filePath(u"work"_s));
         p.start(QStringLiteral(KVARSEL_BATCH_EXE), arguments);
         p.waitForFinished(60000);
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     };
     QCOMPARE(batch({u"unpack"_s, source, dir}), 0);
-    QVERIFY(QFile::exists(dir + u"/dialog/PRINT.rc"_s));
-    QCOMPARE(batch({u"pack"_s, dir, u"--output"_s, source}), 2);
-    QCOMPARE(batch({u"pack"_s, dir, u"--output"_s, output}), 0);
-    QCOMPARE(test::readBytes(output), rc);
+    const QString target = top.filePath(output);
+    const bool existed = QFileInfo::exists(target);
+    const QByteArray before = test::readBytes(target);
+    QCOMPARE(batch({u"pack"_s, dir, u"--output"_s, target}), 2);
+    QCOMPARE(QFileInfo::exists(target), existed);
+    QCOMPARE(test::readBytes(target), before);
+    QCOMPARE(batch({u"pack"_s, dir, u"--output"_s, top.filePath(u"pad.ru.rc"_s)}), 0);
+    QCOMPARE(test::readBytes(top.filePath(u"pad.ru.rc"_s)), rc);
 }
 
 QTEST_GUILESS_MAIN(TestRcScript)
