@@ -446,6 +446,17 @@ private:
         }
     }
 
+    // A directive as it can stand on a line of its own elsewhere: a comment on it may
+    // go on over lines that are not copied with it.
+    static QString withoutComment(const QString& text)
+    {
+        qsizetype cut = text.size();
+        for (const QStringView opener : {u"//", u"/*"})
+            if (const qsizetype at = text.indexOf(opener); at >= 0)
+                cut = std::min(cut, at);
+        return text.left(cut).trimmed();
+    }
+
     void directive(const QString& text, bool& inComment)
     {
         tokenize(text, inComment); // a comment opened on the directive's line goes on below it
@@ -456,8 +467,14 @@ private:
         const QString name = m.hasMatch() ? m.captured(1) : QString();
         if (name == u"if" || name == u"ifdef" || name == u"ifndef") {
             ++m_state.depth;
+            m_conditions.append({withoutComment(text)});
+        } else if (name == u"elif" || name == u"else") {
+            if (!m_conditions.isEmpty())
+                m_conditions.last().append(withoutComment(text));
         } else if (name == u"endif") {
             m_state.depth = std::max(0, m_state.depth - 1);
+            if (!m_conditions.isEmpty())
+                m_conditions.removeLast();
         } else if (name == u"pragma") {
             const auto cp = codePage.match(text);
             if (!cp.hasMatch())
@@ -481,6 +498,7 @@ private:
         m_pending.codePage = m_codePage;
         m_pending.firstLine = line;
         m_pending.insideCondition = m_state.depth > 0;
+        m_pending.conditions = m_conditions;
         m_cut = cut;
         m_open = true;
     }
@@ -564,6 +582,7 @@ private:
     quint16 m_language = 0x0409; // what the resource compiler takes when nothing is said
     quint32 m_defaultCodePage = 1251, m_codePage = 1251;
     QString m_directive, m_name;
+    QList<QStringList> m_conditions; // the open #if sections' lines so far
     int m_nameLine = 0, m_depth = 0;
     RcBlock m_pending;
     bool m_open = false, m_cut = false;
@@ -738,16 +757,37 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
     struct Piece {
         const RcBlock* block;
         QByteArray bytes;
+        quint32 codePage;
+        bool changed;
     };
+    const auto stands = [&script](const RcReplacement& r) { return r.block >= 0 && r.block < script.blocks().size(); };
+    // A Russian copy of one string table takes every one along (see the header).
+    const bool copyAllStrings =
+        copy && std::any_of(replacements.cbegin(), replacements.cend(), [&](const RcReplacement& r) {
+            return stands(r) && script.blocks()[r.block].kind == ResourceKind::String &&
+                   r.scriptBytes != script.cutScript(r.block);
+        });
     QList<Piece> pieces;
     quint32 copyCodePage = 1251;
     for (const RcReplacement& r : replacements) {
-        if (r.block < 0 || r.block >= script.blocks().size())
+        if (!stands(r))
             continue;
         const RcBlock& b = script.blocks()[r.block];
         const QByteArray cut = script.cutScript(r.block);
-        if (r.scriptBytes == cut)
-            continue; // unchanged: in place it keeps its bytes, and a Russian copy would say nothing new
+        const bool changed = r.scriptBytes != cut;
+        // Unchanged, a block keeps its bytes in place, and a Russian copy of it would say nothing new.
+        if (!changed && !(copyAllStrings && b.kind == ResourceKind::String))
+            continue;
+        if (copy)
+            for (const RcBlock& other : script.blocks())
+                if ((other.language & 0x3ff) == 0x19 && other.kind == b.kind &&
+                    (b.kind == ResourceKind::String || other.name.compare(b.name, Qt::CaseInsensitive) == 0))
+                    return fail(other.firstLine + 1,
+                                u"в файле уже есть %1 на русском: перевод, добавленный рядом с исходным, "
+                                u"определил бы его второй раз; запишите перевод на месте исходного"_s.arg(
+                                    b.kind == ResourceKind::Menu     ? u"меню «%1»"_s.arg(other.name)
+                                    : b.kind == ResourceKind::Dialog ? u"диалог «%1»"_s.arg(other.name)
+                                                                     : u"таблица строк"_s));
         const DecodedText now = decodeText(r.scriptBytes);
         if (!now.ok())
             return fail(b.firstLine + 1, now.error);
@@ -793,9 +833,10 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
             else if (k + 1 < newLines.size())
                 out += script.lineEnd();
         }
-        pieces.append({&b, out});
+        pieces.append({&b, out, target, changed});
     }
-    result.changedBlocks = int(pieces.size());
+    result.changedBlocks =
+        int(std::count_if(pieces.cbegin(), pieces.cend(), [](const Piece& p) { return p.changed; }));
     if (!copy) {
         std::sort(pieces.begin(), pieces.end(),
                   [](const Piece& a, const Piece& b) { return a.block->begin < b.block->begin; });
@@ -812,8 +853,8 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
         result.bytes = bytes;
         return result;
     }
-    // After the last block of the source language, out of any #if section it stands in,
-    // so the copy is compiled whatever the source's conditions were.
+    // After the last block of the source language, out of any #if section it stands in;
+    // each block of the copy is put under the conditions of its original again.
     int after = 0;
     for (const RcReplacement& r : replacements)
         if (r.block >= 0 && r.block < script.blocks().size())
@@ -837,9 +878,20 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
     if (!script.isUtf16())
         section += ascii(u"#pragma code_page(%1)"_s.arg(copyCodePage)) + end;
     for (const Piece& p : pieces) {
-        section += end + p.bytes;
+        section += end;
+        QByteArray conditions;
+        for (const QStringList& lines : p.block->conditions)
+            for (const QString& line : lines) {
+                if (encodeIn(line, p.codePage, conditions) >= 0)
+                    return fail(p.block->firstLine + 1,
+                                u"условие «%1» не помещается в кодировку %2"_s.arg(line, codePageName(p.codePage)));
+                conditions += end;
+            }
+        section += conditions + p.bytes;
         if (!p.bytes.endsWith(end))
             section += end;
+        for (qsizetype n = p.block->conditions.size(); n > 0; --n)
+            section += ascii(u"#endif"_s) + end;
     }
     section += end + ascii(state.language.isEmpty() ? u"LANGUAGE 0x09, 0x01"_s : state.language) + end;
     if (!script.isUtf16())

@@ -36,6 +36,9 @@ struct RcBlock {
     int firstLine = 0, lastLine = 0;    // 0-based lines of the file
     std::optional<int> ownLanguageLine; // a LANGUAGE statement in the block's own header
     bool insideCondition = false;       // stands inside an #if section
+    // The conditional lines the block stands under, outermost section first: each
+    // section's #if and the #elif and #else lines before the block, comments taken off.
+    QList<QStringList> conditions;
 };
 
 struct RcLine {
@@ -124,7 +127,11 @@ struct RcSpliced {
 };
 
 // The file with the replacements put in. A block whose script equals what was cut
-// keeps its bytes; a character the file cannot hold refuses the whole file.
+// keeps its bytes; a character the file cannot hold refuses the whole file. A Russian
+// copy keeps each block's #if conditions, takes every string table of the source along
+// with a changed one (Windows looks strings up by groups of sixteen, and a Russian group
+// hides the whole English one), and is refused where the file has a Russian block of
+// its own that the copy would define a second time.
 RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& replacements, RcSpliceMode mode,
                          const QString& fileName);
 
