@@ -516,7 +516,18 @@ QString dialogScript(const ResourceKey& name, const DialogTemplate& d, QString& 
     out.reserve(256 + 80 * d.controls.size());
     appendResourceName(out, name);
     out += d.extended ? u" DIALOGEX " : u" DIALOG ";
-    appendCoordinates(out, d.x, d.y, d.cx, d.cy);
+    // windres takes a minus right after DIALOG for something else: a negative number
+    // of the statement's line goes in parentheses, which every compiler reads.
+    const qint16 place[] = {d.x, d.y, d.cx, d.cy};
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0)
+            out += u", ";
+        if (place[i] < 0)
+            out += u'(';
+        rc::appendNumber(out, place[i]);
+        if (place[i] < 0)
+            out += u')';
+    }
     if (d.helpId) {
         out += u", ";
         rc::appendNumber(out, d.helpId);

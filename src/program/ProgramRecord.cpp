@@ -1,5 +1,7 @@
 #include "program/ProgramRecord.h"
 
+#include <QDir>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace kvarsel {
@@ -94,6 +96,15 @@ bool parseLanguage(const QString& word, quint16& language)
 
 } // namespace
 
+bool staysInside(const QString& relativePath)
+{
+    if (relativePath.isEmpty() || relativePath.startsWith(u'/') || relativePath.startsWith(u'\\') ||
+        QDir::isAbsolutePath(relativePath))
+        return false;
+    static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
+    return !relativePath.split(separators).contains(QStringLiteral(".."));
+}
+
 QString languageText(quint16 language)
 {
     QByteArray text;
@@ -186,8 +197,7 @@ RecordRead parseRecord(const QByteArray& bytes)
                     known = true;
                 }
             script.file = gap < 0 ? QString() : rest.mid(gap + 1);
-            if (!known || script.file.isEmpty() || script.file.contains(QStringLiteral("..")) ||
-                script.file.startsWith(u'/'))
+            if (!known || script.file.isEmpty() || !staysInside(script.file))
                 return bad(QStringLiteral("неверная строка сценария «%1»").arg(rest));
             record.scripts << script;
         } else if (word == QStringLiteral("block")) {

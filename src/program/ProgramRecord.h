@@ -46,6 +46,10 @@ struct ProgramRecord {
 
 QByteArray recordText(const ProgramRecord& record);
 
+// Whether a script's file as a record names it stays inside the resource directory:
+// relative, and no part of it "..". A name such as "FILE..OPEN.rc" does.
+bool staysInside(const QString& relativePath);
+
 struct RecordRead {
     ProgramRecord record;
     QString error; // Russian, with the line number; empty on success

@@ -1,6 +1,7 @@
 #include "program/RcFiles.h"
 
 #include "program/ProgramFiles.h"
+#include "program/ProgramRecord.h"
 #include "program/RcScript.h"
 #include "text/SafeWrite.h"
 #include "text/Sha256.h"
@@ -77,7 +78,7 @@ std::optional<RcRecord> parseRecord(const QByteArray& bytes, QString* error)
             for (ResourceKind k : kAllKinds)
                 if (kindWord(k) == parts[0]) {
                     s.kind = k;
-                    ok = !parts[1].contains(u"..") && !QDir::isAbsolutePath(parts[1]);
+                    ok = staysInside(parts[1]);
                 }
             s.file = parts[1];
             record.scripts.append(s);

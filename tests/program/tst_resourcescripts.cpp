@@ -276,13 +276,14 @@ void ResourceScriptsTest::judgedByWindres_data()
                                           "END"})
                                 << QStringList{}; // a custom class's text is not offered
     // What the compiler fills in: DEFAULT_CHARSET, a DIALOG's dropped font weight, the
-    // title bar an empty CAPTION still brings, the default style, an icon's name and size.
+    // title bar an empty CAPTION still brings, the default style, an icon's name and size;
+    // and a dialog left of its owner, whose x windres reads only in parentheses.
     QTest::newRow("defaults") << int(ResourceKind::Dialog)
                               << lines({"10 DIALOGEX 0, 0, 100, 50", "FONT 8, \"MS Shell Dlg\"", "BEGIN",
                                         "  LTEXT \"Plain font\", 1, 0, 0, 50, 8", "END",
                                         "11 DIALOG 0, 0, 100, 50", "FONT 8, \"MS Shell Dlg\", 700, 1, 204",
                                         "BEGIN", "  LTEXT \"Bold asked\", 1, 0, 0, 50, 8", "END",
-                                        "12 DIALOG 0, 0, 100, 50", "CAPTION \"\"", "BEGIN",
+                                        "12 DIALOG (-5), -3, 100, 50", "CAPTION \"\"", "BEGIN",
                                         "  ICON \"AppIcon\", -1, 5, 5, 32, 32", "END"})
                               << QStringList{"Plain font", "Bold asked"};
     // The preprocessor's lines and the expressions, as windres reads them.
@@ -628,12 +629,14 @@ void ResourceScriptsTest::recordLines()
     ProgramRecord record;
     record.path = u"/home/я/app.exe"_s;
     record.sha256 = QByteArray(64, 'a');
-    record.scripts << RecordedScript{ResourceKind::Dialog, u"dialog/x.rc"_s, {resource}};
+    // Two dots inside a resource's name are no step out of the directory.
+    record.scripts << RecordedScript{ResourceKind::Dialog, u"dialog/FILE..OPEN.rc"_s, {resource}};
     const QByteArray text = recordText(record);
     QVERIFY(text.contains("\r\n" + line.toUtf8() + "\r\n"));
     const RecordRead read = parseRecord(text);
     QCOMPARE(read.error, QString());
     QCOMPARE(read.record.path, record.path);
+    QCOMPARE(read.record.scripts.value(0).file, record.scripts[0].file);
     const Resource back = read.record.scripts[0].resources.value(0);
     QCOMPARE(back.type, resource.type);
     QCOMPARE(back.name, resource.name);
