@@ -282,6 +282,8 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
         result.exitStatus = status;
         return result;
     };
+    if (const QString why = unrecordablePath(options.program); !why.isEmpty())
+        return refuse(why);
     WholeFile program;
     if (const std::optional<FileError> failed = program.read(options.program))
         return refuse(failed->message());

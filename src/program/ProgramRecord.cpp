@@ -105,6 +105,15 @@ bool staysInside(const QString& relativePath)
     return !relativePath.split(separators).contains(QStringLiteral(".."));
 }
 
+QString unrecordablePath(const QString& path)
+{
+    if (!path.contains(u'\n') && !path.contains(u'\r'))
+        return QString();
+    return QStringLiteral("В пути к файлу «%1» есть перевод строки: запись каталога ресурсов не сможет его "
+                          "назвать. Переименуйте файл или его каталог.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
 QString languageText(quint16 language)
 {
     QByteArray text;

@@ -50,6 +50,10 @@ QByteArray recordText(const ProgramRecord& record);
 // relative, and no part of it "..". A name such as "FILE..OPEN.rc" does.
 bool staysInside(const QString& relativePath);
 
+// Why the record, a line an item, cannot keep `path` as the source it names (a line
+// break in it), in Russian; empty when it can.
+QString unrecordablePath(const QString& path);
+
 struct RecordRead {
     ProgramRecord record;
     QString error; // Russian, with the line number; empty on success

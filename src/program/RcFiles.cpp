@@ -120,6 +120,8 @@ RcUnpackResult unpackRcFile(const QString& rcPath, const QString& resourceDir, c
         return result;
     };
     const QString path = QFileInfo(rcPath).absoluteFilePath();
+    if (const QString why = unrecordablePath(path); !why.isEmpty())
+        return refuse(why);
     QByteArray bytes;
     if (const auto failure = readFileBytes(path, bytes))
         return refuse(failure->message());

@@ -26,6 +26,7 @@ using Substitutions = QList<QPair<QString, QString>>;
 
 enum class Damage {
     Empty,
+    LineBreakInPath,
     Text,
     CutInHeaders,
     CutInSections,
@@ -374,6 +375,9 @@ void ProgramsTest::badInput_data()
 
     QTest::newRow("empty file") << Damage::Empty << 1 << QStringLiteral("не программа Windows");
     QTest::newRow("text file") << Damage::Text << 1 << QStringLiteral("не программа Windows");
+    // The record keeps the path on a line of its own.
+    QTest::newRow("line break in the program's path")
+        << Damage::LineBreakInPath << 1 << QStringLiteral("перевод строки");
     QTest::newRow("cut in the headers") << Damage::CutInHeaders << 1 << QStringLiteral("обрезан");
     QTest::newRow("cut in the sections") << Damage::CutInSections << 1 << QStringLiteral("обрезан");
     QTest::newRow("section past the end") << Damage::SectionPastEnd << 1 << QStringLiteral("за конец файла");
@@ -479,6 +483,7 @@ void ProgramsTest::badInput()
     case Damage::CutRes:
         bytes = readBytes(QDir(sampleDir).filePath(QStringLiteral("app.res"))).left(150);
         break;
+    case Damage::LineBreakInPath:
     case Damage::ChangedAfterUnpacking:
     case Damage::ChangedWhileWritten:
     case Damage::CutWhileWritten:
@@ -488,7 +493,8 @@ void ProgramsTest::badInput()
     }
     const QString dir = m_tmp.filePath(QStringLiteral("bad-") +
                                        QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_'));
-    const QString program = QDir(dir).filePath(QStringLiteral("app.exe"));
+    const QString program = QDir(dir).filePath(damage == Damage::LineBreakInPath ? QStringLiteral("app\n.exe")
+                                                                                : QStringLiteral("app.exe"));
     const QString resources = QDir(dir).filePath(QStringLiteral("resources"));
     const QString output = QDir(dir).filePath(QStringLiteral("out.exe"));
     QVERIFY(writeBytes(program, bytes));
