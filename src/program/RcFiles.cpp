@@ -155,6 +155,23 @@ RcUnpackResult unpackRcFile(const QString& rcPath, const QString& resourceDir, c
 
     RcRecord record{path, sha, *chosen, {}};
     const QList<RcCutScript> cut = cutRcScript(script, *chosen);
+    // Letters beyond ASCII where the file leaves the code page to the compiler are in one
+    // only its author knows: read as Windows-1251, a Western "é" would be offered as "й".
+    for (const RcCutScript& s : cut) {
+        const RcBlock& b = script.blocks()[s.block];
+        if (b.codePage != 1251 || script.saysCodePageAt(b.firstLine))
+            continue;
+        for (int line = b.firstLine; line <= b.lastLine; ++line) {
+            const RcLine& l = script.lines()[line];
+            const QByteArrayView text = QByteArrayView(bytes).sliced(l.begin, l.textEnd - l.begin);
+            if (std::any_of(text.begin(), text.end(), [](char c) { return uchar(c) >= 0x80; }))
+                return refuse(FileError{QDir::toNativeSeparators(path),
+                                        u"буквы не из ASCII, а кодовая страница файла не указана; добавьте "
+                                        u"в его начало ту, в которой он написан, например #pragma code_page(1252)"_s,
+                                        line + 1}
+                                  .message());
+        }
+    }
     for (const RcCutScript& s : cut) {
         const QString file = kindInfo(s.kind).subDir.toLower() + u'/' + s.baseName + u".rc"_s;
         const RcBlock& b = script.blocks()[s.block];

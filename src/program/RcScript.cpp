@@ -676,6 +676,14 @@ QByteArray RcScript::cutScript(int index) const
     return out;
 }
 
+bool RcScript::saysCodePageAt(int line) const
+{
+    if (m_utf16 || m_utf8Mark)
+        return true;
+    const QString& said = m_states[line].codePage;
+    return !said.isEmpty() && said.compare(u"DEFAULT"_s, Qt::CaseInsensitive) != 0;
+}
+
 QByteArray RcScript::lineEnd() const
 {
     const bool crlf = m_lines.isEmpty() || m_lines.first().end - m_lines.first().textEnd != (m_utf16 ? 2 : 1);
@@ -768,7 +776,6 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
                    r.scriptBytes != script.cutScript(r.block);
         });
     QList<Piece> pieces;
-    quint32 copyCodePage = 1251;
     for (const RcReplacement& r : replacements) {
         if (!stands(r))
             continue;
@@ -793,8 +800,20 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
             return fail(b.firstLine + 1, now.error);
         const QStringList newLines = splitTextLines(now.text);
         const QStringList wasLines = splitTextLines(decodeText(cut).text);
-        const quint32 target = !copy || b.codePage == kRcUtf16 || b.codePage == kRcUtf8 ? b.codePage : 1251;
-        copyCodePage = target;
+        // A copy of a single-byte block goes into Windows-1251, or UTF-8 where a letter of
+        // the original (a "é" of Windows-1252) has no place in it.
+        quint32 target = !copy || b.codePage == kRcUtf16 || b.codePage == kRcUtf8 ? b.codePage : 1251;
+        if (target == 1251 && b.codePage != 1251) {
+            for (int k = 0; k < newLines.size() && target == 1251; ++k) {
+                const int fileLine = b.firstLine + std::min(k, b.lastLine - b.firstLine);
+                const RcLine& source = script.lines()[fileLine];
+                const bool same = k < wasLines.size() && newLines[k] == wasLines[k];
+                const auto original =
+                    decodeIn(QByteArrayView(bytes).sliced(source.begin, source.textEnd - source.begin), b.codePage);
+                if (cp1251::firstUnencodable(same && original ? *original : newLines[k]) >= 0)
+                    target = kRcUtf8;
+            }
+        }
         QByteArray out;
         const int blockLines = b.lastLine - b.firstLine + 1;
         for (int k = 0; k < newLines.size(); ++k) {
@@ -841,9 +860,21 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
         std::sort(pieces.begin(), pieces.end(),
                   [](const Piece& a, const Piece& b) { return a.block->begin < b.block->begin; });
         qsizetype at = 0;
+        const QByteArray end = script.lineEnd();
         for (const Piece& p : pieces) {
             result.bytes += QByteArrayView(bytes).sliced(at, p.block->begin - at);
+            // Where the file leaves the code page to the compiler, letters that are not
+            // ASCII would be read in whatever it takes: this block says its own.
+            const bool says = script.isUtf16() || script.saysCodePageAt(p.block->firstLine) ||
+                              std::all_of(p.bytes.cbegin(), p.bytes.cend(), [](char c) { return uchar(c) < 0x80; });
+            if (!says)
+                result.bytes += "#pragma code_page(" + QByteArray::number(p.codePage) + ")" + end;
             result.bytes += p.bytes;
+            if (!says) {
+                if (!p.bytes.endsWith(end))
+                    result.bytes += end;
+                result.bytes += "#pragma code_page(DEFAULT)" + end;
+            }
             at = p.block->end;
         }
         result.bytes += QByteArrayView(bytes).sliced(at);
@@ -875,10 +906,10 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
     section +=
         end + ascii(u"/////////////////////////////////////////////////////////////////////////////"_s) + end;
     section += ascii(u"// Russian translation"_s) + end + end + ascii(russian) + end;
-    if (!script.isUtf16())
-        section += ascii(u"#pragma code_page(%1)"_s.arg(copyCodePage)) + end;
     for (const Piece& p : pieces) {
         section += end;
+        if (!script.isUtf16())
+            section += ascii(u"#pragma code_page(%1)"_s.arg(p.codePage)) + end;
         QByteArray conditions;
         for (const QStringList& lines : p.block->conditions)
             for (const QString& line : lines) {

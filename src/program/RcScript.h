@@ -83,6 +83,10 @@ public:
     };
     const QList<LineState>& lineStates() const { return m_states; }
     bool namesLanguagesSymbolically() const { return m_symbolicLanguages; }
+    // Whether the file says the code page of `line`'s characters (a byte-order mark, or
+    // a #pragma code_page in force other than DEFAULT), rather than leaving it to
+    // whatever the compiler takes when nothing is said.
+    bool saysCodePageAt(int line) const;
     // Text of a line without its line end, decoded for reading (single-byte code pages
     // one character a byte).
     QString lineText(int line) const;
