@@ -274,6 +274,23 @@ QString packOutputRefusal(const QString& output, const QString& resourceDir, con
     return QString();
 }
 
+QString kindSubDir(const QDir& top, ResourceKind kind, QString& why)
+{
+    const QString own = kindInfo(kind).subDir;
+    for (const QFileInfo& entry : top.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (entry.fileName().compare(own, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!liesWithin(entry.absoluteFilePath() + QStringLiteral("/x"), top.absolutePath())) {
+            why = QStringLiteral("Каталог %1 — ссылка за пределы каталога ресурсов: сценарии в нём не были бы "
+                                 "загружены. Уберите ссылку или выберите другой каталог.")
+                      .arg(quoted(entry.absoluteFilePath()));
+            return QString();
+        }
+        return entry.fileName();
+    }
+    return own;
+}
+
 UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& progress)
 {
     UnpackResult result;
@@ -353,6 +370,13 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     const QDir top(options.resourceDir);
     if (!top.mkpath(QStringLiteral(".")))
         return refuse(QStringLiteral("Не удалось создать каталог %1").arg(quoted(options.resourceDir)));
+    std::map<ResourceKind, QString> subDirs;
+    for (const ResourceKind kind : kAllKinds) {
+        QString why;
+        subDirs[kind] = kindSubDir(top, kind, why);
+        if (subDirs[kind].isEmpty())
+            return refuse(why);
+    }
     // Each script is written as soon as it is made, so a large program is never
     // held in memory as text all at once.
     std::map<ResourceKind, QSet<QString>> taken;
@@ -360,14 +384,14 @@ UnpackResult unpackProgram(const UnpackOptions& options, const ProgramProgress& 
     QString failure;
     // The string tables' script, the largest by far, is written while it is made.
     const QString stringsFile =
-        kindInfo(ResourceKind::String).subDir + u'/' +
+        subDirs[ResourceKind::String] + u'/' +
         uniqueName(QStringView(kStringsScriptName).toString(), taken[ResourceKind::String]) +
         QStringLiteral(".rc");
     StreamedScriptFile strings(top, stringsFile, recorded && QFileInfo::exists(top.filePath(stringsFile)));
     qsizetype placed = 0;
     const qsizetype total = std::max<qsizetype>(1, chosen.size() + forms.scripts.size());
     const auto place = [&](UnpackedScript& script) {
-        const QString subDir = kindInfo(script.kind).subDir;
+        const QString subDir = subDirs[script.kind];
         const QString file =
             script.streamed
                 ? stringsFile

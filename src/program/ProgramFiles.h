@@ -6,6 +6,7 @@
 #include "program/ProgramRecord.h"
 #include "program/Resource.h"
 
+#include <QDir>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -69,6 +70,11 @@ struct PackOptions {
 // own directory, that no command writes over (dictionaries, User.dic, User.old, the
 // settings). The refusal in Russian, or empty.
 QString packOutputRefusal(const QString& output, const QString& resourceDir, const QString& workDir);
+
+// The sub-directory of `top` that holds a kind's scripts: the one already there under
+// any letter case (the loader reads it so), else the kind's own name. Empty, and `why`
+// set, when the one there leads out of `top`: the loader would not read it.
+QString kindSubDir(const QDir& top, ResourceKind kind, QString& why);
 
 struct PackResult {
     int exitStatus = 0;

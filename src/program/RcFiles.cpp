@@ -155,6 +155,10 @@ RcUnpackResult unpackRcFile(const QString& rcPath, const QString& resourceDir, c
 
     RcRecord record{path, sha, *chosen, {}};
     const QList<RcCutScript> cut = cutRcScript(script, *chosen);
+    QString subDirs[kKindCount];
+    for (const ResourceKind kind : kAllKinds)
+        if (subDirs[kindIndex(kind)] = kindSubDir(dir, kind, why); subDirs[kindIndex(kind)].isEmpty())
+            return refuse(why);
     // Letters beyond ASCII where the file leaves the code page to the compiler are in one
     // only its author knows: read as Windows-1251, a Western "é" would be offered as "й".
     for (const RcCutScript& s : cut) {
@@ -173,7 +177,7 @@ RcUnpackResult unpackRcFile(const QString& rcPath, const QString& resourceDir, c
         }
     }
     for (const RcCutScript& s : cut) {
-        const QString file = kindInfo(s.kind).subDir.toLower() + u'/' + s.baseName + u".rc"_s;
+        const QString file = subDirs[kindIndex(s.kind)] + u'/' + s.baseName + u".rc"_s;
         const RcBlock& b = script.blocks()[s.block];
         record.scripts.append({s.kind, file, s.block, b.firstLine, b.lastLine});
         const QString target = dir.filePath(file);

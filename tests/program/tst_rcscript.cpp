@@ -2,7 +2,10 @@
 // judged by windres: the packed file compiles to the same resources as the original,
 // with the translation in the cut blocks (or beside them, as Russian).
 
+#include "program/ProgramFiles.h"
 #include "program/RcFiles.h"
+#include "program/ResFile.h"
+#include "program/ResourceScripts.h"
 #include "program/RcScript.h"
 #include "text/Encoding.h"
 
@@ -252,6 +255,8 @@ class TestRcScript : public QObject {
 private slots:
     void packed_data();
     void packed();
+    void kindFolders_data();
+    void kindFolders();
     void throughBatch_data();
     void throughBatch();
 };
@@ -373,6 +378,55 @@ void TestRcScript::packed()
     const QString sourceStatement =
         u"LANGUAGE %1, %2"_s.arg(unpacked.language & 0x3ff).arg(unpacked.language >> 10);
     QCOMPARE(after, expectedResources(before, sourceStatement, russianCopy));
+}
+
+// A kind's folder already there is the one the loader reads: unpacking (of a whole
+// script or of a compiled file) writes into it under its letter case, and refuses
+// one that leads out of the directory, where nothing written would be loaded.
+void TestRcScript::kindFolders_data()
+{
+    QTest::addColumn<bool>("rc");
+    QTest::addColumn<bool>("linkedOut"); // else "Menu" in another letter case
+    QTest::newRow(".rc, Menu") << true << false;
+    QTest::newRow(".rc, menu a link out") << true << true;
+    QTest::newRow(".res, Menu") << false << false;
+    QTest::newRow(".res, menu a link out") << false << true;
+}
+
+void TestRcScript::kindFolders()
+{
+    QFETCH(bool, rc);
+    QFETCH(bool, linkedOut);
+    QTemporaryDir tmp;
+    const QDir top(tmp.path());
+    const QString dir = top.filePath(u"res"_s);
+    QVERIFY(top.mkpath(u"res"_s) && top.mkpath(u"elsewhere"_s));
+    if (linkedOut)
+        QVERIFY(QFile::link(top.filePath(u"elsewhere"_s), top.filePath(u"res/menu"_s)));
+    else
+        QVERIFY(top.mkpath(u"res/Menu"_s));
+    const QString menu = u"1 MENU\r\nBEGIN\r\n    MENUITEM \"&Open\", 1\r\nEND\r\n"_s;
+    QString error;
+    if (rc) {
+        const QString source = top.filePath(u"app.rc"_s);
+        QVERIFY(test::writeBytes(source, menu.toUtf8()));
+        error = unpackRcFile(source, dir, QString()).error;
+    } else {
+        QList<Resource> resources = compileScript(ResourceKind::Menu, menu).resources;
+        QCOMPARE(resources.size(), 1);
+        resources[0].language = 0x0409;
+        const QString source = top.filePath(u"app.res"_s);
+        QVERIFY(test::writeBytes(source, writeResFile(resources)));
+        error = unpackProgram({source, dir, QString()}).error;
+    }
+    if (linkedOut) {
+        QVERIFY2(error.contains(u"ссылка за пределы"_s), qPrintable(error));
+        QVERIFY(QDir(top.filePath(u"elsewhere"_s)).isEmpty());
+    } else {
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(QDir(top.filePath(u"res/Menu"_s)).entryList(QDir::Files), QStringList{u"1.rc"_s});
+        QVERIFY(!QFileInfo::exists(top.filePath(u"res/menu"_s)));
+    }
 }
 
 // kvarsel-batch tells a .rc by its name and takes the same road as packed() above:
