@@ -79,6 +79,9 @@ int parse(bool pack, const QStringList& arguments, Line& line, BatchConsole& con
         return usage(console, pack, batch_texts::extraArgument(line.positional[wanted]));
     if (pack && line.output.isEmpty())
         return usage(console, pack, QStringLiteral("не указан файл перевода (--output ФАЙЛ)"));
+    if (!pack && !line.language.isEmpty())
+        if (const QString unknown = unknownLanguage(line.language); !unknown.isEmpty())
+            return usage(console, pack, QStringLiteral("--language: ") + unknown);
     if (pack && !line.language.isEmpty() && line.language.toLower() != QStringLiteral("ru") &&
         line.language.toLower() != QStringLiteral("0x0419") && line.language != QStringLiteral("1049"))
         return usage(console, pack, QStringLiteral("--language у pack принимает только ru (0x0419)"));

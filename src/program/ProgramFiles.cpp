@@ -175,6 +175,19 @@ SourceResources readSourceResources(const QString& path, const QByteArray& bytes
     return result;
 }
 
+QString unknownLanguage(const QString& wanted)
+{
+    bool isNumber = false;
+    const uint number = wanted.toUInt(&isNumber, 0);
+    if (isNumber && number > 0xffff)
+        return QStringLiteral("номер языка «%1» больше 0xFFFF").arg(wanted);
+    if (!isNumber && primaryNamed(wanted) == 0xffff)
+        return QStringLiteral("неизвестный язык «%1»: укажите номер (например 0x0409) или двухбуквенное имя "
+                              "(en, de, fr…)")
+            .arg(wanted);
+    return QString();
+}
+
 LanguageChoice chooseLanguage(const QList<Resource>& resources, const QString& wanted)
 {
     LanguageChoice choice;
@@ -194,13 +207,11 @@ LanguageChoice chooseLanguage(const QList<Resource>& resources, const QString& w
             choice.language = quint16(number);
             return choice;
         }
-        const quint16 primary = isNumber ? 0xffff : primaryNamed(wanted);
-        if (!isNumber && primary == 0xffff) {
-            choice.error = QStringLiteral("неизвестный язык «%1»: укажите номер (например 0x0409) или "
-                                          "двухбуквенное имя (en, de, fr…)")
-                               .arg(wanted);
+        if (const QString unknown = unknownLanguage(wanted); !unknown.isEmpty()) {
+            choice.error = unknown;
             return choice;
         }
+        const quint16 primary = isNumber ? 0xffff : primaryNamed(wanted);
         if (const std::optional<quint16> found =
                 isNumber ? std::nullopt : bestOfPrimary(languages, primary)) {
             choice.language = *found;

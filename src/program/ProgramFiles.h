@@ -36,6 +36,11 @@ struct LanguageChoice {
 // else the neutral language, else the only one there is.
 LanguageChoice chooseLanguage(const QList<Resource>& resources, const QString& wanted);
 
+// Why `wanted`, a language as the user gave it, names none: neither a number of 16
+// bits (0x0409, 1033) nor a two-letter name this program knows (en, de…). Empty when
+// it names one.
+QString unknownLanguage(const QString& wanted);
+
 struct UnpackOptions {
     QString program;     // absolute
     QString resourceDir; // absolute

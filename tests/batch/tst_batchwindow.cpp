@@ -192,6 +192,12 @@ private Q_SLOTS:
         QTest::newRow("usage")
             << QStringList{"stats"} << 2 << ""
             << "kvarsel-batch: не указан каталог ресурсов\nСправка: kvarsel-batch stats --help";
+        QTest::newRow("unknown source language")
+            << QStringList{"unpack", "app.exe", "out", "--language", "english"} << 2 << ""
+            << "kvarsel-batch: --language: неизвестный язык «english»";
+        QTest::newRow("language number past 16 bits")
+            << QStringList{"unpack", "app.exe", "out", "--language", "0x1ffff"} << 2 << ""
+            << "kvarsel-batch: --language: номер языка «0x1ffff» больше 0xFFFF";
         QTest::newRow("unreadable script")
             << QStringList{"translate", "resources", "--dry-run"} << 1 << "Пробный запуск"
             << "Не удалось прочитать сценарии (они пропущены):";
