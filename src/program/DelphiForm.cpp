@@ -300,7 +300,8 @@ private:
             return false;
         count = little<qint32>(m_data.data() + pos);
         if (count < 0 || qint64(count) * unit > m_data.size() - pos - 4)
-            return fail(u"длина %1 на байте %2 выходит за конец данных"_qs.arg(count).arg(at));
+            // The field is unsigned on disk: 0xFFFFFFFF reads as the huge length it claims.
+            return fail(u"длина %1 на байте %2 выходит за конец данных"_qs.arg(quint32(count)).arg(at));
         return take(4 + qsizetype(count) * unit, &out);
     }
     // Names the text writes bare must read back as the same name.
