@@ -623,6 +623,10 @@ struct PeOriginal::Data {
     qint64 size = 0;
     // Each debug directory entry's field holding a file offset, and that offset.
     QList<std::pair<qint64, quint32>> debugPointers;
+    // Where the resource section's bytes past its tree begin, counted from the
+    // section's start, when some of them are not zero: something else keeps data
+    // there (reached by its address), which a new tree must leave as it is. -1: none.
+    qint64 usedTail = -1;
 };
 
 PeOriginal::PeOriginal(const QByteArray& file, QFile* source)
@@ -639,6 +643,15 @@ PeOriginal::PeOriginal(const QByteArray& file, QFile* source)
         const qint64 headLength = pe.sectionTableAt + qint64(pe.sections.size() + 1) * kSectionHeaderSize;
         // A copy of its own: the file's bytes may go once this is made.
         data->head = QByteArray(file.constData(), qsizetype(std::min<qint64>(headLength, file.size())));
+        const Directory tree = directoryOf(file, pe, kResourceDirectory);
+        for (const Section& s : pe.sections)
+            if (tree.rva && s.virtualAddress == tree.rva && s.name == ".rsrc" && tree.size < s.rawSize) {
+                const qint64 from = qint64(s.rawOffset) + tree.size;
+                const qint64 to = std::min<qint64>(qint64(s.rawOffset) + s.rawSize, file.size());
+                if (from < to && std::any_of(file.constData() + from, file.constData() + to,
+                                             [](char c) { return c != 0; }))
+                    data->usedTail = tree.size;
+            }
         const Directory debug = directoryOf(file, pe, kDebugDirectory);
         if (const std::optional<qint64> debugAt = pe.offsetOf(debug.rva, debug.size); debug.size && debugAt)
             for (quint32 i = 0; i + 28 <= debug.size; i += 28)
@@ -723,9 +736,13 @@ PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resourc
         for (const Section& s : pe.sections)
             if (s.virtualAddress > own->virtualAddress)
                 room = std::min(room, s.virtualAddress - own->virtualAddress);
+        if (original.usedTail >= 0)
+            room = std::min(room, quint32(original.usedTail));
         if (sectionSize <= qint64(room)) {
             sectionRva = own->virtualAddress;
-            out.set32(own->headerAt + 8, quint32(sectionSize));
+            // With other data in it, the section keeps its size in memory.
+            if (original.usedTail < 0)
+                out.set32(own->headerAt + 8, quint32(sectionSize));
         } else {
             own = nullptr;
         }
@@ -786,7 +803,9 @@ PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resourc
 
     quint64 imageEnd = pe.sizeOfHeaders;
     for (const Section& s : sections) {
-        const quint32 size = s.virtualAddress == sectionRva ? quint32(sectionSize) : s.mappedSize();
+        const quint32 size = s.virtualAddress == sectionRva && !(own && original.usedTail >= 0)
+                                 ? quint32(sectionSize)
+                                 : s.mappedSize();
         imageEnd = std::max<quint64>(imageEnd, quint64(s.virtualAddress) + size);
     }
     out.set32(pe.sizeOfImageAt(), quint32(alignUp(imageEnd, pe.sectionAlignment)));
@@ -809,7 +828,13 @@ PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resourc
     if (own) {
         out.originalPieces(0, own->rawOffset, pieces);
         addSection();
-        pieces << QByteArray(qsizetype(own->rawSize - sectionSize), '\0');
+        if (original.usedTail >= 0) {
+            pieces << QByteArray(qsizetype(original.usedTail - sectionSize), '\0');
+            out.originalPieces(qint64(own->rawOffset) + original.usedTail, qint64(own->rawOffset) + own->rawSize,
+                               pieces);
+        } else {
+            pieces << QByteArray(qsizetype(own->rawSize - sectionSize), '\0');
+        }
         out.originalPieces(qint64(own->rawOffset) + own->rawSize, sectionsEnd, pieces);
     } else {
         out.originalPieces(0, sectionsEnd, pieces);

@@ -27,6 +27,7 @@ using Substitutions = QList<QPair<QString, QString>>;
 enum class Damage {
     Empty,
     LineBreakInPath,
+    DataAfterTree,
     Text,
     CutInHeaders,
     CutInSections,
@@ -403,6 +404,8 @@ void ProgramsTest::badInput_data()
         << Damage::OtherProgramInDirectory << 1 << QStringLiteral("другой программы");
     QTest::newRow("signed program: packed, signature dropped")
         << Damage::Signed << 0 << QStringLiteral("подпись");
+    // Something else keeps data in the resource section past the tree: packed in place, it stays.
+    QTest::newRow("data after the tree in its section") << Damage::DataAfterTree << 0 << QString();
 }
 
 void ProgramsTest::badInput()
@@ -425,6 +428,7 @@ void ProgramsTest::badInput()
         if (u32(bytes, entry) == 4)
             menuDir = root + (u32(bytes, entry + 4) & 0x7fffffff);
     QVERIFY(menuDir);
+    qsizetype markerAt = 0;
     switch (damage) {
     case Damage::Empty:
         bytes.clear();
@@ -483,6 +487,18 @@ void ProgramsTest::badInput()
     case Damage::CutRes:
         bytes = readBytes(QDir(sampleDir).filePath(QStringLiteral("app.res"))).left(150);
         break;
+    case Damage::DataAfterTree:
+        for (qsizetype i = 0; i < pe.count; ++i) {
+            const qsizetype header = pe.sections + 40 * i;
+            if (u32(bytes, header + 12) != u32(bytes, pe.directory(2)))
+                continue;
+            const qsizetype rawEnd = u32(bytes, header + 20) + u32(bytes, header + 16);
+            QVERIFY2(u32(bytes, header + 16) >= u32(bytes, pe.directory(2) + 4) + 16, "no room after the tree");
+            markerAt = rawEnd - 16;
+            bytes.replace(markerAt, 16, "FOREIGN-DATA-XYZ");
+        }
+        QVERIFY(markerAt > 0);
+        break;
     case Damage::LineBreakInPath:
     case Damage::ChangedAfterUnpacking:
     case Damage::ChangedWhileWritten:
@@ -500,7 +516,7 @@ void ProgramsTest::badInput()
     QVERIFY(writeBytes(program, bytes));
 
     const bool whileWritten = damage == Damage::ChangedWhileWritten || damage == Damage::CutWhileWritten;
-    const bool packs = damage == Damage::NoHeaderRoom || damage == Damage::Signed ||
+    const bool packs = damage == Damage::NoHeaderRoom || damage == Damage::Signed || damage == Damage::DataAfterTree ||
                        damage == Damage::ChangedAfterUnpacking || damage == Damage::OutputIsOriginal ||
                        whileWritten;
     Run r = run(m_batch, {QStringLiteral("unpack"), program, resources});
@@ -537,7 +553,11 @@ void ProgramsTest::badInput()
     }
     QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());
     QCOMPARE(r.status, status);
-    if (status == 0) {
+    if (damage == Damage::DataAfterTree) {
+        const QByteArray packed = readBytes(output);
+        QCOMPARE(packed.size(), bytes.size()); // in place
+        QCOMPARE(packed.mid(markerAt, 16), QByteArray("FOREIGN-DATA-XYZ"));
+    } else if (status == 0) {
         const QByteArray packed = readBytes(output);
         QCOMPARE(u32(packed, Layout(packed).directory(4) + 4), 0u);
         QVERIFY(!packed.contains(QByteArray(500, '\x5a')));
