@@ -114,6 +114,8 @@ int runProgramCommand(bool pack, const QStringList& arguments, const QString& cu
     if (!pack && line.positional[0].endsWith(QStringLiteral(".rc"), Qt::CaseInsensitive)) {
         const RcUnpackResult result =
             unpackRcFile(absolute(line.positional[0]), absolute(line.positional[1]), line.language);
+        for (const QString& note : result.notes)
+            console.err(batch_texts::kProgram + QStringLiteral(": ") + note);
         if (!result.ok()) {
             console.err(batch_texts::kProgram + QStringLiteral(": ") + result.error);
             return result.exitStatus;

@@ -179,6 +179,11 @@ RcUnpackResult unpackRcFile(const QString& rcPath, const QString& resourceDir, c
     for (const RcCutScript& s : cut) {
         const QString file = subDirs[kindIndex(s.kind)] + u'/' + s.baseName + u".rc"_s;
         const RcBlock& b = script.blocks()[s.block];
+        if (b.crowdedLine)
+            result.notes << u"строка %1: тексты блока «%2» стоят на одной строке с его BEGIN или END, и "
+                            u"окно их не предложит; разнесите операторы по строкам и распакуйте файл в новый каталог"_s
+                                .arg(*b.crowdedLine + 1)
+                                .arg(b.name.isEmpty() ? b.type : b.name);
         record.scripts.append({s.kind, file, s.block, b.firstLine, b.lastLine});
         const QString target = dir.filePath(file);
         if (QFileInfo::exists(target)) {

@@ -17,6 +17,7 @@
 //                                     (every language counted) and its first and last line
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace kvarsel {
@@ -29,6 +30,7 @@ struct RcUnpackResult {
     quint16 language = 0;
     qsizetype written = 0; // scripts written
     qsizetype kept = 0;    // scripts of an earlier unpacking of the same file, left as they were
+    QStringList notes;     // Russian: blocks whose texts the loader will not offer
     bool ok() const { return error.isEmpty(); }
 };
 

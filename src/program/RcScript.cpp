@@ -173,6 +173,25 @@ bool isKeyword(const Token& t, QLatin1StringView word)
 bool opens(const Token& t) { return isKeyword(t, "BEGIN"_L1) || (t.kind == Token::Punct && t.text == u"{"); }
 bool closes(const Token& t) { return isKeyword(t, "END"_L1) || (t.kind == Token::Punct && t.text == u"}"); }
 
+// Whether a line holds a text after a BEGIN or before an END: statements that share
+// the line with the block's braces.
+bool crowded(const QList<Token>& tokens)
+{
+    bool text = false, opened = false;
+    for (const Token& t : tokens) {
+        if (t.kind == Token::String) {
+            if (opened)
+                return true;
+            text = true;
+        } else if (opens(t)) {
+            opened = true;
+        } else if (closes(t) && text) {
+            return true;
+        }
+    }
+    return false;
+}
+
 const QHash<QString, int>& languageSymbols()
 {
     static const QHash<QString, int> symbols{{u"LANG_NEUTRAL"_s, 0x00},
@@ -378,8 +397,14 @@ public:
                 }
             } else {
                 const QList<Token> tokens = tokenize(text, inComment);
+                const qsizetype blocksBefore = m_s.m_blocks.size();
                 for (qsizetype k = 0; k < tokens.size(); ++k)
                     k = token(tokens, k, li);
+                RcBlock* block = m_s.m_blocks.size() > blocksBefore ? &m_s.m_blocks.last()
+                                 : m_open && m_cut                  ? &m_pending
+                                                                    : nullptr;
+                if (block && !block->crowdedLine && crowded(tokens))
+                    block->crowdedLine = li;
             }
             m_s.m_states.append(m_state);
             if (!m_s.m_error.isEmpty())

@@ -39,6 +39,10 @@ struct RcBlock {
     // The conditional lines the block stands under, outermost section first: each
     // section's #if and the #elif and #else lines before the block, comments taken off.
     QList<QStringList> conditions;
+    // The first line where a text shares its line with the block's BEGIN or END
+    // ("2 MENU BEGIN MENUITEM "Print", 3 END"): the loader, a line a statement, does
+    // not offer such texts.
+    std::optional<int> crowdedLine;
 };
 
 struct RcLine {

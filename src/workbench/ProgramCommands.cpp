@@ -91,7 +91,7 @@ void openProgramFile(MainWindow& main, const QString& program)
         if (isWholeScript(program)) {
             const RcUnpackResult result = unpackRcFile(QFileInfo(program).absoluteFilePath(), dir, QString());
             error = result.error;
-            done = texts::unpacked(dir, result.written);
+            done = withNotes(texts::unpacked(dir, result.written), result.notes);
         } else {
             UnpackOptions options;
             options.program = QFileInfo(program).absoluteFilePath();
