@@ -1,6 +1,7 @@
 #include "program/DelphiForm.h"
 
 #include "text/Cp1251.h"
+#include "text/Encoding.h"
 
 #include <QList>
 #include <QRegularExpression>
@@ -992,6 +993,7 @@ class BinaryWriter {
 public:
     QByteArray out;
     QString error;
+    bool ansiIsUtf8 = false; // ANSI strings go out in UTF-8, as the original form's did
 
     bool object(const FormObject& o, const FormObject* original)
     {
@@ -1274,7 +1276,9 @@ private:
         QByteArray bytes;
         qsizetype bad = -1;
         const bool ansi = preferred == vaString || preferred == vaLString || preferred == vaNull;
-        if (ansi && !cp1251::encode(v.text, bytes, &bad)) {
+        if (ansi && ansiIsUtf8 && preferred != vaNull)
+            bytes = v.text.toUtf8();
+        else if (ansi && !cp1251::encode(v.text, bytes, &bad)) {
             if (preferred == vaNull)
                 return string(v, vaWString);
             int line = v.line;
@@ -1311,7 +1315,61 @@ struct ReadForm {
     FormObject root;
     QByteArray trailer; // bytes after the form, kept as they were
     QString error;
+    bool ansiIsUtf8 = false; // its ANSI strings hold UTF-8 (a Lazarus form), not Windows-1251
 };
+
+// Every property of an object and of what it holds (children, collection items),
+// and every value (list elements too), each handed to `visit`.
+template <typename Visit>
+void forEachProperty(FormObject& o, const Visit& visit)
+{
+    const auto values = [&](auto& self, Value& v) -> void {
+        for (Value& element : v.values)
+            self(self, element);
+        for (CollectionItem& item : v.items)
+            for (Property& p : item.properties) {
+                visit(p.name, p.value);
+                self(self, p.value);
+            }
+    };
+    for (Property& p : o.properties) {
+        visit(p.name, p.value);
+        values(values, p.value);
+    }
+    for (FormObject& child : o.children)
+        forEachProperty(child, visit);
+}
+
+// The characters of an ANSI string value (vaString, vaLString) as stored.
+QByteArrayView ansiBytes(const Value& v)
+{
+    return QByteArrayView(v.raw).sliced(v.type == vaString ? 1 : 4);
+}
+
+// Lazarus stores a form's ANSI strings in UTF-8 and Delphi in the code page of the
+// system (Windows-1251 here): a form is taken for Lazarus when it names its LCL
+// version, or when every ANSI string beyond ASCII in it is well-formed UTF-8, which
+// Cyrillic in Windows-1251 practically never is. Its strings are then read as UTF-8.
+void readAnsiAsLazarusDoes(ReadForm& form)
+{
+    bool lcl = false, beyondAscii = false, allUtf8 = true;
+    forEachProperty(form.root, [&](const QString& name, const Value& v) {
+        lcl = lcl || name.compare(u"LCLVersion"_qs, Qt::CaseInsensitive) == 0;
+        if (v.type != vaString && v.type != vaLString)
+            return;
+        const QByteArrayView bytes = ansiBytes(v);
+        if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+            return;
+        beyondAscii = true;
+        allUtf8 = allUtf8 && !readsAsWindows1251(bytes);
+    });
+    form.ansiIsUtf8 = lcl || (beyondAscii && allUtf8);
+    if (form.ansiIsUtf8)
+        forEachProperty(form.root, [](const QString&, Value& v) {
+            if (v.type == vaString || v.type == vaLString)
+                v.text = QString::fromUtf8(ansiBytes(v));
+        });
+}
 
 ReadForm readForm(QByteArrayView data)
 {
@@ -1328,6 +1386,7 @@ ReadForm readForm(QByteArrayView data)
         return form;
     }
     form.trailer = reader.rest();
+    readAnsiAsLazarusDoes(form);
     return form;
 }
 
@@ -1358,6 +1417,7 @@ FormBinary formFromText(const QString& text, const QByteArray& original)
     if (!reader.form(root))
         return {QByteArray(), reader.error};
     BinaryWriter writer;
+    writer.ansiIsUtf8 = templ.ansiIsUtf8;
     writer.out = "TPF0";
     const bool sameRoot =
         !original.isEmpty() && templ.root.name == root.name && templ.root.className == root.className;

@@ -7,7 +7,7 @@
 // a string as ANSI or UTF-16): the way back walks the original form alongside the
 // text and stores every value the way the original did, so a form nobody translated
 // comes back byte for byte, and a translated string goes into the type its original
-// had (ANSI strings as Windows-1251).
+// had (ANSI strings as Windows-1251 in a Delphi form, as UTF-8 in a Lazarus one).
 
 #include <QByteArray>
 #include <QByteArrayView>

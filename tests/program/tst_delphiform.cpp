@@ -45,28 +45,31 @@ for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
 )";
 
 // A form written with Russian letters as Free Pascal's text reader takes them: in a
-// string it keeps as ANSI (no code above 127), the Windows-1251 bytes themselves; in
-// one it keeps as UTF-16, codes after "#".
+// string it keeps as ANSI (no code above 127), the bytes themselves, Windows-1251 as
+// Delphi's forms have them or UTF-8 as Lazarus's (a form naming its LCLVersion); in one
+// it keeps as UTF-16, codes after "#".
 QByteArray pascalSource(const QString& form)
 {
+    const bool lazarus = form.contains(u"LCLVersion"_qs);
     static const QRegularExpression stringToken(u"(?:'(?:[^']|'')*'|#\\d+)+"_qs);
     static const QRegularExpression code(u"#(\\d+)"_qs);
-    QString out;
+    QByteArray out;
     qsizetype at = 0;
     for (auto m = stringToken.globalMatch(form); m.hasNext();) {
         const auto match = m.next();
-        out += form.mid(at, match.capturedStart() - at);
+        out += form.mid(at, match.capturedStart() - at).toLatin1();
         at = match.capturedEnd();
         bool wide = false;
         for (auto c = code.globalMatch(match.captured()); c.hasNext();)
             wide = wide || c.next().captured(1).toInt() > 127;
         for (const QChar ch : match.captured())
-            out += ch.unicode() < 128 ? QString(ch)
-                   : wide             ? u"'#%1'"_qs.arg(ch.unicode())
-                                      : QString(QChar(cp1251::charCode(ch)));
+            out += ch.unicode() < 128 ? QByteArray(1, char(ch.unicode()))
+                   : wide             ? u"'#%1'"_qs.arg(ch.unicode()).toLatin1()
+                   : lazarus          ? QString(ch).toUtf8()
+                                      : QByteArray(1, char(cp1251::charCode(ch)));
     }
-    out += form.mid(at);
-    return out.toLatin1();
+    out += form.mid(at).toLatin1();
+    return out;
 }
 
 const QString kDelphiMain = uR"(object MainForm: TMainForm
@@ -167,6 +170,7 @@ const QString kLazarus = uR"(inherited SettingsForm: TSettingsForm
   ClientHeight = 240
   Font.Name = 'Segoe UI'
   Hint = 'Line one'#13#10'Line two'
+  TextHint = 'Café'
   Opacity = 0.75
   Ratio = 1234.5678
   LCLVersion = '2.2.6.0'
@@ -345,6 +349,7 @@ private slots:
                            u"  Hint ="_qs,
                            u"    'Line one'#13#10 +"_qs,
                            u"    'Line two'"_qs,
+                           u"  TextHint = 'Café'"_qs, // UTF-8 in an ANSI string, as Lazarus keeps it
                            u"  Opacity = 0.75"_qs,
                            u"  inline PathFrame: TPathFrame [1]"_qs,
                            u"    Caption ="_qs,
@@ -482,8 +487,8 @@ private slots:
                                  "ab",
                                  7)
             << QString() << u"длина 2147483647 на байте 26 выходит за конец"_qs;
-        QTest::newRow("negative length")
-            << head + QByteArray("\x12\xff\xff\xff\xff", 5) << QString() << u"длина -1 на байте 26"_qs;
+        QTest::newRow("length past the end")
+            << head + QByteArray("\x12\xff\xff\xff\xff", 5) << QString() << u"длина 4294967295 на байте 26"_qs;
         QTest::newRow("lists nested past any form")
             << head + QByteArray(100000, '\x01') << QString() << u"вложенность глубже 200 уровней"_qs;
         QByteArray objects = "TPF0";
