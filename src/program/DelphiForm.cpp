@@ -1148,11 +1148,19 @@ private:
                 return floating(v, preferred);
             return integer(v, original);
         }
-        if (t.compare(u"True", Qt::CaseInsensitive) == 0)
+        // Delphi reads these words in any letter case, yet a form may hold an identifier
+        // spelled so ("TrUe"): the original's type tells them apart, and without one only
+        // the spelling the text writes for them counts.
+        const auto names = [&](QStringView word) {
+            if (!original)
+                return t == word;
+            return original->type != vaIdent && t.compare(word, Qt::CaseInsensitive) == 0;
+        };
+        if (names(u"True"))
             out += char(vaTrue);
-        else if (t.compare(u"False", Qt::CaseInsensitive) == 0)
+        else if (names(u"False"))
             out += char(vaFalse);
-        else if (t.compare(u"nil", Qt::CaseInsensitive) == 0)
+        else if (names(u"nil"))
             out += char(vaNil);
         else {
             out += char(vaIdent);
@@ -1276,9 +1284,9 @@ private:
         QByteArray bytes;
         qsizetype bad = -1;
         const bool ansi = preferred == vaString || preferred == vaLString || preferred == vaNull;
-        if (ansi && ansiIsUtf8 && preferred != vaNull)
+        if (ansi && ansiIsUtf8) {
             bytes = v.text.toUtf8();
-        else if (ansi && !cp1251::encode(v.text, bytes, &bad)) {
+        } else if (ansi && !cp1251::encode(v.text, bytes, &bad)) {
             if (preferred == vaNull)
                 return string(v, vaWString);
             int line = v.line;
@@ -1286,6 +1294,9 @@ private:
                 if (offset <= bad)
                     line = pieceLine;
             return fail(line, u"знака «%1» нет в кодировке Windows-1251"_qs.arg(v.text.mid(bad, 1)));
+        } else if (ansi && preferred == vaNull && !readsAsWindows1251(bytes)) {
+            // Windows-1251 bytes that read as UTF-8 would make the form pass for a Lazarus one.
+            return string(v, vaWString);
         }
         if (ansi) {
             if (preferred != vaLString && bytes.size() <= 255) {
@@ -1417,7 +1428,12 @@ FormBinary formFromText(const QString& text, const QByteArray& original)
     if (!reader.form(root))
         return {QByteArray(), reader.error};
     BinaryWriter writer;
-    writer.ansiIsUtf8 = templ.ansiIsUtf8;
+    // Without the original, a form naming its LCL version is a Lazarus one, as a reader takes it.
+    bool lcl = false;
+    forEachProperty(root, [&lcl](const QString& name, const Value&) {
+        lcl = lcl || name.compare(u"LCLVersion"_qs, Qt::CaseInsensitive) == 0;
+    });
+    writer.ansiIsUtf8 = original.isEmpty() ? lcl : templ.ansiIsUtf8;
     writer.out = "TPF0";
     const bool sameRoot =
         !original.isEmpty() && templ.root.name == root.name && templ.root.className == root.className;
