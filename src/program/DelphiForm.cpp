@@ -1331,8 +1331,7 @@ struct ReadForm {
 
 // Every property of an object and of what it holds (children, collection items),
 // and every value (list elements too), each handed to `visit`.
-template <typename Visit>
-void forEachProperty(FormObject& o, const Visit& visit)
+template <typename Visit> void forEachProperty(FormObject& o, const Visit& visit)
 {
     const auto values = [&](auto& self, Value& v) -> void {
         for (Value& element : v.values)
@@ -1352,10 +1351,7 @@ void forEachProperty(FormObject& o, const Visit& visit)
 }
 
 // The characters of an ANSI string value (vaString, vaLString) as stored.
-QByteArrayView ansiBytes(const Value& v)
-{
-    return QByteArrayView(v.raw).sliced(v.type == vaString ? 1 : 4);
-}
+QByteArrayView ansiBytes(const Value& v) { return QByteArrayView(v.raw).sliced(v.type == vaString ? 1 : 4); }
 
 // Lazarus stores a form's ANSI strings in UTF-8 and Delphi in the code page of the
 // system (Windows-1251 here): a form is taken for Lazarus when it names its LCL

@@ -830,8 +830,8 @@ PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resourc
         addSection();
         if (original.usedTail >= 0) {
             pieces << QByteArray(qsizetype(original.usedTail - sectionSize), '\0');
-            out.originalPieces(qint64(own->rawOffset) + original.usedTail, qint64(own->rawOffset) + own->rawSize,
-                               pieces);
+            out.originalPieces(qint64(own->rawOffset) + original.usedTail,
+                               qint64(own->rawOffset) + own->rawSize, pieces);
         } else {
             pieces << QByteArray(qsizetype(own->rawSize - sectionSize), '\0');
         }

@@ -292,9 +292,10 @@ QString kindSubDir(const QDir& top, ResourceKind kind, QString& why)
         if (entry.fileName().compare(own, Qt::CaseInsensitive) != 0)
             continue;
         if (!liesWithin(entry.absoluteFilePath() + QStringLiteral("/x"), top.absolutePath())) {
-            why = QStringLiteral("Каталог %1 — ссылка за пределы каталога ресурсов: сценарии в нём не были бы "
-                                 "загружены. Уберите ссылку или выберите другой каталог.")
-                      .arg(quoted(entry.absoluteFilePath()));
+            why =
+                QStringLiteral("Каталог %1 — ссылка за пределы каталога ресурсов: сценарии в нём не были бы "
+                               "загружены. Уберите ссылку или выберите другой каталог.")
+                    .arg(quoted(entry.absoluteFilePath()));
             return QString();
         }
         return entry.fileName();

@@ -169,21 +169,23 @@ RcUnpackResult unpackRcFile(const QString& rcPath, const QString& resourceDir, c
             const RcLine& l = script.lines()[line];
             const QByteArrayView text = QByteArrayView(bytes).sliced(l.begin, l.textEnd - l.begin);
             if (std::any_of(text.begin(), text.end(), [](char c) { return uchar(c) >= 0x80; }))
-                return refuse(FileError{QDir::toNativeSeparators(path),
-                                        u"буквы не из ASCII, а кодовая страница файла не указана; добавьте "
-                                        u"в его начало ту, в которой он написан, например #pragma code_page(1252)"_s,
-                                        line + 1}
-                                  .message());
+                return refuse(
+                    FileError{QDir::toNativeSeparators(path),
+                              u"буквы не из ASCII, а кодовая страница файла не указана; добавьте "
+                              u"в его начало ту, в которой он написан, например #pragma code_page(1252)"_s,
+                              line + 1}
+                        .message());
         }
     }
     for (const RcCutScript& s : cut) {
         const QString file = subDirs[kindIndex(s.kind)] + u'/' + s.baseName + u".rc"_s;
         const RcBlock& b = script.blocks()[s.block];
         if (b.crowdedLine)
-            result.notes << u"строка %1: тексты блока «%2» стоят на одной строке с его BEGIN или END, и "
-                            u"окно их не предложит; разнесите операторы по строкам и распакуйте файл в новый каталог"_s
-                                .arg(*b.crowdedLine + 1)
-                                .arg(b.name.isEmpty() ? b.type : b.name);
+            result.notes
+                << u"строка %1: тексты блока «%2» стоят на одной строке с его BEGIN или END, и "
+                   u"окно их не предложит; разнесите операторы по строкам и распакуйте файл в новый каталог"_s
+                       .arg(*b.crowdedLine + 1)
+                       .arg(b.name.isEmpty() ? b.type : b.name);
         record.scripts.append({s.kind, file, s.block, b.firstLine, b.lastLine});
         const QString target = dir.filePath(file);
         if (QFileInfo::exists(target)) {

@@ -793,7 +793,9 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
         quint32 codePage;
         bool changed;
     };
-    const auto stands = [&script](const RcReplacement& r) { return r.block >= 0 && r.block < script.blocks().size(); };
+    const auto stands = [&script](const RcReplacement& r) {
+        return r.block >= 0 && r.block < script.blocks().size();
+    };
     // A Russian copy of one string table takes every one along (see the header).
     const bool copyAllStrings =
         copy && std::any_of(replacements.cbegin(), replacements.cend(), [&](const RcReplacement& r) {
@@ -833,8 +835,8 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
                 const int fileLine = b.firstLine + std::min(k, b.lastLine - b.firstLine);
                 const RcLine& source = script.lines()[fileLine];
                 const bool same = k < wasLines.size() && newLines[k] == wasLines[k];
-                const auto original =
-                    decodeIn(QByteArrayView(bytes).sliced(source.begin, source.textEnd - source.begin), b.codePage);
+                const auto original = decodeIn(
+                    QByteArrayView(bytes).sliced(source.begin, source.textEnd - source.begin), b.codePage);
                 if (cp1251::firstUnencodable(same && original ? *original : newLines[k]) >= 0)
                     target = kRcUtf8;
             }
@@ -890,8 +892,9 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
             result.bytes += QByteArrayView(bytes).sliced(at, p.block->begin - at);
             // Where the file leaves the code page to the compiler, letters that are not
             // ASCII would be read in whatever it takes: this block says its own.
-            const bool says = script.isUtf16() || script.saysCodePageAt(p.block->firstLine) ||
-                              std::all_of(p.bytes.cbegin(), p.bytes.cend(), [](char c) { return uchar(c) < 0x80; });
+            const bool says =
+                script.isUtf16() || script.saysCodePageAt(p.block->firstLine) ||
+                std::all_of(p.bytes.cbegin(), p.bytes.cend(), [](char c) { return uchar(c) < 0x80; });
             if (!says)
                 result.bytes += "#pragma code_page(" + QByteArray::number(p.codePage) + ")" + end;
             result.bytes += p.bytes;
@@ -939,8 +942,8 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
         for (const QStringList& lines : p.block->conditions)
             for (const QString& line : lines) {
                 if (encodeIn(line, p.codePage, conditions) >= 0)
-                    return fail(p.block->firstLine + 1,
-                                u"условие «%1» не помещается в кодировку %2"_s.arg(line, codePageName(p.codePage)));
+                    return fail(p.block->firstLine + 1, u"условие «%1» не помещается в кодировку %2"_s.arg(
+                                                            line, codePageName(p.codePage)));
                 conditions += end;
             }
         section += conditions + p.bytes;

@@ -148,7 +148,8 @@ void writeProgram(MainWindow& main)
         project.markResourcesSaved();
     }
     if (read.record.source == SourceKind::Rc) {
-        const RcPackResult result = packRcFile(dir, QFileInfo(output).absoluteFilePath(), false, project.workDir());
+        const RcPackResult result =
+            packRcFile(dir, QFileInfo(output).absoluteFilePath(), false, project.workDir());
         main.setBusy(false);
         if (!result.ok())
             services.message(&main, kProductName, texts::kNotWritten + QChar(10) + result.error,

@@ -487,8 +487,8 @@ private slots:
                                  "ab",
                                  7)
             << QString() << u"длина 2147483647 на байте 26 выходит за конец"_qs;
-        QTest::newRow("length past the end")
-            << head + QByteArray("\x12\xff\xff\xff\xff", 5) << QString() << u"длина 4294967295 на байте 26"_qs;
+        QTest::newRow("length past the end") << head + QByteArray("\x12\xff\xff\xff\xff", 5) << QString()
+                                             << u"длина 4294967295 на байте 26"_qs;
         QTest::newRow("lists nested past any form")
             << head + QByteArray(100000, '\x01') << QString() << u"вложенность глубже 200 уровней"_qs;
         QByteArray objects = "TPF0";

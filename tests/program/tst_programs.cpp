@@ -493,7 +493,8 @@ void ProgramsTest::badInput()
             if (u32(bytes, header + 12) != u32(bytes, pe.directory(2)))
                 continue;
             const qsizetype rawEnd = u32(bytes, header + 20) + u32(bytes, header + 16);
-            QVERIFY2(u32(bytes, header + 16) >= u32(bytes, pe.directory(2) + 4) + 16, "no room after the tree");
+            QVERIFY2(u32(bytes, header + 16) >= u32(bytes, pe.directory(2) + 4) + 16,
+                     "no room after the tree");
             markerAt = rawEnd - 16;
             bytes.replace(markerAt, 16, "FOREIGN-DATA-XYZ");
         }
@@ -510,15 +511,15 @@ void ProgramsTest::badInput()
     const QString dir = m_tmp.filePath(QStringLiteral("bad-") +
                                        QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_'));
     const QString program = QDir(dir).filePath(damage == Damage::LineBreakInPath ? QStringLiteral("app\n.exe")
-                                                                                : QStringLiteral("app.exe"));
+                                                                                 : QStringLiteral("app.exe"));
     const QString resources = QDir(dir).filePath(QStringLiteral("resources"));
     const QString output = QDir(dir).filePath(QStringLiteral("out.exe"));
     QVERIFY(writeBytes(program, bytes));
 
     const bool whileWritten = damage == Damage::ChangedWhileWritten || damage == Damage::CutWhileWritten;
-    const bool packs = damage == Damage::NoHeaderRoom || damage == Damage::Signed || damage == Damage::DataAfterTree ||
-                       damage == Damage::ChangedAfterUnpacking || damage == Damage::OutputIsOriginal ||
-                       whileWritten;
+    const bool packs = damage == Damage::NoHeaderRoom || damage == Damage::Signed ||
+                       damage == Damage::DataAfterTree || damage == Damage::ChangedAfterUnpacking ||
+                       damage == Damage::OutputIsOriginal || whileWritten;
     Run r = run(m_batch, {QStringLiteral("unpack"), program, resources});
     if (damage == Damage::OtherProgramInDirectory) {
         QCOMPARE(r.status, 0);

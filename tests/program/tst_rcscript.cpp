@@ -4,9 +4,9 @@
 
 #include "program/ProgramFiles.h"
 #include "program/RcFiles.h"
+#include "program/RcScript.h"
 #include "program/ResFile.h"
 #include "program/ResourceScripts.h"
-#include "program/RcScript.h"
 #include "text/Encoding.h"
 
 #include "TestUtil.h"
@@ -274,9 +274,9 @@ void TestRcScript::packed_data()
 
     const QStringList vs{u"menu/IDR_MAINFRAME"_s, u"dialog/IDD_ABOUTBOX"_s, u"dialog/IDD_OPTIONS"_s,
                          u"string/StringTable1"_s, u"string/StringTable2"_s};
-    const QStringList hand{u"dialog/PRINT"_s,         u"menu/100"_s,            u"string/StringTable1"_s,
-                           u"string/StringTable2"_s, u"string/StringTable3"_s, u"dialog/FIND"_s,
-                           u"string/StringTable4"_s, u"dialog/ABOUT"_s};
+    const QStringList hand{
+        u"dialog/PRINT"_s,        u"menu/100"_s,    u"string/StringTable1"_s, u"string/StringTable2"_s,
+        u"string/StringTable3"_s, u"dialog/FIND"_s, u"string/StringTable4"_s, u"dialog/ABOUT"_s};
     // A Russian copy of the menu would define the Russian one a second time.
     const QString russianThere = handWrittenRc() + u"\nLANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT\n"
                                                    u"100 MENUEX { MENUITEM \"Pad\", 1 }\n"_s;
@@ -295,8 +295,8 @@ void TestRcScript::packed_data()
         << encoded(visualStudioRcSayingNoCodePage(), u"latin1"_s) << QString() << vs << false
         << u"Copyright © 2024"_s;
     QTest::newRow("Visual Studio, code page 1252, Russian beside a letter 1251 lacks")
-        << encoded(visualStudioRc(u"1252"_s).replace(u"©"_s, u"é"_s), u"latin1"_s) << u"0x0409"_s << vs << true
-        << QString();
+        << encoded(visualStudioRc(u"1252"_s).replace(u"©"_s, u"é"_s), u"latin1"_s) << u"0x0409"_s << vs
+        << true << QString();
     QTest::newRow("Visual Studio, UTF-8 with a mark, German cut")
         << encoded(visualStudioRc(u"65001"_s), u"utf8bom"_s) << u"de"_s
         << QStringList{u"menu/IDR_MAINFRAME"_s, u"string/StringTable1"_s} << false << QString();
@@ -332,7 +332,8 @@ void TestRcScript::packed()
         return;
     }
     // A block written on one line is named: the window would not offer its texts.
-    QCOMPARE(unpacked.notes.join(u'\n').contains(u"«ABOUT»"_s), decodeText(rc).text.contains(u"\"ABOUT\" DIALOG"_s));
+    QCOMPARE(unpacked.notes.join(u'\n').contains(u"«ABOUT»"_s),
+             decodeText(rc).text.contains(u"\"ABOUT\" DIALOG"_s));
     QStringList names;
     for (QDirIterator it(dir, {u"*.rc"_s}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
         names << QDir(dir).relativeFilePath(it.next()).chopped(3);
@@ -463,8 +464,8 @@ void TestRcScript::throughBatch()
     const QByteArray rc = encoded(handWrittenRc(), u"utf8"_s);
     QVERIFY(test::writeBytes(source, rc));
     QVERIFY(top.mkpath(u"work"_s) && top.mkpath(u"elsewhere"_s));
-    for (const QString& kept :
-         {u"work/User.dic"_s, u"work/User.old"_s, u"work/velmora.ini"_s, u"work/common.dic"_s, u"elsewhere/extra.dic"_s})
+    for (const QString& kept : {u"work/User.dic"_s, u"work/User.old"_s, u"work/velmora.ini"_s,
+                                u"work/common.dic"_s, u"elsewhere/extra.dic"_s})
         QVERIFY(test::writeBytes(top.filePath(kept), "Print\r\nПечать\r\n"));
     QVERIFY(QFile::link(top.filePath(u"work/User.dic"_s), top.filePath(u"to-user.rc"_s)));
     const auto batch = [&top](const QStringList& arguments) {
