@@ -1350,6 +1350,16 @@ template <typename Visit> void forEachProperty(FormObject& o, const Visit& visit
         forEachProperty(child, visit);
 }
 
+// Whether a form names the LCL version it was made with, as every Lazarus form does.
+bool namesLclVersion(FormObject& root)
+{
+    bool lcl = false;
+    forEachProperty(root, [&lcl](const QString& name, const Value&) {
+        lcl = lcl || name.compare(u"LCLVersion"_qs, Qt::CaseInsensitive) == 0;
+    });
+    return lcl;
+}
+
 // The characters of an ANSI string value (vaString, vaLString) as stored.
 QByteArrayView ansiBytes(const Value& v) { return QByteArrayView(v.raw).sliced(v.type == vaString ? 1 : 4); }
 
@@ -1359,18 +1369,17 @@ QByteArrayView ansiBytes(const Value& v) { return QByteArrayView(v.raw).sliced(v
 // Cyrillic in Windows-1251 practically never is. Its strings are then read as UTF-8.
 void readAnsiAsLazarusDoes(ReadForm& form)
 {
-    bool lcl = false, beyondAscii = false, allUtf8 = true;
-    forEachProperty(form.root, [&](const QString& name, const Value& v) {
-        lcl = lcl || name.compare(u"LCLVersion"_qs, Qt::CaseInsensitive) == 0;
+    bool beyondAscii = false, allUtf8 = true;
+    forEachProperty(form.root, [&](const QString&, const Value& v) {
         if (v.type != vaString && v.type != vaLString)
             return;
         const QByteArrayView bytes = ansiBytes(v);
-        if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        if (isAscii(bytes))
             return;
         beyondAscii = true;
         allUtf8 = allUtf8 && !readsAsWindows1251(bytes);
     });
-    form.ansiIsUtf8 = lcl || (beyondAscii && allUtf8);
+    form.ansiIsUtf8 = namesLclVersion(form.root) || (beyondAscii && allUtf8);
     if (form.ansiIsUtf8)
         forEachProperty(form.root, [](const QString&, Value& v) {
             if (v.type == vaString || v.type == vaLString)
@@ -1425,11 +1434,7 @@ FormBinary formFromText(const QString& text, const QByteArray& original)
         return {QByteArray(), reader.error};
     BinaryWriter writer;
     // Without the original, a form naming its LCL version is a Lazarus one, as a reader takes it.
-    bool lcl = false;
-    forEachProperty(root, [&lcl](const QString& name, const Value&) {
-        lcl = lcl || name.compare(u"LCLVersion"_qs, Qt::CaseInsensitive) == 0;
-    });
-    writer.ansiIsUtf8 = original.isEmpty() ? lcl : templ.ansiIsUtf8;
+    writer.ansiIsUtf8 = original.isEmpty() ? namesLclVersion(root) : templ.ansiIsUtf8;
     writer.out = "TPF0";
     const bool sameRoot =
         !original.isEmpty() && templ.root.name == root.name && templ.root.className == root.className;

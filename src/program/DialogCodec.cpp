@@ -122,15 +122,22 @@ void appendStyle(rc::ScriptText& out, quint32 style, quint32 base, bool whole)
     }
 }
 
-void appendCoordinates(rc::ScriptText& out, qint16 x, qint16 y, qint16 cx, qint16 cy)
+// `parenthesized`: a negative number in parentheses, for the DIALOG statement's line,
+// where windres takes a minus right after DIALOG for something else.
+void appendCoordinates(rc::ScriptText& out, qint16 x, qint16 y, qint16 cx, qint16 cy,
+                       bool parenthesized = false)
 {
-    rc::appendNumber(out, x);
-    out += u", ";
-    rc::appendNumber(out, y);
-    out += u", ";
-    rc::appendNumber(out, cx);
-    out += u", ";
-    rc::appendNumber(out, cy);
+    const qint16 place[] = {x, y, cx, cy};
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0)
+            out += u", ";
+        const bool wrap = parenthesized && place[i] < 0;
+        if (wrap)
+            out += u'(';
+        rc::appendNumber(out, place[i]);
+        if (wrap)
+            out += u')';
+    }
 }
 
 void appendControlId(rc::ScriptText& out, quint32 id, bool extended)
@@ -516,18 +523,7 @@ QString dialogScript(const ResourceKey& name, const DialogTemplate& d, QString& 
     out.reserve(256 + 80 * d.controls.size());
     appendResourceName(out, name);
     out += d.extended ? u" DIALOGEX " : u" DIALOG ";
-    // windres takes a minus right after DIALOG for something else: a negative number
-    // of the statement's line goes in parentheses, which every compiler reads.
-    const qint16 place[] = {d.x, d.y, d.cx, d.cy};
-    for (int i = 0; i < 4; ++i) {
-        if (i > 0)
-            out += u", ";
-        if (place[i] < 0)
-            out += u'(';
-        rc::appendNumber(out, place[i]);
-        if (place[i] < 0)
-            out += u')';
-    }
+    appendCoordinates(out, d.x, d.y, d.cx, d.cy, true);
     if (d.helpId) {
         out += u", ";
         rc::appendNumber(out, d.helpId);

@@ -740,7 +740,6 @@ PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resourc
             room = std::min(room, quint32(original.usedTail));
         if (sectionSize <= qint64(room)) {
             sectionRva = own->virtualAddress;
-            // With other data in it, the section keeps its size in memory.
             if (original.usedTail < 0)
                 out.set32(own->headerAt + 8, quint32(sectionSize));
         } else {
@@ -801,11 +800,12 @@ PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resourc
         sections << added;
     }
 
+    // In place with another tool's data past the tree, the section keeps its size in memory.
+    const bool keptTail = own && original.usedTail >= 0;
     quint64 imageEnd = pe.sizeOfHeaders;
     for (const Section& s : sections) {
-        const quint32 size = s.virtualAddress == sectionRva && !(own && original.usedTail >= 0)
-                                 ? quint32(sectionSize)
-                                 : s.mappedSize();
+        const quint32 size =
+            s.virtualAddress == sectionRva && !keptTail ? quint32(sectionSize) : s.mappedSize();
         imageEnd = std::max<quint64>(imageEnd, quint64(s.virtualAddress) + size);
     }
     out.set32(pe.sizeOfImageAt(), quint32(alignUp(imageEnd, pe.sectionAlignment)));
@@ -828,7 +828,7 @@ PeWritten replacePeResources(const PeOriginal& originalFile, const QList<Resourc
     if (own) {
         out.originalPieces(0, own->rawOffset, pieces);
         addSection();
-        if (original.usedTail >= 0) {
+        if (keptTail) {
             pieces << QByteArray(qsizetype(original.usedTail - sectionSize), '\0');
             out.originalPieces(qint64(own->rawOffset) + original.usedTail,
                                qint64(own->rawOffset) + own->rawSize, pieces);

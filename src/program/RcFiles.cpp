@@ -167,8 +167,7 @@ RcUnpackResult unpackRcFile(const QString& rcPath, const QString& resourceDir, c
             continue;
         for (int line = b.firstLine; line <= b.lastLine; ++line) {
             const RcLine& l = script.lines()[line];
-            const QByteArrayView text = QByteArrayView(bytes).sliced(l.begin, l.textEnd - l.begin);
-            if (std::any_of(text.begin(), text.end(), [](char c) { return uchar(c) >= 0x80; }))
+            if (!isAscii(QByteArrayView(bytes).sliced(l.begin, l.textEnd - l.begin)))
                 return refuse(
                     FileError{QDir::toNativeSeparators(path),
                               u"буквы не из ASCII, а кодовая страница файла не указана; добавьте "

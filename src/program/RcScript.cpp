@@ -394,6 +394,7 @@ public:
                 } else {
                     continuing = 0;
                     directive(m_directive, inComment);
+                    m_state.depth = int(m_conditions.size());
                 }
             } else {
                 const QList<Token> tokens = tokenize(text, inComment);
@@ -491,13 +492,11 @@ private:
         const auto m = word.match(text);
         const QString name = m.hasMatch() ? m.captured(1) : QString();
         if (name == u"if" || name == u"ifdef" || name == u"ifndef") {
-            ++m_state.depth;
             m_conditions.append({withoutComment(text)});
         } else if (name == u"elif" || name == u"else") {
             if (!m_conditions.isEmpty())
                 m_conditions.last().append(withoutComment(text));
         } else if (name == u"endif") {
-            m_state.depth = std::max(0, m_state.depth - 1);
             if (!m_conditions.isEmpty())
                 m_conditions.removeLast();
         } else if (name == u"pragma") {
@@ -522,7 +521,6 @@ private:
         m_pending.language = m_language;
         m_pending.codePage = m_codePage;
         m_pending.firstLine = line;
-        m_pending.insideCondition = m_state.depth > 0;
         m_pending.conditions = m_conditions;
         m_cut = cut;
         m_open = true;
@@ -893,8 +891,7 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
             // Where the file leaves the code page to the compiler, letters that are not
             // ASCII would be read in whatever it takes: this block says its own.
             const bool says =
-                script.isUtf16() || script.saysCodePageAt(p.block->firstLine) ||
-                std::all_of(p.bytes.cbegin(), p.bytes.cend(), [](char c) { return uchar(c) < 0x80; });
+                script.isUtf16() || script.saysCodePageAt(p.block->firstLine) || isAscii(p.bytes);
             if (!says)
                 result.bytes += "#pragma code_page(" + QByteArray::number(p.codePage) + ")" + end;
             result.bytes += p.bytes;
@@ -916,7 +913,7 @@ RcSpliced spliceRcScript(const RcScript& script, const QList<RcReplacement>& rep
     // each block of the copy is put under the conditions of its original again.
     int after = 0;
     for (const RcReplacement& r : replacements)
-        if (r.block >= 0 && r.block < script.blocks().size())
+        if (stands(r))
             after = std::max(after, script.blocks()[r.block].lastLine);
     while (after + 1 < script.lines().size() && script.lineStates()[after].depth > 0)
         ++after;

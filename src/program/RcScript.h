@@ -35,7 +35,6 @@ struct RcBlock {
     qsizetype begin = 0, end = 0;       // bytes: whole lines, the last one's line end included
     int firstLine = 0, lastLine = 0;    // 0-based lines of the file
     std::optional<int> ownLanguageLine; // a LANGUAGE statement in the block's own header
-    bool insideCondition = false;       // stands inside an #if section
     // The conditional lines the block stands under, outermost section first: each
     // section's #if and the #elif and #else lines before the block, comments taken off.
     QList<QStringList> conditions;

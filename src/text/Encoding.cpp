@@ -254,6 +254,11 @@ void Utf8Findings::add(QByteArrayView part)
 
 bool Utf8Findings::readsAsWindows1251() const { return !startsWithMark(head) && (illFormed || !multiByte); }
 
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
 bool readsAsWindows1251(QByteArrayView bytes)
 {
     if (startsWithMark(bytes))

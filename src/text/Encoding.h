@@ -60,6 +60,8 @@ void decodeTextInto(QByteArrayView bytes, DecodedText& into);
 // UTF-8 with a multi-byte sequence. Such bytes are their text already, one byte a
 // character, for a reader that need not decode them.
 bool readsAsWindows1251(QByteArrayView bytes);
+// Whether every byte is below 0x80: bytes that read the same in every code page.
+bool isAscii(QByteArrayView bytes);
 // The same judged a part at a time, for a file never held whole (each part ends
 // where a character does).
 struct Utf8Findings {
